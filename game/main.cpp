@@ -1,0 +1,2 @@
+// Entry point of the program "tarrowind".
+int main() { return 0; }
