@@ -1,0 +1,40 @@
+// Immutable narrow strings copied into 16 KB blocks. The story readers hand
+// the strings of their records to the global pool, where they live until the
+// game ends; nothing is ever freed one string at a time.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/ptr_array.h"
+
+struct StringPoolBlock {
+    uint32_t capacity;  // bytes of text the block holds
+    uint32_t used;      // bytes of text given out
+    char* text() { return reinterpret_cast<char*>(this + 1); }
+    const char* text() const { return reinterpret_cast<const char*>(this + 1); }
+};
+
+class StringPool : public PoolObject {
+public:
+    static constexpr uint32_t kBlockText = 16384;
+
+    // A pooled copy of the text. A string that fills a block or more gets a
+    // block of its own, sized to it.
+    const char* add(const char* text);
+
+    int32_t block_count() const { return blocks_.count(); }
+    const StringPoolBlock* block(int32_t index) const { return blocks_[index]; }
+
+private:
+    StringPoolBlock* new_block(uint32_t capacity);
+
+    PtrArray<StringPoolBlock> blocks_;
+};
+
+extern StringPool* g_string_pool;
+
+void string_pool_create();
+void string_pool_destroy();
+// Moves a mem_alloc'd string into the global pool and frees the original.
+// Null gives null.
+const char* string_pool_adopt(char* text);
