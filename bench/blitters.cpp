@@ -1,0 +1,185 @@
+// Blits per second of every drawing mode of every blitter into a 240x320
+// RGB565 buffer, against memcpy of the same bytes (the bound) and against
+// SDL2's SDL_BlitSurface doing the nearest operation on RGB565 surfaces.
+// The source is a disc of random pixels on the colour key, about half opaque.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/graphics/blitters.h"
+#include "engine/graphics/sprite_flags.h"
+
+namespace {
+
+constexpr int32_t kScreenW = 240, kScreenH = 320;
+
+using Blitter = void (*)(const BlitTarget&, BlitSource, const BlitView&);
+
+struct Picture {
+    int32_t width, height;
+    std::vector<uint16_t> pixels;
+    std::vector<uint8_t> alpha;
+    std::vector<uint32_t> argb;  // the same picture for SDL's blended blits
+};
+
+const Picture& disc(int32_t w, int32_t h) {
+    static std::vector<Picture*> made;
+    for (Picture* p : made)
+        if (p->width == w && p->height == h) return *p;
+    auto* p = new Picture{w, h, {}, {}, {}};
+    std::mt19937 rng(uint32_t(w * 1000 + h));
+    double radius = std::sqrt(0.5 * w * h / 3.14159265);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            bool inside = std::hypot(x + 0.5 - w / 2.0, y + 0.5 - h / 2.0) < radius;
+            uint16_t c = inside ? uint16_t(rng() | 0x0821) : COLOR_KEY;
+            if (c == COLOR_KEY) c = 0x0821;
+            if (!inside) c = COLOR_KEY;
+            uint8_t a = inside ? uint8_t(rng() % 33) : 0;
+            p->pixels.push_back(c);
+            p->alpha.push_back(a);
+            uint32_t r = (c >> 11) << 3, g = ((c >> 5) & 0x3F) << 2, b = (c & 0x1F) << 3;
+            p->argb.push_back((uint32_t(a * 255 / 32) << 24) | (r << 16) | (g << 8) | b);
+        }
+    made.push_back(p);
+    return *p;
+}
+
+std::vector<uint16_t>& screen() {
+    static std::vector<uint16_t> pixels(kScreenW * kScreenH, 0x4208);
+    return pixels;
+}
+
+void report(benchmark::State& state, int64_t pixels_per_blit) {
+    state.SetItemsProcessed(state.iterations());
+    state.counters["Mpix/s"] = benchmark::Counter(double(state.iterations()) * double(pixels_per_blit) / 1e6,
+                                                  benchmark::Counter::kIsRate);
+}
+
+void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t w, int32_t h, int32_t zoom,
+                 int32_t degrees) {
+    const Picture& p = disc(w, h);
+    BlitSource src;
+    src.pixels = p.pixels.data();
+    src.alpha = p.alpha.data();
+    src.bitmap_width = w;
+    src.frame_width = w;
+    src.frame_height = h;
+    src.x = kScreenW / 2;
+    src.y = kScreenH / 2;
+    src.flags = flags | GRAB_CENTER;
+    src.alpha_value = 16;
+    src.zoom = zoom;
+    src.rotation = degrees << 16;
+    BlitTarget target{reinterpret_cast<uint8_t*>(screen().data()), kScreenW * 2};
+    BlitView view{Rect{0, 0, kScreenW, kScreenH}, Point{}};
+    for (auto _ : state) {
+        blit(target, src, view);
+        benchmark::ClobberMemory();
+    }
+    int64_t zw = std::min<int64_t>((int64_t(zoom) * w + 512) >> 10, kScreenW);
+    int64_t zh = std::min<int64_t>((int64_t(zoom) * h + 512) >> 10, kScreenH);
+    report(state, zw * zh);
+}
+
+void run_memcpy(benchmark::State& state, int32_t w, int32_t h) {
+    const Picture& p = disc(w, h);
+    uint8_t* dst = reinterpret_cast<uint8_t*>(screen().data());
+    for (auto _ : state) {
+        for (int32_t y = 0; y < h; ++y) std::memcpy(dst + y * kScreenW * 2, p.pixels.data() + y * w, size_t(w) * 2);
+        benchmark::ClobberMemory();
+    }
+    report(state, int64_t(w) * h);
+}
+
+enum class SdlOp { copy, key, key_rle, alpha, key_alpha, argb_blend, add, scaled };
+
+void run_sdl(benchmark::State& state, SdlOp op, int32_t w, int32_t h, int32_t zoom) {
+    const Picture& p = disc(w, h);
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+    SDL_Surface* src = nullptr;
+    if (op == SdlOp::argb_blend) {
+        src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(p.argb.data()), w, h, 32, w * 4,
+                                                 SDL_PIXELFORMAT_ARGB8888);
+        SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
+    } else {
+        src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(p.pixels.data()), w, h, 16, w * 2,
+                                                 SDL_PIXELFORMAT_RGB565);
+        SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+    }
+    if (op == SdlOp::key || op == SdlOp::key_rle || op == SdlOp::key_alpha) SDL_SetColorKey(src, SDL_TRUE, COLOR_KEY);
+    if (op == SdlOp::key_rle) SDL_SetSurfaceRLE(src, 1);
+    if (op == SdlOp::alpha || op == SdlOp::key_alpha) {
+        SDL_SetSurfaceAlphaMod(src, 128);
+        SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
+    }
+    if (op == SdlOp::add) SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_ADD);
+    int32_t zw = int32_t((int64_t(zoom) * w + 512) >> 10), zh = int32_t((int64_t(zoom) * h + 512) >> 10);
+    SDL_Rect to{kScreenW / 2 - zw / 2, kScreenH / 2 - zh / 2, zw, zh};
+    for (auto _ : state) {
+        SDL_Rect r = to;
+        if (op == SdlOp::scaled) {
+            SDL_BlitScaled(src, nullptr, dst, &r);
+        } else {
+            SDL_BlitSurface(src, nullptr, dst, &r);
+        }
+        benchmark::ClobberMemory();
+    }
+    report(state, int64_t(std::min(zw, kScreenW)) * std::min(zh, kScreenH));
+    SDL_FreeSurface(src);
+    SDL_FreeSurface(dst);
+}
+
+struct Size2 {
+    int32_t w, h;
+};
+constexpr Size2 kSizes[] = {{32, 32}, {64, 64}, {240, 320}};
+
+std::string size_name(Size2 s) { return std::to_string(s.w) + "x" + std::to_string(s.h); }
+
+int register_all() {
+    Blitter plain = blit_plain, zoomed = blit_zoomed, hq = blit_hq_zoomed, roto = blit_rotozoomed;
+    const uint32_t plain_modes[] = {0, 1, 2, 3, 16, 17, 18, 19, 4096, 4097, 4098, 4099, 4112, 4113,
+                                    8192, 8193, 8194, 8195, 8208, 8209, BLT_DYNAMIC};
+    const uint32_t zoom_modes[] = {0, 1, 2, 3, 16, 17, 4096, 4097, 4098, 4113, 8195};
+    const uint32_t hq_modes[] = {16, 19};
+    const uint32_t roto_modes[] = {0, 1, 2, 3, 17, 18, 19, 4096, 4098};
+    for (Size2 s : kSizes) {
+        std::string sz = size_name(s);
+        benchmark::RegisterBenchmark(("memcpy/" + sz).c_str(), run_memcpy, s.w, s.h);
+        for (uint32_t m : plain_modes)
+            benchmark::RegisterBenchmark(("plain/mode" + std::to_string(m) + "/" + sz).c_str(), run_blitter, plain, m,
+                                         s.w, s.h, 1024, 0);
+        for (int32_t zoom : {512, 1024, 2048}) {
+            std::string z = "/zoom" + std::to_string(zoom) + "/" + sz;
+            for (uint32_t m : zoom_modes)
+                benchmark::RegisterBenchmark(("zoomed/mode" + std::to_string(m) + z).c_str(), run_blitter, zoomed, m,
+                                             s.w, s.h, zoom, 0);
+            for (uint32_t m : hq_modes)
+                benchmark::RegisterBenchmark(("hq_zoomed/mode" + std::to_string(m) + z).c_str(), run_blitter, hq, m,
+                                             s.w, s.h, zoom, 0);
+            for (int32_t degrees : {0, 30, 45})
+                for (uint32_t m : roto_modes)
+                    benchmark::RegisterBenchmark(
+                        ("rotozoomed/mode" + std::to_string(m) + "/deg" + std::to_string(degrees) + z).c_str(),
+                        run_blitter, roto, m, s.w, s.h, zoom, degrees);
+            benchmark::RegisterBenchmark(("sdl/scaled" + z).c_str(), run_sdl, SdlOp::scaled, s.w, s.h, zoom);
+        }
+        const std::pair<const char*, SdlOp> sdl_ops[] = {
+            {"copy", SdlOp::copy},     {"key", SdlOp::key},           {"key_rle", SdlOp::key_rle},
+            {"alpha", SdlOp::alpha},   {"key_alpha", SdlOp::key_alpha}, {"argb_blend", SdlOp::argb_blend},
+            {"add", SdlOp::add}};
+        for (auto [name, op] : sdl_ops)
+            benchmark::RegisterBenchmark(("sdl/" + std::string(name) + "/" + sz).c_str(), run_sdl, op, s.w, s.h, 1024);
+    }
+    return 0;
+}
+
+const int registered = register_all();
+
+}  // namespace

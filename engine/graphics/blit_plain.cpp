@@ -1,0 +1,82 @@
+// The plain blitter: one source pixel per target pixel.
+#include <cstring>
+
+#include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blitters.h"
+
+namespace {
+
+using PlainModes = ModeList<0, 1, 2, 3, 16, 17, 18, 19, 4096, 4097, 4098, 4099, 4112, 4113,
+                            8192, 8193, 8194, 8195, 8208, 8209>;
+
+// Mean brightness of the target under the rectangle, 0..255 (8-bit channels).
+uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
+    uint64_t sum = 0;
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        const uint16_t* row = target.row(y);
+        for (int32_t x = r.left; x < r.right; ++x) {
+            uint32_t p = row[x];
+            sum += ((p >> 8) & 0xF8) + ((p >> 3) & 0xFC) + ((p << 3) & 0xFF);
+        }
+    }
+    return uint32_t(sum / (3 * uint64_t(r.width()) * uint64_t(r.height())));
+}
+
+// Colour-keyed copy of one row, eight pixels at a time: each lane keeps the
+// target where the source is the key and takes the source elsewhere.
+void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
+    typedef uint16_t Lanes __attribute__((vector_size(16)));
+    const Lanes key = {COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY};
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        Lanes src, dst;
+        std::memcpy(&src, s + i, sizeof src);
+        std::memcpy(&dst, d + i, sizeof dst);
+        Lanes is_key = Lanes(src == key);
+        dst = (dst & is_key) | (src & ~is_key);
+        std::memcpy(d + i, &dst, sizeof dst);
+    }
+    for (; i < n; ++i)
+        if (s[i] != COLOR_KEY) d[i] = s[i];
+}
+
+template <uint32_t Mode>
+void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
+    const int32_t n = r.width();
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        int64_t first = src.frame_offset + (y - top) * src.bitmap_width + (r.left - left);
+        const uint16_t* s = src.pixels + first;
+        uint16_t* d = target.row(y) + r.left;
+        if constexpr (Mode == 0) {
+            std::memcpy(d, s, size_t(n) * 2);
+        } else if constexpr (Mode == TRANS_COLOR) {
+            copy_row_keyed(d, s, n);
+        } else {
+            const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + first : nullptr;
+            for (int32_t i = 0; i < n; ++i) {
+                blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? a[i] : 0, src.alpha_value);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void blit_plain(const BlitTarget& target, BlitSource src, const BlitView& view) {
+    if (!src.pixels || src.frame_width <= 0 || src.frame_height <= 0) return;
+    if ((src.flags & ALPHA_PIXEL) && !src.alpha) src.flags &= ~ALPHA_PIXEL;
+
+    WideRect placed = anchored_rect(int64_t(src.x) - view.shift.x, int64_t(src.y) - view.shift.y,
+                                    src.frame_width, src.frame_height, src.flags);
+    Rect r = clip_wide(placed, view.clip);
+    if (r.empty()) return;
+
+    if ((src.flags & ALPHA_LAYER) && src.alpha_value == 32) src.flags &= ~ALPHA_LAYER;
+    if (src.flags & BLT_DYNAMIC) {
+        src.flags &= ~BLT_DYNAMIC;
+        src.flags |= mean_brightness(target, r) < 128 ? BLT_LIGHTEN : BLT_DARKEN;
+    }
+
+    dispatch_mode(blit_mode(src.flags), PlainModes{},
+                  [&](auto mode) { draw_rows<mode.value>(target, src, r, placed.left, placed.top); });
+}
