@@ -1,2 +1,85 @@
-// Entry point of the program "tarrowind".
-int main() { return 0; }
+// Entry point of the program "tarrowind": reads the command line, picks the
+// back end (an SDL window, or none with --headless) and runs the shell.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/core/command_line.h"
+#include "engine/core/shell.h"
+#include "engine/platform/headless/headless_platform.h"
+#include "engine/platform/platform.h"
+#include "engine/platform/sdl/sdl_platform.h"
+
+namespace {
+
+std::unique_ptr<Platform> make_platform(const CommandLine& options) {
+    if (options.headless) return std::make_unique<HeadlessPlatform>();
+    auto sdl = std::make_unique<SdlPlatform>(options.scale);
+    if (!sdl->ok()) {
+        std::fprintf(stderr, "tarrowind: %s\n", sdl->error().c_str());
+        return nullptr;
+    }
+    return sdl;
+}
+
+// Writes the screen as it stands to the --screenshot file, once.
+void save_screenshot(const CommandLine& options) {
+    static bool saved = false;
+    if (options.screenshot.empty() || saved || !has_platform()) return;
+    saved = true;
+    std::string error;
+    if (!platform().front_buffer().save_png(options.screenshot, error)) {
+        std::fprintf(stderr, "tarrowind: %s\n", error.c_str());
+    }
+}
+
+// Logs and the instance lock go to --state, else to the --data folder; the
+// build's demo data stays clean, so its runs write beside it in "state".
+std::string state_folder(const CommandLine& options) {
+    std::string folder = options.state_folder;
+    if (folder.empty()) folder = options.data_folder;
+    if (folder.empty()) {
+        folder = NIMBREL_DEMO_DATA_DIR "/../state";
+        mkdir(folder.c_str(), 0755);
+    }
+    if (folder.back() != '/') folder += '/';
+    return folder;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParsedCommandLine parsed = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "tarrowind: %s\n%s", parsed.error.c_str(), kCommandLineUsage);
+        return 2;
+    }
+    const CommandLine& options = parsed.options;
+
+    ParsedScript script;
+    if (!options.input_script.empty()) {
+        script = load_input_script(options.input_script);
+        if (!script.ok()) {
+            std::fprintf(stderr, "tarrowind: %s: %s\n", options.input_script.c_str(), script.error.c_str());
+            return 2;
+        }
+    }
+
+    shell_config().state_folder = state_folder(options);
+
+    std::unique_ptr<Platform> host = make_platform(options);
+    if (!host) return 1;
+    set_platform(host.get());
+    host->set_input_script(std::move(script.events));
+    if (options.run_ms) host->close_at(*options.run_ms);
+    // The screen is saved however the program ends.
+    set_exit_hook([&options](int) { save_screenshot(options); });
+
+    const int code = run_shell();
+    save_screenshot(options);
+    set_platform(nullptr);
+    return code;
+}

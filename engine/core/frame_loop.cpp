@@ -1,0 +1,79 @@
+#include "engine/core/frame_loop.h"
+
+#include "engine/core/game_state.h"
+#include "engine/core/memory_pool.h"
+#include "engine/core/scene.h"
+#include "engine/platform/platform.h"
+
+namespace {
+
+// 0 marks an unset stamp, so a stamp that lands on 0 moves on by one ms.
+uint32_t set_stamp(uint32_t value) { return value ? value : 1; }
+
+// The shared shape of both loops: reset a stamp that is unset or too far
+// behind to one period before now, then run a step per period that fell due.
+// `stamp_of` picks the stamp, `step` runs the scene's and the state's call.
+template <typename StampOf, typename Step>
+int run_catch_up(uint32_t now, StampOf stamp_of, Step step) {
+    Scene* scene = g_current_scene;
+    if (!scene) return 0;
+    uint32_t& first = stamp_of(*scene);
+    if (first == 0 || tick_behind_by_more_than(first, now, kMaxCatchUpMs)) {
+        first = set_stamp(now - stamp_of.period(*scene));
+    }
+    int steps = 0;
+    for (;;) {
+        scene = g_current_scene;
+        if (!scene) break;
+        uint32_t& stamp = stamp_of(*scene);
+        if (stamp == 0 || !tick_before(stamp, now)) break;
+        stamp = set_stamp(stamp + stamp_of.period(*scene));
+        ensure_memory_reserve();
+        step(*scene);
+        steps++;
+    }
+    return steps;
+}
+
+struct StampA {
+    uint32_t& operator()(Scene& s) const { return s.due_a; }
+    uint32_t period(const Scene& s) const { return s.period_a; }
+};
+struct StampB {
+    uint32_t& operator()(Scene& s) const { return s.due_b; }
+    uint32_t period(const Scene& s) const { return s.period_b; }
+};
+
+}  // namespace
+
+int run_tick_loop_a(uint32_t now) {
+    return run_catch_up(now, StampA{}, [](Scene& scene) {
+        scene.update();
+        if (g_current_scene)
+            if (GameState* state = g_current_scene->current_state()) state->update();
+    });
+}
+
+int run_tick_loop_b(uint32_t now) {
+    return run_catch_up(now, StampB{}, [](Scene& scene) {
+        scene.animate();
+        if (g_current_scene)
+            if (GameState* state = g_current_scene->current_state()) state->animate();
+    });
+}
+
+int run_frame(uint32_t now) {
+    const int steps = run_tick_loop_a(now) + run_tick_loop_b(now);
+    if (steps > 0 && g_current_scene) {
+        render_frame();
+        ensure_memory_reserve();
+    }
+    return steps;
+}
+
+void restart_scene_timers() {
+    if (!g_current_scene || !has_platform()) return;
+    const uint32_t now = platform().tick_count();
+    g_current_scene->due_a = set_stamp(now);
+    g_current_scene->due_b = set_stamp(now);
+}

@@ -1,0 +1,61 @@
+#include "engine/core/scene_manager.h"
+
+#include "engine/core/frame_loop.h"
+#include "engine/core/game_state.h"
+#include "engine/core/scene.h"
+
+namespace {
+
+char fold_ascii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); i++) {
+        if (fold_ascii(a[i]) != fold_ascii(b[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SceneManager::~SceneManager() {
+    for (Scene* scene : scenes_) delete scene;
+    scenes_.clear();
+    current_ = nullptr;
+}
+
+Scene* SceneManager::find(std::string_view name) const {
+    for (Scene* scene : scenes_) {
+        if (equal_ignoring_ascii_case(scene->name(), name)) return scene;
+    }
+    return nullptr;
+}
+
+int SceneManager::add(Scene* scene) {
+    scenes_.push_back(scene);
+    scene->owner_ = this;
+    return 1;
+}
+
+int SceneManager::switch_to(std::string_view name, uintptr_t argument) {
+    Scene* next = find(name);
+    if (!next) return 0;
+    if (current_) current_->leave();
+    current_ = next;
+    g_current_scene = next;
+    next->enter(argument);
+    restart_scene_timers();
+    return 1;
+}
+
+void SceneManager::shutdown() {
+    if (current_) {
+        // switch_state may have left the scene without a state.
+        if (current_->current_state()) current_->switch_state(nullptr, 0);
+        current_->leave();
+    }
+    current_ = nullptr;
+    g_current_scene = nullptr;
+    for (Scene* scene : scenes_) delete scene;
+    scenes_.clear();
+}

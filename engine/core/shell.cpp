@@ -1,0 +1,317 @@
+#include "engine/core/shell.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "engine/core/frame_loop.h"
+#include "engine/core/game_state.h"
+#include "engine/core/input_mapping.h"
+#include "engine/core/memory_pool.h"
+#include "engine/core/scene.h"
+#include "engine/core/scene_manager.h"
+#include "engine/platform/platform.h"
+
+uint32_t g_main_window = 0;
+int32_t g_inactive = 0;
+int32_t g_restart_requested = 0;
+int32_t g_memlog_ticks = 0;
+int32_t g_pen_down = 0;
+int32_t g_pen_x = -1;
+int32_t g_pen_y = -1;
+bool g_engine_started = false;
+
+namespace {
+
+// The back buffer is shown upright and unscaled on this platform.
+constexpr int kPortraitOrientation = 1;
+constexpr int kUnscaled = 0;
+
+// Keys no scene may see, after remapping.
+constexpr uint32_t kIgnoredKeyA = 132;
+constexpr uint32_t kIgnoredKeyB = 91;
+
+// Waiting messages served in a row before an idle call is forced.
+constexpr int kMaxMessagesBeforeIdle = 100;
+
+void run_hook(const std::function<void()>& hook) {
+    if (hook) hook();
+}
+
+void show_message(const char* text) {
+    platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
+}
+
+void append_memory_log() {
+    const std::string path = shell_config().state_folder + "memlog.txt";
+    if (FILE* log = std::fopen(path.c_str(), "at")) {
+        std::fprintf(log, "%" PRIu64 " memory free\n", platform().available_memory_bytes());
+        std::fclose(log);
+    }
+}
+
+// --- Window procedure paths ---------------------------------------------
+
+uint32_t on_timer(uint32_t timer_id) {
+    ensure_memory_reserve();
+    if (g_inactive) return 0;
+    // Timers 2 and 3 re-assert the full-screen window; ours never moves.
+    if (timer_id == kStartTimer) {
+        platform().kill_timer(kStartTimer);
+        if (!engine_init()) platform().destroy_window();
+        platform().set_timer(kFrameTimer, 5);
+        return 0;
+    }
+    if (!g_current_scene) return 1;
+    const uint32_t now = platform().tick_count();
+    if (++g_memlog_ticks % 10 == 0) append_memory_log();
+    run_frame(now);
+    return 1;
+}
+
+uint32_t on_key(MessageId id, uint32_t code, uint32_t flags) {
+    ensure_memory_reserve();
+    const int kind = id == MessageId::KeyDown ? 1 : 2;
+    const uint32_t key_code = translate_key(kind, code, flags, kPortraitOrientation);
+    if (key_code == 0) return 1;
+    const uint32_t game_key = remap_key(key_code);
+    if (!g_current_scene || key_code == kIgnoredKeyA || key_code == kIgnoredKeyB) return 0;
+    g_current_scene->set_key_state(kind, game_key, key_code);
+    g_current_scene->on_key(kind, game_key, key_code);
+    if (g_current_scene)
+        if (GameState* state = g_current_scene->current_state()) state->on_key(kind, game_key, key_code);
+    return 0;
+}
+
+uint32_t on_pen(MessageId id, uint32_t lparam) {
+    ensure_memory_reserve();
+    int32_t x = point_x(lparam), y = point_y(lparam);
+    map_stylus_point(x, y, kUnscaled, kPortraitOrientation);
+    const int kind = id == MessageId::PenMove ? 3 : id == MessageId::PenDown ? 4 : 5;
+    if (kind == 4) {
+        g_pen_x = x;
+        g_pen_y = y;
+        g_pen_down = 1;
+    } else if (kind == 5) {
+        g_pen_down = 0;
+    }
+    if (g_current_scene) {
+        g_current_scene->on_pointer(kind, x, y);
+        if (g_current_scene)
+            if (GameState* state = g_current_scene->current_state()) state->on_pointer(kind, x, y);
+    }
+    if (kind == 5) g_pen_x = g_pen_y = -1;
+    return 1;
+}
+
+void on_set_focus() {
+    if (g_inactive) g_inactive = 0;
+    if (g_current_scene && g_current_scene->has_layers()) g_current_scene->invalidate_first_layer();
+}
+
+void on_kill_focus() {
+    if (g_inactive) return;
+    g_inactive = 1;
+    run_hook(shell_hooks().on_focus_lost);
+    // Before the engine runs and while it closes there is no scene, and the
+    // loading scene has no owner.
+    if (g_engine_started && g_current_scene && g_current_scene->owner()) {
+        g_current_scene->owner()->on_suspend();
+    }
+}
+
+void on_paint() {
+    if (g_current_scene && g_current_scene->has_layers()) {
+        g_current_scene->repaint_all();
+    } else {
+        show_black_screen();
+    }
+}
+
+void on_close() {
+    // A Close before the engine started, or a second one, has nothing to
+    // shut down.
+    engine_shutdown();
+    g_current_scene = nullptr;
+    platform().destroy_window();
+}
+
+void on_notify(uint32_t wparam, uint32_t lparam) {
+    char text[96];
+    std::snprintf(text, sizeof text, "WM_NOTIFY (ctl: %08x), code: %08x, from: %08x, %08x\n",
+                  unsigned(wparam), unsigned(lparam), 0u, 0u);
+    platform().debug_output(text);
+}
+
+// The message loop, with idle calls between messages while the current
+// scene asks for them; at most 101 waiting messages in a row are served
+// before an idle call is forced.
+void run_message_loop() {
+    int pending = 0;
+    Message message;
+    while (platform().get_message(message)) {
+        platform().dispatch_message(message);
+        if (!g_current_scene || !g_current_scene->idle_pump) {
+            pending = 0;
+            continue;
+        }
+        while (g_current_scene && g_current_scene->idle_pump) {
+            Message waiting;
+            if (pending <= kMaxMessagesBeforeIdle && platform().peek_message(waiting)) {
+                pending++;
+                if (waiting.id == MessageId::Timer) {
+                    pending = 0;
+                    g_current_scene->idle();
+                }
+                break;
+            }
+            pending = 0;
+            g_current_scene->idle();
+            platform().idle_spin();
+        }
+    }
+}
+
+// One pass from the restart point to the end of the message loop; false
+// when the program ends before a window was made.
+bool run_window() {
+    g_restart_requested = 0;
+    g_current_scene = nullptr;
+    run_hook(shell_hooks().at_restart_point);
+
+    const Size screen = platform().screen_size();
+    if (screen.height < screen.width) {
+        show_message(
+            "This application can only run in Portrait mode, please change your screen "
+            "orientation and try again.");
+        exit_program(0);
+    }
+    if (!platform().acquire_instance_lock(shell_config().state_folder + "tarrowind.lock")) {
+        platform().debug_output("Another instance is running.\n");
+        return false;
+    }
+    if (platform().available_memory_bytes() < kMinimumFreeMemory) {
+        show_message(
+            "You need at least 6 MB of free RAM to run this game. Please free up some memory "
+            "or adjust memory settings and try again.");
+        exit_program(0);
+    }
+    g_main_window = 0;
+    platform().create_window(main_wnd_proc);
+    run_message_loop();
+    run_hook(shell_hooks().after_message_loop);
+    return true;
+}
+
+}  // namespace
+
+ShellHooks& shell_hooks() {
+    static ShellHooks hooks;
+    return hooks;
+}
+
+ShellConfig& shell_config() {
+    static ShellConfig config;
+    return config;
+}
+
+uint32_t main_wnd_proc(const Message& message) {
+    switch (message.id) {
+        case MessageId::Create:
+            g_main_window = message.window;
+            platform().set_timer(kReassertTimer, 5000);
+            platform().set_timer(kStartTimer, 100);
+            return 1;
+        case MessageId::Destroy: platform().post_quit_message(0); return 1;
+        case MessageId::SetFocus: on_set_focus(); return 1;
+        case MessageId::KillFocus: on_kill_focus(); return 1;
+        case MessageId::Paint: on_paint(); return 1;
+        case MessageId::Close: on_close(); return 1;
+        case MessageId::EraseBkgnd:
+            if (g_current_scene) g_current_scene->mark_screen_dirty();
+            return 1;
+        case MessageId::Notify: on_notify(message.wparam, message.lparam); return 1;
+        case MessageId::KeyDown:
+        case MessageId::KeyUp: return on_key(message.id, message.wparam, message.lparam);
+        case MessageId::Char:
+        case MessageId::SysKeyDown:
+        case MessageId::SysKeyUp:
+        case MessageId::SysChar: return 0;
+        case MessageId::Timer: return on_timer(message.wparam);
+        case MessageId::PenMove:
+        case MessageId::PenDown:
+        case MessageId::PenUp: return on_pen(message.id, message.lparam);
+        case MessageId::ScreenRestored:
+            if (message.lparam == 0xC000000F && message.wparam == 1 && g_current_scene) render_frame();
+            return 0;
+        case MessageId::BringToFront: return 0;
+        case MessageId::PcCommand: handle_pc_command(message.wparam & 0xFFFF); return 1;
+        case MessageId::TrayNotify: return 1;
+        default: return 0;
+    }
+}
+
+int run_shell() {
+    ensure_memory_reserve();
+    do {
+        if (!run_window()) return 0;
+    } while (g_restart_requested);
+    return 0;
+}
+
+int engine_init() {
+    run_hook(shell_hooks().engine_objects_init);
+    const auto& startup = shell_hooks().game_startup;
+    const int result = startup ? startup() : show_empty_load_scene();
+    g_engine_started = result != 0;
+    return result;
+}
+
+void engine_shutdown() {
+    if (!g_engine_started) return;
+    g_engine_started = false;
+    const auto& shutdown = shell_hooks().game_shutdown;
+    if (shutdown) {
+        shutdown();
+    } else {
+        close_empty_load_scene();
+    }
+    run_hook(shell_hooks().engine_objects_shutdown);
+}
+
+void request_quit() { platform().post_message(MessageId::Close); }
+
+void handle_pc_command(uint32_t command) {
+    switch (command) {
+        case 1:
+        case 2:
+        case 4:
+            g_restart_requested = 1;
+            platform().post_message(MessageId::Close);
+            break;
+        case 3: platform().post_message(MessageId::Close); break;
+        case 5: break;
+        default: platform().message_box("Unsupported PC command!", kWindowCaption, kMessageBoxOk); break;
+    }
+}
+
+void show_black_screen() {
+    DisplaySink& screen = platform().display();
+    const Size size = platform().screen_size();
+    if (!screen.open(size.width, size.height)) return;
+    static const std::vector<uint16_t> black(size_t(size.width) * size.height, 0);
+    screen.present(black.data(), size.width * 2, {Rect{0, 0, size.width, size.height}}, true);
+}
+
+int show_empty_load_scene() {
+    g_current_scene = new Scene(nullptr, "Load");
+    render_frame();
+    return 1;
+}
+
+int close_empty_load_scene() {
+    if (g_current_scene && g_current_scene->name() == "Load" && !g_current_scene->owner()) {
+        delete g_current_scene;
+    }
+    g_current_scene = nullptr;
+    return 1;
+}

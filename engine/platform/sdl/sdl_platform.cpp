@@ -1,0 +1,140 @@
+#include "engine/platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <ctime>
+
+#include "engine/platform/key_names.h"
+
+namespace {
+
+constexpr int kScreenWidth = 240;
+constexpr int kScreenHeight = 320;
+
+// Device tick counts do not start at 0; this one starts about 3.5 days in.
+constexpr uint64_t kTickOffsetMs = 300'000'000;
+
+uint64_t monotonic_ms() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1'000'000;
+}
+
+}  // namespace
+
+SdlPlatform::SdlPlatform(int scale) : clock_offset_ms_(kTickOffsetMs) {
+    screen_.owner = this;
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        error_ = std::string("cannot start SDL: ") + SDL_GetError();
+        return;
+    }
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    window_ = SDL_CreateWindow("Quenlo: Duskmarrow", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                               kScreenWidth * scale, kScreenHeight * scale, 0);
+    if (window_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_) {
+        error_ = std::string("cannot open a window: ") + SDL_GetError();
+        if (window_) SDL_DestroyWindow(window_);
+        window_ = nullptr;
+        return;
+    }
+    SDL_RenderSetLogicalSize(renderer_, kScreenWidth, kScreenHeight);
+    SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    start_program_clock();
+}
+
+SdlPlatform::~SdlPlatform() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+uint32_t SdlPlatform::tick_count() { return uint32_t(monotonic_ms() + clock_offset_ms_); }
+
+void SdlPlatform::sleep_ms(uint32_t ms) { SDL_Delay(ms); }
+
+int SdlPlatform::message_box(std::string_view text, std::string_view caption, uint32_t style) {
+    const std::string t(text), c(caption);
+    std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
+    const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+    SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), window_);
+    return kMessageBoxAnswerOk;
+}
+
+void SdlPlatform::poll_host_events() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) handle_event(event);
+}
+
+void SdlPlatform::wait_for_host_events(uint32_t ms) {
+    if (ms == UINT32_MAX) {
+        SDL_WaitEvent(nullptr);
+    } else if (ms > 0) {
+        SDL_WaitEventTimeout(nullptr, int(ms));
+    }
+}
+
+void SdlPlatform::handle_event(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_QUIT: post_close(); break;
+        case SDL_WINDOWEVENT:
+            switch (event.window.event) {
+                case SDL_WINDOWEVENT_CLOSE: post_close(); break;
+                case SDL_WINDOWEVENT_FOCUS_LOST: post_focus(false); break;
+                case SDL_WINDOWEVENT_FOCUS_GAINED: post_focus(true); break;
+                case SDL_WINDOWEVENT_EXPOSED:
+                    post_message(MessageId::EraseBkgnd);
+                    post_message(MessageId::Paint);
+                    break;
+                default: break;
+            }
+            break;
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const uint32_t code = key_code_from_host_name(SDL_GetKeyName(event.key.keysym.sym));
+            if (code) post_key(code, event.type == SDL_KEYDOWN);
+            break;
+        }
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) post_pen(MessageId::PenDown, event.button.x, event.button.y);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT) post_pen(MessageId::PenUp, event.button.x, event.button.y);
+            break;
+        case SDL_MOUSEMOTION: post_pen(MessageId::PenMove, event.motion.x, event.motion.y); break;
+        default: break;
+    }
+}
+
+bool SdlPlatform::Screen::open(int width, int height) {
+    if (!front.open(width, height)) return false;
+    if (owner->texture_) {
+        int w = 0, h = 0;
+        SDL_QueryTexture(owner->texture_, nullptr, nullptr, &w, &h);
+        if (w == width && h == height) return true;
+        SDL_DestroyTexture(owner->texture_);
+    }
+    owner->texture_ = SDL_CreateTexture(owner->renderer_, SDL_PIXELFORMAT_RGB565,
+                                        SDL_TEXTUREACCESS_STREAMING, width, height);
+    return owner->texture_ != nullptr;
+}
+
+void SdlPlatform::Screen::present(const uint16_t* pixels, std::ptrdiff_t pitch_bytes,
+                                  const std::vector<Rect>& rects, bool whole) {
+    front.present(pixels, pitch_bytes, rects, whole);
+    owner->show_front_buffer();
+}
+
+void SdlPlatform::show_front_buffer() {
+    if (!texture_) return;
+    const FrontBuffer& front = screen_.front;
+    SDL_UpdateTexture(texture_, nullptr, front.pixels(), front.width() * 2);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+}

@@ -1,0 +1,51 @@
+// The back end with a real SDL2 window: the 240x320 screen at an integer
+// scale, the keyboard's keys as device keys, the mouse as the stylus, the
+// window's close button, and the host's monotonic clock.
+#pragma once
+
+#include <string>
+
+#include "engine/platform/platform.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+class SdlPlatform : public Platform {
+public:
+    // Opens the window; check ok() (and error()) before use.
+    explicit SdlPlatform(int scale);
+    ~SdlPlatform() override;
+
+    bool ok() const { return window_ != nullptr; }
+    const std::string& error() const { return error_; }
+
+    uint32_t tick_count() override;
+    void sleep_ms(uint32_t ms) override;
+    int message_box(std::string_view text, std::string_view caption, uint32_t style) override;
+    DisplaySink& display() override { return screen_; }
+    const FrontBuffer& front_buffer() const override { return screen_.front; }
+
+protected:
+    void poll_host_events() override;
+    void wait_for_host_events(uint32_t ms) override;
+
+private:
+    // Keeps the screen in memory and shows it in the window's texture.
+    struct Screen : DisplaySink {
+        SdlPlatform* owner = nullptr;
+        FrontBuffer front;
+        bool open(int width, int height) override;
+        void present(const uint16_t* pixels, std::ptrdiff_t pitch_bytes,
+                     const std::vector<Rect>& rects, bool whole) override;
+    };
+    void show_front_buffer();
+    void handle_event(const union SDL_Event& event);
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    Screen screen_;
+    std::string error_;
+    uint64_t clock_offset_ms_;
+};

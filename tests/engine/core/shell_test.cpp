@@ -1,0 +1,356 @@
+// The shell driven end to end through the headless back end: start-up and
+// shutdown order, focus, closing, desktop commands, the idle pump, the
+// memory log and the key and pen paths.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "engine/core/shell.h"
+#include "engine/platform/headless/headless_platform.h"
+#include "recording_scene.h"
+
+namespace {
+
+struct ProgramEnded {
+    int code;
+};
+
+struct ShellTest : ::testing::Test {
+    HeadlessPlatform host{0x00A00000};
+    CallLog log;
+    std::unique_ptr<RecordingManager> manager;
+    RecordingScene* game = nullptr;
+    std::string folder;
+    int startups = 0;
+
+    void SetUp() override {
+        folder = testing::TempDir() + "shell_test_" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        shell_config().state_folder = folder;
+        set_platform(&host);
+        set_exit_hook([](int code) { throw ProgramEnded{code}; });
+        g_inactive = g_restart_requested = g_memlog_ticks = g_pen_down = 0;
+        g_pen_x = g_pen_y = -1;
+        g_engine_started = false;
+        g_current_scene = nullptr;
+
+        ShellHooks& hooks = shell_hooks();
+        hooks = ShellHooks{};
+        hooks.engine_objects_init = [this] { log.push_back("engine objects " + at()); };
+        hooks.engine_objects_shutdown = [this] { log.push_back("engine objects gone"); };
+        hooks.after_message_loop = [this] { log.push_back("loop ended"); };
+        hooks.game_startup = [this] {
+            startups++;
+            log.push_back("game startup " + at());
+            manager = std::make_unique<RecordingManager>(log);
+            game = new RecordingScene(log, "Game");
+            manager->add(game);
+            manager->switch_to("Game", 0);
+            return 1;
+        };
+        hooks.game_shutdown = [this] {
+            log.push_back("game shutdown " + at());
+            manager->shutdown();
+            manager.reset();
+            game = nullptr;
+            return 1;
+        };
+    }
+    void TearDown() override {
+        shell_hooks() = ShellHooks{};
+        set_exit_hook(nullptr);
+        set_platform(nullptr);
+        g_current_scene = nullptr;
+        std::filesystem::remove_all(folder);
+    }
+
+    std::string at() { return "at " + std::to_string(host.program_time()); }
+
+    void script(const char* text) {
+        const ParsedScript s = parse_input_script(text);
+        ASSERT_TRUE(s.ok()) << s.error;
+        host.set_input_script(s.events);
+    }
+
+    int memlog_lines() {
+        std::ifstream in(folder + "memlog.txt");
+        int lines = 0;
+        for (std::string line; std::getline(in, line);) {
+            EXPECT_NE(line.find(" memory free"), std::string::npos);
+            lines++;
+        }
+        return lines;
+    }
+
+    // Entries of the log that contain `text`.
+    int entries_with(const std::string& text) {
+        int n = 0;
+        for (const auto& e : log) n += e.find(text) != std::string::npos;
+        return n;
+    }
+};
+
+TEST_F(ShellTest, StartsOnTheFirstStartTimerAndShutsDownInOrder) {
+    host.close_at(1000);
+    EXPECT_EQ(run_shell(), 0);
+    ASSERT_GE(log.size(), 6u);
+    EXPECT_EQ(log[0], "engine objects at 100");
+    EXPECT_EQ(log[1], "game startup at 100");
+    EXPECT_EQ(log[2], "Game.enter 0");
+    const CallLog tail(log.end() - 5, log.end());
+    EXPECT_EQ(tail, (CallLog{"game shutdown at 1000", "Game.leave", "Game.destroyed", "engine objects gone",
+                             "loop ended"}));
+    // 100 ms logic steps from the start at 100 ms to the close.
+    EXPECT_EQ(count_of(log, "Game.update"), 9);
+    EXPECT_FALSE(g_engine_started);
+    EXPECT_EQ(g_current_scene, nullptr);
+    EXPECT_FALSE(host.has_window());
+}
+
+TEST_F(ShellTest, WithoutAGameTheEmptyLoadSceneRuns) {
+    shell_hooks().game_startup = nullptr;
+    shell_hooks().game_shutdown = nullptr;
+    host.close_at(500);
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(g_current_scene, nullptr);
+    // The black screen was presented by the frames of the "Load" scene.
+    EXPECT_TRUE(host.front_buffer().is_open());
+    EXPECT_GT(host.front_buffer().present_count(), 1u);
+    EXPECT_EQ(host.front_buffer().width(), 240);
+    EXPECT_EQ(host.front_buffer().height(), 320);
+}
+
+TEST_F(ShellTest, InactiveMeansNoTicksNoRenderAndNoMemoryLog) {
+    script("300 focus lost\n1800 focus gained\n");
+    std::vector<uint32_t> step_times;
+    shell_hooks().game_startup = [this, &step_times] {
+        manager = std::make_unique<RecordingManager>(log);
+        game = new RecordingScene(log, "Game");
+        game->on_update = [this, &step_times] { step_times.push_back(host.program_time()); };
+        manager->add(game);
+        manager->switch_to("Game", 0);
+        return 1;
+    };
+    host.close_at(2000);
+    run_shell();
+    ASSERT_FALSE(step_times.empty());
+    for (uint32_t t : step_times) EXPECT_TRUE(t < 300 || t >= 1800) << t;
+    // Focus changes go before the frame timer due at the same moment, so
+    // the ticks counted are those at 105..295 ms and 1800..1995 ms.
+    EXPECT_EQ(g_memlog_ticks, 39 + 40);
+    EXPECT_EQ(memlog_lines(), 7);
+    EXPECT_EQ(count_of(log, "manager.suspend"), 1);
+    // Catch-up after focus returns is bounded: no burst of lost steps.
+    int after = 0;
+    for (uint32_t t : step_times) after += t > 1800 && t <= 1810;
+    EXPECT_LE(after, 1);
+}
+
+TEST_F(ShellTest, FocusLostBeforeTheEngineStartsDelaysTheStart) {
+    script("50 focus lost\n250 focus gained\n");
+    host.close_at(600);
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(log[0], "engine objects at 300");
+    EXPECT_EQ(count_of(log, "manager.suspend"), 0);
+}
+
+TEST_F(ShellTest, FocusLostWhileClosingReachesNoSceneOwner) {
+    shell_hooks().game_shutdown = [this] {
+        log.push_back("game shutdown");
+        manager->shutdown();
+        // A message box or a new window during exit takes the focus away.
+        platform().send_message(MessageId::KillFocus);
+        manager.reset();
+        return 1;
+    };
+    host.close_at(400);
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(count_of(log, "manager.suspend"), 0);
+    EXPECT_EQ(g_inactive, 1);
+}
+
+TEST_F(ShellTest, CloseBeforeTheEngineStartsOnlyDestroysTheWindow) {
+    host.close_at(50);
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(log, (CallLog{"loop ended"}));
+}
+
+TEST_F(ShellTest, TwoQueuedClosesShutDownOnce) {
+    script("500 close\n500 close\n");
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(entries_with("game shutdown"), 1);
+    EXPECT_EQ(count_of(log, "engine objects gone"), 1);
+}
+
+TEST_F(ShellTest, RestartCommandsBuildANewWindowAndStartAgain) {
+    for (uint32_t command : {1u, 2u, 4u}) {
+        SCOPED_TRACE(command);
+        log.clear();
+        startups = 0;
+        shell_hooks().at_restart_point = [this, command] {
+            log.push_back("restart point");
+            // Each window asks for a restart once its engine runs, the
+            // second closes normally.
+            if (startups == 0) {
+                host.set_input_script({});
+            } else {
+                host.close_at(host.program_time() + 300);
+            }
+        };
+        auto startup = shell_hooks().game_startup;
+        shell_hooks().game_startup = [this, startup, command] {
+            const int ok = startup();
+            if (startups == 1) platform().post_message(MessageId::PcCommand, command);
+            return ok;
+        };
+        EXPECT_EQ(run_shell(), 0);
+        shell_hooks().game_startup = startup;
+        EXPECT_EQ(startups, 2);
+        EXPECT_EQ(count_of(log, "restart point"), 2);
+        EXPECT_EQ(entries_with("game shutdown"), 2);
+        EXPECT_EQ(g_restart_requested, 0);
+    }
+}
+
+TEST_F(ShellTest, CommandThreeClosesFiveDoesNothingOthersComplain) {
+    auto startup = shell_hooks().game_startup;
+    shell_hooks().game_startup = [startup] {
+        const int ok = startup();
+        platform().post_message(MessageId::PcCommand, 5);
+        platform().post_message(MessageId::PcCommand, 0x10006);  // command in the low word
+        platform().post_message(MessageId::PcCommand, 3);
+        return ok;
+    };
+    host.close_at(5000);
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(startups, 1);
+    EXPECT_EQ(entries_with("game shutdown at 100"), 1);  // closed by command 3
+    ASSERT_EQ(host.message_boxes().size(), 1u);
+    EXPECT_EQ(host.message_boxes()[0].text, "Unsupported PC command!");
+    EXPECT_EQ(host.message_boxes()[0].caption, "Quenlo: Duskmarrow");
+}
+
+TEST_F(ShellTest, FailedStartDestroysTheWindowWithoutShutdown) {
+    shell_hooks().game_startup = [this] {
+        log.push_back("game startup");
+        return 0;
+    };
+    host.close_at(5000);
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_EQ(entries_with("game shutdown"), 0);
+    EXPECT_EQ(count_of(log, "engine objects gone"), 0);
+    EXPECT_EQ(host.program_time(), 100u);  // ended at once, not at the close
+}
+
+TEST_F(ShellTest, The101stWaitingMessageForcesAnIdleCall) {
+    auto startup = shell_hooks().game_startup;
+    shell_hooks().game_startup = [this, startup] {
+        const int ok = startup();
+        game->idle_pump = true;
+        game->on_idle = [this] { game->idle_pump = false; };
+        for (int i = 0; i < 150; i++) platform().post_message(MessageId::KeyDown, 66, 0);
+        return ok;
+    };
+    host.close_at(300);
+    run_shell();
+    int keys_before_idle = 0;
+    for (const auto& e : log) {
+        if (e == "Game.idle") break;
+        keys_before_idle += e == "Game.key 1 66 66";
+    }
+    EXPECT_EQ(keys_before_idle, 101);
+    EXPECT_EQ(count_of(log, "Game.key 1 66 66"), 150);
+}
+
+TEST_F(ShellTest, IdleCallsFillTheTimeBetweenMessages) {
+    int idles = 0;
+    auto startup = shell_hooks().game_startup;
+    shell_hooks().game_startup = [this, startup, &idles] {
+        const int ok = startup();
+        game->idle_pump = true;
+        game->on_idle = [&idles] { idles++; };
+        return ok;
+    };
+    host.close_at(200);
+    EXPECT_EQ(run_shell(), 0);
+    // A virtual millisecond an idle call: about one per ms until the close.
+    EXPECT_GE(idles, 90);
+    EXPECT_LE(idles, 200);
+}
+
+TEST_F(ShellTest, EveryTenthTimerTickWritesTheMemoryLogTimerTwoIncluded) {
+    host.set_available_memory_bytes(5'000'000'000ull);
+    host.close_at(5046);
+    run_shell();
+    // Frame ticks at 105..5045 ms (989) plus timer 2 at 5000 ms.
+    EXPECT_EQ(memlog_lines(), 99);
+    std::ifstream in(folder + "memlog.txt");
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "5000000000 memory free");  // no 32-bit overflow
+}
+
+TEST_F(ShellTest, KeysRepeatsAndIgnoredCodes) {
+    script(
+        "200 key down A\n"
+        "210 key down A\n"
+        "220 key up A\n"
+        "230 key down 132\n"
+        "240 key down 91\n"
+        "250 key down 202\n");
+    host.close_at(400);
+    run_shell();
+    EXPECT_EQ(count_of(log, "Game.key 1 65 65"), 1);  // the repeat is dropped
+    EXPECT_EQ(count_of(log, "Game.key 2 65 65"), 1);  // its key-up delivered
+    EXPECT_EQ(entries_with(" 132"), 0);
+    EXPECT_EQ(entries_with(" 91"), 0);
+    EXPECT_EQ(count_of(log, "Game.key 1 202 202"), 1);
+}
+
+TEST_F(ShellTest, PenPathSetsAndClearsThePenPosition) {
+    script("200 pen down 10 20\n210 pen move 11 21\n220 pen up 12 22\n");
+    std::vector<std::pair<int32_t, int32_t>> seen;
+    auto startup = shell_hooks().game_startup;
+    shell_hooks().game_startup = [this, startup] {
+        const int ok = startup();
+        game->add_state("Walking", new RecordingState(log));
+        game->switch_state("Walking", 0);
+        return ok;
+    };
+    host.close_at(400);
+    run_shell();
+    EXPECT_EQ(count_of(log, "Game.pointer 4 10 20"), 1);
+    EXPECT_EQ(count_of(log, "state Walking.pointer 4 10 20"), 1);
+    EXPECT_EQ(count_of(log, "Game.pointer 3 11 21"), 1);
+    EXPECT_EQ(count_of(log, "Game.pointer 5 12 22"), 1);
+    EXPECT_EQ(g_pen_x, -1);
+    EXPECT_EQ(g_pen_y, -1);
+    EXPECT_EQ(g_pen_down, 0);
+}
+
+TEST_F(ShellTest, LowMemoryRefusesToStart) {
+    host.set_available_memory_bytes(0x600000 - 1);
+    try {
+        run_shell();
+        FAIL() << "the shell started with too little memory";
+    } catch (const ProgramEnded& e) {
+        EXPECT_EQ(e.code, 0);
+    }
+    ASSERT_EQ(host.message_boxes().size(), 1u);
+    EXPECT_NE(host.message_boxes()[0].text.find("6 MB"), std::string::npos);
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(ShellTest, SecondInstanceEndsWithoutAWindow) {
+    HeadlessPlatform other;
+    ASSERT_TRUE(other.acquire_instance_lock(folder + "tarrowind.lock"));
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FALSE(host.has_window());
+}
+
+}  // namespace
