@@ -1,0 +1,36 @@
+// Conditions and the expressions that combine them: the stored form shared by
+// triggers, people's topics and encounters.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class Archive;
+
+struct Condition {
+    uint8_t kind = 0;    // bits 0-6 the kind, bit 7 negates
+    uint8_t aux = 0;     // bit 0: acted on the tile (kind 6)
+    uint32_t id = 0;     // item, flag or level id, by kind
+    uint32_t value = 0;  // amount, or tile x | y << 16
+
+    static constexpr size_t kStoredBytes = 11;
+
+    uint8_t base_kind() const { return kind & 0x7F; }
+    bool negated() const { return (kind & 0x80) != 0; }
+
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+    bool operator==(const Condition&) const = default;
+};
+
+struct Expression {
+    std::vector<Condition> conditions;
+
+    static constexpr size_t kMinStoredBytes = 3;
+
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+    bool empty() const { return conditions.empty(); }
+    bool operator==(const Expression&) const = default;
+};

@@ -1,0 +1,78 @@
+// Items and the item groups that hold them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game/world/story_record.h"
+
+class Archive;
+
+enum ItemKind : int32_t {
+    kItemWeapon = 1,
+    kItemWand = 2,
+    kItemUsable = 3,
+    kItemArmour = 4,
+    kItemShield = 5,
+    kItemQuest = 6,
+};
+
+struct ItemRecord : StoryRecord {
+    ItemRecord() : StoryRecord(RecordKind::Item) {}
+
+    // A count of this many uses never runs out.
+    static constexpr uint16_t kEndlessUses = 1000;
+
+    int32_t param1 = 0;
+    int32_t price = 0;
+    std::string name;
+    std::string text2 = " ";   // null in the file gives " "
+    int32_t param2 = 1;        // 1..12
+    int32_t param3 = 0;
+    int32_t param4 = 0;
+    std::string text3 = "<";   // null in the file gives "<"
+    uint16_t value = 0;        // attack, effect or defence amount
+    uint16_t sub_kind = 0;     // damage type, element or effect
+    uint16_t count = 1;        // uses of one inventory entry
+    uint16_t amount2 = 0;
+    uint16_t amount3 = 0;
+    uint16_t aim = 0;          // knowledge needed
+    uint16_t flag1 = 0;
+    uint16_t flag2 = 0;
+    int32_t kind = kItemWeapon;
+    std::string text4;
+    uint16_t priceless = 0;
+
+    static constexpr size_t kMinStoredBytes = 1 + 4 * 3 + 2 * 2 + 4 * 3 + 2 + 2 * 8 + 4 + 2 + 2;
+
+    // Registered by its group's loader.
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+    // Clamps and defaults, then the derived price.
+    void validate();
+};
+
+struct ItemGroup : StoryRecord {
+    ItemGroup() : StoryRecord(RecordKind::ItemGroup) {}
+
+    int32_t group_kind = kItemWeapon;  // selects the stat line
+    std::string name;
+    std::vector<std::unique_ptr<ItemRecord>> items;
+    int32_t priceless = 0;
+
+    static constexpr size_t kMinStoredBytes = 1 + 4 + 4 + 2 + 2 + 2;
+
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+};
+
+// The item's stat line for the inventory and the shop, chosen by the kind of
+// its group; `uses` 0 shows the item's own count.
+std::string item_stat_text(const ItemRecord& item, int32_t group_kind, int32_t uses);
+
+// The price an item of this value, kind, sub-kind and count is worth before
+// the priceless flag and the final clamp.
+int32_t item_base_price(const ItemRecord& item);

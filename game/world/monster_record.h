@@ -1,0 +1,67 @@
+// A monster kind of the story: its map appearance, attributes, rewards and
+// what combat needs to stage the fight.
+#pragma once
+
+#include <cstddef>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/world/action.h"
+#include "game/world/npc_record.h"
+#include "game/world/story_record.h"
+
+class Archive;
+
+struct MonsterRecord : StoryRecord {
+    MonsterRecord() : StoryRecord(RecordKind::Monster) {}
+
+    static constexpr const char* kDefaultCombatSprite = "combat\\monsters\\barbar.spr";
+    static constexpr const char* kNoAppearAction = "<UNDEFINED>";
+
+    std::string name;
+    uint8_t stance = 0;
+    std::array<uint8_t, kBodyPartCount> body{};
+    // Map parameters 1-9, kept for the map code: 1, 3, 4, 6-9 are stored as
+    // i32, 2 and 5 as u8.
+    std::array<int32_t, 9> map_params{};
+    ActionList reward_actions;  // queued once the monster is beaten
+
+    int32_t dexterity = 0;
+    int32_t strength = 1;
+    int32_t knowledge = 0;
+    int32_t defence = 0;
+    int32_t resistance = 0;
+    int32_t hit_points = 10;
+    int32_t level = 1;
+    int32_t attack_kind = 0;   // 0..2
+    int32_t spare_value = 0;
+
+    std::string combat_sprite;  // "c..." sprite definition name
+    std::vector<uint32_t> item_ids;
+    std::vector<std::string> item_values;  // one text per item id
+
+    std::string appear_action;  // combat text 1: the appearance action, or kNoAppearAction
+    std::string combat_music;   // combat text 2
+    int32_t music_order = 0;    // combat value 1
+    int32_t combat_value2 = 0;  // 0..200
+    int32_t fixed_stats = 0;    // 0: combat generates the stats
+    int32_t rank = 0;           // 0..4 (stored as the class field)
+    int32_t weakness = 0;       // 0..4 after the stored 0..6 is folded
+    int32_t physical_weakness = 0;  // combat value 3, 0..4
+    int32_t magic_weakness = 0;     // combat value 4, 0..4
+    int32_t cannot_flee = 0;        // combat flag, 0..1
+
+    // Not stored: set from "combatspr.ini" after all monsters are read.
+    int32_t anchor_x = 0;
+    int32_t anchor_y = 0;
+
+    static constexpr size_t kMinStoredBytes = 80;
+
+    // The id is read here but registered by the loader.
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+    // The clamps and defaults applied after reading.
+    void validate();
+};

@@ -1,0 +1,22 @@
+// A quest of the story: its name and two texts for the quest log.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "game/world/story_record.h"
+
+class Archive;
+
+struct Quest : StoryRecord {
+    Quest() : StoryRecord(RecordKind::Quest) {}
+
+    std::string name;
+    std::string text1;
+    std::string text2;
+
+    static constexpr size_t kMinStoredBytes = 1 + 4 + 3 * 2;
+
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+};

@@ -1,0 +1,34 @@
+// Recipe categories: kept with the story, used by no screen yet.
+#pragma once
+
+#include <cstddef>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/memory_pool.h"
+
+class Archive;
+
+struct RecipeItem {
+    std::string text1;
+    std::string text2;
+    std::array<int32_t, 11> values{};
+
+    static constexpr size_t kMinStoredBytes = 1 + 2 * 2 + 11 * 4;
+
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+};
+
+struct RecipeCategory : PoolObject {
+    std::string name;
+    uint32_t value = 0;
+    std::vector<RecipeItem> items;
+
+    static constexpr size_t kMinStoredBytes = 1 + 2 + 4 + 2;
+
+    void read(Archive& ar);
+    void write(Archive& ar) const;
+};

@@ -1,0 +1,281 @@
+// Loading the story folder into the world: "story.rpg", the numbered files
+// of people, monsters and items, and the trigger files of the levels.
+#include <cstdio>
+
+#include "game/world/archive.h"
+#include "game/world/story_paths.h"
+#include "game/world/world.h"
+
+namespace {
+
+// Reads `count` records of type T, each built by `make`, stopping at the
+// first failure.
+template <class Ptr, class Make>
+std::vector<Ptr> read_records(Archive& ar, const char* key, size_t min_bytes, Make make) {
+    const uint16_t count = ar.read_count(key, min_bytes);
+    std::vector<Ptr> out;
+    out.reserve(count);
+    for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
+        Ptr record = make();
+        record->read(ar);
+        out.push_back(std::move(record));
+    }
+    return out;
+}
+
+template <class T>
+std::vector<std::unique_ptr<T>> read_unique(Archive& ar, const char* key) {
+    return read_records<std::unique_ptr<T>>(ar, key, T::kMinStoredBytes, [] { return std::make_unique<T>(); });
+}
+
+template <class T>
+std::vector<std::shared_ptr<T>> read_shared(Archive& ar, const char* key) {
+    return read_records<std::shared_ptr<T>>(ar, key, T::kMinStoredBytes,
+                                            [] { return std::shared_ptr<T>(new T()); });
+}
+
+bool story_file_exists(const std::string& path) {
+    Archive ar;
+    const bool ok = ar.open_read(path);
+    ar.close();
+    return ok;
+}
+
+}  // namespace
+
+void World::clear_story() {
+    registry_.clear();
+    monsters.clear();
+    people.clear();
+    recipe_categories.clear();
+    item_groups.clear();
+    quests.clear();
+    triggers.clear();
+    regions.clear();
+    flags.clear();
+    npc_placements.clear();
+    fired_trigger_ids.clear();
+    warnings_.clear();
+    current_level_ = nullptr;
+    current_level_id_ = 0;
+    stored_level_id = 0;
+    tile_params = TileParams{};
+}
+
+void World::read_story_chunk(Archive& ar) {
+    ar.read_begin("MS_RPGSTORY");
+    if (!people_from_files) people = read_shared<NpcRecord>(ar, "NPCCNT");
+    recipe_categories = read_unique<RecipeCategory>(ar, "RECIPECNT");
+    if (!items_from_files) item_groups = read_unique<ItemGroup>(ar, "ITEMGROUPCNT");
+    regions = read_unique<MapRegion>(ar, "REGIONCNT");
+    flags = read_unique<FlagRecord>(ar, "FLAGCNT");
+    if (!people_from_files) triggers = read_shared<Trigger>(ar, "TRIGGERCNT");
+    stored_level_id = ar.read_u32("CurLevel");
+    if (!monsters_from_files) monsters = read_unique<MonsterRecord>(ar, "MONSTERCNT");
+    quests = read_unique<Quest>(ar, "QUESTCNT");
+    ar.read_end("MS_RPGSTORY");
+}
+
+void World::register_item_group(ItemGroup& group) {
+    register_object(&group, group.id);
+    for (const auto& item : group.items) register_object(item.get(), item->id);
+}
+
+// Registers the records in the order the story's readers would meet them.
+void World::register_story_records() {
+    for (const auto& group : item_groups) register_item_group(*group);
+    for (const auto& region : regions) {
+        register_object(region.get(), region->id);
+        for (const auto& map : region->maps) {
+            register_object(map.get(), map->id);
+            for (const auto& level : map->levels) register_object(level.get(), level->id);
+        }
+    }
+    for (const auto& flag : flags) register_object(flag.get(), flag->id);
+    for (const auto& quest : quests) register_object(quest.get(), quest->id);
+    for (const auto& trigger : triggers) register_object(trigger.get(), trigger->id);
+    for (const auto& npc : people) register_object(npc.get(), npc->id);
+    for (const auto& monster : monsters) register_object(monster.get(), monster->id);
+}
+
+bool World::load_story(const std::string& folder) {
+    clear_story();
+    last_error_.clear();
+    folder_ = folder;
+    people_from_files = story_file_exists(numbered_file(0, "npc"));
+    monsters_from_files = story_file_exists(numbered_file(0, "mon"));
+    items_from_files = story_file_exists(numbered_file(0, "itm"));
+
+    const std::string path = folder_ + "/story.rpg";
+    Archive ar;
+    if (!ar.open_read(path)) {
+        last_error_ = path + ": missing or not a story file";
+        return false;
+    }
+    ar.world = this;
+    read_story_chunk(ar);
+    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the story's lists");
+    ar.close();
+    if (ar.failed()) {
+        report_broken(path, ar.error());
+        clear_story();
+        return false;
+    }
+    register_story_records();
+    if (!load_all_monsters() || !load_all_items()) {
+        clear_story();
+        return false;
+    }
+    if (!first_level()) {
+        last_error_ = path + ": the story has no level to start on";
+        clear_story();
+        return false;
+    }
+    return true;
+}
+
+// A numbered file: the file mark, a u32 record count, then the records.
+// Every record is read before any is kept, so a corrupt file adds nothing.
+template <class T>
+static bool read_numbered_file(const std::string& path, std::vector<std::unique_ptr<T>>& out, std::string& error,
+                               bool& present) {
+    Archive ar;
+    present = ar.open_read(path);
+    if (!present) return true;
+    const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
+    for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
+        auto record = std::make_unique<T>();
+        record->read(ar);
+        out.push_back(std::move(record));
+    }
+    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the last record");
+    ar.close();
+    if (ar.failed()) {
+        error = ar.error();
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool World::load_all_monsters() {
+    for (uint32_t n = 0; n < kNumberedStoryFiles; ++n) {
+        std::vector<std::unique_ptr<MonsterRecord>> read;
+        std::string error;
+        bool present = false;
+        const std::string path = numbered_file(n, "mon");
+        if (!read_numbered_file(path, read, error, present)) {
+            report_broken(path, error);
+            return false;
+        }
+        for (auto& monster : read) {
+            register_object(monster.get(), monster->id);
+            monsters.push_back(std::move(monster));
+        }
+    }
+    return true;
+}
+
+bool World::load_all_items() {
+    for (uint32_t n = 0; n < kNumberedStoryFiles; ++n) {
+        std::vector<std::unique_ptr<ItemGroup>> read;
+        std::string error;
+        bool present = false;
+        const std::string path = numbered_file(n, "itm");
+        if (!read_numbered_file(path, read, error, present)) {
+            report_broken(path, error);
+            return false;
+        }
+        for (auto& group : read) {
+            register_item_group(*group);
+            item_groups.push_back(std::move(group));
+        }
+    }
+    return true;
+}
+
+// Reads the records of a numbered file one by one until the one with `id`;
+// those read on the way are dropped, the rest of the file is not read.
+template <class T>
+static std::unique_ptr<T> find_in_numbered_file(const std::string& path, uint32_t id, std::string& error) {
+    Archive ar;
+    if (!ar.open_read(path)) return nullptr;
+    const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
+    for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
+        auto record = std::make_unique<T>();
+        record->read(ar);
+        if (!ar.failed() && record->id == id) return record;
+    }
+    if (ar.failed()) error = ar.error();
+    return nullptr;
+}
+
+std::shared_ptr<NpcRecord> World::load_npc_file(uint32_t id) {
+    const std::string path = numbered_file(id % kNumberedStoryFiles, "npc");
+    std::string error;
+    std::unique_ptr<NpcRecord> found = find_in_numbered_file<NpcRecord>(path, id, error);
+    if (!error.empty()) report_broken(path, error);
+    if (!found) return nullptr;
+    std::shared_ptr<NpcRecord> npc(found.release());
+    register_object(npc.get(), id);
+    people.push_back(npc);
+    return npc;
+}
+
+MonsterRecord* World::load_monster_file(uint32_t id) {
+    const std::string path = numbered_file(id % kNumberedStoryFiles, "mon");
+    std::string error;
+    std::unique_ptr<MonsterRecord> found = find_in_numbered_file<MonsterRecord>(path, id, error);
+    if (!error.empty()) report_broken(path, error);
+    if (!found) return nullptr;
+    register_object(found.get(), id);
+    monsters.push_back(std::move(found));
+    return monsters.back().get();
+}
+
+std::shared_ptr<NpcRecord> World::get_or_load_npc(uint32_t id) {
+    if (get_npc(id)) {
+        for (const auto& npc : people)
+            if (npc->id == id) return npc;
+    }
+    if (find_id(id)) return nullptr;  // the id belongs to another kind of record
+    return load_npc_file(id);
+}
+
+MonsterRecord* World::get_or_load_monster(uint32_t id) {
+    if (MonsterRecord* monster = get_monster(id)) return monster;
+    if (find_id(id)) return nullptr;
+    return load_monster_file(id);
+}
+
+bool World::load_trigger_file(uint32_t level_id) {
+    const std::string path = trigger_file(level_id);
+    Archive ar;
+    if (!ar.open_read(path)) return true;
+    std::vector<std::shared_ptr<Trigger>> read;
+    const uint32_t count = ar.read_record_count("COUNT", Trigger::kMinStoredBytes);
+    for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
+        auto trigger = std::shared_ptr<Trigger>(new Trigger());
+        trigger->read(ar);
+        read.push_back(std::move(trigger));
+    }
+    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the last trigger");
+    ar.close();
+    if (ar.failed()) {
+        report_broken(path, ar.error());
+        return false;
+    }
+    for (auto& trigger : read) {
+        if (find_id(trigger->id)) continue;  // already loaded: the first copy stays
+        register_object(trigger.get(), trigger->id);
+        triggers.push_back(std::move(trigger));
+    }
+    return true;
+}
+
+bool World::load_region(MapRegion& region) {
+    std::string error;
+    if (region.load_file(folder_, &error)) return true;
+    report_broken(folder_ + "/" + region.file_name(), error);
+    return false;
+}

@@ -1,0 +1,171 @@
+// The database of the loaded story: every record of the story folder, each
+// record with an id entered in one registry by id and kind.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/core/memory_pool.h"
+#include "game/world/flag_record.h"
+#include "game/world/item_record.h"
+#include "game/world/map_region.h"
+#include "game/world/monster_record.h"
+#include "game/world/npc_record.h"
+#include "game/world/quest.h"
+#include "game/world/recipe.h"
+#include "game/world/tile_params.h"
+#include "game/world/trigger.h"
+
+class Archive;
+
+// Where a person stands: level and pixel positions, current and home.
+struct NpcPlacement {
+    uint32_t npc_id = 0;
+    uint32_t level_id = 0;
+    uint16_t x = 0;
+    uint16_t y = 0;
+    uint16_t home_x = 0;
+    uint16_t home_y = 0;
+    bool operator==(const NpcPlacement&) const = default;
+};
+
+// Rounds a price or reward: above 900 to 50, above 450 to 10, above 90 to 5,
+// else to 2 (divisions truncate toward zero).
+int32_t round_price(int32_t value);
+
+class World : public PoolObject {
+public:
+    World();
+    ~World();
+    World(const World&) = delete;
+    World& operator=(const World&) = delete;
+
+    // --- registry ------------------------------------------------------------
+    StoryRecord* find_id(uint32_t id) const;
+    // Stores the id in the record and enters it. A second record under an id
+    // already taken is entered behind the first (which keeps winning lookups)
+    // and noted in `warnings()`.
+    void register_object(StoryRecord* record, uint32_t id);
+    // Removes exactly this record's entry.
+    void unregister_object(StoryRecord* record);
+
+    // Typed lookups: null when the id is unknown or names another kind.
+    MapLevel* get_level(uint32_t id) const { return get<MapLevel>(id, RecordKind::Level); }
+    ItemRecord* get_item(uint32_t id) const { return get<ItemRecord>(id, RecordKind::Item); }
+    Quest* get_quest(uint32_t id) const { return get<Quest>(id, RecordKind::Quest); }
+    FlagRecord* get_flag(uint32_t id) const { return get<FlagRecord>(id, RecordKind::Flag); }
+    MapRegion* get_region(uint32_t id) const { return get<MapRegion>(id, RecordKind::Region); }
+    NpcRecord* get_npc(uint32_t id) const { return get<NpcRecord>(id, RecordKind::Npc); }
+    MonsterRecord* get_monster(uint32_t id) const { return get<MonsterRecord>(id, RecordKind::Monster); }
+    Trigger* get_trigger(uint32_t id) const { return get<Trigger>(id, RecordKind::Trigger); }
+
+    // The registered record, else read from its numbered file ("%02d.npc" or
+    // "%02d.mon" of id % 15); null when no file holds it.
+    std::shared_ptr<NpcRecord> get_or_load_npc(uint32_t id);
+    MonsterRecord* get_or_load_monster(uint32_t id);
+
+    uint32_t quest_id_by_name(const std::string& name) const;
+    uint32_t item_id_by_name(const std::string& name) const;
+    ItemGroup* item_group_of(uint32_t item_id) const;
+    // Region, map and level names compared case-insensitively; first match
+    // at each step.
+    MapLevel* find_level(const std::string& region, const std::string& map, const std::string& level) const;
+    // The first level of the first map of the first region that has one.
+    MapLevel* first_level() const;
+    void set_current_level(uint32_t id);
+    MapLevel* current_level() const { return current_level_; }
+    uint32_t current_level_id() const { return current_level_id_; }
+    std::string item_stat_text(uint32_t item_id, int32_t uses) const;
+
+    // Drops the people from every level's actor list. In the per-id mode the
+    // records themselves are dropped too (they are reread from their files);
+    // otherwise they stay, since nothing could bring them back. Records are
+    // shared, so a topic or action still in use outlives the drop.
+    void clear_npcs();
+    // Unregisters and drops every trigger (kept alive while shared elsewhere).
+    void clear_triggers();
+
+    // --- random generator ----------------------------------------------------
+    // seed = seed x 214013 + 2531011; result bits 16..30 of the seed.
+    int32_t random();
+    void set_random_seed(uint32_t seed) { random_seed_ = seed; }
+    uint32_t random_seed() const { return random_seed_; }
+
+    // --- story loading -------------------------------------------------------
+    // Reads "story.rpg" of the folder and the numbered files. False, with the
+    // reason in `last_error()` and the story left empty, when the file is
+    // missing or corrupt, or holds no level to start on.
+    bool load_story(const std::string& folder);
+    // Reads the level's "%08x.trg"; a missing file means no triggers. False
+    // (nothing added) for a corrupt file.
+    bool load_trigger_file(uint32_t level_id);
+    // Reads the region file of the region into its levels' grids.
+    bool load_region(MapRegion& region);
+    // Gives every monster whose combat sprite is `sprite` the two values of
+    // its "combatspr.ini" entry.
+    void apply_combat_sprite(const std::string& sprite, int32_t anchor_x, int32_t anchor_y);
+
+    const std::string& folder() const { return folder_; }
+    const std::string& last_error() const { return last_error_; }
+    const std::vector<std::string>& warnings() const { return warnings_; }
+    // Told about every story file that is refused as corrupt (path, reason);
+    // the game connects it to the fatal report.
+    std::function<void(const std::string& path, const std::string& reason)> on_broken_file;
+
+    // "%s/%02d.npc" and the like.
+    std::string numbered_file(uint32_t number, const char* extension) const;
+    std::string trigger_file(uint32_t level_id) const;
+
+    // --- records -------------------------------------------------------------
+    std::vector<std::unique_ptr<MonsterRecord>> monsters;
+    std::vector<std::shared_ptr<NpcRecord>> people;
+    std::vector<std::unique_ptr<RecipeCategory>> recipe_categories;
+    std::vector<std::unique_ptr<ItemGroup>> item_groups;
+    std::vector<std::unique_ptr<Quest>> quests;
+    std::vector<std::shared_ptr<Trigger>> triggers;
+    std::vector<std::unique_ptr<MapRegion>> regions;
+    std::vector<std::unique_ptr<FlagRecord>> flags;
+    std::vector<NpcPlacement> npc_placements;
+    std::vector<uint32_t> fired_trigger_ids;
+    TileParams tile_params;
+
+    // File modes, set by the numbered "00" files found in the story folder.
+    bool people_from_files = false;  // people and triggers
+    bool monsters_from_files = false;
+    bool items_from_files = false;
+
+    uint32_t play_time = 0;
+    int32_t difficulty = 1;
+    // The level id stored at the end of the story's lists.
+    uint32_t stored_level_id = 0;
+
+private:
+    template <class T>
+    T* get(uint32_t id, RecordKind kind) const {
+        StoryRecord* r = find_id(id);
+        return r && r->kind == kind ? static_cast<T*>(r) : nullptr;
+    }
+
+    void clear_story();
+    void read_story_chunk(Archive& ar);
+    void register_story_records();
+    void register_item_group(ItemGroup& group);
+    bool load_all_monsters();
+    bool load_all_items();
+    std::shared_ptr<NpcRecord> load_npc_file(uint32_t id);
+    MonsterRecord* load_monster_file(uint32_t id);
+    void report_broken(const std::string& path, const std::string& reason);
+
+    std::unordered_map<uint32_t, std::vector<StoryRecord*>> registry_;
+    uint32_t random_seed_ = 0;
+    uint32_t current_level_id_ = 0;
+    MapLevel* current_level_ = nullptr;
+    std::string folder_;
+    std::string last_error_;
+    std::vector<std::string> warnings_;
+};
