@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/graphics/blitters.h"
+#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite_flags.h"
 
 namespace {
@@ -37,9 +38,7 @@ const Picture& disc(int32_t w, int32_t h) {
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) {
             bool inside = std::hypot(x + 0.5 - w / 2.0, y + 0.5 - h / 2.0) < radius;
-            uint16_t c = inside ? uint16_t(rng() | 0x0821) : COLOR_KEY;
-            if (c == COLOR_KEY) c = 0x0821;
-            if (!inside) c = COLOR_KEY;
+            uint16_t c = inside ? uint16_t(rng() & ~0x0020) : kColorKey;  // never the key inside
             uint8_t a = inside ? uint8_t(rng() % 33) : 0;
             p->pixels.push_back(c);
             p->alpha.push_back(a);
@@ -112,7 +111,7 @@ void run_sdl(benchmark::State& state, SdlOp op, int32_t w, int32_t h, int32_t zo
                                                  SDL_PIXELFORMAT_RGB565);
         SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
     }
-    if (op == SdlOp::key || op == SdlOp::key_rle || op == SdlOp::key_alpha) SDL_SetColorKey(src, SDL_TRUE, COLOR_KEY);
+    if (op == SdlOp::key || op == SdlOp::key_rle || op == SdlOp::key_alpha) SDL_SetColorKey(src, SDL_TRUE, kColorKey);
     if (op == SdlOp::key_rle) SDL_SetSurfaceRLE(src, 1);
     if (op == SdlOp::alpha || op == SdlOp::key_alpha) {
         SDL_SetSurfaceAlphaMod(src, 128);

@@ -45,9 +45,9 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
                 c4 = std::min((f + across) >> 10, last);
             }
             uint16_t s1 = s[c1];
-            if (s1 == COLOR_KEY) continue;
+            if (s1 == kColorKey) continue;
             uint16_t s2 = s[c2], s3 = s[c3], s4 = s[c4];
-            uint16_t color = (s2 == COLOR_KEY || s3 == COLOR_KEY || s4 == COLOR_KEY)
+            uint16_t color = (s2 == kColorKey || s3 == kColorKey || s4 == kColorKey)
                                  ? s1 : average4(s1, s2, s3, s4);
             if constexpr (Mode == 16) {
                 d[x] = color;

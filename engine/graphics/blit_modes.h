@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "engine/core/geometry.h"
+#include "engine/graphics/bitmap.h"
 #include "engine/graphics/color_math.h"
 #include "engine/graphics/sprite_flags.h"
 
@@ -30,7 +31,7 @@ inline int32_t mode_opacity(uint32_t pixel_alpha, int32_t sprite_alpha) {
 template <uint32_t Mode>
 inline void blend_pixel(uint16_t& d, uint16_t s, uint32_t pixel_alpha, int32_t sprite_alpha) {
     if constexpr ((Mode & TRANS_COLOR) != 0) {
-        if (s == COLOR_KEY) return;
+        if (s == kColorKey) return;
     }
     constexpr bool has_alpha = (Mode & 3) != 0;
     constexpr uint32_t blend = Mode & (BLT_LIGHTEN | BLT_DARKEN);

@@ -26,7 +26,7 @@ uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
 // target where the source is the key and takes the source elsewhere.
 void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
     typedef uint16_t Lanes __attribute__((vector_size(16)));
-    const Lanes key = {COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY, COLOR_KEY};
+    const Lanes key = {kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey};
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
         Lanes src, dst;
@@ -37,7 +37,7 @@ void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
         std::memcpy(d + i, &dst, sizeof dst);
     }
     for (; i < n; ++i)
-        if (s[i] != COLOR_KEY) d[i] = s[i];
+        if (s[i] != kColorKey) d[i] = s[i];
 }
 
 template <uint32_t Mode>

@@ -3,11 +3,9 @@
 // are drawn. Each row's inside run is found by solving the two inside
 // conditions, so no pixel outside it is tested.
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstdlib>
-#include <numbers>
 
+#include "engine/core/fixed_math.h"
 #include "engine/graphics/blit_modes.h"
 #include "engine/graphics/blitters.h"
 
@@ -17,18 +15,6 @@ using RotozoomModes = ModeList<0, 1, 2, 3, 17, 18, 19, 4096, 4098>;
 
 constexpr int32_t DEGREES_90 = 0x5A0000;
 constexpr int32_t DEGREES_360 = 0x1680000;
-
-// Sine of an angle in 16.16 degrees, as 16.16, from a table of tenths of a
-// degree (entries sin x 16384, rounded).
-int32_t table_sine(int32_t angle) {
-    static const std::array<int16_t, 3600> table = [] {
-        std::array<int16_t, 3600> t{};
-        for (int i = 0; i < 3600; ++i) t[i] = int16_t(std::lround(std::sin(i * std::numbers::pi / 1800.0) * 16384.0));
-        return t;
-    }();
-    if (angle < 0) return -table_sine(-angle);
-    return table[((int64_t(angle) * 10) >> 16) % 3600] * 4;
-}
 
 // The inverse mapping: target offset (dx, dy) from the centre goes to
 // frame position u = dx*cx - dy*sx, v = dx*sx + dy*cx (16.16 pixels).
@@ -40,7 +26,7 @@ Mapping mapping_for(int32_t zoom, int32_t rotation) {
     int32_t angle = rotation % DEGREES_360;
     int64_t step = 0x4000000 / zoom;  // 16.16 source pixels per target pixel
     int64_t k = step >> 8;
-    return {int64_t(table_sine(angle + DEGREES_90) / 256) * k, int64_t(table_sine(angle) / 256) * k};
+    return {int64_t(fix_sin(angle + DEGREES_90) / 256) * k, int64_t(fix_sin(angle) / 256) * k};
 }
 
 int64_t floor_div(int64_t a, int64_t b) {  // b > 0

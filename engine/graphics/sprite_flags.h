@@ -14,7 +14,7 @@ constexpr uint32_t ALPHA_AUTO = 0x8;   // follows its group's alpha
 
 // Colour key.
 constexpr uint32_t TRANS_NONE = 0;
-constexpr uint32_t TRANS_COLOR = 0x10;  // pixels equal to COLOR_KEY are skipped
+constexpr uint32_t TRANS_COLOR = 0x10;  // pixels equal to kColorKey are skipped
 
 // Scaling.
 constexpr uint32_t RZ_NONE = 0;
@@ -61,6 +61,3 @@ constexpr uint32_t INVISIBLE = 0x80000000;
 // flips and quarter turns. Everything else (anchor, scaling, visibility, hit
 // tests, ALPHA_AUTO) is left out.
 constexpr uint32_t BLIT_MODE_MASK = 0xFFF0F7;
-
-// Magenta: the see-through colour of every picture.
-constexpr uint16_t COLOR_KEY = 0xF81F;

@@ -1,9 +1,9 @@
 #include "blit_reference.h"
 
+#include "engine/core/fixed_math.h"
+
 #include <algorithm>
-#include <cmath>
 #include <initializer_list>
-#include <numbers>
 
 namespace {
 
@@ -158,8 +158,8 @@ void rotozoomed(const BlitTarget& t, const BlitSource& s, const BlitView& v) {
     if (s.zoom <= 0 || !reference_supports(BlitKind::rotozoomed, mode)) return;
     int64_t k = (0x4000000 / s.zoom) >> 8;
     int32_t angle = s.rotation % 0x1680000;
-    int64_t cx = int64_t(reference_sine(angle + 0x5A0000) / 256) * k;
-    int64_t sx = int64_t(reference_sine(angle) / 256) * k;
+    int64_t cx = int64_t(fix_sin(angle + 0x5A0000) / 256) * k;
+    int64_t sx = int64_t(fix_sin(angle) / 256) * k;
     if (cx == 0 && sx == 0) return;
     int64_t hw = s.frame_width / 2, hh = s.frame_height / 2;
     for (int32_t y = v.clip.top; y < v.clip.bottom; ++y)
@@ -219,10 +219,4 @@ uint16_t reference_darken(uint16_t d, uint16_t s) {
     Channels a = split(d), b = split(s);
     return join({std::max(0, (a.r >> 1) - (b.r >> 1)) << 1, std::max(0, (a.g >> 1) - (b.g >> 1)) << 1,
                  std::max(0, (a.b >> 1) - (b.b >> 1)) << 1});
-}
-
-int32_t reference_sine(int32_t angle) {
-    if (angle < 0) return -reference_sine(-angle);
-    int64_t tenths = (int64_t(angle) * 10 / 65536) % 3600;
-    return int32_t(std::lround(std::sin(double(tenths) * std::numbers::pi / 1800.0) * 16384.0)) * 4;
 }

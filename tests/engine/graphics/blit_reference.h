@@ -19,6 +19,3 @@ uint16_t reference_blend(uint16_t s, uint16_t d, int32_t a);
 uint16_t reference_scale(uint16_t s, int32_t a);
 uint16_t reference_lighten(uint16_t d, uint16_t s);
 uint16_t reference_darken(uint16_t d, uint16_t s);
-
-// Sine of 16.16 degrees as 16.16, through a table of tenths of a degree.
-int32_t reference_sine(int32_t angle);

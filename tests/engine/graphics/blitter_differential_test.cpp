@@ -7,6 +7,7 @@
 #include <random>
 
 #include "blit_test_support.h"
+#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite_flags.h"
 
 namespace {
@@ -19,7 +20,7 @@ struct RandomCase {
 
 uint16_t random_pixel(std::mt19937& rng) {
     switch (rng() % 6) {
-        case 0: return COLOR_KEY;
+        case 0: return kColorKey;
         case 1: return 0x0000;
         case 2: return 0xFFFF;
         default: return uint16_t(rng());
