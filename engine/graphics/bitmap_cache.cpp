@@ -1,0 +1,19 @@
+#include "engine/graphics/bitmap_cache.h"
+
+#include <span>
+
+#include "engine/graphics/bmp_decoder.h"
+
+BitmapCache* g_bitmap_cache = nullptr;
+
+void BitmapCache::preload(std::u16string_view name, uint32_t flags) {
+    if (caching != 1 || find(name, flags) >= 0) return;
+    release(get(name, flags, 1));
+}
+
+Bitmap* BitmapCache::decode(std::u16string_view, std::string_view bytes, uint32_t flags, std::string& error) {
+    auto file = std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    return decode_bmp(file, flags, error).release();
+}
+
+Bitmap* BitmapCache::copy(const Bitmap& bitmap) { return bitmap.clone().release(); }

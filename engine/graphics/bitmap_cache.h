@@ -1,0 +1,19 @@
+// The shared store of decoded pictures, keyed by file name and load flags.
+#pragma once
+
+#include "engine/graphics/bitmap.h"
+#include "engine/graphics/resource_cache.h"
+
+class BitmapCache : public ResourceCache<Bitmap> {
+public:
+    // With caching on and the picture not yet cached: decode it now and keep
+    // it at count 0, so that a later get finds it.
+    void preload(std::u16string_view name, uint32_t flags);
+    void preload_bitmap(std::u16string_view name) { preload(name, 0); }
+
+protected:
+    Bitmap* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, std::string& error) override;
+    Bitmap* copy(const Bitmap& bitmap) override;
+};
+
+extern BitmapCache* g_bitmap_cache;
