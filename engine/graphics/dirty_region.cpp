@@ -19,16 +19,16 @@ void DirtyRegion::init(const Rect& surface) {
 }
 
 void DirtyRegion::add_rect(const Rect& rect) {
-    // The grid's last pixel is excluded, as the rectangle's far edge is
-    // treated as inside below; this keeps every index within 0..31.
-    const Rect grid{0, 0, kGridSize * cell_width_ - 1, kGridSize * cell_height_ - 1};
-    const Rect r = rect.intersect(grid);
+    const Rect r = rect.intersect(grid_rect());
     if (r.empty()) return;
 
+    // The far edges count as inside (a change may reach the cell after its
+    // last pixel); the clamp keeps that edge on the grid without ever
+    // dropping a rectangle that starts in the last column or row.
     const int first_column = r.left / cell_width_;
-    const int last_column = r.right / cell_width_;
+    const int last_column = std::min(kGridSize - 1, r.right / cell_width_);
     const int first_row = r.top / cell_height_;
-    const int last_row = r.bottom / cell_height_;
+    const int last_row = std::min(kGridSize - 1, r.bottom / cell_height_);
     const int run = last_column - first_column + 1;
     const uint32_t columns = (run >= kGridSize ? ~0u : ((1u << run) - 1)) << first_column;
     for (int row = first_row; row <= last_row; ++row) rows_[row] |= columns;

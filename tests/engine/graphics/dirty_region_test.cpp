@@ -46,6 +46,13 @@ TEST(DirtyRegion, MarksNothingOutsideOrForEmptyRects) {
     EXPECT_TRUE(region.is_marked(31, 31));
     EXPECT_TRUE(region.is_marked(31, 30));
     EXPECT_FALSE(region.is_marked(30, 31));
+
+    // A change on the last row or column of the grid is never lost.
+    region.clear();
+    region.add_rect({100, 319, 101, 320});
+    EXPECT_TRUE(region.is_marked(12, 31));
+    region.add_rect({255, 0, 256, 1});
+    EXPECT_TRUE(region.is_marked(31, 0));
 }
 
 TEST(DirtyRegion, AreaCountsCells) {
