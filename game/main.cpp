@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "engine/core/command_line.h"
+#include "engine/core/program_paths.h"
 #include "engine/core/shell.h"
+#include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
@@ -38,14 +40,13 @@ void save_screenshot(const CommandLine& options) {
 
 // Logs and the instance lock go to --state, else to the --data folder; the
 // build's demo data stays clean, so its runs write beside it in "state".
-std::string state_folder(const CommandLine& options) {
+std::string state_folder_for(const CommandLine& options) {
     std::string folder = options.state_folder;
     if (folder.empty()) folder = options.data_folder;
     if (folder.empty()) {
         folder = NIMBREL_DEMO_DATA_DIR "/../state";
         mkdir(folder.c_str(), 0755);
     }
-    if (folder.back() != '/') folder += '/';
     return folder;
 }
 
@@ -68,7 +69,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    shell_config().state_folder = state_folder(options);
+    const std::string data = options.data_folder.empty() ? NIMBREL_DEMO_DATA_DIR : options.data_folder;
+    set_program_folder(utf8_to_utf16(data));
+    set_state_folder(utf8_to_utf16(state_folder_for(options)));
 
     std::unique_ptr<Platform> host = make_platform(options);
     if (!host) return 1;

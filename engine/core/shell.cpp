@@ -7,8 +7,10 @@
 #include "engine/core/game_state.h"
 #include "engine/core/input_mapping.h"
 #include "engine/core/memory_pool.h"
+#include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
 #include "engine/core/scene_manager.h"
+#include "engine/core/text_helpers.h"
 #include "engine/platform/platform.h"
 
 uint32_t g_main_window = 0;
@@ -42,7 +44,7 @@ void show_message(const char* text) {
 }
 
 void append_memory_log() {
-    const std::string path = shell_config().state_folder + "memlog.txt";
+    const std::string path = utf16_to_utf8(resolve_path(u"\\memlog.txt"));
     if (FILE* log = std::fopen(path.c_str(), "at")) {
         std::fprintf(log, "%" PRIu64 " memory free\n", platform().available_memory_bytes());
         std::fclose(log);
@@ -185,7 +187,7 @@ bool run_window() {
             "orientation and try again.");
         exit_program(0);
     }
-    if (!platform().acquire_instance_lock(shell_config().state_folder + "tarrowind.lock")) {
+    if (!platform().acquire_instance_lock(utf16_to_utf8(state_folder()) + "tarrowind.lock")) {
         platform().debug_output("Another instance is running.\n");
         return false;
     }
@@ -207,11 +209,6 @@ bool run_window() {
 ShellHooks& shell_hooks() {
     static ShellHooks hooks;
     return hooks;
-}
-
-ShellConfig& shell_config() {
-    static ShellConfig config;
-    return config;
 }
 
 uint32_t main_wnd_proc(const Message& message) {

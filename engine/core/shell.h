@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
 
 #include "engine/platform/messages.h"
 
@@ -44,12 +43,6 @@ struct ShellHooks {
     std::function<int()> game_shutdown;
 };
 ShellHooks& shell_hooks();
-
-// Where the memory log and the instance lock go (trailing '/').
-struct ShellConfig {
-    std::string state_folder = "./";
-};
-ShellConfig& shell_config();
 
 // The program's main function: runs windows until one quits without a
 // restart request; returns the exit code.

@@ -7,7 +7,9 @@
 #include <fstream>
 #include <memory>
 
+#include "engine/core/program_paths.h"
 #include "engine/core/shell.h"
+#include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
 
@@ -30,7 +32,7 @@ struct ShellTest : ::testing::Test {
                  testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
-        shell_config().state_folder = folder;
+        set_state_folder(utf8_to_utf16(folder));
         set_platform(&host);
         set_exit_hook([](int code) { throw ProgramEnded{code}; });
         g_inactive = g_restart_requested = g_memlog_ticks = g_pen_down = 0;
@@ -66,6 +68,7 @@ struct ShellTest : ::testing::Test {
         set_platform(nullptr);
         g_current_scene = nullptr;
         std::filesystem::remove_all(folder);
+        set_state_folder(u"");
     }
 
     std::string at() { return "at " + std::to_string(host.program_time()); }
