@@ -115,14 +115,24 @@ std::optional<std::string> CaseInsensitivePaths::walk(const std::string& path, b
 std::optional<std::string> CaseInsensitivePaths::find(const std::string& path) {
     if (exists(path)) return path;
     std::lock_guard lock(mutex_);
+    auto known = found_.find(path);
+    if (known != found_.end()) return known->second;
     std::optional<std::string> resolved = walk(path, true);
     if (!resolved) return std::nullopt;
-    if (exists(*resolved)) return resolved;
-    // A cached name has gone (removed or renamed): list everything again.
+    if (!exists(*resolved)) {
+        // A cached name has gone (removed or renamed): list everything again.
+        listings_.clear();
+        resolved = walk(path, true);
+        if (!resolved || !exists(*resolved)) return std::nullopt;
+    }
+    found_.emplace(path, *resolved);
+    return resolved;
+}
+
+void CaseInsensitivePaths::forget(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    found_.erase(path);
     listings_.clear();
-    resolved = walk(path, true);
-    if (resolved && exists(*resolved)) return resolved;
-    return std::nullopt;
 }
 
 std::string CaseInsensitivePaths::for_writing(const std::string& path) {
@@ -135,4 +145,5 @@ std::string CaseInsensitivePaths::for_writing(const std::string& path) {
 void CaseInsensitivePaths::clear() {
     std::lock_guard lock(mutex_);
     listings_.clear();
+    found_.clear();
 }

@@ -16,8 +16,11 @@
 class CaseInsensitivePaths {
 public:
     // The host path of the existing file or folder the path names, or
-    // nothing when there is none. `path` uses '/' separators.
+    // nothing when there is none. `path` uses '/' separators. A name found
+    // before comes from memory without a check: when opening it fails, call
+    // forget() and look again.
     std::optional<std::string> find(const std::string& path);
+    void forget(const std::string& path);
 
     // The path to create or replace: folders resolved as by `find`, and the
     // last component replaced by an existing case variant if there is one,
@@ -46,4 +49,5 @@ private:
 
     std::mutex mutex_;
     std::unordered_map<std::string, Listing> listings_;
+    std::unordered_map<std::string, std::string> found_;  // asked-for path -> host path
 };

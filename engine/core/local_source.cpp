@@ -13,10 +13,17 @@ std::string LocalSource::host_path(std::u16string_view name) const {
 }
 
 FILE* LocalSource::open_for_reading(std::u16string_view name, int64_t* size) {
-    std::optional<std::string> path = paths_.find(host_path(name));
+    std::string asked = host_path(name);
+    std::optional<std::string> path = paths_.find(asked);
     if (!path) return nullptr;
     FILE* stream = std::fopen(path->c_str(), "rb");
-    if (!stream) return nullptr;
+    if (!stream) {
+        // The name was remembered from an earlier lookup and has gone since.
+        paths_.forget(asked);
+        path = paths_.find(asked);
+        stream = path ? std::fopen(path->c_str(), "rb") : nullptr;
+        if (!stream) return nullptr;
+    }
     struct stat info;
     // A folder opens too; and the size must fit the handle's i32.
     if (::fstat(fileno(stream), &info) != 0 || !S_ISREG(info.st_mode) ||
