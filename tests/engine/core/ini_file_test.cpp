@@ -126,7 +126,8 @@ TEST(IniStructure, EmptyHeaderSelectsTheUnnamedSection) {
 
 TEST(IniStructure, LineEndsAndLongLines) {
     IniFile ini;
-    parsed(ini, std::string("a = 1\r\n\r\n\rb = 2\rc = 3\n\nd = 4\0e = 5", 38));
+    const char text[] = "a = 1\r\n\r\n\rb = 2\rc = 3\n\nd = 4\0e = 5";
+    parsed(ini, std::string_view(text, sizeof text - 1));
     for (auto [key, value] : {std::pair{"a", 1}, {"b", 2}, {"c", 3}, {"d", 4}, {"e", 5}})
         EXPECT_EQ(ini.get_int(0, key, nullptr), value) << key;
 
