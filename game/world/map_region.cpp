@@ -105,18 +105,19 @@ void MapRegion::write_tiles(Archive& ar) const {
 bool MapRegion::load_file(const std::string& folder, std::string* error) {
     const std::string path = folder + "/" + file_name();
     Archive ar;
-    bool ok = ar.open_read(path);
-    if (!ok) {
+    if (!ar.open_read(path)) {
+        unload_file();
         if (error) *error = path + ": missing or not a story file";
-    } else {
-        read_tiles(ar);
-        if (ar.failed()) {
-            ok = false;
-            if (error) *error = path + ": " + ar.error();
-        }
-        ar.close();
+        return false;
     }
-    if (!ok) {
+    return load_from(ar, error);
+}
+
+bool MapRegion::load_from(Archive& ar, std::string* error) {
+    read_tiles(ar);
+    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the last level");
+    if (ar.failed()) {
+        if (error) *error = ar.error();
         unload_file();
         return false;
     }

@@ -52,6 +52,8 @@ struct MapRegion : StoryRecord {
     // or corrupt file nothing stays loaded and false is returned with the
     // reason in `error`.
     bool load_file(const std::string& folder, std::string* error = nullptr);
+    // The same from a region file already opened.
+    bool load_from(Archive& ar, std::string* error = nullptr);
     void unload_file();
     // The region file's content: per map, per level, tile set name and grid.
     void read_tiles(Archive& ar);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "game/world/archive.h"
+#include "game/world/story_file_io.h"
 #include "game/world/story_paths.h"
 #include "game/world/world.h"
 
@@ -32,13 +33,6 @@ template <class T>
 std::vector<std::shared_ptr<T>> read_shared(Archive& ar, const char* key) {
     return read_records<std::shared_ptr<T>>(ar, key, T::kMinStoredBytes,
                                             [] { return std::shared_ptr<T>(new T()); });
-}
-
-bool story_file_exists(const std::string& path) {
-    Archive ar;
-    const bool ok = ar.open_read(path);
-    ar.close();
-    return ok;
 }
 
 }  // namespace
@@ -108,7 +102,7 @@ bool World::load_story(const std::string& folder) {
 
     const std::string path = folder_ + "/story.rpg";
     Archive ar;
-    if (!ar.open_read(path)) {
+    if (!open_story_file(ar, path)) {
         last_error_ = path + ": missing or not a story file";
         return false;
     }
@@ -137,11 +131,7 @@ bool World::load_story(const std::string& folder) {
 // A numbered file: the file mark, a u32 record count, then the records.
 // Every record is read before any is kept, so a corrupt file adds nothing.
 template <class T>
-static bool read_numbered_file(const std::string& path, std::vector<std::unique_ptr<T>>& out, std::string& error,
-                               bool& present) {
-    Archive ar;
-    present = ar.open_read(path);
-    if (!present) return true;
+static bool read_numbered_file(Archive& ar, std::vector<std::unique_ptr<T>>& out, std::string& error) {
     const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
         auto record = std::make_unique<T>();
@@ -162,9 +152,10 @@ bool World::load_all_monsters() {
     for (uint32_t n = 0; n < kNumberedStoryFiles; ++n) {
         std::vector<std::unique_ptr<MonsterRecord>> read;
         std::string error;
-        bool present = false;
         const std::string path = numbered_file(n, "mon");
-        if (!read_numbered_file(path, read, error, present)) {
+        Archive ar;
+        if (!open_story_file(ar, path)) continue;
+        if (!read_numbered_file(ar, read, error)) {
             report_broken(path, error);
             return false;
         }
@@ -180,9 +171,10 @@ bool World::load_all_items() {
     for (uint32_t n = 0; n < kNumberedStoryFiles; ++n) {
         std::vector<std::unique_ptr<ItemGroup>> read;
         std::string error;
-        bool present = false;
         const std::string path = numbered_file(n, "itm");
-        if (!read_numbered_file(path, read, error, present)) {
+        Archive ar;
+        if (!open_story_file(ar, path)) continue;
+        if (!read_numbered_file(ar, read, error)) {
             report_broken(path, error);
             return false;
         }
@@ -197,9 +189,7 @@ bool World::load_all_items() {
 // Reads the records of a numbered file one by one until the one with `id`;
 // those read on the way are dropped, the rest of the file is not read.
 template <class T>
-static std::unique_ptr<T> find_in_numbered_file(const std::string& path, uint32_t id, std::string& error) {
-    Archive ar;
-    if (!ar.open_read(path)) return nullptr;
+static std::unique_ptr<T> find_in_numbered_file(Archive& ar, uint32_t id, std::string& error) {
     const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
         auto record = std::make_unique<T>();
@@ -213,7 +203,9 @@ static std::unique_ptr<T> find_in_numbered_file(const std::string& path, uint32_
 std::shared_ptr<NpcRecord> World::load_npc_file(uint32_t id) {
     const std::string path = numbered_file(id % kNumberedStoryFiles, "npc");
     std::string error;
-    std::unique_ptr<NpcRecord> found = find_in_numbered_file<NpcRecord>(path, id, error);
+    Archive ar;
+    if (!open_story_file(ar, path)) return nullptr;
+    std::unique_ptr<NpcRecord> found = find_in_numbered_file<NpcRecord>(ar, id, error);
     if (!error.empty()) report_broken(path, error);
     if (!found) return nullptr;
     std::shared_ptr<NpcRecord> npc(found.release());
@@ -225,7 +217,9 @@ std::shared_ptr<NpcRecord> World::load_npc_file(uint32_t id) {
 MonsterRecord* World::load_monster_file(uint32_t id) {
     const std::string path = numbered_file(id % kNumberedStoryFiles, "mon");
     std::string error;
-    std::unique_ptr<MonsterRecord> found = find_in_numbered_file<MonsterRecord>(path, id, error);
+    Archive ar;
+    if (!open_story_file(ar, path)) return nullptr;
+    std::unique_ptr<MonsterRecord> found = find_in_numbered_file<MonsterRecord>(ar, id, error);
     if (!error.empty()) report_broken(path, error);
     if (!found) return nullptr;
     register_object(found.get(), id);
@@ -251,7 +245,7 @@ MonsterRecord* World::get_or_load_monster(uint32_t id) {
 bool World::load_trigger_file(uint32_t level_id) {
     const std::string path = trigger_file(level_id);
     Archive ar;
-    if (!ar.open_read(path)) return true;
+    if (!open_story_file(ar, path)) return true;
     std::vector<std::shared_ptr<Trigger>> read;
     const uint32_t count = ar.read_record_count("COUNT", Trigger::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
@@ -274,8 +268,25 @@ bool World::load_trigger_file(uint32_t level_id) {
 }
 
 bool World::load_region(MapRegion& region) {
+    const std::string path = folder_ + "/" + region.file_name();
+    Archive ar;
     std::string error;
-    if (region.load_file(folder_, &error)) return true;
-    report_broken(folder_ + "/" + region.file_name(), error);
+    if (!open_story_file(ar, path)) {
+        region.unload_file();
+        last_error_ = path + ": missing or not a story file";
+        return false;
+    }
+    if (region.load_from(ar, &error)) return true;
+    report_broken(path, error);
     return false;
+}
+
+bool World::open_story_file(Archive& ar, const std::string& path) const {
+    auto bytes = file_reader ? file_reader(path) : read_story_file(path);
+    return bytes && ar.open_bytes(std::move(*bytes), path);
+}
+
+bool World::story_file_exists(const std::string& path) const {
+    Archive ar;
+    return open_story_file(ar, path);
 }

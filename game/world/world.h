@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -117,6 +118,10 @@ public:
     // the game connects it to the fatal report.
     std::function<void(const std::string& path, const std::string& reason)> on_broken_file;
 
+    // Reads whole story files; tests and the fuzz target serve files from
+    // memory through it. Unset, files come from the disk.
+    std::function<std::optional<std::vector<uint8_t>>(const std::string& path)> file_reader;
+
     // "%s/%02d.npc" and the like.
     std::string numbered_file(uint32_t number, const char* extension) const;
     std::string trigger_file(uint32_t level_id) const;
@@ -159,6 +164,8 @@ private:
     bool load_all_items();
     std::shared_ptr<NpcRecord> load_npc_file(uint32_t id);
     MonsterRecord* load_monster_file(uint32_t id);
+    bool open_story_file(Archive& ar, const std::string& path) const;
+    bool story_file_exists(const std::string& path) const;
     void report_broken(const std::string& path, const std::string& reason);
 
     std::unordered_map<uint32_t, std::vector<StoryRecord*>> registry_;

@@ -1,0 +1,185 @@
+# The demo story: the village of Millbrook and the wood east of it.
+# Format: data/story/README.md. Compiled by tools/storyc into gamedata/Story.
+
+story start=0x1101 people_files=1
+
+# --- map ---------------------------------------------------------------------
+
+legend "." bg=1 tile=64             # grass
+legend "," bg=2 tile=32             # cobbled road
+legend "#" bg=1 wall=5              # field-stone wall
+legend "H" bg=2 wall=9              # house wall
+legend "D" bg=2 tile=32 wall=124    # open house door
+legend "T" bg=1 tile=64 trees=1     # tree
+legend "~" bg=3                     # pond
+legend "c" bg=1 tile=64 object=3    # chest, closed
+legend "w" bg=2 tile=32 object=7    # well
+legend "L" bg=1 tile=64 wall=11     # fallen log
+legend "*" bg=1 tile=64 decor=2     # reeds where the lantern lies
+
+region 0x1000 "Fernreach"
+map 0x1100 "Brackenvale" music="music/vale.xm" loop=1
+
+level 0x1101 "Millbrook" width=16 height=12 right=0x1102 music="music/village.xm" loop=1 combat=1
+row "################"
+row "#c....HHHH.....#"
+row "#.....HHHH..T..#"
+row "#.....HDHH.....#"
+row "#..,,,,,,,,,,..."
+row "#..,...w...,...."
+row "#..,.......,,,,,"
+row "#..,HHH.HHH,...."
+row "#..,HDH.HDH,..T."
+row "#.T,.......,...#"
+row "#..,,,,,,,,,...#"
+row "################"
+
+level 0x1102 "Thistlewood" width=16 height=12 left=0x1101 lighting=1 weather=1 combat=2
+row "################"
+row ",..T...T....T..#"
+row ",....T.....~~~.#"
+row ",,,,,...T..~~~.#"
+row "...,,,,,,......#"
+row "...T..T.,...T..#"
+row ".T......,..T...#"
+row "..,,,,,,,....T.#"
+row "..,..T...L.....#"
+row ".T,.......#..T.#"
+row "..,,,T....#.*..#"
+row "################"
+encounter monster=0x3001 value=30
+encounter monster=0x3003 value=10
+when kind=8 value=2                 # wisps come only to seasoned heroes
+
+# --- items ---------------------------------------------------------------------
+
+group 0x4100 "Weapons" kind=1
+item 0x4101 "Ash Cudgel" value=1 sub=2 count=1000 text2="A knotted length of ash. Heavy enough."
+item 0x4102 "Hunting Knife" value=2 sub=0 count=1000 text2="Thin, sharp, and well looked after."
+item 0x4103 "Thornspear" value=4 sub=1 count=1000 text2="A spear tipped with blackthorn wood."
+
+group 0x4200 "Wands" kind=2
+item 0x4201 "Ember Twig" value=3 sub=1 aim=2 count=20 text2="Warm to the touch. It crackles when waved."
+
+group 0x4300 "Remedies" kind=3
+item 0x4301 "Minor Tonic" value=20 sub=0 count=10 text2="Tastes of mint and river water."
+item 0x4302 "Greater Tonic" value=50 sub=0 count=10 text2="Thick, green and very bitter."
+item 0x4303 "Draught of Vigour" value=2 sub=2 count=1 text2="For a while, your arms feel twice as strong."
+
+group 0x4400 "Armour" kind=4
+item 0x4401 "Padded Jerkin" value=1 count=1000 text2="Quilted wool, stitched twice."
+item 0x4402 "Boiled Leather Coat" value=2 count=1000 text2="Stiff and creaking, but it turns a blade."
+
+group 0x4500 "Shields" kind=5
+item 0x4501 "Wicker Buckler" value=1 count=1000 text2="Woven willow over a birch frame."
+item 0x4502 "Oak Roundshield" value=2 count=1000 text2="Iron-rimmed oak, heavy on the arm."
+
+group 0x4600 "Keepsakes" kind=6 priceless=1
+item 0x4601 "Marta's Lantern" price=0 text2="A brass lantern, green with pond weed."
+item 0x4602 "Letter from Hesk" price=0 text2="A folded note, sealed with candle wax."
+
+# --- story state -----------------------------------------------------------------
+
+flag 0x5001 "LANTERN_ASKED"
+flag 0x5002 "LANTERN_RETURNED"
+flag 0x5003 "LOG_MOVED"
+flag 0x5004 "LANTERN_FOUND"
+
+quest 0x6001 "The Drowned Lantern" text1="Marta of the Copper Kettle lost her lantern in Thistlewood. Find it and bring it back." text2="You brought Marta her lantern."
+
+# --- people ------------------------------------------------------------------------
+# Ids are chosen so that no person lands in 00.npc, which stays empty.
+
+npc 0x2001 "Marta Quill" stance=1 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
+topic "[main]:Good evening#3" reply="Welcome to the Copper Kettle. Mind the step." request="Lantern,Rumours,Bye"
+topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Bye"
+when kind=3 id=0x5001
+topic "[main]:My lantern#1" reply="You found it! Bless you. Take this for your trouble." request="Rumours,Bye" hide=0x5002
+when kind=1 id=0x4601
+do 0x102 a=0x4601
+do 0x209 a=0x6001 b=1
+do 0x103 a=60
+do 0x302 a=0x5002 b=1
+topic "Lantern" reply="My grandmother's lantern. I dropped it by the pond in Thistlewood, east of the village, and a rat chased me off." request="Rumours,Bye"
+do 0x209 a=0x6001 b=0
+do 0x302 a=0x5001 b=1
+topic "Rumours" reply="Old Hesk lives out in the wood. He knows every path there, if you can get a word out of him." request="Lantern,Bye"
+topic "Bye" reply="Safe roads, then."
+
+npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2
+topic "[main]:Hail#1" reply="Blades and shields. Nothing fancy, all of it honest." request="Weapons,Armour,Bye"
+topic "Weapons" reply="Have a look."
+do 0x202 a=0x2002 b=1 c=1
+topic "Armour" reply="Jerkins and coats on the left."
+do 0x202 a=0x2002 b=4 c=1
+topic "Bye" reply="Come back when you've dulled that edge."
+
+npc 0x2003 "Old Hesk" stance=9 body=0,3,2,3 face=3,2,3,3,2,1,3,2 clothes=3
+topic "[main]:Who goes there#2" reply="Hm. Another one from the village." request="Lantern,Bye"
+topic "[main]:Still here#1" reply="The log is out of your way. Go on." request="Bye"
+when kind=3 id=0x5003
+topic "Lantern" reply="By the pond? The path is blocked by a fallen trunk. I'll shift it for you. And take this to Marta, she'll want to know I'm alive." request="Bye"
+do 0x302 a=0x5003 b=1
+do 0x101 a=0x4602
+topic "Bye" reply="Mind the rats."
+
+npc 0x2004 "Pell Marrow" stance=6 body=0,2,3,1 face=1,0,2,3,1,0,1,3 clothes=4
+topic "[main]:Halt#1" reply="Going east? The wood is thick with briar rats this year." request="Wood,Bye"
+topic "Wood" reply="Keep to the road and you'll be fine. Mostly."
+topic "Bye" reply="On your way."
+
+npc 0x2005 "Ivy Tamsel" stance=2 body=0,1,2,2 face=2,1,1,2,3,0,2,2 clothes=5
+topic "[main]:Hello, traveller#1" reply="Tonics, draughts, something for the nerves?" request="Remedies,Bye"
+topic "Remedies" reply="Everything is fresh this week."
+do 0x202 a=0x2005 b=3 c=1
+topic "Bye" reply="Drink slowly."
+
+# --- monsters ------------------------------------------------------------------------
+
+monster 0x3001 "Briar Rat" stance=1 body=1,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" rank=0 physical=2 magic=1
+loot 0x4301
+do 0x103 a=5
+
+monster 0x3002 "Mossback Boar" stance=1 body=2,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" rank=2 weakness=1 physical=1 magic=2 fixed=1 appear="boar_snort"
+loot 0x4102 value="tusk"
+do 0x103 a=20
+
+monster 0x3003 "Hollow Wisp" stance=2 body=3,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" rank=1 physical=4 magic=0 noflee=1
+
+# --- triggers --------------------------------------------------------------------------
+
+# Start of the game: leave the HUD, put everyone in place, tell the story.
+trigger 0x7001 level=0x1101
+do 0x20F a=0
+do 0x503 a=0x2001 b=0x1101 c=(4,5)
+do 0x503 a=0x2002 b=0x1101 c=(9,9)
+do 0x503 a=0x2004 b=0x1101 c=(13,5)
+do 0x503 a=0x2005 b=0x1101 c=(5,9)
+do 0x503 a=0x2003 b=0x1102 c=(12,6)
+do 0x505 a=0x3002 b=0x1102 c=(7,2)
+do 0x201 text="Millbrook, on the edge of Thistlewood. The inn's lamp is lit, and the landlady looks worried."
+
+# The old chest in the corner of the village.
+trigger 0x7002 level=0x1101
+when kind=6 aux=1 id=0x1101 value=(1,1)
+do 0x101 a=0x4301
+do 0x103 a=25
+do 0x501 a=0x1101 b=(1,1) c=0x40006    # object (field 6) becomes 4: the open chest
+
+# The village well: a sign, read again whenever acted on.
+trigger 0x7003 level=0x1101 repeat=1
+when kind=6 aux=1 id=0x1101 value=(7,5)
+do 0x201 text="Carved on the well: MILLBROOK, DUG IN THE YEAR OF THE LONG FROST."
+
+# Hesk moves the fallen log once asked about the lantern.
+trigger 0x7004 level=0x1102
+when kind=3 id=0x5003
+when kind=6 id=0x1102 value=(8,8)
+do 0x501 a=0x1102 b=(9,8) c=5                  # wall (field 5) becomes 0
+do 0x201 text="With a grunt, Hesk rolls the trunk aside."
+
+# The lantern among the reeds.
+trigger 0x7005 level=0x1102
+when kind=6 id=0x1102 value=(12,10)
+do 0x101 a=0x4601
+do 0x302 a=0x5004 b=1
