@@ -1,0 +1,24 @@
+// The mix kernels: clear, mix a channel list into the 32-bit accumulator at
+// one of four qualities, and clip to 16 bits.
+#pragma once
+
+#include <cstdint>
+
+#include "sound/src/sound_list.h"
+
+struct SoundChannel;
+
+void mix_clear_mono_block(int32_t* acc, int frames);
+void mix_clear_stereo(int32_t* acc, int frames);
+
+void mix_channel_mono(ListNode& channels, int32_t* acc, int frames);
+void mix_channel_mono_quality(ListNode& channels, int32_t* acc, int frames);
+void mix_channel_stereo(ListNode& channels, int32_t* acc, int frames);
+void mix_channel_stereo_quality(ListNode& channels, int32_t* acc, int frames);
+
+void mixer_clip_to_16bit_mono(int16_t* dst, const int32_t* src, int frames);
+void mixer_clip_to_16bit_stereo(int16_t* dst, const int32_t* src, int frames);
+
+// Walks `frames` output frames of one channel as a mix would (same loop
+// handling, position not stored) and gives the peak |gain x value| per side.
+void mix_measure_peaks(SoundChannel& c, int frames, int* left, int* right);
