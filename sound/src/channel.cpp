@@ -23,9 +23,13 @@ enum class Chain { ALWAYS, FULL_HANDLES_ONLY };
 
 // Runs `fn` on the channel a handle names (or every channel for -3) and, by
 // the chain rule, on the sub-channels linked behind it. Gives fn's last result.
+// Public channel operations come from the game, the music player and the
+// stream worker at once; the allocation lock serialises them (the slots they
+// call take the mixer lock after it).
 template <class Fn>
 int apply(int handle, Chain chain, Fn&& fn) {
     sound_clear_error();
+    SoundLockGuard channels(sys().alloc_lock);
     if (handle == kChannelAll) {
         if (!sys().channels) return sound_set_error(SOUND_ERR_NOT_READY), 0;
         int result = 1;
@@ -45,6 +49,7 @@ template <class Fn>
 auto get(int handle, Fn&& fn) -> decltype(fn(std::declval<SoundChannel&>())) {
     sound_clear_error();
     if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), decltype(fn(std::declval<SoundChannel&>()))();
+    SoundLockGuard channels(sys().alloc_lock);
     SoundChannel* c = channel_lookup(handle);
     if (!c) return decltype(fn(*c))();
     return fn(*c);
@@ -451,6 +456,7 @@ int channel_get_num_subchannels(int h) {
 int channel_get_subchannel(int h, int n) {
     sound_clear_error();
     if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), -1;
+    SoundLockGuard channels(sys().alloc_lock);
     SoundChannel* c = channel_lookup(h);
     for (int k = 0; c && k < n; ++k) c = c->linked;
     return c && n >= 0 ? c->index : -1;

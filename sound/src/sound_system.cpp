@@ -185,6 +185,7 @@ int sound_set_sfx_volume(int volume) {
     SoundSystem& s = sys();
     s.sfx_volume = std::clamp(volume, 0, 255);
     if (!s.channels) return 0;
+    SoundLockGuard channels(s.alloc_lock);
     for (int i = 0; i < s.total_channels; ++i) {
         SoundChannel& c = s.channels[i];
         SoundSample* sample = c.sample.load();
