@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "engine/core/byte_order.h"
+#include "engine/core/file_system.h"
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/color_convert.h"
 
 namespace {
@@ -129,11 +131,21 @@ bool read_palette(std::span<const uint8_t> file, const BmpHeader& h, uint32_t fl
     return true;
 }
 
+// convert_color with the common case (plain RGB565) kept inline.
+struct ColorPacker {
+    uint32_t flags;
+    bool plain = is_plain_rgb565(flags);
+    uint16_t operator()(uint8_t r, uint8_t g, uint8_t b) const {
+        return plain ? pack_rgb565(r, g, b) : convert_color(flags, r, g, b);
+    }
+};
+
 uint8_t opacity(uint8_t a) { return a <= 250 ? uint8_t(a >> 3) : kOpaque; }
 
 // Decodes one file row into bitmap row `y`.
 void decode_row(const uint8_t* src, const BmpHeader& h, PixelLayout layout,
-                const std::vector<uint16_t>& palette, uint32_t flags, Bitmap& out, int32_t y) {
+                const std::vector<uint16_t>& palette, const ColorPacker& pack, Bitmap& out,
+                int32_t y) {
     uint16_t* dst = &out.pixels[out.index(0, y)];
     const auto lookup = [&](uint32_t i) -> uint16_t { return i < palette.size() ? palette[i] : 0; };
     switch (h.bits) {
@@ -151,24 +163,24 @@ void decode_row(const uint8_t* src, const BmpHeader& h, PixelLayout layout,
             for (int32_t x = 0; x < h.width; ++x) {
                 const uint16_t v = read_u16le(src + 2 * x);
                 if (layout == PixelLayout::k565)
-                    dst[x] = convert_color(flags, uint8_t((v >> 8) & 0xF8), uint8_t((v >> 3) & 0xFC),
+                    dst[x] = pack(uint8_t((v >> 8) & 0xF8), uint8_t((v >> 3) & 0xFC),
                                            uint8_t(v << 3));
                 else
-                    dst[x] = convert_color(flags, uint8_t((v >> 7) & 0xF8), uint8_t((v >> 2) & 0xF8),
+                    dst[x] = pack(uint8_t((v >> 7) & 0xF8), uint8_t((v >> 2) & 0xF8),
                                            uint8_t(v << 3));
             }
             break;
         case 24:
             for (int32_t x = 0; x < h.width; ++x) {
                 const uint8_t* q = src + 3 * x;
-                dst[x] = convert_color(flags, q[2], q[1], q[0]);
+                dst[x] = pack(q[2], q[1], q[0]);
             }
             break;
         case 32: {
             uint8_t* alpha = &out.alpha[out.index(0, y)];
             for (int32_t x = 0; x < h.width; ++x) {
                 const uint8_t* q = src + 4 * x;
-                dst[x] = convert_color(flags, q[2], q[1], q[0]);
+                dst[x] = pack(q[2], q[1], q[0]);
                 alpha[x] = layout == PixelLayout::kBgrOpaque ? kOpaque : opacity(q[3]);
             }
             break;
@@ -189,10 +201,11 @@ std::unique_ptr<Bitmap> decode_bmp(std::span<const uint8_t> file, uint32_t flags
     if (h.bits <= 8 && !read_palette(file, h, flags, palette, error)) return nullptr;
 
     auto bitmap = std::make_unique<Bitmap>(h.width, int32_t(h.rows), h.bits == 32);
+    const ColorPacker pack{flags};
     for (int64_t row = 0; row < h.rows; ++row) {
         const uint8_t* src = file.data() + h.pixel_offset + row * h.row_bytes;
         const int64_t y = h.top_down ? row : h.rows - 1 - row;
-        decode_row(src, h, layout, palette, flags, *bitmap, int32_t(y));
+        decode_row(src, h, layout, palette, pack, *bitmap, int32_t(y));
     }
     return bitmap;
 }
@@ -204,5 +217,19 @@ std::unique_ptr<Bitmap> load_bitmap_file(std::string_view name, std::span<const 
     if (!bitmap)
         std::fprintf(stderr, "Cannot load bitmap \"%.*s\": %s\n", int(name.size()), name.data(),
                      error.c_str());
+    return bitmap;
+}
+
+std::unique_ptr<Bitmap> load_bitmap_file(FileSystem& files, std::u16string_view name,
+                                         uint32_t flags) {
+    const std::string narrow_name = utf16_to_utf8(name);
+    uint8_t* bytes = nullptr;
+    int32_t size = 0;
+    if (files.load_file(name, &bytes, &size) != 0) {
+        std::fprintf(stderr, "Cannot load bitmap \"%s\": file not found\n", narrow_name.c_str());
+        return nullptr;
+    }
+    auto bitmap = load_bitmap_file(narrow_name, {bytes, size_t(size)}, flags);
+    mem_free(bytes);
     return bitmap;
 }

@@ -17,6 +17,8 @@
 
 #include "engine/graphics/bitmap.h"
 
+class FileSystem;
+
 // Decodes a whole BMP file held in memory. On failure returns null and puts
 // the reason into `error`.
 std::unique_ptr<Bitmap> decode_bmp(std::span<const uint8_t> file, uint32_t flags,
@@ -26,4 +28,9 @@ std::unique_ptr<Bitmap> decode_bmp(std::span<const uint8_t> file, uint32_t flags
 // name, goes to the error log (stderr) and the result is null; the caller
 // decides whether that is fatal.
 std::unique_ptr<Bitmap> load_bitmap_file(std::string_view name, std::span<const uint8_t> file,
+                                         uint32_t flags);
+
+// Reads the file by name through the file system (loose files, then the
+// archive) and decodes it as above. A missing file is reported like a bad one.
+std::unique_ptr<Bitmap> load_bitmap_file(FileSystem& files, std::u16string_view name,
                                          uint32_t flags);

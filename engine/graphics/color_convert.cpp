@@ -44,7 +44,6 @@ uint16_t convert_color(uint32_t flags, uint8_t red, uint8_t green, uint8_t blue)
     if (flags & load_flag::kOutput444) return uint16_t(((r & 0xF0) << 4) | (g & 0xF0) | (b >> 4));
     if (flags & load_flag::kOutput555)
         return uint16_t(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
-    if (flags & load_flag::kOutput565)
-        return uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
+    if (flags & load_flag::kOutput565) return pack_rgb565(r, g, b);
     return 0;
 }

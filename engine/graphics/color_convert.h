@@ -21,7 +21,19 @@ inline constexpr uint32_t kNoBlue = 0x100000;
 inline constexpr uint32_t kColorCorrect = 0x200000;
 
 inline constexpr uint32_t kFormatBits = kScaleBit | kOutput444 | kOutput555 | kOutput565;
+inline constexpr uint32_t kColorSteps = kGrayscale | kInvert | kNoRed | kNoGreen | kNoBlue | kColorCorrect;
 }  // namespace load_flag
+
+inline constexpr uint16_t pack_rgb565(int r, int g, int b) {
+    return uint16_t(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
+}
+
+// True when the flags ask for plain RGB565 with no colour step, so that
+// pack_rgb565 gives the same result as convert_color.
+inline constexpr bool is_plain_rgb565(uint32_t flags) {
+    using namespace load_flag;
+    return (flags & (kColorSteps | kOutput444 | kOutput555)) == 0 && (flags & kOutput565);
+}
 
 // Engine-wide colour correction; 128 is neutral for both.
 struct ColorCorrection {

@@ -29,6 +29,17 @@ void DirtyRegion::add_rect(const Rect& rect) {
     const int last_column = std::min(kGridSize - 1, r.right / cell_width_);
     const int first_row = r.top / cell_height_;
     const int last_row = std::min(kGridSize - 1, r.bottom / cell_height_);
+    mark_cells(first_column, last_column, first_row, last_row);
+}
+
+void DirtyRegion::add_area(const Rect& rect) {
+    const Rect r = rect.intersect(grid_rect());
+    if (r.empty()) return;
+    mark_cells(r.left / cell_width_, (r.right - 1) / cell_width_, r.top / cell_height_,
+               (r.bottom - 1) / cell_height_);
+}
+
+void DirtyRegion::mark_cells(int first_column, int last_column, int first_row, int last_row) {
     const int run = last_column - first_column + 1;
     const uint32_t columns = (run >= kGridSize ? ~0u : ((1u << run) - 1)) << first_column;
     for (int row = first_row; row <= last_row; ++row) rows_[row] |= columns;

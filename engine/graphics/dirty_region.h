@@ -27,6 +27,9 @@ public:
     // Marks every cell the rectangle touches. Its right and bottom edges count
     // as inside, so a change never loses the cell just past its last pixel.
     void add_rect(const Rect& rect);
+    // Marks exactly the cells the rectangle's pixels lie in (far edges
+    // outside), for areas that are already whole cells of another region.
+    void add_area(const Rect& rect);
 
     void mark_all();
     void clear();
@@ -49,6 +52,7 @@ public:
     Rect grid_rect() const { return {0, 0, kGridSize * cell_width_, kGridSize * cell_height_}; }
 
 private:
+    void mark_cells(int first_column, int last_column, int first_row, int last_row);
     void append_runs(uint32_t row_bits, int first_row, int last_row, const Rect& clip,
                      RectList& out) const;
 

@@ -61,5 +61,9 @@ void FillRect::draw_color(const DrawTarget& t) const {
         for (int32_t y = c.top; y < c.bottom; ++y) std::memset(t.at(c.left, y), 0, row_bytes);
         return;
     }
-    for (int32_t y = c.top; y < c.bottom; ++y) std::fill_n(t.pixel16(c.left, y), c.width(), color_);
+    // One row of the colour, then block copies of it.
+    uint16_t* first = t.pixel16(c.left, c.top);
+    std::fill_n(first, c.width(), color_);
+    const size_t row_bytes = size_t(c.width()) * sizeof(uint16_t);
+    for (int32_t y = c.top + 1; y < c.bottom; ++y) std::memcpy(t.at(c.left, y), first, row_bytes);
 }

@@ -4,19 +4,16 @@ uint32_t g_frame_counter = 0;
 
 namespace {
 
-// A layer redraws only its own dirty cells; where a lower layer changed,
-// the layers above it must paint over the new pixels again. So every layer
-// also takes the screen's dirty cells. One layer alone already has them all.
-void share_screen_changes(std::span<Layer* const> layers, const DirtyRegion& screen_region,
-                          const Rect& screen) {
-    if (layers.size() < 2) return;
-    RectList changed;
-    screen_region.to_rects(screen, changed);
-    for (Layer* layer : layers) {
-        const Point origin = layer->position();
-        for (const Rect& r : changed)
-            if (!r.empty()) layer->add_to_region(r.offset({-origin.x, -origin.y}));
-    }
+// A layer alone redraws its own dirty cells. Several layers must all redraw
+// the same pixels, or a change in a lower layer would paint over an upper
+// one: each redraws the union of every layer's changes and the screen's.
+void draw_together(std::span<Layer* const> layers, DirtyRegion& screen_region,
+                   const DrawTarget& target) {
+    for (Layer* layer : layers) layer->flush_drawables();
+    for (Layer* layer : layers) layer->report_region_to(screen_region);
+    RectList rects;
+    screen_region.to_rects({0, 0, target.surface.width, target.surface.height}, rects);
+    for (Layer* layer : layers) layer->draw_rects(target, rects);
 }
 
 }  // namespace
@@ -27,10 +24,12 @@ void render_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, D
         screen_region.mark_all();
         if (!layers.empty()) layers[0]->invalidate_all();
     }
-    share_screen_changes(layers, screen_region, display.bounds());
 
     const DrawTarget target = display.draw_target();
-    for (Layer* layer : layers) layer->draw(target);
+    if (layers.size() == 1)
+        layers[0]->draw(target);
+    else
+        draw_together(layers, screen_region, target);
     display.present(screen_region);
     for (Layer* layer : layers) layer->clear_dirty();
 }

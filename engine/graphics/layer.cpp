@@ -75,25 +75,37 @@ void Layer::invalidate_all() { invalidate_rect({0, 0, width_, height_}); }
 
 void Layer::clear_dirty() { reset_region(); }
 
-void Layer::draw(const DrawTarget& screen) {
+void Layer::flush_drawables() {
     for (const auto& entry : drawables_)
         if (entry.element->is_visible()) entry.element->flush_dirty();
+}
 
-    // The layer's own area, cut to the part of the back buffer it covers.
-    const Rect buffer_in_layer =
-        Rect{0, 0, screen.surface.width, screen.surface.height}.offset({-x_, -y_});
-    const Rect visible = Rect{0, 0, width_, height_}.intersect(buffer_in_layer);
+void Layer::report_region_to(DirtyRegion& screen_region) const {
+    RectList rects;
+    region_.to_rects({0, 0, width_, height_}, rects);
+    for (const Rect& r : rects) screen_region.add_area(r.offset({x_, y_}));
+}
+
+void Layer::draw(const DrawTarget& screen) {
+    flush_drawables();
     rects_.clear();
-    region_.to_rects(visible, rects_);
+    region_.to_rects({0, 0, width_, height_}, rects_);
+    for (Rect& r : rects_) r = r.offset({x_, y_});
+    draw_rects(screen, rects_);
+}
 
+void Layer::draw_rects(const DrawTarget& screen, const RectList& screen_rects) {
+    // The layer's own area, cut to the part of the back buffer it covers.
+    const Rect visible = Rect{x_, y_, x_ + width_, y_ + height_}.intersect(
+        {0, 0, screen.surface.width, screen.surface.height});
     DrawTarget target = screen;
     target.origin = screen.offset_of(x_, y_);
     for (const auto& entry : drawables_) {
         Drawable* d = entry.element;
         if (!d->is_visible()) continue;
         const Rect bounds = d->bounds();
-        for (const Rect& rect : rects_) {
-            target.clip = bounds.intersect(rect);
+        for (const Rect& rect : screen_rects) {
+            target.clip = bounds.intersect(rect.intersect(visible).offset({-x_, -y_}));
             if (!target.clip.empty()) d->draw(target);
         }
     }

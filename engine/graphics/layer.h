@@ -48,13 +48,19 @@ public:
     // to the screen, to the owning scene's region.
     void invalidate_rect(const Rect& rect);
     void invalidate_all();
-    // Adds a rectangle to this layer's region only (the scene already has it).
-    void add_to_region(const Rect& rect) { region_.add_rect(rect); }
     void clear_dirty();
 
     // Redraws the dirty rectangles into `screen`, a target whose origin is the
-    // back buffer's (0, 0). Nothing outside the layer or the buffer is written.
+    // back buffer's (0, 0): flush_drawables, then draw_rects with the
+    // layer's own dirty rectangles.
     void draw(const DrawTarget& screen);
+    // Lets every visible drawable report the changes it gathered.
+    void flush_drawables();
+    // Adds the layer's dirty cells, moved to the screen, to `screen_region`.
+    void report_region_to(DirtyRegion& screen_region) const;
+    // Redraws the given rectangles (screen coordinates): each visible drawable
+    // where it meets them. Nothing outside the layer or the buffer is written.
+    void draw_rects(const DrawTarget& screen, const RectList& screen_rects);
 
     Point position() const { return {x_, y_}; }
     Size size() const { return {width_, height_}; }

@@ -55,6 +55,19 @@ TEST(DirtyRegion, MarksNothingOutsideOrForEmptyRects) {
     EXPECT_TRUE(region.is_marked(31, 0));
 }
 
+TEST(DirtyRegion, AddAreaMarksExactlyTheCoveredCells) {
+    DirtyRegion region(kScreen);
+    region.add_area({8, 10, 24, 30});  // cells 1..2 x 1..2, far edges outside
+    EXPECT_EQ(region.area(), 4u * 80u);
+    EXPECT_TRUE(region.is_marked(1, 1));
+    EXPECT_TRUE(region.is_marked(2, 2));
+    EXPECT_FALSE(region.is_marked(3, 3));
+    region.add_area({100, 319, 101, 320});  // one pixel on the last row
+    EXPECT_TRUE(region.is_marked(12, 31));
+    region.add_area({5, 5, 5, 9});  // empty
+    EXPECT_EQ(region.area(), 5u * 80u);
+}
+
 TEST(DirtyRegion, AreaCountsCells) {
     DirtyRegion region(kScreen);
     region.add_rect({0, 0, 7, 9});

@@ -4,8 +4,7 @@
 #include <vector>
 
 #include "engine/graphics/drawable.h"
-#include "engine/graphics/rect_copy.h"
-#include "engine/platform/display_sink.h"
+#include "engine/platform/front_buffer.h"
 
 // Paints its clip with a pattern that depends on the pixel, on its colour and
 // on its scroll offset, so that a pixel drawn from the wrong place shows.
@@ -41,21 +40,19 @@ private:
     bool* deleted_ = nullptr;
 };
 
-// A screen in memory, filled through copy_rect like a back end's front buffer.
-class MemorySink : public DisplaySink {
+// The headless back end's screen, remembering what each present asked for.
+class MemorySink : public FrontBuffer {
 public:
     bool open(int width, int height) override {
-        if (fail_open) return false;
-        width_ = width;
-        front.assign(size_t(width) * size_t(height), 0xDEAD);
-        return true;
+        return !fail_open && FrontBuffer::open(width, height);
     }
     void present(const uint16_t* pixels, std::ptrdiff_t pitch, const std::vector<Rect>& rects,
                  bool whole) override {
         calls.push_back({rects, whole});
-        const PixelSource source{reinterpret_cast<const uint8_t*>(pixels), 2, pitch};
-        const PixelDest dest{reinterpret_cast<uint8_t*>(front.data()), 2, std::ptrdiff_t(width_) * 2};
-        for (const Rect& r : rects) copy_rect(source, dest, r, whole);
+        FrontBuffer::present(pixels, pitch, rects, whole);
+    }
+    std::vector<uint16_t> front() const {
+        return {pixels(), pixels() + size_t(width()) * size_t(height())};
     }
 
     struct Call {
@@ -63,9 +60,5 @@ public:
         bool whole;
     };
     std::vector<Call> calls;
-    std::vector<uint16_t> front;
     bool fail_open = false;
-
-private:
-    int width_ = 0;
 };

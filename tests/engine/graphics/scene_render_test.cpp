@@ -35,21 +35,22 @@ TEST(SceneRender, CurrentSceneIsDrawnAndPresented) {
     ASSERT_EQ(sink.calls.size(), 1u);
     EXPECT_TRUE(sink.calls[0].whole) << "a new scene presents the whole screen";
     EXPECT_EQ(scene.order, "pre post ");
-    EXPECT_EQ(sink.front[100 * 240 + 100], 0x4208);
-    EXPECT_EQ(sink.front[5 * 240 + 5], box->shade(5, 5));
+    EXPECT_EQ(sink.front()[100 * 240 + 100], 0x4208);
+    EXPECT_EQ(sink.front()[5 * 240 + 5], box->shade(5, 5));
 
     box->set_position(50, 60);
     render_frame();
     ASSERT_EQ(sink.calls.size(), 2u);
     EXPECT_FALSE(sink.calls[1].whole);
-    EXPECT_EQ(sink.front[5 * 240 + 5], 0x4208) << "the old place is repaired";
-    EXPECT_EQ(sink.front[65 * 240 + 55], box->shade(55, 65));
+    EXPECT_EQ(sink.front()[5 * 240 + 5], 0x4208) << "the old place is repaired";
+    EXPECT_EQ(sink.front()[65 * 240 + 55], box->shade(55, 65));
 
     scene.repaint_all();  // the window was exposed
     render_frame();
     ASSERT_EQ(sink.calls.size(), 3u);
     EXPECT_TRUE(sink.calls[2].whole);
-    EXPECT_TRUE(std::equal(sink.front.begin(), sink.front.end(), display.pixels()));
+    const std::vector<uint16_t> shown = sink.front();
+    EXPECT_TRUE(std::equal(shown.begin(), shown.end(), display.pixels()));
     g_current_scene = nullptr;
 }
 
