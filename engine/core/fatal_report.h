@@ -1,0 +1,48 @@
+// The ways the program ends when something is wrong: a missing required
+// file, a broken invariant, and crashes. Reports go to "nimbrel_error.txt"
+// (replaced each time) and "crash.txt" (appended) in the state folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+std::u16string missing_file_report(std::u16string_view name);
+// A null detail reads "<NULL>".
+std::u16string assert_report(const char* file, int line, const char* message, const char* detail1,
+                             const char* detail2);
+
+// Write the report, stop the ticks, show it in a message box and end the
+// program: code 0 after a missing file, 1 after a broken invariant.
+[[noreturn]] void fatal_missing_file(std::u16string_view name);
+[[noreturn]] void fatal_assert(const char* file, int line, const char* message,
+                               const char* detail1 = nullptr, const char* detail2 = nullptr);
+
+// "At 0x%08x: Exception 0x%08x" (the address in full on a 64-bit host),
+// appended to "\crash.txt". Returns 1.
+int log_exception(uint32_t code, uint64_t address, const void* context);
+// Appends the crash header (build "1.0", local date and time) and the empty
+// profile and call-address sections to "\crash.txt".
+void write_crash_report();
+std::string crash_report_text(int day, int month, int year, int hour, int minute, int second);
+
+// Where an unhandled exception was caught; the two sites word their message
+// differently.
+enum class CrashSite { window_procedure, message_loop };
+// For catch (...) around dispatch: logs, shows the message and ends (code 0).
+[[noreturn]] void report_unhandled_exception(CrashSite site);
+
+// Exception codes in the platform's numbering.
+constexpr uint32_t kExceptionAccessViolation = 0xC0000005;
+constexpr uint32_t kExceptionIllegalInstruction = 0xC000001D;
+constexpr uint32_t kExceptionFloatInvalid = 0xC0000090;
+constexpr uint32_t kExceptionIntDivideByZero = 0xC0000094;
+constexpr uint32_t kExceptionIntOverflow = 0xC0000095;
+constexpr uint32_t kExceptionAbort = 0x40000015;
+constexpr uint32_t kExceptionCpp = 0xE06D7363;
+uint32_t exception_code_for_signal(int signal, int signal_code);
+
+// Fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) write the crash
+// report and end the program with code 0. The report path is fixed here:
+// call again after the state folder changes.
+void install_crash_handler();
