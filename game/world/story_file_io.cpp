@@ -1,10 +1,25 @@
 #include "game/world/story_file_io.h"
 
-#include <cstdio>
 #include <fstream>
-#include <unistd.h>
+
+#include "engine/core/atomic_file.h"
+#include "engine/core/file_system.h"
+#include "engine/core/memory_pool.h"
+#include "engine/core/text_helpers.h"
+
+// While the engine runs, files go through its file system (loose files,
+// then data.zip; any case, either separator). Tools and tests that run
+// without it read and write host paths directly.
 
 std::optional<std::vector<uint8_t>> read_story_file(const std::string& path) {
+    if (g_file_system) {
+        uint8_t* bytes = nullptr;
+        int32_t size = 0;
+        if (g_file_system->load_file(utf8_to_utf16(path), &bytes, &size) != kFileOk) return std::nullopt;
+        std::vector<uint8_t> out(bytes, bytes + size);
+        mem_free(bytes);
+        return out;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     in.seekg(0, std::ios::end);
@@ -17,14 +32,9 @@ std::optional<std::vector<uint8_t>> read_story_file(const std::string& path) {
 }
 
 bool save_story_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    const std::string temp = path + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = fsync(fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) == 0) return true;
-    std::remove(temp.c_str());
-    return false;
+    if (g_file_system) {
+        if (bytes.size() > size_t(INT32_MAX)) return false;
+        return g_file_system->save_file(utf8_to_utf16(path), bytes.data(), int32_t(bytes.size())) == kFileOk;
+    }
+    return write_file_atomically(path, bytes.data(), bytes.size());
 }
