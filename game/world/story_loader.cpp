@@ -2,6 +2,7 @@
 // of people, monsters and items, and the trigger files of the levels.
 #include <cstdio>
 
+#include "engine/core/ini_file.h"
 #include "game/world/archive.h"
 #include "game/world/story_file_io.h"
 #include "game/world/story_paths.h"
@@ -115,11 +116,13 @@ bool World::load_story(const std::string& folder) {
         clear_story();
         return false;
     }
+    load_tile_params();
     register_story_records();
     if (!load_all_monsters() || !load_all_items()) {
         clear_story();
         return false;
     }
+    load_combat_sprites();
     if (!first_level()) {
         last_error_ = path + ": the story has no level to start on";
         clear_story();
@@ -281,9 +284,36 @@ bool World::load_region(MapRegion& region) {
     return false;
 }
 
+std::optional<std::vector<uint8_t>> World::read_file(const std::string& path) const {
+    return file_reader ? file_reader(path) : read_story_file(path);
+}
+
 bool World::open_story_file(Archive& ar, const std::string& path) const {
-    auto bytes = file_reader ? file_reader(path) : read_story_file(path);
+    auto bytes = read_file(path);
     return bytes && ar.open_bytes(std::move(*bytes), path);
+}
+
+// The story folder's "tileparams.ini"; without it every parameter is 0.
+void World::load_tile_params() {
+    tile_params = TileParams{};
+    auto bytes = read_file(folder_ + "/tileparams.ini");
+    if (!bytes) return;
+    IniFile document;
+    document.parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    tile_params.read(document);
+}
+
+void World::load_combat_sprites() {
+    auto bytes = read_file("combat\\monsters\\combatspr.ini");
+    if (!bytes) return;
+    IniFile document;
+    document.parse(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    for (int32_t i = 0; document.find_key("COMBATSPRITES", i, "SPR"); ++i) {
+        const char* sprite = document.get_string(nullptr, "SPR", "COMBATSPRITES", i, 0);
+        if (!sprite) continue;
+        apply_combat_sprite(sprite, document.get_int(0, "SPR", "COMBATSPRITES", i, 1),
+                            document.get_int(0, "SPR", "COMBATSPRITES", i, 2));
+    }
 }
 
 bool World::story_file_exists(const std::string& path) const {

@@ -107,6 +107,10 @@ public:
     bool load_trigger_file(uint32_t level_id);
     // Reads the region file of the region into its levels' grids.
     bool load_region(MapRegion& region);
+    // Reads "combat\monsters\combatspr.ini": every "SPR" line of
+    // "COMBATSPRITES" gives the monsters with that combat sprite their two
+    // anchor values. A missing file changes nothing.
+    void load_combat_sprites();
     // Gives every monster whose combat sprite is `sprite` the two values of
     // its "combatspr.ini" entry.
     void apply_combat_sprite(const std::string& sprite, int32_t anchor_x, int32_t anchor_y);
@@ -165,6 +169,8 @@ private:
     std::shared_ptr<NpcRecord> load_npc_file(uint32_t id);
     MonsterRecord* load_monster_file(uint32_t id);
     bool open_story_file(Archive& ar, const std::string& path) const;
+    std::optional<std::vector<uint8_t>> read_file(const std::string& path) const;
+    void load_tile_params();
     bool story_file_exists(const std::string& path) const;
     void report_broken(const std::string& path, const std::string& reason);
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "game/world/map_collision.h"
 #include "game/world/map_region.h"
+#include "game/world/tile_params.h"
 #include "record_test_support.h"
 
 namespace {
@@ -222,6 +224,72 @@ TEST(MapTree, RoundTripAndNames) {
     ASSERT_EQ(l.encounters.size(), 1u);
     EXPECT_EQ(l.encounters[0].value, 30);
     EXPECT_FALSE(l.has_grid());
+}
+
+// A 4 x 3 level of walkable grass (tile 64) for the collision test.
+struct CollisionFixture {
+    std::unique_ptr<MapLevel> level = level_with_grid(4, 3);
+    TileParams params;
+    CollisionScene scene;
+
+    CollisionFixture() {
+        for (TileCell& c : level->grid) c = TileCell{1, 64, 0, 0, 0, 0, 0, 0};
+        scene.params = &params;
+        scene.hero = {1000, 1000};
+    }
+};
+
+TEST(MapCollision, CharactersBlockBelowEighteenPixels) {
+    CollisionFixture f;
+    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    // The hero at distance 17 and 18 (of the positions shifted by 16).
+    f.scene.hero = {40 - 16 + 17, 20 - 16};
+    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    f.scene.hero = {40 - 16 + 9, 20 - 16 + 9};
+    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    f.scene.hero = {40 - 16, 20 - 16};
+    f.scene.mover_is_hero = true;  // the hero never blocks itself
+    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    f.scene.others = {{40 - 16 - 8, 20 - 16 + 9}};
+    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
+}
+
+TEST(MapCollision, BareCellsBlockUnlessTheirBackgroundAllows) {
+    CollisionFixture f;
+    f.scene.mover_is_hero = true;
+    *f.level->cell(1, 1) = TileCell{2, 0, 0, 0, 0, 0, 0, 0};  // bare earth
+    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));   // probe (1, 1)
+    f.params.backgrounds[2] = 1;
+    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    f.level->cell(1, 1)->background = 200;  // past the table: 0
+    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    f.level->cell(1, 1)->wall = 0x01000000;  // only the low 24 bits count
+    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
+    f.level->cell(1, 1)->object = 4;
+    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
+}
+
+TEST(MapCollision, ProbesClampToTheLevelAndSpritesDecideTheRest) {
+    CollisionFixture f;
+    f.scene.mover_is_hero = true;
+    // Probes left of and below the level read the edge cells.
+    *f.level->cell(0, 2) = TileCell{};
+    EXPECT_TRUE(map_collision_test(-20, 90, *f.level, 0, f.scene));
+    EXPECT_TRUE(map_collision_test(2, 200, *f.level, 0, f.scene));
+    // Outside the level without sprite blocks: blocked.
+    EXPECT_TRUE(map_collision_test(100, 97, *f.level, 0, f.scene));
+    EXPECT_FALSE(map_collision_test(100, 96, *f.level, 0, f.scene));
+    int asked_mode = -1;
+    f.scene.sprites_block = [&](int, int, int mode) {
+        asked_mode = mode;
+        return true;
+    };
+    EXPECT_TRUE(map_collision_test(100, 20, *f.level, 1, f.scene));
+    EXPECT_EQ(asked_mode, 1);
+
+    f.level->free_tiles();
+    f.scene.sprites_block = nullptr;
+    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "game/world/archive.h"
@@ -256,6 +257,36 @@ TEST(StoryLoading, RegionFileMustMatchTheStory) {
     EXPECT_FALSE(world.load_region(region));
     EXPECT_FALSE(region.loaded);
     EXPECT_FALSE(world.get_level(0x21)->has_grid());
+}
+
+TEST(StoryLoading, ReadsTileParamsAndCombatSprites) {
+    StoryFixture fixture;
+    const std::string folder = fixture.write("params");
+    auto text = [](const char* t) { return std::vector<uint8_t>(t, t + std::strlen(t)); };
+    World world;
+    world.file_reader = [&](const std::string& path) -> std::optional<std::vector<uint8_t>> {
+        if (path == folder + "/tileparams.ini")
+            return text("[Backgr]\nParam = 0, 1, 0, 0, 0, 0, 0, 0, 0, 0\nParam = 0, 0, 7\n[Walls]\nParam = 0, 2\n");
+        if (path == "combat\\monsters\\combatspr.ini")
+            return text("[COMBATSPRITES]\nSPR = \"combat/monsters/cgnawer.spr\", 4, -6\nSPR = \"cother.spr\", 9, 9\n");
+        return read_story_file(path);
+    };
+    ASSERT_TRUE(world.load_story(folder)) << world.last_error();
+    EXPECT_EQ(world.tile_params.background(1), 1);
+    EXPECT_EQ(world.tile_params.background(12), 7);
+    EXPECT_EQ(world.tile_params.background(13), 0);
+    EXPECT_EQ(world.tile_params.background(200), 0);
+    EXPECT_EQ(world.tile_params.walls[1], 2);
+    const MonsterRecord* gnawer = world.get_monster(0x60);
+    ASSERT_NE(gnawer, nullptr);
+    EXPECT_EQ(gnawer->anchor_x, 4);
+    EXPECT_EQ(gnawer->anchor_y, -6);
+
+    // Without the files every parameter is 0.
+    World plain;
+    ASSERT_TRUE(plain.load_story(folder));
+    EXPECT_EQ(plain.tile_params.background(1), 0);
+    EXPECT_EQ(plain.get_monster(0x60)->anchor_x, 0);
 }
 
 }  // namespace
