@@ -464,6 +464,45 @@ int channel_get_subchannel(int h, int n) {
 
 int channel_get_zero() { return 0; }
 
+// x 256 in fixed point, clamped while still a float (NaN gives 0).
+static int fixed_8_8(float v) {
+    float scaled = v * 256.0f;
+    if (std::isnan(scaled)) scaled = 0.0f;
+    return int(std::clamp(scaled, -2147483520.0f, 2147483520.0f));
+}
+
+int channel_set_effect_params(int handle, float a, float b, int c, float d, float e) {
+    if (!(a >= 0.0f) || !(b >= 0.0f) || !(e >= 0.0f)) {
+        sound_clear_error();
+        return sound_set_error(SOUND_ERR_PARAM), 0;
+    }
+    const int fa = fixed_8_8(a), fb = fixed_8_8(b), fd = fixed_8_8(d), fe = fixed_8_8(e);
+    return apply(handle, Chain::FULL_HANDLES_ONLY,
+                 [=](SoundChannel& ch) { return ch.ops.set_effect_params(&ch, fa, fb, c, fd, fe); });
+}
+
+int channel_reset_effect_params(int handle) {
+    return apply(handle, Chain::FULL_HANDLES_ONLY, [](SoundChannel& ch) { return ch.ops.reset_effect_params(&ch); });
+}
+
+static int set_fx_params(int kind, int effect, const float* params, int count) {
+    sound_clear_error();
+    if (((effect >> 16) & 0xFF) != kind) return sound_set_error(SOUND_ERR_PARAM), 0;
+    SoundLockGuard channels(sys().alloc_lock);
+    SoundChannel* c = channel_lookup(effect & 0xFFFF);
+    return c ? c->ops.set_fx_params(c, effect, params, count) : 0;
+}
+
+int channel_set_fx_params_0(int effect, const float (&p)[7]) { return set_fx_params(0, effect, p, 7); }
+int channel_set_fx_params_1(int effect, const float (&p)[6]) { return set_fx_params(1, effect, p, 6); }
+int channel_set_fx_params_2(int effect, const float (&p)[5]) { return set_fx_params(2, effect, p, 5); }
+int channel_set_fx_params_3(int effect, const float (&p)[5]) { return set_fx_params(3, effect, p, 5); }
+int channel_set_fx_params_4(int effect, const float (&p)[7]) { return set_fx_params(4, effect, p, 7); }
+int channel_set_fx_params_5(int effect, const float (&p)[2]) { return set_fx_params(5, effect, p, 2); }
+int channel_set_fx_params_6(int effect, const float (&p)[12]) { return set_fx_params(6, effect, p, 12); }
+int channel_set_fx_params_7(int effect, const float (&p)[3]) { return set_fx_params(7, effect, p, 3); }
+int channel_set_fx_params_8(int effect, const float (&p)[4]) { return set_fx_params(8, effect, p, 4); }
+
 int channel_enable_fx(int handle, int kind) {
     int result = -1;
     apply(handle, Chain::FULL_HANDLES_ONLY, [&](SoundChannel& c) {

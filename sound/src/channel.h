@@ -52,8 +52,25 @@ int channel_get_num_subchannels(int handle);
 int channel_get_subchannel(int handle, int n);
 int channel_get_zero();
 
+// Effect parameters: a, b, d and e are passed x 256 (a, b and e must not be
+// negative), c as it is.
+int channel_set_effect_params(int handle, float a, float b, int c, float d, float e);
+int channel_reset_effect_params(int handle);
+
+// Effects: a handle from channel_enable_fx is the channel index plus
+// ((kind | effect index << 8) << 16). No output of this library offers
+// effects, so enabling one fails; the parameter calls check the kind.
 int channel_enable_fx(int handle, int kind);
 int channel_disable_fx(int handle);
+int channel_set_fx_params_0(int effect, const float (&params)[7]);
+int channel_set_fx_params_1(int effect, const float (&params)[6]);
+int channel_set_fx_params_2(int effect, const float (&params)[5]);
+int channel_set_fx_params_3(int effect, const float (&params)[5]);
+int channel_set_fx_params_4(int effect, const float (&params)[7]);
+int channel_set_fx_params_5(int effect, const float (&params)[2]);
+int channel_set_fx_params_6(int effect, const float (&params)[12]);
+int channel_set_fx_params_7(int effect, const float (&params)[3]);
+int channel_set_fx_params_8(int effect, const float (&params)[4]);
 
 // Start-up and shutdown of the channel array.
 int channel_array_create(int extra, int total, int sw_channels);

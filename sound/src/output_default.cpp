@@ -36,6 +36,7 @@ int no_levels(SoundChannel*, int* l, int* r) {
 }
 int ok_effects(SoundChannel*, int, int, int, int, int) { return 1; }
 int no_effect(SoundChannel*, int) { return -1; }
+int ok_fx_params(SoundChannel*, int, const float*, int) { return 1; }
 
 // A position that runs with the clock.
 int64_t clock_position(SoundChannel*) {
@@ -77,6 +78,7 @@ void output_default_channel_ops(SoundChannel* c) {
     o.set_effect_params = ok_effects;
     o.reset_effect_params = o.disable_fx = ok;
     o.enable_fx = no_effect;
+    o.set_fx_params = ok_fx_params;
 }
 
 void output_update() {

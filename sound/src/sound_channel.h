@@ -35,6 +35,7 @@ struct ChannelOps {
     int (*reset_effect_params)(SoundChannel* c);
     int (*enable_fx)(SoundChannel* c, int kind);
     int (*disable_fx)(SoundChannel* c);
+    int (*set_fx_params)(SoundChannel* c, int effect, const float* params, int count);
 };
 
 enum ChannelFlag : uint32_t {
