@@ -12,7 +12,8 @@ uint32_t cpu_meter_stop(CpuMeter* meter, int smoothing) {
 
 uint32_t cpu_meter_stop_at(CpuMeter* m, int smoothing, uint32_t now) {
     const int64_t w = int64_t(smoothing) * 256 / 100;
-    const uint32_t period = now >= m->previous_stop ? now - m->previous_stop : 0;
+    // The first stop has no period behind it (not the time since boot).
+    const uint32_t period = (m->previous_stop != 0 && now >= m->previous_stop) ? now - m->previous_stop : 0;
     m->stop = m->stop_again = now;
     m->smoothed_period = uint32_t(period + ((int64_t(m->smoothed_period) * w) >> 8));
     m->smoothed_use = uint32_t((int64_t(m->smoothed_use) * w) >> 8);

@@ -323,6 +323,7 @@ int mixer_init() {
     d->buffer = reinterpret_cast<int32_t*>((reinterpret_cast<uintptr_t>(d->buffer_alloc) + 15) & ~uintptr_t(15));
     d->block_index = 0;
     d->lock = sound_crit_create();
+    s.mixer_meter = CpuMeter{};
     s.mixer = d;
     if (!dsp_create_system_units()) return 0;
     list_clear(s.idle_channels);
