@@ -212,7 +212,10 @@ int play_one(int index, int caller_handle, SoundSample* sample, DspUnit* unit, i
         k->ops.set_paused(k, 1);
         k->set_flag(CHANNEL_PAUSED, true);
     }
-    if (!c->ops.start(unit, c, sample)) return sound_set_error(SOUND_ERR_START), -1;
+    if (!c->ops.start(unit, c, sample)) {
+        stop_chain(*c);
+        return sound_set_error(SOUND_ERR_START), -1;
+    }
     for (SoundChannel* k = c; k; k = k->linked) {
         k->ops.set_paused(k, paused);
         k->set_flag(CHANNEL_PAUSED, paused != 0);

@@ -170,15 +170,16 @@ void sample_free(SoundSample* s) {
             for (int i = 0; i < sys.total_channels; ++i) fn(sys.channels[i], i);
         if (sys.primary_channel) fn(*sys.primary_channel, kPrimaryChannel);
     };
-    for_each_channel([&](SoundChannel& c, int index) {
-        if (c.sample.load() == s) channel_stop_sound(index);
-    });
-    // The stop slots take the mixer lock, so no block still reads the data;
-    // wait anyway for channels that a mixer-side path may still report.
-    for_each_channel([&](SoundChannel& c, int) {
-        while (c.sample.load() == s && !sound_is_nonrealtime()) sound_sleep(1);
-    });
-    if (s->ops.free) s->ops.free(s);
+    {
+        // Stopping takes the mixer lock, so once it returns no block reads the
+        // data any more; holding the allocation lock keeps other threads from
+        // starting the sample again until it is gone.
+        SoundLockGuard channels(sys.alloc_lock);
+        for_each_channel([&](SoundChannel& c, int index) {
+            if (c.sample.load() == s) channel_stop_sound(index);
+        });
+        if (s->ops.free) s->ops.free(s);
+    }
     if (s->index >= 0 && s->index < sys.sample_capacity && sys.samples[s->index] == s)
         sys.samples[s->index] = nullptr;
     if (s == sys.primary_sample) sys.primary_sample = nullptr;
