@@ -75,6 +75,8 @@ protected:
         write_file(dir_ + "/src.rgba", rgba);
     }
 
+    static void TearDownTestSuite() { run("rm -rf " + dir_); }
+
     static std::string path(const std::string& name) { return dir_ + "/" + name; }
 
     // Makes `name` with `command` (which must succeed) and checks its depth.
