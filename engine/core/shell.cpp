@@ -11,6 +11,7 @@
 #include "engine/core/scene.h"
 #include "engine/core/scene_manager.h"
 #include "engine/core/text_helpers.h"
+#include "engine/graphics/display.h"
 #include "engine/platform/platform.h"
 
 uint32_t g_main_window = 0;
@@ -300,7 +301,10 @@ void show_black_screen() {
 }
 
 int show_empty_load_scene() {
-    g_current_scene = new Scene(nullptr, "Load");
+    static Display display;
+    if (!display.open(&platform().display(), 1, 240, 320)) return 0;
+    g_current_scene = new Scene(&display, "Load");
+    g_current_scene->create_layer();
     render_frame();
     return 1;
 }

@@ -18,6 +18,7 @@ public:
     ~SdlPlatform() override;
 
     bool ok() const { return window_ != nullptr; }
+    SDL_Window* window() const { return window_; }
     const std::string& error() const { return error_; }
 
     uint32_t tick_count() override;

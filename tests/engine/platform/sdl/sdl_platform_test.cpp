@@ -1,0 +1,139 @@
+// The SDL back end on SDL's dummy video driver: the window's size, and the
+// close button, keys and mouse reaching the shell as the user's input.
+#include <gtest/gtest.h>
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/core/program_paths.h"
+#include "engine/core/scene.h"
+#include "engine/core/shell.h"
+#include "engine/core/text_helpers.h"
+#include "engine/platform/sdl/sdl_platform.h"
+
+namespace {
+
+class KeyScene : public Scene {
+public:
+    KeyScene() : Scene(nullptr, "Game") {}
+    int on_key(int kind, uint32_t, uint32_t key_code) override {
+        keys.push_back(int(kind * 1000 + key_code));
+        return 0;
+    }
+    int on_pointer(int kind, int32_t x, int32_t y) override {
+        pens.push_back({kind, x, y});
+        return 0;
+    }
+    std::vector<int> keys;
+    struct Pen {
+        int kind;
+        int32_t x, y;
+        bool operator==(const Pen&) const = default;
+    };
+    std::vector<Pen> pens;
+};
+
+struct SdlPlatformTest : ::testing::Test {
+    void SetUp() override {
+        setenv("SDL_VIDEODRIVER", "dummy", 0);
+        folder = testing::TempDir() + "sdl_platform_test/";
+        std::filesystem::create_directories(folder);
+        set_state_folder(utf8_to_utf16(folder));
+    }
+    void TearDown() override {
+        shell_hooks() = ShellHooks{};
+        set_platform(nullptr);
+        set_state_folder(u"");
+        std::filesystem::remove_all(folder);
+    }
+    std::string folder;
+};
+
+void push_window_event(SDL_Window* window, Uint8 what) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = what;
+    e.window.windowID = SDL_GetWindowID(window);
+    SDL_PushEvent(&e);
+}
+
+void push_key(SDL_Keycode key, bool down) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.keysym.sym = key;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&e);
+}
+
+// Mouse events carry their window, through which SDL's renderer turns
+// window pixels into screen pixels.
+void push_button(SDL_Window* window, bool down, int x, int y) {
+    SDL_Event e{};
+    e.button.windowID = SDL_GetWindowID(window);
+    e.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = x;
+    e.button.y = y;
+    SDL_PushEvent(&e);
+}
+
+TEST_F(SdlPlatformTest, WindowIsTheScreenAtTheGivenScale) {
+    for (int scale : {1, 2, 3}) {
+        SdlPlatform host(scale);
+        ASSERT_TRUE(host.ok()) << host.error();
+        int w = 0, h = 0;
+        SDL_GetWindowSize(host.window(), &w, &h);
+        EXPECT_EQ(w, 240 * scale);
+        EXPECT_EQ(h, 320 * scale);
+        EXPECT_TRUE(host.display().open(240, 320));
+    }
+}
+
+TEST_F(SdlPlatformTest, TickCountIsFarFromZeroAndMoves) {
+    SdlPlatform host(1);
+    ASSERT_TRUE(host.ok()) << host.error();
+    const uint32_t a = host.tick_count();
+    host.sleep_ms(20);
+    const uint32_t b = host.tick_count();
+    EXPECT_GE(b - a, 20u);
+    EXPECT_LT(b - a, 2000u);
+    EXPECT_LT(host.program_time(), 2000u);
+}
+
+TEST_F(SdlPlatformTest, CloseButtonKeysAndMouseReachTheShell) {
+    SdlPlatform host(2);
+    ASSERT_TRUE(host.ok()) << host.error();
+    set_platform(&host);
+    KeyScene* scene = nullptr;
+    bool shut_down = false;
+    std::vector<int> keys;
+    std::vector<KeyScene::Pen> pens;
+    shell_hooks().game_startup = [&] {
+        scene = new KeyScene;
+        g_current_scene = scene;
+        push_key(SDLK_RETURN, true);
+        push_key(SDLK_RETURN, true);  // held: the repeat is dropped
+        push_key(SDLK_RETURN, false);
+        push_key(SDLK_F1, true);
+        push_key(SDLK_LSHIFT, true);  // not a key of ours
+        push_button(host.window(), true, 100, 200);  // window pixels at scale 2
+        push_button(host.window(), false, 102, 204);
+        push_window_event(host.window(), SDL_WINDOWEVENT_CLOSE);
+        return 1;
+    };
+    shell_hooks().game_shutdown = [&] {
+        shut_down = true;
+        keys = scene->keys;
+        pens = scene->pens;
+        delete scene;
+        g_current_scene = nullptr;
+        return 1;
+    };
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_TRUE(shut_down);
+    EXPECT_EQ(keys, (std::vector<int>{1013, 2013, 1193}));
+    EXPECT_EQ(pens, (std::vector<KeyScene::Pen>{{4, 50, 100}, {5, 51, 102}}));
+}
+
+}  // namespace
