@@ -2,6 +2,7 @@
 // the headless back end's virtual clock.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <vector>
 
 #include "engine/platform/headless/headless_platform.h"
@@ -172,6 +173,15 @@ TEST_F(QueueTest, ScriptEventsArriveAtTheirProgramTime) {
     EXPECT_EQ(host.program_time(), 25u);
     EXPECT_EQ(next().id, MessageId::Close);
     EXPECT_EQ(host.program_time(), 40u);
+}
+
+TEST_F(QueueTest, TerminateSignalBecomesAClose) {
+    open_window();
+    host.set_timer(1, 5);
+    host.sleep_ms(10);
+    std::raise(SIGTERM);
+    EXPECT_EQ(next().id, MessageId::Close);  // before the due timer
+    EXPECT_EQ(next().id, MessageId::Timer);
 }
 
 TEST_F(QueueTest, HeadlessRunWithNothingLeftClosesTheWindow) {
