@@ -75,7 +75,7 @@ void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t 
     src.alpha_value = 16;
     src.zoom = zoom;
     src.rotation = degrees << 16;
-    BlitTarget target{reinterpret_cast<uint8_t*>(screen().data()), kScreenW * 2};
+    BlitTarget target{reinterpret_cast<uint8_t*>(screen().data()), 0, kScreenW * 2};
     BlitView view{Rect{0, 0, kScreenW, kScreenH}, Point{}};
     for (auto _ : state) {
         blit(target, src, view);

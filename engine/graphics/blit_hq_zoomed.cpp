@@ -35,7 +35,7 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
         int64_t row_start = src.frame_offset + (((y - placed.top) * step) >> 10) * src.bitmap_width;
         const uint16_t* s = src.pixels + row_start;
         const uint8_t* a = src.alpha + row_start;  // used by mode 19 only
-        uint16_t* d = target.row(y);
+        uint16_t* d = target.at(r.left, y);
         int64_t f = first_pos;
         for (int32_t x = r.left; x < r.right; ++x, f += step) {
             int64_t c1 = f >> 10, c2 = c1, c3 = c1, c4 = c1;
@@ -49,15 +49,16 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
             uint16_t s2 = s[c2], s3 = s[c3], s4 = s[c4];
             uint16_t color = (s2 == kColorKey || s3 == kColorKey || s4 == kColorKey)
                                  ? s1 : average4(s1, s2, s3, s4);
+            uint16_t& out = d[x - r.left];
             if constexpr (Mode == 16) {
-                d[x] = color;
+                out = color;
             } else {
                 int32_t o = (sample_opacity(a[c1], src.alpha_value) + sample_opacity(a[c2], src.alpha_value) +
                              sample_opacity(a[c3], src.alpha_value) + sample_opacity(a[c4], src.alpha_value) + 2) >> 2;
-                if (o >= 32 || color == d[x]) {
-                    d[x] = color;
+                if (o >= 32 || color == out) {
+                    out = color;
                 } else if (o > 0) {
-                    d[x] = blend565(color, d[x], uint32_t(o));
+                    out = blend565(color, out, uint32_t(o));
                 }
             }
         }

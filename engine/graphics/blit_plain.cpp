@@ -13,9 +13,9 @@ using PlainModes = ModeList<0, 1, 2, 3, 16, 17, 18, 19, 4096, 4097, 4098, 4099, 
 uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
     uint64_t sum = 0;
     for (int32_t y = r.top; y < r.bottom; ++y) {
-        const uint16_t* row = target.row(y);
-        for (int32_t x = r.left; x < r.right; ++x) {
-            uint32_t p = row[x];
+        const uint16_t* row = target.at(r.left, y);
+        for (int32_t i = 0; i < r.width(); ++i) {
+            uint32_t p = row[i];
             sum += ((p >> 8) & 0xF8) + ((p >> 3) & 0xFC) + ((p << 3) & 0xFF);
         }
     }
@@ -46,7 +46,7 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, i
     for (int32_t y = r.top; y < r.bottom; ++y) {
         int64_t first = src.frame_offset + (y - top) * src.bitmap_width + (r.left - left);
         const uint16_t* s = src.pixels + first;
-        uint16_t* d = target.row(y) + r.left;
+        uint16_t* d = target.at(r.left, y);
         if constexpr (Mode == 0) {
             std::memcpy(d, s, size_t(n) * 2);
         } else if constexpr (Mode == TRANS_COLOR) {

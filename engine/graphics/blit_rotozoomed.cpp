@@ -66,7 +66,7 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, M
         int64_t last = std::min<int64_t>({ru.last, rv.last, int64_t(r.right - r.left) - 1});
         if (first > last) continue;
 
-        uint16_t* d = target.row(y) + r.left;
+        uint16_t* d = target.at(r.left, y);
         int64_t u = u0 + first * m.cx, v = v0 + first * m.sx;
         for (int64_t n = first; n <= last; ++n, u += m.cx, v += m.sx) {
             int64_t index = src.frame_offset + (v / 65536 + hh) * src.bitmap_width + (u / 65536 + hw);

@@ -2,16 +2,22 @@
 // these records, so they can be tested and measured without sprites or layers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/core/geometry.h"
 
-// A 16-bit surface: pixel (x, y) lies at pixels + y * row_pitch + 2 * x.
+// A 16-bit surface: pixel (x, y) lies at byte origin + y * row_pitch + 2 * x
+// of buffer. The origin is an offset, not a pointer, because it may lie
+// outside the buffer; only addresses of pixels inside the view are formed.
 struct BlitTarget {
-    uint8_t* pixels = nullptr;
+    uint8_t* buffer = nullptr;
+    std::ptrdiff_t origin = 0;
     int32_t row_pitch = 0;  // bytes
 
-    uint16_t* row(int32_t y) const { return reinterpret_cast<uint16_t*>(pixels + int64_t(y) * row_pitch); }
+    uint16_t* at(int32_t x, int32_t y) const {
+        return reinterpret_cast<uint16_t*>(buffer + origin + std::ptrdiff_t(y) * row_pitch + std::ptrdiff_t(x) * 2);
+    }
 };
 
 // The current frame of a sprite and its drawing settings.

@@ -16,11 +16,11 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
         int64_t row_start = src.frame_offset + (((y - placed.top) * step) >> 10) * src.bitmap_width;
         const uint16_t* s = src.pixels + row_start;
         const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + row_start : nullptr;
-        uint16_t* d = target.row(y);
+        uint16_t* d = target.at(r.left, y);
         int64_t pos = first_column_pos;  // source column in 1/1024 pixels
         for (int32_t x = r.left; x < r.right; ++x, pos += step) {
             int64_t column = pos >> 10;
-            blend_pixel<Mode>(d[x], s[column], (Mode & ALPHA_PIXEL) ? a[column] : 0, src.alpha_value);
+            blend_pixel<Mode>(d[x - r.left], s[column], (Mode & ALPHA_PIXEL) ? a[column] : 0, src.alpha_value);
         }
     }
 }

@@ -48,9 +48,7 @@ void apply_mode(uint32_t mode, uint16_t& d, uint16_t s, int32_t pixel_alpha, int
     }
 }
 
-uint16_t& target_pixel(const BlitTarget& t, int32_t x, int32_t y) {
-    return reinterpret_cast<uint16_t*>(t.pixels + int64_t(y) * t.row_pitch)[x];
-}
+uint16_t& target_pixel(const BlitTarget& t, int32_t x, int32_t y) { return *t.at(x, y); }
 
 struct Box {
     int64_t left, top;

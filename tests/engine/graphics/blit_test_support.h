@@ -40,7 +40,7 @@ struct TestSurface {
     TestSurface(int32_t w, int32_t h, uint16_t fill = 0, int32_t padding = 0)
         : width(w), height(h), pitch(w + padding), pixels(size_t(w + padding) * size_t(h), fill) {}
 
-    BlitTarget target() { return {reinterpret_cast<uint8_t*>(pixels.data()), pitch * 2}; }
+    BlitTarget target() { return {reinterpret_cast<uint8_t*>(pixels.data()), 0, pitch * 2}; }
     BlitView whole() const { return {Rect{0, 0, width, height}, Point{}}; }
     uint16_t at(int32_t x, int32_t y) const { return pixels[size_t(y) * pitch + x]; }
 };
