@@ -12,7 +12,7 @@
 #include "engine/core/file_system.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/scratch_folder.h"
-#include "engine/graphics/bitmap_cache.h"
+#include "engine/graphics/resource_caches.h"
 #include "tools/demo_bitmaps/bmp_writer.h"
 
 struct FailureLog {
@@ -53,13 +53,12 @@ protected:
     GraphicsFilesTest() : folder_("graphics") {
         set_program_folder(folder_.u16());
         g_file_system = new FileSystem;
-        g_bitmap_cache = new BitmapCache;
+        create_resource_caches();
         set_resource_failure_handler(FailureLog::record);
         FailureLog::clear();
     }
     ~GraphicsFilesTest() override {
-        delete g_bitmap_cache;
-        g_bitmap_cache = nullptr;
+        destroy_resource_caches();
         delete g_file_system;
         g_file_system = nullptr;
         set_resource_failure_handler(nullptr);

@@ -1,0 +1,25 @@
+#include "engine/graphics/sprite_blitters.h"
+
+#include "engine/graphics/bitmap.h"
+#include "engine/graphics/blitters.h"
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_flags.h"
+
+namespace {
+
+using Blitter = void (*)(const BlitTarget&, BlitSource, const BlitView&);
+
+void blit_with(Blitter blit, const BlitTarget& target, Sprite& sprite, const BlitView& view) {
+    const Bitmap* picture = sprite.bitmap();
+    if ((sprite.flags & ALPHA_PIXEL) && (!picture || !picture->has_alpha())) sprite.flags &= ~ALPHA_PIXEL;
+    blit(target, sprite.blit_source(), view);
+}
+
+}  // namespace
+
+void blit_sprite(const BlitTarget& t, Sprite& s, const BlitView& v) { blit_with(blit_plain, t, s, v); }
+void blit_sprite_zoomed(const BlitTarget& t, Sprite& s, const BlitView& v) { blit_with(blit_zoomed, t, s, v); }
+void blit_sprite_hq_zoomed(const BlitTarget& t, Sprite& s, const BlitView& v) { blit_with(blit_hq_zoomed, t, s, v); }
+void blit_sprite_rotozoomed(const BlitTarget& t, Sprite& s, const BlitView& v) {
+    blit_with(blit_rotozoomed, t, s, v);
+}
