@@ -11,6 +11,7 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/shell.h"
 #include "engine/core/text_helpers.h"
+#include "engine/graphics/sprite_demo_scene.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
@@ -81,6 +82,11 @@ int main(int argc, char** argv) {
     // The screen is saved however the program ends.
     set_exit_hook([&options](int) { save_screenshot(options); });
 
+    // Until the game's own start-up exists, the run shows the sprite demo.
+    if (!shell_hooks().game_startup) {
+        shell_hooks().game_startup = start_sprite_demo;
+        shell_hooks().game_shutdown = stop_sprite_demo;
+    }
     const int code = run_shell();
     save_screenshot(options);
     set_platform(nullptr);
