@@ -4,17 +4,20 @@
 #include <cstdlib>
 
 #include "engine/core/text_helpers.h"
+#include "engine/platform/platform.h"
 
 namespace {
 
+// A missing file ends the program with code 0, a broken one with 1, as the
+// engine's other fatal reports do.
 void end_program(std::u16string_view name, const std::string& reason) {
-    std::string narrow(name.size(), '\0');
-    for (size_t i = 0; i < name.size(); ++i) narrow[i] = char(name[i]);
+    const std::string file = utf16_to_utf8(name);
     if (reason.empty()) {
-        std::fprintf(stderr, "Failed to open file:\n%s\nexiting application.\n", narrow.c_str());
+        std::fprintf(stderr, "Failed to open file:\n%s\nexiting application.\n", file.c_str());
     } else {
-        std::fprintf(stderr, "Failed to load file:\n%s\n%s\nexiting application.\n", narrow.c_str(), reason.c_str());
+        std::fprintf(stderr, "Failed to load file:\n%s\n%s\nexiting application.\n", file.c_str(), reason.c_str());
     }
+    if (has_platform()) exit_program(reason.empty() ? 0 : 1);
     std::exit(reason.empty() ? 0 : 1);
 }
 
