@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<Platform> host = make_platform(options);
     if (!host) return 1;
     set_platform(host.get());
+    if (!options.oem_name.empty()) host->set_oem_name(options.oem_name);
     host->set_input_script(std::move(script.events));
     if (options.run_ms) host->close_at(*options.run_ms);
     // The screen is saved however the program ends.

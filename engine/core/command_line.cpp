@@ -4,7 +4,7 @@
 
 const char kCommandLineUsage[] =
     "usage: tarrowind [--data DIR] [--headless] [--run-ms N] [--input FILE]\n"
-    "                 [--screenshot FILE.png] [--scale N] [--state DIR]\n";
+    "                 [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]\n";
 
 namespace {
 
@@ -35,6 +35,8 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& args) {
             if (!value(o.data_folder)) break;
         } else if (arg == "--state") {
             if (!value(o.state_folder)) break;
+        } else if (arg == "--oem") {
+            if (!value(o.oem_name)) break;
         } else if (arg == "--input") {
             if (!value(o.input_script)) break;
         } else if (arg == "--screenshot") {

@@ -1,6 +1,6 @@
 // The program's command line:
 //   tarrowind [--data DIR] [--headless] [--run-ms N] [--input FILE]
-//             [--screenshot FILE.png] [--scale N] [--state DIR]
+//             [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,7 @@ struct CommandLine {
     std::string input_script;
     std::string screenshot;
     int scale = 2;
+    std::string oem_name;          // the device name the key mapping follows
 };
 
 struct ParsedCommandLine {

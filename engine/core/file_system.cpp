@@ -3,10 +3,14 @@
 #include <algorithm>
 
 #include "engine/core/local_source.h"
+#include "engine/core/zip_source.h"
 
 FileSystem* g_file_system = nullptr;
 
-FileSystem::FileSystem() { add_source(new LocalSource); }
+FileSystem::FileSystem() {
+    add_source(new LocalSource);
+    add_source(new ZipSource);
+}
 
 FileSystem::~FileSystem() {
     for (FileSource* source : sources_) source->unmount();

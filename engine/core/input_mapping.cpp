@@ -1,14 +1,182 @@
-// Interim key path until the device models and the game-key table are in:
-// auto-repeated key-downs are dropped, everything else passes unchanged.
 #include "engine/core/input_mapping.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <initializer_list>
 
 #include "engine/platform/messages.h"
 
-uint32_t translate_key(int kind, uint32_t code, uint32_t flags, int) {
-    if (kind == 1 && (flags & kKeyRepeatBit)) return 0;
-    return code;
+char g_oem_name[kOemNameCapacity + 1];
+int32_t g_device_model = kDeviceUnknown;
+
+namespace {
+
+bool equal_ignoring_ascii_case(const char* a, const char* b) {
+    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    for (; *a && *b; ++a, ++b) {
+        if (fold(*a) != fold(*b)) return false;
+    }
+    return *a == *b;
 }
 
-uint32_t remap_key(uint32_t code) { return code; }
+bool oem_name_contains(const char* part) { return std::strstr(g_oem_name, part) != nullptr; }
 
-void map_stylus_point(int32_t&, int32_t&, int, int) {}
+int32_t saturate(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
+bool in_range(int key, int low, int high) { return key >= low && key <= high; }
+
+bool is_one_of(int key, std::initializer_list<int> keys) {
+    for (int k : keys) {
+        if (k == key) return true;
+    }
+    return false;
+}
+
+// Each device step looks its input code up once: a code it rewrites is not
+// tested again by the same step's other rules. 0 means dropped.
+int hx47_step(int key) {
+    switch (key) {
+        case 202: return 196;
+        case 203: return 193;
+        case 204: return 194;
+        case 205: return 195;
+        default: return key;
+    }
+}
+
+int hx21_step(int key) {
+    if (in_range(key, 198, 200)) return key - 198 + 193;
+    if (in_range(key, 201, 205)) return 0;
+    return key;
+}
+
+int rz17_step(int key) {
+    if (key == 134) return 13;
+    if (key == 13 || in_range(key, 197, 199) || in_range(key, 201, 204)) return 0;
+    if (key == 200) return 193;
+    return key;
+}
+
+int asus_step(int key) {
+    if (in_range(key, 197, 200)) return key - 197 + 193;
+    if (key == 201 || key == 203) return 197;
+    if (in_range(key, 209, 213)) return 0;
+    return key;
+}
+
+int loox_step(int key) {
+    switch (key) {
+        case 200: return 194;
+        case 202: return 196;
+        case 203: return 197;
+        default: return key;
+    }
+}
+
+int hw65_step(int key) {
+    switch (key) {
+        case 114: return 193;
+        case 115: return 196;
+        case 117: return kVkUp;
+        case 118: return kVkDown;
+        case 202: return 194;
+        case 203: return 195;
+        default: break;
+    }
+    if (key == 16 || in_range(key, 193, 201) || key == 241 || key == 242) return 0;
+    return key;
+}
+
+struct GameKeyPair {
+    int virtual_key;
+    int game_key;
+};
+
+constexpr GameKeyPair kGameKeys[] = {
+    {kVkLeft, 0},   {kVkRight, 1}, {kVkUp, 2},    {kVkDown, 3},    {kVkSpace, 4},
+    {kVkEscape, 5}, {kVkReturn, 6}, {193, 8},     {194, 9},        {195, 10},
+    {196, 11},      {197, 7},      {'A', 20},     {kVkBack, 15},
+};
+
+}  // namespace
+
+void detect_device_model(const char* oem_name) {
+    std::strncpy(g_oem_name, oem_name ? oem_name : "", kOemNameCapacity);
+    g_oem_name[kOemNameCapacity] = '\0';
+    const struct {
+        const char* name;
+        DeviceModel model;
+    } known[] = {
+        {"Dell Axim X30", kDeviceAximX30}, {"Pocket LOOX 7", kDeviceLoox7},
+        {"hp iPAQ hx47", kDeviceIpaqHx47}, {"hp iPAQ hw65", kDeviceIpaqHw65},
+        {"ASUS", kDeviceAsus},
+    };
+    for (const auto& k : known) {
+        if (equal_ignoring_ascii_case(g_oem_name, k.name)) g_device_model = k.model;
+    }
+}
+
+int remap_device_key(int kind, int key, uint32_t flags) {
+    if (kind == kKeyDown && (flags & kKeyRepeatBit)) return 0;
+    // The steps feed one another in this order; the name tests are
+    // case-sensitive substring searches.
+    if (oem_name_contains("hp iPAQ hx47")) key = hx47_step(key);
+    if (key && oem_name_contains("hp iPAQ hx21")) key = hx21_step(key);
+    if (key && oem_name_contains("hp iPAQ rz17")) key = rz17_step(key);
+    if (key && oem_name_contains("ASUS")) key = asus_step(key);
+    if (key && oem_name_contains("Pocket LOOX")) key = loox_step(key);
+    if (key && oem_name_contains("hp iPAQ hw65")) key = hw65_step(key);
+    if (key && oem_name_contains("Dell Axim X5") && key == 202) key = 197;
+    if (key && oem_name_contains("Dell Axim X30") && in_range(key, 194, 197)) key -= 1;
+    if (is_one_of(key, {91, 132, 134, 135})) return 0;
+    return key;
+}
+
+int rotate_arrow_key(int key, int orientation) {
+    if (!in_range(key, kVkLeft, kVkDown)) return key;
+    // Arrows in turning order: left, up, right, down.
+    int steps;
+    switch (orientation) {
+        case 2: steps = 1; break;
+        case 3: steps = 2; break;
+        case 4: steps = 3; break;
+        default: return key;
+    }
+    return kVkLeft + (key - kVkLeft + steps) % 4;
+}
+
+uint32_t remap_key(uint32_t key) {
+    for (const GameKeyPair& pair : kGameKeys) {
+        if (uint32_t(pair.virtual_key) == key) return uint32_t(pair.game_key);
+    }
+    return key;
+}
+
+void map_stylus_point(int32_t& x, int32_t& y, int scale_mode, int orientation) {
+    if (scale_mode == 1) {
+        x /= 2;
+        y /= 2;
+    } else if (scale_mode == 3) {
+        x = saturate(int64_t(x) * 2);
+        y = saturate(int64_t(y) * 2);
+    }
+    bool wide = scale_mode == 2 || scale_mode == 3;
+    int32_t old_x = x;
+    if (orientation == 2) {
+        x = saturate((wide ? 639 : 319) - int64_t(y));
+        y = old_x;
+    } else if (orientation == 4) {
+        x = y;
+        y = saturate((wide ? 479 : 239) - int64_t(old_x));
+    }
+}
+
+uint32_t translate_key(int kind, uint32_t key, uint32_t flags, int orientation) {
+    // Codes beyond the int range are no device's keys; they pass unchanged.
+    if (key > uint32_t(INT32_MAX)) return key;
+    int code = remap_device_key(kind, int(key), flags);
+    if (code == 0) return 0;
+    if (g_device_model == kDeviceAximX30 && in_range(code, 194, 197)) code -= 1;
+    return uint32_t(rotate_arrow_key(code, orientation));
+}

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "engine/core/file_system.h"
+
 namespace {
 
 bool is_line_end(char c) { return c == '\r' || c == '\n'; }
@@ -39,6 +41,16 @@ char16_t escaped_char(char c) {
 }
 
 }  // namespace
+
+LocalText* g_local_text = nullptr;
+
+void LocalText::load() {
+    uint8_t* bytes = nullptr;
+    int32_t size = 0;
+    if (!g_file_system || g_file_system->load_file(u"local.txt", &bytes, &size) != kFileOk) return;
+    parse(reinterpret_cast<const char*>(bytes), size_t(size));
+    mem_free(bytes);
+}
 
 void LocalText::parse(const char* bytes, size_t size) {
     size_t start = 0;

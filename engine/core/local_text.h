@@ -18,6 +18,11 @@ public:
         std::u16string text;
     };
 
+    // Loads "local.txt" through the file system, when there is one.
+    LocalText() { load(); }
+
+    // Reads "local.txt"; a missing file leaves the table as it is.
+    void load();
     // Reads every entry of `bytes`; lines that are not entries are skipped.
     void parse(const char* bytes, size_t size);
 
@@ -29,3 +34,6 @@ private:
 
     std::vector<Entry> entries_;
 };
+
+// Lives from engine start-up to shutdown.
+extern LocalText* g_local_text;

@@ -180,6 +180,7 @@ bool run_window() {
     g_restart_requested = 0;
     g_current_scene = nullptr;
     run_hook(shell_hooks().at_restart_point);
+    detect_device_model(platform().oem_name().c_str());
 
     const Size screen = platform().screen_size();
     if (screen.height < screen.width) {

@@ -126,7 +126,7 @@ TEST_F(FileSystemTest, LooseFilesComeFirstAndEmptyOnesFallBack) {
     std::filesystem::remove(folder_.path() / "font.fnt");
     handle = files_.open(u"font.fnt");
     ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(handle->source, 1);
+    EXPECT_EQ(handle->source, 2);  // behind the loose files and the (absent) archive
     EXPECT_EQ(handle->name, u"font.fnt");
     files_.close(handle);
 }

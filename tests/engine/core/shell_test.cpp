@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "engine/core/input_mapping.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/shell.h"
 #include "engine/core/text_helpers.h"
@@ -39,6 +40,7 @@ struct ShellTest : ::testing::Test {
         g_pen_x = g_pen_y = -1;
         g_engine_started = false;
         g_current_scene = nullptr;
+        g_device_model = kDeviceUnknown;
 
         ShellHooks& hooks = shell_hooks();
         hooks = ShellHooks{};
@@ -309,11 +311,42 @@ TEST_F(ShellTest, KeysRepeatsAndIgnoredCodes) {
         "250 key down 202\n");
     host.close_at(400);
     run_shell();
-    EXPECT_EQ(count_of(log, "Game.key 1 65 65"), 1);  // the repeat is dropped
-    EXPECT_EQ(count_of(log, "Game.key 2 65 65"), 1);  // its key-up delivered
+    EXPECT_EQ(count_of(log, "Game.key 1 20 65"), 1);  // the repeat is dropped
+    EXPECT_EQ(count_of(log, "Game.key 2 20 65"), 1);  // its key-up delivered
     EXPECT_EQ(entries_with(" 132"), 0);
     EXPECT_EQ(entries_with(" 91"), 0);
     EXPECT_EQ(count_of(log, "Game.key 1 202 202"), 1);
+}
+
+TEST_F(ShellTest, DeviceModelsRewriteKeysBeforeTheGameKeyTable) {
+    // Key codes as the device reports them, the game keys the scene sees.
+    host.set_oem_name("hp iPAQ hw6515");
+    script(
+        "200 key down 114\n"
+        "210 key down 117\n"
+        "220 key down F1\n"
+        "230 key down 16\n"
+        "240 key down LEFT\n"
+        "250 key down B\n");
+    host.close_at(400);
+    run_shell();
+    EXPECT_EQ(count_of(log, "Game.key 1 8 193"), 1);
+    EXPECT_EQ(count_of(log, "Game.key 1 2 38"), 1);
+    EXPECT_EQ(count_of(log, "Game.key 1 0 37"), 1);
+    EXPECT_EQ(count_of(log, "Game.key 1 66 66"), 1);
+    EXPECT_EQ(entries_with("Game.key"), 4);  // F1 (193) and 16 dropped
+}
+
+TEST_F(ShellTest, AximX30ButtonsAreLoweredTwice) {
+    host.set_oem_name("Dell Axim X30");
+    script("200 key down F5\n210 key down F4\n220 key down F3\n230 key down ENTER\n");
+    host.close_at(400);
+    run_shell();
+    EXPECT_EQ(g_device_model, kDeviceAximX30);
+    EXPECT_EQ(count_of(log, "Game.key 1 10 195"), 1);
+    EXPECT_EQ(count_of(log, "Game.key 1 9 194"), 1);
+    EXPECT_EQ(count_of(log, "Game.key 1 8 193"), 1);
+    EXPECT_EQ(count_of(log, "Game.key 1 6 13"), 1);
 }
 
 TEST_F(ShellTest, PenPathSetsAndClearsThePenPosition) {
