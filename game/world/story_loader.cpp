@@ -151,42 +151,37 @@ static bool read_numbered_file(Archive& ar, std::vector<std::unique_ptr<T>>& out
     return true;
 }
 
-bool World::load_all_monsters() {
+// Reads every numbered file "%02d.<extension>" (0 to 14) and hands each
+// record to `keep`. A corrupt file is reported and ends the loading.
+template <class T, class Keep>
+bool World::load_all_numbered(const char* extension, Keep keep) {
     for (uint32_t n = 0; n < kNumberedStoryFiles; ++n) {
-        std::vector<std::unique_ptr<MonsterRecord>> read;
-        std::string error;
-        const std::string path = numbered_file(n, "mon");
+        const std::string path = numbered_file(n, extension);
         Archive ar;
         if (!open_story_file(ar, path)) continue;
+        std::vector<std::unique_ptr<T>> read;
+        std::string error;
         if (!read_numbered_file(ar, read, error)) {
             report_broken(path, error);
             return false;
         }
-        for (auto& monster : read) {
-            register_object(monster.get(), monster->id);
-            monsters.push_back(std::move(monster));
-        }
+        for (auto& record : read) keep(std::move(record));
     }
     return true;
 }
 
+bool World::load_all_monsters() {
+    return load_all_numbered<MonsterRecord>("mon", [this](std::unique_ptr<MonsterRecord> monster) {
+        register_object(monster.get(), monster->id);
+        monsters.push_back(std::move(monster));
+    });
+}
+
 bool World::load_all_items() {
-    for (uint32_t n = 0; n < kNumberedStoryFiles; ++n) {
-        std::vector<std::unique_ptr<ItemGroup>> read;
-        std::string error;
-        const std::string path = numbered_file(n, "itm");
-        Archive ar;
-        if (!open_story_file(ar, path)) continue;
-        if (!read_numbered_file(ar, read, error)) {
-            report_broken(path, error);
-            return false;
-        }
-        for (auto& group : read) {
-            register_item_group(*group);
-            item_groups.push_back(std::move(group));
-        }
-    }
-    return true;
+    return load_all_numbered<ItemGroup>("itm", [this](std::unique_ptr<ItemGroup> group) {
+        register_item_group(*group);
+        item_groups.push_back(std::move(group));
+    });
 }
 
 // Reads the records of a numbered file one by one until the one with `id`;

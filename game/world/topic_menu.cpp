@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <strings.h>
 
+#include "engine/core/crt_random.h"
 #include "game/world/world.h"
 
 namespace {
@@ -122,7 +123,7 @@ std::vector<TopicMenuEntry> build_topic_menu(const NpcRecord& npc, const World& 
     }
     for (TopicMenuEntry& entry : menu) {
         if (entry.topics.size() < 2) continue;
-        const int pick = random ? random() : 0;
+        const int pick = random ? random() : crt_rand();
         const NpcTopic* kept = entry.topics[size_t(pick < 0 ? -pick : pick) % entry.topics.size()];
         entry.topics.assign(1, kept);
     }

@@ -34,7 +34,8 @@ struct TopicMenuEntry {
 
 // Whether a topic's expression holds; the trigger model answers this.
 using ExpressionTest = std::function<bool(const Expression&)>;
-// The generator that picks one of the topics sharing an entry.
+// The generator that picks one of the topics sharing an entry; unset, the
+// program's rand generator.
 using TopicRandom = std::function<int()>;
 
 // Topics hidden by their flag or whose expression does not hold are left

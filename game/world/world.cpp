@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <strings.h>
 
+#include "engine/core/fatal_report.h"
+#include "engine/core/text_helpers.h"
 #include "game/world/story_paths.h"
 
 int32_t round_price(int32_t v) {
@@ -160,6 +162,10 @@ std::string World::numbered_file(uint32_t number, const char* extension) const {
 }
 
 std::string World::trigger_file(uint32_t level_id) const { return trigger_story_file(folder_, level_id); }
+
+void World::end_program_on_broken_files() {
+    on_broken_file = [](const std::string& path, const std::string&) { fatal_missing_file(utf8_to_utf16(path)); };
+}
 
 void World::report_broken(const std::string& path, const std::string& reason) {
     last_error_ = path + ": " + reason;

@@ -118,9 +118,11 @@ public:
     const std::string& folder() const { return folder_; }
     const std::string& last_error() const { return last_error_; }
     const std::vector<std::string>& warnings() const { return warnings_; }
-    // Told about every story file that is refused as corrupt (path, reason);
-    // the game connects it to the fatal report.
+    // Told about every story file that is refused as corrupt (path, reason).
     std::function<void(const std::string& path, const std::string& reason)> on_broken_file;
+    // Makes a corrupt story file end the program through the missing-file
+    // report that names it, as the game does; tests leave this off.
+    void end_program_on_broken_files();
 
     // Reads whole story files; tests and the fuzz target serve files from
     // memory through it. Unset, files come from the disk.
@@ -164,6 +166,8 @@ private:
     void read_story_chunk(Archive& ar);
     void register_story_records();
     void register_item_group(ItemGroup& group);
+    template <class T, class Keep>
+    bool load_all_numbered(const char* extension, Keep keep);
     bool load_all_monsters();
     bool load_all_items();
     std::shared_ptr<NpcRecord> load_npc_file(uint32_t id);

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "engine/core/program_paths.h"
+#include "engine/core/shell.h"
+#include "engine/core/text_helpers.h"
+#include "engine/platform/headless/headless_platform.h"
 #include "game/world/archive.h"
 #include "game/world/story_file_io.h"
 #include "game/world/story_writer.h"
@@ -287,6 +291,39 @@ TEST(StoryLoading, ReadsTileParamsAndCombatSprites) {
     ASSERT_TRUE(plain.load_story(folder));
     EXPECT_EQ(plain.tile_params.background(1), 0);
     EXPECT_EQ(plain.get_monster(0x60)->anchor_x, 0);
+}
+
+struct ProgramEnded {
+    int code;
+};
+
+TEST(StoryLoading, CorruptFileEndsTheGameThroughTheMissingFileReport) {
+    StoryFixture fixture;
+    const std::string folder = fixture.write("fatal");
+    auto bytes = read_story_file(folder + "/story.rpg");
+    ASSERT_TRUE(bytes);
+    bytes->resize(bytes->size() / 2);
+    ASSERT_TRUE(save_story_file(folder + "/story.rpg", *bytes));
+
+    HeadlessPlatform host;
+    set_platform(&host);
+    set_state_folder(utf8_to_utf16(folder));
+    set_exit_hook([](int code) { throw ProgramEnded{code}; });
+    World world;
+    world.end_program_on_broken_files();
+    int code = -1;
+    try {
+        world.load_story(folder);
+    } catch (const ProgramEnded& ended) {
+        code = ended.code;
+    }
+    set_exit_hook(nullptr);
+    set_platform(nullptr);
+    set_state_folder(u"");
+    g_inactive = 0;
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(host.message_boxes().size(), 1u);
+    EXPECT_EQ(host.message_boxes()[0].text, "Failed to open file:\n" + folder + "/story.rpg\nexiting application.");
 }
 
 }  // namespace
