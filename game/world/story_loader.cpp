@@ -270,8 +270,9 @@ bool World::load_region(MapRegion& region) {
     Archive ar;
     std::string error;
     if (!open_story_file(ar, path)) {
+        // Every region has its file; without it the levels have no ground.
         region.unload_file();
-        last_error_ = path + ": missing or not a story file";
+        report_broken(path, "missing or not a story file");
         return false;
     }
     if (region.load_from(ar, &error)) return true;

@@ -105,7 +105,8 @@ public:
     // Reads the level's "%08x.trg"; a missing file means no triggers. False
     // (nothing added) for a corrupt file.
     bool load_trigger_file(uint32_t level_id);
-    // Reads the region file of the region into its levels' grids.
+    // Reads the region file of the region into its levels' grids. A missing
+    // or corrupt file is reported like a corrupt story file.
     bool load_region(MapRegion& region);
     // Reads "combat\monsters\combatspr.ini": every "SPR" line of
     // "COMBATSPRITES" gives the monsters with that combat sprite their two
@@ -118,7 +119,8 @@ public:
     const std::string& folder() const { return folder_; }
     const std::string& last_error() const { return last_error_; }
     const std::vector<std::string>& warnings() const { return warnings_; }
-    // Told about every story file that is refused as corrupt (path, reason).
+    // Told about every story file that is refused as corrupt, and about a
+    // missing region file (path, reason).
     std::function<void(const std::string& path, const std::string& reason)> on_broken_file;
     // Makes a corrupt story file end the program through the missing-file
     // report that names it, as the game does; tests leave this off.

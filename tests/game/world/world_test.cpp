@@ -257,10 +257,15 @@ TEST(StoryLoading, RegionFileMustMatchTheStory) {
     ar.open_write(folder + "/00001A2B.rgn");
     fixture.world.regions[0]->write_tiles(ar);
     ASSERT_TRUE(ar.close());
+    std::vector<std::string> reported;
+    world.on_broken_file = [&](const std::string& path, const std::string&) { reported.push_back(path); };
     MapRegion& region = *world.get_region(0x1A2B);
     EXPECT_FALSE(world.load_region(region));
     EXPECT_FALSE(region.loaded);
     EXPECT_FALSE(world.get_level(0x21)->has_grid());
+    fs::remove(folder + "/00001A2B.rgn");
+    EXPECT_FALSE(world.load_region(region));
+    EXPECT_EQ(reported, (std::vector<std::string>{folder + "/00001A2B.rgn", folder + "/00001A2B.rgn"}));
 }
 
 TEST(StoryLoading, ReadsTileParamsAndCombatSprites) {
