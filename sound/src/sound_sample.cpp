@@ -171,9 +171,12 @@ void sample_free(SoundSample* s) {
         if (sys.primary_channel) fn(*sys.primary_channel, kPrimaryChannel);
     };
     {
-        // Stopping takes the mixer lock, so once it returns no block reads the
-        // data any more; holding the allocation lock keeps other threads from
-        // starting the sample again until it is gone.
+        // Songs let go of the sample first, under the chain lock, so that no
+        // music tick starts it again. Stopping takes the mixer lock, so once
+        // it returns no block reads the data any more; holding the allocation
+        // lock keeps other threads from starting the sample until it is gone.
+        SoundLockGuard chain(sys.dsp_lock);
+        if (sound_layer_hooks().songs_forget_sample) sound_layer_hooks().songs_forget_sample(s);
         SoundLockGuard channels(sys.alloc_lock);
         for_each_channel([&](SoundChannel& c, int index) {
             if (c.sample.load() == s) channel_stop_sound(index);

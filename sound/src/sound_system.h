@@ -144,6 +144,9 @@ struct SoundLayerHooks {
     void (*streams_update)(int elapsed_ms) = nullptr;
     void (*songs_stop_all)() = nullptr;
     void (*songs_retempo)() = nullptr;
+    // Called by sample_free under the chain lock before the sample's channels
+    // stop, so that no song plays the sample again.
+    void (*songs_forget_sample)(SoundSample* sample) = nullptr;
     void (*async_open_start)() = nullptr;
     void (*async_open_stop)() = nullptr;
     void (*file_worker_stop)() = nullptr;

@@ -241,12 +241,23 @@ TEST_F(Channels, ChannelGroupsMixThroughTheirUnitAndFallBackWhenFreed) {
     EXPECT_EQ(sound_get_error(), SOUND_ERR_PARAM);
 }
 
+SoundSample* g_forgotten = nullptr;
+bool g_playing_when_forgotten = false;
+
 TEST_F(Channels, FreeingASampleStopsItsChannels) {
     ASSERT_TRUE(sound.ok);
     SoundSample* s = tone();
     const int a = channel_play_sound(kChannelFree, s);
     const int b = channel_play_sound(kChannelFree, s);
+    // Songs are told before the channels stop.
+    sound_layer_hooks().songs_forget_sample = [](SoundSample* gone) {
+        g_forgotten = gone;
+        g_playing_when_forgotten = sound_get_channels_playing() == 2;
+    };
     sample_free(s);
+    sound_layer_hooks().songs_forget_sample = nullptr;
+    EXPECT_EQ(g_forgotten, s);
+    EXPECT_TRUE(g_playing_when_forgotten);
     EXPECT_EQ(channel_is_playing(a & kChannelIndexMask), 0);
     EXPECT_EQ(channel_is_playing(b & kChannelIndexMask), 0);
     EXPECT_EQ(sound_get_channels_playing(), 0);
