@@ -66,7 +66,9 @@ uint32_t on_timer(uint32_t timer_id) {
     }
     if (!g_current_scene) return 1;
     const uint32_t now = platform().tick_count();
-    if (++g_memlog_ticks % 10 == 0) append_memory_log();
+    // Counted without signed overflow, for programs left running for months.
+    g_memlog_ticks = int32_t(uint32_t(g_memlog_ticks) + 1);
+    if (uint32_t(g_memlog_ticks) % 10 == 0) append_memory_log();
     run_frame(now);
     return 1;
 }
