@@ -1,7 +1,6 @@
 // The plain blitter: one source pixel per target pixel.
-#include <cstring>
-
 #include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
 
 namespace {
@@ -22,41 +21,14 @@ uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
     return uint32_t(sum / (3 * uint64_t(r.width()) * uint64_t(r.height())));
 }
 
-// Colour-keyed copy of one row, eight pixels at a time: each lane keeps the
-// target where the source is the key and takes the source elsewhere.
-void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
-    typedef uint16_t Lanes __attribute__((vector_size(16)));
-    const Lanes key = {kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey};
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        Lanes src, dst;
-        std::memcpy(&src, s + i, sizeof src);
-        std::memcpy(&dst, d + i, sizeof dst);
-        Lanes is_key = Lanes(src == key);
-        dst = (dst & is_key) | (src & ~is_key);
-        std::memcpy(d + i, &dst, sizeof dst);
-    }
-    for (; i < n; ++i)
-        if (s[i] != kColorKey) d[i] = s[i];
-}
-
 template <uint32_t Mode>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
     const int32_t n = r.width();
     for (int32_t y = r.top; y < r.bottom; ++y) {
         int64_t first = src.frame_offset + (y - top) * src.bitmap_width + (r.left - left);
         const uint16_t* s = src.pixels + first;
-        uint16_t* d = target.at(r.left, y);
-        if constexpr (Mode == 0) {
-            std::memcpy(d, s, size_t(n) * 2);
-        } else if constexpr (Mode == TRANS_COLOR) {
-            copy_row_keyed(d, s, n);
-        } else {
-            const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + first : nullptr;
-            for (int32_t i = 0; i < n; ++i) {
-                blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? a[i] : 0, src.alpha_value);
-            }
-        }
+        const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + first : nullptr;
+        blit_row<Mode>(target.at(r.left, y), s, a, n, src.alpha_value);
     }
 }
 

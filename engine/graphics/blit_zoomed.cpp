@@ -2,6 +2,7 @@
 // frame's own edge, never from the clip edge, so that a sprite drawn in
 // pieces (one dirty rectangle at a time) looks the same as drawn whole.
 #include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
 
 namespace {
@@ -11,6 +12,14 @@ using ZoomModes = ModeList<0, 1, 2, 3, 16, 17, 4096, 4097, 4098, 4113, 8195>;
 template <uint32_t Mode>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, const WideRect& placed,
                int64_t step) {
+    if (step == 1024) {  // zoom 1.0: source rows are read as they stand
+        for (int32_t y = r.top; y < r.bottom; ++y) {
+            int64_t first = src.frame_offset + (y - placed.top) * src.bitmap_width + (r.left - placed.left);
+            const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + first : nullptr;
+            blit_row<Mode>(target.at(r.left, y), src.pixels + first, a, r.width(), src.alpha_value);
+        }
+        return;
+    }
     const int64_t first_column_pos = (r.left - placed.left) * step;
     for (int32_t y = r.top; y < r.bottom; ++y) {
         int64_t row_start = src.frame_offset + (((y - placed.top) * step) >> 10) * src.bitmap_width;

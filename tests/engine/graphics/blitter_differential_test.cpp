@@ -61,6 +61,7 @@ RandomCase random_case(std::mt19937& rng, BlitKind kind, int32_t target_w, int32
     c.source.frame_height = fh;
     c.source.frame_offset = w * fh * int32_t(rng() % frames);
     c.source.alpha_value = rng() % 4 == 0 ? 32 : int32_t(rng() % 33);
+    if (rng() % 10 == 0) c.source.alpha_value = int32_t(rng() % 80) - 20;  // out of range: compared as numbers
     c.source.zoom = random_zoom(rng);
     c.source.rotation = rng() % 4 == 0 ? int32_t(rng() % 4) * 0x5A0000 : int32_t(rng() % 0x3000000) - 0x1800000;
     int32_t l = int32_t(rng() % target_w), t = int32_t(rng() % target_h);
