@@ -56,7 +56,7 @@ inline Chunk adpcm_format(int channels, int rate, int block_align, int samples_p
     append_u16le(fmt.body, 17);
     append_u16le(fmt.body, uint16_t(channels));
     append_u32le(fmt.body, uint32_t(rate));
-    append_u32le(fmt.body, uint32_t(int64_t(rate) * block_align / samples_per_block));
+    append_u32le(fmt.body, uint32_t(samples_per_block > 0 ? int64_t(rate) * block_align / samples_per_block : 0));
     append_u16le(fmt.body, uint16_t(block_align));
     append_u16le(fmt.body, 4);
     append_u16le(fmt.body, 2);

@@ -1,0 +1,26 @@
+#include "wav_test_support.h"
+
+#include "sound/src/sound_system.h"
+
+void start_sound_library() { g_sound_system->initialised = true; }
+void stop_sound_library() { g_sound_system->initialised = false; }
+
+std::vector<uint8_t> sample_bytes(SoundSample* sample) {
+    int frame = ((sample->mode & SAMPLE_16BITS) ? 2 : 1) * ((sample->mode & SAMPLE_STEREO) ? 2 : 1);
+    int bytes = sample->length * frame;
+    void *first = nullptr, *second = nullptr;
+    int first_length = 0, second_length = 0;
+    std::vector<uint8_t> out;
+    if (!sample_lock(sample, 0, bytes, &first, &first_length, &second, &second_length)) return out;
+    out.assign(static_cast<uint8_t*>(first), static_cast<uint8_t*>(first) + first_length);
+    if (second) out.insert(out.end(), static_cast<uint8_t*>(second), static_cast<uint8_t*>(second) + second_length);
+    sample_unlock(sample, first, second, first_length, second_length);
+    return out;
+}
+
+std::vector<int16_t> sample_values16(SoundSample* sample) {
+    std::vector<uint8_t> bytes = sample_bytes(sample);
+    std::vector<int16_t> values(bytes.size() / 2);
+    std::memcpy(values.data(), bytes.data(), values.size() * 2);
+    return values;
+}
