@@ -93,7 +93,7 @@ inline std::vector<uint8_t> pcm8(const std::vector<uint8_t>& interleaved, int ch
 inline bool save(const std::string& path, const std::vector<uint8_t>& bytes) {
     FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     return std::fclose(out) == 0 && ok;
 }
 
