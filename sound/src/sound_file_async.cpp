@@ -80,6 +80,7 @@ bool threads_available() {
 
 void start_worker_locked() {
     if (g_worker.running) return;
+    sound_layer_hooks().file_worker_stop = sound_file_async_shutdown;  // the library's shutdown joins it
     g_worker.running = true;
     g_worker.thread = std::thread(worker_main);
 }

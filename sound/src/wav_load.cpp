@@ -102,12 +102,13 @@ SoundSample* wav_load_sample(int index, SoundFile* file, uint32_t* mode) {
                      &pieces.second_length))
         return fail_with_sample(sample, info.decode_state, 0);
     bool filled = fill_pieces(file, info, pieces, caller_mode);
+    int fill_error = sound_get_error();  // the unlock below clears it
     if (filled && !sixteen) {
         make_signed_8bit(pieces);
         sample->mode = (sample->mode & ~uint32_t(SAMPLE_UNSIGNED)) | SAMPLE_SIGNED;
     }
     sample_unlock(sample, pieces.first, pieces.second, pieces.first_length, pieces.second_length);
-    if (!filled) return fail_with_sample(sample, info.decode_state, 0);
+    if (!filled) return fail_with_sample(sample, info.decode_state, fill_error);
 
     apply_loop(sample, info.loop, caller_mode);
     sample->decode_state = nullptr;

@@ -304,3 +304,42 @@ TEST(SoundFileAsync, ShutdownJoinsTheWorkerAndANewRequestRestartsIt) {
 }
 
 }  // namespace
+
+#include "sound/sound_test_support.h"
+
+namespace {
+
+TEST(SoundFileAsync, WithoutThreadsRequestsAreServedAtOnce) {
+    sound_test::NonRealtimeSound library;
+    ASSERT_TRUE(library.ok);
+    std::vector<uint8_t> bytes = counting_bytes(100);
+    SoundFile* file = sound_file_open(bytes.data(), SOUND_FILE_MEMORY, 100);
+    sound_file_set_synchronous(file, 0);
+    uint8_t out[100] = {};
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(sound_file_read(&out[i], 1, 1, file), 1);
+        EXPECT_EQ(out[i], bytes[size_t(i)]);  // already there: nothing was queued
+    }
+    EXPECT_EQ(sound_file_seek(file, 5, 0), 5);
+    EXPECT_EQ(file->position, 5);
+    EXPECT_EQ(file->pending_requests.load(), 0);
+    sound_file_close(file);
+}
+
+TEST(SoundFileAsync, LibraryShutdownStopsTheWorker) {
+    std::vector<uint8_t> bytes = counting_bytes(100);
+    std::vector<uint8_t> out(100, 0);
+    {
+        sound_test::NonRealtimeSound library(44100, MIXER_QUALITY_AUTODETECT, 32, 0, 75);
+        ASSERT_TRUE(library.ok);
+    }
+    SoundFile* file = sound_file_open(bytes.data(), SOUND_FILE_MEMORY, 100);
+    sound_file_set_synchronous(file, 0);
+    for (int i = 0; i < 100; ++i) sound_file_read(&out[size_t(i)], 1, 1, file);
+    sound_close();  // runs the file worker's shutdown, which serves what is queued and joins
+    EXPECT_EQ(file->pending_requests.load(), 0);
+    EXPECT_EQ(out, bytes);
+    sound_file_close(file);
+}
+
+}  // namespace

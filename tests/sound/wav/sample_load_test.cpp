@@ -13,8 +13,7 @@ namespace {
 
 class SampleLoad : public ::testing::Test {
 protected:
-    void SetUp() override { start_sound_library(); }
-    void TearDown() override { stop_sound_library(); }
+    void TearDown() override { start_sound_library(); }
 
     static LoadedSample from_memory(const std::vector<uint8_t>& bytes, uint32_t mode) {
         return LoadedSample(

@@ -1,9 +1,29 @@
 #include "wav_test_support.h"
 
-#include "sound/src/sound_system.h"
+#include <gtest/gtest.h>
 
-void start_sound_library() { g_sound_system->initialised = true; }
-void stop_sound_library() { g_sound_system->initialised = false; }
+#include <memory>
+
+#include "sound/sound_test_support.h"
+
+namespace {
+
+std::unique_ptr<sound_test::NonRealtimeSound> g_library;
+
+// Every test of this program runs with the library started unless it stops it.
+struct LibraryEnvironment : ::testing::Environment {
+    void SetUp() override { start_sound_library(); }
+    void TearDown() override { stop_sound_library(); }
+};
+const auto* g_environment = ::testing::AddGlobalTestEnvironment(new LibraryEnvironment);
+
+}  // namespace
+
+void start_sound_library() {
+    if (!g_library) g_library = std::make_unique<sound_test::NonRealtimeSound>(22050);
+}
+
+void stop_sound_library() { g_library.reset(); }
 
 std::vector<uint8_t> sample_bytes(SoundSample* sample) {
     int frame = ((sample->mode & SAMPLE_16BITS) ? 2 : 1) * ((sample->mode & SAMPLE_STEREO) ? 2 : 1);
