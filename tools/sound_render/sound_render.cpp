@@ -137,9 +137,7 @@ bool render(SoundSample* sample, int rate) {
     channel_set_volume(handle, 255);
     channel_set_pan(handle, 128);
     channel_set_paused(handle, 0);
-    g_mix.clear();
-    sound_update();  // drop what was mixed before the sound started
-    g_mix.clear();
+    g_mix.clear();  // start-up mixed a silent block before the sound
     size_t limit = size_t(rate) * kMaxSeconds * 2;
     while (channel_is_playing(handle) && g_mix.size() < limit) sound_update();
     sound_update();  // the block holding the sound's last frames
