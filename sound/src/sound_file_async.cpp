@@ -30,7 +30,11 @@ struct SoundFileRequest {
     int origin = 0;
 };
 
+void stop_worker();
+
 struct AsyncWorker {
+    // A program that never closed the library still ends with the worker joined.
+    ~AsyncWorker() { stop_worker(); }
     std::mutex lock;
     std::condition_variable request_ready;  // worker waits for work
     std::condition_variable room_free;      // callers wait for room
@@ -141,7 +145,11 @@ void sound_file_cancel_requests(SoundFile* file) {
         if (request.file == file) request.type = REQUEST_CANCELLED;
 }
 
-void sound_file_async_shutdown() {
+void sound_file_async_shutdown() { stop_worker(); }
+
+namespace {
+
+void stop_worker() {
     std::thread worker;
     {
         std::lock_guard<std::mutex> guard(g_worker.lock);
@@ -152,3 +160,5 @@ void sound_file_async_shutdown() {
     }
     if (worker.joinable()) worker.join();
 }
+
+}  // namespace
