@@ -26,8 +26,9 @@ SoundFile* open_source(const void* source, uint32_t mode, int length) {
 }
 
 void copy_name(SoundSample* sample, const char* name) {
-    std::strncpy(sample->name, name, sizeof sample->name - 1);
-    sample->name[sizeof sample->name - 1] = 0;
+    size_t length = strnlen(name, sizeof sample->name - 1);
+    std::memmove(sample->name, name, length);
+    sample->name[length] = 0;
 }
 
 // Raw data: the whole source becomes the sample in the caller's format.
