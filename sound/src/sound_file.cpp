@@ -259,9 +259,8 @@ void sound_file_close(SoundFile* file) {
 int sound_file_read_now(void* buffer, int element_size, int count, SoundFile* file) {
     if (!file || !buffer) return -1;
     if (element_size == 0) element_size = 1;
-    int64_t bytes = int64_t(element_size) * count;
-    if (bytes < 0) return 0;
-    if (bytes > INT32_MAX) bytes = INT32_MAX;
+    if (element_size < 0 || count < 0) return 0;
+    int64_t bytes = std::min<int64_t>(int64_t(element_size) * count, INT32_MAX);
     int result = read_by_kind(file, static_cast<uint8_t*>(buffer), int(bytes));
     if (result > 0 && (file->kind_flags & SOUND_FILE_SWAP_BYTES))
         swap_elements(static_cast<uint8_t*>(buffer), result, element_size);
@@ -272,8 +271,7 @@ int sound_file_read_now(void* buffer, int element_size, int count, SoundFile* fi
 int sound_file_read(void* buffer, int element_size, int count, SoundFile* file) {
     if (!file || !buffer) return -1;
     if (element_size == 0) element_size = 1;
-    int64_t bytes = int64_t(element_size) * count;
-    if (bytes < 0) return 0;
+    if (element_size < 0 || count < 0) return 0;  // a negative size x count reads nothing
     bool async = file->synchronous.load() == 0;
     int64_t p = async ? file->logical_position.load() : file->position;
     count = int(std::min<int64_t>(cut_to_window(file, p, count, element_size), INT32_MAX / element_size));
@@ -323,12 +321,11 @@ int sound_file_seek_now(SoundFile* file, int offset, int origin) {
 }
 
 int sound_file_seek(SoundFile* file, int offset, int origin) {
-    if (!file) return -1;
+    if (!file || origin < 0 || origin > 2) return -1;
     int64_t moved = offset_into_window(file, offset, origin);
     int in_window = int(std::clamp<int64_t>(moved, INT32_MIN, INT32_MAX));
     int result;
     if (file->synchronous.load() == 0) {
-        if (origin < 0 || origin > 2) return -1;
         result = clamp_to_length(seek_target(file, in_window, origin, file->logical_position.load()), file);
         sound_file_queue_seek(file, in_window, origin);
     } else {

@@ -77,7 +77,10 @@ TEST(SoundFileMemory, ReadsPastTheEndGiveWhatRemains) {
     EXPECT_EQ(sound_file_read(out, 1, 16, file), 0);
     EXPECT_EQ(sound_file_seek(file, 50, 0), 10);   // clamped to the length
     EXPECT_EQ(sound_file_seek(file, -50, 1), 0);   // and to the start
-    EXPECT_EQ(sound_file_seek(file, 0, 3), -1);    // unknown origin
+    EXPECT_EQ(sound_file_seek(file, 4, 0), 4);
+    EXPECT_EQ(sound_file_seek(file, 0, 3), -1);    // unknown origin: the position stays
+    EXPECT_EQ(sound_file_tell(file), 4);
+    EXPECT_EQ(sound_file_read(out, -1, -5, file), 0);
     EXPECT_EQ(sound_file_read(nullptr, 1, 1, file), -1);
     EXPECT_EQ(sound_file_read(out, 1, -5, file), 0);
     EXPECT_EQ(sound_file_read(out, 1, 1, nullptr), -1);
