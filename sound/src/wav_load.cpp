@@ -57,7 +57,11 @@ void make_signed_8bit(const LockedPieces& pieces) {
 // invalid one leaves the sample as it was (no loop).
 void apply_loop(SoundSample* sample, const WavLoop& loop, uint32_t caller_mode) {
     if (loop.start == 0 && loop.end == 0) return;
-    if (!sample_set_loop_points(sample, loop.start, loop.end)) return;
+    int error = sound_get_error();
+    if (!sample_set_loop_points(sample, loop.start, loop.end)) {
+        sound_set_error(error);  // a refused loop is no failure of the load
+        return;
+    }
     if (!(caller_mode & SAMPLE_LOOP_OFF)) sample_set_mode(sample, SAMPLE_LOOP_NORMAL);
 }
 
