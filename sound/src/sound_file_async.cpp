@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "sound/src/sound_file.h"
-#include "sound/src/sound_system.h"
+#include "sound/src/sound_system.h"  // sound_is_nonrealtime
 
 namespace {
 
@@ -84,7 +84,6 @@ bool threads_available() {
 
 void start_worker_locked() {
     if (g_worker.running) return;
-    sound_layer_hooks().file_worker_stop = sound_file_async_shutdown;  // the library's shutdown joins it
     g_worker.running = true;
     g_worker.thread = std::thread(worker_main);
 }

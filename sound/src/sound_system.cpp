@@ -9,6 +9,7 @@
 #include "sound/src/channel.h"
 #include "sound/src/mixer.h"
 #include "sound/src/output_driver.h"
+#include "sound/src/sound_file.h"
 #include "sound/src/sound_sample.h"
 #include "sound/src/sound_thread.h"
 
@@ -360,7 +361,7 @@ void sound_close() {
     s.total_channels = 0;
     s.drivers_enumerated = false;
     s.driver_count = 0;
-    if (g_hooks.file_worker_stop) g_hooks.file_worker_stop();
+    sound_file_async_shutdown();
     sound_crit_destroy(s.alloc_lock);
     sound_crit_destroy(s.dsp_lock);
     s.alloc_lock = s.dsp_lock = nullptr;

@@ -149,6 +149,5 @@ struct SoundLayerHooks {
     void (*songs_forget_sample)(SoundSample* sample) = nullptr;
     void (*async_open_start)() = nullptr;
     void (*async_open_stop)() = nullptr;
-    void (*file_worker_stop)() = nullptr;
 };
 SoundLayerHooks& sound_layer_hooks();

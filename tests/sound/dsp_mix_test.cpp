@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "sound/sound_test_support.h"
+#include "sound_test_support.h"
 
 namespace {
 
