@@ -349,6 +349,42 @@ TEST_F(ShellTest, AximX30ButtonsAreLoweredTwice) {
     EXPECT_EQ(count_of(log, "Game.key 1 6 13"), 1);
 }
 
+// One device per run: the raw code a key script sends, and what the scene
+// must receive ("Game.key kind game_key key_code"), or nothing.
+struct DeviceKeyCase {
+    const char* oem_name;
+    const char* key;
+    const char* expected;  // null: dropped
+};
+
+class DeviceKeyTest : public ShellTest, public ::testing::WithParamInterface<DeviceKeyCase> {};
+
+TEST_P(DeviceKeyTest, ScriptedKeyReachesTheSceneAsTheDeviceSays) {
+    const DeviceKeyCase& c = GetParam();
+    host.set_oem_name(c.oem_name);
+    script((std::string("200 key down ") + c.key + "\n").c_str());
+    host.close_at(300);
+    run_shell();
+    if (c.expected) {
+        EXPECT_EQ(count_of(log, c.expected), 1);
+    } else {
+        EXPECT_EQ(entries_with("Game.key"), 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, DeviceKeyTest,
+    ::testing::Values(DeviceKeyCase{"hp iPAQ hx47", "202", "Game.key 1 11 196"},
+                      DeviceKeyCase{"hp iPAQ hx2110", "201", nullptr},
+                      DeviceKeyCase{"hp iPAQ rz1715", "134", "Game.key 1 6 13"},
+                      DeviceKeyCase{"ASUS", "203", "Game.key 1 7 197"},
+                      DeviceKeyCase{"ASUS", "209", nullptr},
+                      DeviceKeyCase{"Pocket LOOX 7", "200", "Game.key 1 9 194"},
+                      DeviceKeyCase{"hp iPAQ hw65", "118", "Game.key 1 3 40"},
+                      DeviceKeyCase{"Dell Axim X51v", "202", "Game.key 1 7 197"},
+                      DeviceKeyCase{"unknown", "F1", "Game.key 1 8 193"},
+                      DeviceKeyCase{"unknown", "135", nullptr}));
+
 TEST_F(ShellTest, PenPathSetsAndClearsThePenPosition) {
     script("200 pen down 10 20\n210 pen move 11 21\n220 pen up 12 22\n");
     std::vector<std::pair<int32_t, int32_t>> seen;
