@@ -297,3 +297,17 @@ TEST(DemoData, NamesInAnotherCaseAndSeparatorLoadFromTheDemoFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FileSystemTest, FilesTooLargeForTheSizeFieldAreRefused) {
+    // A sparse file: no disk space is used.
+    folder_.write("huge.bin", "");
+    std::error_code error;
+    std::filesystem::resize_file(folder_.path() / "huge.bin", uint64_t(INT32_MAX) - 1, error);
+    if (error) GTEST_SKIP() << "no sparse files here: " << error.message();
+    EXPECT_EQ(load(u"huge.bin"), "<missing>");
+    EXPECT_EQ(files_.open(u"huge.bin"), nullptr);
+}
+
+}  // namespace
