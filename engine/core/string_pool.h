@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/core/ptr_array.h"
 
@@ -27,8 +28,15 @@ public:
 
 private:
     StringPoolBlock* new_block(uint32_t capacity);
+    // The first block with more than `length` bytes free, or -1.
+    int32_t first_block_with_room(uint32_t length) const;
+    void note_room(int32_t index);
 
     PtrArray<StringPoolBlock> blocks_;
+    // Free bytes of the blocks as a max-tree (leaves from leaves_ on), so the
+    // first block a string fits is found without visiting every block.
+    std::vector<uint32_t> room_;
+    int32_t leaves_ = 0;
 };
 
 extern StringPool* g_string_pool;

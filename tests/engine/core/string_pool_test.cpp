@@ -32,6 +32,21 @@ TEST(StringPool, SmallStringsGoToTheFirstBlockWithRoom) {
     EXPECT_EQ(small, pool.block(0)->text() + 16001);
 }
 
+TEST(StringPool, FirstFitHoldsAcrossManyBlocks) {
+    StringPool pool;
+    std::string nearly_full = padding(16000);
+    for (int i = 0; i < 20; ++i) pool.add(nearly_full.c_str());  // 16,001 used in each
+    ASSERT_EQ(pool.block_count(), 20);
+    EXPECT_EQ(pool.add("x"), pool.block(0)->text() + 16001);
+    // 381 characters take 382 bytes: 16,001 + 382 is below 16,384 in
+    // block 1 but no longer in block 0, which holds 16,003.
+    EXPECT_EQ(pool.add(padding(381).c_str()), pool.block(1)->text() + 16001);
+    EXPECT_EQ(pool.add(padding(381).c_str()), pool.block(2)->text() + 16001);
+    pool.add(padding(382).c_str());  // fits nowhere: a new block
+    EXPECT_EQ(pool.block_count(), 21);
+    EXPECT_EQ(pool.block(20)->used, 383u);
+}
+
 TEST(StringPool, AStringLargerThanABlockGetsABlockOfItsOwn) {
     StringPool pool;
     const char* first = pool.add("first");
