@@ -296,6 +296,22 @@ TEST(DemoData, NamesInAnotherCaseAndSeparatorLoadFromTheDemoFolder) {
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(NIMBREL_DEMO_DATA_DIR) / "savegame"));
 }
 
+TEST(DemoData, LooseFilesShadowArchiveMembersUnlessEmpty) {
+    set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
+    FileSystem files;
+    for (auto [name, expected_source] : {std::pair{u"Shadowed.TXT", 0}, {u"shadowed_empty.txt", 1}}) {
+        uint8_t* bytes = nullptr;
+        int32_t size = 0;
+        ASSERT_EQ(files.load_file(name, &bytes, &size), 0);
+        std::string text(reinterpret_cast<char*>(bytes), size_t(size));
+        mem_free(bytes);
+        if (expected_source == 0)
+            EXPECT_EQ(text, "loose copy\n");
+        else
+            EXPECT_FALSE(text.empty());  // the member behind the empty loose file
+    }
+}
+
 }  // namespace
 
 namespace {
