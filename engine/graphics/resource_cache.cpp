@@ -1,24 +1,16 @@
 #include "engine/graphics/resource_cache.h"
 
-#include <cstdio>
-#include <cstdlib>
-
+#include "engine/core/fatal_report.h"
 #include "engine/core/text_helpers.h"
-#include "engine/platform/platform.h"
 
 namespace {
 
-// A missing file ends the program with code 0, a broken one with 1, as the
-// engine's other fatal reports do.
+// A missing file gets the missing-file report; a file that is there but
+// does not decode, the broken-invariant report with the name and reason.
 void end_program(std::u16string_view name, const std::string& reason) {
+    if (reason.empty()) fatal_missing_file(name);
     const std::string file = utf16_to_utf8(name);
-    if (reason.empty()) {
-        std::fprintf(stderr, "Failed to open file:\n%s\nexiting application.\n", file.c_str());
-    } else {
-        std::fprintf(stderr, "Failed to load file:\n%s\n%s\nexiting application.\n", file.c_str(), reason.c_str());
-    }
-    if (has_platform()) exit_program(reason.empty() ? 0 : 1);
-    std::exit(reason.empty() ? 0 : 1);
+    fatal_assert(__FILE__, __LINE__, "A required file cannot be used:", file.c_str(), reason.c_str());
 }
 
 ResourceFailureHandler g_failure_handler = end_program;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/core/crt_random.h"
 #include "engine/graphics/bitmap_cache.h"
 #include "engine/graphics/blit_modes.h"
 #include "engine/graphics/blitters.h"
@@ -13,19 +14,9 @@
 
 namespace {
 
-uint32_t g_random_state = 1;
-
-// The C runtime's generator: state * 214013 + 2531011, bits 16..30.
-int32_t next_random() {
-    g_random_state = g_random_state * 214013u + 2531011u;
-    return int32_t((g_random_state >> 16) & 0x7FFF);
-}
-
 int32_t clamp_to_i32(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 }  // namespace
-
-void Sprite::seed_random(uint32_t seed) { g_random_state = seed; }
 
 Sprite::Sprite() { reset(); }
 
@@ -255,7 +246,7 @@ int32_t Sprite::add_alpha(int32_t d) {
 void Sprite::set_phase(int32_t p) {
     if (!def || !def->bitmap || def->frame_height <= 0) return;
     int32_t frames = def->frame_count();
-    if (p == -1) p = next_random() % frames;
+    if (p == -1) p = crt_rand() % frames;
     if (p == phase || p < 0 || p >= frames) return;
     invalidate();
     phase = p;

@@ -106,9 +106,6 @@ public:
     // What the blitters read: the current frame and the drawing settings.
     BlitSource blit_source() const;
 
-    // The generator behind set_phase(-1), reseeded for repeatable runs.
-    static void seed_random(uint32_t seed);
-
 private:
     void release_def();
     void take_defaults();
