@@ -3,11 +3,13 @@
 #include "engine/core/file_system.h"
 #include "engine/core/scene.h"
 #include "engine/graphics/display.h"
+#include "engine/graphics/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/platform.h"
+#include "engine/ui/text_effects.h"
 
 namespace {
 
@@ -26,6 +28,8 @@ public:
         actors_ = new SpriteGroup;
         layer->add(ground_, 0);
         layer->add(actors_, 1);
+        texts_ = new TextEffects;
+        layer->add(texts_, 2);
         for (int32_t row = 0; row < 10; ++row)
             for (int32_t column = 0; column < 8; ++column) {
                 Sprite* tile = ground_->create_sprite(u"sprites/tiles.spr", column * 32, row * 32, 0, 0, 0, 0);
@@ -46,6 +50,12 @@ public:
         spark_ = actors_->create_sprite(u"sprites/spark.spr", 30, 40, 20, 0, 0, 0);
         actors_->create_sprite(u"sprites/shadow.spr", 200, 220, 5, 0, 0, 0);
         cursor_ = actors_->create_sprite(u"sprites/cursor.spr", 120, 160, -1, 0, 0, 0);
+
+        // A line of text from the menu font, outlined, centred at the top.
+        if (font_.load(u"font1")) {
+            Sprite* line = font_.render_text(u"Nimbrel engine demo", 220, 0, 0, kTextBlackOutline, kAlignCenter, -1);
+            actors_->add_sprite(line, 120, 4, 30, 0, GRAB_HCENTER, 0);
+        }
     }
 
     void update() override {
@@ -62,6 +72,14 @@ public:
         const int32_t pulse = tick_ % 64;
         glow_->set_alpha(pulse < 32 ? pulse : 63 - pulse);
         spark_->set_position(30 + (tick_ * 2) % 180, Sprite::KEEP, Sprite::KEEP);
+        // Every few seconds an animated text bounces in over the field.
+        if (tick_ % 300 == 1) {
+            static const char* const kAnims[] = {"title", "damage", "banner"};
+            static const char16_t* const kTexts[] = {u"Welcome!", u"1234", u"Well met, traveller"};
+            const int32_t which = (tick_ / 300) % 3;
+            texts_->create(kAnims[which], kTexts[which], 120, 180, 32, true, true, 200);
+        }
+        texts_->update();
     }
 
     void animate() override {
@@ -87,6 +105,8 @@ private:
 
     SpriteGroup* ground_ = nullptr;
     SpriteGroup* actors_ = nullptr;
+    TextEffects* texts_ = nullptr;
+    Font font_;
     Sprite *hero_, *ghost_, *person_, *slime_, *spin_, *glow_, *spark_, *cursor_;
     int32_t tick_ = 0, beats_ = 0;
 };
