@@ -42,6 +42,16 @@ int32_t echo_zoom(int32_t zoom) {
 
 constexpr int32_t kMaxZoom = 1 << 20;
 
+// Moves the letter's resting place by the fly speed: direction 0 up, 1 down,
+// 3 left, 4 right; 2 (or anything else) stays.
+void fly(TextLetter& l, const TextEffectParams& fx) {
+    const int32_t d = fx.fly_speed;
+    if (fx.fly_dir == 0) l.base_y -= d;
+    if (fx.fly_dir == 1) l.base_y += d;
+    if (fx.fly_dir == 3) l.base_x -= d;
+    if (fx.fly_dir == 4) l.base_x += d;
+}
+
 }  // namespace
 
 TextAnim::TextAnim(IniFile& anims, IniFile& effects, const char* name, const std::u16string& shown,
@@ -310,11 +320,7 @@ void TextAnim::step_geometry(TextLetter& l, size_t i, bool& zoom_changed) {
 
     int32_t px = s.x, py = s.y;
     if (fx.has(LETTER_MOVE_FLY)) {
-        const int32_t d = fx.fly_speed;
-        if (fx.fly_dir == 0) l.base_y -= d;
-        if (fx.fly_dir == 1) l.base_y += d;
-        if (fx.fly_dir == 3) l.base_x -= d;
-        if (fx.fly_dir == 4) l.base_x += d;
+        fly(l, fx);
         px = l.base_x;
         py = l.base_y;
     }
@@ -435,11 +441,7 @@ int32_t TextAnim::update_whole() {
     if (l.alpha == 0 && !(flags & kShowing)) return 0;
     int32_t py = l.base_y;
     if (fx.effect & 0x10) {
-        const int32_t d = fx.fly_speed;
-        if (fx.fly_dir == 0) l.base_y -= d;
-        if (fx.fly_dir == 1) l.base_y += d;
-        if (fx.fly_dir == 3) l.base_x -= d;
-        if (fx.fly_dir == 4) l.base_x += d;
+        fly(l, fx);
         py = l.base_y;
     }
     if (fx.effect & 0x4) {
