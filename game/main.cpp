@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "engine/core/command_line.h"
+#include "engine/core/fatal_report.h"
 #include "engine/core/program_paths.h"
+#include "engine/core/platform_services.h"
 #include "engine/core/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite_demo_scene.h"
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
     const std::string data = options.data_folder.empty() ? NIMBREL_DEMO_DATA_DIR : options.data_folder;
     set_program_folder(utf8_to_utf16(data));
     set_state_folder(utf8_to_utf16(state_folder_for(options)));
+    install_crash_handler();  // after the state folder: it fixes the report's path
 
     std::unique_ptr<Platform> host = make_platform(options);
     if (!host) return 1;
@@ -88,6 +91,14 @@ int main(int argc, char** argv) {
         shell_hooks().game_startup = start_sprite_demo;
         shell_hooks().game_shutdown = stop_sprite_demo;
     }
+    // Orientation and backlight: saved at the restart point, put back when
+    // the loop ends or the focus goes.
+    shell_hooks().at_restart_point = save_display_orientation;
+    shell_hooks().after_message_loop = [] {
+        restore_display_orientation();
+        backlight_control(0);
+    };
+    shell_hooks().on_focus_lost = [] { backlight_control(0); };
     const int code = run_shell();
     save_screenshot(options);
     set_platform(nullptr);

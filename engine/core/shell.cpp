@@ -2,7 +2,9 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <exception>
 
+#include "engine/core/fatal_report.h"
 #include "engine/core/frame_loop.h"
 #include "engine/core/game_state.h"
 #include "engine/core/input_mapping.h"
@@ -147,6 +149,17 @@ void on_notify(uint32_t wparam, uint32_t lparam) {
     platform().debug_output(text);
 }
 
+// An exception escaping the window procedure is logged and ends the program.
+// Only library exceptions are caught: tests end the program by throwing
+// their own type through exit_program, and that must pass.
+void dispatch_guarded(const Message& message) {
+    try {
+        platform().dispatch_message(message);
+    } catch (const std::exception&) {
+        report_unhandled_exception(CrashSite::window_procedure);
+    }
+}
+
 // The message loop, with idle calls between messages while the current
 // scene asks for them; at most 101 waiting messages in a row are served
 // before an idle call is forced.
@@ -154,7 +167,7 @@ void run_message_loop() {
     int pending = 0;
     Message message;
     while (platform().get_message(message)) {
-        platform().dispatch_message(message);
+        dispatch_guarded(message);
         if (!g_current_scene || !g_current_scene->idle_pump) {
             pending = 0;
             continue;
@@ -203,7 +216,11 @@ bool run_window() {
     }
     g_main_window = 0;
     platform().create_window(main_wnd_proc);
-    run_message_loop();
+    try {
+        run_message_loop();
+    } catch (const std::exception&) {
+        report_unhandled_exception(CrashSite::message_loop);
+    }
     run_hook(shell_hooks().after_message_loop);
     return true;
 }
