@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/crt_random.h"
+#include "engine/graphics/sprite_blitters.h"
 #include "engine/graphics/sprite_def.h"
 #include "engine/graphics/sprite_flags.h"
 #include "graphics_files.h"
@@ -228,4 +229,19 @@ TEST_F(SpriteTest, CompositeBlendsOpacities) {
     std::vector<uint16_t> before = plain.bitmap()->pixels;
     plain.composite(over);
     EXPECT_EQ(plain.bitmap()->pixels, before);
+}
+
+TEST_F(SpriteTest, BlittingKeepsFlagsButDropsPixelAlphaWithoutAPlane) {
+    Sprite s;
+    s.load_bitmap(u"pics/walk.bmp", 1);  // 24 bits: no alpha plane
+    std::vector<uint16_t> screen(20 * 20, 0xFFFF);
+    BlitTarget target{reinterpret_cast<uint8_t*>(screen.data()), 0, 40};
+    BlitView view{Rect{0, 0, 20, 20}, Point{}};
+    s.flags = BLT_DYNAMIC | ALPHA_LAYER | ALPHA_PIXEL;
+    s.alpha = 32;
+    blit_sprite(target, s, view);
+    // Dynamic blending and the opaque layer alpha last one call only; the
+    // missing alpha plane is remembered.
+    EXPECT_EQ(s.flags, BLT_DYNAMIC | ALPHA_LAYER);
+    EXPECT_NE(screen[0], 0xFFFF);
 }
