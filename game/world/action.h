@@ -39,6 +39,9 @@ struct Action {
 
     void read(Archive& ar);
     void write(Archive& ar) const;
+    // Whether the action names the level (the codes that move, place or
+    // test something on a level).
+    bool uses_level(uint32_t level_id) const;
 };
 
 // Actions sorted by position; equal positions keep their insertion order.

@@ -7,6 +7,7 @@
 #include <vector>
 
 class Archive;
+class World;
 
 struct Condition {
     uint8_t kind = 0;    // bits 0-6 the kind, bit 7 negates
@@ -22,6 +23,11 @@ struct Condition {
     void read(Archive& ar);
     void write(Archive& ar) const;
     bool operator==(const Condition&) const = default;
+
+    // Whether the game state passes the test (see condition_eval.cpp).
+    bool holds(World& world) const;
+    // Kinds 4, 5 and 6 name a level.
+    bool uses_level(uint32_t level_id) const;
 };
 
 struct Expression {
@@ -32,5 +38,9 @@ struct Expression {
     void read(Archive& ar);
     void write(Archive& ar) const;
     bool empty() const { return conditions.empty(); }
+    // Every condition in order; the first that fails ends the test. An
+    // empty expression holds.
+    bool holds(World& world) const;
+    bool uses_level(uint32_t level_id) const;
     bool operator==(const Expression&) const = default;
 };

@@ -15,6 +15,7 @@
 
 class Archive;
 class Actor;
+struct Trigger;
 struct Map;
 
 // A random encounter of a level: which monster, how likely, and when.
@@ -102,6 +103,10 @@ struct MapLevel : StoryRecord {
     bool toggle_tile_state(int x, int y, int mode, int state);
     // 1 passable, -1 not.
     int is_passable(int x, int y) const;
+
+    // Refills `trigger_indexes` with the index of every trigger of the list
+    // that concerns this level.
+    void collect_triggers(const std::vector<std::shared_ptr<Trigger>>& triggers);
 
     bool has_tile_changes() const { return !tile_changes.empty(); }
     // The "TILEMOD" chunk of save games: version 1 while every value fits 12

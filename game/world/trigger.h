@@ -8,6 +8,8 @@
 #include "game/world/expression.h"
 #include "game/world/story_record.h"
 
+class World;
+
 struct Trigger : StoryRecord {
     Trigger() : StoryRecord(RecordKind::Trigger) {}
 
@@ -21,4 +23,10 @@ struct Trigger : StoryRecord {
 
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+    // A repeatable trigger whenever its expression holds; another only until
+    // it fired.
+    bool is_enabled(World& world) const;
+    // Its expression or one of its actions names the level.
+    bool uses_level(uint32_t level_id) const;
 };

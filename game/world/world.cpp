@@ -7,6 +7,9 @@
 
 #include "engine/core/fatal_report.h"
 #include "engine/core/text_helpers.h"
+#include "game/world/hero_actor.h"
+#include "game/world/monster_actor.h"
+#include "game/world/npc_actor.h"
 #include "game/world/story_paths.h"
 
 int32_t round_price(int32_t v) {
@@ -37,6 +40,7 @@ World::World() {
     random_seed_ = uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
                                 std::chrono::steady_clock::now().time_since_epoch())
                                 .count());
+    hero_ = std::make_unique<HeroActor>(this);
 }
 
 World::~World() = default;
@@ -131,6 +135,7 @@ void World::clear_npcs() {
     for (const auto& region : regions)
         for (const auto& map : region->maps)
             for (const auto& level : map->levels) level->actors.clear();
+    npc_actors.clear();
     if (!people_from_files) return;
     for (auto it = people.rbegin(); it != people.rend(); ++it) unregister_object(it->get());
     people.clear();

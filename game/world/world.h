@@ -23,6 +23,20 @@
 #include "game/world/trigger.h"
 
 class Archive;
+class HeroActor;
+class MonsterActor;
+class NpcActor;
+
+// Where the hero just stepped or acted: what conditions of kind 6 test.
+struct TriggerEvent {
+    int32_t kind = 0;  // 0 stepped onto the tile, 1 acted on it
+    int32_t tile_x = 0;
+    int32_t tile_y = 0;
+    uint32_t level_id = 0;
+};
+
+// Receives the actions of fired triggers, in order (the game's action queue).
+using ActionQueueSink = std::function<void(const std::shared_ptr<Action>&)>;
 
 // Where a person stands: level and pixel positions, current and home.
 struct NpcPlacement {
@@ -134,6 +148,55 @@ public:
     std::string numbered_file(uint32_t number, const char* extension) const;
     std::string trigger_file(uint32_t level_id) const;
 
+    // --- triggers ------------------------------------------------------------
+    // Fires every enabled trigger of the current level, in the level's order:
+    // each is marked fired and its actions go to `queue`. Expressions are
+    // tested as the triggers come, before any queued action runs. True when
+    // at least one fired.
+    bool fire_level_triggers(const ActionQueueSink& queue);
+    // Adds the id of every fired trigger to `fired_trigger_ids` (once).
+    void record_fired_triggers();
+    // Marks fired every loaded trigger whose id is in `fired_trigger_ids`.
+    void restore_fired_triggers();
+    int find_flag_index(uint32_t id) const;
+
+    // --- hero and characters -------------------------------------------------
+    HeroActor& hero() const { return *hero_; }
+    // Sets the current level and places the hero there.
+    void move_hero(uint32_t level_id, int x, int y, int facing);
+    void add_experience(int32_t points);
+    bool hero_add_item(uint32_t item_id);
+    // Removes the hero's entry of the item with the fewest uses left.
+    void hero_remove_item(uint32_t item_id);
+    // People of the placements on that level, made and put on it.
+    void spawn_level_npcs(uint32_t level_id);
+    // Drops every monster actor from the world and the levels.
+    void clear_monster_actors();
+
+    // --- save games ------------------------------------------------------------
+    // Writes the dynamic state atomically; false (old file kept) on failure.
+    bool save_state(const std::string& path);
+    // Reads a save into a staging copy and applies it only when the whole
+    // file is valid. False, with the reason in `last_error()` and the game
+    // unchanged, for a missing, truncated or corrupt file.
+    bool load_state(const std::string& path);
+    // The same over bytes in memory.
+    bool load_state_bytes(std::vector<uint8_t> bytes, const std::string& name = "<memory>");
+    // The bytes save_state would write.
+    std::vector<uint8_t> save_state_bytes();
+    // save6.dat, then (only when that worked) autoio.ini.
+    bool autosave();
+    bool load_autosave();
+    bool load_new_game();
+    // Creates the folder, saves the new-game state, reads the slot index.
+    void init_save_folder();
+    // Folder of the save games ("savegame" of the program folder unless
+    // tests move it).
+    std::string save_folder = "savegame";
+    std::string save_path(const char* file) const { return save_folder + "/" + file; }
+    bool autosave_exists = false;
+    bool saves_exist = false;
+
     // --- records -------------------------------------------------------------
     std::vector<std::unique_ptr<MonsterRecord>> monsters;
     std::vector<std::shared_ptr<NpcRecord>> people;
@@ -145,6 +208,12 @@ public:
     std::vector<std::unique_ptr<FlagRecord>> flags;
     std::vector<NpcPlacement> npc_placements;
     std::vector<uint32_t> fired_trigger_ids;
+    std::vector<std::shared_ptr<NpcActor>> npc_actors;
+    std::vector<std::shared_ptr<MonsterActor>> monster_actors;
+    TriggerEvent trigger_event;
+    // The view grid's sprite test used by character collisions (the map
+    // renderer sets it; unset, only the level's cells and bounds count).
+    std::function<bool(int x, int y, int mode)> view_grid_blocks;
     TileParams tile_params;
 
     // File modes, set by the numbered "00" files found in the story folder.
@@ -181,6 +250,7 @@ private:
     void report_broken(const std::string& path, const std::string& reason);
 
     std::unordered_map<uint32_t, std::vector<StoryRecord*>> registry_;
+    std::unique_ptr<HeroActor> hero_;
     uint32_t random_seed_ = 0;
     uint32_t current_level_id_ = 0;
     MapLevel* current_level_ = nullptr;
