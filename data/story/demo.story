@@ -51,6 +51,14 @@ encounter monster=0x3001 value=30
 encounter monster=0x3003 value=10
 when kind=8 value=2                 # wisps come only to seasoned heroes
 
+level 0x1103 "Copper Kettle" width=8 height=6 combat=1
+row "HHHHHHHH"
+row "H,,,,,,H"
+row "H,,,,,,H"
+row "H,,,,,,H"
+row "H,,,,,,H"
+row "HHHDHHHH"
+
 # --- items ---------------------------------------------------------------------
 
 group 0x4100 "Weapons" kind=1
@@ -183,3 +191,12 @@ trigger 0x7005 level=0x1102
 when kind=6 id=0x1102 value=(12,10)
 do 0x101 a=0x4601
 do 0x302 a=0x5004 b=1
+
+# The inn's door and the way back out: stepping on a door moves the hero.
+trigger 0x7006 level=0x1101 repeat=1
+when kind=6 id=0x1101 value=(7,3)
+do 0x402 a=0x1103 b=(3,4)
+
+trigger 0x7007 level=0x1103 repeat=1
+when kind=6 id=0x1103 value=(3,5)
+do 0x402 a=0x1101 b=(7,4)

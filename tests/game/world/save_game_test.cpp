@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "engine/core/atomic_file.h"
 #include "game/world/story_file_io.h"
@@ -270,15 +271,18 @@ TEST(SaveLoading, ListsBeyondACountFailTheSave) {
     Built b;
     b.world.fired_trigger_ids.assign(70000, 1);
     EXPECT_TRUE(b.world.save_state_bytes().empty());
-    const fs::path dir = fs::path(testing::TempDir()) / "nimbrel_save_overflow";
+    const fs::path dir = fs::path(testing::TempDir()) / ("nimbrel_save_overflow_" + std::to_string(getpid()));
     fs::create_directories(dir);
     EXPECT_FALSE(b.world.save_state((dir / "save1.dat").string()));
     EXPECT_FALSE(fs::exists(dir / "save1.dat"));
     fs::remove_all(dir);
 }
 
+// A scratch folder of its own per test and process: tests run in parallel.
 struct SaveFolder {
-    fs::path dir = fs::path(testing::TempDir()) / "nimbrel_save_test";
+    fs::path dir = fs::path(testing::TempDir()) /
+                   (std::string("nimbrel_save_") + testing::UnitTest::GetInstance()->current_test_info()->name() + "_" +
+                    std::to_string(getpid()));
     SaveFolder() {
         fs::remove_all(dir);
         fs::create_directories(dir);

@@ -238,3 +238,43 @@ TEST(TriggerFormat, TriggerFileIsPinnedByteForByte) {
 }
 
 }  // namespace
+
+namespace {
+
+// The demo story's triggers reach their levels: the intro on the start level
+// (through its placements), and a door on each side of the inn.
+TEST(DemoTriggers, IntroAndDoorsAreCollectedAndFire) {
+    World world;
+    ASSERT_TRUE(world.load_story(std::string(NIMBREL_DEMO_DATA_DIR) + "/Story")) << world.last_error();
+    auto enter = [&](uint32_t level_id) {
+        world.record_fired_triggers();
+        world.clear_triggers();
+        EXPECT_TRUE(world.load_trigger_file(level_id));
+        world.restore_fired_triggers();
+        world.set_current_level(level_id);
+        world.current_level()->collect_triggers(world.triggers);
+    };
+    std::vector<uint16_t> codes;
+    const ActionQueueSink queue = [&](const std::shared_ptr<Action>& a) { codes.push_back(a->code); };
+    enter(0x1101);
+    world.trigger_event = {0, 4, 6, 0x1101};
+    ASSERT_TRUE(world.fire_level_triggers(queue));
+    ASSERT_FALSE(codes.empty());
+    EXPECT_EQ(codes.front(), 0x20F);  // leave the HUD mode before anything else
+    codes.clear();
+    world.trigger_event = {0, 7, 3, 0x1101};
+    ASSERT_TRUE(world.fire_level_triggers(queue));
+    EXPECT_EQ(codes, (std::vector<uint16_t>{0x402}));  // the intro does not come again
+    enter(0x1103);
+    codes.clear();
+    world.trigger_event = {0, 3, 5, 0x1103};
+    ASSERT_TRUE(world.fire_level_triggers(queue));
+    EXPECT_EQ(codes, (std::vector<uint16_t>{0x402}));
+    enter(0x1101);
+    codes.clear();
+    world.trigger_event = {0, 7, 3, 0x1101};
+    ASSERT_TRUE(world.fire_level_triggers(queue));
+    EXPECT_EQ(codes, (std::vector<uint16_t>{0x402}));
+}
+
+}  // namespace
