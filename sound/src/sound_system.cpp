@@ -8,6 +8,7 @@
 
 #include "sound/src/channel.h"
 #include "sound/src/mixer.h"
+#include "sound/src/music_song.h"
 #include "sound/src/output_driver.h"
 #include "sound/src/sound_file.h"
 #include "sound/src/sound_sample.h"
@@ -323,6 +324,7 @@ int sound_init(int rate, int channels, uint32_t flags) {
     } else {
         s.initialised.store(true);
     }
+    music_player_attach();
     if (g_hooks.songs_retempo) g_hooks.songs_retempo();
     if (s.primary_channel) mixer_start_thread();
     if (g_hooks.async_open_start) g_hooks.async_open_start();

@@ -1,0 +1,397 @@
+// The music player: the song list, loading, playing and stopping songs, their
+// settings and position queries, and the music DSP unit that advances every
+// playing song tick by tick while it mixes the song's channels.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "sound/src/channel.h"
+#include "sound/src/mixer.h"
+#include "sound/src/music_song.h"
+#include "sound/src/sound_error.h"
+#include "sound/src/sound_file.h"
+#include "sound/src/sound_memory.h"
+#include "sound/src/sound_sample.h"
+#include "sound/src/sound_system.h"
+#include "sound/src/sound_thread.h"
+
+namespace {
+
+SoundSystem& sys() { return sound_system(); }
+
+MusicSong* as_song(ListNode* n) { return static_cast<MusicSong*>(n); }
+
+
+template <typename F>
+void for_each_song(F f) {
+    ListNode& head = sys().songs;
+    for (ListNode* n = head.next; n != &head;) {
+        ListNode* next = n->next;
+        f(as_song(n));
+        n = next;
+    }
+}
+
+bool usable(MusicSong* song) {
+    if (!song || !song->loaded) {
+        sound_set_error(SOUND_ERR_PARAM);
+        return false;
+    }
+    return true;
+}
+
+// Song changes take the chain lock so that no block is mixing the song at
+// the same time; inside the mix the chain lock is already ours.
+struct SongChangeGuard {
+    SoundLockGuard chain;
+    SongChangeGuard() : chain(sys().dsp_lock) { sound_wait_while_mixing(); }
+};
+
+void mix_song(MusicSong* song, int32_t* acc, int frames) {
+    MixerDescriptor* d = sys().mixer;
+    const int out_channels = d->channels;
+    int done = 0;
+    int guard = 0;
+    while (done < frames && song->playing) {
+        if (song->samples_left <= 0) {
+            song->update(song);
+            song->samples_left = std::max(song->samples_per_tick, 1);
+            if (++guard > frames + 16) break;  // never spin inside one block
+            if (!song->playing) break;
+        }
+        const int n = std::min(frames - done, song->samples_left);
+        {
+            SoundLockGuard lock(mixer_lock());
+            if (!list_empty(song->mix_unit.channels))
+                d->mix(song->mix_unit.channels, acc + size_t(done) * out_channels, n);
+        }
+        done += n;
+        song->samples_left -= n;
+    }
+}
+
+void* music_unit_callback(void*, void* buffer, int frames, void*) {
+    SoundSystem& s = sys();
+    if (!buffer || !s.mixer) return buffer;
+    for_each_song([&](MusicSong* song) {
+        if (!song->playing || song->paused || !song->update || song->speed_scale == 0) return;
+        mix_song(song, static_cast<int32_t*>(buffer), frames);
+        song->elapsed += int64_t(frames) * 256000 / std::max(s.mix_rate, 1);
+        if (!song->playing) music_stop_song(song);
+    });
+    return buffer;
+}
+
+void stop_all_hook() { music_stop_all_songs(); }
+
+void retempo_hook() {
+    for_each_song([](MusicSong* song) {
+        if (song->loaded) music_set_tempo(song, song->tempo);
+    });
+}
+
+// Points every reference of a sample that is being freed at nothing, so that
+// no song plays it again.
+void forget_sample_hook(SoundSample* sample) {
+    for_each_song([sample](MusicSong* song) {
+        for (int i = 0; i < song->instrument_count; ++i)
+            for (SoundSample*& s : song->instruments[i].samples)
+                if (s == sample) s = nullptr;
+        for (int i = 0; i < song->sample_count; ++i)
+            if (song->samples[i] == sample) song->samples[i] = nullptr;
+        for (int c = 0; c < song->channel_count; ++c)
+            if (song->channels[c].entry.sample == sample) song->channels[c].entry.sample = nullptr;
+    });
+}
+
+bool read_source(const void* source, int offset, int length, uint32_t mode, std::vector<uint8_t>& bytes) {
+    if (mode & SONG_MODE_MEMORY) {
+        if (!source || length <= 0) return false;
+        const auto* p = static_cast<const uint8_t*>(source) + std::max(offset, 0);
+        bytes.assign(p, p + length);
+        return true;
+    }
+    SoundFile* f = sound_file_open(source, sound_file_has_callbacks() ? 2 : 3, 0);
+    if (!f) return false;
+    sound_file_seek(f, 0, 2);
+    const int size = sound_file_tell(f);
+    const int start = std::clamp(offset, 0, std::max(size, 0));
+    const int count = length > 0 ? std::min(length, size - start) : size - start;
+    bytes.resize(size_t(std::max(count, 0)));
+    sound_file_seek(f, start, 0);
+    const int got = count > 0 ? sound_file_read(bytes.data(), 1, count, f) : 0;
+    bytes.resize(size_t(std::max(got, 0)));
+    sound_file_close(f);
+    return true;
+}
+
+}  // namespace
+
+void music_player_attach() {
+    SoundSystem& s = sys();
+    if (s.music_unit) s.music_unit->callback = music_unit_callback;
+    SoundLayerHooks& h = sound_layer_hooks();
+    h.songs_stop_all = stop_all_hook;
+    h.songs_retempo = retempo_hook;
+    h.songs_forget_sample = forget_sample_hook;
+}
+
+int music_take_channel(MusicSong* song, SongChannel& ch) {
+    ChannelEntry& e = ch.entry;
+    if (ch.has_channel) channel_stop_sound(e.handle);
+    ch.has_channel = false;
+    if (!e.sample || !e.sample->data || e.sample->length <= 0) return 1;
+    const int handle = channel_play_sound_ex(kChannelFree, e.sample, nullptr, 1);
+    if (handle < 0) return 0;
+    SoundChannel* c = channel_lookup(handle);
+    if (!c) return 0;
+    c->priority.store(255);
+    {
+        // Move the voice from the effects unit to the song's own list: the
+        // music unit mixes it tick by tick.
+        SoundLockGuard lock(mixer_lock());
+        list_append(song->mix_unit.channels, c);
+        c->dsp_unit = &song->mix_unit;
+    }
+    channel_set_mark(handle, 1);
+    if (e.start_offset > 0) channel_set_position(handle, e.start_offset);
+    channel_set_paused(handle, 0);
+    e.handle = handle;
+    ch.has_channel = true;
+    return 1;
+}
+
+void music_release_channel(SongChannel& ch) {
+    if (ch.has_channel) channel_stop_sound(ch.entry.handle);
+    ch.has_channel = false;
+    ch.entry.handle = -1;
+}
+
+MusicSong* music_alloc_song() {
+    SoundSystem& s = sys();
+    if (!s.initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
+    void* memory = SOUND_CALLOC(sizeof(MusicSong));
+    if (!memory) return sound_set_error(SOUND_ERR_NO_MEMORY), nullptr;
+    auto* song = new (memory) MusicSong();
+    song->channel_limit = s.total_channels;
+    SongChangeGuard guard;
+    list_insert_before(&s.songs, song);
+    return song;
+}
+
+MusicSong* music_load_song(const char* name) { return music_load_song_ex(name, 0, 0, 0, nullptr, 0); }
+
+MusicSong* music_load_song_ex(const void* source, int offset, int length, uint32_t mode, const int*, int) {
+    sound_clear_error();
+    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
+    std::vector<uint8_t> bytes;
+    if (!read_source(source, offset, length, mode, bytes)) return sound_set_error(SOUND_ERR_NO_FILE), nullptr;
+    MusicSong* song = music_alloc_song();
+    if (!song) return nullptr;
+    if (!xm_load(song, bytes.data(), bytes.size())) {
+        const int code = g_sound_error.load();
+        song->loaded = true;
+        music_free_song(song);
+        sound_set_error(code ? code : SOUND_ERR_FORMAT);
+        return nullptr;
+    }
+    if (mode & SONG_MODE_LOOP) song->looping = true;
+    if (mode & SONG_MODE_NO_LOOP) song->looping = false;
+    song->loaded = true;
+    return song;
+}
+
+void music_song_free_contents(MusicSong* song) {
+    for (int i = 0; i < song->sample_count; ++i)
+        if (song->samples[i]) {
+            SoundSample* s = song->samples[i];
+            song->samples[i] = nullptr;
+            sample_free(s);
+        }
+    SOUND_FREE(song->samples);
+    if (song->patterns)
+        for (int i = 0; i < song->patterns_allocated; ++i) SOUND_FREE(song->patterns[i].notes);
+    SOUND_FREE(song->patterns);
+    SOUND_FREE(song->instruments);
+    SOUND_FREE(song->channels);
+    song->samples = nullptr;
+    song->patterns = nullptr;
+    song->instruments = nullptr;
+    song->channels = nullptr;
+}
+
+int music_free_song(MusicSong* song) {
+    sound_clear_error();
+    if (!song) return sound_set_error(SOUND_ERR_PARAM), 0;
+    music_stop_song(song);
+    {
+        SongChangeGuard guard;
+        list_unlink(song);
+    }
+    music_song_free_contents(song);
+    song->~MusicSong();
+    SOUND_FREE(song);
+    return 1;
+}
+
+int music_set_tempo(MusicSong* song, int tempo) {
+    if (!song) return 0;
+    tempo = std::max(tempo, 1);
+    song->tempo = tempo;
+    // 64-bit: large tempos and scales overflow 32 bits; a divisor of 0 keeps
+    // the old tick length, and a tick is never shorter than one frame.
+    const uint64_t divisor = ((uint64_t(tempo) * 512 / 5) * uint64_t(song->speed_scale)) / 256;
+    if (divisor == 0) return 1;
+    const uint64_t length = uint64_t(sys().mix_rate) * 256 / divisor;
+    song->samples_per_tick = int(std::clamp<uint64_t>(length, 1, 1u << 30));
+    return 1;
+}
+
+int music_play_song(MusicSong* song) {
+    sound_clear_error();
+    if (!usable(song)) return 0;
+    if (!sys().mixer) return sound_set_error(SOUND_ERR_NOT_READY), 0;
+    music_stop_song(song);
+    SongChangeGuard guard;
+    song->paused = false;
+    song->global_volume = song->default_global_volume;
+    song->speed = song->default_speed;
+    song->row = song->order = song->tick = song->pattern_delay = 0;
+    song->next_row = song->next_order = 0;
+    song->advance = false;
+    song->pending_order = song->pending_row = -1;
+    song->elapsed = 0;
+    song->finished = false;
+    song->samples_left = 0;
+    music_set_tempo(song, song->default_tempo);
+    for (int c = 0; c < song->channel_count; ++c) {
+        SongChannel& ch = song->channels[c];
+        ch = SongChannel();
+        ch.entry.pan = song->default_pans[c];
+        ch.entry.volume = song->default_volumes[c];
+    }
+    song->playing = true;
+    return 1;
+}
+
+int music_stop_song(MusicSong* song) {
+    sound_clear_error();
+    if (!song) return sound_set_error(SOUND_ERR_PARAM), 0;
+    // Inside the mix (a song that ended in the non-real-time output) the
+    // chain lock is already held and nothing else mixes: no waiting.
+    SongChangeGuard guard;
+    song->playing = false;
+    song->finished = true;
+    for (int c = 0; c < song->channel_count; ++c) music_release_channel(song->channels[c]);
+    return 1;
+}
+
+void music_stop_all_songs() {
+    for_each_song([](MusicSong* song) { music_stop_song(song); });
+}
+
+int music_set_order(MusicSong* song, int order) {
+    sound_clear_error();
+    if (!usable(song)) return 0;
+    SongChangeGuard guard;
+    song->pending_order = std::clamp(order, 0, song->order_count - 1);
+    song->pending_row = 0;
+    return 1;
+}
+
+int music_set_paused(MusicSong* song, int paused) {
+    if (!usable(song)) return 0;
+    song->paused = paused != 0;
+    for (int c = 0; c < song->channel_count; ++c)
+        if (song->channels[c].has_channel) channel_set_paused(song->channels[c].entry.handle, paused != 0);
+    return 1;
+}
+
+int music_get_paused(MusicSong* song) { return usable(song) ? song->paused : 0; }
+
+int music_set_master_volume(MusicSong* song, int volume) {
+    if (!usable(song)) return 0;
+    song->master_volume = std::clamp(volume, 0, 256);
+    return 1;
+}
+
+namespace {
+// Float to a 1/256 fixed-point setting, clamped while still a float (NaN -> 0).
+int scaled_setting(float value, int max) {
+    float scaled = value * 256.0f;
+    if (std::isnan(scaled)) scaled = 0.0f;
+    return int(std::clamp(scaled, 0.0f, float(max)));
+}
+}  // namespace
+
+int music_set_master_speed(MusicSong* song, float speed) {
+    if (!usable(song)) return 0;
+    song->speed_scale = scaled_setting(speed, 2560);
+    return music_set_tempo(song, song->tempo);
+}
+
+int music_set_pan_separation(MusicSong* song, float separation) {
+    if (!usable(song)) return 0;
+    song->pan_separation = scaled_setting(separation, 256);
+    return 1;
+}
+
+int music_set_looping(MusicSong* song, int looping) {
+    if (!usable(song)) return 0;
+    song->looping = looping != 0;
+    return 1;
+}
+
+int music_set_user_data(MusicSong* song, intptr_t data) {
+    if (!usable(song)) return 0;
+    song->user_data = data;
+    return 1;
+}
+
+intptr_t music_get_user_data(MusicSong* song) { return usable(song) ? song->user_data : 0; }
+
+int music_set_channel_limit(MusicSong* song, int limit, int threshold) {
+    if (!usable(song)) return 0;
+    song->channel_limit = std::max(limit, 0);
+    song->volume_threshold = std::max(threshold, 0);
+    return 1;
+}
+
+const char* music_get_name(MusicSong* song) { return usable(song) ? song->name : nullptr; }
+int music_get_type(MusicSong* song) { return song && song->loaded ? song->type : 0; }
+int music_is_finished(MusicSong* song) { return usable(song) ? song->finished : -1; }
+int music_is_playing(MusicSong* song) { return usable(song) ? song->playing : -1; }
+int music_get_num_orders(MusicSong* song) { return usable(song) ? song->order_count : -1; }
+int music_get_num_patterns(MusicSong* song) { return usable(song) ? song->pattern_count : -1; }
+int music_get_num_instruments(MusicSong* song) { return usable(song) ? song->instrument_count : -1; }
+int music_get_num_samples(MusicSong* song) { return usable(song) ? song->sample_count : -1; }
+int music_get_num_channels(MusicSong* song) { return usable(song) ? song->channel_count : -1; }
+int music_get_master_volume(MusicSong* song) { return usable(song) ? song->master_volume : -1; }
+int music_get_global_volume(MusicSong* song) { return usable(song) ? song->global_volume : -1; }
+int music_get_speed(MusicSong* song) { return usable(song) ? song->speed : -1; }
+int music_get_tempo(MusicSong* song) { return usable(song) ? song->tempo : -1; }
+int music_get_current_pattern(MusicSong* song) { return usable(song) ? song->order : -1; }
+int music_get_current_row(MusicSong* song) { return usable(song) ? song->row : -1; }
+int music_get_elapsed_ms(MusicSong* song) { return usable(song) ? int(song->elapsed >> 8) : -1; }
+
+int music_get_current_pattern_number(MusicSong* song) { return usable(song) ? song->orders[song->order] : -1; }
+
+SoundSample* music_get_sample(MusicSong* song, int index) {
+    if (!usable(song)) return nullptr;
+    if (index < 0 || index >= song->sample_count) return sound_set_error(SOUND_ERR_PARAM), nullptr;
+    return song->samples[index];
+}
+
+int music_get_pattern_length(MusicSong* song, int order) {
+    if (!usable(song)) return -1;
+    if (order < 0 || order >= song->order_count) return sound_set_error(SOUND_ERR_PARAM), -1;
+    return song->patterns[song->orders[order]].rows;
+}
+
+int music_get_channel_handle(MusicSong* song, int channel) {
+    if (!usable(song)) return -1;
+    if (channel < 0 || channel >= song->channel_count) return sound_set_error(SOUND_ERR_PARAM), -1;
+    return song->channels[channel].has_channel ? song->channels[channel].entry.handle : -1;
+}
