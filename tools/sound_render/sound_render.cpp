@@ -1,9 +1,10 @@
 // Renders a sound through the sound library without a device: the library
 // runs in its non-real-time mode into the capture output, and the mix is
 // written as a 16-bit stereo WAV. A WAV sample plays once on one channel at
-// its own rate, full volume, centre pan.
+// its own rate, full volume, centre pan. An XM song plays once from order 0
+// to its end (or for --max-seconds, default 600).
 //
-//   sound_render IN OUT.wav [--rate HZ] [--quality N] [--decode]
+//   sound_render IN OUT.wav [--rate HZ] [--quality N] [--decode] [--max-seconds N]
 //
 // --quality picks the mixer and rate as the game's quality setting does
 // (0..4, default 4); --rate overrides the rate. With --decode the output is
@@ -17,6 +18,7 @@
 
 #include "engine/core/byte_order.h"
 #include "sound/src/channel.h"
+#include "sound/src/music_song.h"
 #include "sound/src/output_capture.h"
 #include "sound/src/sample_load.h"
 #include "sound/src/sound_sample.h"
@@ -41,6 +43,7 @@ struct Options {
     std::string in, out;
     int quality = 4;
     int rate = 0;
+    int max_seconds = kMaxSeconds;
     bool decode = false;
 };
 
@@ -50,11 +53,11 @@ bool parse(int argc, char** argv, Options& options) {
         std::string arg = argv[i];
         if (arg == "--decode") {
             options.decode = true;
-        } else if ((arg == "--rate" || arg == "--quality") && i + 1 < argc) {
+        } else if ((arg == "--rate" || arg == "--quality" || arg == "--max-seconds") && i + 1 < argc) {
             char* end = nullptr;
             long value = std::strtol(argv[++i], &end, 10);
-            if (!end || *end) return false;
-            (arg == "--rate" ? options.rate : options.quality) = int(value);
+            if (!end || *end || value < 0 || value > 1000000) return false;
+            (arg == "--rate" ? options.rate : arg == "--quality" ? options.quality : options.max_seconds) = int(value);
         } else if (!arg.empty() && arg[0] == '-') {
             return false;
         } else {
@@ -144,12 +147,33 @@ bool render(SoundSample* sample, int rate) {
     return true;
 }
 
+bool is_song(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 17 && std::memcmp(bytes.data(), "Extended Module: ", 17) == 0;
+}
+
+// Plays the song once from order 0 and mixes until it ends or the time is up.
+bool render_song(const std::vector<uint8_t>& bytes, int rate, int max_seconds) {
+    MusicSong* song = music_load_song_ex(bytes.data(), 0, int(bytes.size()), SONG_MODE_MEMORY | SONG_MODE_NO_LOOP,
+                                         nullptr, 0);
+    if (!song) {
+        std::fprintf(stderr, "sound_render: the library refused the song (error %d)\n", sound_get_error());
+        return false;
+    }
+    g_mix.clear();
+    music_play_song(song);
+    const size_t limit = size_t(rate) * size_t(max_seconds) * 2;
+    while (music_is_playing(song) == 1 && g_mix.size() < limit) sound_update();
+    if (g_mix.size() > limit) g_mix.resize(limit);
+    music_free_song(song);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) {
-        std::fprintf(stderr, "usage: sound_render IN OUT.wav [--rate HZ] [--quality 0..4] [--decode]\n");
+        std::fprintf(stderr, "usage: sound_render IN OUT.wav [--rate HZ] [--quality 0..4] [--decode] [--max-seconds N]\n");
         return 2;
     }
     std::vector<uint8_t> input = read_input(options.in);
@@ -157,6 +181,16 @@ int main(int argc, char** argv) {
     Quality quality = kQualities[options.quality];
     int rate = options.rate ? options.rate : quality.rate;
     if (!start_library(quality.mixer_type, rate)) return 1;
+    if (is_song(input) && !options.decode) {
+        const bool rendered = render_song(input, rate, options.max_seconds);
+        sound_close();
+        if (!rendered) return 1;
+        if (!wav_writer::save(options.out, wav_writer::pcm16(g_mix, 2, rate))) {
+            std::fprintf(stderr, "sound_render: cannot write %s\n", options.out.c_str());
+            return 1;
+        }
+        return 0;
+    }
 
     SoundSample* sample = load(input);
     bool ok = sample != nullptr;
