@@ -3,8 +3,11 @@
 // player's settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "tools/wav_tools/wav_writer.h"
 #include "xm_test_support.h"
 
 using namespace xm_test;
@@ -296,6 +299,49 @@ TEST(XmPlayer, FreeingASongSampleSilencesItsNotes) {
     for (int i = 0; i < 12; ++i) xm_update_song(song);
     sound.render_frames(2000);
     music_free_song(song);
+}
+
+}  // namespace
+
+namespace {
+
+// The game starts a song at a section's first order and returns there after
+// a battle: every demo song loads, sounds, and each section loops in place.
+TEST(DemoMusic, EverySectionLoopsInPlace) {
+    NonRealtimeSound sound(22050);
+    for (const char* name : {"village", "battle", "title-ending", "vale"}) {
+        const std::vector<uint8_t> bytes =
+            wav_writer::load(std::string(NIMBREL_DEMO_DATA_DIR) + "/music/" + name + ".xm");
+        ASSERT_FALSE(bytes.empty()) << name;
+        MusicSong* song = load(bytes);
+        ASSERT_NE(song, nullptr) << name;
+        std::vector<int> section_starts{0};
+        music_play_song(song);
+        for (int order = 0; order < song->order_count; ++order) {
+            const Pattern& p = song->patterns[song->orders[order]];
+            for (int c = 0; c < song->channel_count; ++c) {
+                const PatternNote& n = p.notes[size_t(p.rows - 1) * song->channel_count + c];
+                if (n.effect == 11 && order + 1 < song->order_count) section_starts.push_back(order + 1);
+            }
+        }
+        for (int start : section_starts) {
+            music_play_song(song);
+            music_set_order(song, start);
+            std::vector<Position> trace = row_trace(song, 2000);
+            ASSERT_FALSE(trace.empty());
+            EXPECT_EQ(trace.front().order, start) << name;
+            const int last = int(std::count_if(section_starts.begin(), section_starts.end(),
+                                               [&](int s) { return s > start; }))
+                                 ? *std::find_if(section_starts.begin(), section_starts.end(),
+                                                 [&](int s) { return s > start; })
+                                 : song->order_count;
+            for (const Position& p : trace) {
+                EXPECT_GE(p.order, start) << name;
+                EXPECT_LT(p.order, last) << name;
+            }
+        }
+        music_free_song(song);
+    }
 }
 
 }  // namespace
