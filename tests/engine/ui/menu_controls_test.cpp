@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "engine/graphics/bitmap_cache.h"
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_def_cache.h"
+#include "engine/ui/ui_bitmap.h"
+#include "engine/ui/ui_check.h"
+#include "engine/ui/ui_selection.h"
+#include "engine/ui/ui_slider.h"
+#include "tests/engine/ui/menu_test_support.h"
+
+namespace {
+
+using MenuControls = MenuTest;
+
+TEST_F(MenuControls, CheckCyclesTogglesAndSetsRadios) {
+    build("<PAGE>\n"
+          "<CONST mode=2 flag=5 pick=0>\n"
+          "<CHECK OBJNAME=cycle VAR=mode STATENUM=3 IMG=ui/states.spr TITLE=Cycle>\n"
+          "<CHECK OBJNAME=toggle VAR=flag>\n"
+          "<CHECK OBJNAME=r1 VAR=pick VALUE=1 IMG=ui\\ui_radio.spr>\n"
+          "<CHECK OBJNAME=r2 VAR=pick VALUE=2 IMG=ui\\ui_radio.spr PAGE=*PICKED>\n"
+          "<CHECK OBJNAME=zero VAR=z STATENUM=0>\n");
+    menu_->draw();
+    auto& cycle = dynamic_cast<UiCheck&>(control(u"cycle"));
+    EXPECT_EQ(cycle.icon_frame(), 2);
+    EXPECT_EQ(tap_inside(cycle), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"mode"), 0);
+
+    EXPECT_EQ(tap_inside(control(u"toggle")), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"flag"), 0);
+    EXPECT_EQ(tap_inside(control(u"toggle")), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"flag"), 1);
+
+    auto& r1 = dynamic_cast<UiCheck&>(control(u"r1"));
+    auto& r2 = dynamic_cast<UiCheck&>(control(u"r2"));
+    EXPECT_EQ(tap_inside(r2), kMenuCommand);
+    EXPECT_EQ(out_, u"*PICKED");
+    EXPECT_EQ(menu_->get_var(u"pick"), 2);
+    EXPECT_EQ(r1.icon_frame(), 0);
+    EXPECT_EQ(r2.icon_frame(), 1);
+
+    // A count of 0 wraps to 0 instead of dividing by it.
+    EXPECT_EQ(tap_inside(control(u"zero")), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"z"), 0);
+}
+
+TEST_F(MenuControls, SliderStepsByKeysAndTaps) {
+    build("<PAGE>\n"
+          "<SLIDER OBJNAME=vol SPR=ui/slider.spr VAR=vol PAGE=*VOL>\n"
+          "<SLIDER OBJNAME=dead SPR=ui/slider.spr VAR=dead>\n");
+    menu_->draw();
+    auto& slider = dynamic_cast<UiSlider&>(control(u"vol"));
+    EXPECT_EQ(slider.width, 60);
+    EXPECT_EQ(slider.step_count(), 10);
+    EXPECT_EQ(tap(slider.screen_x + 30, slider.screen_y + 2), kMenuCommand);
+    EXPECT_EQ(out_, u"*VOL");
+    EXPECT_EQ(menu_->get_var(u"vol"), 5);
+    menu_->set_var(u"vol", 0);
+    menu_->focus_first();
+    EXPECT_EQ(key(kKeyLeft), kMenuCommand);
+    EXPECT_EQ(menu_->get_var(u"vol"), 9);
+    EXPECT_EQ(key(kKeyRight), kMenuCommand);
+    EXPECT_EQ(menu_->get_var(u"vol"), 0);
+    // Without a command a slider answers nothing.
+    EXPECT_EQ(tap_inside(control(u"dead")), kMenuNotHandled);
+}
+
+TEST_F(MenuControls, SelectionCyclesOptionsAndPassesPictures) {
+    build("<PAGE>\n"
+          "<SELECTION VAR=pick TITLE=Choose>\n"
+          "<OPTION TITLE=zero VALUE=10>\n"
+          "<OPTION TITLE=one VALUE=11>\n"
+          "<OPTION TITLE=two VALUE=12 IMG=pics/tall.bmp NextBmp=1>\n"
+          "<BITMAP OBJNAME=shown IMG=pics/box.bmp>\n"
+          "<SELECTION VAR=empty TITLE=Nothing>\n");
+    menu_->set_var(u"pick", 10);
+    menu_->draw();
+    auto& selection = dynamic_cast<UiSelection&>(*menu_->current()->controls()[0]);
+    EXPECT_EQ(tap_inside(selection), kMenuHandled);  // picks option 2 and hands its picture on
+    EXPECT_EQ(menu_->get_var(u"pick"), 12);
+    auto& shown = dynamic_cast<UiBitmap&>(control(u"shown"));
+    EXPECT_EQ(shown.image, u"pics/tall.bmp");
+    menu_->draw();
+    EXPECT_EQ(shown.height, 50);
+    menu_->focus_first();
+    EXPECT_EQ(key(kKeyRight), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"pick"), 10);
+    EXPECT_EQ(key(kKeyRight), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"pick"), 11);
+    // A selection without options answers nothing.
+    auto& empty = *menu_->current()->controls()[2];
+    EXPECT_EQ(tap_inside(empty), kMenuNotHandled);
+}
+
+TEST_F(MenuControls, SelectionAsTheLastControlKeepsItsPictureToItself) {
+    build("<PAGE>\n"
+          "<SELECTION VAR=pick TITLE=Choose>\n"
+          "<OPTION TITLE=a VALUE=0>\n"
+          "<OPTION TITLE=b VALUE=1 IMG=pics/tall.bmp NextBmp=1>\n");
+    menu_->draw();
+    menu_->focus_first();
+    EXPECT_EQ(key(kKeyRight), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"pick"), 1);
+}
+
+TEST_F(MenuControls, PicturesShowPhaseFocusAndDisabledFrames) {
+    build("<PAGE>\n"
+          "<CONST look=1>\n"
+          "<BITMAP OBJNAME=icon SPR=ui/icon.spr PHASE=look>\n"
+          "<BITMAP OBJNAME=grey SPR=ui/icon.spr PAGE=*G>\n"
+          "<CHECK OBJNAME=c VAR=look STATENUM=3>\n");
+    menu_->draw();
+    auto& icon = dynamic_cast<UiBitmap&>(control(u"icon"));
+    ASSERT_NE(icon.displayed, nullptr);
+    EXPECT_EQ(icon.displayed->phase, 1);
+    EXPECT_EQ(tap_inside(control(u"c")), kMenuHandled);  // notifies the picture
+    EXPECT_EQ(icon.displayed->phase, 2);
+    auto& grey = dynamic_cast<UiBitmap&>(control(u"grey"));
+    grey.enabled = 0;
+    menu_->draw();
+    EXPECT_EQ(grey.displayed->phase, 2);
+    // Hidden: the shown sprite went with the group's clear; a change of its
+    // variable must not touch it.
+    icon.visible = 0;
+    menu_->draw();
+    EXPECT_EQ(icon.displayed, nullptr);
+    menu_->current()->notify_var(menu_->bind_var(u"look"), 0);
+    EXPECT_EQ(menu_->get_var(u"look"), 0);
+}
+
+TEST_F(MenuControls, VariablesNumbersTextsAndConstants) {
+    build("<CONST name=\"Hero\" bare count=3 count=9>\n"
+          "<PAGE>\n"
+          "<CHECK OBJNAME=c VAR=name>\n");
+    EXPECT_EQ(menu_->get_var(u"NAME"), 0);  // a text reads as 0
+    EXPECT_EQ(menu_->get_var(u"bare"), 0);
+    EXPECT_EQ(menu_->get_var(u"count"), 3);  // first of two wins
+    EXPECT_EQ(menu_->set_var(u"count", 4), 3);
+    EXPECT_EQ(menu_->set_var(u"fresh", 8), 0);
+    EXPECT_EQ(menu_->get_var(u"fresh"), 8);
+    menu_->draw();
+    EXPECT_EQ(tap_inside(control(u"c")), kMenuHandled);  // the text variable becomes a number
+    EXPECT_EQ(menu_->get_var(u"name"), 1);
+    EXPECT_FALSE(menu_->find_var(u"name")->is_string);
+    EXPECT_EQ(menu_->bind_var(u"name"), menu_->find_var(u"NAME"));
+}
+
+TEST_F(MenuControls, ReleaseGivesBackEveryCachedPicture) {
+    // Without caching a cache entry lives exactly as long as its uses.
+    const int32_t defs_before = g_sprite_def_cache->size();
+    const int32_t bitmaps_before = g_bitmap_cache->size();
+    build("<PAGE IMG=pics/box.bmp>\n<BITMAP SPR=ui/icon.spr>\n<CHECK FOCUS=ui/icon.spr>\n<PAGE NAME=two>\n");
+    menu_->draw();
+    menu_->focus_first();
+    menu_->draw();
+    EXPECT_GT(g_sprite_def_cache->size(), defs_before);
+    EXPECT_GT(g_bitmap_cache->size(), bitmaps_before);
+    menu_->release();
+    group_.clear();
+    EXPECT_EQ(g_sprite_def_cache->size(), defs_before);
+    EXPECT_EQ(g_bitmap_cache->size(), bitmaps_before);
+    menu_.reset();
+}
+
+}  // namespace
