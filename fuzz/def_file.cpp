@@ -6,7 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/file_system.h"
 #include "engine/core/ini_file.h"
+#include "engine/core/program_paths.h"
+#include "engine/graphics/resource_cache.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/def_parser.h"
@@ -33,7 +36,13 @@ void parse_every_line(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // Fonts come from the demo data; nothing else is loaded.
     static bool ready = [] {
+        const std::string demo = NIMBREL_DEMO_DATA_DIR;
+        set_program_folder(std::u16string(demo.begin(), demo.end()));
+        // Fonts named by the input may not exist: leave them empty.
+        set_resource_failure_handler([](std::u16string_view, const std::string&) {});
+        g_file_system = new FileSystem;
         create_resource_caches();
         return true;
     }();

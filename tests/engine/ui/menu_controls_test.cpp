@@ -158,9 +158,9 @@ TEST_F(MenuControls, ReleaseGivesBackEveryCachedPicture) {
     EXPECT_GT(g_bitmap_cache->size(), bitmaps_before);
     menu_->release();
     group_.clear();
+    menu_.reset();  // the fonts go with the menu
     EXPECT_EQ(g_sprite_def_cache->size(), defs_before);
     EXPECT_EQ(g_bitmap_cache->size(), bitmaps_before);
-    menu_.reset();
 }
 
 }  // namespace

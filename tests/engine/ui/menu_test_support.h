@@ -2,6 +2,7 @@
 // sprite group, and helpers to build a menu from ".def" text and poke it.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -31,6 +32,8 @@ protected:
         write("pics/box.bmp", plain_bmp(40, 20));
         write("pics/tall.bmp", plain_bmp(30, 50));
         write("ruler.zbm", plain_bmp(200, 4));
+        // The menus' default font, as the demo data has it.
+        std::filesystem::copy(std::filesystem::path(NIMBREL_DEMO_DATA_DIR) / "fonts", folder_.path() / "fonts");
         group_.set_size(240, 320);
     }
     ~MenuTest() override {
