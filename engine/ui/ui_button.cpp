@@ -20,11 +20,7 @@ void UiButton::draw_layout(SpriteGroup& group, int32_t& running_y) {
         pair.text = font->render(title.value_or(std::u16string()), group.size().width, 0, 0, 0);
     }
     if (icon) pair.icon = new Sprite(*icon);
-    Size size = pair.size();
-    width = size.width;
-    height = size.height;
-    layout(group.size(), running_y);
-    pair.place(group, *this, icon ? icon->phase : 0);
+    pair.lay_out(group, *this, running_y, icon ? icon->phase : 0);
 }
 
 int32_t UiButton::handle_event(int32_t event, int32_t param, std::u16string* out) {

@@ -53,11 +53,7 @@ void UiCheck::draw_layout(SpriteGroup& group, int32_t& running_y) {
         pair.text = font->render(title, group.size().width, 0, 0, 0);
     }
     if (icon) pair.icon = new Sprite(*icon);
-    Size size = pair.size();
-    width = size.width;
-    height = size.height;
-    layout(group.size(), running_y);
-    pair.place(group, *this, icon_frame());
+    pair.lay_out(group, *this, running_y, icon_frame());
     if (focused && focus_sprite && pair.icon)
         group.add_sprite(new Sprite(*focus_sprite), pair.icon->x, pair.icon->y, z, 0, 0, 0);
 }

@@ -55,6 +55,14 @@ Size IconTextPair::size() const {
     return {icon_w + gap + text_w, std::max(icon_h, text_h)};
 }
 
+void IconTextPair::lay_out(SpriteGroup& group, UiControl& control, int32_t& running_y, int32_t icon_frame) const {
+    Size whole = size();
+    control.width = whole.width;
+    control.height = whole.height;
+    control.layout(group.size(), running_y);
+    place(group, control, icon_frame);
+}
+
 void IconTextPair::place(SpriteGroup& group, const UiControl& control, int32_t icon_frame) const {
     Size whole = size();
     int32_t icon_w = icon ? icon->frame_width : 0, text_w = text ? text->frame_width : 0;

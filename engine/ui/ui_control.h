@@ -83,6 +83,8 @@ struct IconTextPair {
     Size size() const;
     // Adds both to the group at the control's laid-out place.
     void place(SpriteGroup& group, const UiControl& control, int32_t icon_frame) const;
+    // Sizes the control to the pair, lays it out and places the pair.
+    void lay_out(SpriteGroup& group, UiControl& control, int32_t& running_y, int32_t icon_frame) const;
 };
 
 // Loads a required sprite definition (".spr") or a picture as a one-frame

@@ -30,11 +30,7 @@ void UiSelectLine::draw_layout(SpriteGroup& group, int32_t& running_y) {
         pair.text = font->render(title, group.size().width, 0, 0, 0);
     }
     if (icon) pair.icon = new Sprite(*icon);
-    Size size = pair.size();
-    width = size.width;
-    height = size.height;
-    layout(group.size(), running_y);
-    pair.place(group, *this, cell_value(cell) == value ? 1 : 0);
+    pair.lay_out(group, *this, running_y, cell_value(cell) == value ? 1 : 0);
 }
 
 int32_t UiSelectLine::handle_event(int32_t event, int32_t param, std::u16string*) {
