@@ -13,10 +13,11 @@
 #include "engine/core/platform_services.h"
 #include "engine/core/shell.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/sprite_demo_scene.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
+#include "game/screens/game_startup.h"
+#include "game/screens/write_folder.h"
 
 namespace {
 
@@ -41,15 +42,18 @@ void save_screenshot(const CommandLine& options) {
     }
 }
 
-// Logs and the instance lock go to --state, else to the --data folder; the
-// build's demo data stays clean, so its runs write beside it in "state".
+// Settings, saves, logs and the instance lock go to --state, else to the
+// --data folder when it is writable (else a per-user folder); the build's
+// demo data stays clean, so its runs write beside it in "state".
 std::string state_folder_for(const CommandLine& options) {
     std::string folder = options.state_folder;
-    if (folder.empty()) folder = options.data_folder;
+    if (folder.empty() && !options.data_folder.empty()) folder = choose_write_folder(options.data_folder);
     if (folder.empty()) {
         folder = NIMBREL_DEMO_DATA_DIR "/../state";
         mkdir(folder.c_str(), 0755);
     }
+    mkdir(folder.c_str(), 0755);
+    mkdir((folder + "/savegame").c_str(), 0755);
     return folder;
 }
 
@@ -86,11 +90,11 @@ int main(int argc, char** argv) {
     // The screen is saved however the program ends.
     set_exit_hook([&options](int) { save_screenshot(options); });
 
-    // Until the game's own start-up exists, the run shows the sprite demo.
-    if (!shell_hooks().game_startup) {
-        shell_hooks().game_startup = start_sprite_demo;
-        shell_hooks().game_shutdown = stop_sprite_demo;
-    }
+    game_startup_options().silent_sound = options.headless;
+    shell_hooks().engine_objects_init = game_engine_objects_init;
+    shell_hooks().engine_objects_shutdown = game_engine_objects_shutdown;
+    shell_hooks().game_startup = game_startup;
+    shell_hooks().game_shutdown = game_shutdown;
     // Orientation and backlight: saved at the restart point, put back when
     // the loop ends or the focus goes.
     shell_hooks().at_restart_point = save_display_orientation;

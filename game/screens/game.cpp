@@ -1,0 +1,308 @@
+#include "game/screens/game.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "engine/core/file_system.h"
+#include "engine/core/frame_loop.h"
+#include "engine/core/platform_services.h"
+#include "engine/core/text_helpers.h"
+#include "engine/graphics/display.h"
+#include "engine/graphics/fill_rect.h"
+#include "engine/graphics/layer.h"
+#include "engine/graphics/resource_caches.h"
+#include "engine/graphics/sprite_group.h"
+#include "game/screens/game_screen_state.h"
+#include "game/screens/sound_manager.h"
+#include "game/screens/story_module.h"
+#include "game/world/map_level.h"
+#include "game/world/map_region.h"
+
+Game* g_game = nullptr;
+
+namespace {
+
+constexpr int32_t kTile = ViewGrid::kTilePixels;
+constexpr int32_t kPanSteps = 1000;
+constexpr int32_t kPurgeAfterTicks = 100;
+constexpr const char* kTitleMusic = "music/title-ending.xm";
+
+bool names_verworld(const std::string& name) { return fold_case(name).find("verworld") != std::string::npos; }
+
+std::string read_game_file(std::u16string_view name) {
+    if (!g_file_system) return {};
+    uint8_t* bytes = nullptr;
+    int32_t size = 0;
+    if (g_file_system->load_file(name, &bytes, &size) != kFileOk) return {};
+    std::string text(reinterpret_cast<const char*>(bytes), size_t(size));
+    mem_free(bytes);
+    return text;
+}
+
+}  // namespace
+
+Point camera_origin(Point focus, Size level_tiles, Size display) {
+    const auto clamp = [](int32_t v, int32_t lo, int32_t hi) { return std::max(std::min(v, hi), lo); };
+    return {clamp(focus.x - (display.width - 5) / 2, -5, level_tiles.width * kTile - display.width + 5),
+            clamp(focus.y - (display.height - 31) / 2, -11, level_tiles.height * kTile - display.height + 31)};
+}
+
+Game::Game(Display* display, std::string_view name) : Scene(display, name) {
+    g_game = this;
+    free_memory = [] { return free_memory_mb(); };
+    for (const char* state_name : kGameStateNames) add_state(state_name, new PendingScreenState);
+}
+
+Game::~Game() {
+    if (g_game == this) g_game = nullptr;
+}
+
+StoryModule* Game::module() const { return static_cast<StoryModule*>(owner()); }
+World& Game::world() const { return module()->world; }
+
+Size Game::display_size() const { return {240, 320}; }
+
+Size Game::level_tiles() const {
+    const MapLevel* level = world().current_level();
+    return level ? Size{level->width, level->height} : Size{0, 0};
+}
+
+void Game::build_display_list() {
+    if (map_layer_) return;
+    map_layer_ = create_layer();
+    backdrop_ = new FillRect;
+    backdrop_->set_color(0);
+    map_layer_->add(backdrop_, 0);
+    ground_group_ = new SpriteGroup;
+    object_group_ = new SpriteGroup;
+    map_layer_->add(ground_group_, 10);
+    map_layer_->add(object_group_, 20);
+    // The fades and the weather join the layer as drawables once they exist;
+    // until then their levels are kept by the game.
+}
+
+void Game::enter(uintptr_t) {
+    World& w = world();
+    w.play_time = 0;
+    if (MapLevel* first = w.first_level()) w.set_current_level(first->id);
+    view_.clear();
+    build_display_list();
+    main_fade_ = FadeCounter(FadeControl::kDark);
+    upper_fade_ = FadeCounter(0);
+    play_clock_ = false;
+    period_a = kLogicTickMs;
+    period_b = kAnimationTickMs;
+    // An abandoned game's actions never run in the next one.
+    actions_.clear();
+    transition_.clear();
+
+    module()->settings = load_settings_file(settings_path());
+    load_start_config();
+    post_transition(kTransitionFadeIn, 0, 0, 0);
+
+    if (!(load_saved_game && load_saved_game())) {
+        enter_level();
+        rebuild_view(true);
+    }
+    switch_state("Menu", 0);
+    play_music(kTitleMusic, 0);
+    animation_counter_ = 0;
+    tile_phase_ = 0;
+    // The combat action player and the walk HUD join the session with the
+    // combat and walking screens.
+}
+
+void Game::load_start_config() {
+    start_config_ = StartConfig::parse(read_game_file(u"Story\\story.txt"));
+    World& w = world();
+    if (MapLevel* start = w.find_level(start_config_.region, start_config_.map, start_config_.level))
+        w.set_current_level(start->id);
+    hero_position = {start_config_.tile_x * kTile, start_config_.tile_y * kTile};
+    // The hero's numbers, quests and items are given to the hero once the
+    // World keeps one.
+}
+
+void Game::leave() {
+    leave_level();
+    view_.clear();
+    actions_.clear();
+    transition_.clear();
+}
+
+// --- camera ------------------------------------------------------------------
+
+void Game::follow_camera() {
+    if (camera_frozen) return;
+    if (scripted_focus_.x && scripted_focus_.y && actions_.empty()) {
+        scripted_focus_ = {0, 0};
+        pan_countdown_ = kPanSteps;
+    }
+    const GameState* state = current_state();
+    const bool scripted_screen = state && (state->name() == "Walking" || state->name() == "Talking" ||
+                                           state->name() == "Item" || state->name() == "Story");
+    Point target = hero_position;
+    if (scripted_screen && scripted_focus_.x && scripted_focus_.y) {
+        target = scripted_focus_;
+        if (!focus_scripted_) {
+            focus_scripted_ = true;
+            pan_countdown_ = kPanSteps;
+        }
+    } else if (focus_scripted_) {
+        focus_scripted_ = false;
+        pan_countdown_ = kPanSteps;
+    }
+    if (pan_countdown_ > 0) {
+        --pan_countdown_;
+        const Point before = focus_;
+        focus_.x += std::clamp(target.x - focus_.x, -2, 2);
+        focus_.y += std::clamp(target.y - focus_.y, -2, 2);
+        if (focus_ == before) pan_countdown_ = 0;
+    } else {
+        focus_ = target;
+    }
+    refresh_view(focus_, !full_refresh_, full_refresh_);
+    full_refresh_ = false;
+}
+
+void Game::pre_render() {
+    if (!level_entered_) return;
+    follow_camera();
+    if (camera_frozen) return;
+    const Point at = focus_scripted_ || pan_countdown_ > 0 ? focus_ : hero_position;
+    refresh_view(at, true, false);
+    origin_ = camera_origin(at, level_tiles(), display_size());
+    for (SpriteGroup* group : {ground_group_, object_group_})
+        if (group) group->set_offset(origin_.x, origin_.y);
+}
+
+void Game::refresh_view(Point at, bool incremental, bool force) {
+    const GameState* state = current_state();
+    if (!state || state->name() == "Menu" || state->name() == "Inventory") return;
+    view_.refresh(at, level_tiles(), display_size(), incremental, force, free_memory());
+}
+
+void Game::rebuild_view(bool preload) {
+    view_.clear();
+    full_refresh_ = true;
+    if (!preload || free_memory() <= 8 || !module()->settings.gfx_quality) return;
+    for (int32_t dy : {-200, -50, 100})
+        for (int32_t dx : {-200, -50, 100})
+            refresh_view({hero_position.x + dx, hero_position.y + dy}, false, true);
+}
+
+// --- ticks -------------------------------------------------------------------
+
+void Game::update() {
+    if (++purge_counter_ > kPurgeAfterTicks && free_memory() < 1) {
+        purge_resource_caches();
+        purge_counter_ = 0;
+    }
+    period_a = kLogicTickMs;
+    period_b = kAnimationTickMs;
+}
+
+void Game::animate() {
+    if (++animation_counter_ % 10 == 0) tile_phase_ = (tile_phase_ + 1) % 8;
+    GameState* walking = nullptr;
+    for (GameState* state : states())
+        if (state->name() == "Walking") walking = state;
+    transition_.step(current_state(), walking, main_fade_, upper_fade_, [] { render_frame(); });
+    if (play_clock_) world().play_time += kAnimationTickMs;
+}
+
+// --- levels ------------------------------------------------------------------
+
+void Game::enter_level() {
+    World& w = world();
+    MapLevel* level = w.current_level();
+    if (!level) return;
+    if (level->width > ViewGrid::kMaxLevelTiles || level->height > ViewGrid::kMaxLevelTiles) {
+        std::fprintf(stderr, "tarrowind: level \"%s\" (%dx%d tiles) is larger than the view can hold\n",
+                     level->name.c_str(), int(level->width), int(level->height));
+        return;
+    }
+    if (level_entered_) leave_level();
+    scripted_focus_ = {0, 0};
+    focus_scripted_ = false;
+    pan_countdown_ = 0;
+    level_entered_ = true;
+    full_refresh_ = true;
+
+    if (w.people_from_files) {
+        w.clear_triggers();
+        w.load_trigger_file(level->id);
+    }
+    MapRegion* region = level->map ? level->map->region : nullptr;
+    if (region && !region->loaded) w.load_region(*region);
+
+    const std::string map_name = level->map ? level->map->name : "";
+    const std::string region_name = region ? region->name : "";
+    hero_runs_ = !(names_verworld(level->name) || names_verworld(map_name) || names_verworld(region_name));
+
+    if (free_memory() < 4) purge_resource_caches();
+    const Size display = display_size();
+    const int32_t group_w = std::max((level->width + 1) * kTile, display.width);
+    const int32_t group_h = std::max(level->height * kTile + 92, display.height);
+    for (SpriteGroup* group : {ground_group_, object_group_})
+        if (group) group->set_size(group_w, group_h);
+
+    if (!last_region_.empty() && region_name != last_region_ && !hud_mode && autosave) autosave();
+    last_region_ = region_name;
+    pre_render();
+    restart_scene_timers();
+    if (free_memory() < 2) purge_resource_caches();
+}
+
+void Game::leave_level() {
+    if (!level_entered_) return;
+    level_entered_ = false;
+    if (MapLevel* level = world().current_level(); level && level->map && level->map->region)
+        level->map->region->unload_file();
+    view_.clear();
+    if (free_memory() < 3) purge_resource_caches();
+}
+
+bool Game::teleport(uint32_t level_id, int32_t x, int32_t y, int32_t) {
+    if (!world().get_level(level_id)) {
+        std::fprintf(stderr, "tarrowind: no level %08X in the story; staying on this one\n", unsigned(level_id));
+        return false;
+    }
+    leave_level();
+    world().set_current_level(level_id);
+    hero_position = {x, y};
+    enter_level();
+    rebuild_view(true);
+    return true;
+}
+
+// --- music -------------------------------------------------------------------
+
+void Game::play_music(const std::string& name, int32_t order) {
+    if (music_locked) return;
+    if (name == music_name_ && order == music_order_ && !name.empty()) return;
+    if (!g_sound_manager) return;
+    g_sound_manager->stop_music();
+    music_name_ = name;
+    music_order_ = order;
+    if (name.empty()) return;
+    g_sound_manager->play_music_narrow(name, 256);
+    g_sound_manager->set_music_order(order);
+}
+
+void Game::play_level_music() {
+    if (music_locked) return;
+    const MapLevel* level = world().current_level();
+    if (!level) return;
+    if (!level->music.empty()) play_music(level->music, level->music_loop);
+    else if (level->map && !level->map->music.empty()) play_music(level->map->music, level->map->music_loop);
+    else stop_music();
+}
+
+void Game::stop_music() {
+    if (music_locked) return;
+    if (g_sound_manager) g_sound_manager->stop_music();
+    music_name_.clear();
+    music_order_ = 0;
+}

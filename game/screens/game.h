@@ -1,0 +1,149 @@
+// The scene in which the whole game runs ("Game"): it owns the fourteen
+// game screens, the map layer with its sprite groups, the view grid, the
+// pending transition and the queue of story actions; it keeps the camera on
+// the hero (or on a scripted focus), runs the 12 ms and 10 ms ticks and
+// loads and unloads map levels.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/core/geometry.h"
+#include "engine/core/scene.h"
+#include "game/screens/action_queue.h"
+#include "game/screens/fade_control.h"
+#include "game/screens/start_config.h"
+#include "game/screens/transition.h"
+#include "game/screens/view_grid.h"
+
+class FillRect;
+class MapLevel;
+class SpriteGroup;
+class StoryModule;
+class World;
+
+// The screens in the order the game registers them.
+inline constexpr std::array<const char*, 14> kGameStateNames = {
+    "Walking", "Zoom", "Sleep", "Menu", "Talking", "Story", "Shop",
+    "Inventory", "Item", "Combat", "GameIO", "EndOfGame", "Level", "Stats"};
+
+// The top-left map pixel shown for a focus: the screen follows the focus
+// but never shows more than 5 pixels left of the map or 11 above it.
+Point camera_origin(Point focus, Size level_tiles, Size display);
+
+class Game : public Scene, private ViewCellBuilder {
+public:
+    static constexpr uint32_t kLogicTickMs = 12;
+    static constexpr uint32_t kAnimationTickMs = 10;
+
+    Game(Display* display, std::string_view name);
+    ~Game() override;
+
+    void enter(uintptr_t argument) override;  // starts a session
+    void leave() override;                    // ends it
+    void pre_render() override;               // the camera
+    void update() override;                   // 12 ms tick
+    void animate() override;                  // 10 ms tick
+    // Input goes on to the current screen.
+    int on_pointer(int, int32_t, int32_t) override { return 1; }
+    int on_key(int, uint32_t, uint32_t) override { return 1; }
+
+    // --- story actions and transitions ------------------------------------
+    ActionQueue& actions() { return actions_; }
+    void post_transition(int32_t type, int32_t kind, uint32_t a, uint32_t b) { transition_.post(type, kind, a, b); }
+    const TransitionRunner& transition() const { return transition_; }
+    FadeControl& main_fade() { return main_fade_; }
+    FadeControl& upper_fade() { return upper_fade_; }
+
+    // --- camera -----------------------------------------------------------
+    void set_scripted_focus(Point focus) { scripted_focus_ = focus; }
+    Point focus() const { return focus_; }
+    Point origin() const { return origin_; }
+    bool camera_frozen = false;
+    // The hero's position while the World does not place a hero yet.
+    Point hero_position;
+
+    // --- levels -----------------------------------------------------------
+    // Enters the World's current level.
+    void enter_level();
+    void leave_level();
+    // Moves the hero to a level of the story; false (logged, the current
+    // level kept) when the story has no such level.
+    bool teleport(uint32_t level_id, int32_t x, int32_t y, int32_t facing);
+    void rebuild_view(bool preload);
+    bool level_entered() const { return level_entered_; }
+    // Whether the hero runs on this level (walks in the "verworld").
+    bool hero_runs() const { return hero_runs_; }
+    const ViewGrid& view() const { return view_; }
+    SpriteGroup* ground_group() const { return ground_group_; }
+    SpriteGroup* object_group() const { return object_group_; }
+
+    // --- music ------------------------------------------------------------
+    void play_music(const std::string& name, int32_t order);
+    void play_level_music();
+    void stop_music();
+    bool music_locked = false;
+    const std::string& music_name() const { return music_name_; }
+
+    void set_play_clock(bool on) { play_clock_ = on; }
+    StoryModule* module() const;
+    World& world() const;
+    const StartConfig& start_config() const { return start_config_; }
+    int32_t tile_phase() const { return tile_phase_; }
+
+    // Free physical memory in MB; tests inject their own figure.
+    std::function<int32_t()> free_memory;
+    // Region changes save the game; the save-game code plugs itself in.
+    std::function<void()> autosave;
+    // Loads the saved game to resume, if any (autosave, else the new-game
+    // file); false starts on the story's start level.
+    std::function<bool()> load_saved_game;
+    bool hud_mode = false;
+
+private:
+    void build_display_list();
+    void load_start_config();
+    void follow_camera();
+    void refresh_view(Point at, bool incremental, bool force);
+    Size level_tiles() const;
+    Size display_size() const;
+
+    // ViewCellBuilder: the tile renderer draws the cells; until it exists
+    // the cells are only tracked.
+    void build_block(int32_t, int32_t) override {}
+    void drop_block(int32_t, int32_t) override {}
+    void build_lists(int32_t, int32_t) override {}
+    void drop_lists(int32_t, int32_t) override {}
+
+    ActionQueue actions_;
+    TransitionRunner transition_;
+    FadeCounter main_fade_{FadeControl::kDark};
+    FadeCounter upper_fade_{0};
+    Layer* map_layer_ = nullptr;
+    FillRect* backdrop_ = nullptr;
+    SpriteGroup* ground_group_ = nullptr;
+    SpriteGroup* object_group_ = nullptr;
+    ViewGrid view_{*this};
+    StartConfig start_config_;
+
+    bool play_clock_ = false;
+    int32_t purge_counter_ = 0;
+    bool level_entered_ = false;
+    bool hero_runs_ = true;
+    int32_t tile_phase_ = 0;
+    int32_t animation_counter_ = 0;
+    std::string music_name_;
+    int32_t music_order_ = 0;
+    std::string last_region_;
+    Point scripted_focus_{0, 0};
+    int32_t pan_countdown_ = 0;
+    bool focus_scripted_ = false;
+    Point focus_{0, 0};
+    Point origin_{0, 0};
+    bool full_refresh_ = false;
+};
+
+extern Game* g_game;

@@ -1,0 +1,27 @@
+// Base of the game's screens: a GameState bound, when entered, to the game
+// scene, its World and the World's hero.
+#pragma once
+
+#include "engine/core/game_state.h"
+
+class Game;
+class HeroActor;
+class World;
+
+class GameScreenState : public GameState {
+public:
+    // Every screen calls this first when it is entered.
+    void bind_context();
+
+    World* world = nullptr;
+    // Stays null until the World keeps its hero.
+    HeroActor* hero = nullptr;
+    Game* game = nullptr;
+};
+
+// A screen whose own behaviour comes with a later part of the game: it has
+// its name and is entered and left like the others, and does nothing more.
+class PendingScreenState : public GameScreenState {
+public:
+    void enter(uintptr_t) override { bind_context(); }
+};

@@ -1,0 +1,158 @@
+#include "game/screens/game_startup.h"
+
+#include <cstdio>
+
+#include "engine/core/crt_random.h"
+#include "engine/core/fatal_report.h"
+#include "engine/core/file_system.h"
+#include "engine/core/frame_loop.h"
+#include "engine/core/local_text.h"
+#include "engine/core/scene.h"
+#include "engine/core/string_pool.h"
+#include "engine/core/text_helpers.h"
+#include "engine/graphics/bitmap_cache.h"
+#include "engine/graphics/display.h"
+#include "engine/graphics/fill_rect.h"
+#include "engine/graphics/layer.h"
+#include "engine/graphics/resource_caches.h"
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_def_cache.h"
+#include "engine/graphics/sprite_group.h"
+#include "engine/platform/platform.h"
+#include "game/screens/game.h"
+#include "game/screens/sound_manager.h"
+#include "game/screens/story_module.h"
+
+namespace {
+
+constexpr int32_t kScreenWidth = 240, kScreenHeight = 320;
+constexpr int32_t kFullAlpha = 32;
+constexpr uint32_t kExitHoldMs = 800;
+
+Display* g_display = nullptr;
+
+// Pictures are optional: a missing one is skipped rather than ending the
+// program as a missing sprite would.
+Sprite* load_picture(SpriteGroup& group, std::u16string_view name, int32_t depth) {
+    FileHandle* handle = g_file_system ? g_file_system->open(name) : nullptr;
+    if (!handle) {
+        std::fprintf(stderr, "tarrowind: picture \"%s\" is missing\n", utf16_to_utf8(name).c_str());
+        return nullptr;
+    }
+    g_file_system->close(handle);
+    return group.create_sprite(name, 0, 0, depth, 0, 0, 0);
+}
+
+void fade_picture(Sprite* picture, SpriteGroup& group, int32_t from, int32_t to, int32_t step) {
+    for (int32_t alpha = from; step > 0 ? alpha <= to : alpha >= to; alpha += step) {
+        if (picture) picture->set_alpha(alpha);
+        group.invalidate();
+        render_frame();
+    }
+}
+
+}  // namespace
+
+GameStartupOptions& game_startup_options() {
+    static GameStartupOptions options;
+    return options;
+}
+
+void game_engine_objects_init() {
+    if (!g_file_system) g_file_system = new FileSystem;
+    create_resource_caches();
+    if (!g_local_text) g_local_text = new LocalText;
+}
+
+void game_engine_objects_shutdown() {
+    delete g_local_text;
+    g_local_text = nullptr;
+    destroy_resource_caches();
+    delete g_file_system;
+    g_file_system = nullptr;
+}
+
+int game_startup() {
+    g_sound_manager = new SoundManager(make_library_sound_backend(game_startup_options().silent_sound));
+    string_pool_create();
+    g_display = new Display;
+    if (!g_display->open(&platform().display(), 1, kScreenWidth, kScreenHeight)) {
+        fatal_assert(__FILE__, __LINE__, "Cannot open the display", "", "");
+        return 0;
+    }
+    crt_srand(platform().tick_count());
+    g_bitmap_cache->caching = 1;
+    g_sprite_def_cache->caching = 1;
+
+    // The loading scene lives only while the story loads.
+    auto* load = new Scene(g_display, "Load");
+    g_current_scene = load;
+    Layer* layer = load->create_layer();
+    auto* black = new FillRect;
+    black->set_color(0);
+    layer->add(black, 0);
+    auto* group = new SpriteGroup;
+    layer->add(group, 1);
+    // The version line is drawn once the fonts exist.
+    Sprite* first = load_picture(*group, u"load\\load1.spr", 0);
+    fade_picture(first, *group, 0, kFullAlpha, 8);
+    layer->remove(black);
+
+    g_app = new StoryModule;
+    g_app->world.end_program_on_broken_files();
+    if (!g_app->world.load_story("Story")) {
+        std::fprintf(stderr, "tarrowind: %s\n", g_app->world.last_error().c_str());
+        fatal_missing_file(u"Story\\story.rpg");
+        return 0;
+    }
+    g_app->add(new Game(g_display, "Game"));
+
+    const GameSettings settings = load_settings_file(settings_path());
+    g_app->settings = settings;
+    g_sound_manager->configure(settings.sound_quality, settings.music_volume * 64, settings.sound_volume * 64);
+
+    if (first) {
+        first->set_alpha(kFullAlpha);
+        first->assign_flags(0);
+    }
+    Sprite* second = load_picture(*group, u"load\\load2.spr", 1);
+    fade_picture(second, *group, 0, kFullAlpha, 8);
+
+    layer->remove(group);
+    delete load;
+    g_current_scene = nullptr;
+    purge_resource_caches();
+    g_app->switch_to("Game", 0);
+    return 1;
+}
+
+int game_shutdown() {
+    Scene* scene = g_current_scene;
+    Layer* layer = scene ? scene->first_layer() : nullptr;
+    if (g_app && g_app->resumable && g_game && g_game->autosave) g_game->autosave();
+
+    if (layer) {
+        auto* group = new SpriteGroup;
+        layer->add(group, 10000);
+        Sprite* picture = load_picture(*group, u"load\\exit_full.spr", 3);
+        fade_picture(picture, *group, 0, kFullAlpha, 4);
+        platform().sleep_ms(kExitHoldMs);
+        auto* black = new FillRect;
+        black->set_color(0);
+        layer->add(black, 9999);
+        fade_picture(picture, *group, kFullAlpha, 0, -8);
+        layer->remove(group);
+        layer->remove(black);
+    }
+
+    delete g_app;  // shuts the scenes down first
+    g_app = nullptr;
+    g_current_scene = nullptr;
+    purge_resource_caches();
+    string_pool_destroy();
+    delete g_display;
+    g_display = nullptr;
+    delete g_sound_manager;
+    g_sound_manager = nullptr;
+    return 1;
+}

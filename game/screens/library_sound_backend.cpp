@@ -1,0 +1,69 @@
+// The sound facade's calls mapped onto the sound library.
+#include "game/screens/sound_backend.h"
+
+#include <cstdio>
+
+#include "sound/src/channel.h"
+#include "sound/src/output_driver.h"
+#include "sound/src/sample_load.h"
+#include "sound/src/sound_sample.h"
+#include "sound/src/sound_system.h"
+
+namespace {
+
+constexpr int kSoftwareChannels = 48;
+constexpr uint32_t kInitFlags = 2;
+// Unmanaged sample read from memory, in the mode the game always uses.
+constexpr uint32_t kGameSampleMode = 0x8130;
+
+class LibrarySoundBackend : public SoundBackend {
+public:
+    explicit LibrarySoundBackend(bool silent) : silent_(silent) {}
+
+    bool open(int mixer_type, int buffer_ms, int rate) override {
+        sound_set_output(silent_ ? OUTPUT_NOSOUND : OUTPUT_AUDIO_DEVICE);
+        sound_set_mixer(mixer_type);
+        sound_set_buffer_size(buffer_ms);
+        if (sound_init(rate, kSoftwareChannels, kInitFlags)) return true;
+        if (silent_) return false;
+        // No audio device: go on without sound at once rather than retrying
+        // on the window thread for seconds.
+        std::fprintf(stderr, "tarrowind: no audio output, continuing without sound\n");
+        sound_set_output(OUTPUT_NOSOUND);
+        return sound_init(rate, kSoftwareChannels, kInitFlags) != 0;
+    }
+    void close() override { sound_close(); }
+
+    SoundSample* load_sample(const uint8_t* bytes, int32_t size) override {
+        return sample_load(-2, bytes, kGameSampleMode, 0, size);
+    }
+    void free_sample(SoundSample* sample) override { sample_free(sample); }
+    int play_paused(int channel, SoundSample* sample) override {
+        return channel_play_sound_ex(channel, sample, nullptr, 1);
+    }
+    void set_loop_mode(int handle, int mode) override { channel_set_loop_mode(handle, mode); }
+    void set_volume(int handle, int volume) override { channel_set_volume(handle, volume); }
+    void set_paused(int handle, bool paused) override { channel_set_paused(handle, paused ? 1 : 0); }
+    void stop_channel(int handle) override { channel_stop_sound(handle); }
+
+    // The music player joins the library later; until then no file loads as
+    // a song, and the facade keeps the remembered name as for a bad file.
+    MusicSong* load_song(const uint8_t*, int32_t) override { return nullptr; }
+    void free_song(MusicSong*) override {}
+    void stop_all_songs() override {}
+    int song_type(MusicSong*) override { return 0; }
+    void set_song_volume(MusicSong*, int) override {}
+    void set_pan_separation(MusicSong*, float) override {}
+    void play_song(MusicSong*) override {}
+    int set_song_order(MusicSong*, int) override { return 0; }
+    int song_pattern(MusicSong*) override { return 0; }
+
+private:
+    bool silent_;
+};
+
+}  // namespace
+
+std::unique_ptr<SoundBackend> make_library_sound_backend(bool silent) {
+    return std::make_unique<LibrarySoundBackend>(silent);
+}

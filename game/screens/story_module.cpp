@@ -1,0 +1,5 @@
+#include "game/screens/story_module.h"
+
+StoryModule* g_app = nullptr;
+
+StoryModule::~StoryModule() { shutdown(); }

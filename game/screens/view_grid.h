@@ -1,0 +1,53 @@
+// The 50 x 50 grid of 160 x 160 pixel map cells kept around the camera
+// focus: per cell a pre-rendered ground block and two object lists. Cells
+// are built near the focus and dropped far from it; walking builds at most
+// one cell a frame so that it never stalls on a screen of tiles.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "engine/core/geometry.h"
+
+// Builds and drops what one cell shows (the tile renderer does the work).
+class ViewCellBuilder {
+public:
+    virtual ~ViewCellBuilder() = default;
+    virtual void build_block(int32_t column, int32_t row) = 0;
+    virtual void drop_block(int32_t column, int32_t row) = 0;
+    virtual void build_lists(int32_t column, int32_t row) = 0;
+    virtual void drop_lists(int32_t column, int32_t row) = 0;
+};
+
+class ViewGrid {
+public:
+    static constexpr int32_t kCells = 50;
+    static constexpr int32_t kCellPixels = 160;
+    static constexpr int32_t kTilePixels = 32;
+    static constexpr int32_t kNoBounds = 10000;
+    // A level larger than this many tiles on either side cannot be shown.
+    static constexpr int32_t kMaxLevelTiles = kCells * kCellPixels / kTilePixels;
+
+    explicit ViewGrid(ViewCellBuilder& builder) : builder_(builder) {}
+
+    // Brings the cells around the focus (pixels) up to date for a level of
+    // `level_tiles` on a display of `display`. Incremental refreshes stop
+    // after the first cell they build. Free memory (MB) sets the radii.
+    void refresh(Point focus, Size level_tiles, Size display, bool incremental, bool force, int32_t free_mb);
+    // Drops every cell and forgets the bounds.
+    void clear();
+
+    bool has_block(int32_t column, int32_t row) const { return block_[index(column, row)]; }
+    bool has_lists(int32_t column, int32_t row) const { return lists_[index(column, row)]; }
+    int32_t built_cells() const;
+    // First column, first row, end column, end row of the last full refresh.
+    const std::array<int32_t, 4>& bounds() const { return bounds_; }
+
+private:
+    static size_t index(int32_t column, int32_t row) { return size_t(row) * kCells + size_t(column); }
+
+    ViewCellBuilder& builder_;
+    std::array<bool, kCells * kCells> block_{};
+    std::array<bool, kCells * kCells> lists_{};
+    std::array<int32_t, 4> bounds_{kNoBounds, kNoBounds, kNoBounds, kNoBounds};
+};

@@ -1,0 +1,37 @@
+#include "game/screens/write_folder.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "engine/core/program_paths.h"
+#include "engine/core/text_helpers.h"
+
+namespace {
+
+void make_folder(const std::string& path) {
+    // Each level in turn; existing ones are fine.
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+        mkdir(path.substr(0, slash).c_str(), 0755);
+    mkdir(path.c_str(), 0755);
+}
+
+}  // namespace
+
+std::string choose_write_folder(const std::string& program_folder) {
+    if (!program_folder.empty() && access(program_folder.c_str(), W_OK) == 0) return program_folder;
+    std::string home;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/') home = xdg;
+    else if (const char* user = std::getenv("HOME"); user && *user) home = std::string(user) + "/.local/share";
+    else home = "/tmp";
+    const std::string folder = home + "/tarrowind";
+    make_folder(folder);
+    return folder;
+}
+
+std::string write_folder_path(const std::string& name) {
+    std::string folder = utf16_to_utf8(state_folder());
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    return folder + name;
+}

@@ -1,0 +1,12 @@
+// Where the game writes its files (settings, saves, logs): the program
+// folder when it is writable, else a folder of its own in the user's data
+// home ($XDG_DATA_HOME/tarrowind, or ~/.local/share/tarrowind).
+#pragma once
+
+#include <string>
+
+// The folder for a program folder; creates the per-user one when needed.
+std::string choose_write_folder(const std::string& program_folder);
+// A file in the engine's state folder, which start-up sets to the write
+// folder.
+std::string write_folder_path(const std::string& name);
