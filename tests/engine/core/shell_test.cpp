@@ -1,6 +1,8 @@
 // The shell driven end to end through the headless back end: start-up and
 // shutdown order, focus, closing, desktop commands, the idle pump, the
 // memory log and the key and pen paths.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,7 +31,7 @@ struct ShellTest : ::testing::Test {
     int startups = 0;
 
     void SetUp() override {
-        folder = testing::TempDir() + "shell_test_" +
+        folder = testing::TempDir() + "shell_test_" + std::to_string(getpid()) + "_" +
                  testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);

@@ -1,4 +1,6 @@
 // The in-memory screen: what present copies, its CRC and the PNG it writes.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -71,7 +73,7 @@ TEST(FrontBuffer, WritesARgbPngOfTheScreen) {
     std::vector<uint16_t> back = filled(0xFFFF);
     back[5 * kW + 3] = 0xF800;
     screen.present(back.data(), kW * 2, {}, true);
-    const std::string path = testing::TempDir() + "front_buffer_test.png";
+    const std::string path = testing::TempDir() + "front_buffer_test_" + std::to_string(getpid()) + ".png";
     std::string error;
     ASSERT_TRUE(screen.save_png(path, error)) << error;
 

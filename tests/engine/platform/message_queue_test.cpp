@@ -1,5 +1,7 @@
 // The window, message queue and timers of the platform layer, driven through
 // the headless back end's virtual clock.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -190,7 +192,7 @@ TEST_F(QueueTest, HeadlessRunWithNothingLeftClosesTheWindow) {
 }
 
 TEST(InstanceLock, SecondHolderIsRefusedAndRetakingSucceeds) {
-    const std::string path = testing::TempDir() + "instance_lock_test.lock";
+    const std::string path = testing::TempDir() + "instance_lock_test_" + std::to_string(getpid()) + ".lock";
     HeadlessPlatform first, second;
     ASSERT_TRUE(first.acquire_instance_lock(path));
     EXPECT_TRUE(first.acquire_instance_lock(path));

@@ -1,4 +1,6 @@
 // The program itself, run headless as a user or a script would run it.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
@@ -31,7 +33,7 @@ struct ProgramRunTest : ::testing::Test {
     std::string folder;
     void SetUp() override {
         if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "the program is not built";
-        folder = testing::TempDir() + "program_run_" +
+        folder = testing::TempDir() + "program_run_" + std::to_string(getpid()) + "_" +
                  testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         std::filesystem::create_directories(folder);
     }

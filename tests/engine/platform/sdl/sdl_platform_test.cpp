@@ -1,5 +1,7 @@
 // The SDL back end on SDL's dummy video driver: the window's size, and the
 // close button, keys and mouse reaching the shell as the user's input.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 #include <SDL.h>
 
@@ -37,7 +39,7 @@ public:
 struct SdlPlatformTest : ::testing::Test {
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 0);
-        folder = testing::TempDir() + "sdl_platform_test/";
+        folder = testing::TempDir() + "sdl_platform_test_" + std::to_string(getpid()) + "/";
         std::filesystem::create_directories(folder);
         set_state_folder(utf8_to_utf16(folder));
     }
