@@ -15,6 +15,7 @@
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/screens/game_screen_state.h"
+#include "game/screens/game_screens.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
 #include "game/world/map_level.h"
@@ -52,7 +53,7 @@ Point camera_origin(Point focus, Size level_tiles, Size display) {
 Game::Game(Display* display, std::string_view name) : Scene(display, name) {
     g_game = this;
     free_memory = [] { return free_memory_mb(); };
-    for (const char* state_name : kGameStateNames) add_state(state_name, new PendingScreenState);
+    for (const char* state_name : kGameStateNames) add_state(state_name, create_game_screen(state_name));
 }
 
 Game::~Game() {
