@@ -1,0 +1,106 @@
+// Song rendering cost: generated modules of 16 and 32 channels, every channel
+// playing notes with effects, rendered in the non-real-time mode into a sink
+// that drops the output. Reports times faster than real time; also the cost
+// of one song tick on 64 channels against the length of one mixer block.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "sound/src/music_song.h"
+#include "sound/src/sound.h"
+#include "tools/xm_tools/xm_writer.h"
+
+namespace {
+
+// Every channel plays a looping note each 4 rows with vibrato and volume
+// slides, so every voice resamples and every tick has work to do.
+std::vector<uint8_t> busy_module(int channels) {
+    xm::Module m;
+    m.channels = channels;
+    m.orders = {0};
+    xm::Pattern p;
+    p.rows = 64;
+    for (int row = 0; row < 64; ++row)
+        for (int c = 0; c < channels; ++c) {
+            xm::Cell& cell = p.at(row, c, channels);
+            if ((row + c) % 4 == 0) cell = {uint8_t(37 + (row + c * 5) % 36), 1, 0x30, 4, 0x46};
+            else cell.effect = 10, cell.param = 0x01;
+        }
+    m.patterns.push_back(p);
+    m.instruments.push_back(xm::simple_instrument(xm::square_sample(32, 64, 60, true)));
+    return xm::write(m);
+}
+
+struct SongRenderer {
+    SongRenderer(int rate, int mixer, int channels) {
+        CaptureConfig config;
+        config.sink = [](const int16_t*, int, int) {};
+        output_capture_configure(std::move(config));
+        sound_set_output(OUTPUT_NONREALTIME);
+        sound_set_mixer(mixer);
+        ok = sound_init(rate, 64, 0) == 1;
+        bytes = busy_module(channels);
+        song = music_load_song_ex(bytes.data(), 0, int(bytes.size()), SONG_MODE_MEMORY | SONG_MODE_LOOP, nullptr, 0);
+        ok = ok && song && music_play_song(song) == 1;
+    }
+    ~SongRenderer() {
+        if (song) music_free_song(song);
+        sound_close();
+        output_capture_configure({});
+        sound_set_output(OUTPUT_DEFAULT);
+        sound_set_mixer(MIXER_QUALITY_AUTODETECT);
+    }
+    bool ok = false;
+    std::vector<uint8_t> bytes;
+    MusicSong* song = nullptr;
+};
+
+// Arguments: mixer type (10 nearest, 11 interpolating), rate, song channels.
+void BM_RenderSong(benchmark::State& state) {
+    const int mixer = int(state.range(0)), rate = int(state.range(1)), channels = int(state.range(2));
+    SongRenderer r(rate, mixer, channels);
+    if (!r.ok) {
+        state.SkipWithError("the library or the song did not start");
+        return;
+    }
+    int64_t frames = 0;
+    for (auto _ : state) {
+        sound_update();
+        frames += sound_system().block_samples;
+    }
+    state.counters["x_realtime"] = benchmark::Counter(double(frames) / rate, benchmark::Counter::kIsRate);
+    state.counters["ns_per_voice_frame"] =
+        benchmark::Counter(double(frames) * channels, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_RenderSong)
+    ->ArgsProduct({{MIXER_C, MIXER_QUALITY_C}, {22050, 44100}, {16, 32}})
+    ->Unit(benchmark::kMicrosecond);
+
+// One tick of a 64-channel song (rows and effects, no mixing); compare with
+// the block length printed as block_us.
+void BM_SongTick64(benchmark::State& state) {
+    SongRenderer r(44100, MIXER_C, 64);
+    if (!r.ok) {
+        state.SkipWithError("the library or the song did not start");
+        return;
+    }
+    for (auto _ : state) xm_update_song(r.song);
+    state.counters["block_us"] = 1e6 * sound_system().block_samples / 44100.0;
+}
+BENCHMARK(BM_SongTick64)->Unit(benchmark::kMicrosecond);
+
+void BM_LoadSong32(benchmark::State& state) {
+    SongRenderer r(44100, MIXER_C, 32);
+    if (!r.ok) {
+        state.SkipWithError("the library did not start");
+        return;
+    }
+    for (auto _ : state) {
+        MusicSong* song =
+            music_load_song_ex(r.bytes.data(), 0, int(r.bytes.size()), SONG_MODE_MEMORY, nullptr, 0);
+        music_free_song(song);
+    }
+}
+BENCHMARK(BM_LoadSong32)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
