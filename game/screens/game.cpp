@@ -18,6 +18,7 @@
 #include "game/screens/game_screens.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
+#include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
 
@@ -29,6 +30,8 @@ constexpr int32_t kTile = ViewGrid::kTilePixels;
 constexpr int32_t kPanSteps = 1000;
 constexpr int32_t kPurgeAfterTicks = 100;
 constexpr const char* kTitleMusic = "music/title-ending.xm";
+// Save games live in the write folder, beside the settings.
+constexpr const char* kSaveFolder = "\\savegame";
 
 bool names_verworld(const std::string& name) { return fold_case(name).find("verworld") != std::string::npos; }
 
@@ -62,6 +65,7 @@ Game::~Game() {
 
 StoryModule* Game::module() const { return static_cast<StoryModule*>(owner()); }
 World& Game::world() const { return module()->world; }
+HeroActor& Game::hero() const { return world().hero(); }
 
 Size Game::display_size() const { return {240, 320}; }
 
@@ -103,7 +107,13 @@ void Game::enter(uintptr_t) {
     load_start_config();
     post_transition(kTransitionFadeIn, 0, 0, 0);
 
-    if (!(load_saved_game && load_saved_game())) {
+    w.save_folder = kSaveFolder;
+    w.init_save_folder();
+    if (!load_saved_game()) {
+        // Nothing saved reads (or its level is gone): the hero starts where
+        // the new-game key file puts it.
+        w.move_hero(w.current_level_id(), start_config_.tile_x * kTile, start_config_.tile_y * kTile,
+                    hero().facing);
         enter_level();
         rebuild_view(true);
     }
@@ -120,16 +130,130 @@ void Game::load_start_config() {
     World& w = world();
     if (MapLevel* start = w.find_level(start_config_.region, start_config_.map, start_config_.level))
         w.set_current_level(start->id);
-    hero_position = {start_config_.tile_x * kTile, start_config_.tile_y * kTile};
-    // The hero's numbers, quests and items are given to the hero once the
-    // World keeps one.
+    hero().attach_sprite_at(map_layer_, start_config_.tile_x * kTile, start_config_.tile_y * kTile,
+                            w.current_level());
+    apply_start_config();
+}
+
+void Game::apply_start_config() {
+    const StartConfig& c = start_config_;
+    World& w = world();
+    HeroActor& h = hero();
+    h.init_named(1, c.dexterity, c.strength, c.knowledge, c.defence, c.resistance, utf8_to_utf16(c.name));
+    h.gold = c.money;
+    h.level_number = c.hero_level;
+    h.experience = c.experience;
+    if (c.health != 0) h.hit_points = h.max_hit_points = c.health;
+    h.armour = h.shield = nullptr;
+    h.current_item = nullptr;
+    for (const auto& [name, done] : c.quests) {
+        const uint32_t id = w.quest_id_by_name(name);
+        if (!id) continue;
+        h.add_quest(id);
+        if (done && !h.quests.empty()) h.quests.back().done = done;
+    }
+    for (const std::string& name : c.items)
+        if (const uint32_t id = w.item_id_by_name(name)) w.hero_add_item(id);
+    if (!c.all_items) return;
+    h.gold = 1000;
+    for (const auto& group : w.item_groups)
+        if (group->group_kind < 7)
+            for (const auto& item : group->items) w.hero_add_item(item->id);
 }
 
 void Game::leave() {
+    hero().detach_sprite();
     leave_level();
     view_.clear();
+    forget_pending_actions();
+}
+
+// --- games in progress -----------------------------------------------------------
+
+bool Game::enter_saved_level() {
+    HeroActor& h = hero();
+    const uint32_t level_id = h.level ? h.level->id : h.level_id;
+    const MapLevel* level = world().get_level(level_id);
+    if (!level) {
+        std::fprintf(stderr, "tarrowind: the saved game stands on level %08X, which the story lacks\n",
+                     unsigned(level_id));
+        return false;
+    }
+    last_region_ = level->map && level->map->region ? level->map->region->name : "";
+    if (!teleport(level_id, h.x, h.y, h.facing)) return false;
+    // The load replaced the hero's level: its sprite goes to the new one.
+    h.detach_sprite();
+    h.attach_sprite(map_layer_, world().current_level());
+    return true;
+}
+
+bool Game::load_saved_game() {
+    World& w = world();
+    if (w.load_autosave()) {
+        if (enter_saved_level()) {
+            set_resumable(true);
+            return true;
+        }
+    } else if (w.autosave_exists) {
+        std::fprintf(stderr, "tarrowind: %s\n", w.last_error().c_str());
+    }
+    if (w.load_new_game()) return enter_saved_level();
+    std::fprintf(stderr, "tarrowind: %s\n", w.last_error().c_str());
+    return false;
+}
+
+bool Game::start_new_game() {
+    World& w = world();
+    if (!w.load_new_game()) {
+        std::fprintf(stderr, "tarrowind: cannot start a new game: %s\n", w.last_error().c_str());
+        return false;
+    }
+    music_locked = false;
+    saved_music_order = 0;
+    forget_pending_actions();
+    if (!enter_saved_level()) return false;
+    set_resumable(true);
+    return true;
+}
+
+bool Game::load_game(const std::string& path) {
+    World& w = world();
+    if (!w.load_state(path)) {
+        std::fprintf(stderr, "tarrowind: cannot load the game: %s\n", w.last_error().c_str());
+        return false;
+    }
+    forget_pending_actions();
+    if (!enter_saved_level()) return false;
+    set_resumable(true);
+    return true;
+}
+
+void Game::forget_pending_actions() {
     actions_.clear();
     transition_.clear();
+    // A screen left dark by the dropped transition fades back in.
+    if (main_fade_.level() > 0) post_transition(kTransitionFadeIn, 0, 0, 0);
+}
+
+bool Game::autosave() {
+    if (world().autosave()) return true;
+    std::fprintf(stderr, "tarrowind: automatic save failed: %s\n", world().last_error().c_str());
+    return false;
+}
+
+bool Game::resumable() const { return module() && module()->resumable; }
+
+void Game::set_resumable(bool on) {
+    if (module()) module()->resumable = on;
+}
+
+bool Game::save_for_resume() {
+    // A dead hero is never saved to be continued.
+    if (!resumable() || hero().hit_points <= 0) return false;
+    World& w = world();
+    if (w.save_state(w.save_path("autosave.gam"))) return true;
+    std::fprintf(stderr, "tarrowind: %s; the last saved game stays\n", w.last_error().c_str());
+    return false;
 }
 
 // --- camera ------------------------------------------------------------------
@@ -143,7 +267,7 @@ void Game::follow_camera() {
     const GameState* state = current_state();
     const bool scripted_screen = state && (state->name() == "Walking" || state->name() == "Talking" ||
                                            state->name() == "Item" || state->name() == "Story");
-    Point target = hero_position;
+    Point target = hero().position();
     if (scripted_screen && scripted_focus_.x && scripted_focus_.y) {
         target = scripted_focus_;
         if (!focus_scripted_) {
@@ -171,7 +295,7 @@ void Game::pre_render() {
     if (!level_entered_) return;
     follow_camera();
     if (camera_frozen) return;
-    const Point at = focus_scripted_ || pan_countdown_ > 0 ? focus_ : hero_position;
+    const Point at = focus_scripted_ || pan_countdown_ > 0 ? focus_ : hero().position();
     refresh_view(at, true, false);
     origin_ = camera_origin(at, level_tiles(), display_size());
     for (SpriteGroup* group : {ground_group_, object_group_})
@@ -190,7 +314,7 @@ void Game::rebuild_view(bool preload) {
     if (!preload || free_memory() <= 8 || !module()->settings.gfx_quality) return;
     for (int32_t dy : {-200, -50, 100})
         for (int32_t dx : {-200, -50, 100})
-            refresh_view({hero_position.x + dx, hero_position.y + dy}, false, true);
+            refresh_view({hero().x + dx, hero().y + dy}, false, true);
 }
 
 // --- ticks -------------------------------------------------------------------
@@ -230,6 +354,7 @@ void Game::enter_level() {
     pan_countdown_ = 0;
     level_entered_ = true;
     full_refresh_ = true;
+    saved_music_order = 0;
 
     if (w.people_from_files) {
         w.clear_triggers();
@@ -249,7 +374,7 @@ void Game::enter_level() {
     for (SpriteGroup* group : {ground_group_, object_group_})
         if (group) group->set_size(group_w, group_h);
 
-    if (!last_region_.empty() && region_name != last_region_ && !hud_mode && autosave) autosave();
+    if (!last_region_.empty() && region_name != last_region_ && !hud_mode) autosave();
     last_region_ = region_name;
     pre_render();
     restart_scene_timers();
@@ -265,16 +390,17 @@ void Game::leave_level() {
     if (free_memory() < 3) purge_resource_caches();
 }
 
-bool Game::teleport(uint32_t level_id, int32_t x, int32_t y, int32_t) {
+bool Game::teleport(uint32_t level_id, int32_t x, int32_t y, int32_t facing) {
     if (!world().get_level(level_id)) {
         std::fprintf(stderr, "tarrowind: no level %08X in the story; staying on this one\n", unsigned(level_id));
         return false;
     }
     leave_level();
-    world().set_current_level(level_id);
-    hero_position = {x, y};
+    world().move_hero(level_id, x, y, facing);
     enter_level();
     rebuild_view(true);
+    // One facing step toward its own facing: the hero's sprite shows it.
+    hero().turn_toward(facing);
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include "game/screens/view_grid.h"
 
 class FillRect;
+class HeroActor;
 class MapLevel;
 class SpriteGroup;
 class StoryModule;
@@ -63,8 +64,7 @@ public:
     Point focus() const { return focus_; }
     Point origin() const { return origin_; }
     bool camera_frozen = false;
-    // The hero's position while the World does not place a hero yet.
-    Point hero_position;
+    HeroActor& hero() const;
 
     // --- levels -----------------------------------------------------------
     // Enters the World's current level.
@@ -86,6 +86,8 @@ public:
     void play_level_music();
     void stop_music();
     bool music_locked = false;
+    // Where combat resumes the level music; every level change clears it.
+    int32_t saved_music_order = 0;
     const std::string& music_name() const { return music_name_; }
 
     void set_play_clock(bool on) { play_clock_ = on; }
@@ -96,16 +98,42 @@ public:
 
     // Free physical memory in MB; tests inject their own figure.
     std::function<int32_t()> free_memory;
-    // Region changes save the game; the save-game code plugs itself in.
-    std::function<void()> autosave;
-    // Loads the saved game to resume, if any (autosave, else the new-game
-    // file); false starts on the story's start level.
-    std::function<bool()> load_saved_game;
     bool hud_mode = false;
+
+    // --- games in progress ------------------------------------------------
+    // The automatic save of a region change or a level-up ("save6.dat" and
+    // the "autoio.ini" index); false (logged) when it could not be written.
+    bool autosave();
+    // Resumes the game saved on leaving ("autosave.gam"), else the new-game
+    // state; false, with nothing loaded, when neither reads.
+    bool load_saved_game();
+    // The main menu's new game: the new-game state loaded, the hero on its
+    // level, music unlocked, the old game's actions dropped, and the game
+    // resumable from then on. False (logged, game unchanged) when the
+    // new-game file cannot be read.
+    bool start_new_game();
+    // The save screen's load: the file read, the hero put on its level, the
+    // old game's actions dropped, the game resumable. False (logged, game
+    // unchanged) for a missing or damaged file.
+    bool load_game(const std::string& path);
+    // Drops the story actions and any transition the running game left
+    // behind (a new game, a load, the end of a game); a fade already under
+    // way still brings the screen back.
+    void forget_pending_actions();
+    // Whether leaving the program saves the game ("autosave.gam") so that
+    // it can be continued. The end of a game clears it.
+    bool resumable() const;
+    void set_resumable(bool on);
+    // The exit's save: written only when resumable and the hero is alive;
+    // a failed write keeps the old file. True when a file was written.
+    bool save_for_resume();
 
 private:
     void build_display_list();
     void load_start_config();
+    void apply_start_config();
+    // Puts the hero of a freshly loaded state on its level.
+    bool enter_saved_level();
     void follow_camera();
     void refresh_view(Point at, bool incremental, bool force);
     Size level_tiles() const;

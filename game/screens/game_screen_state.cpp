@@ -7,5 +7,5 @@ void GameScreenState::bind_context() {
     game = static_cast<Game*>(owner());
     auto* module = game ? static_cast<StoryModule*>(game->owner()) : nullptr;
     world = module ? &module->world : nullptr;
-    hero = nullptr;
+    hero = world ? &world->hero() : nullptr;
 }

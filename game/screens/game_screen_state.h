@@ -14,7 +14,6 @@ public:
     void bind_context();
 
     World* world = nullptr;
-    // Stays null until the World keeps its hero.
     HeroActor* hero = nullptr;
     Game* game = nullptr;
 };

@@ -129,7 +129,7 @@ int game_startup() {
 int game_shutdown() {
     Scene* scene = g_current_scene;
     Layer* layer = scene ? scene->first_layer() : nullptr;
-    if (g_app && g_app->resumable && g_game && g_game->autosave) g_game->autosave();
+    if (g_game) g_game->save_for_resume();
 
     if (layer) {
         auto* group = new SpriteGroup;

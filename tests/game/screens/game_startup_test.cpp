@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/core/atomic_file.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
 #include "engine/core/scene_manager.h"
@@ -15,6 +16,9 @@
 #include "game/screens/game.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
+#include "game/world/action.h"
+#include "game/world/hero_actor.h"
+#include "game/world/map_level.h"
 
 namespace {
 
@@ -35,7 +39,17 @@ protected:
         game_startup_options().silent_sound = true;
         game_engine_objects_init();
     }
+    std::string read(const std::string& name) const {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        std::ostringstream all;
+        all << in.rdbuf();
+        return all.str();
+    }
+    void write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(folder + "/" + name, std::ios::binary) << bytes;
+    }
     void TearDown() override {
+        set_atomic_write_fault(nullptr);
         game_engine_objects_shutdown();
         set_platform(nullptr);
         set_state_folder(u"");
@@ -60,7 +74,7 @@ TEST_F(GameStartupTest, StartsOnTheGameSceneWithTheMenuAndTearsEverythingDown) {
     EXPECT_EQ(g_sound_manager->music_volume(), 128);
     // The start level of "story.txt", not the story's first level.
     EXPECT_EQ(g_app->world.current_level()->name, "Millbrook");
-    EXPECT_EQ(g_game->hero_position, (Point{4 * 32, 6 * 32}));
+    EXPECT_EQ(g_game->hero().position(), (Point{4 * 32, 6 * 32}));
     EXPECT_TRUE(g_game->level_entered());
     EXPECT_TRUE(g_game->hero_runs());
 
@@ -97,6 +111,114 @@ TEST_F(GameStartupTest, FadeEndingUnderMenuAndTicksAdvanceTheGame) {
     EXPECT_TRUE(game.teleport(0x1102, 64, 64, 0));
     EXPECT_EQ(g_app->world.current_level()->name, "Thistlewood");
     game_shutdown();
+}
+
+TEST_F(GameStartupTest, StartUpWritesTheNewGameStateAndAnEmptySlotIndex) {
+    ASSERT_EQ(game_startup(), 1);
+    EXPECT_EQ(read("savegame/io.ini"), "[savedata]\r\n");
+    const std::string new_game = read("savegame/newgame.gam");
+    ASSERT_FALSE(new_game.empty());
+    EXPECT_EQ(new_game[0], '#');
+    // The hero of the new-game key file is what the new game holds.
+    const HeroActor& hero = g_game->hero();
+    EXPECT_EQ(hero.name, "Wren");
+    EXPECT_EQ(hero.gold, 35);
+    EXPECT_EQ(hero.inventory.size(), 3u);
+    EXPECT_GT(hero.hit_points, 0);
+    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->world.saves_exist);
+    game_shutdown();
+    // Nothing was started, so nothing is kept to be continued.
+    EXPECT_FALSE(std::filesystem::exists(folder + "/savegame/autosave.gam"));
+}
+
+TEST_F(GameStartupTest, AResumableGameIsSavedOnExitAndContinuedOnTheNextStart) {
+    ASSERT_EQ(game_startup(), 1);
+    ASSERT_TRUE(g_game->teleport(0x1102, 96, 128, 20));
+    g_game->hero().gold = 77;
+    g_game->set_resumable(true);
+    game_shutdown();
+    ASSERT_TRUE(std::filesystem::exists(folder + "/savegame/autosave.gam"));
+
+    ASSERT_EQ(game_startup(), 1);
+    EXPECT_TRUE(g_game->resumable());
+    EXPECT_TRUE(g_app->world.autosave_exists);
+    EXPECT_EQ(g_app->world.current_level()->name, "Thistlewood");
+    EXPECT_EQ(g_game->hero().position(), (Point{96, 128}));
+    EXPECT_EQ(g_game->hero().gold, 77);
+    game_shutdown();
+}
+
+TEST_F(GameStartupTest, ExitKeepsTheLastSaveWhenTheHeroIsDeadOrTheWriteFails) {
+    const std::string old_save = "#previous";
+    write("savegame/autosave.gam", old_save);  // unreadable: the start-up falls back to the new game
+    ASSERT_EQ(game_startup(), 1);
+    EXPECT_FALSE(g_game->resumable());
+    g_game->set_resumable(true);
+    g_game->hero().hit_points = 0;
+    EXPECT_FALSE(g_game->save_for_resume());
+    g_game->hero().hit_points = 5;
+    set_atomic_write_fault([](AtomicWriteStep step) { return step == AtomicWriteStep::write; });
+    game_shutdown();
+    EXPECT_EQ(read("savegame/autosave.gam"), old_save);
+}
+
+TEST_F(GameStartupTest, ATruncatedAutosaveStartsTheNewGame) {
+    ASSERT_EQ(game_startup(), 1);
+    ASSERT_TRUE(g_game->teleport(0x1102, 96, 128, 20));
+    g_game->set_resumable(true);
+    game_shutdown();
+    const std::string whole = read("savegame/autosave.gam");
+    ASSERT_GT(whole.size(), 20u);
+    write("savegame/autosave.gam", whole.substr(0, whole.size() / 2));
+
+    ASSERT_EQ(game_startup(), 1);
+    EXPECT_FALSE(g_game->resumable());
+    EXPECT_EQ(g_app->world.current_level()->name, "Millbrook");
+    EXPECT_EQ(g_game->hero().position(), (Point{4 * 32, 6 * 32}));
+    game_shutdown();
+}
+
+TEST_F(GameStartupTest, NewGameAndLoadDropTheOldGamesActionsAndMakeItResumable) {
+    ASSERT_EQ(game_startup(), 1);
+    Game& game = *g_game;
+    Action stale;
+    ASSERT_TRUE(game.teleport(0x1102, 96, 128, 20));
+    ASSERT_TRUE(g_app->world.save_state(g_app->world.save_path("save0.dat")));
+    game.actions().push(&stale);
+    game.music_locked = true;
+
+    ASSERT_TRUE(game.start_new_game());
+    EXPECT_TRUE(game.actions().empty());
+    EXPECT_FALSE(game.music_locked);
+    EXPECT_TRUE(game.resumable());
+    EXPECT_EQ(g_app->world.current_level()->name, "Millbrook");
+    EXPECT_EQ(game.hero().position(), (Point{4 * 32, 6 * 32}));
+
+    game.set_resumable(false);
+    game.actions().push(&stale);
+    EXPECT_FALSE(game.load_game(g_app->world.save_path("save5.dat")));  // no such slot: nothing changes
+    EXPECT_EQ(game.actions().size(), 1u);
+    EXPECT_FALSE(game.resumable());
+    ASSERT_TRUE(game.load_game(g_app->world.save_path("save0.dat")));
+    EXPECT_TRUE(game.actions().empty());
+    EXPECT_TRUE(game.resumable());
+    EXPECT_EQ(g_app->world.current_level()->name, "Thistlewood");
+    EXPECT_EQ(game.hero().position(), (Point{96, 128}));
+    game_shutdown();
+}
+
+TEST_F(GameStartupTest, AStoryFolderWithoutItsStoryFileEndsWithTheMissingFileReport) {
+    const std::string empty_data = folder + "/no_data";
+    std::filesystem::create_directories(empty_data + "/Story");
+    game_engine_objects_shutdown();  // the file system reads the folder it was made in
+    set_program_folder(utf8_to_utf16(empty_data));
+    game_engine_objects_init();
+    GTEST_FLAG_SET(death_test_style, "fast");
+    EXPECT_EXIT(game_startup(), ::testing::ExitedWithCode(0), "");
+    EXPECT_NE(read("nimbrel_error.txt").find("Failed to open file:\nStory\\story.rpg"), std::string::npos)
+        << read("nimbrel_error.txt");
+    set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
 }
 
 }  // namespace
