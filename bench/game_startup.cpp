@@ -1,16 +1,22 @@
 // The game's start-up to the first frame of the game scene on the demo data,
 // headless: the whole start-up, its parts (engine objects, story loading),
 // the exit without its 800 ms hold, the view refresh of a level, and the
-// sound facade's cache hit against a first load. The peak resident size is
-// reported as a counter (kB).
+// sound facade's cache hit against a first load, and whether memory and the
+// picture caches stay flat over many level changes and menu trips. The peak
+// resident size is reported as a counter (kB).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/graphics/bitmap_cache.h"
+#include "engine/graphics/sprite_def_cache.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
@@ -79,6 +85,49 @@ void BM_LoadStory(benchmark::State& state) {
     game_engine_objects_shutdown();
 }
 BENCHMARK(BM_LoadStory)->Unit(benchmark::kMicrosecond);
+
+double current_rss_kb() {
+    long pages_total = 0, pages_resident = 0;
+    std::ifstream("/proc/self/statm") >> pages_total >> pages_resident;
+    return double(pages_resident) * double(sysconf(_SC_PAGESIZE)) / 1024.0;
+}
+
+// Runs `round` once to warm up, then per iteration; reports how much the
+// resident size and the two picture caches grew after the warm-up.
+template <typename Round>
+void measure_growth(benchmark::State& state, Round round) {
+    HeadlessGame env;
+    game_engine_objects_init();
+    game_startup();
+    round();
+    const double rss = current_rss_kb();
+    const int32_t bitmaps = g_bitmap_cache->size(), defs = g_sprite_def_cache->size();
+    for (auto _ : state) round();
+    state.counters["rss_growth_kB"] = current_rss_kb() - rss;
+    state.counters["bitmap_entries"] = g_bitmap_cache->size();
+    state.counters["bitmap_growth"] = g_bitmap_cache->size() - bitmaps;
+    state.counters["spritedef_growth"] = g_sprite_def_cache->size() - defs;
+    game_shutdown();
+    game_engine_objects_shutdown();
+}
+
+void BM_FiftyLevelChanges(benchmark::State& state) {
+    static constexpr uint32_t kLevels[] = {0x1101, 0x1102, 0x1103};  // village, wood, inn
+    measure_growth(state, [] {
+        for (int i = 0; i < 50; ++i) g_game->teleport(kLevels[i % 3], 96, 96, 30);
+    });
+}
+BENCHMARK(BM_FiftyLevelChanges)->Unit(benchmark::kMillisecond);
+
+void BM_FiftyMenuTrips(benchmark::State& state) {
+    measure_growth(state, [] {
+        for (int i = 0; i < 50; ++i) {
+            g_game->switch_state("Menu", 0);
+            g_game->switch_state("Walking", 0);
+        }
+    });
+}
+BENCHMARK(BM_FiftyMenuTrips)->Unit(benchmark::kMillisecond);
 
 struct NullBuilder : ViewCellBuilder {
     void build_block(int32_t, int32_t) override {}

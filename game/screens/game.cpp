@@ -10,6 +10,7 @@
 #include "engine/core/platform_services.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/display.h"
+#include "engine/graphics/fade_layer.h"
 #include "engine/graphics/fill_rect.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
@@ -34,6 +35,18 @@ constexpr const char* kTitleMusic = "music/title-ending.xm";
 constexpr const char* kSaveFolder = "\\savegame";
 
 bool names_verworld(const std::string& name) { return fold_case(name).find("verworld") != std::string::npos; }
+
+constexpr uint32_t kMainFadeDepth = 900;
+constexpr uint32_t kUpperFadeDepth = 2000;
+constexpr uint16_t kBlack565 = 0x0000;
+constexpr uint16_t kWhite565 = 0xFFFF;
+
+FadeLayer* add_fade(Layer& layer, uint32_t depth, uint16_t color) {
+    auto* fade = new FadeLayer;
+    layer.add(fade, depth);
+    fade->set_color(color);
+    return fade;
+}
 
 std::string read_game_file(std::u16string_view name) {
     if (!g_file_system) return {};
@@ -84,8 +97,8 @@ void Game::build_display_list() {
     object_group_ = new SpriteGroup;
     map_layer_->add(ground_group_, 10);
     map_layer_->add(object_group_, 20);
-    // The fades and the weather join the layer as drawables once they exist;
-    // until then their levels are kept by the game.
+    main_fade_.attach(add_fade(*map_layer_, kMainFadeDepth, kBlack565));
+    upper_fade_.attach(add_fade(*map_layer_, kUpperFadeDepth, kWhite565));
 }
 
 void Game::enter(uintptr_t) {
@@ -94,8 +107,8 @@ void Game::enter(uintptr_t) {
     if (MapLevel* first = w.first_level()) w.set_current_level(first->id);
     view_.clear();
     build_display_list();
-    main_fade_ = FadeCounter(FadeControl::kDark);
-    upper_fade_ = FadeCounter(0);
+    main_fade_.set_level(FadeControl::kDark);  // the screen starts dark
+    upper_fade_.set_level(0);
     play_clock_ = false;
     period_a = kLogicTickMs;
     period_b = kAnimationTickMs;

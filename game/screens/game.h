@@ -148,8 +148,8 @@ private:
 
     ActionQueue actions_;
     TransitionRunner transition_;
-    FadeCounter main_fade_{FadeControl::kDark};
-    FadeCounter upper_fade_{0};
+    FadeLayerControl main_fade_;   // depth 900, toward black
+    FadeLayerControl upper_fade_;  // depth 2000, toward white
     Layer* map_layer_ = nullptr;
     FillRect* backdrop_ = nullptr;
     SpriteGroup* ground_group_ = nullptr;

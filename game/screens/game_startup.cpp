@@ -13,6 +13,7 @@
 #include "engine/graphics/bitmap_cache.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/fill_rect.h"
+#include "engine/graphics/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite.h"
@@ -28,6 +29,10 @@ namespace {
 constexpr int32_t kScreenWidth = 240, kScreenHeight = 320;
 constexpr int32_t kFullAlpha = 32;
 constexpr uint32_t kExitHoldMs = 800;
+// "Version: %s" with the version "1.0".
+constexpr char16_t kVersionLine[] = u"Version: 1.0";
+constexpr int32_t kVersionLineMaxWidth = 1000;
+constexpr int32_t kVersionLineDepth = 100;
 
 Display* g_display = nullptr;
 
@@ -52,6 +57,16 @@ void fade_picture(Sprite* picture, SpriteGroup& group, int32_t from, int32_t to,
 }
 
 }  // namespace
+
+// "Version: 1.0" in the font "version", 5 pixels from the top right corner.
+Sprite* add_version_line(SpriteGroup& group, int32_t display_width) {
+    Font font;
+    font.load(u"version");
+    Sprite* line = font.render_text(kVersionLine, kVersionLineMaxWidth, 0, 0, 0, 0, -1);
+    font.release();
+    if (line) group.add_sprite(line, display_width - 5 - line->frame_width, 5, kVersionLineDepth, 0, 0, 0);
+    return line;
+}
 
 GameStartupOptions& game_startup_options() {
     static GameStartupOptions options;
@@ -93,7 +108,7 @@ int game_startup() {
     layer->add(black, 0);
     auto* group = new SpriteGroup;
     layer->add(group, 1);
-    // The version line is drawn once the fonts exist.
+    add_version_line(*group, kScreenWidth);
     Sprite* first = load_picture(*group, u"load\\load1.spr", 0);
     fade_picture(first, *group, 0, kFullAlpha, 8);
     layer->remove(black);

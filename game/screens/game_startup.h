@@ -4,6 +4,11 @@
 // teardown in order.
 #pragma once
 
+#include <cstdint>
+
+class Sprite;
+class SpriteGroup;
+
 struct GameStartupOptions {
     // Run the sound library on its silent output (headless runs).
     bool silent_sound = false;
@@ -17,3 +22,7 @@ void game_engine_objects_shutdown();
 
 int game_startup();
 int game_shutdown();
+
+// The loading screen's "Version: 1.0" line, ending 5 pixels from the right
+// edge of a display `display_width` wide; null when it renders nothing.
+Sprite* add_version_line(SpriteGroup& group, int32_t display_width);

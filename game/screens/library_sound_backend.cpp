@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "sound/src/channel.h"
+#include "sound/src/music_song.h"
 #include "sound/src/output_driver.h"
 #include "sound/src/sample_load.h"
 #include "sound/src/sound_sample.h"
@@ -15,6 +16,8 @@ constexpr int kSoftwareChannels = 48;
 constexpr uint32_t kInitFlags = 2;
 // Unmanaged sample read from memory, in the mode the game always uses.
 constexpr uint32_t kGameSampleMode = 0x8130;
+// Songs come from memory and loop.
+constexpr uint32_t kGameSongMode = SONG_MODE_MEMORY | SONG_MODE_LOOP;
 
 class LibrarySoundBackend : public SoundBackend {
 public:
@@ -46,17 +49,19 @@ public:
     void set_paused(int handle, bool paused) override { channel_set_paused(handle, paused ? 1 : 0); }
     void stop_channel(int handle) override { channel_stop_sound(handle); }
 
-    // The music player joins the library later; until then no file loads as
-    // a song, and the facade keeps the remembered name as for a bad file.
-    MusicSong* load_song(const uint8_t*, int32_t) override { return nullptr; }
-    void free_song(MusicSong*) override {}
-    void stop_all_songs() override {}
-    int song_type(MusicSong*) override { return 0; }
-    void set_song_volume(MusicSong*, int) override {}
-    void set_pan_separation(MusicSong*, float) override {}
-    void play_song(MusicSong*) override {}
-    int set_song_order(MusicSong*, int) override { return 0; }
-    int song_pattern(MusicSong*) override { return 0; }
+    MusicSong* load_song(const uint8_t* bytes, int32_t size) override {
+        return music_load_song_ex(bytes, 0, size, kGameSongMode, nullptr, 0);
+    }
+    void free_song(MusicSong* song) override { music_free_song(song); }
+    void stop_all_songs() override { music_stop_all_songs(); }
+    int song_type(MusicSong* song) override { return music_get_type(song); }
+    void set_song_volume(MusicSong* song, int volume) override { music_set_master_volume(song, volume); }
+    void set_pan_separation(MusicSong* song, float separation) override {
+        music_set_pan_separation(song, separation);
+    }
+    void play_song(MusicSong* song) override { music_play_song(song); }
+    int set_song_order(MusicSong* song, int order) override { return music_set_order(song, order); }
+    int song_pattern(MusicSong* song) override { return music_get_current_pattern(song); }
 
 private:
     bool silent_;

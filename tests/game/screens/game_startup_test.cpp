@@ -9,9 +9,12 @@
 #include "engine/core/atomic_file.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
+#include "engine/core/frame_loop.h"
 #include "engine/core/scene_manager.h"
 #include "engine/core/text_helpers.h"
 #include "engine/core/game_state.h"
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/game.h"
 #include "game/screens/sound_manager.h"
@@ -211,6 +214,11 @@ TEST_F(GameStartupTest, NewGameAndLoadDropTheOldGamesActionsAndMakeItResumable) 
 TEST_F(GameStartupTest, AStoryFolderWithoutItsStoryFileEndsWithTheMissingFileReport) {
     const std::string empty_data = folder + "/no_data";
     std::filesystem::create_directories(empty_data + "/Story");
+    // Only the loading screen's font: the story is what is missing.
+    std::filesystem::create_directories(empty_data + "/fonts");
+    for (const char* file : {"version.fnt", "version.spr", "version.bmp", "version.txt"})
+        std::filesystem::copy_file(std::string(NIMBREL_DEMO_DATA_DIR "/fonts/") + file,
+                                   empty_data + "/fonts/" + file);
     game_engine_objects_shutdown();  // the file system reads the folder it was made in
     set_program_folder(utf8_to_utf16(empty_data));
     game_engine_objects_init();
@@ -219,6 +227,35 @@ TEST_F(GameStartupTest, AStoryFolderWithoutItsStoryFileEndsWithTheMissingFileRep
     EXPECT_NE(read("nimbrel_error.txt").find("Failed to open file:\nStory\\story.rpg"), std::string::npos)
         << read("nimbrel_error.txt");
     set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
+}
+
+TEST_F(GameStartupTest, TheFadeLayersDarkenAndLightenTheDrawnScreen) {
+    ASSERT_EQ(game_startup(), 1);
+    Game& game = *g_game;
+    render_frame();
+    EXPECT_EQ(host.front_buffer().pixel(120, 160), 0x0000);
+    for (int i = 0; i < 40; ++i) game.animate();
+    ASSERT_EQ(game.main_fade().level(), 0);
+    game.post_transition(kTransitionFadeOutUpper, 0, 0, 0);
+    for (int i = 0; i < 17; ++i) game.animate();
+    EXPECT_EQ(game.upper_fade().level(), FadeControl::kDark);
+    render_frame();
+    // The upper fade goes to white over the whole screen.
+    EXPECT_EQ(host.front_buffer().pixel(0, 0), 0xFFFF);
+    EXPECT_EQ(host.front_buffer().pixel(239, 319), 0xFFFF);
+    game_shutdown();
+}
+
+TEST_F(GameStartupTest, TheVersionLineEndsFivePixelsFromTheRightEdge) {
+    SpriteGroup group;
+    group.set_size(480, 320);
+    for (int32_t width : {240, 480}) {
+        Sprite* line = add_version_line(group, width);
+        ASSERT_NE(line, nullptr);
+        EXPECT_GT(line->frame_width, 20);
+        EXPECT_EQ(line->x + line->frame_width, width - 5);
+        EXPECT_EQ(line->y, 5);
+    }
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <map>
 
+#include "engine/core/text_helpers.h"
 #include "recording_sound_backend.h"
 
 namespace {
@@ -172,6 +175,32 @@ TEST(SoundManagerLibrary, SilentLibraryOpensAndCloses) {
     EXPECT_EQ(sound.play_sound(u"sfx/none.wav", 256, -1, false), -1);
     sound.configure(0, 0, 0);
     EXPECT_FALSE(sound.is_open());
+}
+
+// The sound library itself on its silent output, reading the demo songs.
+TEST(SoundManagerLibrary, DemoSongsLoadPlayAndMoveToAnOrder) {
+    SoundManager sound(make_library_sound_backend(true));
+    const std::string folder = NIMBREL_DEMO_DATA_DIR "/";
+    sound.read_file = [&folder](std::u16string_view name) -> std::optional<std::vector<uint8_t>> {
+        std::ifstream in(folder + utf16_to_utf8(name), std::ios::binary);
+        if (!in) return std::nullopt;
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    sound.configure(2, 256, 256);
+    ASSERT_TRUE(sound.is_open());
+    sound.play_music(u"music/village.xm", 256);
+    ASSERT_TRUE(sound.has_song());
+    // The library takes the order (it starts there on its next tick).
+    EXPECT_EQ(sound.set_music_order(1), 1);
+    EXPECT_GE(sound.music_pattern(), 0);
+    // Not a song: the old one is gone and none is kept.
+    sound.play_music(u"Story/story.txt", 256);
+    EXPECT_FALSE(sound.has_song());
+    sound.play_music(u"music/battle.xm", 256);
+    EXPECT_TRUE(sound.has_song());
+    sound.configure(2, 0, 0);
+    EXPECT_FALSE(sound.is_open());
+    EXPECT_FALSE(sound.has_song());
 }
 
 }  // namespace
