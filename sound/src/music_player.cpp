@@ -3,10 +3,12 @@
 // playing song tick by tick while it mixes the song's channels.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
 
+#include "sound/src/async_open.h"
 #include "sound/src/channel.h"
 #include "sound/src/mixer.h"
 #include "sound/src/music_song.h"
@@ -72,13 +74,28 @@ void mix_song(MusicSong* song, int32_t* acc, int frames) {
     }
 }
 
+// Records where the song is for the block just mixed; the entry after it
+// belongs to the block the output plays now.
+void record_position(MusicSong* song) {
+    if (!song->position_ring) return;
+    const int next = (song->ring_written.load(std::memory_order_relaxed) + 1) % song->ring_entries;
+    const int64_t ms = song->elapsed >> 8;
+    song->position_ring[next].store(SongPosition::pack(song->order, song->row, ms), std::memory_order_relaxed);
+    song->ring_latest_ms.store(ms, std::memory_order_relaxed);
+    song->ring_written.store(next, std::memory_order_release);
+}
+
 void* music_unit_callback(void*, void* buffer, int frames, void*) {
     SoundSystem& s = sys();
     if (!buffer || !s.mixer) return buffer;
     for_each_song([&](MusicSong* song) {
+        // A song still being loaded by the asynchronous-open worker is not touched.
+        if (!song->loaded.load(std::memory_order_acquire)) return;
         if (!song->playing || song->paused || !song->update || song->speed_scale == 0) return;
         mix_song(song, static_cast<int32_t*>(buffer), frames);
         song->elapsed += int64_t(frames) * 256000 / std::max(s.mix_rate, 1);
+        record_position(song);
+        music_run_due_callbacks(song);
         if (!song->playing) music_stop_song(song);
     });
     return buffer;
@@ -92,17 +109,19 @@ void retempo_hook() {
     });
 }
 
-// Points every reference of a sample that is being freed at nothing, so that
-// no song plays it again.
+// Points every reference of a sample that is being freed at the dummy
+// sample, so that no song plays it again.
 void forget_sample_hook(SoundSample* sample) {
-    for_each_song([sample](MusicSong* song) {
+    SoundSample* dummy = music_dummy_sample();
+    for_each_song([sample, dummy](MusicSong* song) {
+        if (!song->loaded.load(std::memory_order_acquire)) return;
         for (int i = 0; i < song->instrument_count; ++i)
             for (SoundSample*& s : song->instruments[i].samples)
-                if (s == sample) s = nullptr;
+                if (s == sample) s = dummy;
         for (int i = 0; i < song->sample_count; ++i)
-            if (song->samples[i] == sample) song->samples[i] = nullptr;
+            if (song->samples[i] == sample) song->samples[i] = dummy;
         for (int c = 0; c < song->channel_count; ++c)
-            if (song->channels[c].entry.sample == sample) song->channels[c].entry.sample = nullptr;
+            if (song->channels[c].entry.sample == sample) song->channels[c].entry.sample = dummy;
     });
 }
 
@@ -171,11 +190,22 @@ void music_release_channel(SongChannel& ch) {
 
 MusicSong* music_alloc_song() {
     SoundSystem& s = sys();
-    if (!s.initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
+    if (!s.initialised || (s.sw_channels > 0 && !s.mixer)) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
     void* memory = SOUND_CALLOC(sizeof(MusicSong));
     if (!memory) return sound_set_error(SOUND_ERR_NO_MEMORY), nullptr;
     auto* song = new (memory) MusicSong();
     song->channel_limit = s.total_channels;
+    if (!(s.init_flags & SOUND_INIT_MUSIC_FLAG) && s.block_samples > 0) {
+        song->ring_entries = std::max(s.buffer_samples / s.block_samples, 1);
+        void* ring = SOUND_CALLOC(sizeof(std::atomic<uint64_t>) * size_t(song->ring_entries));
+        if (!ring) {
+            song->~MusicSong();
+            SOUND_FREE(song);
+            return sound_set_error(SOUND_ERR_NO_MEMORY), nullptr;
+        }
+        song->position_ring = static_cast<std::atomic<uint64_t>*>(ring);
+        for (int i = 0; i < song->ring_entries; ++i) new (&song->position_ring[i]) std::atomic<uint64_t>(0);
+    }
     SongChangeGuard guard;
     list_insert_before(&s.songs, song);
     return song;
@@ -183,33 +213,55 @@ MusicSong* music_alloc_song() {
 
 MusicSong* music_load_song(const char* name) { return music_load_song_ex(name, 0, 0, 0, nullptr, 0); }
 
+int music_load_song_internal(MusicSong* song) {
+    std::vector<uint8_t> bytes;
+    const void* source = (song->open_mode & SONG_MODE_MEMORY) ? song->open_memory : song->open_name;
+    if (!read_source(source, song->open_offset, song->open_length, song->open_mode, bytes))
+        return sound_set_error(SOUND_ERR_NO_FILE), 0;
+    sound_set_error(SOUND_ERR_FORMAT);
+    if (!xm_load(song, bytes.data(), bytes.size())) return 0;
+    if (song->open_mode & SONG_MODE_LOOP) song->looping = true;
+    if (song->open_mode & SONG_MODE_NO_LOOP) song->looping = false;
+    song->loaded.store(true, std::memory_order_release);
+    sound_clear_error();
+    return 1;
+}
+
 MusicSong* music_load_song_ex(const void* source, int offset, int length, uint32_t mode, const int*, int) {
     sound_clear_error();
     if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
-    std::vector<uint8_t> bytes;
-    if (!read_source(source, offset, length, mode, bytes)) return sound_set_error(SOUND_ERR_NO_FILE), nullptr;
+    if (!source) return sound_set_error(SOUND_ERR_NO_FILE), nullptr;
     MusicSong* song = music_alloc_song();
     if (!song) return nullptr;
-    if (!xm_load(song, bytes.data(), bytes.size())) {
-        const int code = g_sound_error.load();
-        song->loaded = true;
-        music_free_song(song);
-        sound_set_error(code ? code : SOUND_ERR_FORMAT);
-        return nullptr;
+    if (mode & SONG_MODE_MEMORY) song->open_memory = source;
+    else std::snprintf(song->open_name, sizeof song->open_name, "%s", static_cast<const char*>(source));
+    song->open_offset = offset;
+    song->open_length = length;
+    song->open_mode = mode & ~uint32_t(SONG_MODE_ASYNC_OPEN);
+    if (mode & SONG_MODE_ASYNC_OPEN) {
+        if (async_open_queue_song(song)) return song;
+    } else if (music_load_song_internal(song)) {
+        return song;
     }
-    if (mode & SONG_MODE_LOOP) song->looping = true;
-    if (mode & SONG_MODE_NO_LOOP) song->looping = false;
-    song->loaded = true;
-    return song;
+    const int code = g_sound_error.load();
+    music_free_song(song);
+    sound_set_error(code ? code : SOUND_ERR_FORMAT);
+    return nullptr;
 }
 
 void music_song_free_contents(MusicSong* song) {
-    for (int i = 0; i < song->sample_count; ++i)
-        if (song->samples[i]) {
-            SoundSample* s = song->samples[i];
-            song->samples[i] = nullptr;
-            sample_free(s);
-        }
+    // Only the song's own samples: a sample handed in by music_set_sample,
+    // or the dummy, belongs to someone else.
+    auto free_owned = [](SoundSample* s) {
+        if (s && s != music_dummy_sample() && s->song_owned) sample_free(s);
+    };
+    for (int i = 0; song->samples && i < song->sample_count; ++i) {
+        SoundSample* s = song->samples[i];
+        song->samples[i] = nullptr;
+        free_owned(s);
+    }
+    for (SoundSample* s : song->replaced_samples) free_owned(s);
+    song->replaced_samples.clear();
     SOUND_FREE(song->samples);
     if (song->patterns)
         for (int i = 0; i < song->patterns_allocated; ++i) SOUND_FREE(song->patterns[i].notes);
@@ -225,12 +277,15 @@ void music_song_free_contents(MusicSong* song) {
 int music_free_song(MusicSong* song) {
     sound_clear_error();
     if (!song) return sound_set_error(SOUND_ERR_PARAM), 0;
+    async_open_cancel(song);
     music_stop_song(song);
     {
         SongChangeGuard guard;
         list_unlink(song);
     }
     music_song_free_contents(song);
+    music_free_callbacks(song);
+    SOUND_FREE(song->position_ring);
     song->~MusicSong();
     SOUND_FREE(song);
     return 1;
@@ -265,6 +320,10 @@ int music_play_song(MusicSong* song) {
     song->elapsed = 0;
     song->finished = false;
     song->samples_left = 0;
+    music_clear_callbacks(song);
+    for (int i = 0; i < song->ring_entries; ++i) song->position_ring[i].store(0, std::memory_order_relaxed);
+    song->ring_written.store(song->ring_entries - 1, std::memory_order_relaxed);
+    song->ring_latest_ms.store(0, std::memory_order_relaxed);
     music_set_tempo(song, song->default_tempo);
     for (int c = 0; c < song->channel_count; ++c) {
         SongChannel& ch = song->channels[c];
@@ -279,6 +338,8 @@ int music_play_song(MusicSong* song) {
 int music_stop_song(MusicSong* song) {
     sound_clear_error();
     if (!song) return sound_set_error(SOUND_ERR_PARAM), 0;
+    // A song not loaded (or still loading) has never taken a channel.
+    if (!song->loaded.load(std::memory_order_acquire)) return 1;
     // Inside the mix (a song that ended in the non-real-time output) the
     // chain lock is already held and nothing else mixes: no waiting.
     SongChangeGuard guard;
@@ -303,6 +364,7 @@ int music_set_order(MusicSong* song, int order) {
 
 int music_set_paused(MusicSong* song, int paused) {
     if (!usable(song)) return 0;
+    SongChangeGuard guard;
     song->paused = paused != 0;
     for (int c = 0; c < song->channel_count; ++c)
         if (song->channels[c].has_channel) channel_set_paused(song->channels[c].entry.handle, paused != 0);
@@ -313,6 +375,7 @@ int music_get_paused(MusicSong* song) { return usable(song) ? song->paused : 0; 
 
 int music_set_master_volume(MusicSong* song, int volume) {
     if (!usable(song)) return 0;
+    SongChangeGuard guard;
     song->master_volume = std::clamp(volume, 0, 256);
     return 1;
 }
@@ -328,18 +391,21 @@ int scaled_setting(float value, int max) {
 
 int music_set_master_speed(MusicSong* song, float speed) {
     if (!usable(song)) return 0;
+    SongChangeGuard guard;
     song->speed_scale = scaled_setting(speed, 2560);
     return music_set_tempo(song, song->tempo);
 }
 
 int music_set_pan_separation(MusicSong* song, float separation) {
     if (!usable(song)) return 0;
+    SongChangeGuard guard;
     song->pan_separation = scaled_setting(separation, 256);
     return 1;
 }
 
 int music_set_looping(MusicSong* song, int looping) {
     if (!usable(song)) return 0;
+    SongChangeGuard guard;
     song->looping = looping != 0;
     return 1;
 }
@@ -354,9 +420,45 @@ intptr_t music_get_user_data(MusicSong* song) { return usable(song) ? song->user
 
 int music_set_channel_limit(MusicSong* song, int limit, int threshold) {
     if (!usable(song)) return 0;
+    SongChangeGuard guard;
     song->channel_limit = std::max(limit, 0);
     song->volume_threshold = std::max(threshold, 0);
     return 1;
+}
+
+int music_set_sample(MusicSong* song, int index, SoundSample* sample) {
+    sound_clear_error();
+    if (!usable(song) || index < 0 || !sample) return sound_set_error(SOUND_ERR_PARAM), 0;
+    SongChangeGuard guard;
+    if (index >= song->sample_count) {
+        auto* list = static_cast<SoundSample**>(SOUND_CALLOC(sizeof(SoundSample*) * size_t(index + 1)));
+        if (!list) return sound_set_error(SOUND_ERR_NO_MEMORY), 0;
+        std::copy(song->samples, song->samples + song->sample_count, list);
+        SOUND_FREE(song->samples);
+        song->samples = list;
+        song->sample_count = index + 1;
+    }
+    SoundSample* old = song->samples[index];
+    if (old) {
+        sample->finetune = old->finetune;
+        sample->relative_note = old->relative_note;
+        sample->c2_rate = old->c2_rate;
+        for (int i = 0; i < song->instrument_count; ++i)
+            for (SoundSample*& s : song->instruments[i].samples)
+                if (s == old) s = sample;
+        for (int c = 0; c < song->channel_count; ++c)
+            if (song->channels[c].entry.sample == old) song->channels[c].entry.sample = sample;
+        if (old != music_dummy_sample() && old->song_owned) song->replaced_samples.push_back(old);
+    }
+    song->samples[index] = sample;
+    return 1;
+}
+
+int music_get_open_state(MusicSong* song) {
+    sound_clear_error();
+    if (!song) return sound_set_error(SOUND_ERR_PARAM), -1;
+    if (song->open_failed.load(std::memory_order_acquire)) return -3;
+    return song->loaded.load(std::memory_order_acquire) ? 0 : -2;
 }
 
 const char* music_get_name(MusicSong* song) { return usable(song) ? song->name : nullptr; }
@@ -372,9 +474,33 @@ int music_get_master_volume(MusicSong* song) { return usable(song) ? song->maste
 int music_get_global_volume(MusicSong* song) { return usable(song) ? song->global_volume : -1; }
 int music_get_speed(MusicSong* song) { return usable(song) ? song->speed : -1; }
 int music_get_tempo(MusicSong* song) { return usable(song) ? song->tempo : -1; }
-int music_get_current_pattern(MusicSong* song) { return usable(song) ? song->order : -1; }
-int music_get_current_row(MusicSong* song) { return usable(song) ? song->row : -1; }
-int music_get_elapsed_ms(MusicSong* song) { return usable(song) ? int(song->elapsed >> 8) : -1; }
+namespace {
+// The ring entry of the block the output plays now.
+SongPosition audible(MusicSong* song) {
+    const int written = song->ring_written.load(std::memory_order_acquire);
+    return SongPosition::unpack(song->position_ring[(written + 1) % song->ring_entries].load(std::memory_order_relaxed));
+}
+}  // namespace
+
+int music_get_current_pattern(MusicSong* song) {
+    if (!usable(song)) return -1;
+    return song->position_ring ? audible(song).order : song->order;
+}
+
+int music_get_current_row(MusicSong* song) {
+    if (!usable(song)) return -1;
+    return song->position_ring ? audible(song).row : song->row;
+}
+
+int music_get_elapsed_ms(MusicSong* song) {
+    if (!usable(song)) return -1;
+    if (!song->position_ring) return int(std::min<int64_t>(song->elapsed >> 8, INT32_MAX));
+    // The entry keeps 24 bits of milliseconds; the whole value comes from the
+    // latest entry, less the distance between the two.
+    const int64_t latest = song->ring_latest_ms.load(std::memory_order_relaxed);
+    const uint32_t behind = (uint32_t(latest) - audible(song).ms24) & 0xFFFFFF;
+    return int(std::clamp<int64_t>(latest - behind, 0, INT32_MAX));
+}
 
 int music_get_current_pattern_number(MusicSong* song) { return usable(song) ? song->orders[song->order] : -1; }
 

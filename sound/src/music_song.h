@@ -3,8 +3,10 @@
 // Songs are advanced tick by tick inside the mix by the music DSP unit.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "sound/src/dsp_unit.h"
 #include "sound/src/sound_list.h"
@@ -22,6 +24,43 @@ enum SongMode : uint32_t {
     SONG_MODE_NO_LOOP = 0x1,
     SONG_MODE_LOOP = 0x2,
     SONG_MODE_MEMORY = 0x8000,
+    SONG_MODE_ASYNC_OPEN = 0x1000000,
+};
+
+struct MusicSong;
+
+// Called on the mixer thread when the event is heard: (song, value: the row,
+// order, Zxx parameter or instrument number, the block's parameter word).
+using MusicCallback = void (*)(MusicSong* song, intptr_t value, intptr_t parameter);
+
+// Events waiting until the output plays them: a stamp (the song's elapsed
+// time, 24.8 ms, at which the event is heard; -1 empty) and a value each.
+struct SongCallbackQueue {
+    static constexpr int kSize = 256;
+    MusicCallback callback = nullptr;
+    intptr_t parameter = 1;  // the row or order interval, or 1
+    int64_t stamps[kSize];
+    intptr_t values[kSize] = {};
+    int write = 0, read = 0;
+    SongCallbackQueue() { clear(); }
+    void clear() {
+        for (int64_t& s : stamps) s = -1;
+        write = read = 0;
+    }
+};
+
+// One entry a block of the output buffer: where the song was when the block
+// was mixed. Packed into one word {order 8 bits, row 8 bits, 24-bit ms} so
+// that the game thread reads an entry whole while the mixer writes.
+struct SongPosition {
+    int order = 0, row = 0;
+    uint32_t ms24 = 0;
+    static uint64_t pack(int order, int row, int64_t ms) {
+        return uint64_t(uint8_t(order)) | uint64_t(uint8_t(row)) << 8 | (uint64_t(ms) & 0xFFFFFF) << 16;
+    }
+    static SongPosition unpack(uint64_t word) {
+        return {int(word & 0xFF), int((word >> 8) & 0xFF), uint32_t((word >> 16) & 0xFFFFFF)};
+    }
 };
 
 struct PatternNote {
@@ -143,12 +182,32 @@ struct MusicSong : ListNode {
     bool advance = false;  // tick 0 moves to next_row/next_order first
     int pending_order = -1, pending_row = -1;  // music_set_order, taken at the next row
     int64_t elapsed = 0;  // 24.8 fixed-point milliseconds
+    // Positions as heard: one entry a block of the output buffer, null when
+    // the library runs without position tracking.
+    std::atomic<uint64_t>* position_ring = nullptr;
+    int ring_entries = 0;
+    std::atomic<int> ring_written{0};         // entry of the block mixed last
+    std::atomic<int64_t> ring_latest_ms{0};   // elapsed ms of that entry, whole
     int channel_limit = 0, volume_threshold = 0;
     void (*update)(MusicSong* song) = nullptr;
+    SongCallbackQueue* row_callback = nullptr;
+    SongCallbackQueue* order_callback = nullptr;
+    SongCallbackQueue* zxx_callback = nullptr;
+    SongCallbackQueue* instrument_callbacks[256] = {};
     intptr_t user_data = 0;
-    bool loaded = false;
+    // Kept for an asynchronous open.
+    char open_name[256] = {};
+    const void* open_memory = nullptr;
+    int open_offset = 0, open_length = 0;
+    uint32_t open_mode = 0;
+    std::atomic<bool> loaded{false};
+    std::atomic<bool> open_failed{false};
+    std::vector<SoundSample*> replaced_samples;  // song-owned samples music_set_sample took out
     DspUnit mix_unit;  // holds the song's playing mixer channels; not in the chain
 };
+
+// The sample that stands in for a missing or failed one: no data, plays nothing.
+SoundSample* music_dummy_sample();
 
 // The XM reader: fills a song from a whole module in memory. Returns 1, or 0
 // with the last error set (10 format, 11 corrupt/short, 12 memory).
@@ -202,6 +261,24 @@ int music_get_current_pattern(MusicSong* song);
 int music_get_current_row(MusicSong* song);
 int music_get_elapsed_ms(MusicSong* song);
 int music_get_channel_handle(MusicSong* song, int channel);
+int music_get_open_state(MusicSong* song);
+int music_set_sample(MusicSong* song, int index, SoundSample* sample);
+
+// Callbacks: the row and order callbacks fire for rows and orders that the
+// interval divides; the Zxx callback for every Zxx effect; an instrument
+// callback whenever its instrument number (0..255) appears on a row.
+int music_set_row_callback(MusicSong* song, MusicCallback callback, int interval);
+int music_set_order_callback(MusicSong* song, MusicCallback callback, int interval);
+int music_set_zxx_callback(MusicSong* song, MusicCallback callback);
+int music_set_instrument_callback(MusicSong* song, MusicCallback callback, int instrument);
+// Queues (or, without position tracking, makes) a callback for an event the
+// player just read; runs the queued callbacks whose time has come.
+void music_queue_callback(MusicSong* song, SongCallbackQueue* queue, intptr_t value);
+void music_run_due_callbacks(MusicSong* song);
+void music_clear_callbacks(MusicSong* song);
+void music_free_callbacks(MusicSong* song);
+// Loads a song allocated by the player from its kept open parameters.
+int music_load_song_internal(MusicSong* song);
 
 // Internal to the player and the XM code: starts the entry's sample (from
 // its start offset) on a mixer channel of the song, giving back the old one.

@@ -12,5 +12,6 @@
 #include "sound/src/sound_memory.h"
 #include "sound/src/sound_random.h"
 #include "sound/src/sound_sample.h"
+#include "sound/src/sound_stream.h"
 #include "sound/src/sound_system.h"
 #include "sound/src/sound_thread.h"

@@ -12,6 +12,7 @@
 #include "sound/src/output_driver.h"
 #include "sound/src/sound_file.h"
 #include "sound/src/sound_sample.h"
+#include "sound/src/sound_stream.h"
 #include "sound/src/sound_thread.h"
 
 namespace {
@@ -325,6 +326,7 @@ int sound_init(int rate, int channels, uint32_t flags) {
         s.initialised.store(true);
     }
     music_player_attach();
+    stream_system_attach();
     if (g_hooks.songs_retempo) g_hooks.songs_retempo();
     if (s.primary_channel) mixer_start_thread();
     if (g_hooks.async_open_start) g_hooks.async_open_start();

@@ -198,6 +198,30 @@ void decode_delta_plane(const uint8_t* src, size_t src_bytes, T* out, uint32_t f
     }
 }
 
+bool tagged_ogg(const uint8_t* data, size_t available) { return available >= 8 && std::memcmp(data + 4, "OggS", 4) == 0; }
+
+// Data tagged "OggS" goes to the sample loader as a memory file from byte 4.
+// No loader of this library reads it, so the slot normally gets the dummy
+// sample; a sample that does load takes the header's loop and music fields.
+SoundSample* load_tagged_sample(const SampleHeader& h, uint32_t mode, uint32_t loop_start, uint32_t loop_length,
+                                bool loop_on, const uint8_t* data, size_t available) {
+    const int error = g_sound_error.load();
+    SoundSample* s = sample_load(kSampleUnmanaged, data + 4, (mode & ~kSampleLoopBits) | 0xA130, 0,
+                                 int(std::min<size_t>(available - 4, INT32_MAX)));
+    sound_set_error(error);
+    if (!s) return music_dummy_sample();
+    s->mode &= ~uint32_t(SAMPLE_FROM_MEMORY);
+    s->loop_start = std::min<int>(int(loop_start), s->length);
+    s->loop_length = loop_on ? std::min<int>(int(loop_length), s->length - s->loop_start) : s->length - s->loop_start;
+    s->finetune = h.finetune;
+    s->relative_note = h.relative_note;
+    s->default_volume = std::min<int>(h.volume, 64);
+    s->default_pan = h.pan;
+    s->file_data_length = int(h.length);
+    sample_fix_loop_tail(s);
+    return s;
+}
+
 // Builds a sample from its header and data (bytes as many as present).
 SoundSample* build_sample(const SampleHeader& h, const uint8_t* data, size_t available) {
     const bool bits16 = h.type & 0x10;
@@ -214,6 +238,7 @@ SoundSample* build_sample(const SampleHeader& h, const uint8_t* data, size_t ava
     if (loop_on) loop_length = std::min(loop_length, frames - loop_start);
     else loop_start = 0, loop_length = frames;
     mode |= !loop_on ? SAMPLE_LOOP_OFF : (loop_type & 2 ? SAMPLE_LOOP_BIDI : SAMPLE_LOOP_NORMAL);
+    if (tagged_ogg(data, available)) return load_tagged_sample(h, mode, loop_start, loop_length, loop_on, data, available);
     SoundSample* s = sample_alloc(kSampleUnmanaged, int(frames), mode | 0x2000, 8363, h.volume, h.pan, 255, 0);
     if (!s) return nullptr;
     s->loop_start = int(loop_start);
@@ -260,6 +285,7 @@ int load_instruments(XmReader& r, MusicSong* song) {
         ins.sample_count = count;
         if (count > 0) read_instrument_extras(r, ins);
         r.seek(start + header_size);
+        for (SoundSample*& slot : ins.samples) slot = music_dummy_sample();
         SampleHeader headers[kInstrumentMaxSamples];
         for (int k = 0; k < count; ++k) headers[k] = read_sample_header(r);
         for (int k = 0; k < count; ++k) {
@@ -267,7 +293,7 @@ int load_instruments(XmReader& r, MusicSong* song) {
             SoundSample* s = build_sample(headers[k], r.data + std::min(r.pos, r.size), available);
             r.seek(r.pos + headers[k].length);
             if (!s) return fail(SOUND_ERR_NO_MEMORY);
-            s->song_owned = 1;
+            if (s != music_dummy_sample()) s->song_owned = 1;
             ins.samples[k] = s;
             all.push_back(s);
             song->sample_count = int(all.size());

@@ -3,6 +3,7 @@
 // channel's period, volume and pan into its mixer channel's settings.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "sound/src/channel.h"
@@ -38,8 +39,23 @@ constexpr int kHalfSine[32] = {0,   24,  49,  74,  97,  120, 141, 161, 180, 197,
 
 int amiga_at(int i) { return tables().amiga[std::clamp(i, 0, kAmigaTableSize - 1)]; }
 
+SoundSample make_dummy_sample() {
+    SoundSample s{};
+    std::snprintf(s.name, sizeof s.name, "%s", "Invalid Sample");
+    s.index = kSampleUnmanaged;
+    s.tail_position = -1;
+    s.mode = SAMPLE_8BITS | SAMPLE_MONO | SAMPLE_LOOP_OFF;
+    s.c2_rate = 8363;
+    return s;
+}
+
+// Stands in for an instrument number past the song's instruments.
 Instrument& dummy_instrument() {
-    static Instrument d;
+    static Instrument d = [] {
+        Instrument i;
+        for (SoundSample*& s : i.samples) s = music_dummy_sample();
+        return i;
+    }();
     return d;
 }
 
@@ -98,11 +114,11 @@ void envelope_step(const Envelope& e, EnvelopeState& st, bool key_off) {
 }
 
 SoundSample* entry_sample(MusicSong* song, SongChannel& ch) {
-    if (ch.instrument < 1 || ch.instrument > song->instrument_count) return nullptr;
+    if (ch.instrument < 1 || ch.instrument > song->instrument_count) return music_dummy_sample();
     Instrument& ins = song->instruments[ch.instrument - 1];
-    if (ch.note < 1 || ch.note > 96) return nullptr;
+    if (ch.note < 1 || ch.note > 96) return music_dummy_sample();
     const int k = ins.note_map[ch.note - 1];
-    return k < ins.sample_count ? ins.samples[k] : nullptr;
+    return k < ins.sample_count && ins.samples[k] ? ins.samples[k] : music_dummy_sample();
 }
 
 Instrument& channel_instrument(MusicSong* song, SongChannel& ch) {
@@ -281,6 +297,7 @@ void process_row(MusicSong* song) {
         const bool porta = n.effect == 3 || n.effect == 5 || (n.volume >> 4) == 0xF;
         const bool has_instrument = n.instrument >= 1 && n.instrument <= 128;
         if (has_instrument && !porta) ch.instrument = n.instrument;
+        if (has_instrument) music_queue_callback(song, song->instrument_callbacks[n.instrument], n.instrument);
         if (n.note >= 1 && n.note <= 96 && !porta) ch.note = n.note;
         SoundSample* sample = entry_sample(song, ch);
         if (!porta || !e.sample) e.sample = sample;
@@ -348,7 +365,7 @@ void process_row(MusicSong* song) {
             case 1: if (y) ch.fine_porta_up = y; e.period -= ch.fine_porta_up * 4; break;
             case 2: if (y) ch.fine_porta_down = y; e.period += ch.fine_porta_down * 4; break;
             case 4: ch.waveforms = uint8_t((ch.waveforms & 0xF0) | y); break;
-            case 5: if (e.sample) e.sample->finetune = int8_t(y); break;
+            case 5: if (e.sample && e.sample != music_dummy_sample()) e.sample->finetune = int8_t(y); break;
             case 6:
                 if (y == 0) ch.loop_row = song->row;
                 else {
@@ -387,6 +404,7 @@ void process_row(MusicSong* song) {
         case 29:
             if (p) ch.tremor_on = x + 1, ch.tremor_off = y + 1;
             break;
+        case 35: music_queue_callback(song, song->zxx_callback, p); break;
         case 33:
             if (x == 1) { if (y) ch.extra_fine_up = y; e.period -= ch.extra_fine_up; }
             if (x == 2) { if (y) ch.extra_fine_down = y; e.period += ch.extra_fine_down; }
@@ -518,6 +536,7 @@ void xm_update_song(MusicSong* song) {
     if (song->tick != 0) {
         process_tick(song);
     } else if (!song->finished || song->looping) {
+        const int previous_order = song->advance ? song->order : -1;
         if (song->advance) {
             song->row = song->next_row;
             song->order = std::min(song->next_order, song->order_count - 1);
@@ -528,6 +547,8 @@ void xm_update_song(MusicSong* song) {
             song->pending_order = song->pending_row = -1;
         }
         song->finished = false;
+        if (song->order != previous_order) music_queue_callback(song, song->order_callback, song->order);
+        music_queue_callback(song, song->row_callback, song->row);
         process_row(song);
         song->advance = true;
     } else {
@@ -544,4 +565,9 @@ void xm_update_song(MusicSong* song) {
         song->tick = 0;
         song->pattern_delay = 0;
     }
+}
+
+SoundSample* music_dummy_sample() {
+    static SoundSample dummy = make_dummy_sample();
+    return &dummy;
 }

@@ -27,13 +27,16 @@ TEST(DspChain, UnitsRunInPriorityThenInsertionOrder) {
     NonRealtimeSound sound;
     ASSERT_TRUE(sound.ok);
     SoundSystem& s = sound_system();
-    EXPECT_EQ(chain(), (std::vector<DspUnit*>{s.clear_unit, s.sfx_unit, s.music_unit, s.copy_unit}));
+    DspUnit* streams = stream_get_dsp_unit();
+    ASSERT_NE(streams, nullptr);
+    EXPECT_EQ(chain(), (std::vector<DspUnit*>{s.clear_unit, s.sfx_unit, streams, s.music_unit, s.copy_unit}));
     DspUnit* low = dsp_create_unit(Trace::record, -5, reinterpret_cast<void*>(1));
     DspUnit* same_a = dsp_create_unit(Trace::record, 150, reinterpret_cast<void*>(2));
     DspUnit* same_b = dsp_create_unit(Trace::record, 150, reinterpret_cast<void*>(3));
     EXPECT_EQ(dsp_get_priority(low), 0);
     EXPECT_EQ(dsp_get_priority(nullptr), -1);
-    EXPECT_EQ(chain(), (std::vector<DspUnit*>{s.clear_unit, low, s.sfx_unit, same_a, same_b, s.music_unit, s.copy_unit}));
+    EXPECT_EQ(chain(),
+              (std::vector<DspUnit*>{s.clear_unit, low, s.sfx_unit, streams, same_a, same_b, s.music_unit, s.copy_unit}));
     EXPECT_EQ(dsp_get_active(low), 0);  // new units wait to be switched on
     for (DspUnit* u : {low, same_a, same_b}) dsp_set_active(u, 1);
     dsp_set_active(same_a, 0);
@@ -51,7 +54,7 @@ TEST(DspChain, UnitsRunInPriorityThenInsertionOrder) {
     EXPECT_EQ(dsp_unit_in_list(&outside), 0);
     dsp_free_unit(&outside);  // not in the list: left alone
     for (DspUnit* u : {low, same_a, same_b}) dsp_free_unit(u);
-    EXPECT_EQ(chain().size(), 4u);
+    EXPECT_EQ(chain().size(), 5u);
 }
 
 TEST(DspChain, LevelMeterMeasuresPlayingChannels) {

@@ -272,11 +272,11 @@ TEST(XmPlayer, SettingsAndQueries) {
     music_play_song(song);
     music_set_order(song, 99);
     xm_update_song(song);
-    EXPECT_EQ(music_get_current_pattern(song), 2);
+    EXPECT_EQ(song->order, 2);
     music_set_order(song, -4);
     for (int i = 0; i < 6; ++i) xm_update_song(song);
-    EXPECT_EQ(music_get_current_pattern(song), 0);
-    EXPECT_EQ(music_get_current_row(song), 0);
+    EXPECT_EQ(song->order, 0);
+    EXPECT_EQ(song->row, 0);
     for (int i = 0; i < 12; ++i) xm_update_song(song);
     music_play_song(song);
     EXPECT_EQ(music_get_current_pattern(song), 0);
@@ -295,7 +295,8 @@ TEST(XmPlayer, FreeingASongSampleSilencesItsNotes) {
     xm_update_song(song);
     SoundSample* s = music_get_sample(song, 0);
     sample_free(s);
-    EXPECT_EQ(music_get_sample(song, 0), nullptr);
+    EXPECT_EQ(music_get_sample(song, 0), music_dummy_sample());
+    EXPECT_STREQ(music_dummy_sample()->name, "Invalid Sample");
     for (int i = 0; i < 12; ++i) xm_update_song(song);
     sound.render_frames(2000);
     music_free_song(song);
