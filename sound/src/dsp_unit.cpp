@@ -133,10 +133,17 @@ void dsp_set_priority(DspUnit* unit, int priority) {
 int dsp_get_priority(DspUnit* unit) { return unit ? unit->priority : -1; }
 
 void dsp_set_active(DspUnit* unit, int on) {
-    if (unit) unit->active = on != 0;
+    if (!unit) return;
+    // The mixer reads the flag while it walks the chain.
+    SoundLockGuard chain(sys().dsp_lock);
+    unit->active = on != 0;
 }
 
-int dsp_get_active(DspUnit* unit) { return unit && unit->active ? 1 : 0; }
+int dsp_get_active(DspUnit* unit) {
+    if (!unit) return 0;
+    SoundLockGuard chain(sys().dsp_lock);
+    return unit->active ? 1 : 0;
+}
 
 int dsp_unit_in_list(DspUnit* unit) {
     SoundSystem& s = sys();
