@@ -56,6 +56,8 @@ public:
     // Kind 1 (down) sets the game key's bit in the key mask, others clear it.
     void set_key_state(int kind, uint32_t game_key, uint32_t key_code);
     uint32_t key_mask() const { return key_mask_; }
+    // Forgets every held key (a new level starts with none held).
+    void clear_held_keys() { key_mask_ = 0; }
 
     // --- Layers and the screen (drawing belongs to the graphics module) --
     Layer* create_layer();

@@ -19,6 +19,7 @@
 #include "game/screens/game_screens.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
+#include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
@@ -79,6 +80,7 @@ Game::~Game() {
 StoryModule* Game::module() const { return static_cast<StoryModule*>(owner()); }
 World& Game::world() const { return module()->world; }
 HeroActor& Game::hero() const { return world().hero(); }
+bool Game::hero_runs() const { return hero().running; }
 
 Size Game::display_size() const { return {240, 320}; }
 
@@ -365,20 +367,18 @@ void Game::enter_level() {
     scripted_focus_ = {0, 0};
     focus_scripted_ = false;
     pan_countdown_ = 0;
+    clear_held_keys();
     level_entered_ = true;
+    entered_level_ = level;
     full_refresh_ = true;
     saved_music_order = 0;
 
-    if (w.people_from_files) {
-        w.clear_triggers();
-        w.load_trigger_file(level->id);
-    }
+    load_level_story(*level);
     MapRegion* region = level->map ? level->map->region : nullptr;
-    if (region && !region->loaded) w.load_region(*region);
-
     const std::string map_name = level->map ? level->map->name : "";
     const std::string region_name = region ? region->name : "";
-    hero_runs_ = !(names_verworld(level->name) || names_verworld(map_name) || names_verworld(region_name));
+    hero().running = !(names_verworld(level->name) || names_verworld(map_name) || names_verworld(region_name));
+    place_level_actors(*level);
 
     if (free_memory() < 4) purge_resource_caches();
     const Size display = display_size();
@@ -394,13 +394,83 @@ void Game::enter_level() {
     if (free_memory() < 2) purge_resource_caches();
 }
 
+void Game::load_level_story(MapLevel& level) {
+    World& w = world();
+    // Triggers and people are reread for the level; what already fired stays
+    // fired.
+    w.record_fired_triggers();
+    if (w.people_from_files) {
+        w.clear_triggers();
+        w.load_trigger_file(level.id);
+    }
+    w.clear_npcs();
+    w.spawn_level_npcs(level.id);
+    w.restore_fired_triggers();
+    MapRegion* region = level.map ? level.map->region : nullptr;
+    if (region && !region->loaded) w.load_region(*region);
+    level.collect_triggers(w.triggers);
+}
+
+void Game::place_level_actors(MapLevel& level) {
+    for (Actor* npc : level.actors) {
+        npc->place(level.id, npc->home_x, npc->home_y, npc->facing);
+        npc->attach_sprite(map_layer_, &level);
+        if (free_memory() < 2) purge_resource_caches();
+    }
+    for (const auto& monster : level.extra_actors) {
+        monster->place(level.id, monster->home_x, monster->home_y, monster->facing);
+        monster->attach_sprite(map_layer_, &level);
+    }
+}
+
+void Game::detach_level_actors(MapLevel& level) {
+    for (Actor* npc : level.actors) npc->detach_sprite();
+    for (const auto& monster : level.extra_actors) monster->detach_sprite();
+}
+
 void Game::leave_level() {
     if (!level_entered_) return;
     level_entered_ = false;
-    if (MapLevel* level = world().current_level(); level && level->map && level->map->region)
-        level->map->region->unload_file();
+    MapLevel* level = entered_level_;
+    entered_level_ = nullptr;
+    if (level) {
+        detach_level_actors(*level);
+        if (level->map && level->map->region) level->map->region->unload_file();
+    }
     view_.clear();
     if (free_memory() < 3) purge_resource_caches();
+}
+
+void Game::release_level_sprites() {
+    if (free_memory() >= 4) {
+        level_sprites_released_ = false;
+        return;
+    }
+    if (entered_level_) detach_level_actors(*entered_level_);
+    hero().detach_sprite();
+    level_sprites_released_ = true;
+    purge_resource_caches();
+}
+
+void Game::restore_level_sprites() {
+    if (!level_sprites_released_) return;
+    level_sprites_released_ = false;
+    if (MapLevel* level = entered_level_) {
+        for (Actor* npc : level->actors) {
+            npc->attach_sprite(map_layer_, level);
+            if (free_memory() < 3) purge_resource_caches();
+        }
+        for (const auto& monster : level->extra_actors) {
+            monster->attach_sprite(map_layer_, level);
+            if (free_memory() < 3) purge_resource_caches();
+        }
+    }
+    hero().attach_sprite(map_layer_, hero().level);
+    if (free_memory() < 5) purge_resource_caches();
+}
+
+void Game::refresh_if_current_level(uint32_t level_id) {
+    if (hero().level && hero().level->id == level_id) rebuild_view(false);
 }
 
 bool Game::teleport(uint32_t level_id, int32_t x, int32_t y, int32_t facing) {

@@ -74,9 +74,17 @@ public:
     // level kept) when the story has no such level.
     bool teleport(uint32_t level_id, int32_t x, int32_t y, int32_t facing);
     void rebuild_view(bool preload);
+    // The view rebuilt (without preload) when the hero stands on that level:
+    // a tile of it changed.
+    void refresh_if_current_level(uint32_t level_id);
+    // Screens drawn over the map (menu, inventory, combat) call these when
+    // entered and left: below 4 MB free the map's characters give their
+    // sprites up until the map shows again.
+    void release_level_sprites();
+    void restore_level_sprites();
     bool level_entered() const { return level_entered_; }
     // Whether the hero runs on this level (walks in the "verworld").
-    bool hero_runs() const { return hero_runs_; }
+    bool hero_runs() const;
     const ViewGrid& view() const { return view_; }
     SpriteGroup* ground_group() const { return ground_group_; }
     SpriteGroup* object_group() const { return object_group_; }
@@ -132,6 +140,11 @@ private:
     void build_display_list();
     void load_start_config();
     void apply_start_config();
+    // Triggers, people and the region file of a level being entered.
+    void load_level_story(MapLevel& level);
+    // People and monsters back home, with their sprites on the map.
+    void place_level_actors(MapLevel& level);
+    void detach_level_actors(MapLevel& level);
     // Puts the hero of a freshly loaded state on its level.
     bool enter_saved_level();
     void follow_camera();
@@ -160,7 +173,8 @@ private:
     bool play_clock_ = false;
     int32_t purge_counter_ = 0;
     bool level_entered_ = false;
-    bool hero_runs_ = true;
+    MapLevel* entered_level_ = nullptr;
+    bool level_sprites_released_ = false;
     int32_t tile_phase_ = 0;
     int32_t animation_counter_ = 0;
     std::string music_name_;

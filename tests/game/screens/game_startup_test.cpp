@@ -20,6 +20,7 @@
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
 #include "game/world/action.h"
+#include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 
@@ -256,6 +257,65 @@ TEST_F(GameStartupTest, TheVersionLineEndsFivePixelsFromTheRightEdge) {
         EXPECT_EQ(line->x + line->frame_width, width - 5);
         EXPECT_EQ(line->y, 5);
     }
+}
+
+TEST_F(GameStartupTest, LevelEntryPlacesPeopleSetsTheRunFlagAndSavesOnRegionChanges) {
+    ASSERT_EQ(game_startup(), 1);
+    Game& game = *g_game;
+    World& world = g_app->world;
+    // Someone placed in the wood stands at home there once the hero arrives.
+    world.npc_placements.push_back({0x2003, 0x1102, 200, 200, 160, 96});
+    ASSERT_TRUE(game.teleport(0x1102, 64, 64, 30));
+    MapLevel& wood = *world.get_level(0x1102);
+    ASSERT_EQ(wood.actors.size(), 1u);
+    EXPECT_EQ(wood.actors[0]->position(), (Point{160, 96}));
+    EXPECT_NE(wood.actors[0]->sprite(), nullptr);
+    EXPECT_TRUE(game.hero_runs());
+    // Same region: no automatic save.
+    EXPECT_FALSE(std::filesystem::exists(folder + "/savegame/save6.dat"));
+
+    // (Level names come from the region file, so the map takes the word.)
+    world.regions.front()->maps.front()->name = "Verworld Vale";
+    world.regions.front()->name = "Farshore";
+    ASSERT_TRUE(game.teleport(0x1101, 64, 64, 30));
+    EXPECT_FALSE(game.hero_runs());
+    EXPECT_TRUE(wood.actors.empty());  // people live on the level being shown
+    EXPECT_TRUE(std::filesystem::exists(folder + "/savegame/save6.dat"));
+    EXPECT_NE(read("savegame/autoio.ini").find("\"Farshore\", \"Autosave!\""), std::string::npos);
+
+    // While the HUD shows its own page, a region change does not save.
+    std::filesystem::remove(folder + "/savegame/save6.dat");
+    game.hud_mode = true;
+    world.regions.front()->name = "Fernreach";
+    world.regions.front()->maps.front()->name = "Brackenvale";
+    ASSERT_TRUE(game.teleport(0x1103, 64, 64, 30));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/savegame/save6.dat"));
+    EXPECT_TRUE(game.hero_runs());
+    game_shutdown();
+}
+
+TEST_F(GameStartupTest, LowMemoryReleasesTheMapsSpritesUntilTheMapShowsAgain) {
+    ASSERT_EQ(game_startup(), 1);
+    Game& game = *g_game;
+    g_app->world.npc_placements.push_back({0x2001, 0x1101, 100, 100, 100, 100});
+    ASSERT_TRUE(game.teleport(0x1101, 64, 64, 30));
+    Actor* marta = g_app->world.get_level(0x1101)->actors.at(0);
+    int32_t free_mb = 16;
+    game.free_memory = [&free_mb] { return free_mb; };
+
+    game.release_level_sprites();  // plenty of memory: nothing given up
+    EXPECT_NE(marta->sprite(), nullptr);
+    EXPECT_NE(game.hero().sprite(), nullptr);
+    free_mb = 3;
+    game.release_level_sprites();
+    EXPECT_EQ(marta->sprite(), nullptr);
+    EXPECT_EQ(game.hero().sprite(), nullptr);
+    game.restore_level_sprites();
+    EXPECT_NE(marta->sprite(), nullptr);
+    EXPECT_NE(game.hero().sprite(), nullptr);
+    game.restore_level_sprites();  // a second restore changes nothing
+    EXPECT_NE(game.hero().sprite(), nullptr);
+    game_shutdown();
 }
 
 }  // namespace
