@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         set_resource_failure_handler([](std::u16string_view, const std::string&) {});
         g_file_system = new FileSystem;
         create_resource_caches();
+        // As in the game: decoded fonts stay cached between inputs.
+        g_bitmap_cache->caching = 1;
+        g_sprite_def_cache->caching = 1;
         return true;
     }();
     (void)ready;

@@ -1,7 +1,5 @@
 #include "engine/ui/menu_font.h"
 
-#include <algorithm>
-
 #include "engine/graphics/font.h"
 #include "engine/graphics/sprite.h"
 
@@ -16,5 +14,5 @@ Sprite* MenuFont::render(std::u16string_view text, int32_t max_width, int32_t co
     if (!font_->glyph_sprite) return nullptr;
     font_->glyph_sprite->set_phase(frame_);
     std::u16string copy(text);
-    return font_->render_text(copy.c_str(), std::max(max_width, 1), colourise, colour, 0, align, -1);
+    return font_->render_text(copy.c_str(), max_width, colourise, colour, 0, align, -1);
 }

@@ -10,7 +10,8 @@ UiText::UiText(UiPage* owner, MenuFont* text_font, std::u16string text, std::opt
     : UiControl(owner, kUiText, std::move(name)), title(std::move(text)), font(text_font) {}
 
 void UiText::draw_layout(SpriteGroup& group, int32_t& running_y) {
-    int32_t max_width = width_attr != -1 ? width_attr : std::max(group.size().width - x_attr - 4, 1);
+    // A text placed at or past the right edge still gets a width to wrap in.
+    const int32_t max_width = std::max(width_attr != -1 ? width_attr : group.size().width - x_attr - 4, 1);
     int32_t text_align = align == kUiJustify ? 2 : align == kUiCenter ? 1 : 0;
     Sprite* sprite = nullptr;
     if (font) {

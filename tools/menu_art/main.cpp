@@ -2,7 +2,7 @@
 //
 // Draws the pictures the demo menus use, by code: the check, radio and
 // three-state icons, a three-frame picture, a ten-step slider, the focus
-// frame, a button, the ruler and a page background. Frames are stacked top
+// frames, a button, the ruler, a landscape and a page background. Frames are stacked top
 // to bottom; magenta is the colour key.
 #include <algorithm>
 #include <cmath>
@@ -97,9 +97,25 @@ uint32_t button(int frame, int x, int y) {
     return rgb(40 + glow, 60 + y * 4 + glow, 130 + glow);
 }
 
+// A picture drawn as it stands (no colour key): ticks on a dark band.
 uint32_t ruler(int, int x, int y) {
     if (y == 1) return rgb(180, 180, 200);
-    return x % 10 == 0 ? rgb(180, 180, 200) : kKey;
+    return x % 10 == 0 ? rgb(180, 180, 200) : rgb(20, 26, 52);
+}
+
+// The slider's focus look: its border in the focus colour.
+uint32_t slider_focus(int, int x, int y) {
+    return x == 0 || y == 0 || x == 59 || y == 9 ? rgb(255, 120, 40) : kKey;
+}
+
+// A small landscape for the pictures page: sky, sun, hills.
+uint32_t landscape(int, int x, int y) {
+    const int hill = 28 + int(std::lround(5.0 * std::sin(x / 9.0)));
+    if (x == 0 || y == 0 || x == 79 || y == 39) return rgb(240, 240, 250);
+    if (y >= hill) return rgb(40, 110 + (y - hill) * 3, 50);
+    const double dx = x - 62, dy = y - 11;
+    if (dx * dx + dy * dy < 36) return rgb(250, 220, 90);
+    return rgb(90 + y * 2, 140 + y * 2, 230);
 }
 
 uint32_t background(int, int x, int y) {
@@ -122,8 +138,10 @@ int main(int argc, char** argv) {
               write_picture(out, "ui/gem.bmp", 23, 23, 3, gem) &&
               write_picture(out, "ui/slider.bmp", 60, 10, 10, slider) &&
               write_picture(out, "ui/focus.bmp", 14, 14, 1, focus_frame) &&
+              write_picture(out, "ui/slider_focus.bmp", 60, 10, 1, slider_focus) &&
               write_picture(out, "ui/button.bmp", 80, 20, 2, button) &&
               write_picture(out, "ruler.zbm", 230, 3, 1, ruler) &&
+              write_picture(out, "menus/landscape.bmp", 80, 40, 1, landscape) &&
               write_picture(out, "menus/demo_bg.bmp", 240, 320, 1, background);
     return ok ? 0 : 1;
 }

@@ -2,21 +2,56 @@
 
 #include <filesystem>
 
+#include "engine/core/crt_random.h"
+#include "engine/graphics/display.h"
+#include "engine/graphics/fill_rect.h"
+#include "engine/graphics/frame_render.h"
+#include "engine/graphics/layer.h"
+#include "engine/platform/front_buffer.h"
 #include "engine/ui/ui_bitmap.h"
 #include "engine/ui/ui_slider.h"
 #include "tests/engine/ui/menu_test_support.h"
 
 namespace {
 
-// The demo menu, read from the demo data as the program reads it.
+// The demo menu, read from the demo data as the program reads it, drawn into
+// a group that stands on a screen-sized layer over a black fill, as a
+// screen's page layer holds it.
 class DemoMenu : public GraphicsFilesTest {
 protected:
-    DemoMenu() {
+    DemoMenu() : group_(*new SpriteGroup) {
         const std::string demo = NIMBREL_DEMO_DATA_DIR;
         set_program_folder(std::u16string(demo.begin(), demo.end()));
+        crt_srand(1);
+        layer_.set_size(240, 320);
+        layer_.set_screen_region(&screen_region_);
+        layer_.add(new FillRect, 0);
+        layer_.add(&group_, 1);
         group_.set_size(240, 320);
     }
-    SpriteGroup group_;
+
+    // Draws the whole layer into the back buffer, presents it to a front
+    // buffer like the headless back end's and compares the screen's CRC with
+    // the recorded one. A different screen is saved as "menu_<name>.png" in
+    // the build tree for a look.
+    void expect_screen(const std::string& name, uint32_t recorded_crc) {
+        FrontBuffer screen;
+        Display display;
+        ASSERT_TRUE(display.open(&screen, 1, 240, 320));
+        layer_.invalidate_all();
+        Layer* layers[] = {&layer_};
+        render_layers(layers, screen_region_, display);
+        if (screen.crc() == recorded_crc) return;
+        const std::string path = std::string(NIMBREL_BINARY_DIR) + "/menu_" + name + ".png";
+        std::string error;
+        const bool saved = screen.save_png(path, error);
+        ADD_FAILURE() << "page " << name << " looks different: CRC 0x" << std::hex << screen.crc() << ", recorded 0x"
+                      << recorded_crc << "; " << (saved ? "saved to " + path : "not saved: " + error);
+    }
+
+    DirtyRegion screen_region_{Rect{0, 0, 240, 320}};
+    Layer layer_;
+    SpriteGroup& group_;  // owned by the layer
 };
 
 TEST_F(DemoMenu, EveryPageLoadsDrawsAndAnswers) {
@@ -44,6 +79,42 @@ TEST_F(DemoMenu, EveryPageLoadsDrawsAndAnswers) {
     menu.focus_first();
     EXPECT_EQ(menu.handle_event(kMenuKey, kKeyButton1, &out), kMenuCommand);
     EXPECT_EQ(out, u"*CLOSE");
+    menu.release();
+    EXPECT_TRUE(FailureLog::names().empty());
+}
+
+// The pages as they look on the screen. The expected values were taken from
+// screens checked by eye; a change of the menus' layout, the fonts, the demo
+// pictures or the blitters shows here first.
+TEST_F(DemoMenu, PagesLookAsRecorded) {
+    UiMenu menu(&group_, u"menus\\demo.def");
+    std::u16string out;
+    // The main page, focus on its first button.
+    menu.focus_first();
+    menu.draw();
+    expect_screen("main", 0x6580FCC2u);
+
+    // Options: the pen put the focus on the slider, which shows its focus
+    // frame, and a tap set the volume to 5.
+    menu.show_page(u"options");
+    menu.draw();
+    auto* slider = dynamic_cast<UiSlider*>(menu.find_control(u"volume"));
+    ASSERT_NE(slider, nullptr);
+    const int32_t at = pack_point(slider->screen_x + 30, slider->screen_y + 2);
+    EXPECT_EQ(menu.handle_event(kMenuPointerFocus, at, &out), kMenuFocusChanged);
+    EXPECT_EQ(menu.handle_event(kMenuTap, at, &out), kMenuCommand);
+    menu.draw();
+    expect_screen("options", 0xAF3417B9u);
+
+    // Pictures: the selection went to "Landscape", whose picture replaced the
+    // ruler in the bitmap after it.
+    menu.show_page(u"pictures");
+    menu.focus_first();
+    EXPECT_EQ(menu.handle_event(kMenuKey, kKeyRight, &out), kMenuHandled);
+    menu.focus_first();
+    menu.draw();
+    EXPECT_EQ(menu.get_var(u"shown"), 1);
+    expect_screen("pictures", 0xF19D2EF1u);
     menu.release();
     EXPECT_TRUE(FailureLog::names().empty());
 }

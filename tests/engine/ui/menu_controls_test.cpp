@@ -4,6 +4,7 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_def_cache.h"
 #include "engine/ui/ui_bitmap.h"
+#include "engine/ui/ui_button.h"
 #include "engine/ui/ui_check.h"
 #include "engine/ui/ui_selection.h"
 #include "engine/ui/ui_slider.h"
@@ -161,6 +162,76 @@ TEST_F(MenuControls, ReleaseGivesBackEveryCachedPicture) {
     menu_.reset();  // the fonts go with the menu
     EXPECT_EQ(g_sprite_def_cache->size(), defs_before);
     EXPECT_EQ(g_bitmap_cache->size(), bitmaps_before);
+}
+
+TEST_F(MenuControls, PicturesThatGaveNothingAreLeftOut) {
+    write("pics/broken.bmp", "BM this is no picture");
+    build("<PAGE IMG=pics/broken.bmp>\n"
+          "<BITMAP OBJNAME=none PAGE=*NONE>\n"
+          "<BITMAP OBJNAME=broken IMG=pics/broken.bmp PHASE=look>\n"
+          "<BITMAP OBJNAME=good IMG=pics/box.bmp>\n");
+    // The broken file was reported (the game ends there; this handler lets
+    // the menu go on) ...
+    ASSERT_FALSE(FailureLog::names().empty());
+    for (const std::u16string& name : FailureLog::names()) EXPECT_EQ(name, u"pics/broken.bmp");
+    FailureLog::clear();
+    // ... and neither it, the missing background nor the bitmap without a
+    // picture shows: only the good picture is drawn.
+    menu_->draw();
+    EXPECT_EQ(group_.sprites().count(), 1);
+    for (const char16_t* name : {u"none", u"broken"}) {
+        EXPECT_EQ(control(name).width, 0);
+        EXPECT_EQ(control(name).height, 0);
+    }
+    EXPECT_EQ(control(u"good").height, 20);
+    // A change of the phase variable finds nothing shown to change.
+    menu_->current()->notify_var(menu_->bind_var(u"look"), 1);
+    EXPECT_EQ(control(u"broken").on_var_changed(menu_->bind_var(u"look")), kMenuHandled);
+}
+
+TEST_F(MenuControls, SliderWithoutStepsKeepsItsOnlyStep) {
+    build("<PAGE>\n<SLIDER OBJNAME=s VAR=v PAGE=*V>\n");
+    menu_->set_var(u"v", 0);
+    menu_->draw();
+    auto& slider = dynamic_cast<UiSlider&>(control(u"s"));
+    EXPECT_EQ(slider.width, 0);
+    EXPECT_EQ(slider.step_count(), 1);
+    menu_->focus_first();
+    EXPECT_EQ(key(kKeyAction), kMenuCommand);
+    EXPECT_EQ(menu_->get_var(u"v"), 0);
+    EXPECT_EQ(key(kKeyLeft), kMenuCommand);
+    EXPECT_EQ(menu_->get_var(u"v"), 0);
+    // Nothing to divide by: a tap that reaches it anyway is not taken.
+    EXPECT_EQ(slider.handle_event(kMenuTap, pack_point(slider.screen_x + 3, slider.screen_y), &out_), kMenuNotHandled);
+    EXPECT_EQ(menu_->get_var(u"v"), 0);
+}
+
+TEST_F(MenuControls, TextAtTheRightEdgeStillWrapsItsTitle) {
+    build("<PAGE>\n"
+          "<TEXT OBJNAME=edge X=300 TITLE=\"ab\">\n"
+          "<TEXT OBJNAME=one X=300 WIDTH=1 TITLE=\"ab\">\n"
+          "<TEXT OBJNAME=justified X=300 ALIGN=JUSTIFY TITLE=\"\">\n"
+          "<TEXT OBJNAME=justified_one X=300 WIDTH=1 ALIGN=JUSTIFY TITLE=\"\">\n");
+    menu_->draw();
+    // No room left of the edge counts as the narrowest width there is: one
+    // character a line, and a justified text as wide as one pixel of room.
+    EXPECT_EQ(control(u"edge").screen_x, 300);
+    EXPECT_EQ(control(u"edge").height, control(u"one").height);
+    EXPECT_EQ(control(u"edge").width, control(u"one").width);
+    EXPECT_EQ(control(u"justified").width, control(u"justified_one").width);
+}
+
+TEST_F(MenuControls, ButtonWithoutTitleShowsAnEmptyText) {
+    build("<PAGE>\n<BUTTON OBJNAME=blank TITLE=\"\" PAGE=*BLANK>\n");
+    UiPage& page = *menu_->current();
+    UiControl* untitled = page.add_control(
+        std::make_unique<UiButton>(&page, menu_->get_font(u"font1"), std::nullopt, u"*UNTITLED", u"untitled"));
+    menu_->draw();
+    EXPECT_GT(untitled->height, 0);
+    EXPECT_EQ(untitled->width, control(u"blank").width);
+    EXPECT_EQ(untitled->height, control(u"blank").height);
+    EXPECT_EQ(tap_inside(*untitled), kMenuCommand);
+    EXPECT_EQ(out_, u"*UNTITLED");
 }
 
 }  // namespace
