@@ -4,7 +4,7 @@
 // frame's edge so that drawing in pieces equals drawing whole.
 #include <algorithm>
 
-#include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blitters.h"
 
 namespace {
@@ -68,17 +68,8 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
 }  // namespace
 
 void blit_hq_zoomed(const BlitTarget& target, BlitSource src, const BlitView& view) {
-    if (!src.pixels || src.frame_width <= 0 || src.frame_height <= 0) return;
-    if ((src.flags & ALPHA_PIXEL) && !src.alpha) src.flags &= ~ALPHA_PIXEL;
-    if (src.zoom <= 0) return;
-
-    WideRect placed = anchored_rect(int64_t(src.x) - view.shift.x, int64_t(src.y) - view.shift.y,
-                                    zoomed_length(src.frame_width, src.zoom),
-                                    zoomed_length(src.frame_height, src.zoom), src.flags);
-    Rect r = clip_wide(placed, view.clip);
-    if (r.empty()) return;
-
-    int64_t step = 0x100000 / src.zoom;
+    const std::optional<ZoomPlacement> at = place_zoomed(src, view);
+    if (!at) return;
     dispatch_mode(blit_mode(src.flags), HqModes{},
-                  [&](auto mode) { draw_rows<mode.value>(target, src, r, placed, step); });
+                  [&](auto mode) { draw_rows<mode.value>(target, src, at->visible, at->placed, at->step); });
 }

@@ -1,5 +1,5 @@
 // The plain blitter: one source pixel per target pixel.
-#include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
 
@@ -35,8 +35,7 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, i
 }  // namespace
 
 void blit_plain(const BlitTarget& target, BlitSource src, const BlitView& view) {
-    if (!src.pixels || src.frame_width <= 0 || src.frame_height <= 0) return;
-    if ((src.flags & ALPHA_PIXEL) && !src.alpha) src.flags &= ~ALPHA_PIXEL;
+    if (!prepare_source(src)) return;
 
     WideRect placed = anchored_rect(int64_t(src.x) - view.shift.x, int64_t(src.y) - view.shift.y,
                                     src.frame_width, src.frame_height, src.flags);

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/core/fixed_math.h"
-#include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blitters.h"
 
 namespace {
@@ -95,8 +95,7 @@ Size rotozoom_half_extent(int32_t frame_width, int32_t frame_height, int32_t zoo
 }
 
 void blit_rotozoomed(const BlitTarget& target, BlitSource src, const BlitView& view) {
-    if (!src.pixels || src.frame_width <= 0 || src.frame_height <= 0) return;
-    if ((src.flags & ALPHA_PIXEL) && !src.alpha) src.flags &= ~ALPHA_PIXEL;
+    if (!prepare_source(src)) return;
     Size half = rotozoom_half_extent(src.frame_width, src.frame_height, src.zoom, src.rotation);
     if (half.empty()) return;
 

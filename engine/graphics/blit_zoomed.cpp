@@ -1,7 +1,7 @@
 // The nearest-pixel zoom blitter. Source positions are measured from the
 // frame's own edge, never from the clip edge, so that a sprite drawn in
 // pieces (one dirty rectangle at a time) looks the same as drawn whole.
-#include "engine/graphics/blit_modes.h"
+#include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
 
@@ -37,17 +37,8 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
 }  // namespace
 
 void blit_zoomed(const BlitTarget& target, BlitSource src, const BlitView& view) {
-    if (!src.pixels || src.frame_width <= 0 || src.frame_height <= 0) return;
-    if ((src.flags & ALPHA_PIXEL) && !src.alpha) src.flags &= ~ALPHA_PIXEL;
-    if (src.zoom <= 0) return;
-
-    WideRect placed = anchored_rect(int64_t(src.x) - view.shift.x, int64_t(src.y) - view.shift.y,
-                                    zoomed_length(src.frame_width, src.zoom),
-                                    zoomed_length(src.frame_height, src.zoom), src.flags);
-    Rect r = clip_wide(placed, view.clip);
-    if (r.empty()) return;
-
-    int64_t step = 0x100000 / src.zoom;  // source pixels per target pixel, in 1/1024
+    const std::optional<ZoomPlacement> at = place_zoomed(src, view);
+    if (!at) return;
     dispatch_mode(blit_mode(src.flags), ZoomModes{},
-                  [&](auto mode) { draw_rows<mode.value>(target, src, r, placed, step); });
+                  [&](auto mode) { draw_rows<mode.value>(target, src, at->visible, at->placed, at->step); });
 }
