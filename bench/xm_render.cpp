@@ -2,8 +2,15 @@
 // playing notes with effects, rendered in the non-real-time mode into a sink
 // that drops the output. Reports times faster than real time; also the cost
 // of one song tick on 64 channels against the length of one mixer block.
+// For comparison, the same modules are rendered to a file by the `xmp`
+// command-line player (nearest interpolation, 44.1 kHz stereo) in the same
+// run, when it is installed (tools/install-deps test).
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "sound/src/music_song.h"
@@ -11,6 +18,10 @@
 #include "tools/xm_tools/xm_writer.h"
 
 namespace {
+
+// Four passes over one pattern of 64 rows at speed 6 and 125 BPM.
+constexpr int kBusyOrders = 4;
+constexpr double kBusySeconds = kBusyOrders * 64 * 6 * 0.02;
 
 // Every channel plays a looping note each 4 rows with vibrato and volume
 // slides, so every voice resamples and every tick has work to do.
@@ -27,6 +38,7 @@ std::vector<uint8_t> busy_module(int channels) {
             else cell.effect = 10, cell.param = 0x01;
         }
     m.patterns.push_back(p);
+    m.orders = std::vector<uint8_t>(kBusyOrders, 0);
     m.instruments.push_back(xm::simple_instrument(xm::square_sample(32, 64, 60, true)));
     return xm::write(m);
 }
@@ -74,7 +86,8 @@ void BM_RenderSong(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderSong)
     ->ArgsProduct({{MIXER_C, MIXER_QUALITY_C}, {22050, 44100}, {16, 32}})
-    ->Unit(benchmark::kMicrosecond);
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();  // wall time, as for the xmp process below
 
 // One tick of a 64-channel song (rows and effects, no mixing); compare with
 // the block length printed as block_us.
@@ -88,6 +101,33 @@ void BM_SongTick64(benchmark::State& state) {
     state.counters["block_us"] = 1e6 * sound_system().block_samples / 44100.0;
 }
 BENCHMARK(BM_SongTick64)->Unit(benchmark::kMicrosecond);
+
+// The same module rendered once through by the xmp player into a raw file:
+// the process start is included, against about 30 s of sound.
+void BM_XmpRenderToFile(benchmark::State& state) {
+    const int channels = int(state.range(0));
+    if (std::system("command -v xmp > /dev/null 2>&1") != 0) {
+        state.SkipWithError("xmp is not installed");
+        return;
+    }
+    const std::string base = "/tmp/nimbrel-xmp-bench-" + std::to_string(getpid()) + "-" + std::to_string(channels);
+    const std::vector<uint8_t> bytes = busy_module(channels);
+    if (FILE* f = std::fopen((base + ".xm").c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    const std::string command = "xmp --norc -q -i nearest -f 44100 -o " + base + ".raw " + base + ".xm > /dev/null 2>&1";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("xmp failed");
+            break;
+        }
+    }
+    std::remove((base + ".xm").c_str());
+    std::remove((base + ".raw").c_str());
+    state.counters["x_realtime"] = benchmark::Counter(kBusySeconds, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_XmpRenderToFile)->Arg(16)->Arg(32)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_LoadSong32(benchmark::State& state) {
     SongRenderer r(44100, MIXER_C, 32);
