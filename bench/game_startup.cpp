@@ -9,9 +9,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
@@ -23,16 +26,18 @@
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
 #include "game/screens/view_grid.h"
+#include "game/world/hero_actor.h"
 #include "game/world/world.h"
 
 namespace {
 
 struct HeadlessGame {
     HeadlessPlatform host{0x00A00000};
-    std::string folder = (std::filesystem::temp_directory_path() / "bench_game_startup").string();
-    HeadlessGame() {
+    std::string folder =
+        (std::filesystem::temp_directory_path() / ("bench_game_startup_" + std::to_string(getpid()))).string();
+    explicit HeadlessGame(const std::string& data = NIMBREL_DEMO_DATA_DIR) {
         std::filesystem::create_directories(folder + "/savegame");
-        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
+        set_program_folder(utf8_to_utf16(data));
         set_state_folder(utf8_to_utf16(folder + "/"));
         set_platform(&host);
         game_startup_options().silent_sound = true;
@@ -59,6 +64,28 @@ void BM_StartupToGameScene(benchmark::State& state) {
     state.counters["peak_rss_kB"] = peak_rss_kb();
 }
 BENCHMARK(BM_StartupToGameScene)->Unit(benchmark::kMillisecond);
+
+// The same with every file read from "data.zip" alone.
+void BM_StartupFromTheArchiveAlone(benchmark::State& state) {
+    const std::string data =
+        (std::filesystem::temp_directory_path() / ("bench_archive_only_" + std::to_string(getpid()))).string();
+    std::filesystem::create_directories(data);
+    std::filesystem::copy_file(NIMBREL_DEMO_DATA_DIR "/data.zip", data + "/data.zip",
+                               std::filesystem::copy_options::overwrite_existing);
+    {
+        HeadlessGame env(data);
+        for (auto _ : state) {
+            game_engine_objects_init();
+            game_startup();
+            state.PauseTiming();
+            game_shutdown();
+            game_engine_objects_shutdown();
+            state.ResumeTiming();
+        }
+    }
+    std::filesystem::remove_all(data);
+}
+BENCHMARK(BM_StartupFromTheArchiveAlone)->Unit(benchmark::kMillisecond);
 
 void BM_ExitWithoutHold(benchmark::State& state) {
     HeadlessGame env;
@@ -128,6 +155,35 @@ void BM_FiftyMenuTrips(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_FiftyMenuTrips)->Unit(benchmark::kMillisecond);
+
+// One frame's camera work while the hero walks two pixels a frame across
+// the village and back: follow, incremental view refresh, group offsets.
+// The percentiles are per frame, against the 10 ms tick.
+void BM_CameraWhileWalking(benchmark::State& state) {
+    HeadlessGame env;
+    game_engine_objects_init();
+    game_startup();
+    g_game->switch_state("Walking", 0);  // the view refreshes under Walking only
+    HeroActor& hero = g_game->hero();
+    std::vector<double> frame_us;
+    int32_t step = 2;
+    for (auto _ : state) {
+        if (hero.x + step < 32 || hero.x + step > 15 * 32) step = -step;
+        hero.x += step;
+        const auto start = std::chrono::steady_clock::now();
+        g_game->pre_render();
+        frame_us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(frame_us.begin(), frame_us.end());
+    if (!frame_us.empty()) {
+        state.counters["p50_us"] = frame_us[frame_us.size() / 2];
+        state.counters["p95_us"] = frame_us[frame_us.size() * 95 / 100];
+        state.counters["max_us"] = frame_us.back();
+    }
+    game_shutdown();
+    game_engine_objects_shutdown();
+}
+BENCHMARK(BM_CameraWhileWalking);
 
 struct NullBuilder : ViewCellBuilder {
     void build_block(int32_t, int32_t) override {}

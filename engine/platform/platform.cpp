@@ -15,7 +15,8 @@ namespace {
 Platform* g_platform = nullptr;
 ExitHook g_exit_hook;
 
-// SIGTERM only raises this flag; the queue turns it into a Close message.
+// SIGTERM and SIGINT only raise this flag; the queue turns it into a Close
+// message, so the game's exit (and its save) runs as for a closed window.
 std::atomic<bool> g_terminate_requested{false};
 
 extern "C" void on_terminate_signal(int) { g_terminate_requested = true; }
@@ -25,7 +26,10 @@ bool reached(uint32_t deadline, uint32_t now) { return int32_t(now - deadline) >
 
 }  // namespace
 
-Platform::Platform() { std::signal(SIGTERM, on_terminate_signal); }
+Platform::Platform() {
+    std::signal(SIGTERM, on_terminate_signal);
+    std::signal(SIGINT, on_terminate_signal);
+}
 
 Platform::~Platform() {
     release_instance_lock();

@@ -21,7 +21,7 @@
 
 class FillRect;
 class HeroActor;
-class MapLevel;
+struct MapLevel;
 class SpriteGroup;
 class StoryModule;
 class World;

@@ -20,6 +20,7 @@
 #include "engine/graphics/sprite_def_cache.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/platform.h"
+#include "game/screens/full_screen_picture.h"
 #include "game/screens/game.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
@@ -36,21 +37,9 @@ constexpr int32_t kVersionLineDepth = 100;
 
 Display* g_display = nullptr;
 
-// Pictures are optional: a missing one is skipped rather than ending the
-// program as a missing sprite would.
-Sprite* load_picture(SpriteGroup& group, std::u16string_view name, int32_t depth) {
-    FileHandle* handle = g_file_system ? g_file_system->open(name) : nullptr;
-    if (!handle) {
-        std::fprintf(stderr, "tarrowind: picture \"%s\" is missing\n", utf16_to_utf8(name).c_str());
-        return nullptr;
-    }
-    g_file_system->close(handle);
-    return group.create_sprite(name, 0, 0, depth, 0, 0, 0);
-}
-
-void fade_picture(Sprite* picture, SpriteGroup& group, int32_t from, int32_t to, int32_t step) {
+void fade_picture(FullScreenPicture& picture, SpriteGroup& group, int32_t from, int32_t to, int32_t step) {
     for (int32_t alpha = from; step > 0 ? alpha <= to : alpha >= to; alpha += step) {
-        if (picture) picture->set_alpha(alpha);
+        picture.set_alpha(alpha);
         group.invalidate();
         render_frame();
     }
@@ -108,8 +97,9 @@ int game_startup() {
     layer->add(black, 0);
     auto* group = new SpriteGroup;
     layer->add(group, 1);
-    add_version_line(*group, kScreenWidth);
-    Sprite* first = load_picture(*group, u"load\\load1.spr", 0);
+    const Size display{g_display->width(), g_display->height()};
+    add_version_line(*group, display.width);
+    FullScreenPicture first(*group, u"load\\load1.spr", PictureRole::first_loading, display, 0, 1);
     fade_picture(first, *group, 0, kFullAlpha, 8);
     layer->remove(black);
 
@@ -126,13 +116,16 @@ int game_startup() {
     g_app->settings = settings;
     g_sound_manager->configure(settings.sound_quality, settings.music_volume * 64, settings.sound_volume * 64);
 
-    if (first) {
-        first->set_alpha(kFullAlpha);
-        first->assign_flags(0);
+    // The first picture becomes an opaque backdrop for the second.
+    if (Sprite* backdrop = first.picture()) {
+        backdrop->set_alpha(kFullAlpha);
+        backdrop->assign_flags(0);
     }
-    Sprite* second = load_picture(*group, u"load\\load2.spr", 1);
+    FullScreenPicture second(*group, u"load\\load2.spr", PictureRole::second_loading, display, 1, 1);
     fade_picture(second, *group, 0, kFullAlpha, 8);
 
+    first.remove();
+    second.remove();
     layer->remove(group);
     delete load;
     g_current_scene = nullptr;
@@ -149,13 +142,14 @@ int game_shutdown() {
     if (layer) {
         auto* group = new SpriteGroup;
         layer->add(group, 10000);
-        Sprite* picture = load_picture(*group, u"load\\exit_full.spr", 3);
+        FullScreenPicture picture(*group, u"load\\exit_full.spr", PictureRole::exit, layer->size(), 3, 1);
         fade_picture(picture, *group, 0, kFullAlpha, 4);
         platform().sleep_ms(kExitHoldMs);
         auto* black = new FillRect;
         black->set_color(0);
         layer->add(black, 9999);
         fade_picture(picture, *group, kFullAlpha, 0, -8);
+        picture.remove();
         layer->remove(group);
         layer->remove(black);
     }

@@ -184,6 +184,8 @@ TEST_F(QueueTest, TerminateSignalBecomesAClose) {
     std::raise(SIGTERM);
     EXPECT_EQ(next().id, MessageId::Close);  // before the due timer
     EXPECT_EQ(next().id, MessageId::Timer);
+    std::raise(SIGINT);  // Ctrl+C closes the same way
+    EXPECT_EQ(next().id, MessageId::Close);
 }
 
 TEST_F(QueueTest, HeadlessRunWithNothingLeftClosesTheWindow) {
