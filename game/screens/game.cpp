@@ -132,12 +132,13 @@ void Game::enter(uintptr_t) {
         enter_level();
         rebuild_view(true);
     }
+    hud.autosave = [this] { autosave(); };
+    hud.create(*map_layer_, w, module()->settings);
     switch_state("Menu", 0);
     play_music(kTitleMusic, 0);
     animation_counter_ = 0;
     tile_phase_ = 0;
-    // The combat action player and the walk HUD join the session with the
-    // combat and walking screens.
+    // The combat action player joins the session with the combat screen.
 }
 
 void Game::load_start_config() {
@@ -177,6 +178,7 @@ void Game::apply_start_config() {
 }
 
 void Game::leave() {
+    hud.destroy();
     hero().detach_sprite();
     leave_level();
     view_.clear();
@@ -387,7 +389,7 @@ void Game::enter_level() {
     for (SpriteGroup* group : {ground_group_, object_group_})
         if (group) group->set_size(group_w, group_h);
 
-    if (!last_region_.empty() && region_name != last_region_ && !hud_mode) autosave();
+    if (!last_region_.empty() && region_name != last_region_ && !hud_mode()) autosave();
     last_region_ = region_name;
     pre_render();
     restart_scene_timers();

@@ -18,6 +18,7 @@
 #include "game/screens/start_config.h"
 #include "game/screens/transition.h"
 #include "game/screens/view_grid.h"
+#include "game/screens/walk_hud.h"
 
 class FillRect;
 class HeroActor;
@@ -106,7 +107,11 @@ public:
 
     // Free physical memory in MB; tests inject their own figure.
     std::function<int32_t()> free_memory;
-    bool hud_mode = false;
+    // The walk HUD at the bottom of the map, built for the whole session.
+    WalkHud hud;
+    void update_hud_status() { hud.update_status(); }
+    void set_hud_mode(bool on) { hud.set_mode(on); }
+    bool hud_mode() const { return hud.mode(); }
 
     // --- games in progress ------------------------------------------------
     // The automatic save of a region change or a level-up ("save6.dat" and

@@ -287,7 +287,7 @@ TEST_F(GameStartupTest, LevelEntryPlacesPeopleSetsTheRunFlagAndSavesOnRegionChan
 
     // While the HUD shows its own page, a region change does not save.
     std::filesystem::remove(folder + "/savegame/save6.dat");
-    game.hud_mode = true;
+    game.set_hud_mode(true);
     world.regions.front()->name = "Fernreach";
     world.regions.front()->maps.front()->name = "Brackenvale";
     ASSERT_TRUE(game.teleport(0x1103, 64, 64, 30));
