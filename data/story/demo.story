@@ -10,7 +10,7 @@ legend "," bg=2 tile=32             # cobbled road
 legend "#" bg=1 wall=5              # field-stone wall
 legend "H" bg=2 wall=9              # house wall
 legend "D" bg=2 tile=32 wall=124    # open house door
-legend "T" bg=1 tile=64 trees=1     # tree
+legend "T" bg=1 tile=64 trees=0x41  # one tree (type 1, count 1)
 legend "~" bg=3                     # pond
 legend "c" bg=1 tile=64 object=3    # chest, closed
 legend "w" bg=2 tile=32 object=7    # well
@@ -144,15 +144,15 @@ topic "Bye" reply="Drink slowly."
 
 # --- monsters ------------------------------------------------------------------------
 
-monster 0x3001 "Briar Rat" stance=1 body=1,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" rank=0 physical=2 magic=1
+monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" rank=0 physical=2 magic=1
 loot 0x4301
 do 0x103 a=5
 
-monster 0x3002 "Mossback Boar" stance=1 body=2,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" rank=2 weakness=1 physical=1 magic=2 fixed=1 appear="boar_snort"
+monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" rank=2 weakness=1 physical=1 magic=2 fixed=1 appear="boar_snort"
 loot 0x4102 value="tusk"
 do 0x103 a=20
 
-monster 0x3003 "Hollow Wisp" stance=2 body=3,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" rank=1 physical=4 magic=0 noflee=1
+monster 0x3003 "Hollow Wisp" stance=2 body=5,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" rank=1 physical=4 magic=0 noflee=1
 
 # --- triggers --------------------------------------------------------------------------
 

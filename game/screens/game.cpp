@@ -119,6 +119,9 @@ void Game::enter(uintptr_t) {
     transition_.clear();
 
     module()->settings = load_settings_file(settings_path());
+    map_cells_.attach(&w, ground_group_, object_group_);
+    map_cells_.renderer().lighting = module()->settings.gfx_quality != 0;
+    actor_sprites_.install(object_group_, module()->gfx);
     load_start_config();
     post_transition(kTransitionFadeIn, 0, 0, 0);
 
@@ -180,8 +183,10 @@ void Game::apply_start_config() {
 void Game::leave() {
     hud.destroy();
     hero().detach_sprite();
+    actor_sprites_.uninstall();
     leave_level();
     view_.clear();
+    map_cells_.detach();
     forget_pending_actions();
 }
 
@@ -346,7 +351,10 @@ void Game::update() {
 }
 
 void Game::animate() {
-    if (++animation_counter_ % 10 == 0) tile_phase_ = (tile_phase_ + 1) % 8;
+    if (++animation_counter_ % 10 == 0) {
+        tile_phase_ = (tile_phase_ + 1) % 8;
+        map_cells_.set_tile_phase(tile_phase_);
+    }
     GameState* walking = nullptr;
     for (GameState* state : states())
         if (state->name() == "Walking") walking = state;
@@ -382,7 +390,11 @@ void Game::enter_level() {
     hero().running = !(names_verworld(level->name) || names_verworld(map_name) || names_verworld(region_name));
     place_level_actors(*level);
 
-    if (free_memory() < 4) purge_resource_caches();
+    if (free_memory() < 4) {
+        map_cells_.renderer().clear_cache();
+        purge_resource_caches();
+    }
+    if (free_memory() > 3) map_cells_.renderer().preload(*level);
     const Size display = display_size();
     const int32_t group_w = std::max((level->width + 1) * kTile, display.width);
     const int32_t group_h = std::max(level->height * kTile + 92, display.height);
@@ -448,6 +460,7 @@ void Game::release_level_sprites() {
         level_sprites_released_ = false;
         return;
     }
+    map_cells_.renderer().clear_cache();
     if (entered_level_) detach_level_actors(*entered_level_);
     hero().detach_sprite();
     level_sprites_released_ = true;

@@ -14,7 +14,9 @@
 #include "engine/core/geometry.h"
 #include "engine/core/scene.h"
 #include "game/screens/action_queue.h"
+#include "game/screens/actor_sprites.h"
 #include "game/screens/fade_control.h"
+#include "game/screens/map_view_cells.h"
 #include "game/screens/start_config.h"
 #include "game/screens/transition.h"
 #include "game/screens/view_grid.h"
@@ -87,6 +89,7 @@ public:
     // Whether the hero runs on this level (walks in the "verworld").
     bool hero_runs() const;
     const ViewGrid& view() const { return view_; }
+    MapViewCells& map_cells() { return map_cells_; }
     SpriteGroup* ground_group() const { return ground_group_; }
     SpriteGroup* object_group() const { return object_group_; }
 
@@ -157,12 +160,11 @@ private:
     Size level_tiles() const;
     Size display_size() const;
 
-    // ViewCellBuilder: the tile renderer draws the cells; until it exists
-    // the cells are only tracked.
-    void build_block(int32_t, int32_t) override {}
-    void drop_block(int32_t, int32_t) override {}
-    void build_lists(int32_t, int32_t) override {}
-    void drop_lists(int32_t, int32_t) override {}
+    // ViewCellBuilder: the tile renderer draws the cells.
+    void build_block(int32_t column, int32_t row) override { map_cells_.build_block(column, row); }
+    void drop_block(int32_t column, int32_t row) override { map_cells_.drop_block(column, row); }
+    void build_lists(int32_t column, int32_t row) override { map_cells_.build_lists(column, row); }
+    void drop_lists(int32_t column, int32_t row) override { map_cells_.drop_lists(column, row); }
 
     ActionQueue actions_;
     TransitionRunner transition_;
@@ -172,6 +174,8 @@ private:
     FillRect* backdrop_ = nullptr;
     SpriteGroup* ground_group_ = nullptr;
     SpriteGroup* object_group_ = nullptr;
+    MapViewCells map_cells_;
+    ActorSprites actor_sprites_;
     ViewGrid view_{*this};
     StartConfig start_config_;
 

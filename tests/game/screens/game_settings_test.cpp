@@ -6,8 +6,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
-
 #include "engine/core/atomic_file.h"
 #include "game/screens/start_config.h"
 
@@ -24,7 +22,7 @@ struct TempFolder {
     std::string path;
     TempFolder() {
         path = (std::filesystem::temp_directory_path() /
-                ("settings_test_" + std::to_string(getpid()) + "_" +
+                ("settings_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
                  ::testing::UnitTest::GetInstance()->current_test_info()->name()))
                    .string();
         std::filesystem::remove_all(path);

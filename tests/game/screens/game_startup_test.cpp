@@ -6,8 +6,6 @@
 #include <fstream>
 #include <sstream>
 
-#include <unistd.h>
-
 #include "engine/core/atomic_file.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
@@ -35,7 +33,7 @@ protected:
 
     void SetUp() override {
         folder = (std::filesystem::temp_directory_path() /
-                  ("game_startup_" + std::to_string(getpid()) + "_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
+                  ("game_startup_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
                      .string();
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder + "/savegame");

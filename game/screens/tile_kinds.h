@@ -1,0 +1,34 @@
+// The kinds of tile pictures the map is drawn from: for each, the family of
+// bitmap files, the frame size and how a picture index picks a file and a
+// frame in it (frames are stacked top to bottom).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum TileKind : int32_t {
+    kTileBackground = 1,
+    kTileGround = 2,
+    kTileDecor = 3,
+    kTileShade = 4,
+    kTileTree = 5,
+    kTileWall = 6,
+    kTileWall16 = 7,
+    kTileObject = 8,
+    kTileAnimObject = 9,
+    kTileItem = 10,
+};
+inline constexpr int32_t kTileKindCount = 11;  // kinds are numbered 1..10; 0 is unused
+
+struct TileKindInfo {
+    const char* file_pattern;  // printf pattern with the file number
+    int32_t frame_size;
+    int32_t frames_per_file;
+};
+
+// Null for a number that is no kind.
+const TileKindInfo* tile_kind_info(int32_t kind);
+// Signed division and remainder, as the picture indexes are stored.
+int32_t tile_file_number(int32_t kind, int32_t index);
+int32_t tile_frame(int32_t kind, int32_t index);
+std::u16string tile_file_name(int32_t kind, int32_t file_number);
