@@ -32,6 +32,30 @@ constexpr size_t kQuestBytes = 8;
 
 // --- the hero record ------------------------------------------------------------
 
+// The hero's numbers kept as runs of 32-bit values, in the order the file
+// keeps them. Reading, applying and writing all follow these lists.
+using HeroField = int32_t HeroActor::*;
+constexpr std::array<HeroField, 5> kAttributeFields{&HeroActor::dexterity_, &HeroActor::strength_,
+                                                    &HeroActor::defence_, &HeroActor::knowledge_,
+                                                    &HeroActor::resistance_};
+constexpr std::array<HeroField, 8> kProgressFields{
+    &HeroActor::experience_step, &HeroActor::damage_threshold,  &HeroActor::physical_damage,
+    &HeroActor::magic_damage,    &HeroActor::profile,           &HeroActor::profile_dexterity,
+    &HeroActor::profile_defence, &HeroActor::profile_resistance};
+constexpr std::array<HeroField, 5> kBonusFields{&HeroActor::bonus_dexterity, &HeroActor::bonus_strength,
+                                                &HeroActor::bonus_knowledge, &HeroActor::bonus_defence,
+                                                &HeroActor::bonus_resistance};
+
+template <size_t N>
+void set_fields(HeroActor& hero, const std::array<HeroField, N>& fields, const std::array<int32_t, N>& values) {
+    for (size_t i = 0; i < N; ++i) hero.*fields[i] = values[i];
+}
+
+template <size_t N>
+void write_fields(Archive& ar, const char* name, const HeroActor& hero, const std::array<HeroField, N>& fields) {
+    for (HeroField field : fields) ar.write_u32(name, uint32_t(hero.*field));
+}
+
 struct StagedHero {
     bool present = false;  // version 0 stores no hero fields
     int x = 0;
@@ -43,10 +67,10 @@ struct StagedHero {
     int32_t experience = 0;
     int32_t level_number = 1;
     int32_t gold = 0;
-    std::array<int32_t, 5> attributes{};  // dexterity, strength, defence, knowledge, resistance
+    std::array<int32_t, kAttributeFields.size()> attributes{};
     int32_t hit_points = 0;
     int32_t max_hit_points = 0;
-    std::array<int32_t, 8> progress{};  // step, threshold, totals, profile and its bonuses
+    std::array<int32_t, kProgressFields.size()> progress{};
     std::vector<InventoryEntry> items;
     int armour = -1;  // indexes into `items`
     int shield = -1;
@@ -130,23 +154,12 @@ void apply_hero(HeroActor& hero, const StagedHero& h) {
     hero.animation = h.animation;
     hero.next_step = h.next_step;
     hero.gold = h.gold;
-    hero.dexterity_ = h.attributes[0];
-    hero.strength_ = h.attributes[1];
-    hero.defence_ = h.attributes[2];
-    hero.knowledge_ = h.attributes[3];
-    hero.resistance_ = h.attributes[4];
+    set_fields(hero, kAttributeFields, h.attributes);
     hero.hit_points = h.hit_points;
     hero.max_hit_points = h.max_hit_points;
     hero.level_number = h.level_number;
     hero.experience = h.experience;
-    hero.experience_step = h.progress[0];
-    hero.damage_threshold = h.progress[1];
-    hero.physical_damage = h.progress[2];
-    hero.magic_damage = h.progress[3];
-    hero.profile = h.progress[4];
-    hero.profile_dexterity = h.progress[5];
-    hero.profile_defence = h.progress[6];
-    hero.profile_resistance = h.progress[7];
+    set_fields(hero, kProgressFields, h.progress);
 
     hero.current_item = nullptr;
     hero.armour = nullptr;
@@ -188,7 +201,7 @@ struct StagedSave {
     std::vector<NpcPlacement> placements;
     std::vector<StagedMonster> monsters;
     uint32_t play_time = 0;
-    std::array<int32_t, 5> bonuses{};
+    std::array<int32_t, kBonusFields.size()> bonuses{};
     int32_t difficulty = 1;
 };
 
@@ -299,11 +312,7 @@ void apply_save(World& world, const StagedSave& s) {
     }
 
     world.play_time = s.play_time;
-    hero.bonus_dexterity = s.bonuses[0];
-    hero.bonus_strength = s.bonuses[1];
-    hero.bonus_knowledge = s.bonuses[2];
-    hero.bonus_defence = s.bonuses[3];
-    hero.bonus_resistance = s.bonuses[4];
+    set_fields(hero, kBonusFields, s.bonuses);
     world.difficulty = s.difficulty;
 }
 
@@ -318,15 +327,12 @@ void write_hero(Archive& ar, const HeroActor& hero) {
     ar.write_u32("nXp", uint32_t(hero.experience));
     ar.write_u32("nLevel", uint32_t(hero.level_number));
     ar.write_u32("nMoney", uint32_t(hero.gold));
-    for (int32_t a : {hero.dexterity_, hero.strength_, hero.defence_, hero.knowledge_, hero.resistance_})
-        ar.write_u32("attribute", uint32_t(a));
+    write_fields(ar, "attribute", hero, kAttributeFields);
     ar.write_u32("nHth", uint32_t(hero.hit_points));
     ar.write_u32("nHthMax", uint32_t(hero.max_hit_points));
     ar.write_u32("nLev", uint32_t(hero.level_number));
     ar.write_u32("nExp", uint32_t(hero.experience));
-    for (int32_t p : {hero.experience_step, hero.damage_threshold, hero.physical_damage, hero.magic_damage,
-                      hero.profile, hero.profile_dexterity, hero.profile_defence, hero.profile_resistance})
-        ar.write_u32("progress", uint32_t(p));
+    write_fields(ar, "progress", hero, kProgressFields);
     ar.write_count("ItemCnt", hero.inventory.size());
     for (const auto& e : hero.inventory) {
         ar.write_u32("ItemID", e->item ? e->item->id : 0);
@@ -388,9 +394,7 @@ void write_save(Archive& ar, World& world) {
     }
 
     ar.write_u32("PlayTime", world.play_time);
-    for (int32_t b : {hero.bonus_dexterity, hero.bonus_strength, hero.bonus_knowledge, hero.bonus_defence,
-                      hero.bonus_resistance})
-        ar.write_u32("bonus", uint32_t(b));
+    write_fields(ar, "bonus", hero, kBonusFields);
     ar.write_u32("nDifficulty", uint32_t(world.difficulty));
 }
 
