@@ -57,25 +57,23 @@ Actor::Actor(World* w, bool is_controlled) : controlled(is_controlled), world(w)
 Actor::~Actor() = default;
 
 void Actor::init_from_record(int32_t lvl, int32_t dex, int32_t str, int32_t knw, int32_t def, int32_t res) {
-    level_number = lvl;
-    dexterity_ = dex;
-    strength_ = str;
-    knowledge_ = knw;
-    defence_ = def;
-    resistance_ = res;
-    hit_points = hit_points_for_level(lvl);
+    set_level_and_attributes(lvl, dex, str, knw, def, res);
 }
 
 void Actor::init_stats(int32_t lvl, int32_t dex, int32_t str, int32_t knw, int32_t def, int32_t res, int32_t spare_value,
                        int32_t attack) {
+    set_level_and_attributes(lvl, dex, str, knw, def, res);
+    spare = spare_value;
+    attack_kind_ = attack;
+}
+
+void Actor::set_level_and_attributes(int32_t lvl, int32_t dex, int32_t str, int32_t knw, int32_t def, int32_t res) {
     level_number = lvl;
     dexterity_ = dex;
     strength_ = str;
     knowledge_ = knw;
     defence_ = def;
     resistance_ = res;
-    spare = spare_value;
-    attack_kind_ = attack;
     hit_points = hit_points_for_level(lvl);
 }
 

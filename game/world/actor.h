@@ -161,6 +161,9 @@ protected:
     bool blocked_at(int px, int py) const;
 
 private:
+    // Both initialisers' common part: hit points follow the level.
+    void set_level_and_attributes(int32_t level, int32_t dexterity, int32_t strength, int32_t knowledge,
+                                  int32_t defence, int32_t resistance);
     void walk_path();
     void walk_at(Point target) { step_toward(target.x, target.y, true); }
     void face_point(Point target);

@@ -10,13 +10,7 @@
 MonsterActor::MonsterActor(World* w, MonsterRecord* record) : Actor(w, true), record_(record) {
     hostile = true;
     if (!record_) return;
-    premade = record_->body[kPremade];
-    body = record_->body[kBody];
-    head = record_->body[kHead];
-    hair = record_->body[kHair];
-    behaviour = record_->stance;
-    const int start = sentry_facing(behaviour, true);
-    if (start >= 0) facing = start;
+    take_record_look(*this, record_->body, record_->stance, true);
     dexterity_ = record_->dexterity;
     strength_ = record_->strength;
     knowledge_ = record_->knowledge;

@@ -12,15 +12,20 @@ int sentry_facing(int stance, bool monster) {
     }
 }
 
+int take_record_look(Actor& actor, const std::array<uint8_t, kBodyPartCount>& parts, int stance, bool monster) {
+    actor.premade = parts[kPremade];
+    actor.body = parts[kBody];
+    actor.head = parts[kHead];
+    actor.hair = parts[kHair];
+    actor.behaviour = stance;
+    const int start = sentry_facing(stance, monster);
+    if (start >= 0) actor.facing = start;
+    return start;
+}
+
 NpcActor::NpcActor(World* w, std::shared_ptr<NpcRecord> record) : Actor(w, true), record_(std::move(record)) {
     if (!record_) return;
-    premade = record_->body[kPremade];
-    body = record_->body[kBody];
-    head = record_->body[kHead];
-    hair = record_->body[kHair];
-    behaviour = record_->stance;
-    const int start = sentry_facing(behaviour, false);
-    if (start >= 0) facing = start;
+    const int start = take_record_look(*this, record_->body, record_->stance, false);
     // Sentries and people without a behaviour stand: one frame a direction.
     if (start >= 0 || behaviour == 0) animated = false;
 }

@@ -4,8 +4,7 @@
 #include <memory>
 
 #include "game/world/actor.h"
-
-struct NpcRecord;
+#include "game/world/npc_record.h"
 
 class NpcActor : public Actor {
 public:
@@ -18,3 +17,8 @@ private:
 
 // The facing a sentry stance starts with and keeps, -1 for other stances.
 int sentry_facing(int stance, bool monster);
+
+// A person's or monster's look and behaviour from its record: the body
+// parts, the stance and, for a sentry, the facing it keeps. Returns that
+// facing, -1 when the stance is no sentry's.
+int take_record_look(Actor& actor, const std::array<uint8_t, kBodyPartCount>& parts, int stance, bool monster);
