@@ -138,6 +138,15 @@ public:
         if (v <= 0 || v > 0xFFFFFFFFll) fail("ids are 1 .. 0xFFFFFFFF");
         return uint32_t(v);
     }
+    // A record statement begins with the record's id and name.
+    template <class Record>
+    void id_and_name(Record& record) const {
+        record.id = id();
+        if constexpr (requires { record.set_name(std::string()); })
+            record.set_name(arg(1, "a name"));
+        else
+            record.name = arg(1, "a name");
+    }
     bool has(const char* key) {
         used_.insert(key);
         return st_.named.count(key) != 0;
@@ -237,8 +246,7 @@ private:
     void region(Args& a) {
         close_level();
         auto r = std::make_unique<MapRegion>();
-        r->id = a.id();
-        r->set_name(a.arg(1, "a name"));
+        a.id_and_name(*r);
         region_ = r.get();
         map_ = nullptr;
         world_.regions.push_back(std::move(r));
@@ -248,8 +256,7 @@ private:
         close_level();
         if (!region_) fail("a map belongs to a region");
         auto m = std::make_unique<Map>();
-        m->id = a.id();
-        m->set_name(a.arg(1, "a name"));
+        a.id_and_name(*m);
         m->region = region_;
         m->music = a.text("music");
         m->music_loop = a.i32("loop");
@@ -263,8 +270,7 @@ private:
         close_level();
         if (!map_) fail("a level belongs to a map");
         auto l = std::make_unique<MapLevel>();
-        l->id = a.id();
-        l->set_name(a.arg(1, "a name"));
+        a.id_and_name(*l);
         l->map = map_;
         l->width = int32_t(a.number("width", 0, 1, MapLevel::kMaxSide));
         l->height = int32_t(a.number("height", 0, 1, MapLevel::kMaxSide));
@@ -324,8 +330,7 @@ private:
 
     void flag(Args& a) {
         auto f = std::make_unique<FlagRecord>();
-        f->id = a.id();
-        f->name = a.arg(1, "a name");
+        a.id_and_name(*f);
         f->value = a.i32("value");
         f->hi_value = a.i32("hi");
         world_.flags.push_back(std::move(f));
@@ -333,8 +338,7 @@ private:
 
     void quest(Args& a) {
         auto q = std::make_unique<Quest>();
-        q->id = a.id();
-        q->name = a.arg(1, "a name");
+        a.id_and_name(*q);
         q->text1 = a.text("text1");
         q->text2 = a.text("text2");
         world_.quests.push_back(std::move(q));
@@ -342,8 +346,7 @@ private:
 
     void group(Args& a) {
         auto g = std::make_unique<ItemGroup>();
-        g->id = a.id();
-        g->name = a.arg(1, "a name");
+        a.id_and_name(*g);
         g->group_kind = int32_t(a.number("kind", 0, 1, 6));
         if (g->group_kind == 0) fail("a group needs its kind");
         g->priceless = int32_t(a.number("priceless", 0, 0, 1));
@@ -354,8 +357,7 @@ private:
     void item(Args& a) {
         if (!group_) fail("an item belongs to a group");
         auto i = std::make_unique<ItemRecord>();
-        i->id = a.id();
-        i->name = a.arg(1, "a name");
+        a.id_and_name(*i);
         i->kind = int32_t(a.number("kind", group_->group_kind, 1, 6));
         i->value = a.u16("value");
         i->sub_kind = a.u16("sub");
@@ -379,8 +381,7 @@ private:
 
     void npc(Args& a) {
         auto n = std::make_shared<NpcRecord>();
-        n->id = a.id();
-        n->name = a.arg(1, "a name");
+        a.id_and_name(*n);
         n->stance = a.u8("stance");
         a.list("body", n->body, 0, 255);
         std::array<uint8_t, kFaceClothes> face{};
@@ -406,8 +407,7 @@ private:
 
     void monster(Args& a) {
         auto m = std::make_unique<MonsterRecord>();
-        m->id = a.id();
-        m->name = a.arg(1, "a name");
+        a.id_and_name(*m);
         m->stance = a.u8("stance");
         a.list("body", m->body, 0, 255);
         a.list("map", m->map_params, INT32_MIN, INT32_MAX);
