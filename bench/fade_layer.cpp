@@ -17,12 +17,7 @@ struct Frame {
         for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint16_t(i * 2654435761u >> 7);
     }
     DrawTarget target() {
-        DrawTarget t;
-        t.row_pitch = kWidth * 2;
-        t.buffer = reinterpret_cast<uint8_t*>(pixels.data());
-        t.surface = {kWidth, kHeight};
-        t.clip = {0, 0, kWidth, kHeight};
-        return t;
+        return whole_surface_target(pixels.data(), {kWidth, kHeight});
     }
     std::vector<uint16_t> pixels;
 };

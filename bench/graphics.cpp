@@ -203,11 +203,7 @@ void BM_FillRectFullScreen(benchmark::State& state) {
     fill.set_color(uint16_t(state.range(0)));
     Bitmap picture(240, 320, false);
     if (state.range(1)) fill.set_bitmap(&picture, nullptr);
-    DrawTarget t;
-    t.row_pitch = 480;
-    t.buffer = reinterpret_cast<uint8_t*>(buffer.data());
-    t.surface = {240, 320};
-    t.clip = kScreen;
+    const DrawTarget t = whole_surface_target(buffer.data(), {240, 320});
     for (auto _ : state) {
         fill.draw(t);
         benchmark::DoNotOptimize(buffer.data());

@@ -35,11 +35,7 @@ void run_frames(benchmark::State& state, int moving, bool whole_screen) {
     g_bitmap_cache->add_unnamed(tile);
     g_bitmap_cache->add_unnamed(actor);
     std::vector<uint16_t> screen(240 * 320, 0);
-    DrawTarget target;
-    target.row_pitch = 480;
-    target.buffer = reinterpret_cast<uint8_t*>(screen.data());
-    target.surface = {240, 320};
-    target.clip = {0, 0, 240, 320};
+    const DrawTarget target = whole_surface_target(screen.data(), {240, 320});
     {
         Layer layer;
         layer.set_size(240, 320);

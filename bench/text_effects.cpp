@@ -37,11 +37,7 @@ void text_effects_frame(benchmark::State& state) {
     g_file_system = new FileSystem;
     create_resource_caches();
     std::vector<uint16_t> screen(240 * 320, 0);
-    DrawTarget target;
-    target.row_pitch = 480;
-    target.buffer = reinterpret_cast<uint8_t*>(screen.data());
-    target.surface = {240, 320};
-    target.clip = {0, 0, 240, 320};
+    const DrawTarget target = whole_surface_target(screen.data(), {240, 320});
     {
         Layer layer;
         layer.set_size(240, 320);

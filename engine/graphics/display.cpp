@@ -33,17 +33,7 @@ bool Display::open(DisplaySink* sink, int orientation, int32_t width, int32_t he
     return sink_ && sink_->open(width, height);
 }
 
-DrawTarget Display::draw_target() {
-    DrawTarget t;
-    t.bits_per_pixel = bits_per_pixel();
-    t.pixel_step = bytes_per_pixel();
-    t.row_pitch = pitch();
-    t.buffer = reinterpret_cast<uint8_t*>(pixels_.data());
-    t.surface = {width_, height_};
-    t.origin = 0;
-    t.clip = bounds();
-    return t;
-}
+DrawTarget Display::draw_target() { return whole_surface_target(pixels_.data(), {width_, height_}); }
 
 void Display::present(DirtyRegion& screen_region) {
     const PresentPlan plan = plan_present(screen_region, {width_, height_}, orientation_);

@@ -29,3 +29,14 @@ struct DrawTarget {
     uint8_t* at(int32_t x, int32_t y) const { return buffer + offset_of(x, y); }
     uint16_t* pixel16(int32_t x, int32_t y) const { return reinterpret_cast<uint16_t*>(at(x, y)); }
 };
+
+// A target over a whole 16-bit surface of `size` pixels with packed rows:
+// the layer origin at its first pixel and the clip over all of it.
+inline DrawTarget whole_surface_target(uint16_t* pixels, Size size) {
+    DrawTarget t;
+    t.row_pitch = size.width * 2;
+    t.buffer = reinterpret_cast<uint8_t*>(pixels);
+    t.surface = size;
+    t.clip = {0, 0, size.width, size.height};
+    return t;
+}

@@ -14,12 +14,7 @@ namespace {
 struct Screen {
     Screen(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0) {}
     DrawTarget target() {
-        DrawTarget t;
-        t.row_pitch = width * 2;
-        t.buffer = reinterpret_cast<uint8_t*>(pixels.data());
-        t.surface = {width, height};
-        t.clip = {0, 0, width, height};
-        return t;
+        return whole_surface_target(pixels.data(), {width, height});
     }
     int32_t width, height;
     std::vector<uint16_t> pixels;

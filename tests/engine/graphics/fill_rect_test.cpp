@@ -16,10 +16,7 @@ struct Buffer {
     Buffer(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h), kOld) {}
 
     DrawTarget target(Point layer_origin, Rect clip) {
-        DrawTarget t;
-        t.row_pitch = width * 2;
-        t.buffer = reinterpret_cast<uint8_t*>(pixels.data());
-        t.surface = {width, height};
+        DrawTarget t = whole_surface_target(pixels.data(), {width, height});
         t.origin = t.offset_of(layer_origin.x, layer_origin.y);
         t.clip = clip;
         return t;

@@ -30,12 +30,7 @@ public:
 struct Screen {
     std::vector<uint16_t> pixels = std::vector<uint16_t>(size_t(kW) * kH, 0);
     DrawTarget target() {
-        DrawTarget t;
-        t.row_pitch = kW * 2;
-        t.buffer = reinterpret_cast<uint8_t*>(pixels.data());
-        t.surface = {kW, kH};
-        t.clip = {0, 0, kW, kH};
-        return t;
+        return whole_surface_target(pixels.data(), {kW, kH});
     }
     uint16_t at(int32_t x, int32_t y) const { return pixels[size_t(y) * kW + size_t(x)]; }
 };
