@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string_view>
 
-// Free physical memory in whole MB, from the platform (which tests and
-// low-memory runs can override).
+// Free memory in whole MB: what the host can still give (on Linux its
+// MemAvailable), from the platform, which tests and low-memory runs can
+// override.
 int32_t free_memory_mb();
 int32_t bytes_to_mb(uint64_t bytes);
 

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/platform/host_memory.h"
+
 namespace {
 
 Platform* g_platform = nullptr;
@@ -248,11 +250,7 @@ void Platform::check_terminate_signal() {
 // --- Services -----------------------------------------------------------
 
 uint64_t Platform::available_memory_bytes() const {
-    if (memory_override_) return *memory_override_;
-    const long pages = sysconf(_SC_AVPHYS_PAGES);
-    const long page_size = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || page_size <= 0) return 0;
-    return uint64_t(pages) * uint64_t(page_size);
+    return memory_override_ ? *memory_override_ : host_available_memory_bytes();
 }
 
 bool Platform::acquire_instance_lock(const std::string& path) {

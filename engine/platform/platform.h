@@ -78,7 +78,8 @@ public:
     // --- Services -------------------------------------------------------
     // A modal box that dispatches nothing of ours; returns the answer.
     virtual int message_box(std::string_view text, std::string_view caption, uint32_t style) = 0;
-    // Free physical memory in bytes; tests and low-memory runs inject it.
+    // Memory the host can still give, in bytes (see host_memory.h); tests
+    // and low-memory runs inject it.
     uint64_t available_memory_bytes() const;
     void set_available_memory_bytes(std::optional<uint64_t> bytes) { memory_override_ = bytes; }
     // The device screen (not the monitor): portrait 240x320.
