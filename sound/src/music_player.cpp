@@ -218,12 +218,17 @@ int music_load_song_internal(MusicSong* song) {
     const void* source = (song->open_mode & SONG_MODE_MEMORY) ? song->open_memory : song->open_name;
     if (!read_source(source, song->open_offset, song->open_length, song->open_mode, bytes))
         return sound_set_error(SOUND_ERR_NO_FILE), 0;
-    sound_set_error(SOUND_ERR_FORMAT);
-    if (!xm_load(song, bytes.data(), bytes.size())) return 0;
+    // The loader sets its own error on failure; on success the last error is
+    // left as it was (the worker thread must not leave one behind).
+    const int before = g_sound_error.load();
+    if (!xm_load(song, bytes.data(), bytes.size())) {
+        if (g_sound_error.load() == before) sound_set_error(SOUND_ERR_FORMAT);
+        return 0;
+    }
+    sound_set_error(before);
     if (song->open_mode & SONG_MODE_LOOP) song->looping = true;
     if (song->open_mode & SONG_MODE_NO_LOOP) song->looping = false;
     song->loaded.store(true, std::memory_order_release);
-    sound_clear_error();
     return 1;
 }
 

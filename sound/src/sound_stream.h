@@ -83,6 +83,7 @@ struct SoundStream : ListNode {
     bool mix_to_mono = false;
     int samples_per_block = 1;  // frames a block of block_align bytes decodes to
     std::vector<uint8_t> read_buffer;
+    std::vector<uint8_t> fill_buffer;  // a half, filled before it goes into the sample
     std::vector<uint8_t> decode_buffer;
     int decode_bytes = 0, decode_offset = 0;
     int64_t skip_frames = 0;  // decoded frames to drop after a seek inside a block

@@ -177,13 +177,29 @@ void stream_seek_source(SoundStream* s, int64_t frame) {
     sound_file_seek(s->file, int(s->data_offset + byte), 0);
 }
 
-void stream_fill_half(SoundStream* s, int half) {
-    const int half_bytes = s->half_frames * s->frame_bytes;
+// Puts `bytes` bytes at byte `offset` of the stream sample (null: silence).
+// The mixer reads the sample while it mixes, so the copy (and the loop tail
+// that unlocking rewrites) happens at once under the mixer's lock.
+void write_sample(SoundStream* s, int offset, int bytes, const uint8_t* data) {
+    SoundLockGuard mixer(mixer_lock());
     void *p1 = nullptr, *p2 = nullptr;
     int len1 = 0, len2 = 0;
-    if (!sample_lock(s->sample, half * half_bytes, half_bytes, &p1, &len1, &p2, &len2) || !p1 || len1 < half_bytes)
-        return;
-    auto* out = static_cast<uint8_t*>(p1);
+    if (!sample_lock(s->sample, offset, bytes, &p1, &len1, &p2, &len2)) return;
+    if (data) {
+        if (p1) std::memcpy(p1, data, size_t(len1));
+        if (p2) std::memcpy(p2, data + len1, size_t(len2));
+    } else {
+        if (p1) std::memset(p1, 0, size_t(len1));
+        if (p2) std::memset(p2, 0, size_t(len2));
+    }
+    sample_unlock(s->sample, p1, p2, len1, len2);
+}
+
+void stream_fill_half(SoundStream* s, int half) {
+    const int half_bytes = s->half_frames * s->frame_bytes;
+    // Filled aside first: reading and decoding never hold up the mixer.
+    s->fill_buffer.resize(size_t(half_bytes));
+    uint8_t* out = s->fill_buffer.data();
     StreamHalf h;
     add_segment(h, 0, s->position, s->loops_done);
     int written;
@@ -205,20 +221,13 @@ void stream_fill_half(SoundStream* s, int half) {
         }
     }
     run_stream_units(*s, out, s->half_frames);
-    sample_unlock(s->sample, p1, p2, len1, len2);
+    write_sample(s, half * half_bytes, half_bytes, out);
     SoundLockGuard sync(stream_sync_lock());
     s->halves[half] = h;
 }
 
 void stream_prime(SoundStream* s) {
-    const int total = s->half_frames * 2 * s->frame_bytes;
-    void *p1 = nullptr, *p2 = nullptr;
-    int len1 = 0, len2 = 0;
-    if (sample_lock(s->sample, 0, total, &p1, &len1, &p2, &len2)) {
-        if (p1) std::memset(p1, 0, size_t(len1));
-        if (p2) std::memset(p2, 0, size_t(len2));
-        sample_unlock(s->sample, p1, p2, len1, len2);
-    }
+    write_sample(s, 0, s->half_frames * 2 * s->frame_bytes, nullptr);
     s->end_countdown = -1;
     s->data_ended = false;
     s->ended = false;

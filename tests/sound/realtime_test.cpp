@@ -19,16 +19,7 @@ using namespace std::chrono_literals;
 using sound_test::make_sample;
 using sound_test::wave;
 
-// Waits (bounded) for a condition that other threads make true.
-template <class Cond>
-bool eventually(Cond cond, std::chrono::milliseconds limit = 5000ms) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
-}
+using sound_test::eventually;
 
 struct CaptureOutput {
     explicit CaptureOutput(bool threaded, std::function<int64_t()> clock = nullptr, int rate = 44100) {

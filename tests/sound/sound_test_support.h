@@ -3,14 +3,27 @@
 // and measurements of rendered sound.
 #pragma once
 
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "sound/src/sound.h"
 
 namespace sound_test {
+
+// Waits (bounded) for a condition that other threads make true.
+template <class Cond>
+bool eventually(Cond cond, std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!cond()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
 
 // Starts the library in non-real-time mode (output type 12) with every
 // clipped block appended to `frames`; closes it again on destruction.

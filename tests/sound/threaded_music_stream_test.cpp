@@ -31,15 +31,6 @@ struct ThreadedSound {
         output_capture_configure({});
         sound_set_output(OUTPUT_DEFAULT);
     }
-    template <class Cond>
-    bool wait_for(Cond cond, std::chrono::milliseconds limit = 3000ms) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!cond()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            std::this_thread::sleep_for(2ms);
-        }
-        return true;
-    }
     bool ok = false;
     std::atomic<int64_t> frames{0};
 };
@@ -71,7 +62,7 @@ TEST(ThreadedMusic, GameThreadLoadsPlaysReordersAndFreesWhileTheMixerRuns) {
                                 : xm_test::load(bytes, xm_test::kGameMode | SONG_MODE_ASYNC_OPEN);
         ASSERT_NE(song, nullptr);
         if (i % 3 == 0) {
-            ASSERT_TRUE(sound.wait_for([&] { return music_get_open_state(song) == 0; }));
+            ASSERT_TRUE(sound_test::eventually([&] { return music_get_open_state(song) == 0; }));
         }
         music_play_song(song);
         music_set_order(keeper, i % 4);
@@ -83,7 +74,7 @@ TEST(ThreadedMusic, GameThreadLoadsPlaysReordersAndFreesWhileTheMixerRuns) {
         std::this_thread::sleep_for(1ms);
         music_free_song(song);
     }
-    EXPECT_TRUE(sound.wait_for([] { return rows.load() > 8; }));
+    EXPECT_TRUE(sound_test::eventually([] { return rows.load() > 8; }));
     EXPECT_GT(music_get_elapsed_ms(keeper), 0);
     music_free_song(keeper);
 }
@@ -113,7 +104,7 @@ TEST(ThreadedStreams, GameThreadPlaysSeeksStopsAndClosesWhileTheStreamThreadRefi
                               (i % 2 ? SAMPLE_LOOP_NORMAL : SAMPLE_LOOP_OFF);
         SoundStream* s = stream_open(wav.data(), mode, 0, int(wav.size()));
         ASSERT_NE(s, nullptr);
-        ASSERT_TRUE(sound.wait_for([&] { return stream_get_open_state(s) == 0; }));
+        ASSERT_TRUE(sound_test::eventually([&] { return stream_get_open_state(s) == 0; }));
         stream_set_end_callback(s, count_end, reinterpret_cast<intptr_t>(&events));
         stream_set_sync_callback(s, stop_on_sync, reinterpret_cast<intptr_t>(&events));
         stream_add_syncpoint(s, 2000 + i, "stop here");
@@ -129,7 +120,7 @@ TEST(ThreadedStreams, GameThreadPlaysSeeksStopsAndClosesWhileTheStreamThreadRefi
         }
     }
     // The remaining streams reach their sync point, which stops them.
-    EXPECT_TRUE(sound.wait_for([&] { return events.syncs.load() >= 3; }));
+    EXPECT_TRUE(sound_test::eventually([&] { return events.syncs.load() >= 3; }));
     for (SoundStream* s : open) EXPECT_EQ(stream_close(s), 1);
 
     // A stream that plays to its end calls its end callback once.
@@ -137,7 +128,7 @@ TEST(ThreadedStreams, GameThreadPlaysSeeksStopsAndClosesWhileTheStreamThreadRefi
     const int ends_before = events.ends.load();
     stream_set_end_callback(last, count_end, reinterpret_cast<intptr_t>(&events));
     stream_play(kChannelFree, last);
-    EXPECT_TRUE(sound.wait_for([&] { return events.ends.load() == ends_before + 1; }));
+    EXPECT_TRUE(sound_test::eventually([&] { return events.ends.load() == ends_before + 1; }));
     stream_close(last);
 }
 
