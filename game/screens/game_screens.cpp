@@ -1,10 +1,11 @@
 #include "game/screens/game_screens.h"
 
 #include "game/screens/game_screen_state.h"
+#include "game/screens/talking_state.h"
 
 GameScreenState* create_game_screen(std::string_view name) {
     // Each screen adds one line here when it is written, e.g.
     //   if (name == "Walking") return new WalkingState;
-    (void)name;
+    if (name == "Talking") return new TalkingState;
     return new PendingScreenState;
 }

@@ -1,0 +1,331 @@
+#include "game/screens/talking_state.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "engine/core/program_paths.h"
+#include "engine/core/text_helpers.h"
+#include "engine/graphics/fade_layer.h"
+#include "engine/graphics/layer.h"
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
+#include "engine/graphics/sprite_list.h"
+#include "engine/platform/headless/headless_platform.h"
+#include "game/screens/game.h"
+#include "game/screens/game_startup.h"
+#include "game/screens/story_module.h"
+#include "game/world/hero_actor.h"
+#include "game/world/npc_record.h"
+#include "game/world/world.h"
+
+namespace {
+
+constexpr uint32_t kMira = 0x2F01, kOsk = 0x2F02;
+constexpr uint32_t kThistlewood = 0x1102;
+// Game keys.
+constexpr uint32_t kKeyUp = 2, kKeyDown = 3, kKeyAction = 6;
+
+std::shared_ptr<Action> action(uint16_t code, uint32_t a = 0, uint32_t b = 0) {
+    auto act = std::make_shared<Action>();
+    act->code = code;
+    act->a = a;
+    act->b = b;
+    return act;
+}
+
+NpcTopic topic(const std::string& key, const std::string& text, const std::string& request = "",
+               std::vector<std::shared_ptr<Action>> actions = {}) {
+    NpcTopic t;
+    t.key = key;
+    t.reply = text;
+    t.request = request;
+    uint16_t position = 0;
+    for (auto& act : actions) t.actions.insert(act, position++);
+    return t;
+}
+
+std::string lines(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i) text += (i > 1 ? "\n" : "") + std::string("line ") + std::to_string(i);
+    return text;
+}
+
+// The whole game started headless on the demo data, so that conversations
+// run in the game scene with its map layer, queue and screens.
+class TalkingTest : public ::testing::Test {
+protected:
+    HeadlessPlatform host{0x00A00000};
+    std::string folder;
+
+    void SetUp() override {
+        folder = (std::filesystem::temp_directory_path() /
+                  ("talking_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                     .string();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder + "/savegame");
+        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
+        set_state_folder(utf8_to_utf16(folder + "/"));
+        set_platform(&host);
+        game_startup_options().silent_sound = true;
+        game_engine_objects_init();
+        ASSERT_EQ(game_startup(), 1);
+        for (GameState* state : g_game->states())
+            if (state->name() == "Talking") talking = dynamic_cast<TalkingState*>(state);
+        ASSERT_NE(talking, nullptr);
+        g_game->switch_state("Walking", 0);
+        // Stand-ins for the action executor and the portrait composer, doing
+        // what those do for the codes these tests use.
+        TalkingState::action_runner() = [this](Game& game, const Action& act) {
+            ran.push_back(act.code);
+            if (act.code == 0x402) game.post_transition(kTransitionFadeOut, kTransitionChangeLevel, act.a, act.b);
+            if (act.code == 0x203) game.switch_state("Talking", reinterpret_cast<uintptr_t>(world().get_npc(act.a)));
+            if (act.code == 0x207) game.switch_state("Walking", 1);
+            if (act.code == 0x103) game.switch_state("Item", 0);
+        };
+        TalkingState::portrait_builder() = [this](SpriteGroup& group, int32_t x, int32_t y,
+                                                  const TalkingState::FaceLayers& face) {
+            last_face = face;
+            auto* list = new SpriteList;
+            Sprite* head = new Sprite;
+            head->create_blank(48, 56);
+            group.add_sprite(head, x, y, 10, 0, 0, 0);
+            list->add(head, 0, 0, 10, 1024);
+            return list;
+        };
+    }
+    void TearDown() override {
+        TalkingState::action_runner() = nullptr;
+        TalkingState::portrait_builder() = nullptr;
+        game_shutdown();
+        game_engine_objects_shutdown();
+        set_platform(nullptr);
+        set_state_folder(u"");
+        std::filesystem::remove_all(folder);
+    }
+
+    World& world() { return g_app->world; }
+    NpcRecord& person(uint32_t id, std::vector<NpcTopic> topics) {
+        auto npc = std::make_shared<NpcRecord>();
+        npc->name = id == kMira ? "Mira" : "Osk";
+        npc->topics = std::move(topics);
+        world().register_object(npc.get(), id);
+        world().people.push_back(npc);
+        return *npc;
+    }
+    void talk_to(NpcRecord& npc) { g_game->switch_state("Talking", reinterpret_cast<uintptr_t>(&npc)); }
+    std::string screen() const { return g_game->current_state() ? g_game->current_state()->name() : ""; }
+    // Both ticks of the game scene and of its current screen, as the frame
+    // loop runs them.
+    void tick(int count = 1) {
+        for (int i = 0; i < count; ++i) {
+            g_game->update();
+            if (GameState* s = g_game->current_state()) s->update();
+            g_game->animate();
+            if (GameState* s = g_game->current_state()) s->animate();
+        }
+    }
+    void press(uint32_t key = kKeyAction) { g_game->current_state()->on_key(1, key, 0); }
+    int bubbles_on_map() const {
+        int count = 0;
+        const auto& drawables = g_game->first_layer()->drawables();
+        for (int32_t i = 0; i < drawables.count(); ++i)
+            if (drawables.depth(i) == TalkingState::kBubbleDepth) ++count;
+        return count;
+    }
+
+    TalkingState* talking = nullptr;
+    std::vector<uint16_t> ran;
+    TalkingState::FaceLayers last_face{};
+};
+
+TEST_F(TalkingTest, SevenLinesMakeOnePageAndEightMakeTwo) {
+    NpcRecord& seven = person(kMira, {topic("[main]:Hello", lines(7))});
+    talk_to(seven);
+    ASSERT_EQ(screen(), "Talking");
+    EXPECT_EQ(talking->page_start(), -1);
+    ASSERT_NE(talking->page_sprite(), nullptr);
+    const int32_t one_page_height = talking->page_sprite()->frame_height;
+    g_game->switch_state("Walking", 0);
+    EXPECT_EQ(bubbles_on_map(), 0);
+
+    NpcRecord& eight = person(kOsk, {topic("[main]:Hello", lines(8))});
+    talk_to(eight);
+    const std::string text = lines(8);
+    EXPECT_EQ(talking->page_start(), int32_t(text.find("line 8")));
+    EXPECT_EQ(talking->page_sprite()->frame_height, one_page_height);
+    press();
+    EXPECT_EQ(talking->page_start(), -1);
+    ASSERT_NE(talking->page_sprite(), nullptr);
+    EXPECT_LT(talking->page_sprite()->frame_height, one_page_height);
+}
+
+TEST_F(TalkingTest, NoOpeningOrTwoOpeningsReturnToTheMapAtOnce) {
+    NpcRecord& silent = person(kMira, {topic("[ask]:Work", "Work.")});
+    talk_to(silent);
+    EXPECT_EQ(screen(), "Walking");
+    NpcRecord& twice = person(kOsk, {topic("[main]:Hello", "Hi."), topic("[main]:Hey", "Hey.")});
+    talk_to(twice);
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(bubbles_on_map(), 0);
+}
+
+TEST_F(TalkingTest, ElevenRepliesKeepTenAndKeysChooseOnceTheHighlightArrived) {
+    std::vector<NpcTopic> topics{topic("[main]:Hello", "Ask me.", "[ask]")};
+    for (int i = 0; i < 11; ++i) {
+        const std::string label = std::string("R") + char('A' + i);
+        topics.push_back(topic("[ask]:" + label, "About " + label + "."));
+    }
+    NpcRecord& npc = person(kMira, topics);
+    talk_to(npc);
+    press();  // no actions: the replies
+    EXPECT_EQ(talking->speaker(), TalkingState::kHeroChooses);
+    EXPECT_EQ(talking->reply_count(), TalkingState::kMaxReplies);
+    for (int i = 0; i < TalkingState::kMaxReplies; ++i) EXPECT_NE(talking->reply_sprite(i), nullptr);
+
+    // The highlight starts on the first reply, so the first step is taken.
+    press(kKeyDown);
+    EXPECT_EQ(talking->selected_reply(), 1);
+    // It is still sliding: the next step waits.
+    press(kKeyDown);
+    EXPECT_EQ(talking->selected_reply(), 1);
+    tick(40);
+    press(kKeyDown);
+    EXPECT_EQ(talking->selected_reply(), 2);
+    press(kKeyUp);  // sliding again
+    EXPECT_EQ(talking->selected_reply(), 2);
+    press();
+    EXPECT_EQ(talking->speaker(), TalkingState::kPersonSpeaks);
+    ASSERT_NE(talking->current_topic(), nullptr);
+    EXPECT_EQ(talking->current_topic()->key, "[ask]:RC");
+    EXPECT_EQ(talking->reply_count(), 0);
+    EXPECT_EQ(talking->highlight()->size(), (Size{0, 0}));
+}
+
+TEST_F(TalkingTest, ATopicWithoutActionsOrRepliesFadesOutToTheMap) {
+    NpcRecord& npc = person(kMira, {topic("[main]:Bye", "Farewell.")});
+    talk_to(npc);
+    tick(40);  // faded in
+    press();
+    EXPECT_TRUE(talking->closing());
+    press();  // keys no longer count while the bubble fades
+    tick(10);
+    EXPECT_EQ(screen(), "Talking");
+    tick(40);
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(bubbles_on_map(), 0);
+}
+
+TEST_F(TalkingTest, ALevelChangeInATopicEndsTheTalkAndItsFadeEndsUnderTheMap) {
+    NpcRecord& npc = person(kMira, {topic("[main]:Go", "Off you go.", "",
+                                          {action(0x302, 1, 1), action(0x402, kThistlewood, 2 | 3 << 16),
+                                           action(0x302, 2, 2)})});
+    talk_to(npc);
+    tick(40);  // the start's fade in
+    press();
+    EXPECT_EQ(talking->speaker(), TalkingState::kActionsRun);
+    tick();
+    tick();
+    EXPECT_EQ(ran, (std::vector<uint16_t>{0x302, 0x402}));
+    // The conversation ends instead of taking the level change's fade.
+    EXPECT_TRUE(talking->closing());
+    EXPECT_FALSE(talking->waits_for_screen());
+    int ticks = 0;
+    while (screen() == "Talking" && ticks < 100) {
+        tick();
+        ++ticks;
+    }
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(bubbles_on_map(), 0);
+    tick(40);
+    // The fade went dark and its end was handed to the map screen, not lost.
+    EXPECT_EQ(g_game->main_fade().level(), FadeControl::kDark);
+    EXPECT_EQ(g_game->transition().pending().type, kTransitionNone);
+    EXPECT_FALSE(g_game->transition().has_deferred());
+    // The topic's last action waits for the map screen to run it.
+    EXPECT_EQ(g_game->actions().size(), 1u);
+}
+
+TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
+    NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Take this.", "[ask]", {action(0x103, 25)}),
+                                    topic("[ask]:Thanks", "You are welcome.")});
+    talk_to(npc);
+    SpriteGroup* bubble = talking->bubble();
+    press();
+    tick();
+    EXPECT_EQ(screen(), "Item");
+    EXPECT_TRUE(talking->waits_for_screen());
+    EXPECT_EQ(bubbles_on_map(), 1);
+    g_game->switch_state("Talking", 0);
+    EXPECT_EQ(talking->bubble(), bubble);
+    tick();  // the queue is empty: the replies
+    EXPECT_EQ(talking->speaker(), TalkingState::kHeroChooses);
+    EXPECT_EQ(talking->reply_count(), 1);
+}
+
+TEST_F(TalkingTest, ANewConversationFromATopicReplacesTheBubble) {
+    NpcRecord& osk = person(kOsk, {topic("[main]:Hello", "I am Osk.")});
+    NpcRecord& mira = person(kMira, {topic("[main]:Hello", "Ask Osk.", "", {action(0x203, kOsk)})});
+    (void)osk;
+    talk_to(mira);
+    press();
+    tick();
+    EXPECT_EQ(screen(), "Talking");
+    ASSERT_NE(talking->current_topic(), nullptr);
+    EXPECT_EQ(talking->current_topic()->reply, "I am Osk.");
+    EXPECT_FALSE(talking->waits_for_screen());
+    EXPECT_EQ(bubbles_on_map(), 1);
+}
+
+TEST_F(TalkingTest, AWaitInATopicLeavesNoBubbleForTheNextTalk) {
+    NpcRecord& mira = person(kMira, {topic("[main]:Hello", "Wait here.", "", {action(0x207, 120)})});
+    talk_to(mira);
+    press();
+    tick();
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(bubbles_on_map(), 0);
+    NpcRecord& osk = person(kOsk, {topic("[main]:Hello", "Hello again.")});
+    talk_to(osk);
+    EXPECT_EQ(talking->current_topic()->reply, "Hello again.");
+    EXPECT_EQ(bubbles_on_map(), 1);
+}
+
+TEST_F(TalkingTest, ASpeakerNearTheLeftEdgePutsTheBubbleAtTenAndClampsThePointer) {
+    HeroActor& hero = g_game->hero();
+    hero.x = 0;
+    hero.y = 200;
+    hero.facing = 0;  // left: the point in front lies off the map's left edge
+    NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Hi.")});
+    talk_to(npc);
+    ASSERT_NE(talking->bubble(), nullptr);
+    EXPECT_EQ(talking->bubble()->position().x, 10);
+    EXPECT_EQ(talking->pointer_sprite()->x, 25 + 10);
+}
+
+TEST_F(TalkingTest, PortraitPartsReachTheirLayersAndOthersAreIgnored) {
+    NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Hi.")});
+    npc.face[kFaceHead] = 3;
+    npc.face[kFaceExtra] = 4;
+    npc.face[kFaceClothes] = 5;
+    talk_to(npc);
+    ASSERT_NE(talking->portrait(), nullptr);
+    // Composing order: head, tatoo, eyes, eyebrow, mouth, nose, clothes, hair, extra.
+    EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 0, 0, 0, 0, 5, 0, 4}));
+    const int32_t sprites = talking->bubble()->sprites().count();
+    talking->set_face_part(TalkingState::kPartHair, 1);
+    talking->set_face_part(TalkingState::kPartEyes, 2);
+    EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 2, 0, 0, 0, 5, 1, 4}));
+    ASSERT_NE(talking->portrait(), nullptr);
+    EXPECT_EQ(talking->bubble()->sprites().count(), sprites);
+    talking->set_face_part(0, 3);
+    talking->set_face_part(12, 3);
+    EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 2, 0, 0, 0, 5, 1, 4}));
+}
+
+}  // namespace
