@@ -36,9 +36,9 @@ void MapViewCells::attach(World* world, SpriteGroup* ground, SpriteGroup* object
     world_ = world;
     ground_ = ground;
     objects_ = objects;
-    if (world_) renderer_.set_params(world_->tile_params);
-    if (world_)
-        world_->view_grid_blocks = [this](int x, int y, int mode) { return sprites_block(x, y, mode); };
+    if (!world_) return;
+    renderer_.set_params(world_->tile_params);
+    world_->view_grid_blocks = [this](int x, int y, int mode) { return sprites_block(x, y, mode); };
 }
 
 void MapViewCells::detach() {

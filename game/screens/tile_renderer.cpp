@@ -58,6 +58,18 @@ std::pair<int32_t, uint32_t> object_placement(uint8_t param, int32_t y, int32_t 
     }
 }
 
+// Calls visit(cell, column, row) for each cell of the block that lies in
+// the level.
+template <typename Visit>
+void for_each_block_cell(const MapLevel& level, int32_t bx, int32_t by, Visit visit) {
+    if (!level.has_grid()) return;
+    const int32_t end_row = std::min(by + TileRenderer::kBlockTiles, level.height);
+    const int32_t end_column = std::min(bx + TileRenderer::kBlockTiles, level.width);
+    for (int32_t row = std::max(by, 0); row < end_row; ++row)
+        for (int32_t column = std::max(bx, 0); column < end_column; ++column)
+            visit(*level.cell(column, row), column, row);
+}
+
 std::u16string block_name(int32_t bx, int32_t by) {
     char name[48];
     std::snprintf(name, sizeof name, "@block@%d@%d@", int(bx), int(by));
@@ -280,37 +292,28 @@ void TileRenderer::add_object(SpriteList& list, SpriteGroup& group, uint16_t obj
 
 SpriteList* TileRenderer::build_block_objects(const MapLevel& level, SpriteGroup& group, int32_t bx, int32_t by) {
     auto* list = new SpriteList;
-    if (!level.has_grid()) return list;
-    const int32_t end_row = std::min(by + kBlockTiles, level.height);
-    const int32_t end_column = std::min(bx + kBlockTiles, level.width);
-    for (int32_t row = std::max(by, 0); row < end_row; ++row)
-        for (int32_t column = std::max(bx, 0); column < end_column; ++column) {
-            const TileCell& cell = *level.cell(column, row);
-            if (cell.trees) add_trees(*list, group, cell.trees, column, row);
-            seed_cell(column, row, 4);
-            if (cell.wall) add_wall(*list, group, cell.wall, column, row);
-            if (cell.object) add_object(*list, group, cell.object, column, row);
-        }
+    for_each_block_cell(level, bx, by, [&](const TileCell& cell, int32_t column, int32_t row) {
+        if (cell.trees) add_trees(*list, group, cell.trees, column, row);
+        seed_cell(column, row, 4);
+        if (cell.wall) add_wall(*list, group, cell.wall, column, row);
+        if (cell.object) add_object(*list, group, cell.object, column, row);
+    });
     return list;
 }
 
 SpriteList* TileRenderer::build_block_animations(const MapLevel& level, SpriteGroup& group, int32_t bx, int32_t by,
                                                  int32_t phase_base) {
     auto* list = new SpriteList;
-    if (!level.has_grid()) return list;
-    const int32_t end_row = std::min(by + kBlockTiles, level.height);
-    const int32_t end_column = std::min(bx + kBlockTiles, level.width);
-    for (int32_t row = std::max(by, 0); row < end_row; ++row)
-        for (int32_t column = std::max(bx, 0); column < end_column; ++column) {
-            // The state byte of a cell names its animated object.
-            const int32_t n = level.cell(column, row)->state;
-            if (n == 0) continue;
-            const int32_t y = row * kTile;
-            const auto [depth, hits] = object_placement(tile_param(params_->anim_objects, uint32_t(n)), y, 999);
-            Sprite* sprite = get_tile_sprite(kTileAnimObject, group, column * kTile, y, depth, phase_base + 8 * n - 8);
-            sprite->flags |= hits;
-            list->add(sprite, 0, 0, 0, 1024);
-        }
+    for_each_block_cell(level, bx, by, [&](const TileCell& cell, int32_t column, int32_t row) {
+        // The state byte of a cell names its animated object.
+        const int32_t n = cell.state;
+        if (n == 0) return;
+        const int32_t y = row * kTile;
+        const auto [depth, hits] = object_placement(tile_param(params_->anim_objects, uint32_t(n)), y, 999);
+        Sprite* sprite = get_tile_sprite(kTileAnimObject, group, column * kTile, y, depth, phase_base + 8 * n - 8);
+        sprite->flags |= hits;
+        list->add(sprite, 0, 0, 0, 1024);
+    });
     return list;
 }
 
