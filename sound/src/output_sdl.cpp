@@ -1,7 +1,9 @@
 // The audio device output on SDL2: one looping ring (the primary mix buffer)
 // that the mixer keeps filled behind the play cursor, and an audio callback
-// that plays it. The callback takes no lock: it reads only blocks the mixer
-// has finished, and the mixer never writes the block under the cursor.
+// that plays it. The callback reads only blocks the mixer has finished, and
+// the mixer never writes the block under the cursor; but a mixer that fell
+// behind (a loaded machine) writes a block late, so the callback copies
+// under the chain lock, which the mixer holds while it writes a block.
 #include <SDL.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include "sound/src/sound_memory.h"
 #include "sound/src/sound_sample.h"
 #include "sound/src/sound_system.h"
+#include "sound/src/sound_thread.h"
 
 namespace {
 
@@ -78,6 +81,7 @@ void audio_callback(void*, Uint8* stream, int len) {
         return;
     }
     g_dev.blocks_published.load(std::memory_order_acquire);
+    SoundLockGuard chain(sound_system().dsp_lock);
     int at = int(g_dev.frames_played.load(std::memory_order_relaxed) % uint64_t(g_dev.ring_frames));
     int done = 0;
     while (done < frames) {
