@@ -94,7 +94,12 @@ int main(int argc, char** argv) {
     shell_hooks().engine_objects_init = game_engine_objects_init;
     shell_hooks().engine_objects_shutdown = game_engine_objects_shutdown;
     shell_hooks().game_startup = game_startup;
-    shell_hooks().game_shutdown = game_shutdown;
+    // The screenshot shows the game as it stood when the run ended, not the
+    // exit picture's fade.
+    shell_hooks().game_shutdown = [&options] {
+        save_screenshot(options);
+        return game_shutdown();
+    };
     // Orientation and backlight: saved at the restart point, put back when
     // the loop ends or the focus goes.
     shell_hooks().at_restart_point = save_display_orientation;

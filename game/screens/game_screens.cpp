@@ -1,11 +1,15 @@
 #include "game/screens/game_screens.h"
 
+#include "game/screens/game_io_state.h"
 #include "game/screens/game_screen_state.h"
+#include "game/screens/main_menu_state.h"
 #include "game/screens/talking_state.h"
 
 GameScreenState* create_game_screen(std::string_view name) {
     // Each screen adds one line here when it is written, e.g.
     //   if (name == "Walking") return new WalkingState;
+    if (name == "Menu") return new MainMenuState;
+    if (name == "GameIO") return new GameIOState;
     if (name == "Talking") return new TalkingState;
     return new PendingScreenState;
 }

@@ -196,6 +196,8 @@ public:
     std::string save_path(const char* file) const { return save_folder + "/" + file; }
     bool autosave_exists = false;
     bool saves_exist = false;
+    // The game in play was started, continued or loaded: it may be saved.
+    bool saving_allowed = false;
 
     // --- records -------------------------------------------------------------
     std::vector<std::unique_ptr<MonsterRecord>> monsters;

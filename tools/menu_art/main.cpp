@@ -1,4 +1,4 @@
-// menu_art OUT_DIR
+// menu_art OUT_DIR GLYPHS
 //
 // Draws the pictures the demo menus use, by code: the check, radio and
 // three-state icons, a three-frame picture, a ten-step slider, the focus
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/menu_art/game_menu_art.h"
 
 namespace {
 
@@ -126,8 +127,8 @@ uint32_t background(int, int x, int y) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: menu_art OUT_DIR\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: menu_art OUT_DIR GLYPHS\n");
         return 2;
     }
     const std::filesystem::path out = argv[1];
@@ -143,5 +144,11 @@ int main(int argc, char** argv) {
               write_picture(out, "ruler.zbm", 230, 3, 1, ruler) &&
               write_picture(out, "menus/landscape.bmp", 80, 40, 1, landscape) &&
               write_picture(out, "menus/demo_bg.bmp", 240, 320, 1, background);
+    GlyphSet glyphs;
+    if (!read_glyph_set(argv[2], glyphs)) {
+        std::fprintf(stderr, "menu_art: cannot read the glyphs %s\n", argv[2]);
+        return 1;
+    }
+    ok = ok && draw_game_menus(out, glyphs);
     return ok ? 0 : 1;
 }

@@ -1,0 +1,322 @@
+#include "game/screens/game_io_state.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/graphics/fade_layer.h"
+#include "engine/graphics/layer.h"
+#include "engine/graphics/resource_caches.h"
+#include "engine/graphics/sprite_group.h"
+#include "engine/ui/menu_event.h"
+#include "engine/ui/ui_control.h"
+#include "engine/ui/ui_menu.h"
+#include "game/screens/game.h"
+#include "game/screens/main_menu_state.h"
+#include "game/screens/menu_screen.h"
+#include "game/world/hero_actor.h"
+#include "game/world/map_level.h"
+#include "game/world/map_region.h"
+#include "game/world/story_file_io.h"
+#include "game/world/world.h"
+
+namespace {
+
+constexpr uint32_t kDarkeningDepth = 502;
+constexpr uint32_t kPageDepth = 1100;
+constexpr uint32_t kDialogDepth = 11002;
+constexpr int32_t kUndarkenStep = 2;
+constexpr uint32_t kKeyBack = 11;
+constexpr int kKeyPress = 1;
+constexpr int kPenDown = 4;
+constexpr int32_t kTallSide = 480;
+constexpr int32_t kDialogHalfWidth = 102, kTallDialogY = 180;
+// The confirmation and the message pages are drawn within this size.
+constexpr Size kDialogSize{203, 106};
+
+std::string hero_region_name(const HeroActor& hero) {
+    const MapLevel* level = hero.level;
+    return level && level->map && level->map->region ? level->map->region->name : std::string();
+}
+
+// Whether the screen was opened by the main menu's LOAD or SAVE entry: the
+// menu keeps that choice as its mode until it is entered again.
+bool opened_by_main_menu(const Game& game) {
+    for (GameState* state : game.states()) {
+        const auto* menu = dynamic_cast<const MainMenuState*>(state);
+        if (menu) return menu->mode() == MainMenuState::kLoad || menu->mode() == MainMenuState::kSave;
+    }
+    return false;
+}
+
+void set_control_text(UiMenu& menu, std::u16string_view name, std::u16string text) {
+    if (UiControl* control = menu.find_control(name)) control->set_text(std::move(text));
+}
+
+}  // namespace
+
+std::optional<int> slot_of_command(std::u16string_view command, int32_t mode) {
+    constexpr std::u16string_view kPrefix = u"*SLOT";
+    if (command.substr(0, kPrefix.size()) != kPrefix) return std::nullopt;
+    const std::u16string_view digits = command.substr(kPrefix.size());
+    if (digits.empty() || digits.size() > 2) return std::nullopt;
+    int number = 0;
+    for (char16_t c : digits) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        number = number * 10 + (c - u'0');
+    }
+    const int last = mode == GameIOState::kSaveMode ? kPlayerSlots : kSlotCount;
+    if (number < 1 || number > last) return std::nullopt;
+    return number - 1;
+}
+
+GameIOState::GameIOState() = default;
+GameIOState::~GameIOState() = default;
+
+void GameIOState::enter(uintptr_t argument) {
+    purge_resource_caches();
+    bind_context();
+    from_menu_ = opened_by_main_menu(*game);
+    Layer* layer = game->first_layer();
+    darkening_ = new FadeLayer;
+    darkening_->set_color(0);
+    layer->add(darkening_, kDarkeningDepth);
+    const Rect whole{0, 0, layer->size().width, layer->size().height};
+    page_group_ = add_page_group(*layer, whole, kPageDepth);
+    dialog_group_ = add_page_group(*layer, whole, kDialogDepth);
+
+    slots_ = read_slots(*world);
+    mode_ = argument == 1 ? kSaveMode : kLoadMode;
+    phase_ = kOpening;
+    darkened_ = false;
+    close_to_menu_ = false;
+    pending_slot_ = load_slot_ = -1;
+    countdown_ = 0;
+}
+
+void GameIOState::leave() {
+    close_dialog();
+    if (page_) page_->release();
+    page_.reset();
+    if (Layer* layer = game ? game->first_layer() : nullptr) {
+        layer->remove(darkening_);
+        layer->remove(page_group_);
+        layer->remove(dialog_group_);
+    }
+    darkening_ = nullptr;
+    page_group_ = dialog_group_ = nullptr;
+    if (game) show_map_groups(*game);
+}
+
+// --- ticks -------------------------------------------------------------------------
+
+void GameIOState::update() {
+    switch (phase_) {
+    case kOpening:
+        // Darken in one step, and let that frame show before the page loads.
+        if (!darkened_) {
+            darkening_->set_level(kDarkLevel);
+            darkened_ = true;
+            return;
+        }
+        open_page();
+        phase_ = mode_;
+        break;
+    case kLoading:
+        if (--countdown_ <= 0) load_slot();
+        break;
+    case kMessage:
+        if (--countdown_ > 0) return;
+        close_dialog();
+        if (message_returns_) phase_ = mode_;
+        else start_closing(false);
+        break;
+    case kClosing:
+        if (page_) {
+            page_->release();
+            page_.reset();
+            page_group_->clear();
+        }
+        darkening_->add_level(-kUndarkenStep);
+        if (darkening_->level() <= 0) finish_closing();
+        break;
+    default: break;
+    }
+}
+
+void GameIOState::open_page() {
+    const Size layer = game->first_layer()->size();
+    const bool saving = mode_ == kSaveMode;
+    page_ = std::make_unique<UiMenu>(page_group_, page_variant(saving ? u"menus/io/save" : u"menus/io/load", layer));
+    if (saving) set_control_text(*page_, u"SUMMARY", widen_bytes(hero_region_name(*hero)));
+    show_slots();
+}
+
+void GameIOState::show_slots() {
+    for (int n = 0; n < kSlotCount; ++n)
+        set_control_text(*page_, u"SLOT" + widen_bytes(std::to_string(n + 1)), slot_caption(slots_[size_t(n)]));
+    page_->draw();
+}
+
+void GameIOState::start_closing(bool to_menu) {
+    close_dialog();
+    close_to_menu_ = to_menu;
+    phase_ = kClosing;
+}
+
+void GameIOState::finish_closing() {
+    if (close_to_menu_ || from_menu_) {
+        game->switch_state("Menu", 0);
+        return;
+    }
+    world->saving_allowed = true;
+    game->switch_state("Walking", 0);
+}
+
+// --- input ---------------------------------------------------------------------------
+
+// The page that takes input in this phase; none while the page is still
+// loading, being closed or covered by a message.
+UiMenu* GameIOState::input_menu() const {
+    if (phase_ == kChoosingLoad || phase_ == kChoosingSave) return page_.get();
+    if (phase_ == kConfirming) return dialog_.get();
+    return nullptr;
+}
+
+void GameIOState::on_pointer(int kind, int32_t x, int32_t y) {
+    if (kind != kPenDown) return;
+    play_menu_click();
+    UiMenu* menu = input_menu();
+    if (!menu) return;
+    const Point origin = menu->group()->position();
+    std::u16string command;
+    const int32_t result = menu->handle_event(kMenuTap, pack_point(x - origin.x, y - origin.y), &command);
+    if (result == kMenuCommand) on_command(command);
+    else if (result == kMenuFocusChanged) menu->draw();
+}
+
+void GameIOState::on_key(int kind, uint32_t game_key, uint32_t) {
+    if (kind != kKeyPress) return;
+    play_menu_click();
+    UiMenu* menu = input_menu();
+    if (!menu) return;
+    if (game_key == kKeyBack && menu == page_.get()) {
+        start_closing(true);
+        return;
+    }
+    const MenuInput input = send_key_focus_style(*menu, game_key);
+    if (input.result == kMenuCommand) on_command(input.command);
+    else if (input.result == kMenuFocusChanged || input.focused_first) menu->draw();
+}
+
+void GameIOState::on_command(const std::u16string& command) {
+    if (phase_ == kConfirming) {
+        if (command == u"*YES") {
+            close_dialog();
+            save_to_slot(pending_slot_);
+        } else if (command == u"*NO") {
+            close_dialog();
+            phase_ = pending_phase_;
+        }
+        return;
+    }
+    if (command == u"*CANCEL") {
+        start_closing(true);
+        return;
+    }
+    if (const std::optional<int> slot = slot_of_command(command, mode_)) choose_slot(*slot);
+}
+
+void GameIOState::choose_slot(int slot) {
+    const SaveSlot& chosen = slots_[size_t(slot)];
+    if (mode_ == kLoadMode) {
+        if (chosen.empty()) return;
+        load_slot_ = slot;
+        show_message(u"Loading..", false);
+        phase_ = kLoading;
+        countdown_ = kLoadDelayTicks;
+    } else if (chosen.empty()) {
+        save_to_slot(slot);
+    } else {
+        confirm(slot);
+    }
+}
+
+// --- dialogs -----------------------------------------------------------------------------
+
+void GameIOState::open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text,
+                              Point at) {
+    close_dialog();
+    dialog_group_->set_position(at.x, at.y);
+    dialog_group_->set_size(kDialogSize.width, kDialogSize.height);
+    dialog_ = std::make_unique<UiMenu>(dialog_group_, path);
+    set_control_text(*dialog_, text_control, std::u16string(text));
+    dialog_->draw();
+}
+
+void GameIOState::close_dialog() {
+    if (!dialog_) return;
+    dialog_->release();
+    dialog_.reset();
+    dialog_group_->clear();
+}
+
+void GameIOState::confirm(int slot) {
+    const Size layer = game->first_layer()->size();
+    const Point at = layer.height == kTallSide ? Point{layer.width / 2 - kDialogHalfWidth, kTallDialogY} : Point{0, 0};
+    pending_slot_ = slot;
+    pending_phase_ = phase_;
+    open_dialog(page_variant(u"menus/io/confirm_reset", layer), u"question",
+                u"Data will be overwritten.\nAre you sure?", at);
+    phase_ = kConfirming;
+}
+
+void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) {
+    open_dialog(page_variant(u"menus/io/message", game->first_layer()->size()), u"message", text, {0, 0});
+    phase_ = kMessage;
+    countdown_ = kMessageTicks;
+    message_returns_ = back_to_choosing;
+}
+
+// --- saving and loading ----------------------------------------------------------------------
+
+void GameIOState::save_to_slot(int slot) {
+    SaveSlot filled;
+    filled.file = slot_file_name(slot);
+    filled.place = widen_bytes(hero_region_name(*hero));
+    filled.level_text = widen_bytes("Level " + std::to_string(hero->level_number));
+    // 0 marks an empty slot: a game saved before the clock ran still counts.
+    filled.play_time = std::max<uint32_t>(world->play_time, 1);
+    filled.difficulty = world->difficulty;
+    SlotList updated = slots_;
+    updated[size_t(slot)] = filled;
+
+    const std::string path = world->save_path(filled.file.c_str());
+    const std::optional<std::vector<uint8_t>> previous = read_story_file(path);
+    bool saved = world->save_state(path);
+    if (saved && !write_slot_index(*world, updated)) {
+        // The index still names the old game: put its file back.
+        saved = false;
+        if (previous) save_story_file(path, *previous);
+    }
+    if (!saved) {
+        std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, world->last_error().c_str());
+        show_message(u"Save failed.", true);
+        return;
+    }
+    slots_ = updated;
+    world->saves_exist = true;
+    show_slots();
+    show_message(u"Game Saved.", false);
+}
+
+void GameIOState::load_slot() {
+    const SaveSlot& slot = slots_[size_t(load_slot_)];
+    if (game->load_game(world->save_path(slot.file.c_str()))) {
+        world->saves_exist = true;
+        phase_ = kMessage;
+        countdown_ = kMessageTicks;
+        message_returns_ = false;
+        return;
+    }
+    show_message(u"Load failed.", true);
+}

@@ -1,0 +1,98 @@
+#include "game/screens/slot_index.h"
+
+#include <cstdio>
+
+#include "engine/core/ini_file.h"
+#include "game/world/story_file_io.h"
+#include "game/world/world.h"
+
+namespace {
+
+constexpr const char* kIndexHeader = "[savedata]\r\n";
+
+std::string read_text(const std::string& path) {
+    const auto bytes = read_story_file(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+// A text as it goes between the double quotes of an index line: a quote
+// would end the value early, so it becomes an apostrophe.
+std::string quoted_value(std::u16string_view text) {
+    std::string out = narrow_units(text);
+    for (char& c : out)
+        if (c == '"') c = '\'';
+    return out;
+}
+
+}  // namespace
+
+std::u16string widen_bytes(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    for (char c : bytes) out.push_back(char16_t(int16_t(int8_t(c))));
+    return out;
+}
+
+std::string narrow_units(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text) out.push_back(char(c & 0xFF));
+    return out;
+}
+
+std::string slot_file_name(int slot) { return "save" + std::to_string(slot) + ".dat"; }
+
+SaveSlot parse_slot_line(std::string_view index_text, int instance, int slot) {
+    IniFile index;
+    index.parse(index_text);
+    SaveSlot s;
+    // The time is written as a signed number; the cast gives the unsigned
+    // milliseconds back bit for bit.
+    s.play_time = uint32_t(index.get_int(0, "data", "savedata", instance, 0));
+    s.file = s.empty() ? "newgame.gam" : slot_file_name(slot);
+    s.place = index.get_wstring(u"", "data", "savedata", instance, 1);
+    s.level_text = index.get_wstring(u"", "data", "savedata", instance, 2);
+    s.difficulty = index.get_int(1, "data", "savedata", instance, 3);
+    return s;
+}
+
+SlotList read_slots(const World& world) {
+    SlotList slots;
+    const std::string index = read_text(world.save_path("io.ini"));
+    for (int i = 0; i < kPlayerSlots; ++i) slots[size_t(i)] = parse_slot_line(index, i, i);
+    slots[kAutoSlot] = parse_slot_line(read_text(world.save_path("autoio.ini")), 0, kAutoSlot);
+    return slots;
+}
+
+std::string slot_index_text(const SlotList& slots) {
+    std::string text = kIndexHeader;
+    for (const SaveSlot& s : slots) {
+        const std::string line = "data = " + std::to_string(int32_t(s.play_time)) + ", \"" + quoted_value(s.place) +
+                                 "\", \"" + quoted_value(s.level_text) + "\", " + std::to_string(s.difficulty) +
+                                 "\r\n";
+        text += line;
+    }
+    return text;
+}
+
+bool write_slot_index(const World& world, const SlotList& slots) {
+    const std::string text = slot_index_text(slots);
+    return save_story_file(world.save_path("io.ini"), std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::u16string play_time_text(uint32_t ms) {
+    const uint32_t seconds = ms / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", unsigned(seconds / 3600), unsigned(seconds / 60 % 60),
+                  unsigned(seconds % 60));
+    return widen_bytes(text);
+}
+
+std::u16string slot_caption(const SaveSlot& slot) {
+    static constexpr const char16_t* kDifficultyMarks[] = {u" / B", u" / N", u" / X"};
+    std::u16string caption = slot.place + u" / ";
+    caption += slot.empty() ? std::u16string(u"Empty") : play_time_text(slot.play_time);
+    caption += u" / " + slot.level_text;
+    if (slot.difficulty >= 0 && slot.difficulty <= 2) caption += kDifficultyMarks[slot.difficulty];
+    return caption;
+}
