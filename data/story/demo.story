@@ -20,7 +20,7 @@ legend "*" bg=1 tile=64 decor=2     # reeds where the lantern lies
 region 0x1000 "Fernreach"
 map 0x1100 "Brackenvale" music="music/vale.xm" loop=1
 
-level 0x1101 "Millbrook" width=16 height=12 right=0x1102 music="music/village.xm" loop=1 combat=1
+level 0x1101 "Millbrook" width=16 height=12 right=0x1102 right_at=(0,4) music="music/village.xm" loop=1 combat=1
 row "################"
 row "#c....HHHH.....#"
 row "#.....HHHH..T..#"
@@ -34,7 +34,7 @@ row "#.T,.......,...#"
 row "#..,,,,,,,,,...#"
 row "################"
 
-level 0x1102 "Thistlewood" width=16 height=12 left=0x1101 lighting=1 weather=1 combat=2
+level 0x1102 "Thistlewood" width=16 height=12 left=0x1101 left_at=(15,5) lighting=1 weather=1 combat=2
 row "################"
 row ",..T...T....T..#"
 row ",....T.....~~~.#"
@@ -92,6 +92,7 @@ flag 0x5001 "LANTERN_ASKED"
 flag 0x5002 "LANTERN_RETURNED"
 flag 0x5003 "LOG_MOVED"
 flag 0x5004 "LANTERN_FOUND"
+flag 0x5005 "CHEST_OPENED"
 
 quest 0x6001 "The Drowned Lantern" text1="Marta of the Copper Kettle lost her lantern in Thistlewood. Find it and bring it back." text2="You brought Marta her lantern."
 
@@ -172,6 +173,7 @@ trigger 0x7002 level=0x1101
 when kind=6 aux=1 id=0x1101 value=(1,1)
 do 0x101 a=0x4301
 do 0x103 a=25
+do 0x302 a=0x5005 b=1
 do 0x501 a=0x1101 b=(1,1) c=0x40006    # object (field 6) becomes 4: the open chest
 
 # The village well: a sign, read again whenever acted on.

@@ -289,9 +289,10 @@ void Game::follow_camera() {
     const GameState* state = current_state();
     const bool scripted_screen = state && (state->name() == "Walking" || state->name() == "Talking" ||
                                            state->name() == "Item" || state->name() == "Story");
+    const bool follows_actor = followed_actor && state && state->name() == "Walking";
     Point target = hero().position();
-    if (scripted_screen && scripted_focus_.x && scripted_focus_.y) {
-        target = scripted_focus_;
+    if (follows_actor || (scripted_screen && scripted_focus_.x && scripted_focus_.y)) {
+        target = follows_actor ? followed_actor->position() : scripted_focus_;
         if (!focus_scripted_) {
             focus_scripted_ = true;
             pan_countdown_ = kPanSteps;
@@ -312,6 +313,8 @@ void Game::follow_camera() {
     refresh_view(focus_, !full_refresh_, full_refresh_);
     full_refresh_ = false;
 }
+
+void Game::start_pan() { pan_countdown_ = kPanSteps; }
 
 void Game::pre_render() {
     if (!level_entered_) return;
@@ -338,6 +341,17 @@ void Game::rebuild_view(bool preload) {
         for (int32_t dx : {-200, -50, 100})
             refresh_view({hero().x + dx, hero().y + dy}, false, true);
 }
+
+void Game::rebuild_cell(int32_t tile_x, int32_t tile_y, bool objects) {
+    const int32_t column = tile_x / ViewGrid::kTilesPerCell, row = tile_y / ViewGrid::kTilesPerCell;
+    if (objects) view_.drop_lists(column, row);
+    else view_.drop_block(column, row);
+    // Built again around the camera, so that nothing on screen is dropped.
+    refresh_view(focus_, false, true);
+    for (SpriteGroup* group : {ground_group_, object_group_})
+        if (group) group->invalidate();
+}
+
 
 // --- ticks -------------------------------------------------------------------
 
@@ -380,9 +394,12 @@ void Game::enter_level() {
     clear_held_keys();
     level_entered_ = true;
     entered_level_ = level;
+    ++level_entries_;
     full_refresh_ = true;
     saved_music_order = 0;
 
+    // The people are made again: no one is followed any more.
+    followed_actor = nullptr;
     load_level_story(*level);
     MapRegion* region = level->map ? level->map->region : nullptr;
     const std::string map_name = level->map ? level->map->name : "";

@@ -17,11 +17,13 @@
 #include "game/screens/actor_sprites.h"
 #include "game/screens/fade_control.h"
 #include "game/screens/map_view_cells.h"
+#include "game/screens/screen_arguments.h"
 #include "game/screens/start_config.h"
 #include "game/screens/transition.h"
 #include "game/screens/view_grid.h"
 #include "game/screens/walk_hud.h"
 
+class Actor;
 class FillRect;
 class HeroActor;
 struct MapLevel;
@@ -61,9 +63,21 @@ public:
     const TransitionRunner& transition() const { return transition_; }
     FadeControl& main_fade() { return main_fade_; }
     FadeControl& upper_fade() { return upper_fade_; }
+    // Typed enter arguments of the screens that story actions open.
+    ScreenArguments screen_arguments;
 
     // --- camera -----------------------------------------------------------
     void set_scripted_focus(Point focus) { scripted_focus_ = focus; }
+    Point scripted_focus() const { return scripted_focus_; }
+    bool focus_scripted() const { return focus_scripted_; }
+    // The focus glides toward its next target for at most 1000 frames.
+    void start_pan();
+    bool pan_running() const { return pan_countdown_ > 0; }
+    // Moves the focus toward the hero, the scripted focus or the followed
+    // actor, and refreshes the view around it.
+    void follow_camera();
+    // A person the walking screen has the camera follow (a scripted walk).
+    const Actor* followed_actor = nullptr;
     Point focus() const { return focus_; }
     Point origin() const { return origin_; }
     bool camera_frozen = false;
@@ -85,7 +99,15 @@ public:
     // sprites up until the map shows again.
     void release_level_sprites();
     void restore_level_sprites();
+    // After a change of tile (x, y): its view cell's object lists (or its
+    // ground block) are built again.
+    void rebuild_cell(int32_t tile_x, int32_t tile_y, bool objects);
     bool level_entered() const { return level_entered_; }
+    // Counts level entries (teleports, new games and loads enter a level):
+    // the walking screen forgets the hero's last cell when it changes.
+    uint32_t level_entries() const { return level_entries_; }
+    // The next camera refresh builds every visible cell at once.
+    void request_full_refresh() { full_refresh_ = true; }
     // Whether the hero runs on this level (walks in the "verworld").
     bool hero_runs() const;
     const ViewGrid& view() const { return view_; }
@@ -155,7 +177,6 @@ private:
     void detach_level_actors(MapLevel& level);
     // Puts the hero of a freshly loaded state on its level.
     bool enter_saved_level();
-    void follow_camera();
     void refresh_view(Point at, bool incremental, bool force);
     Size level_tiles() const;
     Size display_size() const;
@@ -184,6 +205,7 @@ private:
     bool level_entered_ = false;
     MapLevel* entered_level_ = nullptr;
     bool level_sprites_released_ = false;
+    uint32_t level_entries_ = 0;
     int32_t tile_phase_ = 0;
     int32_t animation_counter_ = 0;
     std::string music_name_;

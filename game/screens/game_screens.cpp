@@ -4,6 +4,7 @@
 #include "game/screens/game_screen_state.h"
 #include "game/screens/main_menu_state.h"
 #include "game/screens/talking_state.h"
+#include "game/screens/walking_state.h"
 
 GameScreenState* create_game_screen(std::string_view name) {
     // Each screen adds one line here when it is written, e.g.
@@ -11,5 +12,6 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Menu") return new MainMenuState;
     if (name == "GameIO") return new GameIOState;
     if (name == "Talking") return new TalkingState;
+    if (name == "Walking") return new WalkingState;
     return new PendingScreenState;
 }

@@ -40,6 +40,18 @@ void ViewGrid::clear() {
     bounds_ = {kNoBounds, kNoBounds, kNoBounds, kNoBounds};
 }
 
+void ViewGrid::drop_block(int32_t column, int32_t row) {
+    if (!inside(column, row) || !block_[index(column, row)]) return;
+    builder_.drop_block(column, row);
+    block_[index(column, row)] = false;
+}
+
+void ViewGrid::drop_lists(int32_t column, int32_t row) {
+    if (!inside(column, row) || !lists_[index(column, row)]) return;
+    builder_.drop_lists(column, row);
+    lists_[index(column, row)] = false;
+}
+
 void ViewGrid::refresh(Point focus, Size level_tiles, Size display, bool incremental, bool force, int32_t free_mb) {
     const int32_t half_w = display.width / 2 + (incremental ? 32 : 0);
     const int32_t half_h = display.height / 2 + (incremental ? 32 : 0);

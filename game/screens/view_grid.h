@@ -24,6 +24,7 @@ public:
     static constexpr int32_t kCells = 50;
     static constexpr int32_t kCellPixels = 160;
     static constexpr int32_t kTilePixels = 32;
+    static constexpr int32_t kTilesPerCell = kCellPixels / kTilePixels;
     static constexpr int32_t kNoBounds = 10000;
     // A level larger than this many tiles on either side cannot be shown.
     static constexpr int32_t kMaxLevelTiles = kCells * kCellPixels / kTilePixels;
@@ -36,6 +37,10 @@ public:
     void refresh(Point focus, Size level_tiles, Size display, bool incremental, bool force, int32_t free_mb);
     // Drops every cell and forgets the bounds.
     void clear();
+    // Drops one cell's ground block or object lists (cells outside the grid
+    // are ignored); the next refresh that shows the cell builds it again.
+    void drop_block(int32_t column, int32_t row);
+    void drop_lists(int32_t column, int32_t row);
 
     bool has_block(int32_t column, int32_t row) const { return block_[index(column, row)]; }
     bool has_lists(int32_t column, int32_t row) const { return lists_[index(column, row)]; }
@@ -44,6 +49,7 @@ public:
     const std::array<int32_t, 4>& bounds() const { return bounds_; }
 
 private:
+    static bool inside(int32_t column, int32_t row) { return column >= 0 && row >= 0 && column < kCells && row < kCells; }
     static size_t index(int32_t column, int32_t row) { return size_t(row) * kCells + size_t(column); }
 
     ViewCellBuilder& builder_;

@@ -89,6 +89,8 @@ public:
     bool move_with_collision(int dx, int dy);
     // 16.16 distance between the actors' positions.
     int32_t distance_to(Point p) const;
+    // Whether the character may not stand with its centre at (px, py).
+    bool blocked_at(int px, int py) const;
     Point position() const { return {x, y}; }
     // Shows the frame of the current facing and counter.
     void show_frame();
@@ -157,8 +159,6 @@ protected:
     virtual void forget_entry(const InventoryEntry*) {}
     bool is_hero_actor() const { return !controlled; }
 
-    // Whether the character may not stand with its centre at (px, py).
-    bool blocked_at(int px, int py) const;
 
 private:
     // Both initialisers' common part: hit points follow the level.

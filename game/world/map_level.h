@@ -57,7 +57,8 @@ struct MapLevel : StoryRecord {
     // background). This story format gives them these meanings:
     //   1      lighting of the ground pictures
     //   2..5   id of the level beyond the upper, left, lower, right edge (0: none)
-    //   6..9   tile offset added along that edge when crossing it
+    //   6..9   where the hero arrives beyond that edge: a packed tile
+    //          position (x | y << 16); 0 means the edge has no exit
     //   11     kept for the story's own use
     std::array<uint32_t, 12> params{};
     uint32_t combat_background = 0;
@@ -78,7 +79,7 @@ struct MapLevel : StoryRecord {
     }
 
     uint32_t exit_level(LevelEdge edge) const { return params[2 + int(edge)]; }
-    int32_t exit_offset(LevelEdge edge) const { return int32_t(params[6 + int(edge)]); }
+    uint32_t exit_position(LevelEdge edge) const { return params[6 + int(edge)]; }
 
     // Skips leading blanks and capitalises every word.
     void set_name(const std::string& text);

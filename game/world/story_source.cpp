@@ -277,10 +277,10 @@ private:
         if (l->width == 0 || l->height == 0) fail("a level needs width and height");
         l->params[1] = a.u32("lighting");
         const char* edges[] = {"up", "left", "down", "right"};
-        const char* shifts[] = {"up_shift", "left_shift", "down_shift", "right_shift"};
+        const char* arrivals[] = {"up_at", "left_at", "down_at", "right_at"};
         for (int i = 0; i < 4; ++i) {
             l->params[2 + i] = a.u32(edges[i]);
-            l->params[6 + i] = a.u32(shifts[i]);
+            l->params[6 + i] = a.u32(arrivals[i]);
         }
         l->params[11] = a.u8("param11");
         l->music = a.text("music");

@@ -186,10 +186,10 @@ TEST_F(GameStartupTest, ATruncatedAutosaveStartsTheNewGame) {
 TEST_F(GameStartupTest, NewGameAndLoadDropTheOldGamesActionsAndMakeItResumable) {
     ASSERT_EQ(game_startup(), 1);
     Game& game = *g_game;
-    Action stale;
+    auto stale = std::make_shared<Action>();
     ASSERT_TRUE(game.teleport(0x1102, 96, 128, 20));
     ASSERT_TRUE(g_app->world.save_state(g_app->world.save_path("save0.dat")));
-    game.actions().push(&stale);
+    game.actions().push(stale);
     game.music_locked = true;
 
     ASSERT_TRUE(game.start_new_game());
@@ -200,7 +200,7 @@ TEST_F(GameStartupTest, NewGameAndLoadDropTheOldGamesActionsAndMakeItResumable) 
     EXPECT_EQ(game.hero().position(), (Point{4 * 32, 6 * 32}));
 
     game.set_resumable(false);
-    game.actions().push(&stale);
+    game.actions().push(stale);
     EXPECT_FALSE(game.load_game(g_app->world.save_path("save5.dat")));  // no such slot: nothing changes
     EXPECT_EQ(game.actions().size(), 1u);
     EXPECT_FALSE(game.resumable());

@@ -8,6 +8,7 @@
 #include "engine/core/game_state.h"
 #include "game/screens/action_queue.h"
 #include "game/screens/fade_control.h"
+#include "game/world/action.h"
 
 namespace {
 
@@ -99,17 +100,17 @@ TEST(ActionQueue, FirstInFirstOutAndEmptyAfterTheLast) {
     ActionQueue queue;
     EXPECT_EQ(queue.pop(), nullptr);
     EXPECT_EQ(queue.peek(), nullptr);
-    Action* a = reinterpret_cast<Action*>(0x10);
-    Action* b = reinterpret_cast<Action*>(0x20);
+    auto a = std::make_shared<Action>();
+    auto b = std::make_shared<Action>();
     queue.push(a);
     queue.push(b);
-    EXPECT_EQ(queue.peek(), a);
+    EXPECT_EQ(queue.peek(), a.get());
     EXPECT_EQ(queue.pop(), a);
     EXPECT_EQ(queue.pop(), b);
     EXPECT_EQ(queue.pop(), nullptr);
     EXPECT_TRUE(queue.empty());
     queue.push(b);
-    EXPECT_EQ(queue.peek(), b);
+    EXPECT_EQ(queue.peek(), b.get());
     queue.clear();
     EXPECT_EQ(queue.peek(), nullptr);
 }

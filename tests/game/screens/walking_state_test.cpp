@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include "game/screens/walking_game_support.h"
+#include "engine/graphics/sprite_group.h"
+#include "game/screens/walking_rules.h"
+#include "game/world/monster_actor.h"
+#include "game/world/npc_actor.h"
+
+namespace {
+
+using namespace demo;
+
+enum : uint32_t { kLeft = 0, kRight = 1, kUp = 2, kDown = 3, kActionKey = 6 };
+
+class WalkingTest : public DemoGameTest {
+protected:
+    void SetUp() override {
+        DemoGameTest::SetUp();
+        start_walking();
+        finish_fades();
+        // The start of the game (people placed, the HUD left) has run.
+        tick(3);
+        game().actions().clear();
+    }
+};
+
+TEST_F(WalkingTest, ANewGameFiresTheStartTriggerOnItsFirstTicks) {
+    // The fixture's ticks ran it: the people of both levels stand in place.
+    EXPECT_EQ(world().get_level(kMillbrook)->actors.size(), 4u);
+    EXPECT_EQ(world().get_level(kThistlewood)->extra_actors.size(), 1u);
+    EXPECT_FALSE(game().hud_mode());
+    EXPECT_EQ(screen_name(), "Walking");
+}
+
+TEST_F(WalkingTest, ArrowKeysWalkTheHeroWithCollision) {
+    put_hero({4 * 32, 6 * 32});
+    hold_keys({kRight, kDown});
+    const Point start = hero().position();
+    tick(40);
+    release_keys();
+    const Point moved = hero().position() - start;
+    EXPECT_GT(moved.x, 0);
+    EXPECT_GE(moved.y, 0);
+    // Facing between east (20) and south (30).
+    EXPECT_EQ(hero().facing, 25);
+    // The held arrows aim 10 pixels along each axis.
+    EXPECT_EQ(arrow_step({100, 100}, kHeldRight | kHeldDown), (Point{110, 110}));
+    EXPECT_EQ(arrow_step({100, 100}, kHeldLeft | kHeldUp), (Point{90, 90}));
+}
+
+TEST_F(WalkingTest, TheLeftEdgeWithoutAnExitHoldsTheHero) {
+    put_hero({0, 4 * 32});
+    hold_keys({kLeft});
+    tick(60);
+    EXPECT_GE(hero().x, -16);
+    EXPECT_EQ(game().transition().pending().type, kTransitionNone);
+    EXPECT_EQ(world().current_level_id(), kMillbrook);
+}
+
+TEST(WalkingRules, EdgesAreTestedDownLeftUpRight) {
+    MapLevel level;
+    level.width = 10;
+    level.height = 8;
+    for (int edge = 0; edge < 4; ++edge) {
+        level.params[2 + edge] = 0x100 + uint32_t(edge);
+        level.params[6 + edge] = packed(1, 1);
+    }
+    // In the bottom-left corner, moving down and left: down wins.
+    EXPECT_EQ(edge_crossed(level, {-9, 8 * 32 - 27}, {-19, 8 * 32 - 17}), LevelEdge::Down);
+    // Top-left, moving up and left: left wins.
+    EXPECT_EQ(edge_crossed(level, {-9, -9}, {-19, -19}), LevelEdge::Left);
+    // Top-right, moving up and right: up wins.
+    EXPECT_EQ(edge_crossed(level, {10 * 32 - 27, -9}, {10 * 32 - 17, -19}), LevelEdge::Up);
+    EXPECT_EQ(edge_crossed(level, {10 * 32 - 27, 50}, {10 * 32 - 17, 50}), LevelEdge::Right);
+    // At the limit, or moving away from the edge: nothing.
+    EXPECT_FALSE(edge_crossed(level, {-8, 50}, {-18, 50}));
+    EXPECT_FALSE(edge_crossed(level, {-9, 50}, {1, 50}));
+    // Without an arrival tile the edge has no exit and the next test wins.
+    level.params[6 + int(LevelEdge::Down)] = 0;
+    EXPECT_EQ(edge_crossed(level, {-9, 8 * 32 - 27}, {-19, 8 * 32 - 17}), LevelEdge::Left);
+}
+
+TEST(WalkingRules, LongWalksToTwoAxesMoveOneAxisAtATime) {
+    EXPECT_TRUE(walk_axes({5, 5}, 199).x && walk_axes({5, 5}, 199).y);
+    EXPECT_TRUE(walk_axes({5, 5}, 200).y && !walk_axes({5, 5}, 200).x);
+    EXPECT_TRUE(walk_axes({5, 5}, 500).x && !walk_axes({5, 5}, 500).y);
+    EXPECT_TRUE(walk_axes({5, 0}, 900).x);
+    int32_t target = 100;
+    EXPECT_EQ(approach(50, target, &target), 60);
+    EXPECT_EQ(approach(101, target, &target), 101);
+    EXPECT_EQ(target, 0);
+}
+
+TEST(WalkingRules, ThePenSteersSidewaysUpDownOrAlongItsLine) {
+    const Point hero{300, 300};
+    EXPECT_EQ(pen_walk_target({230, 160}, hero, {0, 0}), (Point{10000, 300}));
+    EXPECT_EQ(pen_walk_target({5, 170}, hero, {0, 0}), (Point{-10000, 300}));
+    EXPECT_EQ(pen_walk_target({120, 10}, hero, {0, 0}), (Point{300, -10000}));
+    // A diagonal: a hundred times as far as the pen's map point.
+    EXPECT_EQ(pen_walk_target({220, 300}, hero, {310, 320}), (Point{100 * 310 - 99 * 300, 100 * 320 - 99 * 300}));
+}
+
+TEST_F(WalkingTest, TheRightEdgeLeadsIntoTheWood) {
+    put_hero({15 * 32, 5 * 32});
+    hold_keys({kRight});
+    for (int i = 0; i < 200 && game().transition().pending().type == kTransitionNone; ++i) tick();
+    release_keys();
+    ASSERT_EQ(game().transition().pending().kind, kTransitionChangeLevel);
+    finish_fades();
+    EXPECT_EQ(world().current_level_id(), kThistlewood);
+    EXPECT_EQ(hero().position(), (Point{0, 4 * 32}));
+    EXPECT_EQ(game().main_fade().level(), 0);
+}
+
+TEST_F(WalkingTest, AMonsterNineteenPixelsAwayStartsAFightAndTwentyDoNot) {
+    run(kActPlaceMonster, kBoar, kMillbrook, packed(8, 6));
+    auto& monsters = world().get_level(kMillbrook)->extra_actors;
+    ASSERT_EQ(monsters.size(), 1u);
+    Actor& boar = *monsters[0];
+    boar.behaviour = 11;  // stands still
+    put_hero({100, 192});
+    boar.place(kMillbrook, 120, 192, -1);
+    tick();
+    EXPECT_EQ(game().transition().pending().type, kTransitionNone);
+    boar.place(kMillbrook, 119, 192, -1);
+    tick();
+    EXPECT_EQ(game().transition().pending().kind, kTransitionCombat);
+    ASSERT_NE(game().screen_arguments.opponent, nullptr);
+    EXPECT_EQ(game().screen_arguments.opponent.get(), &boar);
+    // Until fights exist, the monster leaves and the screen comes back.
+    finish_fades();
+    EXPECT_TRUE(monsters.empty());
+    EXPECT_EQ(game().main_fade().level(), 0);
+    EXPECT_EQ(screen_name(), "Walking");
+}
+
+TEST_F(WalkingTest, EncountersCountOnlyWhileTheHeroMoves) {
+    ASSERT_TRUE(game().teleport(kThistlewood, 4 * 32, 4 * 32, 20));
+    start_walking();
+    walking().set_encounter_countdown(300);
+    tick(20);
+    EXPECT_EQ(walking().encounter_countdown(), 300);
+    hold_keys({kRight});
+    tick(20);
+    release_keys();
+    EXPECT_LT(walking().encounter_countdown(), 300);
+    // Down to the last step: the wood's rats come out.
+    walking().set_encounter_countdown(1);
+    hold_keys({kRight});
+    for (int i = 0; i < 10 && game().transition().pending().type == kTransitionNone; ++i) tick();
+    release_keys();
+    EXPECT_EQ(game().transition().pending().kind, kTransitionCombat);
+    ASSERT_NE(game().screen_arguments.opponent, nullptr);
+    EXPECT_TRUE(game().screen_arguments.opponent->encounter);
+    EXPECT_GE(walking().encounter_countdown(), 100);
+}
+
+TEST_F(WalkingTest, ALongPenPressStopsAndAShortOneWalksToTheTap) {
+    put_hero({4 * 32, 6 * 32});
+    walking().on_pointer(4, 200, 60);
+    EXPECT_NE(walking().walk_target(), (Point{0, 0}));
+    host.sleep_ms(600);
+    walking().on_pointer(5, 200, 60);
+    EXPECT_EQ(walking().walk_target(), (Point{0, 0}));
+
+    walking().on_pointer(4, 200, 60);
+    host.sleep_ms(100);
+    walking().on_pointer(5, 200, 60);
+    const Point offset = game().object_group()->offset();
+    EXPECT_EQ(walking().walk_target(), (Point{200 + offset.x - 16, 60 + offset.y - 16}));
+    // Taps on the HUD strip at the bottom do not steer.
+    walking().set_walk_target({0, 0});
+    walking().on_pointer(4, 120, 300);
+    EXPECT_EQ(walking().walk_target(), (Point{0, 0}));
+}
+
+TEST_F(WalkingTest, ARepeatableTriggerDoesNotFireAgainAfterAnotherScreen) {
+    // The inn's door (repeatable) sends the hero inside.
+    put_hero({7 * 32, 3 * 32 - 10});
+    tick();
+    ASSERT_EQ(game().actions().size(), 1u);
+    game().actions().clear();
+    game().switch_state("Walking", WalkingState::kEnterNormal);
+    tick(2);
+    EXPECT_TRUE(game().actions().empty());
+    EXPECT_EQ(game().transition().pending().type, kTransitionNone);
+}
+
+TEST_F(WalkingTest, TheChestOpensOnlyByTheActionKey) {
+    const int32_t gold = hero().gold;
+    // Standing on the chest's tile fires nothing: it wants an action.
+    put_hero({32, 32 - 10});
+    tick(3);
+    EXPECT_EQ(hero().gold, gold);
+    // Just below it, facing up: the button shows and the key opens it.
+    put_hero({32, 40});
+    hero().facing = 10;
+    tick();
+    ASSERT_TRUE(walking().action_available());
+    walking().on_key(1, kActionKey, 0);
+    EXPECT_TRUE(walking().action_pending());
+    tick(30);
+    EXPECT_EQ(hero().gold, gold + 25);
+    EXPECT_TRUE(hero().has_item(kTonic));
+    EXPECT_EQ(world().get_flag(0x5005)->value, 1);
+    EXPECT_EQ(world().get_level(kMillbrook)->cell(1, 1)->object, 4);
+}
+
+TEST_F(WalkingTest, AWaitHoldsTheScriptForItsTicks) {
+    run(kActWait, 120);  // 10 ticks
+    ASSERT_TRUE(walking().scripted());
+    tick(9);
+    EXPECT_TRUE(walking().scripted());
+    tick(2);
+    EXPECT_FALSE(walking().scripted());
+}
+
+TEST_F(WalkingTest, SleepingHeroSeesTheHealthMessageAndAScriptedWalkDoesNot) {
+    start_walking(WalkingState::kEnterAfterSleep);
+    const bool page = game_file_exists(u"menus/io/message.def");
+    EXPECT_EQ(walking().has_message(), page);
+    if (page) {
+        EXPECT_EQ(walking().message_countdown(), 300);
+    }
+    start_walking(WalkingState::kEnterScripted);
+    EXPECT_FALSE(walking().has_message());
+}
+
+}  // namespace
