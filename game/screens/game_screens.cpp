@@ -1,5 +1,6 @@
 #include "game/screens/game_screens.h"
 
+#include "game/screens/action_executor.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/game_screen_state.h"
 #include "game/screens/main_menu_state.h"
@@ -11,7 +12,11 @@ GameScreenState* create_game_screen(std::string_view name) {
     //   if (name == "Walking") return new WalkingState;
     if (name == "Menu") return new MainMenuState;
     if (name == "GameIO") return new GameIOState;
-    if (name == "Talking") return new TalkingState;
+    if (name == "Talking") {
+        // Topics' actions run through the game's action executor.
+        TalkingState::action_runner() = [](Game& game, const Action& action) { run_action(game, action); };
+        return new TalkingState;
+    }
     if (name == "Walking") return new WalkingState;
     return new PendingScreenState;
 }

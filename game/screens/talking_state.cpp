@@ -336,7 +336,7 @@ void TalkingState::run_next_action() {
     }
     const uint16_t code = queue.peek()->code;
     full_enter_ = action_ends_conversation(code);
-    Action* action = queue.pop();
+    const std::shared_ptr<Action> action = queue.pop();
     if (action_runner()) action_runner()(*game, *action);
     else std::fprintf(stderr, "tarrowind: no action executor; action %03X skipped\n", unsigned(code));
     // A level change stays on this screen: the bubble closes, and the fade's
@@ -398,7 +398,7 @@ void TalkingState::next_page_or_actions() {
         rebuild_menu();
         return;
     }
-    for (const ActionList::Entry& entry : topic_->actions.entries()) game->actions().push(entry.action.get());
+    for (const ActionList::Entry& entry : topic_->actions.entries()) game->actions().push(entry.action);
     speaker_ = kActionsRun;
 }
 
