@@ -4,6 +4,7 @@
 #include "game/screens/game_io_state.h"
 #include "game/screens/game_screen_state.h"
 #include "game/screens/main_menu_state.h"
+#include "game/screens/npc_sprite_composer.h"
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 
@@ -15,6 +16,7 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Talking") {
         // Topics' actions run through the game's action executor.
         TalkingState::action_runner() = [](Game& game, const Action& action) { run_action(game, action); };
+        TalkingState::portrait_builder() = build_npc_head;
         return new TalkingState;
     }
     if (name == "Walking") return new WalkingState;

@@ -111,7 +111,10 @@ void TalkingState::enter(uintptr_t argument) {
     actor_ = nullptr;
     if (npc_)
         for (const auto& actor : world->npc_actors)
-            if (actor->record().get() == npc_ && actor->level_id == world->current_level_id()) actor_ = actor.get();
+            if (actor->record().get() == npc_ && actor->level_id == world->current_level_id()) {
+                actor_ = actor.get();
+                break;
+            }
 
     const ExpressionTest holds = [this](const Expression& e) { return e.holds(*world); };
     if (npc_) topic_menu_ = build_topic_menu(*npc_, *world, "[main]", holds, {});
