@@ -19,6 +19,7 @@
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
+#include "tests/game/screens/demo_game_folder.h"
 #include "game/screens/story_module.h"
 #include "game/screens/walking_state.h"
 #include "game/world/action.h"
@@ -41,17 +42,7 @@ protected:
     std::string folder;
 
     void SetUp() override {
-        folder = (std::filesystem::temp_directory_path() /
-                  ("walking_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                     .string();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/savegame");
-        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
-        set_state_folder(utf8_to_utf16(folder + "/"));
-        set_platform(&host);
-        game_startup_options().silent_sound = true;
-        game_engine_objects_init();
+        folder = prepare_demo_game(host, "walking");
         ASSERT_EQ(game_startup(), 1);
         crt_srand(7);
         world().set_random_seed(7);
