@@ -2,14 +2,18 @@
 // that the mixer keeps filled behind the play cursor, and an audio callback
 // that plays it. The callback reads only blocks the mixer has finished, and
 // the mixer never writes the block under the cursor; but a mixer that fell
-// behind (a loaded machine) writes a block late, so the callback copies
-// under the chain lock, which the mixer holds while it writes a block.
+// behind (a loaded machine) writes a block late, so the ring has its own
+// lock, held by the mixer while it writes a block and by the callback while
+// it copies. It is the innermost lock: nothing else is taken under it, so it
+// cannot close a cycle with SDL's device lock (held around the callback) and
+// the sound system's locks (held while the device is paused or resumed).
 #include <SDL.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include "sound/src/mixer.h"
 #include "sound/src/output_driver.h"
@@ -17,7 +21,6 @@
 #include "sound/src/sound_memory.h"
 #include "sound/src/sound_sample.h"
 #include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
 
 namespace {
 
@@ -28,6 +31,7 @@ struct DeviceState {
     bool open = false;
     bool audio_initialised = false;
     std::atomic<bool> playing{false};
+    std::mutex ring_mutex;
     const int16_t* ring = nullptr;
     int ring_frames = 0;
     int channels = 2;
@@ -38,6 +42,9 @@ struct DeviceState {
 };
 
 DeviceState g_dev;
+// Whether this thread holds the ring lock: an unlock without a lock (a
+// caller's stray sample_unlock) must not release a mutex it does not own.
+thread_local bool t_ring_held = false;
 
 bool ensure_audio_subsystem() {
     if (g_dev.audio_initialised) return true;
@@ -81,7 +88,7 @@ void audio_callback(void*, Uint8* stream, int len) {
         return;
     }
     g_dev.blocks_published.load(std::memory_order_acquire);
-    SoundLockGuard chain(sound_system().dsp_lock);
+    std::lock_guard ring(g_dev.ring_mutex);
     int at = int(g_dev.frames_played.load(std::memory_order_relaxed) % uint64_t(g_dev.ring_frames));
     int done = 0;
     while (done < frames) {
@@ -161,10 +168,17 @@ void ring_free(SoundSample* s) {
 
 int ring_lock(SoundSample* s, int offset, int length, void** p1, void** p2, int* len1, int* len2) {
     const int channels = (s->mode & SAMPLE_STEREO) ? 2 : 1;
-    return output_ring_lock(s->data, s->length * 2 * channels, offset, length, p1, p2, len1, len2);
+    if (!output_ring_lock(s->data, s->length * 2 * channels, offset, length, p1, p2, len1, len2)) return 0;
+    if (!t_ring_held) g_dev.ring_mutex.lock();
+    t_ring_held = true;
+    return 1;
 }
 
-int ring_unlock(SoundSample*, void*, void*, int, int) { return 1; }
+int ring_unlock(SoundSample*, void*, void*, int, int) {
+    if (t_ring_held) g_dev.ring_mutex.unlock();
+    t_ring_held = false;
+    return 1;
+}
 
 void sdl_sample_ops(SoundSample* s) {
     s->ops.alloc = ring_alloc;
