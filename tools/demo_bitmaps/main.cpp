@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/demo_bitmaps/bmp_file.h"
 
 namespace {
 
@@ -138,11 +138,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s:%d: bad picture line: %s\n", argv[1], number, line.c_str());
             return 1;
         }
-        const std::vector<uint8_t> bytes = write_bmp(layout, values);
+        if (!save_bmp_file(argv[2], p.file, layout, values)) return 1;
         const fs::path out = fs::path(argv[2]) / p.file;
-        fs::create_directories(out.parent_path());
-        std::ofstream(out, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         fs::copy_file(out, fs::path(argv[3]) / out.filename(), fs::copy_options::overwrite_existing);
     }
     return 0;

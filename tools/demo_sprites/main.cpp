@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/demo_bitmaps/bmp_file.h"
 
 namespace {
 
@@ -126,10 +126,7 @@ int main(int argc, char** argv) {
         layout.width = sheet.width;
         layout.height = sheet.height * sheet.frames;
         layout.bits = 24;
-        const std::vector<uint8_t> bytes = write_bmp(layout, sheet.pixels);
-        const std::filesystem::path file = out / sheet.file;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (!save_bmp_file(out, sheet.file, layout, sheet.pixels)) return 1;
     }
     return 0;
 }

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/demo_bitmaps/bmp_file.h"
 
 namespace {
 constexpr int kSpaceWidth = 3;
@@ -68,14 +68,5 @@ bool write_canvas(const std::filesystem::path& out, const std::string& name, con
     BmpLayout layout;
     layout.width = canvas.width;
     layout.height = canvas.height;
-    const std::vector<uint8_t> bytes = write_bmp(layout, canvas.pixels);
-    const std::filesystem::path path = out / name;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!file) {
-        std::fprintf(stderr, "menu_art: cannot write %s\n", path.string().c_str());
-        return false;
-    }
-    return true;
+    return save_bmp_file(out, name, layout, canvas.pixels);
 }

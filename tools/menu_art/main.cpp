@@ -8,12 +8,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/demo_bitmaps/bmp_file.h"
 #include "tools/menu_art/game_menu_art.h"
 
 namespace {
@@ -21,30 +19,6 @@ namespace {
 constexpr uint32_t kKey = 0xFF00FF;
 
 uint32_t rgb(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
-
-using Painter = std::function<uint32_t(int frame, int x, int y)>;
-
-bool write_picture(const std::filesystem::path& out, const std::string& name, int width, int frame_height,
-                   int frames, const Painter& paint) {
-    std::vector<uint32_t> pixels;
-    pixels.reserve(size_t(width) * size_t(frame_height) * size_t(frames));
-    for (int f = 0; f < frames; ++f)
-        for (int y = 0; y < frame_height; ++y)
-            for (int x = 0; x < width; ++x) pixels.push_back(paint(f, x, y));
-    BmpLayout layout;
-    layout.width = width;
-    layout.height = frame_height * frames;
-    std::vector<uint8_t> bytes = write_bmp(layout, pixels);
-    std::filesystem::path path = out / name;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!file) {
-        std::fprintf(stderr, "menu_art: cannot write %s\n", path.string().c_str());
-        return false;
-    }
-    return true;
-}
 
 bool on_border(int x, int y, int size) { return x == 0 || y == 0 || x == size - 1 || y == size - 1; }
 

@@ -10,12 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/demo_bitmaps/bmp_file.h"
 
 namespace {
 
@@ -29,30 +28,6 @@ constexpr int kButton = 20;
 uint32_t rgb(int r, int g, int b) {
     return uint32_t(std::clamp(r, 0, 255)) << 16 | uint32_t(std::clamp(g, 0, 255)) << 8 |
            uint32_t(std::clamp(b, 0, 255));
-}
-
-using Painter = std::function<uint32_t(int frame, int x, int y)>;
-
-bool write_picture(const std::filesystem::path& out, const std::string& name, int width, int frame_height,
-                   int frames, const Painter& paint) {
-    std::vector<uint32_t> pixels;
-    pixels.reserve(size_t(width) * size_t(frame_height) * size_t(frames));
-    for (int f = 0; f < frames; ++f)
-        for (int y = 0; y < frame_height; ++y)
-            for (int x = 0; x < width; ++x) pixels.push_back(paint(f, x, y));
-    BmpLayout layout;
-    layout.width = width;
-    layout.height = frame_height * frames;
-    const std::vector<uint8_t> bytes = write_bmp(layout, pixels);
-    const std::filesystem::path path = out / name;
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream file(path, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!file) {
-        std::fprintf(stderr, "talk_art: cannot write %s\n", path.string().c_str());
-        return false;
-    }
-    return true;
 }
 
 // The strip under the map; the bar window (centred, one pixel below the
@@ -70,7 +45,7 @@ uint32_t black_bar(int, int, int) { return rgb(16, 12, 10); }
 // One HUD button: a framed square with a simple mark of its own.
 using Mark = std::function<bool(int x, int y)>;
 
-Painter button(uint32_t fill, Mark mark) {
+FramePainter button(uint32_t fill, Mark mark) {
     return [fill, mark](int, int x, int y) {
         if (x == 0 || y == 0 || x == kButton - 1 || y == kButton - 1) return rgb(200, 190, 160);
         if (mark(x - kButton / 2, y - kButton / 2)) return rgb(250, 245, 230);
