@@ -91,7 +91,7 @@ uint32_t on_key(MessageId id, uint32_t code, uint32_t flags) {
 
 uint32_t on_pen(MessageId id, uint32_t lparam) {
     ensure_memory_reserve();
-    int32_t x = point_x(lparam), y = point_y(lparam);
+    int32_t x = pen_point_x(lparam), y = pen_point_y(lparam);
     map_stylus_point(x, y, kUnscaled, kPortraitOrientation);
     const int kind = id == MessageId::PenMove ? 3 : id == MessageId::PenDown ? 4 : 5;
     if (kind == 4) {

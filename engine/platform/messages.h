@@ -37,11 +37,11 @@ constexpr uint32_t kKeyRepeatBit = 1u << 30;
 constexpr uint32_t kKeyUpBit = 1u << 31;
 
 // Pen messages carry x in the low and y in the high 16 bits of lparam, signed.
-constexpr uint32_t pack_point(int32_t x, int32_t y) {
+constexpr uint32_t pack_pen_point(int32_t x, int32_t y) {
     return uint32_t(uint16_t(int16_t(x))) | (uint32_t(uint16_t(int16_t(y))) << 16);
 }
-constexpr int32_t point_x(uint32_t lparam) { return int16_t(uint16_t(lparam)); }
-constexpr int32_t point_y(uint32_t lparam) { return int16_t(uint16_t(lparam >> 16)); }
+constexpr int32_t pen_point_x(uint32_t lparam) { return int16_t(uint16_t(lparam)); }
+constexpr int32_t pen_point_y(uint32_t lparam) { return int16_t(uint16_t(lparam >> 16)); }
 
 struct Message {
     MessageId id = MessageId::None;

@@ -195,7 +195,7 @@ void Platform::post_pen(MessageId id, int32_t x, int32_t y) {
         if (!pen_down_) return;
         pen_down_ = false;
     }
-    post_message(id, 0, pack_point(x, y));
+    post_message(id, 0, pack_pen_point(x, y));
 }
 
 void Platform::post_focus(bool gained) {

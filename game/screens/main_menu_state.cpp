@@ -1,18 +1,20 @@
 #include "game/screens/main_menu_state.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "engine/core/shell.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/platform/platform.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/game.h"
 #include "game/screens/menu_screen.h"
-#include "game/screens/shell_requests.h"
 #include "game/screens/slot_index.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
@@ -32,6 +34,13 @@ constexpr int kKeyPress = 1, kKeyRelease = 2;
 constexpr int kPenDown = 4;
 // Where the difficulty page stands over the main page.
 constexpr Rect kDifficultyArea{20, 90, 220, 230};
+
+// Tells the player that what was asked for failed: a message box with the
+// window's caption (recorded by the headless back end) and a line on stderr.
+void show_failure_notice(const std::string& text) {
+    std::fprintf(stderr, "tarrowind: %s\n", text.c_str());
+    if (has_platform()) platform().message_box(text, kWindowCaption, 0);
+}
 
 int32_t clamp_step(int32_t value) { return std::clamp(value, 0, GameSettings::kMaxVolumeStep); }
 int32_t clamp_flag(int32_t value) { return value != 0 ? 1 : 0; }
@@ -214,7 +223,7 @@ void MainMenuState::run_command(const std::u16string& command) {
         mode_ = kSave;
         game->switch_state("GameIO", 1);
     } else if (command == u"*EXIT") {
-        quit_program();
+        request_quit();
     } else if (command == u"*ENDSETTINGS") {
         end_settings();
     } else if (command == u"*UPDATE") {

@@ -151,8 +151,8 @@ TEST_F(QueueTest, KeyRepeatAndPenRules) {
     EXPECT_EQ(next().id, MessageId::KeyUp);
     m = next();
     EXPECT_EQ(m.id, MessageId::PenDown);
-    EXPECT_EQ(point_x(m.lparam), -3);
-    EXPECT_EQ(point_y(m.lparam), 300);
+    EXPECT_EQ(pen_point_x(m.lparam), -3);
+    EXPECT_EQ(pen_point_y(m.lparam), 300);
     EXPECT_EQ(next().id, MessageId::PenMove);
     EXPECT_EQ(next().id, MessageId::PenUp);
     Message waiting;

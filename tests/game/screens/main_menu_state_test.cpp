@@ -1,14 +1,13 @@
 #include "game/screens/main_menu_state.h"
 
+#include "engine/ui/menu_event.h"
 #include "game/screens/slot_index.h"
 #include "game/screens/sound_manager.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 namespace {
 
-// Game keys (the menus' own header cannot be included beside the
-// platform's: both define pack_point).
-constexpr uint32_t kKeyLeft = 0, kKeyDown = 3, kKeyAction = 6, kKeyButton2 = 9, kBack = 11;
+constexpr uint32_t kBack = 11;  // the game key that leaves a page
 
 class MainMenuTest : public MenuScreenTest {
 protected:
