@@ -105,6 +105,7 @@ topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="
 when kind=3 id=0x5001
 topic "[main]:My lantern#1" reply="You found it! Bless you. Take this for your trouble." request="Rumours,Bye" hide=0x5002
 when kind=1 id=0x4601
+do 0x204 a=5 b=3                    # she smiles (portrait part 5, the mouth)
 do 0x102 a=0x4601
 do 0x209 a=0x6001 b=1
 do 0x103 a=60

@@ -12,6 +12,7 @@
 #include "game/screens/rewards.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_placement.h"
+#include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
@@ -133,6 +134,12 @@ void open_talk(Game& game, const Action& action) {
     if (!partner) return skip(action, "no person", action.a);
     game.screen_arguments.talk_partner = std::move(partner);
     enter_screen(game, "Talking", reinterpret_cast<uintptr_t>(game.screen_arguments.talk_partner.get()));
+}
+
+// Only a conversation on screen has a portrait to change.
+void change_portrait_part(Game& game, const Action& action) {
+    if (auto* talking = dynamic_cast<TalkingState*>(game.current_state()))
+        talking->set_face_part(int32_t(action.a), int32_t(action.b));
 }
 
 void end_game(Game& game, int32_t kind) {
@@ -264,7 +271,7 @@ void run_code(Game& game, const Action& action, const std::string& here) {
     case kActStory: return open_story(game, action);
     case kActShop: return open_shop(game, action);
     case kActTalk: return open_talk(game, action);
-    case kActPortraitPart: return;  // only the talking screen has a portrait to change
+    case kActPortraitPart: return change_portrait_part(game, action);
     case kActWalkTo:
         if (WalkingState* walking = enter_scripted_walk(game)) walking->set_walk_target(packed_tile_pixels(action.b));
         return;

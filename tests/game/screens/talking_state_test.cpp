@@ -17,6 +17,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
 #include "tests/game/screens/demo_game_folder.h"
@@ -299,8 +300,13 @@ TEST_F(TalkingTest, ASpeakerNearTheLeftEdgePutsTheBubbleAtTenAndClampsThePointer
     EXPECT_EQ(talking->pointer_sprite()->x, 25 + 10);
 }
 
-TEST_F(TalkingTest, PortraitPartsReachTheirLayersAndOthersAreIgnored) {
-    NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Hi.")});
+TEST_F(TalkingTest, PortraitPartActionsReachTheirLayersAndOthersAreIgnored) {
+    // The topic's actions run through the game's own executor.
+    TalkingState::action_runner() = [](Game& game, const Action& act) { run_action(game, act); };
+    NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Hi.", "",
+                                          {action(0x204, TalkingState::kPartHair, 1),
+                                           action(0x204, TalkingState::kPartEyes, 2), action(0x204, 0, 3),
+                                           action(0x204, 12, 3)})});
     npc.face[kFaceHead] = 3;
     npc.face[kFaceExtra] = 4;
     npc.face[kFaceClothes] = 5;
@@ -309,14 +315,14 @@ TEST_F(TalkingTest, PortraitPartsReachTheirLayersAndOthersAreIgnored) {
     // Composing order: head, tatoo, eyes, eyebrow, mouth, nose, clothes, hair, extra.
     EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 0, 0, 0, 0, 5, 0, 4}));
     const int32_t sprites = talking->bubble()->sprites().count();
-    talking->set_face_part(TalkingState::kPartHair, 1);
-    talking->set_face_part(TalkingState::kPartEyes, 2);
+    press();
+    ASSERT_EQ(talking->speaker(), TalkingState::kActionsRun);
+    tick();
+    EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 0, 0, 0, 0, 5, 1, 4}));
+    tick(3);
     EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 2, 0, 0, 0, 5, 1, 4}));
     ASSERT_NE(talking->portrait(), nullptr);
     EXPECT_EQ(talking->bubble()->sprites().count(), sprites);
-    talking->set_face_part(0, 3);
-    talking->set_face_part(12, 3);
-    EXPECT_EQ(last_face, (TalkingState::FaceLayers{3, 0, 2, 0, 0, 0, 5, 1, 4}));
 }
 
 }  // namespace
