@@ -1,15 +1,20 @@
 // The demo's road, played by the committed input script (road.input) through
 // the program's own message loop on the headless back end: the script's
-// keys reach the game as the player's would, and the test looks at the hero
-// at each milestone of the road.
+// keys reach the game as the player's would, from the title menu's "New
+// game" on, and the test looks at the hero at each milestone of the road and
+// at the screen at two of them.
+#include <png.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "engine/core/crt_random.h"
+#include "engine/core/game_state.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
 #include "engine/core/shell.h"
@@ -56,6 +61,8 @@ protected:
         const ParsedScript script = load_input_script(NIMBREL_SOURCE_DIR "/tests/game/screens/road.input");
         ASSERT_TRUE(script.ok()) << script.error;
         host.set_input_script(script.events);
+        // The road's encounters and the wood's rain follow from the seed.
+        crt_srand(11);
         host.create_window(main_wnd_proc);
     }
     void TearDown() override {
@@ -74,60 +81,100 @@ protected:
         while (host.program_time() < ms && host.get_message(message)) host.dispatch_message(message);
     }
 
+    // Compares the screen with its golden picture in
+    // tests/game/screens/goldens. The screen is saved as road_<name>.png in
+    // the build tree and kept there when it differs (or no golden exists),
+    // so it can be looked at and, when the change is meant, recorded.
+    void expect_screen(const std::string& name) {
+        const std::string golden = std::string(NIMBREL_SOURCE_DIR) + "/tests/game/screens/goldens/road_" + name + ".png";
+        const std::string shot = std::string(NIMBREL_BINARY_DIR) + "/road_" + name + ".png";
+        std::string error;
+        ASSERT_TRUE(host.front_buffer().save_png(shot, error)) << error;
+        const std::vector<uint8_t> actual = read_rgb(shot);
+        const std::vector<uint8_t> expected = read_rgb(golden);
+        ASSERT_EQ(actual.size(), size_t(240 * 320 * 3));
+        if (expected.size() != actual.size()) {
+            ADD_FAILURE() << "no golden picture " << golden << " of the right size; this run's screen is " << shot;
+            return;
+        }
+        size_t differing = 0;
+        for (size_t i = 0; i < actual.size(); i += 3)
+            if (!std::equal(&actual[i], &actual[i] + 3, &expected[i])) ++differing;
+        if (differing == 0) {
+            std::filesystem::remove(shot);
+            return;
+        }
+        ADD_FAILURE() << "screen \"" << name << "\": " << differing << " pixels differ from " << golden
+                      << "; this run's screen is " << shot;
+    }
+    // The picture's pixels as 8-bit RGB; empty when it cannot be read.
+    static std::vector<uint8_t> read_rgb(const std::string& path) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
+        image.format = PNG_FORMAT_RGB;
+        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
+        png_image_free(&image);
+        return rgb;
+    }
+
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
     Point cell() { return {(hero().x + 16) / 32, (hero().y + 26) / 32}; }
 };
 
-TEST_F(RoadTest, TheDemoRoadFromTheVillageIntoTheWood) {
-    play_until(200);
+TEST_F(RoadTest, TheDemoRoadFromTheMainMenuIntoTheWood) {
+    // The title menu, until the script's keys choose "New game".
+    play_until(1800);
     ASSERT_NE(g_game, nullptr);
-    // The main menu's "New game", as it does it; the road's encounters
-    // follow from the seed.
-    crt_srand(11);
-    ASSERT_TRUE(g_game->start_new_game());
-    g_game->set_hud_mode(true);
-    g_game->switch_state("Walking", 0);
+    ASSERT_NE(g_game->current_state(), nullptr);
+    EXPECT_EQ(g_game->current_state()->name(), "Menu");
+
+    // A new game starts in HUD mode while the menu fades out; then the start
+    // of the story leaves it and brings the village's people out.
+    play_until(1900);
+    EXPECT_TRUE(g_game->hud_mode());
     ASSERT_EQ(world().current_level()->name, "Millbrook");
+    EXPECT_EQ(hero().position(), (Point{4 * 32, 6 * 32}));
     const int32_t start_gold = hero().gold;
     const size_t start_items = hero().inventory.size();
-
-    // While the screen fades in the hero stands; then the start of the
-    // story leaves the HUD mode and brings the village's people out.
-    play_until(400);
-    EXPECT_EQ(hero().position(), (Point{4 * 32, 6 * 32}));
-    EXPECT_TRUE(g_game->hud_mode());
-    play_until(700);
+    play_until(2100);
+    EXPECT_EQ(g_game->current_state()->name(), "Walking");
     EXPECT_FALSE(g_game->hud_mode());
     EXPECT_EQ(world().get_level(0x1101)->actors.size(), 4u);
 
     // Below the chest the action key opened it: gold, a tonic, its flag, and
     // the open chest's picture.
-    play_until(4500);
+    play_until(6350);
     EXPECT_EQ(cell(), (Point{1, 2}));
     EXPECT_EQ(hero().gold, start_gold);
-    play_until(4900);
+    play_until(6800);
     EXPECT_EQ(hero().gold, start_gold + 25);
     EXPECT_EQ(hero().inventory.size(), start_items + 1);
     EXPECT_TRUE(hero().has_item(0x4301));
     EXPECT_EQ(world().get_flag(0x5005)->value, 1);
     EXPECT_EQ(world().get_level(0x1101)->cell(1, 1)->object, 4);
+    expect_screen("chest_opened");
 
-    // Over the village's east edge: the wood, on the tile its exit names.
-    play_until(15000);
+    // Over the village's east edge: the wood, on the tile its exit names,
+    // once it has faded in.
+    play_until(17200);
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().position(), (Point{0, 4 * 32}));
+    EXPECT_EQ(g_game->main_fade().level(), 0);
+    expect_screen("in_the_wood");
 
-    // Up the wood's path a monster meets the hero (the drawn blocks reseed
-    // the shared generator, so which one depends on the map); until fights
+    // Up the wood's path monsters meet the hero (the drawn blocks reseed the
+    // shared generator, so which one depends on the map); until fights
     // exist the screen comes back to the walk.
-    play_until(21200);
+    play_until(23800);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
     const std::string met = g_game->screen_arguments.opponent->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().gold, start_gold + 25);
-    play_until(22500);
+    play_until(24500);
     EXPECT_EQ(g_game->main_fade().level(), 0);
 }
 
