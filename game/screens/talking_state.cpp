@@ -71,7 +71,12 @@ TalkingState::PortraitBuilder& TalkingState::portrait_builder() {
 
 TalkingState::TalkingState() = default;
 
-TalkingState::~TalkingState() { delete font_; }
+TalkingState::~TalkingState() {
+    // A session that ends while the conversation waits for a screen never
+    // closes it: the group deletes the portrait's sprites, the list is ours.
+    delete portrait_list_;
+    delete font_;
+}
 
 Layer* TalkingState::map_layer() const { return game ? game->first_layer() : nullptr; }
 

@@ -23,9 +23,12 @@
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
 #include "game/screens/story_module.h"
+#include "game/screens/talking_state.h"
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
 #include "game/world/monster_record.h"
+#include "game/world/npc_record.h"
+#include "game/world/quest.h"
 #include "game/world/world.h"
 
 namespace {
@@ -121,15 +124,15 @@ protected:
 
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
+    std::string screen() const { return g_game->current_state() ? g_game->current_state()->name() : ""; }
     Point cell() { return {(hero().x + 16) / 32, (hero().y + 26) / 32}; }
 };
 
-TEST_F(RoadTest, TheDemoRoadFromTheMainMenuIntoTheWood) {
+TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // The title menu, until the script's keys choose "New game".
     play_until(1800);
     ASSERT_NE(g_game, nullptr);
-    ASSERT_NE(g_game->current_state(), nullptr);
-    EXPECT_EQ(g_game->current_state()->name(), "Menu");
+    EXPECT_EQ(screen(), "Menu");
 
     // A new game starts in HUD mode while the menu fades out; then the start
     // of the story leaves it and brings the village's people out.
@@ -140,16 +143,38 @@ TEST_F(RoadTest, TheDemoRoadFromTheMainMenuIntoTheWood) {
     const int32_t start_gold = hero().gold;
     const size_t start_items = hero().inventory.size();
     play_until(2100);
-    EXPECT_EQ(g_game->current_state()->name(), "Walking");
+    EXPECT_EQ(screen(), "Walking");
     EXPECT_FALSE(g_game->hud_mode());
     EXPECT_EQ(world().get_level(0x1101)->actors.size(), 4u);
 
+    // The innkeeper stands above the hero: the action key talks to her.
+    play_until(2950);
+    ASSERT_EQ(screen(), "Talking");
+    const auto* talk = static_cast<const TalkingState*>(g_game->current_state());
+    ASSERT_NE(talk->current_topic(), nullptr);
+    EXPECT_EQ(talk->current_topic()->reply, "Welcome to the Copper Kettle. Mind the step.");
+    // Asked about her lantern, she sets the quest and its flag.
+    play_until(3850);
+    EXPECT_EQ(talk->current_topic()->key, "Lantern");
+    EXPECT_EQ(world().get_flag(0x5001)->value, 0);
+    play_until(4150);
+    EXPECT_EQ(world().get_flag(0x5001)->value, 1);
+    EXPECT_TRUE(std::any_of(hero().quests.begin(), hero().quests.end(), [](const QuestEntry& q) {
+        return q.quest && q.quest->name == "The Drowned Lantern" && !q.done;
+    }));
+    // "Bye": the bubble fades out to the walk.
+    play_until(4700);
+    EXPECT_EQ(screen(), "Talking");
+    play_until(5050);
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(hero().gold, start_gold);
+
     // Below the chest the action key opened it: gold, a tonic, its flag, and
     // the open chest's picture.
-    play_until(6350);
+    play_until(9300);
     EXPECT_EQ(cell(), (Point{1, 2}));
     EXPECT_EQ(hero().gold, start_gold);
-    play_until(6800);
+    play_until(9750);
     EXPECT_EQ(hero().gold, start_gold + 25);
     EXPECT_EQ(hero().inventory.size(), start_items + 1);
     EXPECT_TRUE(hero().has_item(0x4301));
@@ -159,7 +184,7 @@ TEST_F(RoadTest, TheDemoRoadFromTheMainMenuIntoTheWood) {
 
     // Over the village's east edge: the wood, on the tile its exit names,
     // once it has faded in.
-    play_until(17200);
+    play_until(20150);
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().position(), (Point{0, 4 * 32}));
     EXPECT_EQ(g_game->main_fade().level(), 0);
@@ -168,13 +193,13 @@ TEST_F(RoadTest, TheDemoRoadFromTheMainMenuIntoTheWood) {
     // Up the wood's path monsters meet the hero (the drawn blocks reseed the
     // shared generator, so which one depends on the map); until fights
     // exist the screen comes back to the walk.
-    play_until(23800);
+    play_until(26700);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
     const std::string met = g_game->screen_arguments.opponent->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().gold, start_gold + 25);
-    play_until(24500);
+    play_until(27400);
     EXPECT_EQ(g_game->main_fade().level(), 0);
 }
 
