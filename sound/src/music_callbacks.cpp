@@ -1,7 +1,10 @@
 // Song callbacks: rows, orders, Zxx effects and instruments. The player reads
 // a row about one output buffer before it is heard, so each event is queued
 // with the time at which it will be heard and called once the song's clock
-// reaches it (both on the mixer thread).
+// reaches it (both on the mixer thread). Every queued event is called once:
+// a stopped or ended song still plays out of the output buffer, so its clock
+// keeps following the output until the queue is empty; freeing a song calls
+// what is left at once, before the song goes.
 #include <algorithm>
 #include <new>
 
@@ -87,15 +90,34 @@ void music_queue_callback(MusicSong* song, SongCallbackQueue* q, intptr_t value)
     q->write = (q->write + 1) % SongCallbackQueue::kSize;
 }
 
-void music_run_due_callbacks(MusicSong* song) {
-    for_each_queue(song, [song](SongCallbackQueue* q) {
-        while (q && q->stamps[q->read] != -1 && song->elapsed >= q->stamps[q->read]) {
-            const intptr_t value = q->values[q->read];
-            q->stamps[q->read] = -1;
-            q->read = (q->read + 1) % SongCallbackQueue::kSize;
-            if (q->callback) q->callback(song, value, q->parameter);
-        }
+namespace {
+// The queue whose next event is heard first among those due by `clock`.
+SongCallbackQueue* next_due(MusicSong* song, int64_t clock) {
+    SongCallbackQueue* first = nullptr;
+    for_each_queue(song, [&first, clock](SongCallbackQueue* q) {
+        if (!q) return;
+        const int64_t stamp = q->stamps[q->read];
+        if (stamp != -1 && stamp <= clock && (!first || stamp < first->stamps[first->read])) first = q;
     });
+    return first;
+}
+}  // namespace
+
+void music_run_due_callbacks(MusicSong* song, int64_t clock) {
+    // Each entry is emptied before its callback runs, and the queues are
+    // looked at afresh after it: a callback may replay, stop or reset the song.
+    while (SongCallbackQueue* q = next_due(song, clock)) {
+        const intptr_t value = q->values[q->read];
+        q->stamps[q->read] = -1;
+        q->read = (q->read + 1) % SongCallbackQueue::kSize;
+        if (q->callback) q->callback(song, value, q->parameter);
+    }
+}
+
+bool music_callbacks_pending(MusicSong* song) {
+    bool pending = false;
+    for_each_queue(song, [&pending](SongCallbackQueue* q) { pending = pending || (q && q->stamps[q->read] != -1); });
+    return pending;
 }
 
 void music_clear_callbacks(MusicSong* song) {

@@ -3,6 +3,7 @@
 // playing song tick by tick while it mixes the song's channels.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -85,19 +86,48 @@ void record_position(MusicSong* song) {
     song->ring_written.store(next, std::memory_order_release);
 }
 
+// Set on the mixing thread while the music unit walks the song list: a song
+// freed then (from a callback) is only marked, and freed after the walk.
+bool g_walking_songs = false;
+
+// A stopped song's last rows are still in the output buffer: its clock keeps
+// following the output until every queued callback has been heard.
+void play_out_callbacks(MusicSong* song, int64_t block_time) {
+    if (!music_callbacks_pending(song)) return;
+    song->elapsed += block_time;
+    music_run_due_callbacks(song, song->elapsed);
+}
+
+void free_requested_songs() {
+    for (bool found = true; found;) {
+        found = false;
+        // Restart the walk after each free: a last callback may free others.
+        for_each_song([&found](MusicSong* song) {
+            if (found || !song->free_requested) return;
+            found = true;
+            music_free_song(song);
+        });
+    }
+}
+
 void* music_unit_callback(void*, void* buffer, int frames, void*) {
     SoundSystem& s = sys();
     if (!buffer || !s.mixer) return buffer;
+    const int64_t block_time = int64_t(frames) * 256000 / std::max(s.mix_rate, 1);
+    g_walking_songs = true;
     for_each_song([&](MusicSong* song) {
         // A song still being loaded by the asynchronous-open worker is not touched.
         if (!song->loaded.load(std::memory_order_acquire)) return;
-        if (!song->playing || song->paused || !song->update || song->speed_scale == 0) return;
+        if (!song->playing) return play_out_callbacks(song, block_time);
+        if (song->paused || !song->update || song->speed_scale == 0) return;
         mix_song(song, static_cast<int32_t*>(buffer), frames);
-        song->elapsed += int64_t(frames) * 256000 / std::max(s.mix_rate, 1);
+        song->elapsed += block_time;
         record_position(song);
-        music_run_due_callbacks(song);
+        music_run_due_callbacks(song, song->elapsed);
         if (!song->playing) music_stop_song(song);
     });
+    g_walking_songs = false;
+    free_requested_songs();
     return buffer;
 }
 
@@ -282,12 +312,23 @@ void music_song_free_contents(MusicSong* song) {
 int music_free_song(MusicSong* song) {
     sound_clear_error();
     if (!song) return sound_set_error(SOUND_ERR_PARAM), 0;
+    if (song->freeing) return 1;  // called again by one of its last callbacks
+    if (sound_inside_mix() && g_walking_songs) {
+        // A callback of the music unit: the walk still holds this song (or
+        // the next one); it goes silent now and is freed after the walk.
+        song->free_requested = true;
+        return music_stop_song(song);
+    }
+    song->freeing = true;
     async_open_cancel(song);
     music_stop_song(song);
     {
         SongChangeGuard guard;
         list_unlink(song);
     }
+    // Out of the list, so the mixer no longer runs it: what is still queued
+    // is called now, the last moment the song exists.
+    music_run_due_callbacks(song, INT64_MAX);
     music_song_free_contents(song);
     music_free_callbacks(song);
     SOUND_FREE(song->position_ring);

@@ -202,6 +202,8 @@ struct MusicSong : ListNode {
     uint32_t open_mode = 0;
     std::atomic<bool> loaded{false};
     std::atomic<bool> open_failed{false};
+    bool free_requested = false;  // freed from inside the mix: the music unit frees it after its walk
+    bool freeing = false;         // music_free_song has begun (its last callbacks are running)
     std::vector<SoundSample*> replaced_samples;  // song-owned samples music_set_sample took out
     DspUnit mix_unit;  // holds the song's playing mixer channels; not in the chain
 };
@@ -272,9 +274,11 @@ int music_set_order_callback(MusicSong* song, MusicCallback callback, int interv
 int music_set_zxx_callback(MusicSong* song, MusicCallback callback);
 int music_set_instrument_callback(MusicSong* song, MusicCallback callback, int instrument);
 // Queues (or, without position tracking, makes) a callback for an event the
-// player just read; runs the queued callbacks whose time has come.
+// player just read. Queued callbacks run in the order they are heard, once
+// their stamp is at or before `clock` (the song's elapsed time, 24.8 ms).
 void music_queue_callback(MusicSong* song, SongCallbackQueue* queue, intptr_t value);
-void music_run_due_callbacks(MusicSong* song);
+void music_run_due_callbacks(MusicSong* song, int64_t clock);
+bool music_callbacks_pending(MusicSong* song);
 void music_clear_callbacks(MusicSong* song);
 void music_free_callbacks(MusicSong* song);
 // Loads a song allocated by the player from its kept open parameters.

@@ -37,11 +37,13 @@ struct SyncPoint {
 };
 
 // Where a stretch of a half came from: the frames from `offset` on hold the
-// source from `source_frame` on, in loop pass `loops`.
+// source from `source_frame` on, in loop pass `loops`; or, once the sound has
+// ended, silence that stays at `source_frame`.
 struct StreamSegment {
     int offset = 0;
     int64_t source_frame = 0;
     int loops = 0;
+    bool silent = false;
 };
 
 struct StreamHalf {

@@ -120,9 +120,9 @@ int64_t time_until_heard(const SoundStream& s, int half, int written) {
     return time;
 }
 
-void add_segment(StreamHalf& h, int offset, int64_t frame, int loops) {
+void add_segment(StreamHalf& h, int offset, int64_t frame, int loops, bool silent = false) {
     if (h.count > 0 && h.segments[h.count - 1].offset == offset) --h.count;
-    if (h.count < StreamHalf::kMaxSegments) h.segments[h.count++] = {offset, frame, loops};
+    if (h.count < StreamHalf::kMaxSegments) h.segments[h.count++] = {offset, frame, loops, silent};
 }
 
 // Fills `frames` frames at out from the file, looping as the mode asks;
@@ -213,7 +213,9 @@ void stream_fill_half(SoundStream* s, int half) {
         written = s->data_ended ? 0 : fill_from_file(*s, out, s->half_frames, h);
         if (written < s->half_frames) {
             std::memset(out + size_t(written) * s->frame_bytes, 0, size_t(s->half_frames - written) * s->frame_bytes);
-            add_segment(h, written, s->length_frames, s->loops_done);
+            // The sound stops at the loop end (the data end when no loop
+            // points were set); the source past it is never heard.
+            add_segment(h, written, s->loop_end, s->loops_done, true);
             if (!s->data_ended) {
                 s->data_ended = true;
                 s->end_countdown = time_until_heard(*s, half, written);

@@ -84,7 +84,8 @@ int stream_play_ex(int channel, SoundStream* s, DspUnit* unit, int paused) {
             stream_prime(s);
         }
         s->loops_left = s->loop_count;
-        s->sync_loops = s->loops_done;
+        // The pass of the first frame played (priming may have looped on).
+        s->sync_loops = s->halves[0].count > 0 ? s->halves[0].segments[0].loops : s->loops_done;
         const int handle = start_channel(s, channel, unit);
         if (handle < 0) return -1;
         s->channel = handle;

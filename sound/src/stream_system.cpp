@@ -8,6 +8,7 @@
 // channel allocation, mixer. Callbacks run with neither section held.
 #include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -59,7 +60,8 @@ StreamHeard frame_at(const SoundStream& s, int sample_position) {
     const StreamHalf& h = s.halves[half];
     for (int i = h.count - 1; i >= 0; --i) {
         if (h.segments[i].offset <= offset) {
-            at.frame = std::min(h.segments[i].source_frame + (offset - h.segments[i].offset), s.length_frames);
+            const int64_t advance = h.segments[i].silent ? 0 : offset - h.segments[i].offset;
+            at.frame = std::min(h.segments[i].source_frame + advance, s.length_frames);
             at.loops = h.segments[i].loops;
             at.valid = true;
             break;
@@ -68,12 +70,52 @@ StreamHeard frame_at(const SoundStream& s, int sample_position) {
     return at;
 }
 
+// A point's name and offset are copied: an earlier callback may close the
+// stream or delete the point before a later one runs.
 struct DueSync {
     SoundStream* stream;
     StreamSyncFn callback;
     intptr_t user_data;
-    SyncPoint* point;
+    std::string name;
+    int offset;
 };
+
+// Collects the points from the cursor on up to source frame `frame`.
+void collect_points(SoundStream& s, int64_t frame, std::vector<DueSync>& due) {
+    while (s.sync_cursor < int(s.sync_points.size()) && s.sync_points[size_t(s.sync_cursor)]->offset <= frame) {
+        const SyncPoint& p = *s.sync_points[size_t(s.sync_cursor)];
+        if (s.sync_callback) due.push_back({&s, s.sync_callback, s.sync_user_data, p.name, p.offset});
+        ++s.sync_cursor;
+    }
+}
+
+void cursor_to_loop_start(SoundStream& s) {
+    s.sync_cursor = 0;
+    while (s.sync_cursor < int(s.sync_points.size()) && s.sync_points[size_t(s.sync_cursor)]->offset < s.loop_start)
+        ++s.sync_cursor;
+}
+
+// Moves the sync cursor to the position now heard, collecting the points
+// passed on the way.
+void pass_points(SoundStream& s, const StreamHeard& heard, std::vector<DueSync>& due) {
+    s.heard = heard;
+    if (heard.loops > s.sync_loops) {
+        // The pass heard last played on to the loop end after its last
+        // block: its points up to there were heard too; so were those of
+        // passes that began and ended within one block.
+        collect_points(s, s.loop_end, due);
+        for (int pass = s.sync_loops + 1; pass < heard.loops; ++pass) {
+            cursor_to_loop_start(s);
+            collect_points(s, s.loop_end, due);
+        }
+    }
+    if (heard.loops != s.sync_loops) {
+        // A new pass over the loop: the points from the loop start on are due again.
+        s.sync_loops = heard.loops;
+        cursor_to_loop_start(s);
+    }
+    collect_points(s, heard.frame, due);
+}
 
 // Records where the stream is as this block is mixed, takes the entry mixed
 // one output buffer ago as the position heard now, and collects the sync
@@ -85,20 +127,11 @@ void follow_stream(SoundStream& s, std::vector<DueSync>& due) {
     const StreamHeard heard = slot;
     slot = now;
     s.history_index = (s.history_index + 1) % int(s.history.size());
-    if (!heard.valid) return;
-    s.heard = heard;
-    if (heard.loops != s.sync_loops) {
-        // A new pass over the loop: the points from the loop start on are due again.
-        s.sync_loops = heard.loops;
-        s.sync_cursor = 0;
-        while (s.sync_cursor < int(s.sync_points.size()) && s.sync_points[size_t(s.sync_cursor)]->offset < s.loop_start)
-            ++s.sync_cursor;
-    }
-    while (s.sync_cursor < int(s.sync_points.size()) &&
-           s.sync_points[size_t(s.sync_cursor)]->offset <= heard.frame) {
-        if (s.sync_callback) due.push_back({&s, s.sync_callback, s.sync_user_data, s.sync_points[size_t(s.sync_cursor)]});
-        ++s.sync_cursor;
-    }
+    if (heard.valid) pass_points(s, heard, due);
+}
+
+void call_syncs(const std::vector<DueSync>& due) {
+    for (const DueSync& d : due) d.callback(d.stream, d.name.c_str(), d.offset, d.user_data);
 }
 
 void* stream_dsp_callback(void*, void* buffer, int, void*) {
@@ -108,7 +141,7 @@ void* stream_dsp_callback(void*, void* buffer, int, void*) {
         for (ListNode* n = g_streams.streams.next; n != &g_streams.streams; n = n->next) follow_stream(*as_stream(n), due);
     }
     // Called with the sync section released: a callback may stop its stream.
-    for (const DueSync& d : due) d.callback(d.stream, d.point->name, d.point->offset, d.user_data);
+    call_syncs(due);
     return buffer;
 }
 
@@ -205,6 +238,7 @@ void stream_update(int elapsed_ms) {
         intptr_t user_data;
     };
     std::vector<EndCall> ends;
+    std::vector<DueSync> last_syncs;
     {
         SoundLockGuard guard(g_streams.lock);
         g_streams.streaming.store(true);
@@ -217,9 +251,11 @@ void stream_update(int elapsed_ms) {
             count_down_end(s, elapsed_ms);
             if (s.ended) {
                 {
-                    // Everything up to the last frame has been heard.
+                    // Everything up to the last frame (the loop end, where
+                    // the last pass stopped) has been heard, also the points
+                    // the output passed since the last block was followed.
                     SoundLockGuard sync(g_streams.sync_lock);
-                    if (!s.user_stream) s.heard = {s.length_frames, s.loops_done, true};
+                    if (!s.user_stream) pass_points(s, {s.loop_end, s.loops_done, true}, last_syncs);
                 }
                 stream_stop_ex(&s, false);
                 if (s.end_callback) ends.push_back({&s, s.end_callback, s.end_user_data});
@@ -229,6 +265,7 @@ void stream_update(int elapsed_ms) {
         g_streams.streaming.store(false);
     }
     // With the stream section released, so that a callback may close its stream.
+    call_syncs(last_syncs);
     for (const EndCall& e : ends) e.callback(e.stream, e.user_data);
 }
 

@@ -4,6 +4,7 @@
 // samples, and asynchronous loading.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "sound/src/sample_load.h"
@@ -124,6 +125,116 @@ TEST(MusicPosition, CallbacksFireWhenTheirRowIsHeard) {
         }
         music_free_song(song);
     }
+}
+
+int queued(const SongCallbackQueue* q) {
+    int n = 0;
+    for (int64_t stamp : q->stamps) n += stamp != -1;
+    return n;
+}
+
+std::vector<intptr_t> heard_values() {
+    std::vector<intptr_t> values;
+    for (const auto& [kind, value] : Heard::events) values.push_back(value);
+    return values;
+}
+
+// Rows already mixed are heard even when their song stops: their callbacks
+// still come, once each and in order, when the output plays them. Freeing a
+// song calls what is left at once, while the song still exists (ASan).
+TEST(MusicPosition, CallbacksOfRowsStillInTheOutputAreCalledAfterTheSongStops) {
+    NonRealtimeSound sound(22050, MIXER_QUALITY_AUTODETECT, 32, 0, 200);
+    const SoundSystem& sys = sound_system();
+    const int64_t block_time = int64_t(sys.block_samples) * 256000 / 22050;
+    const int64_t delay = int64_t(sys.buffer_samples) * 256000 / 22050 - block_time;
+    ASSERT_GE(ring_blocks(), 4) << "the last rows must still be in the output when the song ends";
+    std::vector<intptr_t> every_row;  // four orders of four rows, twice
+    for (intptr_t k = 0; k < 32; ++k) every_row.push_back(k % 4);
+
+    // A once-song ends inside the mix.
+    MusicSong* song = load(fast_module(), kOnceMode);
+    ASSERT_NE(song, nullptr);
+    music_set_row_callback(song, Heard::row, 1);
+    Heard::events.clear();
+    Heard::at.clear();
+    music_play_song(song);
+    for (int j = 0; j < 100 && !music_is_finished(song); ++j) sound_update();
+    ASSERT_EQ(music_is_finished(song), 1);
+    EXPECT_GT(queued(song->row_callback), 0);
+    for (int j = 0; j < 2 * ring_blocks(); ++j) sound_update();
+    EXPECT_EQ(heard_values(), std::vector<intptr_t>(every_row.begin(), every_row.begin() + 16));
+    for (size_t k = 0; k < Heard::at.size(); ++k) {
+        const int64_t mixed_in_block = int64_t(k) * song->samples_per_tick / sys.block_samples;
+        EXPECT_GE(Heard::at[k], mixed_in_block * block_time + delay) << "row " << k << " called before it was heard";
+    }
+
+    // Stopped by the caller while it loops: what was queued is still called
+    // when heard.
+    music_set_looping(song, 1);
+    music_play_song(song);
+    Heard::events.clear();
+    for (int j = 0; j < 10; ++j) sound_update();
+    size_t called = Heard::events.size();
+    int pending = queued(song->row_callback);
+    ASSERT_GT(called, 0u);
+    ASSERT_GT(pending, 0);
+    music_stop_song(song);
+    EXPECT_EQ(Heard::events.size(), called);
+    for (int j = 0; j < ring_blocks(); ++j) sound_update();
+    EXPECT_EQ(Heard::events.size(), called + size_t(pending));
+    EXPECT_EQ(queued(song->row_callback), 0);
+    EXPECT_EQ(heard_values(), std::vector<intptr_t>(every_row.begin(), every_row.begin() + long(Heard::events.size())));
+
+    // Freed: the rest is called before the song goes, in the order heard.
+    music_play_song(song);
+    Heard::events.clear();
+    for (int j = 0; j < 10; ++j) sound_update();
+    called = Heard::events.size();
+    pending = queued(song->row_callback);
+    ASSERT_GT(pending, 0);
+    music_free_song(song);
+    EXPECT_EQ(Heard::events.size(), called + size_t(pending));
+    EXPECT_EQ(heard_values(), std::vector<intptr_t>(every_row.begin(), every_row.begin() + long(Heard::events.size())));
+}
+
+// A callback may free its own song, or the song the mixer walks to next,
+// from inside the mix; and a song's last callbacks, called while it is freed,
+// may free it again. Each song is freed once, after its last callback (ASan).
+struct Freeing {
+    static inline MusicSong* other = nullptr;
+    static inline std::vector<std::pair<MusicSong*, intptr_t>> calls;
+    static void row(MusicSong* song, intptr_t row, intptr_t) {
+        calls.emplace_back(song, row);
+        if (row == 1 && other) music_free_song(std::exchange(other, nullptr));
+        if (row == 2) music_free_song(song);
+    }
+};
+
+TEST(MusicPosition, CallbacksMayFreeSongsFromInsideTheMix) {
+    NonRealtimeSound sound(22050);
+    MusicSong* first = load(fast_module());
+    MusicSong* second = load(fast_module());
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    music_set_row_callback(first, Freeing::row, 1);
+    music_set_row_callback(second, Freeing::row, 1);
+    Freeing::other = second;
+    Freeing::calls.clear();
+    music_play_song(first);
+    music_play_song(second);
+    for (int j = 0; j < 20 && !list_empty(sound_system().songs); ++j) sound_update();
+    EXPECT_TRUE(list_empty(sound_system().songs));
+    // Each song's rows were called in order, without gaps or repeats.
+    for (MusicSong* song : {first, second}) {
+        std::vector<intptr_t> rows;
+        for (const auto& [s, row] : Freeing::calls)
+            if (s == song) rows.push_back(row);
+        ASSERT_GE(rows.size(), 3u);
+        for (size_t k = 0; k < rows.size(); ++k) EXPECT_EQ(rows[k], intptr_t(k % 4));
+    }
+    const size_t calls = Freeing::calls.size();
+    for (int j = 0; j < 10; ++j) sound_update();
+    EXPECT_EQ(Freeing::calls.size(), calls);
 }
 
 TEST(MusicPosition, ReplacedAndUnreadableSamples) {

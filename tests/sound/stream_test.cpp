@@ -204,6 +204,57 @@ TEST(Stream, LoopsRepeatTheSyncPointsAndEndOnce) {
     stream_close(s);
 }
 
+// With loop points every pass plays from the loop start to the loop end and
+// fires the points it passes in offset order, including one on the loop's
+// last frame (which the output passes between two blocks). The points before
+// the loop start are heard once, those past the loop end never: after the
+// last pass the sound ends at the loop end.
+TEST(Stream, LoopPointsFireTheirSyncPointsOnEveryPassInOrder) {
+    NonRealtimeSound sound;
+    const auto wav = mono_wav_with_cues(6000, 22050, {{1, 500, "before"}, {2, 3000, "inside"}, {3, 4999, "last"},
+                                                      {4, 5500, "after"}});
+    SoundStream* s = open_memory(wav, SAMPLE_LOOP_NORMAL);
+    ASSERT_NE(s, nullptr);
+    Events events;
+    events.attach(s);
+    EXPECT_EQ(stream_set_loop_points(s, 2000, 5000), 1);
+    stream_set_loop_count(s, 2);
+    ASSERT_GE(stream_play(kChannelFree, s), 0);
+    sound.render_frames(44100);
+    const std::vector<std::pair<std::string, int>> expected{
+        {"before", 500}, {"inside", 3000}, {"last", 4999}, {"inside", 3000},
+        {"last", 4999},  {"inside", 3000}, {"last", 4999}};
+    EXPECT_EQ(events.syncs, expected);
+    EXPECT_EQ(events.ends, 1);
+    EXPECT_EQ(stream_get_time(s), 5000 * 1000 / 22050);
+    // 5000 + 2 x 3000 source frames were heard, then silence.
+    const std::vector<int> left = sound_test::channel_of(sound.frames, 2, 0);
+    const size_t heard = (5000 + 2 * 3000) * 2;  // 22050 Hz frames at 44100 Hz
+    EXPECT_GT(sound_test::rms(std::vector<int>(left.begin() + 1000, left.begin() + heard - 1000)), 1000);
+    EXPECT_EQ(sound_test::rms(std::vector<int>(left.begin() + heard + 200, left.end())), 0);
+    stream_close(s);
+}
+
+// A sync callback may delete the points still due in the same block.
+TEST(Stream, SyncCallbacksMayDeletePointsDueWithTheirs) {
+    NonRealtimeSound sound;
+    const auto wav = mono_wav_with_cues(3000, 22050, {{1, 100, "first"}, {2, 101, "second"}});
+    SoundStream* s = open_memory(wav);
+    ASSERT_NE(s, nullptr);
+    struct Deleter {
+        std::vector<std::string> names;
+        static void on_sync(SoundStream* stream, const char* name, int, intptr_t user) {
+            reinterpret_cast<Deleter*>(user)->names.emplace_back(name);
+            while (stream_get_num_syncpoints(stream) > 0) stream_delete_syncpoint(stream_get_syncpoint(stream, 0));
+        }
+    } deleter;
+    stream_set_sync_callback(s, Deleter::on_sync, reinterpret_cast<intptr_t>(&deleter));
+    ASSERT_GE(stream_play(kChannelFree, s), 0);
+    sound.render_frames(22050);
+    EXPECT_EQ(deleter.names, (std::vector<std::string>{"first", "second"})) << "both were due when the block was heard";
+    stream_close(s);
+}
+
 TEST(Stream, SeeksPlayFromTheNewPosition) {
     const std::vector<uint8_t> wav = wav_writer::pcm16(stereo_tone(80000, 44100), 2, 44100);
     const int target = 50000;
