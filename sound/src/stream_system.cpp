@@ -70,8 +70,8 @@ StreamHeard frame_at(const SoundStream& s, int sample_position) {
     return at;
 }
 
-// A point's name and offset are copied: an earlier callback may close the
-// stream or delete the point before a later one runs.
+// A point's name and offset are copied: an earlier callback may delete the
+// point before a later one runs.
 struct DueSync {
     SoundStream* stream;
     StreamSyncFn callback;

@@ -47,6 +47,12 @@ xm::Module quick_module() {
     return m;
 }
 
+// Counts the row callbacks of one song (its user data); called on the mixer
+// thread, or on the game thread for the rows still queued when it is freed.
+void count_row(MusicSong* song, intptr_t, intptr_t) {
+    ++*reinterpret_cast<std::atomic<int>*>(music_get_user_data(song));
+}
+
 TEST(ThreadedMusic, GameThreadLoadsPlaysReordersAndFreesWhileTheMixerRuns) {
     ThreadedSound sound;
     ASSERT_TRUE(sound.ok);
@@ -57,26 +63,35 @@ TEST(ThreadedMusic, GameThreadLoadsPlaysReordersAndFreesWhileTheMixerRuns) {
     ASSERT_NE(keeper, nullptr);
     music_set_row_callback(keeper, [](MusicSong*, intptr_t, intptr_t) { ++rows; }, 1);
     music_play_song(keeper);
-    for (int i = 0; i < 60; ++i) {
+    constexpr int kSongs = 60;
+    std::vector<std::atomic<int>> calls(kSongs);
+    std::vector<int> calls_when_freed(kSongs);
+    for (int i = 0; i < kSongs; ++i) {
         MusicSong* song = i % 3 ? xm_test::load(bytes)
                                 : xm_test::load(bytes, xm_test::kGameMode | SONG_MODE_ASYNC_OPEN);
         ASSERT_NE(song, nullptr);
         if (i % 3 == 0) {
             ASSERT_TRUE(sound_test::eventually([&] { return music_get_open_state(song) == 0; }));
         }
+        music_set_user_data(song, reinterpret_cast<intptr_t>(&calls[size_t(i)]));
+        music_set_row_callback(song, count_row, 1);
         music_play_song(song);
         music_set_order(keeper, i % 4);
         music_set_master_volume(keeper, 64 + i);
         music_set_pan_separation(keeper, 0.5f + float(i % 2) / 2);
         music_set_paused(song, i % 2);
+        if (i % 4 == 1) music_stop_song(song);  // its queued rows play out on the mixer thread
         music_get_current_pattern(keeper);
         music_get_elapsed_ms(keeper);
         std::this_thread::sleep_for(1ms);
         music_free_song(song);
+        calls_when_freed[size_t(i)] = calls[size_t(i)].load();
     }
     EXPECT_TRUE(sound_test::eventually([] { return rows.load() > 8; }));
     EXPECT_GT(music_get_elapsed_ms(keeper), 0);
     music_free_song(keeper);
+    // No callback came after its song was freed.
+    for (int i = 0; i < kSongs; ++i) EXPECT_EQ(calls[size_t(i)].load(), calls_when_freed[size_t(i)]) << i;
 }
 
 struct StreamEvents {
