@@ -94,13 +94,19 @@ wait_until 20 grep -q '[0-9]' "$display_file" || fail "Xvfb did not start (see x
 export DISPLAY=":$(tr -dc '0-9' <"$display_file")"
 log "Xvfb on $DISPLAY"
 
-# --- the program, at twice the screen's size; it closes itself at the
-# deadline should this script die, and never plays sound on the host.
-SDL_AUDIODRIVER=dummy "$program" --state "$state" --screenshot "$out/screen.png" \
+# --- the program, at twice the screen's size, in a real X window whatever
+# video driver the caller's environment names (the test suite's is SDL's
+# dummy one); it closes itself at the deadline should this script die, and
+# never plays sound on the host.
+SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" --state "$state" --screenshot "$out/screen.png" \
   --run-ms $((kDeadline * 1000)) >"$out/game.log" 2>&1 &
 game_pid=$!
-window=$(timeout 30 xdotool search --sync --name "$kWindowTitle" 2>/dev/null | head -n 1)
-[ -n "$window" ] || fail "no game window within 30 s"
+window=""
+find_window() {
+  window=$(xdotool search --onlyvisible --name "$kWindowTitle" 2>/dev/null | head -n 1)
+  [ -n "$window" ]
+}
+wait_until 30 find_window || fail "no game window within 30 s (see game.log)"
 timeout 10 xdotool windowfocus --sync "$window" || fail "the game window did not take the keyboard focus"
 log "window $window"
 
