@@ -1,8 +1,9 @@
 // The game's start-up to the first frame of the game scene on the demo data,
 // headless: the whole start-up, its parts (engine objects, story loading),
 // the exit without its 800 ms hold, the view refresh of a level, and the
-// sound facade's cache hit against a first load, and whether memory and the
-// picture caches stay flat over many level changes and menu trips. The peak
+// sound facade's cache hit against a first load, and whether memory, the
+// picture caches, the tile templates and the pool stay flat over many level
+// changes, menu trips and conversations. The peak
 // resident size is reported as a counter (kB).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -16,6 +17,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/frame_loop.h"
+#include "engine/core/game_state.h"
+#include "engine/core/memory_pool.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/bitmap_cache.h"
@@ -25,8 +29,11 @@
 #include "game/screens/game_startup.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
+#include "game/screens/story_placement.h"
 #include "game/screens/view_grid.h"
 #include "game/world/hero_actor.h"
+#include "game/world/map_level.h"
+#include "game/world/npc_record.h"
 #include "game/world/world.h"
 
 namespace {
@@ -117,21 +124,44 @@ double current_rss_kb() {
     return double(pages_resident) * double(sysconf(_SC_PAGESIZE)) / 1024.0;
 }
 
-// Runs `round` once to warm up, then per iteration; reports how much the
-// resident size and the two picture caches grew after the warm-up.
+// Memory pages the pooled allocator holds, over all its size classes.
+int32_t pool_pages() {
+    int32_t pages = 0;
+    for (int i = 0; i < kPoolClassCount; ++i) pages += mem_class_state(i).pages;
+    return pages;
+}
+
+// One frame as the frame loop runs it: the two ticks, then the drawing.
+void run_frame() {
+    Game& game = *g_game;
+    game.update();
+    if (GameState* s = game.current_state()) s->update();
+    game.animate();
+    if (GameState* s = game.current_state()) s->animate();
+    render_frame();
+}
+
+// Starts the demo game on the map (the view is built only under
+// "Walking"), runs `round` once to warm up, then per iteration; reports how
+// much the resident size, the two picture caches, the tile templates and
+// the pool's pages grew after the warm-up.
 template <typename Round>
 void measure_growth(benchmark::State& state, Round round) {
     HeadlessGame env;
     game_engine_objects_init();
     game_startup();
+    g_game->switch_state("Walking", 0);
     round();
     const double rss = current_rss_kb();
     const int32_t bitmaps = g_bitmap_cache->size(), defs = g_sprite_def_cache->size();
+    const int32_t templates = g_game->map_cells().renderer().cached_templates(), pages = pool_pages();
     for (auto _ : state) round();
     state.counters["rss_growth_kB"] = current_rss_kb() - rss;
     state.counters["bitmap_entries"] = g_bitmap_cache->size();
     state.counters["bitmap_growth"] = g_bitmap_cache->size() - bitmaps;
     state.counters["spritedef_growth"] = g_sprite_def_cache->size() - defs;
+    state.counters["tile_template_growth"] = g_game->map_cells().renderer().cached_templates() - templates;
+    state.counters["pool_page_growth"] = pool_pages() - pages;
     game_shutdown();
     game_engine_objects_shutdown();
 }
@@ -139,7 +169,10 @@ void measure_growth(benchmark::State& state, Round round) {
 void BM_FiftyLevelChanges(benchmark::State& state) {
     static constexpr uint32_t kLevels[] = {0x1101, 0x1102, 0x1103};  // village, wood, inn
     measure_growth(state, [] {
-        for (int i = 0; i < 50; ++i) g_game->teleport(kLevels[i % 3], 96, 96, 30);
+        for (int i = 0; i < 50; ++i) {
+            g_game->teleport(kLevels[i % 3], 96, 96, 30);
+            run_frame();
+        }
     });
 }
 BENCHMARK(BM_FiftyLevelChanges)->Unit(benchmark::kMillisecond);
@@ -153,6 +186,32 @@ void BM_FiftyMenuTrips(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_FiftyMenuTrips)->Unit(benchmark::kMillisecond);
+
+// Fifty conversations with the innkeeper, each drawn for a few frames
+// (bubble, portrait, replies) before the map comes back.
+void BM_FiftyTalks(benchmark::State& state) {
+    constexpr uint32_t kMarta = 0x2001;
+    std::shared_ptr<NpcRecord> marta;
+    int64_t talks = 0;
+    measure_growth(state, [&marta, &talks] {
+        Game& game = *g_game;
+        if (!marta) {
+            marta = game.world().get_or_load_npc(kMarta);
+            place_npc(game, marta, *game.world().current_level(), game.hero().position());
+        }
+        for (int i = 0; i < 50; ++i) {
+            game.screen_arguments.talk_partner = marta;
+            game.switch_state("Talking", reinterpret_cast<uintptr_t>(marta.get()));
+            for (int frame = 0; frame < 5; ++frame) run_frame();
+            talks += game.current_state() && game.current_state()->name() == "Talking";
+            game.switch_state("Walking", 0);
+            run_frame();
+        }
+    });
+    if (talks == 0) state.SkipWithError("no conversation opened");
+    state.counters["talks"] = double(talks);
+}
+BENCHMARK(BM_FiftyTalks)->Unit(benchmark::kMillisecond);
 
 // One frame's camera work while the hero walks two pixels a frame across
 // the village and back: follow, incremental view refresh, group offsets.

@@ -18,7 +18,7 @@ void draw_together(std::span<Layer* const> layers, DirtyRegion& screen_region,
 
 }  // namespace
 
-void render_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display) {
+void draw_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display) {
     ++g_frame_counter;
     if (g_frame_counter % kFullRedrawFrames == 0) {
         screen_region.mark_all();
@@ -30,6 +30,14 @@ void render_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, D
         layers[0]->draw(target);
     else
         draw_together(layers, screen_region, target);
+}
+
+void present_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display) {
     display.present(screen_region);
     for (Layer* layer : layers) layer->clear_dirty();
+}
+
+void render_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display) {
+    draw_layers(layers, screen_region, display);
+    present_layers(layers, screen_region, display);
 }

@@ -21,3 +21,8 @@ inline constexpr uint32_t kFullRedrawFrames = 200;
 // Counts the frame, draws `layers` (lowest depth first) by their dirty regions, presents
 // `screen_region` through `display` and leaves every region clear.
 void render_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display);
+
+// The two halves of render_layers, apart for the frame benchmarks: counting
+// the frame and drawing into the back buffer; then presenting and clearing.
+void draw_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display);
+void present_layers(std::span<Layer* const> layers, DirtyRegion& screen_region, Display& display);

@@ -1,10 +1,18 @@
 #include "engine/platform/host_memory.h"
 
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -53,6 +61,36 @@ std::optional<uint64_t> mem_available_from_meminfo(std::string_view meminfo) {
 }
 
 uint64_t host_available_memory_bytes() {
-    if (std::optional<uint64_t> available = mem_available_from_meminfo(read_meminfo())) return *available;
-    return free_physical_pages_bytes();
+    static std::mutex guard;
+    static MemoryReading reading;
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    const std::lock_guard lock(guard);
+    return reading.get(uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()), [] {
+        if (std::optional<uint64_t> available = mem_available_from_meminfo(read_meminfo())) return *available;
+        return free_physical_pages_bytes();
+    });
+}
+
+void keep_freed_memory_for_reuse() {
+#if defined(__GLIBC__)
+    mallopt(M_TRIM_THRESHOLD, int(kKeptFreeBytes));
+    mallopt(M_MMAP_THRESHOLD, int(kHeapBlockLimit));
+#endif
+}
+
+void warm_heap(size_t bytes) {
+    // Pieces well below kHeapBlockLimit come from the heap, and freed
+    // together they stay there (below kKeptFreeBytes).
+    constexpr size_t kPiece = size_t(64) << 10;
+    constexpr size_t kPage = 4096;
+    bytes = std::min(bytes, kKeptFreeBytes);
+    std::vector<void*> pieces;
+    pieces.reserve(bytes / kPiece + 1);
+    for (size_t done = 0; done < bytes; done += kPiece) {
+        auto* piece = static_cast<volatile char*>(std::malloc(kPiece));
+        if (!piece) break;
+        for (size_t at = 0; at < kPiece; at += kPage) piece[at] = 0;
+        pieces.push_back(const_cast<char*>(piece));
+    }
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) std::free(*it);
 }

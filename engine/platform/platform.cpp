@@ -29,6 +29,7 @@ bool reached(uint32_t deadline, uint32_t now) { return int32_t(now - deadline) >
 }  // namespace
 
 Platform::Platform() {
+    keep_freed_memory_for_reuse();
     std::signal(SIGTERM, on_terminate_signal);
     std::signal(SIGINT, on_terminate_signal);
 }

@@ -15,6 +15,7 @@
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/platform/host_memory.h"
 #include "game/screens/game_screen_state.h"
 #include "game/screens/game_screens.h"
 #include "game/screens/sound_manager.h"
@@ -317,6 +318,7 @@ void Game::follow_camera() {
 void Game::start_pan() { pan_countdown_ = kPanSteps; }
 
 void Game::pre_render() {
+    view_.start_frame();
     if (!level_entered_) return;
     follow_camera();
     if (camera_frozen) return;
@@ -411,7 +413,13 @@ void Game::enter_level() {
         map_cells_.renderer().clear_cache();
         purge_resource_caches();
     }
-    if (free_memory() > 3) map_cells_.renderer().preload(*level);
+    if (free_memory() > 3) {
+        map_cells_.renderer().preload(*level);
+        // Memory for the ground blocks the view will keep round the hero is
+        // made ready now rather than page by page while walking.
+        const int32_t cells = ViewGrid::most_kept_cells(level_tiles(), display_size(), free_memory());
+        warm_heap(size_t(cells) * TileRenderer::kBlockBytes);
+    }
     const Size display = display_size();
     const int32_t group_w = std::max((level->width + 1) * kTile, display.width);
     const int32_t group_h = std::max(level->height * kTile + 92, display.height);

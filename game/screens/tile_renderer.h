@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -19,6 +20,8 @@ class TileRenderer {
 public:
     static constexpr int32_t kTile = 32;
     static constexpr int32_t kBlockTiles = 5;
+    // Bytes of one ground block's RGB565 picture.
+    static constexpr size_t kBlockBytes = size_t(kBlockTiles * kTile) * size_t(kBlockTiles * kTile) * 2;
 
     TileRenderer();
     explicit TileRenderer(const TileParams& params) : params_(&params) {}

@@ -23,6 +23,14 @@ int32_t clamp_low_wins(int32_t v, int32_t lo, int32_t hi) { return std::max(std:
 
 }  // namespace
 
+int32_t ViewGrid::most_kept_cells(Size level_tiles, Size display, int32_t free_mb) {
+    const Radii r = radii_for(display, free_mb);
+    const auto cells = [](int32_t tiles) { return (tiles + kTilesPerCell - 1) / kTilesPerCell; };
+    const int32_t columns = std::min(cells(level_tiles.width), 2 * (r.keep_columns + 1) + 1);
+    const int32_t rows = std::min(cells(level_tiles.height), 2 * (r.keep_rows + 1) + 1);
+    return std::max(columns, 0) * std::max(rows, 0);
+}
+
 int32_t ViewGrid::built_cells() const {
     int32_t n = 0;
     for (size_t i = 0; i < block_.size(); ++i) n += (block_[i] || lists_[i]) ? 1 : 0;
@@ -86,20 +94,25 @@ void ViewGrid::refresh(Point focus, Size level_tiles, Size display, bool increme
             }
         }
 
+    // Incremental: the range stays unfinished (bounds not stored) until the
+    // frames that follow have built the rest.
+    if (incremental && built_this_frame_) return;
     for (int32_t row = range[1]; row < range[3]; ++row)
         for (int32_t column = range[0]; column < range[2]; ++column) {
             if (column * 5 >= level_tiles.width || row * 5 >= level_tiles.height) continue;
             const size_t i = index(column, row);
-            bool built = false;
             if (!block_[i]) {
                 builder_.build_block(column, row);
-                block_[i] = built = true;
+                block_[i] = built_this_frame_ = true;
+                ++blocks_built_;
+                if (incremental) return;
             }
             if (!lists_[i]) {
                 builder_.build_lists(column, row);
-                lists_[i] = built = true;
+                lists_[i] = built_this_frame_ = true;
+                ++lists_built_;
+                if (incremental) return;
             }
-            if (built && incremental) return;
         }
     bounds_ = range;
 }

@@ -1,7 +1,8 @@
 // The 50 x 50 grid of 160 x 160 pixel map cells kept around the camera
 // focus: per cell a pre-rendered ground block and two object lists. Cells
 // are built near the focus and dropped far from it; walking builds at most
-// one cell a frame so that it never stalls on a screen of tiles.
+// one ground block or one pair of object lists a frame, so that it never
+// stalls on a screen of tiles.
 #pragma once
 
 #include <array>
@@ -32,9 +33,16 @@ public:
     explicit ViewGrid(ViewCellBuilder& builder) : builder_(builder) {}
 
     // Brings the cells around the focus (pixels) up to date for a level of
-    // `level_tiles` on a display of `display`. Incremental refreshes stop
-    // after the first cell they build. Free memory (MB) sets the radii.
+    // `level_tiles` on a display of `display`. An incremental refresh builds
+    // one ground block or one pair of object lists, and none when something
+    // was built since the frame started: the camera refreshes more than once
+    // a frame. Free memory (MB) sets the radii.
     void refresh(Point focus, Size level_tiles, Size display, bool incremental, bool force, int32_t free_mb);
+    // A new frame may build again.
+    void start_frame() { built_this_frame_ = false; }
+    // The most cells a refresh keeps on a level of `level_tiles` with this
+    // much free memory (MB): the keep radius round the focus, once grown.
+    static int32_t most_kept_cells(Size level_tiles, Size display, int32_t free_mb);
     // Drops every cell and forgets the bounds.
     void clear();
     // Drops one cell's ground block or object lists (cells outside the grid
@@ -45,6 +53,9 @@ public:
     bool has_block(int32_t column, int32_t row) const { return block_[index(column, row)]; }
     bool has_lists(int32_t column, int32_t row) const { return lists_[index(column, row)]; }
     int32_t built_cells() const;
+    // Ground blocks and pairs of object lists built so far.
+    uint64_t blocks_built() const { return blocks_built_; }
+    uint64_t lists_built() const { return lists_built_; }
     // First column, first row, end column, end row of the last full refresh.
     const std::array<int32_t, 4>& bounds() const { return bounds_; }
 
@@ -56,4 +67,7 @@ private:
     std::array<bool, kCells * kCells> block_{};
     std::array<bool, kCells * kCells> lists_{};
     std::array<int32_t, 4> bounds_{kNoBounds, kNoBounds, kNoBounds, kNoBounds};
+    bool built_this_frame_ = false;
+    uint64_t blocks_built_ = 0;
+    uint64_t lists_built_ = 0;
 };

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <limits>
+#include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "engine/platform/headless/headless_platform.h"
 
@@ -31,6 +37,40 @@ TEST(HostMemory, MissingOrBrokenFiguresGiveNothingAndHugeOnesSaturate) {
     EXPECT_EQ(mem_available_from_meminfo("MemAvailable: 18014398509481984 kB\n"), kMax);  // 2^64 bytes
     EXPECT_EQ(mem_available_from_meminfo("MemAvailable: 18014398509481983 kB\n"), kMax - 1023);
 }
+
+TEST(HostMemory, AReadingServesForItsLifetimeThenIsTakenAgain) {
+    MemoryReading reading;
+    int reads = 0;
+    const auto read = [&] { return uint64_t(1000 + ++reads); };
+    EXPECT_EQ(reading.get(5000, read), 1001u);
+    EXPECT_EQ(reading.get(5000 + MemoryReading::kLifetimeMs - 1, read), 1001u);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(reading.get(5000 + MemoryReading::kLifetimeMs, read), 1002u);
+    // A clock that went back (another steady clock's origin) reads anew.
+    EXPECT_EQ(reading.get(10, read), 1003u);
+    EXPECT_EQ(reading.get(10, read), 1003u);
+    EXPECT_EQ(reads, 3);
+    // The first reading is taken at any time, even at 0.
+    MemoryReading fresh;
+    EXPECT_EQ(fresh.get(0, read), 1004u);
+}
+
+// The sanitizers bring their own allocator, which keeps its own counts.
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+TEST(HostMemory, FreedPicturesStayInTheHeapForTheNextOnes) {
+    HeadlessPlatform host;  // every platform keeps freed memory
+    constexpr size_t kWarmed = size_t(3) << 20;
+    warm_heap(kWarmed);
+    EXPECT_GE(mallinfo2().fordblks, kWarmed);
+    // Fifty ground pictures made and freed leave the heap as large as it was.
+    const size_t heap = mallinfo2().arena;
+    std::vector<void*> blocks;
+    for (int i = 0; i < 50; ++i) blocks.push_back(std::malloc(160 * 160 * 2));
+    for (void* block : blocks) std::free(block);
+    EXPECT_EQ(mallinfo2().arena, heap);
+    EXPECT_GE(mallinfo2().fordblks, kWarmed);
+}
+#endif
 
 TEST(HostMemory, ThePlatformAsksTheHostUnlessAFigureIsInjected) {
     HeadlessPlatform host;

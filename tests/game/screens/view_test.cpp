@@ -20,28 +20,45 @@ TEST(Camera, LargeLevelClampsToItsEdges) {
 }
 
 struct CountingBuilder : ViewCellBuilder {
-    int built = 0, dropped = 0;
+    int built = 0, dropped = 0, lists = 0;
     void build_block(int32_t, int32_t) override { ++built; }
     void drop_block(int32_t, int32_t) override { ++dropped; }
-    void build_lists(int32_t, int32_t) override {}
+    void build_lists(int32_t, int32_t) override { ++lists; }
     void drop_lists(int32_t, int32_t) override {}
 };
 
-TEST(ViewGrid, IncrementalRefreshBuildsAtMostOneCellPerCall) {
+// The camera refreshes twice a frame; walking must still build no more
+// than one ground block or one pair of object lists in each.
+TEST(ViewGrid, IncrementalRefreshBuildsOneBlockOrOnePairOfListsPerFrame) {
     CountingBuilder builder;
     ViewGrid grid(builder);
     const Size level{40, 40};
-    int calls = 0;
-    int last = 0;
+    int frames = 0;
+    uint64_t before = 0;
     do {
-        last = grid.built_cells();
+        before = grid.blocks_built() + grid.lists_built();
+        grid.start_frame();
         grid.refresh({600, 600}, level, kDisplay, true, false, 16);
-        EXPECT_LE(grid.built_cells() - last, 1);
-        ++calls;
-    } while (grid.built_cells() != last && calls < 100);
-    EXPECT_GT(grid.built_cells(), 4);
-    EXPECT_LT(calls, 100);
-    EXPECT_NE(grid.bounds()[0], ViewGrid::kNoBounds);  // the last call completed the range
+        grid.refresh({602, 600}, level, kDisplay, true, false, 16);
+        EXPECT_LE(grid.blocks_built() + grid.lists_built() - before, 1u) << "frame " << frames;
+        ++frames;
+    } while (grid.blocks_built() + grid.lists_built() != before && frames < 200);
+    EXPECT_GT(builder.built, 4);
+    EXPECT_EQ(builder.lists, builder.built);  // every cell got its lists too
+    EXPECT_EQ(uint64_t(builder.built), grid.blocks_built());
+    EXPECT_EQ(frames, 2 * builder.built + 1);
+    EXPECT_NE(grid.bounds()[0], ViewGrid::kNoBounds);  // the last frame completed the range
+
+    // A full refresh builds the whole range at once, and the incremental
+    // refresh after it in the same frame builds nothing more.
+    ViewGrid fresh(builder);
+    builder = {};
+    fresh.start_frame();
+    fresh.refresh({600, 600}, level, kDisplay, false, true, 16);
+    const int full = builder.built;
+    EXPECT_GT(full, 1);
+    fresh.refresh({600, 600}, level, kDisplay, true, false, 16);
+    EXPECT_EQ(builder.built, full);
 }
 
 TEST(ViewGrid, FullRefreshCoversTheScreenOnlyInsideTheLevel) {
@@ -53,6 +70,15 @@ TEST(ViewGrid, FullRefreshCoversTheScreenOnlyInsideTheLevel) {
     EXPECT_TRUE(grid.has_block(1, 1));
     EXPECT_FALSE(grid.has_block(2, 0));
     EXPECT_EQ(builder.built, 4);
+}
+
+TEST(ViewGrid, MostKeptCellsIsTheLevelOrTheKeepWindowWhicheverIsSmaller) {
+    EXPECT_EQ(ViewGrid::most_kept_cells({16, 12}, kDisplay, 16), 4 * 3);
+    EXPECT_EQ(ViewGrid::most_kept_cells({16, 11}, kDisplay, 16), 4 * 3);  // a part cell counts
+    // Keep radius 2 + 4 cells, grown once: 15 cells across.
+    EXPECT_EQ(ViewGrid::most_kept_cells({120, 120}, kDisplay, 16), 15 * 15);
+    EXPECT_EQ(ViewGrid::most_kept_cells({120, 120}, kDisplay, 3), 13 * 13);
+    EXPECT_EQ(ViewGrid::most_kept_cells({0, 0}, kDisplay, 16), 0);
 }
 
 TEST(ViewGrid, FarCellsAreDroppedAndLowMemoryShrinksTheRadius) {
