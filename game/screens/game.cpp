@@ -413,12 +413,13 @@ void Game::enter_level() {
         map_cells_.renderer().clear_cache();
         purge_resource_caches();
     }
-    if (free_memory() > 3) {
+    if (const int32_t free_mb = free_memory(); free_mb > 3) {
         map_cells_.renderer().preload(*level);
         // Memory for the ground blocks the view will keep round the hero is
-        // made ready now rather than page by page while walking.
-        const int32_t cells = ViewGrid::most_kept_cells(level_tiles(), display_size(), free_memory());
-        warm_heap(size_t(cells) * TileRenderer::kBlockBytes);
+        // made ready now rather than page by page while walking; never more
+        // than is free above the preload's threshold.
+        const size_t blocks = size_t(ViewGrid::most_kept_cells(level_tiles(), display_size(), free_mb));
+        warm_heap(std::min(blocks * TileRenderer::kBlockBytes, size_t(free_mb - 3) << 20));
     }
     const Size display = display_size();
     const int32_t group_w = std::max((level->width + 1) * kTile, display.width);
