@@ -15,7 +15,6 @@
 #include "engine/core/game_state.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
-#include "engine/platform/headless/headless_platform.h"
 #include "game/screens/game.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
@@ -23,26 +22,12 @@
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
+#include "tests/game/screens/demo_game_folder.h"
 
 namespace {
 
-class GameStartupTest : public ::testing::Test {
+class GameStartupTest : public DemoGameFixture {
 protected:
-    HeadlessPlatform host{0x00A00000};
-    std::string folder;
-
-    void SetUp() override {
-        folder = (std::filesystem::temp_directory_path() /
-                  ("game_startup_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
-                     .string();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/savegame");
-        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
-        set_state_folder(utf8_to_utf16(folder + "/"));
-        set_platform(&host);
-        game_startup_options().silent_sound = true;
-        game_engine_objects_init();
-    }
     std::string read(const std::string& name) const {
         std::ifstream in(folder + "/" + name, std::ios::binary);
         std::ostringstream all;
@@ -54,10 +39,7 @@ protected:
     }
     void TearDown() override {
         set_atomic_write_fault(nullptr);
-        game_engine_objects_shutdown();
-        set_platform(nullptr);
-        set_state_folder(u"");
-        std::filesystem::remove_all(folder);
+        DemoGameFixture::TearDown();
     }
 };
 

@@ -2,49 +2,28 @@
 // walls, trees, objects and the people composed from their parts.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "engine/core/program_paths.h"
 #include "engine/core/frame_loop.h"
-#include "engine/core/text_helpers.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "engine/platform/headless/headless_platform.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/npc_actor.h"
+#include "tests/game/screens/demo_game_folder.h"
 
 namespace {
 
-class MapSceneTest : public ::testing::Test {
+class MapSceneTest : public DemoGameFixture {
 protected:
-    HeadlessPlatform host{0x00A00000};
-    std::string folder;
-
     void SetUp() override {
-        folder = (std::filesystem::temp_directory_path() / ("map_scene_" + std::to_string(::getpid()))).string();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/savegame");
-        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
-        set_state_folder(utf8_to_utf16(folder + "/"));
-        set_platform(&host);
-        game_startup_options().silent_sound = true;
-        game_engine_objects_init();
+        DemoGameFixture::SetUp();
         ASSERT_EQ(game_startup(), 1);
-    }
-    void TearDown() override {
-        game_shutdown();
-        game_engine_objects_shutdown();
-        set_platform(nullptr);
-        set_state_folder(u"");
-        std::filesystem::remove_all(folder);
     }
 };
 

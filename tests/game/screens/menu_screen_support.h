@@ -9,42 +9,21 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
 #include "engine/core/game_state.h"
-#include "engine/core/program_paths.h"
-#include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite_group.h"
-#include "engine/platform/headless/headless_platform.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
-#include "tests/game/screens/demo_game_folder.h"
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
+#include "tests/game/screens/demo_game_folder.h"
 
-class MenuScreenTest : public ::testing::Test {
+class MenuScreenTest : public DemoGameFixture {
 protected:
     static constexpr int kPenMove = 3, kPenDown = 4, kPenUp = 5;
     static constexpr int kPressed = 1, kReleased = 2;
-
-    HeadlessPlatform host{0x00A00000};
-    std::string folder;
-
-    void SetUp() override {
-        folder = prepare_demo_game(host, "menu_screens");
-    }
-    void TearDown() override {
-        if (g_app) game_shutdown();
-        game_engine_objects_shutdown();
-        set_platform(nullptr);
-        set_state_folder(u"");
-        std::filesystem::permissions(folder + "/savegame", std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add);
-        std::filesystem::remove_all(folder);
-    }
 
     // Starts the game (its saves go to the temporary folder's "savegame")
     // with a living hero; the menu is current.

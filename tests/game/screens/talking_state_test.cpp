@@ -7,24 +7,19 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "engine/core/program_paths.h"
-#include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "engine/platform/headless/headless_platform.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
-#include "tests/game/screens/demo_game_folder.h"
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/npc_record.h"
 #include "game/world/world.h"
+#include "tests/game/screens/demo_game_folder.h"
 
 namespace {
 
@@ -60,13 +55,10 @@ std::string lines(int count) {
 
 // The whole game started headless on the demo data, so that conversations
 // run in the game scene with its map layer, queue and screens.
-class TalkingTest : public ::testing::Test {
+class TalkingTest : public DemoGameFixture {
 protected:
-    HeadlessPlatform host{0x00A00000};
-    std::string folder;
-
     void SetUp() override {
-        folder = prepare_demo_game(host, "talking");
+        DemoGameFixture::SetUp();
         ASSERT_EQ(game_startup(), 1);
         for (GameState* state : g_game->states())
             if (state->name() == "Talking") talking = dynamic_cast<TalkingState*>(state);
@@ -95,11 +87,7 @@ protected:
     void TearDown() override {
         TalkingState::action_runner() = nullptr;
         TalkingState::portrait_builder() = nullptr;
-        game_shutdown();
-        game_engine_objects_shutdown();
-        set_platform(nullptr);
-        set_state_folder(u"");
-        std::filesystem::remove_all(folder);
+        DemoGameFixture::TearDown();
     }
 
     World& world() { return g_app->world; }

@@ -5,27 +5,22 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include "engine/core/crt_random.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
-#include "engine/core/text_helpers.h"
-#include "engine/platform/headless/headless_platform.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
-#include "tests/game/screens/demo_game_folder.h"
 #include "game/screens/story_module.h"
 #include "game/screens/walking_state.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"
+#include "tests/game/screens/demo_game_folder.h"
 
 namespace demo {
 // Records of the demo story (data/story/demo.story).
@@ -36,23 +31,13 @@ inline constexpr uint32_t kTonic = 0x4301, kLantern = 0x4601;
 inline constexpr uint32_t kLanternAsked = 0x5001;
 }  // namespace demo
 
-class DemoGameTest : public ::testing::Test {
+class DemoGameTest : public DemoGameFixture {
 protected:
-    HeadlessPlatform host{0x00A00000};
-    std::string folder;
-
     void SetUp() override {
-        folder = prepare_demo_game(host, "walking");
+        DemoGameFixture::SetUp();
         ASSERT_EQ(game_startup(), 1);
         crt_srand(7);
         world().set_random_seed(7);
-    }
-    void TearDown() override {
-        game_shutdown();
-        game_engine_objects_shutdown();
-        set_platform(nullptr);
-        set_state_folder(u"");
-        std::filesystem::remove_all(folder);
     }
 
     Game& game() { return *g_game; }
