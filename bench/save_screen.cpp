@@ -14,8 +14,6 @@
 #include <string>
 
 #include "engine/core/frame_loop.h"
-#include "engine/core/program_paths.h"
-#include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
@@ -26,6 +24,7 @@
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
+#include "tests/game/screens/demo_game_host.h"
 
 namespace {
 
@@ -37,24 +36,13 @@ struct StartedGame {
     std::string folder = (std::filesystem::temp_directory_path() / ("bench_save_screen_" + std::to_string(getpid()))).string();
 
     explicit StartedGame(size_t items) {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/savegame");
-        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
-        set_state_folder(utf8_to_utf16(folder + "/"));
-        set_platform(&host);
-        game_startup_options().silent_sound = true;
-        game_engine_objects_init();
+        prepare_demo_game_in(host, folder);
         game_startup();
         World& world = g_app->world;
         const uint32_t item = world.item_groups.front()->items.front()->id;
         for (size_t i = 0; i < items; ++i) world.hero().add_item(item);
     }
-    ~StartedGame() {
-        game_shutdown();
-        game_engine_objects_shutdown();
-        set_platform(nullptr);
-        std::filesystem::remove_all(folder);
-    }
+    ~StartedGame() { finish_demo_game(folder); }
     GameState* current() const { return g_game->current_state(); }
     GameIOState& io() const { return *static_cast<GameIOState*>(current()); }
     void tick(int n) {
