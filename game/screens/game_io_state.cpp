@@ -81,8 +81,8 @@ void GameIOState::enter(uintptr_t argument) {
     darkening_->set_color(0);
     layer->add(darkening_, kDarkeningDepth);
     const Rect whole{0, 0, layer->size().width, layer->size().height};
-    page_group_ = add_page_group(*layer, whole, kPageDepth);
-    dialog_group_ = add_page_group(*layer, whole, kDialogDepth);
+    page_.add_group(*layer, whole, kPageDepth);
+    dialog_.add_group(*layer, whole, kDialogDepth);
 
     slots_ = read_slots(*world);
     mode_ = argument == 1 ? kSaveMode : kLoadMode;
@@ -94,16 +94,11 @@ void GameIOState::enter(uintptr_t argument) {
 }
 
 void GameIOState::leave() {
-    close_dialog();
-    if (page_) page_->release();
-    page_.reset();
-    if (Layer* layer = game ? game->first_layer() : nullptr) {
-        layer->remove(darkening_);
-        layer->remove(page_group_);
-        layer->remove(dialog_group_);
-    }
+    Layer* layer = game ? game->first_layer() : nullptr;
+    dialog_.remove_group(layer);
+    page_.remove_group(layer);
+    if (layer) layer->remove(darkening_);
     darkening_ = nullptr;
-    page_group_ = dialog_group_ = nullptr;
     if (game) show_map_groups(*game);
 }
 
@@ -126,16 +121,12 @@ void GameIOState::update() {
         break;
     case kMessage:
         if (--countdown_ > 0) return;
-        close_dialog();
+        dialog_.unload();
         if (message_returns_) phase_ = mode_;
         else start_closing(false);
         break;
     case kClosing:
-        if (page_) {
-            page_->release();
-            page_.reset();
-            page_group_->clear();
-        }
+        page_.unload();
         darkening_->add_level(-kUndarkenStep);
         if (darkening_->level() <= 0) finish_closing();
         break;
@@ -146,7 +137,7 @@ void GameIOState::update() {
 void GameIOState::open_page() {
     const Size layer = game->first_layer()->size();
     const bool saving = mode_ == kSaveMode;
-    page_ = std::make_unique<UiMenu>(page_group_, page_variant(saving ? u"menus/io/save" : u"menus/io/load", layer));
+    page_.load(page_variant(saving ? u"menus/io/save" : u"menus/io/load", layer));
     if (saving) set_control_text(*page_, u"SUMMARY", widen_bytes(hero_region_name(*hero)));
     show_slots();
 }
@@ -158,7 +149,7 @@ void GameIOState::show_slots() {
 }
 
 void GameIOState::start_closing(bool to_menu) {
-    close_dialog();
+    dialog_.unload();
     close_to_menu_ = to_menu;
     phase_ = kClosing;
 }
@@ -211,10 +202,10 @@ void GameIOState::on_key(int kind, uint32_t game_key, uint32_t) {
 void GameIOState::on_command(const std::u16string& command) {
     if (phase_ == kConfirming) {
         if (command == u"*YES") {
-            close_dialog();
+            dialog_.unload();
             save_to_slot(pending_slot_);
         } else if (command == u"*NO") {
-            close_dialog();
+            dialog_.unload();
             phase_ = pending_phase_;
         }
         return;
@@ -245,19 +236,11 @@ void GameIOState::choose_slot(int slot) {
 
 void GameIOState::open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text,
                               Point at) {
-    close_dialog();
-    dialog_group_->set_position(at.x, at.y);
-    dialog_group_->set_size(kDialogSize.width, kDialogSize.height);
-    dialog_ = std::make_unique<UiMenu>(dialog_group_, path);
-    set_control_text(*dialog_, text_control, std::u16string(text));
+    dialog_.unload();  // before the group moves: its sprites are cleared where they were
+    dialog_.group()->set_position(at.x, at.y);
+    dialog_.group()->set_size(kDialogSize.width, kDialogSize.height);
+    set_control_text(dialog_.load(path), text_control, std::u16string(text));
     dialog_->draw();
-}
-
-void GameIOState::close_dialog() {
-    if (!dialog_) return;
-    dialog_->release();
-    dialog_.reset();
-    dialog_group_->clear();
 }
 
 void GameIOState::confirm(int slot) {

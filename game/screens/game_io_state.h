@@ -6,16 +6,15 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "engine/core/geometry.h"
 #include "game/screens/game_screen_state.h"
+#include "game/screens/menu_screen.h"
 #include "game/screens/slot_index.h"
 
 class FadeLayer;
-class SpriteGroup;
 class UiMenu;
 
 class GameIOState : public GameScreenState {
@@ -62,7 +61,6 @@ private:
     void load_slot();
     void show_message(std::u16string_view text, bool back_to_choosing);
     void open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text, Point at);
-    void close_dialog();
     void start_closing(bool to_menu);
     void finish_closing();
     UiMenu* input_menu() const;
@@ -78,10 +76,8 @@ private:
     bool close_to_menu_ = false;
     bool from_menu_ = false;
     SlotList slots_;
-    std::unique_ptr<UiMenu> page_;
-    std::unique_ptr<UiMenu> dialog_;
-    SpriteGroup* page_group_ = nullptr;
-    SpriteGroup* dialog_group_ = nullptr;
+    MenuPage page_;
+    MenuPage dialog_;
     FadeLayer* darkening_ = nullptr;
 };
 

@@ -90,8 +90,8 @@ void MainMenuState::enter(uintptr_t argument) {
     layer->add(backdrop_, kBackdropDepth);
 
     const Rect whole{0, 0, layer->size().width, layer->size().height};
-    menu_group_ = add_page_group(*layer, whole, kMenuDepth);
-    menu_ = std::make_unique<UiMenu>(menu_group_, page_variant(u"menus/main/menu", layer->size()));
+    menu_.add_group(*layer, whole, kMenuDepth);
+    menu_.load(page_variant(u"menus/main/menu", layer->size()));
 
     const GameSettings& s = game->module()->settings;
     menu_->set_var(u"HighGraphics", s.gfx_quality);
@@ -104,7 +104,7 @@ void MainMenuState::enter(uintptr_t argument) {
     update_enabled_entries();
     draw_menu();
 
-    difficulty_group_ = add_page_group(*layer, kDifficultyArea, kDifficultyDepth);
+    difficulty_.add_group(*layer, kDifficultyArea, kDifficultyDepth);
     game->set_play_clock(false);
 }
 
@@ -117,23 +117,16 @@ void MainMenuState::update_enabled_entries() {
 
 void MainMenuState::draw_menu() {
     menu_->draw();
-    menu_group_->set_all_flags(kMenuSpriteFlags);
-    menu_group_->set_alpha(menu_group_->group_alpha());
+    menu_.group()->set_all_flags(kMenuSpriteFlags);
+    menu_.group()->set_alpha(menu_.group()->group_alpha());
 }
 
 void MainMenuState::leave() {
-    close_difficulty_page();
-    if (menu_) menu_->release();
-    menu_.reset();
     Layer* layer = game ? game->first_layer() : nullptr;
-    if (layer) {
-        layer->remove(backdrop_);
-        layer->remove(menu_group_);
-        layer->remove(difficulty_group_);
-    }
+    difficulty_.remove_group(layer);
+    menu_.remove_group(layer);
+    if (layer) layer->remove(backdrop_);
     backdrop_ = nullptr;
-    menu_group_ = nullptr;
-    difficulty_group_ = nullptr;
     if (game) {
         if (game->free_memory() < kPurgeBelowMb) purge_resource_caches();
         show_map_groups(*game);
@@ -141,10 +134,10 @@ void MainMenuState::leave() {
 }
 
 void MainMenuState::update() {
-    if (!menu_group_) return;
+    if (!menu_.group()) return;
     if (!leaving_) {
         if (backdrop_->level() < kBackdropLevel) backdrop_->add_level(kFadeStep);
-    } else if (!menu_group_->add_alpha(-kFadeStep)) {
+    } else if (!menu_.group()->add_alpha(-kFadeStep)) {
         leave_to_game();
         return;
     }
@@ -159,7 +152,7 @@ void MainMenuState::on_pointer(int kind, int32_t x, int32_t y) {
     if (!menu_) return;
     if (kind == kPenDown) play_menu_click();
     if (difficulty_) {
-        const Point origin = difficulty_group_->position();
+        const Point origin = difficulty_.group()->position();
         const MenuInput input = send_pen_focus_style(*difficulty_, kind, {x - origin.x, y - origin.y});
         if (input.result == kMenuFocusChanged) difficulty_->draw();
         if (input.result == kMenuCommand) difficulty_command(input.command);
@@ -283,17 +276,10 @@ void MainMenuState::end_settings() {
 
 void MainMenuState::open_difficulty_page() {
     if (difficulty_) return;
-    difficulty_ = std::make_unique<UiMenu>(difficulty_group_, page_variant(u"menus/io/confirm_new", game->first_layer()->size()));
+    difficulty_.load(page_variant(u"menus/io/confirm_new", game->first_layer()->size()));
     difficulty_->draw();
     if (UiControl* question = difficulty_->find_control(u"question")) question->set_text(u"Select Difficulty");
     difficulty_->draw();
-}
-
-void MainMenuState::close_difficulty_page() {
-    if (!difficulty_) return;
-    difficulty_->release();
-    difficulty_.reset();
-    difficulty_group_->clear();
 }
 
 void MainMenuState::difficulty_command(const std::u16string& command) {
@@ -301,11 +287,11 @@ void MainMenuState::difficulty_command(const std::u16string& command) {
     // can start a game too.
     for (const DifficultyChoice& choice : kDifficultyChoices) {
         if (command != choice.command) continue;
-        close_difficulty_page();
+        difficulty_.unload();
         start_new_game(choice.difficulty);
         return;
     }
-    if (command == u"*CANCEL" || command == u"*NO") close_difficulty_page();
+    if (command == u"*CANCEL" || command == u"*NO") difficulty_.unload();
 }
 
 void MainMenuState::start_new_game(int32_t difficulty) {

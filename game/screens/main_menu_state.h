@@ -5,13 +5,12 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "game/screens/game_screen_state.h"
+#include "game/screens/menu_screen.h"
 
 class FadeLayer;
-class SpriteGroup;
 class UiMenu;
 
 class MainMenuState : public GameScreenState {
@@ -45,7 +44,6 @@ private:
     void run_command(const std::u16string& command);
     void difficulty_command(const std::u16string& command);
     void open_difficulty_page();
-    void close_difficulty_page();
     void start_new_game(int32_t difficulty);
     void show_about(int32_t page);
     void back_to_main();
@@ -57,11 +55,9 @@ private:
     int32_t mode_ = kMain;
     int32_t about_page_ = 1;
     int32_t about_countdown_ = kAboutTicks;
-    std::unique_ptr<UiMenu> menu_;
-    std::unique_ptr<UiMenu> difficulty_;
+    MenuPage menu_;
+    MenuPage difficulty_;
     FadeLayer* backdrop_ = nullptr;  // on the map layer while entered
-    SpriteGroup* menu_group_ = nullptr;
-    SpriteGroup* difficulty_group_ = nullptr;
 };
 
 // Whether the LOAD entry has something to load: a slot index with a saved

@@ -26,11 +26,31 @@ void play_menu_click() {
     if (g_sound_manager) g_sound_manager->play_sound(u"sfx\\switchon.wav", kClickVolume, -1, false);
 }
 
-SpriteGroup* add_page_group(Layer& layer, Rect area, uint32_t depth) {
-    auto* group = new SpriteGroup;
-    layer.add_at(group, area.left, area.top, area.width(), area.height(), depth);
-    group->set_size(area.width(), area.height());
-    return group;
+MenuPage::MenuPage() = default;
+MenuPage::~MenuPage() = default;
+
+void MenuPage::add_group(Layer& layer, Rect area, uint32_t depth) {
+    group_ = new SpriteGroup;
+    layer.add_at(group_, area.left, area.top, area.width(), area.height(), depth);
+    group_->set_size(area.width(), area.height());
+}
+
+void MenuPage::remove_group(Layer* layer) {
+    menu_.reset();
+    if (layer) layer->remove(group_);  // deletes the group and its sprites
+    group_ = nullptr;
+}
+
+UiMenu& MenuPage::load(std::u16string_view path) {
+    unload();
+    menu_ = std::make_unique<UiMenu>(group_, path);
+    return *menu_;
+}
+
+void MenuPage::unload() {
+    if (!menu_) return;
+    menu_.reset();  // releases the page
+    group_->clear();
 }
 
 void show_map_groups(Game& game) {

@@ -1,10 +1,11 @@
 // What the game's menu screens share: the page file that suits the map
-// layer, the click they play, and the "focus style" way of passing the pen
-// and the keys to a menu (the pen focuses what it touches and acts when it
-// is lifted; keys act when released).
+// layer, the click they play, their pages' lifetime, and the "focus style"
+// way of passing the pen and the keys to a menu (the pen focuses what it
+// touches and acts when it is lifted; keys act when released).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,8 +23,37 @@ std::u16string page_variant(std::u16string_view base, Size layer);
 // "sfx\switchon.wav" at volume 190, when the game has sound.
 void play_menu_click();
 
-// A sprite group on `layer` at `depth`, covering `area` (layer pixels).
-SpriteGroup* add_page_group(Layer& layer, Rect area, uint32_t depth);
+// A menu page in a sprite group of its own on a screen's layer: the group
+// stays on the layer while the screen is entered; the page (a UiMenu) is
+// loaded into it when shown and unloaded when closed. Used like a pointer
+// to the page.
+class MenuPage {
+public:
+    MenuPage();
+    ~MenuPage();
+    MenuPage(const MenuPage&) = delete;
+    MenuPage& operator=(const MenuPage&) = delete;
+
+    // Puts an empty group on `layer` at `depth`, covering `area` (layer pixels).
+    void add_group(Layer& layer, Rect area, uint32_t depth);
+    // Unloads the page and takes the group off `layer`; null when the layer
+    // is gone with its groups.
+    void remove_group(Layer* layer);
+    // Loads the page file `path` into the group, unloading a page still shown.
+    UiMenu& load(std::u16string_view path);
+    // Unloads the page and clears its sprites; the group stays.
+    void unload();
+
+    SpriteGroup* group() const { return group_; }
+    UiMenu* get() const { return menu_.get(); }
+    UiMenu* operator->() const { return menu_.get(); }
+    UiMenu& operator*() const { return *menu_; }
+    explicit operator bool() const { return menu_ != nullptr; }
+
+private:
+    std::unique_ptr<UiMenu> menu_;
+    SpriteGroup* group_ = nullptr;
+};
 
 // When a screen drawn over the map leaves: the map's groups shown and
 // redrawn, and the characters' sprites given back if low memory took them.
