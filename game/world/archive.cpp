@@ -67,18 +67,14 @@ uint32_t Archive::read_u32(const char* key) {
 }
 
 uint16_t Archive::read_count(const char* key, size_t min_entry_bytes) {
-    const uint16_t count = read_u16(key);
-    if (min_entry_bytes == 0) min_entry_bytes = 1;
-    if (count > bytes_left() / min_entry_bytes) {
-        fail(std::string("count of \"") + key + "\" (" + std::to_string(count) +
-             ") exceeds the rest of the file");
-        return 0;
-    }
-    return count;
+    return uint16_t(bounded_count(read_u16(key), key, min_entry_bytes));
 }
 
 uint32_t Archive::read_record_count(const char* key, size_t min_entry_bytes) {
-    const uint32_t count = read_u32(key);
+    return bounded_count(read_u32(key), key, min_entry_bytes);
+}
+
+uint32_t Archive::bounded_count(uint32_t count, const char* key, size_t min_entry_bytes) {
     if (min_entry_bytes == 0) min_entry_bytes = 1;
     if (count > bytes_left() / min_entry_bytes) {
         fail(std::string("count of \"") + key + "\" (" + std::to_string(count) +

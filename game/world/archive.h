@@ -99,6 +99,9 @@ public:
 
 private:
     const uint8_t* take(size_t n, const char* key);
+    // `count` itself, or 0 with the stream marked corrupt when the rest of
+    // the file cannot hold that many entries.
+    uint32_t bounded_count(uint32_t count, const char* key, size_t min_entry_bytes);
 
     std::vector<uint8_t> data_;
     size_t pos_ = 0;

@@ -5,7 +5,6 @@
 #include "game/world/npc_record.h"
 #include "game/world/quest.h"
 #include "game/world/recipe.h"
-#include "game/world/trigger.h"
 #include "game/world/world.h"
 #include "record_test_support.h"
 
@@ -288,26 +287,6 @@ TEST(Action, EveryFormRoundTrips) {
         EXPECT_EQ(r.text, form == ActionForm::TwoNumbersText ? "t" : "") << code;
         EXPECT_EQ(r.expression.conditions.size(), form == ActionForm::TwoNumbersExpression ? 1u : 0u) << code;
     }
-}
-
-TEST(Trigger, StoredLayoutIsPinned) {
-    Trigger t;
-    t.id = 400;
-    t.expression.conditions.push_back(Condition{6, 0, 3, 4 | 7 << 16});
-    auto door = std::make_shared<Action>();
-    door->code = 1026;
-    door->a = 4;
-    door->b = 2 | 2 << 16;
-    t.actions.insert(door, 0);
-    Archive ar;
-    ar.open_write_memory();
-    ar.write_u32("COUNT", 1);
-    t.write(ar);
-    const std::vector<uint8_t> expected = {
-        0x23, 0x01, 0x00, 0x00, 0x00, 0x01, 0x90, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01,
-        0x01, 0x00, 0x01, 0x06, 0x00, 0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x07, 0x00, 0x01, 0x00, 0x00,
-        0x00, 0x01, 0x02, 0x04, 0x04, 0x00, 0x00, 0x00, 0x02, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00};
-    EXPECT_EQ(ar.written(), expected);
 }
 
 TEST(QuestAndRecipes, RoundTrip) {
