@@ -28,8 +28,6 @@
 
 namespace {
 
-constexpr int kPenDown = 4;
-
 // A started game in a folder of its own, left on the main menu.
 struct StartedGame {
     HeadlessPlatform host{0x00A00000};

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/core/input_kind.h"
 #include "engine/core/memory_pool.h"
 
 class Scene;
@@ -21,9 +22,9 @@ public:
     virtual void update() {}
     // After the scene's second tick.
     virtual void animate() {}
-    // kind 3 move, 4 down, 5 up; screen pixels.
+    // kPenMove, kPenDown or kPenUp; screen pixels.
     virtual void on_pointer(int kind, int32_t x, int32_t y) { (void)kind, (void)x, (void)y; }
-    // kind 1 down, 2 up; the game key and the device key code.
+    // kKeyPress or kKeyRelease; the game key and the device key code.
     virtual void on_key(int kind, uint32_t game_key, uint32_t key_code) {
         (void)kind, (void)game_key, (void)key_code;
     }

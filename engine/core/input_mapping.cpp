@@ -118,7 +118,7 @@ void detect_device_model(const char* oem_name) {
 }
 
 int remap_device_key(int kind, int key, uint32_t flags) {
-    if (kind == kKeyDown && (flags & kKeyRepeatBit)) return 0;
+    if (kind == kKeyPress && (flags & kKeyRepeatBit)) return 0;
     // The steps feed one another in this order; the name tests are
     // case-sensitive substring searches.
     if (oem_name_contains("hp iPAQ hx47")) key = hx47_step(key);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "engine/core/input_kind.h"
+
 // Virtual-key codes the mapping knows by name.
 enum VirtualKey : int {
     kVkBack = 8,
@@ -19,10 +21,9 @@ enum VirtualKey : int {
     kVkApp1 = 193,  // the application buttons, 193 to 197
 };
 
-// Key event kinds as the shell reports them. A key-down's flags carry
-// kKeyRepeatBit (engine/platform/messages.h) when it repeats a held key.
-constexpr int kKeyDown = 1;
-constexpr int kKeyUp = 2;
+// Key event kinds are kKeyPress and kKeyRelease (engine/core/input_kind.h).
+// A key press's flags carry kKeyRepeatBit (engine/platform/messages.h) when
+// it repeats a held key.
 
 enum DeviceModel : int32_t {
     kDeviceUnknown = 0,

@@ -42,7 +42,7 @@ void Scene::switch_state(const char* name, uintptr_t argument) {
 }
 
 void Scene::set_key_state(int kind, uint32_t game_key, uint32_t) {
-    if (kind == 1) {
+    if (kind == kKeyPress) {
         key_mask_ |= game_key_mask(game_key);
     } else {
         key_mask_ &= ~game_key_mask(game_key);

@@ -77,7 +77,7 @@ uint32_t on_timer(uint32_t timer_id) {
 
 uint32_t on_key(MessageId id, uint32_t code, uint32_t flags) {
     ensure_memory_reserve();
-    const int kind = id == MessageId::KeyDown ? 1 : 2;
+    const int kind = id == MessageId::KeyDown ? kKeyPress : kKeyRelease;
     const uint32_t key_code = translate_key(kind, code, flags, kPortraitOrientation);
     if (key_code == 0) return 1;
     const uint32_t game_key = remap_key(key_code);
@@ -93,12 +93,12 @@ uint32_t on_pen(MessageId id, uint32_t lparam) {
     ensure_memory_reserve();
     int32_t x = pen_point_x(lparam), y = pen_point_y(lparam);
     map_stylus_point(x, y, kUnscaled, kPortraitOrientation);
-    const int kind = id == MessageId::PenMove ? 3 : id == MessageId::PenDown ? 4 : 5;
-    if (kind == 4) {
+    const int kind = id == MessageId::PenMove ? kPenMove : id == MessageId::PenDown ? kPenDown : kPenUp;
+    if (kind == kPenDown) {
         g_pen_x = x;
         g_pen_y = y;
         g_pen_down = 1;
-    } else if (kind == 5) {
+    } else if (kind == kPenUp) {
         g_pen_down = 0;
     }
     if (g_current_scene) {
@@ -106,7 +106,7 @@ uint32_t on_pen(MessageId id, uint32_t lparam) {
         if (g_current_scene)
             if (GameState* state = g_current_scene->current_state()) state->on_pointer(kind, x, y);
     }
-    if (kind == 5) g_pen_x = g_pen_y = -1;
+    if (kind == kPenUp) g_pen_x = g_pen_y = -1;
     return 1;
 }
 

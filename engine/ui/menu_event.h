@@ -29,6 +29,7 @@ enum MenuKey : int32_t {
     kKeyAction = 6,
     kKeyButton1 = 8,
     kKeyButton2 = 9,
+    kKeyBack = 11,  // the menu screens leave their page
 };
 
 // Tap positions travel as x | y << 16 with signed 16-bit halves, so a

@@ -25,9 +25,6 @@ constexpr uint32_t kDarkeningDepth = 502;
 constexpr uint32_t kPageDepth = 1100;
 constexpr uint32_t kDialogDepth = 11002;
 constexpr int32_t kUndarkenStep = 2;
-constexpr uint32_t kKeyBack = 11;
-constexpr int kKeyPress = 1;
-constexpr int kPenDown = 4;
 constexpr int32_t kTallSide = 480;
 constexpr int32_t kDialogHalfWidth = 102, kTallDialogY = 180;
 // The confirmation and the message pages are drawn within this size.

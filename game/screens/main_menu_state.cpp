@@ -29,9 +29,6 @@ constexpr uint32_t kDifficultyDepth = 11002;
 constexpr int32_t kFadeStep = 2;
 constexpr uint32_t kMenuSpriteFlags = ALPHA_LAYER | ALPHA_AUTO;
 constexpr int32_t kPurgeBelowMb = 6;
-constexpr uint32_t kKeyBack = 11;
-constexpr int kKeyPress = 1, kKeyRelease = 2;
-constexpr int kPenDown = 4;
 // Where the difficulty page stands over the main page.
 constexpr Rect kDifficultyArea{20, 90, 220, 230};
 

@@ -11,7 +11,6 @@ namespace {
 
 constexpr int32_t kVariantSide = 480;
 constexpr int kClickVolume = 190;
-constexpr int kPenMove = 3, kPenDown = 4, kPenUp = 5;
 
 }  // namespace
 

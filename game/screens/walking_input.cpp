@@ -9,7 +9,7 @@
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
-#include "game/screens/sound_manager.h"
+#include "game/screens/menu_screen.h"
 #include "game/screens/story_module.h"
 #include "game/screens/walking_rules.h"
 #include "game/screens/walking_state.h"
@@ -31,10 +31,6 @@ constexpr uint32_t kLongPressMs = 499;
 constexpr int32_t kClickMarkerDepth = 20000;
 constexpr int32_t kTapReach = 32;
 
-void play_click() {
-    if (g_sound_manager) g_sound_manager->play_sound(u"sfx\\switchon.wav", 190, -1, false);
-}
-
 }  // namespace
 
 bool WalkingState::input_blocked() const {
@@ -44,7 +40,7 @@ bool WalkingState::input_blocked() const {
 Point WalkingState::map_offset() const { return game->object_group() ? game->object_group()->offset() : Point{0, 0}; }
 
 void WalkingState::open_screen(const char* name, uintptr_t argument) {
-    play_click();
+    play_menu_click();
     enter_screen(*game, name, argument);
 }
 
@@ -52,10 +48,10 @@ void WalkingState::open_screen(const char* name, uintptr_t argument) {
 
 void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (message_menu_) return on_message_key(kind, game_key);
-    if (kind != 1 || input_blocked()) return;
+    if (kind != kKeyPress || input_blocked()) return;
     switch (game_key) {
     case kKeyMenu:
-        play_click();
+        play_menu_click();
         if (g_app) g_app->resumable = true;
         enter_screen(*game, "Menu", 0);
         return;
@@ -68,7 +64,7 @@ void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
 }
 
 void WalkingState::on_message_key(int kind, uint32_t game_key) {
-    if (kind != 1) return;
+    if (kind != kKeyPress) return;
     if (message_countdown_ > 0) message_countdown_ = 0;
     std::u16string command;
     const int32_t result = message_menu_->handle_event(kMenuKey, int32_t(game_key), &command);
@@ -82,7 +78,7 @@ void WalkingState::on_message_result(int32_t result, const std::u16string& comma
     } else if (result == kMenuFocusChanged) {
         message_menu_->draw();
     } else if (result == kMenuCommand) {
-        play_click();
+        play_menu_click();
         if (command == u"*YES") {
             close_message();
             enter_screen(*game, "Inventory", 1);
@@ -97,16 +93,16 @@ void WalkingState::on_message_result(int32_t result, const std::u16string& comma
 void WalkingState::on_pointer(int kind, int32_t x, int32_t y) {
     if (message_menu_) return on_message_pointer(kind, x, y);
     if (input_blocked()) return;
-    if (kind == 4) on_map_pen_down(x, y);
-    else if (kind == 3) on_map_pen_move(x, y);
-    else if (kind == 5) on_map_pen_up(x, y);
+    if (kind == kPenDown) on_map_pen_down(x, y);
+    else if (kind == kPenMove) on_map_pen_move(x, y);
+    else if (kind == kPenUp) on_map_pen_up(x, y);
 }
 
 void WalkingState::on_message_pointer(int kind, int32_t x, int32_t y) {
     const Point origin = message_group_ ? Point{message_group_->bounds().left, message_group_->bounds().top} : Point{};
     const int32_t at = pack_point(x - origin.x, y - origin.y);
     std::u16string command;
-    if (kind == 5) {
+    if (kind == kPenUp) {
         if (message_countdown_ > 0) message_countdown_ = 0;
         on_message_result(message_menu_->handle_event(kMenuTap, at, &command), command);
     } else {
@@ -155,7 +151,7 @@ void WalkingState::on_map_pen_up(int32_t x, int32_t y) {
 
 void WalkingState::on_hud_command(std::u16string_view command) {
     if (command == u"*MENU") {
-        play_click();
+        play_menu_click();
         if (g_app) g_app->resumable = true;
         enter_screen(*game, "Menu", 0);
     } else if (command == u"*RUN") {

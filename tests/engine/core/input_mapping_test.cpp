@@ -16,10 +16,10 @@ protected:
         g_device_model = kDeviceUnknown;
         detect_device_model(oem_name);
     }
-    static int down(int key) { return remap_device_key(kKeyDown, key, 0); }
+    static int down(int key) { return remap_device_key(kKeyPress, key, 0); }
     // The game key the shell hands on, or -1 when the key is dropped.
     static int game_key(int key, int orientation = 1) {
-        uint32_t code = translate_key(kKeyDown, uint32_t(key), 0, orientation);
+        uint32_t code = translate_key(kKeyPress, uint32_t(key), 0, orientation);
         return code == 0 ? -1 : int(remap_key(code));
     }
 };
@@ -50,11 +50,11 @@ TEST_F(InputMappingTest, DeviceModelFromTheWholeName) {
 }
 
 TEST_F(InputMappingTest, RepeatedKeyDownsAreDroppedButNotKeyUps) {
-    EXPECT_EQ(remap_device_key(kKeyDown, kVkLeft, kKeyRepeatBit), 0);
-    EXPECT_EQ(remap_device_key(kKeyUp, kVkLeft, kKeyRepeatBit | 1u << 31), kVkLeft);
-    EXPECT_EQ(remap_device_key(kKeyDown, kVkLeft, 1), kVkLeft);
-    EXPECT_EQ(translate_key(kKeyDown, kVkLeft, kKeyRepeatBit, 1), 0u);
-    EXPECT_EQ(translate_key(kKeyUp, kVkLeft, kKeyRepeatBit, 1), uint32_t(kVkLeft));
+    EXPECT_EQ(remap_device_key(kKeyPress, kVkLeft, kKeyRepeatBit), 0);
+    EXPECT_EQ(remap_device_key(kKeyRelease, kVkLeft, kKeyRepeatBit | 1u << 31), kVkLeft);
+    EXPECT_EQ(remap_device_key(kKeyPress, kVkLeft, 1), kVkLeft);
+    EXPECT_EQ(translate_key(kKeyPress, kVkLeft, kKeyRepeatBit, 1), 0u);
+    EXPECT_EQ(translate_key(kKeyRelease, kVkLeft, kKeyRepeatBit, 1), uint32_t(kVkLeft));
 }
 
 TEST_F(InputMappingTest, KeysDroppedForEveryDevice) {
@@ -123,7 +123,7 @@ TEST_F(InputMappingTest, AsusLooxAndDell) {
 TEST_F(InputMappingTest, AximX30LowersTheButtonsTwice) {
     device("Dell Axim X30");
     EXPECT_EQ(down(197), 196);
-    EXPECT_EQ(translate_key(kKeyDown, 197, 0, 1), 195u);
+    EXPECT_EQ(translate_key(kKeyPress, 197, 0, 1), 195u);
     EXPECT_EQ(game_key(197), 10);
     EXPECT_EQ(game_key(196), 9);
     for (int button : {193, 194, 195}) EXPECT_EQ(game_key(button), 8) << button;

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kKeyDown = 3, kKeyAction = 6;
-
 class GameIOTest : public MenuScreenTest {
 protected:
     GameIOState& io() { return *static_cast<GameIOState*>(current()); }

@@ -1,13 +1,10 @@
 #include "game/screens/main_menu_state.h"
 
-#include "engine/ui/menu_event.h"
 #include "game/screens/slot_index.h"
 #include "game/screens/sound_manager.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 namespace {
-
-constexpr uint32_t kBack = 11;  // the game key that leaves a page
 
 class MainMenuTest : public MenuScreenTest {
 protected:
@@ -147,7 +144,7 @@ TEST_F(MainMenuTest, AboutPagesTurnEvery400TicksAndWrapAfterTheEighth) {
     EXPECT_EQ(page(), u"ABOUT8");
     tap({120, 160});  // the page-wide area
     EXPECT_EQ(page(), u"ABOUT1");
-    key(kBack);
+    key(kKeyBack);
     EXPECT_EQ(page(), u"MAIN");
     EXPECT_EQ(menu_state().mode(), MainMenuState::kMain);
 }

@@ -11,6 +11,7 @@
 
 #include "engine/core/game_state.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/game.h"
@@ -22,9 +23,6 @@
 
 class MenuScreenTest : public DemoGameFixture {
 protected:
-    static constexpr int kPenMove = 3, kPenDown = 4, kPenUp = 5;
-    static constexpr int kPressed = 1, kReleased = 2;
-
     // Starts the game (its saves go to the temporary folder's "savegame")
     // with a living hero; the menu is current.
     void start_game() {
@@ -45,8 +43,8 @@ protected:
     // A key pressed and released.
     void key(uint32_t game_key) {
         GameState* state = current();
-        state->on_key(kPressed, game_key, 0);
-        if (current() == state) state->on_key(kReleased, game_key, 0);
+        state->on_key(kKeyPress, game_key, 0);
+        if (current() == state) state->on_key(kKeyRelease, game_key, 0);
     }
     // Pen down and up in the middle of a control, `origin` being where the
     // menu's group stands on the screen.

@@ -12,6 +12,7 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
+#include "engine/ui/menu_event.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
@@ -25,8 +26,6 @@ namespace {
 
 constexpr uint32_t kMira = 0x2F01, kOsk = 0x2F02;
 constexpr uint32_t kThistlewood = 0x1102;
-// Game keys.
-constexpr uint32_t kKeyUp = 2, kKeyDown = 3, kKeyAction = 6;
 
 std::shared_ptr<Action> action(uint16_t code, uint32_t a = 0, uint32_t b = 0) {
     auto act = std::make_shared<Action>();
@@ -111,7 +110,7 @@ protected:
             if (GameState* s = g_game->current_state()) s->animate();
         }
     }
-    void press(uint32_t key = kKeyAction) { g_game->current_state()->on_key(1, key, 0); }
+    void press(uint32_t key = kKeyAction) { g_game->current_state()->on_key(kKeyPress, key, 0); }
     int bubbles_on_map() const {
         int count = 0;
         const auto& drawables = g_game->first_layer()->drawables();

@@ -29,14 +29,14 @@ TEST_F(WalkingSoakTest, RandomInputForAHundredThousandTicks) {
         const uint32_t roll = pick(100);
         if (roll < 6) {
             const uint32_t key = kKeys[pick(std::size(kKeys))];
-            const int kind = roll < 4 ? 1 : 2;
+            const int kind = roll < 4 ? kKeyPress : kKeyRelease;
             game().set_key_state(kind, key, 0);
             if (GameState* s = screen()) s->on_key(kind, key, 0);
         } else if (roll < 9) {
             const int32_t x = int32_t(pick(260)) - 10, y = int32_t(pick(340)) - 10;
-            const int kind = !pen_down ? 4 : roll == 8 ? 5 : 3;
-            pen_down = kind != 5;
-            if (kind == 5) host.sleep_ms(pick(900));
+            const int kind = !pen_down ? kPenDown : roll == 8 ? kPenUp : kPenMove;
+            pen_down = kind != kPenUp;
+            if (kind == kPenUp) host.sleep_ms(pick(900));
             if (GameState* s = screen()) s->on_pointer(kind, x, y);
         }
         tick();

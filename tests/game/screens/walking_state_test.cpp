@@ -157,20 +157,20 @@ TEST_F(WalkingTest, EncountersCountOnlyWhileTheHeroMoves) {
 
 TEST_F(WalkingTest, ALongPenPressStopsAndAShortOneWalksToTheTap) {
     put_hero({4 * 32, 6 * 32});
-    walking().on_pointer(4, 200, 60);
+    walking().on_pointer(kPenDown, 200, 60);
     EXPECT_NE(walking().walk_target(), (Point{0, 0}));
     host.sleep_ms(600);
-    walking().on_pointer(5, 200, 60);
+    walking().on_pointer(kPenUp, 200, 60);
     EXPECT_EQ(walking().walk_target(), (Point{0, 0}));
 
-    walking().on_pointer(4, 200, 60);
+    walking().on_pointer(kPenDown, 200, 60);
     host.sleep_ms(100);
-    walking().on_pointer(5, 200, 60);
+    walking().on_pointer(kPenUp, 200, 60);
     const Point offset = game().object_group()->offset();
     EXPECT_EQ(walking().walk_target(), (Point{200 + offset.x - 16, 60 + offset.y - 16}));
     // Taps on the HUD strip at the bottom do not steer.
     walking().set_walk_target({0, 0});
-    walking().on_pointer(4, 120, 300);
+    walking().on_pointer(kPenDown, 120, 300);
     EXPECT_EQ(walking().walk_target(), (Point{0, 0}));
 }
 
@@ -197,7 +197,7 @@ TEST_F(WalkingTest, TheChestOpensOnlyByTheActionKey) {
     hero().facing = 10;
     tick();
     ASSERT_TRUE(walking().action_available());
-    walking().on_key(1, kActionKey, 0);
+    walking().on_key(kKeyPress, kActionKey, 0);
     EXPECT_TRUE(walking().action_pending());
     tick(30);
     EXPECT_EQ(hero().gold, gold + 25);
