@@ -37,11 +37,7 @@ Bitmap* Sprite::bitmap() const { return def ? def->bitmap : nullptr; }
 void Sprite::take_defaults() {
     frame_offset = 0;
     if (!def || !def->bitmap) {
-        flags = 0;
-        alpha = 32;
-        rotation = 0;
-        zoom = 1024;
-        phase = 0;
+        take_plain_look();
         return;
     }
     alpha = def->default_alpha;
@@ -57,6 +53,15 @@ void Sprite::take_defaults() {
         frame_height = def->bitmap->height;
         phase = 0;
     }
+}
+
+void Sprite::take_plain_look() {
+    flags = 0;
+    alpha = 32;
+    rotation = 0;
+    zoom = 1024;
+    phase = 0;
+    frame_offset = 0;
 }
 
 void Sprite::reset() {
@@ -81,12 +86,7 @@ int32_t Sprite::load_bitmap(std::u16string_view name, int must_exist) {
     def = new SpriteDef;
     def->bitmap = picture;
     g_sprite_def_cache->add_unnamed(def);
-    flags = 0;
-    alpha = 32;
-    rotation = 0;
-    zoom = 1024;
-    phase = 0;
-    frame_offset = 0;
+    take_plain_look();
     frame_width = picture->width;
     frame_height = picture->height;
     return 1;
@@ -110,13 +110,8 @@ void Sprite::set_bitmap(Bitmap* picture) {
     def->frame_height = picture->height;
     g_bitmap_cache->add_ref(picture);
     g_sprite_def_cache->add_unnamed(def);
-    alpha = 32;
-    rotation = 0;
-    zoom = 1024;
-    flags = 0;
+    take_plain_look();
     x = y = depth = 0;
-    phase = 0;
-    frame_offset = 0;
     frame_width = picture->width;
     frame_height = picture->height;
 }

@@ -109,6 +109,8 @@ public:
 private:
     void release_def();
     void take_defaults();
+    // No effect: opaque, unrotated, unzoomed, the first frame.
+    void take_plain_look();
     void switch_to_next_animation();
 };
 
