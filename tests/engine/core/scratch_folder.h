@@ -23,6 +23,8 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::u16string u16() const { return path_.u16string(); }
+    // The path of a file in the folder.
+    std::string operator/(const std::string& relative) const { return (path_ / relative).string(); }
 
     void write(const std::string& relative, const std::string& contents) const {
         std::filesystem::path file = path_ / relative;

@@ -35,7 +35,7 @@ protected:
         return read_member(archive, result);
     }
 
-    ScratchDir dir_;
+    ScratchFolder dir_;
     int count_ = 0;
 };
 

@@ -43,7 +43,7 @@ size_t compare_with_sources(const fs::path& archive_path, const fs::path& source
 class ZipInteropTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        scratch_ = new ScratchDir("zip-interop");
+        scratch_ = new ScratchFolder("zip-interop");
         fs::path src = *scratch_ / "src";
         write_file(src / "readme.txt", text_bytes("A short text member.\n"));
         write_file(src / "empty.dat", {});
@@ -68,10 +68,10 @@ protected:
         ASSERT_EQ(std::system(full.c_str()), 0) << full;
     }
 
-    static ScratchDir* scratch_;
+    static ScratchFolder* scratch_;
 };
 
-ScratchDir* ZipInteropTest::scratch_ = nullptr;
+ScratchFolder* ZipInteropTest::scratch_ = nullptr;
 
 TEST_F(ZipInteropTest, StandardZipToolAtEveryLevel) {
     std::map<std::string, std::string> variants = {
@@ -113,7 +113,7 @@ TEST(DemoArchive, EveryMemberMatchesItsSourceFile) {
     // Members come from the loose demo data, or from data/archive where a
     // member deliberately differs from the loose file it stands behind.
     fs::path data = NIMBREL_DEMO_DATA_DIR;
-    ScratchDir merged("demo-archive");
+    ScratchFolder merged("demo-archive");
     const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
     fs::copy(data, merged.path(), options);
     fs::copy(fs::path(NIMBREL_SOURCE_DIR) / "data" / "archive", merged.path(), options);

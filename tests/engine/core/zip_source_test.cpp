@@ -38,7 +38,7 @@ protected:
         write_file(dir_ / "data.zip", zip_write(members).bytes);
     }
 
-    ScratchDir dir_;
+    ScratchFolder dir_;
 };
 
 TEST_F(ZipSourceTest, LooseFilesComeFirstAndEmptyOnesFallThrough) {
@@ -122,7 +122,7 @@ TEST_F(ZipSourceTest, HandlesReadTheirMemberOnly) {
 }
 
 TEST(DemoData, RunsFromTheArchiveAlone) {
-    ScratchDir dir("zip-demo");
+    ScratchFolder dir("zip-demo");
     fs::copy_file(fs::path(NIMBREL_DEMO_DATA_DIR) / "data.zip", dir / "data.zip");
     set_program_folder(utf8_to_utf16(dir.path().string() + "/"));
     g_file_system = new FileSystem;

@@ -1,8 +1,6 @@
-// Helpers shared by the zip tests: a scratch folder, files, and reading a
+// Helpers shared by the zip tests: files in a scratch folder, and reading a
 // whole member through the archive's own calls.
 #pragma once
-
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -12,30 +10,11 @@
 #include <vector>
 
 #include "engine/core/zip_archive.h"
+#include "tests/engine/core/scratch_folder.h"
 
 namespace zip_test {
 
 namespace fs = std::filesystem;
-
-// A folder of its own per test process, removed at the end.
-class ScratchDir {
-public:
-    explicit ScratchDir(const std::string& tag)
-        : path_(fs::temp_directory_path() /
-                ("nimbrel-" + tag + "-" + std::to_string(getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    fs::path path_;
-};
 
 inline void write_file(const fs::path& path, const std::vector<uint8_t>& bytes) {
     fs::create_directories(path.parent_path());

@@ -2,59 +2,37 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 
 #include "engine/core/atomic_file.h"
 #include "game/screens/start_config.h"
+#include "tests/engine/core/scratch_folder.h"
 
 namespace {
-
-std::string read_all(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-struct TempFolder {
-    std::string path;
-    TempFolder() {
-        path = (std::filesystem::temp_directory_path() /
-                ("settings_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                   .string();
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path); }
-    std::string file(const char* name) const { return path + "/" + name; }
-};
 
 constexpr const char* kDefaultText =
     "[SETTINGS]\nMusicVol = 2\nSoundVol = 2\nSndQuality = 2\nGfxQuality = 1\nBrightness = 0\n"
     "WeatherFx = 1\nAutoHeal = 1\nAutoEquip = 1\n";
 
 TEST(GameSettings, MissingFileGivesDefaultsAndIsWrittenAsNineLfLines) {
-    TempFolder folder;
-    const GameSettings s = load_settings_file(folder.file("settings.ini"));
+    ScratchFolder folder("settings");
+    const GameSettings s = load_settings_file(folder / "settings.ini");
     EXPECT_EQ(s, GameSettings{});
-    EXPECT_EQ(read_all(folder.file("settings.ini")), kDefaultText);
+    EXPECT_EQ(folder.read("settings.ini"), kDefaultText);
 }
 
 TEST(GameSettings, PartialAndOutOfRangeValuesAreClampedAndTheFileRewritten) {
-    TempFolder folder;
-    std::ofstream(folder.file("settings.ini"), std::ios::binary)
-        << "[SETTINGS]\r\nSoundVol = 3\r\nSndQuality = 9\r\nMusicVol = -4\r\nWeatherFx = 7\r\nBrightness = 12\r\n";
-    const GameSettings s = load_settings_file(folder.file("settings.ini"));
+    ScratchFolder folder("settings");
+    folder.write("settings.ini",
+                 "[SETTINGS]\r\nSoundVol = 3\r\nSndQuality = 9\r\nMusicVol = -4\r\nWeatherFx = 7\r\nBrightness = 12\r\n");
+    const GameSettings s = load_settings_file(folder / "settings.ini");
     EXPECT_EQ(s.sound_volume, 3);
     EXPECT_EQ(s.sound_quality, 4);
     EXPECT_EQ(s.music_volume, 0);
     EXPECT_EQ(s.weather_fx, 1);
     EXPECT_EQ(s.brightness, 12);  // kept as it is
     EXPECT_EQ(s.auto_heal, 1);
-    EXPECT_EQ(read_all(folder.file("settings.ini")), s.text());
+    EXPECT_EQ(folder.read("settings.ini"), s.text());
 }
 
 TEST(GameSettings, OnlySoundVolKeepsTheOtherDefaults) {
@@ -65,24 +43,24 @@ TEST(GameSettings, OnlySoundVolKeepsTheOtherDefaults) {
 }
 
 TEST(GameSettings, GarbageGivesDefaultsWithoutACrash) {
-    TempFolder folder;
-    std::ofstream(folder.file("settings.ini"), std::ios::binary) << std::string("\x00\xff[[[=\"\n\x01", 10);
-    EXPECT_EQ(load_settings_file(folder.file("settings.ini")), GameSettings{});
-    EXPECT_EQ(read_all(folder.file("settings.ini")), kDefaultText);
+    ScratchFolder folder("settings");
+    folder.write("settings.ini", std::string("\x00\xff[[[=\"\n\x01", 10));
+    EXPECT_EQ(load_settings_file(folder / "settings.ini"), GameSettings{});
+    EXPECT_EQ(folder.read("settings.ini"), kDefaultText);
 }
 
 TEST(GameSettings, AFailedWriteKeepsTheOldFile) {
-    TempFolder folder;
-    const std::string path = folder.file("settings.ini");
-    std::ofstream(path, std::ios::binary) << "old";
+    ScratchFolder folder("settings");
+    const std::string path = folder / "settings.ini";
+    folder.write("settings.ini", "old");
     set_atomic_write_fault([](AtomicWriteStep step) { return step == AtomicWriteStep::write; });
     GameSettings s;
     s.music_volume = 4;
     EXPECT_FALSE(save_settings_file(path, s));
     set_atomic_write_fault(nullptr);
-    EXPECT_EQ(read_all(path), "old");
+    EXPECT_EQ(folder.read("settings.ini"), "old");
     EXPECT_TRUE(save_settings_file(path, s));
-    EXPECT_EQ(GameSettings::parse(read_all(path)).music_volume, 4);
+    EXPECT_EQ(GameSettings::parse(folder.read("settings.ini")).music_volume, 4);
 }
 
 TEST(StartConfig, KeysDefaultsQuestsAndItemsUpToAll) {
