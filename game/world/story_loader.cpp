@@ -184,41 +184,33 @@ bool World::load_all_items() {
     });
 }
 
-// Reads the records of a numbered file one by one until the one with `id`;
-// those read on the way are dropped, the rest of the file is not read.
+// Reads the records of the numbered file that holds `id` one by one until
+// that one; those read on the way are dropped, the rest of the file is not read.
 template <class T>
-static std::unique_ptr<T> find_in_numbered_file(Archive& ar, uint32_t id, std::string& error) {
+std::unique_ptr<T> World::load_numbered_record(uint32_t id, const char* extension) {
+    const std::string path = numbered_file(id % kNumberedStoryFiles, extension);
+    Archive ar;
+    if (!open_story_file(ar, path)) return nullptr;
     const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
         auto record = std::make_unique<T>();
         record->read(ar);
         if (!ar.failed() && record->id == id) return record;
     }
-    if (ar.failed()) error = ar.error();
+    if (ar.failed()) report_broken(path, ar.error());
     return nullptr;
 }
 
 std::shared_ptr<NpcRecord> World::load_npc_file(uint32_t id) {
-    const std::string path = numbered_file(id % kNumberedStoryFiles, "npc");
-    std::string error;
-    Archive ar;
-    if (!open_story_file(ar, path)) return nullptr;
-    std::unique_ptr<NpcRecord> found = find_in_numbered_file<NpcRecord>(ar, id, error);
-    if (!error.empty()) report_broken(path, error);
-    if (!found) return nullptr;
-    std::shared_ptr<NpcRecord> npc(found.release());
+    std::shared_ptr<NpcRecord> npc = load_numbered_record<NpcRecord>(id, "npc");
+    if (!npc) return nullptr;
     register_object(npc.get(), id);
     people.push_back(npc);
     return npc;
 }
 
 MonsterRecord* World::load_monster_file(uint32_t id) {
-    const std::string path = numbered_file(id % kNumberedStoryFiles, "mon");
-    std::string error;
-    Archive ar;
-    if (!open_story_file(ar, path)) return nullptr;
-    std::unique_ptr<MonsterRecord> found = find_in_numbered_file<MonsterRecord>(ar, id, error);
-    if (!error.empty()) report_broken(path, error);
+    std::unique_ptr<MonsterRecord> found = load_numbered_record<MonsterRecord>(id, "mon");
     if (!found) return nullptr;
     register_object(found.get(), id);
     monsters.push_back(std::move(found));

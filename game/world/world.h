@@ -243,6 +243,8 @@ private:
     bool load_all_numbered(const char* extension, Keep keep);
     bool load_all_monsters();
     bool load_all_items();
+    template <class T>
+    std::unique_ptr<T> load_numbered_record(uint32_t id, const char* extension);
     std::shared_ptr<NpcRecord> load_npc_file(uint32_t id);
     MonsterRecord* load_monster_file(uint32_t id);
     bool open_story_file(Archive& ar, const std::string& path) const;
