@@ -13,11 +13,7 @@
 #include "graphics_files.h"
 
 TEST(DemoSprites, EveryDefinitionLoadsAndDraws) {
-    set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
-    g_file_system = new FileSystem;
-    create_resource_caches();
-    set_resource_failure_handler(FailureLog::record);
-    FailureLog::clear();
+    ResourceFiles resources(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
     int checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(NIMBREL_DEMO_DATA_DIR) / "sprites")) {
         if (entry.path().extension() != ".spr") continue;
@@ -39,8 +35,4 @@ TEST(DemoSprites, EveryDefinitionLoadsAndDraws) {
     }
     EXPECT_GE(checked, 10);
     EXPECT_TRUE(FailureLog::names().empty());
-    destroy_resource_caches();
-    delete g_file_system;
-    g_file_system = nullptr;
-    set_resource_failure_handler(nullptr);
 }

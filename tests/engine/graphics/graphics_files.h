@@ -48,23 +48,31 @@ inline std::string plain_bmp(int32_t width, int32_t height, uint32_t rgb = 0x204
     return bmp_file(width, height, std::vector<uint32_t>(size_t(width) * size_t(height), rgb));
 }
 
-class GraphicsFilesTest : public ::testing::Test {
-protected:
-    GraphicsFilesTest() : folder_("graphics") {
-        set_program_folder(folder_.u16());
+// While it lives: `program_folder` as the program folder, a file system
+// and both caches over it, and failures recorded in FailureLog.
+class ResourceFiles {
+public:
+    explicit ResourceFiles(const std::u16string& program_folder) {
+        set_program_folder(program_folder);
         g_file_system = new FileSystem;
         create_resource_caches();
         set_resource_failure_handler(FailureLog::record);
         FailureLog::clear();
     }
-    ~GraphicsFilesTest() override {
+    ~ResourceFiles() {
         destroy_resource_caches();
         delete g_file_system;
         g_file_system = nullptr;
         set_resource_failure_handler(nullptr);
     }
+    ResourceFiles(const ResourceFiles&) = delete;
+    ResourceFiles& operator=(const ResourceFiles&) = delete;
+};
 
+class GraphicsFilesTest : public ::testing::Test {
+protected:
     void write(const std::string& name, const std::string& contents) { folder_.write(name, contents); }
 
-    ScratchFolder folder_;
+    ScratchFolder folder_{"graphics"};
+    ResourceFiles resources_{folder_.u16()};
 };

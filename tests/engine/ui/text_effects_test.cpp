@@ -219,11 +219,7 @@ TEST_F(TextEffectsTest, LaterPhasesKeepTheFirstPhasesSprites) {
 // The game's own animation file, with the demo fonts: every animation that
 // gives all three times fades out and is removed.
 TEST(DemoTextAnimations, EveryAnimationRunsToItsEnd) {
-    set_program_folder(std::u16string(u"" NIMBREL_DEMO_DATA_DIR));
-    g_file_system = new FileSystem;
-    create_resource_caches();
-    set_resource_failure_handler(FailureLog::record);
-    FailureLog::clear();
+    ResourceFiles resources(u"" NIMBREL_DEMO_DATA_DIR);
     {
         TextEffects fx;
         ASSERT_GT(fx.anims().section_count(), 3);
@@ -241,8 +237,4 @@ TEST(DemoTextAnimations, EveryAnimationRunsToItsEnd) {
         EXPECT_EQ(fx.sprites().count(), 0);
     }
     EXPECT_TRUE(FailureLog::names().empty());
-    destroy_resource_caches();
-    delete g_file_system;
-    g_file_system = nullptr;
-    set_resource_failure_handler(nullptr);
 }
