@@ -417,7 +417,7 @@ int music_set_paused(MusicSong* song, int paused) {
     return 1;
 }
 
-int music_get_paused(MusicSong* song) { return usable(song) ? song->paused : 0; }
+int music_get_paused(MusicSong* song) { return usable(song) ? song->paused.load() : 0; }
 
 int music_set_master_volume(MusicSong* song, int volume) {
     if (!usable(song)) return 0;
@@ -509,17 +509,34 @@ int music_get_open_state(MusicSong* song) {
 
 const char* music_get_name(MusicSong* song) { return usable(song) ? song->name : nullptr; }
 int music_get_type(MusicSong* song) { return song && song->loaded ? song->type : 0; }
-int music_is_finished(MusicSong* song) { return usable(song) ? song->finished : -1; }
-int music_is_playing(MusicSong* song) { return usable(song) ? song->playing : -1; }
+int music_is_finished(MusicSong* song) { return usable(song) ? song->finished.load() : -1; }
+int music_is_playing(MusicSong* song) { return usable(song) ? song->playing.load() : -1; }
 int music_get_num_orders(MusicSong* song) { return usable(song) ? song->order_count : -1; }
 int music_get_num_patterns(MusicSong* song) { return usable(song) ? song->pattern_count : -1; }
 int music_get_num_instruments(MusicSong* song) { return usable(song) ? song->instrument_count : -1; }
 int music_get_num_samples(MusicSong* song) { return usable(song) ? song->sample_count : -1; }
 int music_get_num_channels(MusicSong* song) { return usable(song) ? song->channel_count : -1; }
 int music_get_master_volume(MusicSong* song) { return usable(song) ? song->master_volume : -1; }
-int music_get_global_volume(MusicSong* song) { return usable(song) ? song->global_volume : -1; }
-int music_get_speed(MusicSong* song) { return usable(song) ? song->speed : -1; }
-int music_get_tempo(MusicSong* song) { return usable(song) ? song->tempo : -1; }
+namespace {
+// Values the mixer changes as it plays the song are read under the chain
+// lock, which it holds while it mixes (positions as heard come from the ring).
+template <typename F>
+int read_while_not_mixing(MusicSong* song, F read) {
+    if (!usable(song)) return -1;
+    SoundLockGuard chain(sys().dsp_lock);
+    return read(*song);
+}
+}  // namespace
+
+int music_get_global_volume(MusicSong* song) {
+    return read_while_not_mixing(song, [](const MusicSong& s) { return s.global_volume; });
+}
+int music_get_speed(MusicSong* song) {
+    return read_while_not_mixing(song, [](const MusicSong& s) { return s.speed; });
+}
+int music_get_tempo(MusicSong* song) {
+    return read_while_not_mixing(song, [](const MusicSong& s) { return s.tempo; });
+}
 namespace {
 // The ring entry of the block the output plays now.
 SongPosition audible(MusicSong* song) {
@@ -530,17 +547,22 @@ SongPosition audible(MusicSong* song) {
 
 int music_get_current_pattern(MusicSong* song) {
     if (!usable(song)) return -1;
-    return song->position_ring ? audible(song).order : song->order;
+    if (song->position_ring) return audible(song).order;
+    return read_while_not_mixing(song, [](const MusicSong& s) { return s.order; });
 }
 
 int music_get_current_row(MusicSong* song) {
     if (!usable(song)) return -1;
-    return song->position_ring ? audible(song).row : song->row;
+    if (song->position_ring) return audible(song).row;
+    return read_while_not_mixing(song, [](const MusicSong& s) { return s.row; });
 }
 
 int music_get_elapsed_ms(MusicSong* song) {
     if (!usable(song)) return -1;
-    if (!song->position_ring) return int(std::min<int64_t>(song->elapsed >> 8, INT32_MAX));
+    if (!song->position_ring) {
+        return read_while_not_mixing(song,
+                                     [](const MusicSong& s) { return int(std::min<int64_t>(s.elapsed >> 8, INT32_MAX)); });
+    }
     // The entry keeps 24 bits of milliseconds; the whole value comes from the
     // latest entry, less the distance between the two.
     const int64_t latest = song->ring_latest_ms.load(std::memory_order_relaxed);
@@ -548,7 +570,9 @@ int music_get_elapsed_ms(MusicSong* song) {
     return int(std::clamp<int64_t>(latest - behind, 0, INT32_MAX));
 }
 
-int music_get_current_pattern_number(MusicSong* song) { return usable(song) ? song->orders[song->order] : -1; }
+int music_get_current_pattern_number(MusicSong* song) {
+    return read_while_not_mixing(song, [](const MusicSong& s) { return int(s.orders[s.order]); });
+}
 
 SoundSample* music_get_sample(MusicSong* song, int index) {
     if (!usable(song)) return nullptr;

@@ -170,9 +170,10 @@ struct MusicSong : ListNode {
     uint8_t orders[kSongMaxOrders] = {};
     uint16_t restart_order = 0;
     uint16_t flags = 0;  // bit 0 linear frequencies
-    bool paused = false;
-    bool playing = false;
-    bool finished = false;
+    // Read by the game's queries while the mixer ends the song.
+    std::atomic<bool> paused{false};
+    std::atomic<bool> playing{false};
+    std::atomic<bool> finished{false};
     bool looping = true;
     int speed = 6, tempo = 125;
     int row = 0, order = 0;

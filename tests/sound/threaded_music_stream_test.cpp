@@ -94,6 +94,33 @@ TEST(ThreadedMusic, GameThreadLoadsPlaysReordersAndFreesWhileTheMixerRuns) {
     for (int i = 0; i < kSongs; ++i) EXPECT_EQ(calls[size_t(i)].load(), calls_when_freed[size_t(i)]) << i;
 }
 
+// The game thread asks a song how it plays while the mixer plays it to its
+// end (once): the answers are read safely and the end is seen.
+TEST(ThreadedMusic, GameThreadQueriesASongWhileTheMixerEndsIt) {
+    ThreadedSound sound;
+    ASSERT_TRUE(sound.ok);
+    MusicSong* song = xm_test::load(xm::write(quick_module()), xm_test::kOnceMode);
+    ASSERT_NE(song, nullptr);
+    music_play_song(song);
+    int speed = 0, tempo = 0, volume = 0, pattern = -1;
+    EXPECT_TRUE(sound_test::eventually([&] {
+        speed = music_get_speed(song);
+        tempo = music_get_tempo(song);
+        volume = music_get_global_volume(song);
+        pattern = music_get_current_pattern_number(song);
+        music_get_current_pattern(song);
+        music_get_current_row(song);
+        music_get_paused(song);
+        return music_is_finished(song) == 1;
+    }));
+    EXPECT_EQ(music_is_playing(song), 0);
+    EXPECT_EQ(speed, 1);
+    EXPECT_EQ(tempo, 255);
+    EXPECT_EQ(volume, 64);
+    EXPECT_EQ(pattern, 3) << "the last order plays pattern 3";
+    music_free_song(song);
+}
+
 struct StreamEvents {
     std::atomic<int> syncs{0};
     std::atomic<int> ends{0};
