@@ -114,12 +114,12 @@ TEST_F(SceneTest, ShutdownWithoutAStateOnlyLeavesTheScene) {
 
 TEST_F(SceneTest, KeyMaskFollowsDownAndUp) {
     RecordingScene* game = add_scene("Game");
-    game->set_key_state(1, 5, 27);
-    game->set_key_state(1, 29, 0);
+    game->set_key_state(kKeyPress, 5, 27);
+    game->set_key_state(kKeyPress, 29, 0);
     EXPECT_EQ(game->key_mask(), (1u << 5) | (1u << 27));
-    game->set_key_state(2, 5, 27);
+    game->set_key_state(kKeyRelease, 5, 27);
     EXPECT_EQ(game->key_mask(), 1u << 27);
-    game->set_key_state(1, 20, 65);  // game key 20 has no bit
+    game->set_key_state(kKeyPress, 20, 65);  // game key 20 has no bit
     EXPECT_EQ(game->key_mask(), 1u << 27);
 }
 

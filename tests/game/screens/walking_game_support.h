@@ -73,7 +73,7 @@ protected:
         for (int i = 0; i < 80 && game().transition().pending().type != kTransitionNone; ++i) tick();
     }
     void hold_keys(std::initializer_list<uint32_t> game_keys) {
-        for (uint32_t key : game_keys) game().set_key_state(1, key, 0);
+        for (uint32_t key : game_keys) game().set_key_state(kKeyPress, key, 0);
     }
     void release_keys() { game().clear_held_keys(); }
 
