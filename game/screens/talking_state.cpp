@@ -435,7 +435,7 @@ void TalkingState::move_selection(int32_t step) {
 }
 
 void TalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
-    if (kind != 1 || !bubble_ || closing_) return;
+    if (kind != kKeyPress || !bubble_ || closing_) return;
     const bool go_on = game_key == kKeyButton1 || game_key == kKeyAction;
     if (speaker_ == kPersonSpeaks) {
         if (go_on) next_page_or_actions();
@@ -447,7 +447,7 @@ void TalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
 }
 
 void TalkingState::on_pointer(int kind, int32_t x, int32_t y) {
-    if (kind != 4 || !bubble_ || closing_) return;
+    if (kind != kPenDown || !bubble_ || closing_) return;
     if (speaker_ == kPersonSpeaks) {
         next_page_or_actions();
         return;
