@@ -16,6 +16,7 @@
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/host_memory.h"
+#include "game/combat/action_player.h"
 #include "game/screens/game_screen_state.h"
 #include "game/screens/game_screens.h"
 #include "game/screens/sound_manager.h"
@@ -142,7 +143,7 @@ void Game::enter(uintptr_t) {
     play_music(kTitleMusic, 0);
     animation_counter_ = 0;
     tile_phase_ = 0;
-    // The combat action player joins the session with the combat screen.
+    action_player_ = std::make_unique<ActionPlayer>(g_sound_manager);
 }
 
 void Game::load_start_config() {
@@ -184,6 +185,7 @@ void Game::apply_start_config() {
 void Game::leave() {
     hud.destroy();
     hero().detach_sprite();
+    action_player_.reset();
     actor_sprites_.uninstall();
     leave_level();
     view_.clear();

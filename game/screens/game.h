@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,7 @@
 #include "game/screens/view_grid.h"
 #include "game/screens/walk_hud.h"
 
+class ActionPlayer;
 class Actor;
 class FillRect;
 class HeroActor;
@@ -65,6 +67,10 @@ public:
     FadeControl& upper_fade() { return upper_fade_; }
     // Typed enter arguments of the screens that story actions open.
     ScreenArguments screen_arguments;
+
+    // The combat action player of the running session (made by enter,
+    // deleted by leave; null outside a session).
+    ActionPlayer* action_player() const { return action_player_.get(); }
 
     // --- camera -----------------------------------------------------------
     void set_scripted_focus(Point focus) { scripted_focus_ = focus; }
@@ -188,6 +194,7 @@ private:
     void drop_lists(int32_t column, int32_t row) override { map_cells_.drop_lists(column, row); }
 
     ActionQueue actions_;
+    std::unique_ptr<ActionPlayer> action_player_;
     TransitionRunner transition_;
     FadeLayerControl main_fade_;   // depth 900, toward black
     FadeLayerControl upper_fade_;  // depth 2000, toward white

@@ -1,0 +1,199 @@
+#include "game/combat/action_player.h"
+
+#include <algorithm>
+
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_flags.h"
+#include "engine/graphics/sprite_group.h"
+#include "game/combat/action_script.h"
+#include "game/screens/sound_manager.h"
+
+namespace {
+
+constexpr std::string_view kNone = "none";
+constexpr std::u16string_view kNoSound = u"none";
+
+// The point effects on a sprite start from: the top-left corner of its
+// frame, found from its anchor the way the sprite itself is placed.
+Point reference_point(const Sprite& sprite) {
+    Point p{sprite.x, sprite.y};
+    if (sprite.flags & GRAB_RIGHT) p.x -= sprite.frame_width;
+    else if (sprite.flags & GRAB_HCENTER) p.x -= sprite.frame_width / 2;
+    if (sprite.flags & GRAB_BOTTOM) p.y -= sprite.frame_height;
+    else if (sprite.flags & GRAB_VCENTER) p.y -= sprite.frame_height / 2;
+    return p;
+}
+
+bool animating(const Sprite* sprite) { return sprite && sprite->current_animation >= 0; }
+
+}  // namespace
+
+int32_t CombatAction::last_animation_start() const {
+    int32_t last = 0;
+    for (const ActionAnimation& a : animations) last = std::max(last, a.start_frame);
+    return last;
+}
+
+bool CombatAction::sprites_animating() const { return animating(sprite1) || animating(sprite2); }
+
+ActionPlayer::ActionPlayer(SoundManager* sounds) : sounds_(sounds) {}
+
+ActionPlayer::~ActionPlayer() {
+    while (!actions_.empty()) remove_action(running_count() - 1);
+}
+
+int32_t ActionPlayer::load_action(std::string_view name, SpriteGroup* group, Sprite* sprite1, Sprite* sprite2,
+                                  int32_t flags, int32_t mode, int32_t weapon_kind, int32_t anchor_x,
+                                  int32_t anchor_y) {
+    CombatAction action;
+    action.sprite1 = sprite1;
+    action.sprite2 = sprite2;
+    action.group = group;
+    action.id = ++id_counter_;
+    action.mode = mode;
+    action.show_frame = kDefaultShowFrame;
+    // A missing script leaves the action empty: it ends after its first frame.
+    read_action_script(action, name, ActionStart{flags, weapon_kind, {anchor_x, anchor_y}});
+    if (mode != 0) ++modal_count_;
+    if (sprite1) action.sprite1_ref = reference_point(*sprite1);
+    if (sprite2) action.sprite2_ref = reference_point(*sprite2);
+    actions_.push_back(std::move(action));
+    return actions_.back().id;
+}
+
+int32_t ActionPlayer::find_action(int32_t id) const {
+    for (size_t i = 0; i < actions_.size(); ++i)
+        if (actions_[i].id == id) return int32_t(i);
+    return -1;
+}
+
+bool ActionPlayer::is_at_last_frame(int32_t id) const {
+    const int32_t index = find_action(id);
+    return index >= 0 && actions_[size_t(index)].frame == actions_[size_t(index)].show_frame;
+}
+
+bool ActionPlayer::is_action_finished(int32_t id) const {
+    const int32_t index = find_action(id);
+    if (index < 0) return true;
+    const CombatAction& action = actions_[size_t(index)];
+    // Effects that last by turns go on after the action counts as finished.
+    const bool only_turn_effects = std::all_of(action.effects.begin(), action.effects.end(),
+                                               [](const ActionEffect& e) { return e.duration < 0; });
+    return only_turn_effects && action.frame > action.last_animation_start() && !action.sprites_animating();
+}
+
+void ActionPlayer::remove_action(int32_t index) {
+    if (index < 0 || index >= running_count()) return;
+    // The overlay's destruction may have reset the count already.
+    if (actions_[size_t(index)].mode != 0 && modal_count_ > 0) --modal_count_;
+    actions_.erase(actions_.begin() + index);
+}
+
+bool ActionPlayer::remove_action_by_id(int32_t id) {
+    const int32_t index = find_action(id);
+    if (index < 0) return false;
+    remove_action(index);
+    return true;
+}
+
+void ActionPlayer::end_looping_effects() {
+    for (CombatAction& action : actions_)
+        for (ActionEffect& effect : action.effects) {
+            if (effect.duration >= 0) continue;
+            if (++effect.duration == 0) effect.state = std::max(effect.state, kEffectEnding);
+        }
+}
+
+void ActionPlayer::update() {
+    if (step_overlay()) return;
+    // An action that ends is removed at once; the ones after it move down
+    // and are still stepped once in this frame.
+    for (size_t i = 0; i < actions_.size();) {
+        if (step_action(actions_[i])) ++i;
+        else remove_action(int32_t(i));
+    }
+}
+
+bool ActionPlayer::step_overlay() {
+    if (!overlay_) return false;
+    const bool dim = modal_count_ > 0 && overlay_->alpha < overlay_target_alpha_;
+    const bool brighten = modal_count_ == 0 && overlay_->alpha > 0;
+    if (!dim && !brighten) return false;
+    if (overlay_delay_ > 0 && --overlay_delay_ > 0) return true;
+    overlay_->set_alpha(overlay_->alpha + (dim ? 1 : -1));
+    overlay_delay_ = 1;
+    return true;
+}
+
+bool ActionPlayer::step_action(CombatAction& action) {
+    step_effects(action);
+    step_animations(action);
+    step_sounds(action);
+    const bool ended =
+        action.frame > action.last_animation_start() && !action.sprites_animating() &&
+        std::all_of(action.effects.begin(), action.effects.end(),
+                    [](const ActionEffect& e) { return e.state == kElementDone; }) &&
+        std::all_of(action.sounds.begin(), action.sounds.end(),
+                    [](const ActionSound& s) { return s.state == kElementDone; });
+    ++action.frame;
+    return !ended;
+}
+
+void ActionPlayer::step_effects(CombatAction& action) {
+    // Until the effect types exist, an effect ends on its start frame.
+    for (ActionEffect& effect : action.effects)
+        if (effect.start_frame == action.frame && effect.state == kElementWaiting) effect.state = kElementDone;
+}
+
+void ActionPlayer::step_animations(CombatAction& action) {
+    for (ActionAnimation& animation : action.animations) {
+        Sprite* sprite = action.sprite(animation.sprite);
+        if (animation.start_frame == action.frame && animation.state == kElementWaiting) {
+            if (sprite && animation.name != kNone) sprite->set_animation(animation.name);
+            animation.state = kElementPlaying;
+        }
+        if (animation.state != kElementPlaying) continue;
+        if (!sprite) {
+            animation.state = kElementDone;
+            continue;
+        }
+        sprite->animate();
+        sprite->invalidate();
+        if (!animating(sprite)) animation.state = kElementDone;
+    }
+}
+
+void ActionPlayer::step_sounds(CombatAction& action) {
+    for (ActionSound& sound : action.sounds) {
+        if (sound.start_frame != action.frame || sound.state == kElementDone) continue;
+        if (sounds_ && sound.file != kNoSound) sounds_->play_sound(sound.file, sound.volume, -1, false);
+        sound.state = kElementDone;
+    }
+}
+
+void ActionPlayer::create_overlay(SpriteGroup* group, int32_t target_alpha) {
+    destroy_overlay();
+    if (!group) return;
+    overlay_group_ = group;
+    overlay_target_alpha_ = target_alpha;
+    modal_count_ = 0;
+    overlay_delay_ = 0;
+    auto* sprite = new Sprite;
+    sprite->create_blank(group->size().width, group->size().height);
+    sprite->assign_flags(ALPHA_LAYER);
+    sprite->alpha = 0;
+    group->add_sprite(sprite, 0, 0, 0, 0, 0, 0);
+    overlay_ = sprite;
+}
+
+void ActionPlayer::destroy_overlay() {
+    if (overlay_ && overlay_group_) overlay_group_->remove_sprite(overlay_);
+    overlay_ = nullptr;
+    overlay_group_ = nullptr;
+    // Nothing is dimmed any more, so no running action waits for it.
+    modal_count_ = 0;
+}
+
+void ActionPlayer::detach_layer() {
+    // No effect layer is made until the effect types exist.
+}
