@@ -130,6 +130,37 @@ std::vector<Sound> make_sounds() {
         double hz = 140 * std::exp(-t * 0.9);
         return (tone(t, hz) + 0.35 * n.next()) * envelope(t, 0.02, 0.9) * 0.8;
     });
+
+    // Combat: the strokes, hits and cries the action scripts play.
+    pcm8("sfx/combat/swish.wav", 11025, 0.22, [](double t, Noise& n) {
+        double sweep = std::exp(-std::pow((t - 0.09) / 0.045, 2));
+        return n.next() * sweep * 0.8;
+    });
+    pcm16("sfx/combat/hit.wav", 22050, 0.25, [](double t, Noise& n) {
+        double thump = tone(t, 140 * std::exp(-t * 8)) * std::exp(-t * 18);
+        return thump * 0.9 + n.next() * std::exp(-t * 40) * 0.5;
+    });
+    pcm16("sfx/combat/hardhit.wav", 22050, 0.4, [](double t, Noise& n) {
+        double crunch = tone(t, 90 * std::exp(-t * 5)) * std::exp(-t * 9) + 0.6 * tone(t, 61) * std::exp(-t * 12);
+        return crunch * 0.9 + n.next() * std::exp(-t * 22) * 0.7;
+    });
+    pcm8("sfx/combat/bite.wav", 11025, 0.18, [](double t, Noise& n) {
+        double snap = t < 0.03 ? 1.0 : std::exp(-(t - 0.03) * 35);
+        return (n.next() * 0.7 + tone(t, 900) * 0.3) * snap;
+    });
+    adpcm("sfx/combat/snort.wav", 11025, 0.6, [](double t, Noise& n) {
+        double puff = std::exp(-std::pow((t - 0.12) / 0.08, 2)) + 0.8 * std::exp(-std::pow((t - 0.38) / 0.1, 2));
+        return (n.next() * 0.6 + tone(t, 75 + 20 * tone(t, 11)) * 0.5) * puff;
+    });
+    pcm16("sfx/magic/ember.wav", 22050, 0.6, [](double t, Noise& n) {
+        double crackle = n.next() > 0.93 ? 1.0 : 0.0;
+        double roar = tone(t, 220 + 400 * t) * 0.3;
+        return (crackle * 0.8 + roar + 0.2 * n.next()) * envelope(t, 0.03, 0.6);
+    });
+    pcm16("sfx/magic/wispfire.wav", 22050, 0.7, [](double t, Noise& n) {
+        double wail = tone(t, 660 + 180 * tone(t, 5)) * 0.4 + tone(t, 990 + 120 * tone(t, 3)) * 0.2;
+        return (wail + 0.15 * n.next()) * envelope(t, 0.15, 0.7);
+    });
     return sounds;
 }
 
