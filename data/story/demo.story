@@ -60,31 +60,40 @@ row "H,,,,,,H"
 row "HHHDHHHH"
 
 # --- items ---------------------------------------------------------------------
+# icon= names the picture tiles/item_<icon>.bmp (86 is the gold coin);
+# action= the combat action script actions/<action>.txt; use= what combat says
+# when the item is used.
 
 group 0x4100 "Weapons" kind=1
-item 0x4101 "Ash Cudgel" value=1 sub=2 count=1000 text2="A knotted length of ash. Heavy enough."
-item 0x4102 "Hunting Knife" value=2 sub=0 count=1000 text2="Thin, sharp, and well looked after."
-item 0x4103 "Thornspear" value=4 sub=1 count=1000 text2="A spear tipped with blackthorn wood."
+item 0x4101 "Ash Cudgel" value=1 sub=2 count=1000 icon=1 action="bash" text2="A knotted length of ash. Heavy enough."
+item 0x4102 "Hunting Knife" value=2 sub=0 count=1000 icon=2 action="slash" text2="Thin, sharp, and well looked after."
+item 0x4103 "Thornspear" value=4 sub=1 count=1000 icon=3 action="thrust" text2="A spear tipped with blackthorn wood."
 
 group 0x4200 "Wands" kind=2
-item 0x4201 "Ember Twig" value=3 sub=1 aim=2 count=20 text2="Warm to the touch. It crackles when waved."
+item 0x4201 "Ember Twig" value=3 sub=1 aim=2 count=20 icon=4 action="ember" use="Sparks leap from the Ember Twig!" text2="Warm to the touch. It crackles when waved."
 
 group 0x4300 "Remedies" kind=3
-item 0x4301 "Minor Tonic" value=20 sub=0 count=10 text2="Tastes of mint and river water."
-item 0x4302 "Greater Tonic" value=50 sub=0 count=10 text2="Thick, green and very bitter."
-item 0x4303 "Draught of Vigour" value=2 sub=2 count=1 text2="For a while, your arms feel twice as strong."
+item 0x4301 "Minor Tonic" value=20 sub=0 count=10 icon=5 action="drink" text2="Tastes of mint and river water."
+item 0x4302 "Greater Tonic" value=50 sub=0 count=10 icon=6 action="drink" text2="Thick, green and very bitter."
+item 0x4303 "Draught of Vigour" value=2 sub=2 count=1 icon=7 action="drink" use="You gulp down the bitter draught." text2="For a while, your arms feel twice as strong."
 
 group 0x4400 "Armour" kind=4
-item 0x4401 "Padded Jerkin" value=1 count=1000 text2="Quilted wool, stitched twice."
-item 0x4402 "Boiled Leather Coat" value=2 count=1000 text2="Stiff and creaking, but it turns a blade."
+item 0x4401 "Padded Jerkin" value=1 count=1000 icon=8 text2="Quilted wool, stitched twice."
+item 0x4402 "Boiled Leather Coat" value=2 count=1000 icon=9 text2="Stiff and creaking, but it turns a blade."
 
 group 0x4500 "Shields" kind=5
-item 0x4501 "Wicker Buckler" value=1 count=1000 text2="Woven willow over a birch frame."
-item 0x4502 "Oak Roundshield" value=2 count=1000 text2="Iron-rimmed oak, heavy on the arm."
+item 0x4501 "Wicker Buckler" value=1 count=1000 icon=10 text2="Woven willow over a birch frame."
+item 0x4502 "Oak Roundshield" value=2 count=1000 icon=11 text2="Iron-rimmed oak, heavy on the arm."
 
 group 0x4600 "Keepsakes" kind=6 priceless=1
-item 0x4601 "Marta's Lantern" price=0 text2="A brass lantern, green with pond weed."
-item 0x4602 "Letter from Hesk" price=0 text2="A folded note, sealed with candle wax."
+item 0x4601 "Marta's Lantern" price=0 icon=12 text2="A brass lantern, green with pond weed."
+item 0x4602 "Letter from Hesk" price=0 icon=13 text2="A folded note, sealed with candle wax."
+
+# What the monsters fight with: priceless, sold nowhere, never dropped.
+group 0x4700 "Claws and Fangs" kind=1 priceless=1
+item 0x4701 "Teeth" value=1 sub=1 count=1000 icon=14 action="bite" text2="Small, yellow and very sharp."
+item 0x4702 "Tusks" value=2 sub=2 count=1000 icon=15 action="gore" text2="Curved and caked with mud."
+item 0x4703 "Marsh Fire" kind=2 value=2 sub=1 count=1000 icon=16 action="wispfire" text2="A cold green flame."
 
 # --- story state -----------------------------------------------------------------
 
@@ -145,16 +154,21 @@ do 0x202 a=0x2005 b=3 c=1
 topic "Bye" reply="Drink slowly."
 
 # --- monsters ------------------------------------------------------------------------
+# Without fixed=1 combat generates the stats from the hero's level, the rank
+# and the class. A loot line's value= is the whole line combat shows when the
+# monster strikes with that item.
 
-monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" rank=0 physical=2 magic=1
-loot 0x4301
+monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" music="music/battle.xm" rank=0 class=0 physical=2 magic=1
+loot 0x4701 value="The Briar Rat sinks its teeth into your ankle!"
 do 0x103 a=5
 
-monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" rank=2 weakness=1 physical=1 magic=2 fixed=1 appear="boar_snort"
-loot 0x4102 value="tusk"
+monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
+loot 0x4702 value="The Mossback Boar lowers its tusks and charges!"
+do 0x101 a=0x4302                   # always leaves a Greater Tonic, no gold
 do 0x103 a=20
 
-monster 0x3003 "Hollow Wisp" stance=2 body=5,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" rank=1 physical=4 magic=0 noflee=1
+monster 0x3003 "Hollow Wisp" stance=2 body=5,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" music="music/battle.xm" rank=1 class=2 physical=4 magic=0 noflee=1
+loot 0x4703 value="The Hollow Wisp flares with marsh fire!"
 
 # --- triggers --------------------------------------------------------------------------
 

@@ -26,14 +26,14 @@ struct ItemRecord : StoryRecord {
     // A count of this many uses never runs out.
     static constexpr uint16_t kEndlessUses = 1000;
 
-    int32_t param1 = 0;
+    int32_t param1 = 0;        // the icon number: "tiles/item_<icon>.bmp"
     int32_t price = 0;
     std::string name;
     std::string text2 = " ";   // null in the file gives " "
     int32_t param2 = 1;        // 1..12
     int32_t param3 = 0;
     int32_t param4 = 0;
-    std::string text3 = "<";   // null in the file gives "<"
+    std::string text3 = "<";   // the combat action; null in the file gives "<"
     uint16_t value = 0;        // attack, effect or defence amount
     uint16_t sub_kind = 0;     // damage type, element or effect
     uint16_t count = 1;        // uses of one inventory entry
@@ -43,8 +43,14 @@ struct ItemRecord : StoryRecord {
     uint16_t flag1 = 0;
     uint16_t flag2 = 0;
     int32_t kind = kItemWeapon;
-    std::string text4;
+    std::string text4;         // what combat says when the item is used
     uint16_t priceless = 0;
+
+    int32_t icon() const { return param1; }
+    // The name of the combat action script ("actions/<name>.txt"); empty when
+    // the item plays none ("<" or an empty text).
+    std::string action_name() const { return text3 == "<" ? std::string() : text3; }
+    const std::string& use_text() const { return text4; }
 
     static constexpr size_t kMinStoredBytes = 1 + 4 * 3 + 2 * 2 + 4 * 3 + 2 + 2 * 8 + 4 + 2 + 2;
 

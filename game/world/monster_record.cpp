@@ -48,7 +48,7 @@ void MonsterRecord::read(Archive& ar) {
     for (uint16_t i = 0; i < value_count && !ar.failed(); ++i) item_values.push_back(ar.read_text("ItemValue"));
     fixed_stats = ar.read_i32("FixedStats");
     rank = ar.read_i32("Class");
-    weakness = ar.read_i32("Weakness");
+    monster_class = ar.read_i32("Weakness");
     physical_weakness = ar.read_i32("Value3");
     magic_weakness = ar.read_i32("Value4");
     cannot_flee = ar.read_i32("Flag");
@@ -69,9 +69,9 @@ void MonsterRecord::validate() {
     combat_value2 = clamp_to(combat_value2, 0, 200, 200);
     if (fixed_stats < 0 || fixed_stats > 1) fixed_stats = 0;
     rank = clamp_to(rank, 0, 4, 2);
-    weakness = clamp_to(weakness, 0, 6, 1);
-    if (weakness == 6) weakness = 0;
-    else if (weakness == 5) weakness = 3;
+    monster_class = clamp_to(monster_class, 0, 6, 1);
+    if (monster_class == 6) monster_class = 0;
+    else if (monster_class == 5) monster_class = 3;
     physical_weakness = clamp_to(physical_weakness, 0, 4, 0);
     magic_weakness = clamp_to(magic_weakness, 0, 4, 1);
     if (cannot_flee < 0 || cannot_flee > 1) cannot_flee = 0;
@@ -117,7 +117,7 @@ void MonsterRecord::write(Archive& ar) const {
     for (const std::string& v : item_values) ar.write_string("ItemValue", v);
     ar.write_u32("FixedStats", uint32_t(fixed_stats));
     ar.write_u32("Class", uint32_t(rank));
-    ar.write_u32("Weakness", uint32_t(weakness));
+    ar.write_u32("Weakness", uint32_t(monster_class));
     ar.write_u32("Value3", uint32_t(physical_weakness));
     ar.write_u32("Value4", uint32_t(magic_weakness));
     ar.write_u32("Flag", uint32_t(cannot_flee));

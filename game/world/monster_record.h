@@ -43,14 +43,17 @@ struct MonsterRecord : StoryRecord {
     std::vector<std::string> item_values;  // one text per item id
 
     std::string appear_action;  // combat text 1: the appearance action, or kNoAppearAction
-    std::string combat_music;   // combat text 2
-    int32_t music_order = 0;    // combat value 1
-    int32_t combat_value2 = 0;  // 0..200
+    std::string combat_music;   // combat text 2: the fight's music file
+    int32_t music_order = 0;    // combat value 1: where that music starts
+    int32_t combat_value2 = 0;  // 0..200: the combat sprite's x offset in pixels
     int32_t fixed_stats = 0;    // 0: combat generates the stats
-    int32_t rank = 0;           // 0..4 (stored as the class field)
-    int32_t weakness = 0;       // 0..4 after the stored 0..6 is folded
-    int32_t physical_weakness = 0;  // combat value 3, 0..4
-    int32_t magic_weakness = 0;     // combat value 4, 0..4
+    int32_t rank = 0;           // 0..4, stored in the file's "Class" slot
+    // 0..6, the stat-generation class, stored in the file's "Weakness" slot.
+    // Reading folds 6 to 0 and 5 to 3, so only stories built in memory keep
+    // classes 5 and 6.
+    int32_t monster_class = 0;
+    int32_t physical_weakness = 0;  // combat value 3, 0..4: against weapons
+    int32_t magic_weakness = 0;     // combat value 4, 0..4: against wands
     int32_t cannot_flee = 0;        // combat flag, 0..1
 
     // Not stored: set from "combatspr.ini" after all monsters are read.

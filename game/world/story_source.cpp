@@ -364,13 +364,13 @@ private:
         i->count = a.u16("count", 1);
         i->price = a.i32("price");
         i->aim = a.u16("aim");
-        i->param1 = a.i32("param1");
+        i->param1 = int32_t(a.number("icon", 0, 0, INT32_MAX));
         i->param2 = int32_t(a.number("param2", 1, 1, 12));
         i->param3 = a.i32("param3");
         i->param4 = a.i32("param4");
         i->text2 = a.text("text2", " ");
-        i->text3 = a.text("text3", "<");
-        i->text4 = a.text("text4");
+        i->text3 = a.text("action", "<");
+        i->text4 = a.text("use");
         i->amount2 = uint16_t(a.number("amount2", 0, 0, 100));
         i->amount3 = uint16_t(a.number("amount3", 0, 0, 100));
         i->flag1 = uint16_t(a.number("flag1", 0, 0, 1));
@@ -424,10 +424,11 @@ private:
         m->appear_action = a.text("appear", MonsterRecord::kNoAppearAction);
         m->combat_music = a.text("music");
         m->music_order = a.i32("order");
-        m->combat_value2 = int32_t(a.number("value2", 0, 0, 200));
+        m->combat_value2 = int32_t(a.number("offset", 0, 0, 200));
         m->fixed_stats = int32_t(a.number("fixed", 0, 0, 1));
         m->rank = int32_t(a.number("rank", 0, 0, 4));
-        m->weakness = int32_t(a.number("weakness", 0, 0, 4));
+        // Reading folds classes 5 and 6, so a compiled story cannot hold them.
+        m->monster_class = int32_t(a.number("class", 0, 0, 4));
         m->physical_weakness = int32_t(a.number("physical", 0, 0, 4));
         m->magic_weakness = int32_t(a.number("magic", 0, 0, 4));
         m->cannot_flee = int32_t(a.number("noflee", 0, 0, 1));

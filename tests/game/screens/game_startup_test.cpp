@@ -107,9 +107,9 @@ TEST_F(GameStartupTest, StartUpWritesTheNewGameStateAndAnEmptySlotIndex) {
     EXPECT_EQ(new_game[0], '#');
     // The hero of the new-game key file is what the new game holds.
     const HeroActor& hero = g_game->hero();
-    EXPECT_EQ(hero.name, "Wren");
+    EXPECT_EQ(hero.name, "Tolvanek");
     EXPECT_EQ(hero.gold, 35);
-    EXPECT_EQ(hero.inventory.size(), 3u);
+    EXPECT_EQ(hero.inventory.size(), 4u);  // cudgel, jerkin, tonic, twig
     EXPECT_GT(hero.hit_points, 0);
     EXPECT_FALSE(g_game->resumable());
     EXPECT_FALSE(g_app->world.saves_exist);

@@ -131,9 +131,9 @@ TEST(DemoStory, CompiledStoryMatchesItsSource) {
                   std::tie(src->name, src->stance, src->body, src->hit_points, src->level, src->dexterity,
                            src->strength, src->knowledge, src->defence, src->resistance, src->attack_kind));
         EXPECT_EQ(got->combat_sprite, expected.combat_sprite);
-        EXPECT_EQ(std::tie(got->item_ids, got->item_values, got->appear_action, got->rank, got->weakness,
+        EXPECT_EQ(std::tie(got->item_ids, got->item_values, got->appear_action, got->rank, got->monster_class,
                            got->physical_weakness, got->magic_weakness, got->cannot_flee, got->fixed_stats),
-                  std::tie(src->item_ids, src->item_values, src->appear_action, src->rank, src->weakness,
+                  std::tie(src->item_ids, src->item_values, src->appear_action, src->rank, src->monster_class,
                            src->physical_weakness, src->magic_weakness, src->cannot_flee, src->fixed_stats));
         expect_same_actions(got->reward_actions, src->reward_actions, src->name);
     }

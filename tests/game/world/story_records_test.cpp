@@ -146,7 +146,7 @@ MonsterRecord sample_monster() {
     m.combat_value2 = 30;
     m.fixed_stats = 1;
     m.rank = 3;
-    m.weakness = 2;
+    m.monster_class = 2;
     m.physical_weakness = 1;
     m.magic_weakness = 2;
     m.cannot_flee = 1;
@@ -170,8 +170,8 @@ TEST(MonsterRecord, RoundTripKeepsEveryField) {
     EXPECT_EQ(r.item_values, m.item_values);
     EXPECT_EQ(std::tie(r.appear_action, r.combat_music, r.music_order, r.combat_value2),
               std::tie(m.appear_action, m.combat_music, m.music_order, m.combat_value2));
-    EXPECT_EQ(std::tie(r.fixed_stats, r.rank, r.weakness, r.physical_weakness, r.magic_weakness, r.cannot_flee),
-              std::tie(m.fixed_stats, m.rank, m.weakness, m.physical_weakness, m.magic_weakness, m.cannot_flee));
+    EXPECT_EQ(std::tie(r.fixed_stats, r.rank, r.monster_class, r.physical_weakness, r.magic_weakness, r.cannot_flee),
+              std::tie(m.fixed_stats, m.rank, m.monster_class, m.physical_weakness, m.magic_weakness, m.cannot_flee));
 }
 
 TEST(MonsterRecord, ClampsAfterReading) {
@@ -181,7 +181,7 @@ TEST(MonsterRecord, ClampsAfterReading) {
     m.knowledge = 20000;
     m.strength = -5;
     m.rank = 9;
-    m.weakness = 6;
+    m.monster_class = 6;
     m.magic_weakness = 7;
     m.spare_value = 100001;
     MonsterRecord r = round_trip(m);
@@ -190,11 +190,11 @@ TEST(MonsterRecord, ClampsAfterReading) {
     EXPECT_EQ(r.knowledge, 0);
     EXPECT_EQ(r.strength, 1);
     EXPECT_EQ(r.rank, 2);
-    EXPECT_EQ(r.weakness, 0);
+    EXPECT_EQ(r.monster_class, 0);
     EXPECT_EQ(r.magic_weakness, 1);
     EXPECT_EQ(r.spare_value, 1000);
-    m.weakness = 5;
-    EXPECT_EQ(round_trip(m).weakness, 3);
+    m.monster_class = 5;
+    EXPECT_EQ(round_trip(m).monster_class, 3);
 }
 
 TEST(MonsterRecord, CombatSpriteNameDefaultsAndFolders) {

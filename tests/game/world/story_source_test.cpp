@@ -113,6 +113,61 @@ TEST(StorySource, ReportsMistakesWithTheirLine) {
     EXPECT_EQ(first_error(""), "");
 }
 
+// What combat, the inventory and the shop read: every key lands in the
+// record field they use.
+TEST(StorySource, CombatKeysFillTheFieldsCombatReads) {
+    World world;
+    StoryFolderPlan plan;
+    const auto errors = parse(std::string(kSmallStory) +
+                                  "monster 0x31 \"Boar\" sprite=\"cboar.spr\" appear=\"snort\" music=\"music/b.xm\" "
+                                  "order=3 offset=25 fixed=1 rank=4 class=2 physical=1 magic=3 noflee=1\n"
+                                  "loot 0x41 value=\"tusk\"\n"
+                                  "do 0x101 a=0x42\n"
+                                  "item 0x42 \"Tonic\" kind=3 icon=86 action=\"drink\" use=\"You drink it.\"\n"
+                                  "item 0x43 \"Stick\"\n",
+                              world, plan);
+    for (const auto& e : errors) ADD_FAILURE() << e.line << ": " << e.message;
+    ASSERT_EQ(world.monsters.size(), 2u);
+    const MonsterRecord& boar = *world.monsters[1];
+    EXPECT_EQ(std::tie(boar.appear_action, boar.combat_music, boar.music_order, boar.combat_value2),
+              std::make_tuple(std::string("snort"), std::string("music/b.xm"), 3, 25));
+    EXPECT_EQ(std::tie(boar.fixed_stats, boar.rank, boar.monster_class, boar.physical_weakness,
+                       boar.magic_weakness, boar.cannot_flee),
+              std::make_tuple(1, 4, 2, 1, 3, 1));
+    EXPECT_EQ(boar.item_values, std::vector<std::string>{"tusk"});
+    ASSERT_EQ(boar.reward_actions.size(), 1u);
+    EXPECT_EQ(boar.reward_actions.entries()[0].action->code, 0x101);
+    // Left out: no appearance action, class 0, no offset.
+    EXPECT_EQ(world.monsters[0]->appear_action, MonsterRecord::kNoAppearAction);
+    EXPECT_EQ(std::tie(world.monsters[0]->monster_class, world.monsters[0]->combat_value2), std::make_tuple(0, 0));
+
+    const auto& items = world.item_groups[0]->items;
+    ASSERT_EQ(items.size(), 3u);
+    const ItemRecord& tonic = *items[1];
+    EXPECT_EQ(std::make_tuple(tonic.icon(), tonic.action_name(), tonic.use_text()),
+              std::make_tuple(86, std::string("drink"), std::string("You drink it.")));
+    const ItemRecord& stick = *items[2];
+    EXPECT_EQ(std::make_tuple(stick.icon(), stick.text3, stick.action_name()),
+              std::make_tuple(0, std::string("<"), std::string()));
+}
+
+TEST(StorySource, RefusesCombatValuesTheFileCannotKeep) {
+    struct Case {
+        const char* line;
+        const char* complaint;
+    };
+    const Case cases[] = {
+        {"monster 0x31 \"M\" sprite=\"cm.spr\" class=5\n", "outside 0 .. 4"},  // read folds 5 to 3
+        {"monster 0x31 \"M\" sprite=\"cm.spr\" class=6\n", "outside 0 .. 4"},  // and 6 to 0
+        {"monster 0x31 \"M\" sprite=\"cm.spr\" offset=201\n", "outside 0 .. 200"},
+        {"monster 0x31 \"M\" sprite=\"cm.spr\" weakness=1\n", "does not take \"weakness\""},
+        {"item 0x42 \"I\" icon=-1\n", "outside"},
+        {"item 0x42 \"I\" text3=\"x\"\n", "does not take \"text3\""},
+    };
+    for (const Case& c : cases)
+        EXPECT_NE(first_error(c.line).find(c.complaint), std::string::npos) << c.line << first_error(c.line);
+}
+
 TEST(StorySource, PerIdTriggersNeedTheirLevel) {
     World world;
     StoryFolderPlan plan;
