@@ -90,8 +90,10 @@ std::u16string play_time_text(uint32_t ms) {
 
 std::u16string slot_caption(const SaveSlot& slot) {
     static constexpr const char16_t* kDifficultyMarks[] = {u" / B", u" / N", u" / X"};
-    std::u16string caption = slot.place + u" / ";
-    caption += slot.empty() ? std::u16string(u"Empty") : play_time_text(slot.play_time);
+    // An empty slot's place, level and difficulty are left-overs of the
+    // index line, not a game: the slot reads "Empty" alone.
+    if (slot.empty()) return u"Empty";
+    std::u16string caption = slot.place + u" / " + play_time_text(slot.play_time);
     caption += u" / " + slot.level_text;
     if (slot.difficulty >= 0 && slot.difficulty <= 2) caption += kDifficultyMarks[slot.difficulty];
     return caption;

@@ -42,8 +42,7 @@ bool write_slot_index(const World& world, const SlotList& slots);
 std::string slot_file_name(int slot);
 // 3725000 -> "01:02:05"; hours go on past 99.
 std::u16string play_time_text(uint32_t ms);
-// "Vale / 01:02:05 / Level 3 / N"; "Empty" instead of the time for an
-// empty slot.
+// "Vale / 01:02:05 / Level 3 / N"; an empty slot reads "Empty" alone.
 std::u16string slot_caption(const SaveSlot& slot);
 
 // Bytes as the key-file reader widens them (signed), and back.
