@@ -52,9 +52,9 @@ GameSettings load_settings_file(const std::string& path) {
         all << in.rdbuf();
         text = all.str();
     }
-    GameSettings settings = GameSettings::parse(text);
-    if (!in || text != settings.text()) save_settings_file(path, settings);
-    return settings;
+    // Reading never writes: a player's hand edits stay until the settings
+    // page is left, and a missing file simply gives the defaults.
+    return GameSettings::parse(text);
 }
 
 bool save_settings_file(const std::string& path, const GameSettings& settings) {

@@ -1,6 +1,7 @@
 // The player's settings kept in "settings.ini" of the write folder: eight
 // numbers in section "SETTINGS". Values out of range are clamped on load;
-// a missing, partial or damaged file is replaced by the canonical text.
+// a missing key or file gives the defaults. Only leaving the settings page
+// writes the file.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +30,7 @@ struct GameSettings {
 
 // "settings.ini" in the write folder.
 std::string settings_path();
-// Reads the file, clamping every value; when the file is missing or its
-// text is not exactly what the settings would write, writes it anew (a
-// failed write keeps the old file and is logged).
+// Reads the file, clamping every value; the file is left as it is.
 GameSettings load_settings_file(const std::string& path);
 // Replaces the file atomically; false (old file kept, logged) on failure.
 bool save_settings_file(const std::string& path, const GameSettings& settings);

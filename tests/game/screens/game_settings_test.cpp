@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "engine/core/atomic_file.h"
@@ -14,17 +15,20 @@ constexpr const char* kDefaultText =
     "[SETTINGS]\nMusicVol = 2\nSoundVol = 2\nSndQuality = 2\nGfxQuality = 1\nBrightness = 0\n"
     "WeatherFx = 1\nAutoHeal = 1\nAutoEquip = 1\n";
 
-TEST(GameSettings, MissingFileGivesDefaultsAndIsWrittenAsNineLfLines) {
+TEST(GameSettings, MissingFileGivesDefaultsAndIsNotWritten) {
     ScratchFolder folder("settings");
     const GameSettings s = load_settings_file(folder / "settings.ini");
     EXPECT_EQ(s, GameSettings{});
+    EXPECT_FALSE(std::filesystem::exists(folder / "settings.ini"));
+    EXPECT_TRUE(save_settings_file(folder / "settings.ini", s));
     EXPECT_EQ(folder.read("settings.ini"), kDefaultText);
 }
 
-TEST(GameSettings, PartialAndOutOfRangeValuesAreClampedAndTheFileRewritten) {
+TEST(GameSettings, PartialAndOutOfRangeValuesAreClampedAndTheHandEditedFileKept) {
     ScratchFolder folder("settings");
-    folder.write("settings.ini",
-                 "[SETTINGS]\r\nSoundVol = 3\r\nSndQuality = 9\r\nMusicVol = -4\r\nWeatherFx = 7\r\nBrightness = 12\r\n");
+    const std::string hand_edited =
+        "; mine\r\n[SETTINGS]\r\nSoundVol = 3\r\nSndQuality = 9\r\nMusicVol = -4\r\nWeatherFx = 7\r\nBrightness = 12\r\n";
+    folder.write("settings.ini", hand_edited);
     const GameSettings s = load_settings_file(folder / "settings.ini");
     EXPECT_EQ(s.sound_volume, 3);
     EXPECT_EQ(s.sound_quality, 4);
@@ -32,7 +36,7 @@ TEST(GameSettings, PartialAndOutOfRangeValuesAreClampedAndTheFileRewritten) {
     EXPECT_EQ(s.weather_fx, 1);
     EXPECT_EQ(s.brightness, 12);  // kept as it is
     EXPECT_EQ(s.auto_heal, 1);
-    EXPECT_EQ(folder.read("settings.ini"), s.text());
+    EXPECT_EQ(folder.read("settings.ini"), hand_edited);
 }
 
 TEST(GameSettings, OnlySoundVolKeepsTheOtherDefaults) {
@@ -44,9 +48,10 @@ TEST(GameSettings, OnlySoundVolKeepsTheOtherDefaults) {
 
 TEST(GameSettings, GarbageGivesDefaultsWithoutACrash) {
     ScratchFolder folder("settings");
-    folder.write("settings.ini", std::string("\x00\xff[[[=\"\n\x01", 10));
+    const std::string garbage("\x00\xff[[[=\"\n\x01", 10);
+    folder.write("settings.ini", garbage);
     EXPECT_EQ(load_settings_file(folder / "settings.ini"), GameSettings{});
-    EXPECT_EQ(folder.read("settings.ini"), kDefaultText);
+    EXPECT_EQ(folder.read("settings.ini"), garbage);
 }
 
 TEST(GameSettings, AFailedWriteKeepsTheOldFile) {

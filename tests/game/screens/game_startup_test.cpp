@@ -54,7 +54,8 @@ TEST_F(GameStartupTest, StartsOnTheGameSceneWithTheMenuAndTearsEverythingDown) {
         EXPECT_EQ(g_current_scene->states()[i]->name(), kGameStateNames[i]);
     // Two loading pictures faded in five steps each.
     EXPECT_GE(host.front_buffer().present_count(), 10u);
-    EXPECT_TRUE(std::filesystem::exists(folder + "/settings.ini"));
+    // Starting reads the settings and writes none.
+    EXPECT_FALSE(std::filesystem::exists(folder + "/settings.ini"));
     ASSERT_NE(g_sound_manager, nullptr);
     EXPECT_TRUE(g_sound_manager->is_open());
     EXPECT_EQ(g_sound_manager->music_volume(), 128);
