@@ -40,9 +40,11 @@ TextAnim* TextEffects::create_echo(const char* name, const std::u16string& text,
 }
 
 void TextEffects::spawn_echo(TextAnim& parent) {
+    // The first echo keeps the target alpha; each later one is dimmer by
+    // the decrement once for every echo before it.
+    const int64_t reduced = int64_t(parent.target_alpha) - int64_t(parent.fx.echo_decalpha) * parent.echoes_made;
     ++parent.echoes_made;
     --parent.echoes_left;
-    const int64_t reduced = int64_t(parent.target_alpha) - int64_t(parent.fx.echo_decalpha) * parent.echoes_made;
     const int32_t alpha = int32_t(std::clamp<int64_t>(reduced, 0, 32));
     const std::string effect = parent.current_effect();
     TextAnim* echo = create_echo(effect.c_str(), parent.text, parent.x, parent.y, alpha);

@@ -126,9 +126,9 @@ TEST_F(TextEffectsTest, EchoesSpawnAndGoWithTheirParent) {
     }
     EXPECT_EQ(spawned_at, (std::vector<int>{10, 20}));
     ASSERT_EQ(a->echo_anims.size(), 2u);
-    EXPECT_EQ(a->echo_anims[0]->target_alpha, 24);
-    EXPECT_EQ(a->echo_anims[1]->target_alpha, 16);
-    EXPECT_EQ(a->echo_anims[1]->letters[0].sprite->alpha, 16);
+    EXPECT_EQ(a->echo_anims[0]->target_alpha, 32);
+    EXPECT_EQ(a->echo_anims[1]->target_alpha, 24);
+    EXPECT_EQ(a->echo_anims[1]->letters[0].sprite->alpha, 24);
     EXPECT_EQ(fx.animations().size(), 3u);
     fx.remove(a);
     EXPECT_TRUE(fx.animations().empty());
