@@ -120,6 +120,16 @@ void TextAnim::render_whole(std::u16string shown, int32_t wrap_width, SpriteGrou
     l.sprite = font.render_text(shown.c_str(), 1000, 0, 0, 0, 0, -1);
     group.add_sprite(l.sprite, 0, -100, depth, 0, ALPHA_LAYER, 0);
     letters.push_back(l);
+    whole_shown_ = std::move(shown);
+    group_ = &group;
+    depth_ = depth;
+}
+
+void TextAnim::add_whole_text_echo() {
+    TextLetter& l = letters[0];
+    l.echo = font.render_text(whole_shown_.c_str(), 1000, 0, 0, 0, 0, -1);
+    // Drawn the way the text is, so that where it shows it lies on the text.
+    group_->add_sprite(l.echo, l.base_x, l.base_y, depth_, 0, l.sprite->flags | INVISIBLE, 0);
 }
 
 void TextAnim::place(int32_t nx, int32_t ny) {
@@ -161,7 +171,11 @@ void TextAnim::next_phase(int32_t p) {
 
 void TextAnim::start_phase(int32_t, int32_t) {
     flags |= kShowing;
-    const bool whole = whole_text;
+    // Each phase reads its flags by its own effect's kind: a whole-text
+    // effect moves and fades every sprite alike, a letter effect treats
+    // the whole-text sprite as one letter.
+    const bool whole = fx.whole_text();
+    if (!whole && whole_text && !letters.empty() && !letters[0].echo) add_whole_text_echo();
     divider = 1;
     if (!whole) {
         if (fx.has(LETTER_MOVE_WALK) || fx.has(LETTER_MOVE_THROW) || fx.has(LETTER_MOVE_PARABOLIC))
@@ -175,6 +189,7 @@ void TextAnim::start_phase(int32_t, int32_t) {
     for (size_t n = 0; n < letters.size(); ++n) {
         TextLetter& l = letters[n];
         const int32_t i = whole ? 0 : int32_t(n);
+        if (whole) l.alpha = letters[0].alpha;  // one alpha for the text
         if (phase == 0 && (fades || fx.has(LETTER_DRAW_TYPEWRITER))) l.alpha = 0;
         l.alpha_wait = fx.alpha_wait + fx.alpha_followup * i;
         l.alpha_ticks = 0;
@@ -207,7 +222,7 @@ void TextAnim::start_phase(int32_t, int32_t) {
             l.radius_angle = fx.parabolic_startmiddle ? 90 : 0;
             if (phase == 0 && !fx.parabolic_horizontal) {
                 l.sprite->set_position(Sprite::KEEP, 500, Sprite::KEEP);
-                l.echo->set_position(Sprite::KEEP, 500, Sprite::KEEP);  // below the screen
+                if (l.echo) l.echo->set_position(Sprite::KEEP, 500, Sprite::KEEP);  // below the screen
             }
         }
     }
@@ -216,7 +231,7 @@ void TextAnim::start_phase(int32_t, int32_t) {
 int32_t TextAnim::letter_alpha(TextLetter& l, size_t i) const {
     (void)i;
     if (!(flags & kShowing)) return 0;
-    const bool fades = whole_text ? (fx.effect & 0x40) != 0 : fx.has(LETTER_ALPHA_FADEINOUT);
+    const bool fades = fx.whole_text() ? (fx.effect & 0x40) != 0 : fx.has(LETTER_ALPHA_FADEINOUT);
     if (fades) {
         if (l.alpha_wait > 0) {
             --l.alpha_wait;
@@ -243,7 +258,7 @@ int32_t TextAnim::letter_alpha(TextLetter& l, size_t i) const {
         }
         return int32_t(std::min<int64_t>(a, 32));
     }
-    if (!whole_text && fx.has(LETTER_DRAW_TYPEWRITER) && l.typewriter > 0 && --l.typewriter > 0) return 0;
+    if (!fx.whole_text() && fx.has(LETTER_DRAW_TYPEWRITER) && l.typewriter > 0 && --l.typewriter > 0) return 0;
     return target_alpha;
 }
 
@@ -253,7 +268,7 @@ int32_t TextAnim::update() {
     if (phase <= 2 && phases[phase].time != 0 && frame >= phases[phase].time) next_phase(phase + 1);
     if (letters.empty()) return 0;
     if (fx.waits()) return phase + 1;
-    return whole_text ? update_whole() : update_letters();
+    return fx.whole_text() ? update_whole() : update_letters();
 }
 
 int32_t TextAnim::update_letters() {
@@ -263,11 +278,12 @@ int32_t TextAnim::update_letters() {
         TextLetter& l = letters[i];
         l.alpha = letter_alpha(l, i);
         l.sprite->set_alpha(l.alpha);
-        if (fx.has(LETTER_PIXEL_DISORT)) l.echo->set_alpha(l.alpha);
+        if (fx.has(LETTER_PIXEL_DISORT) && l.echo) l.echo->set_alpha(l.alpha);
         visible |= l.alpha > 0;
         if (geometry) step_geometry(l, i, zoom_changed);
     }
-    if (zoom_changed && !(fx.effect & LETTER_MOVE_MASK) && fx.zoom_recalculatepos) recenter_zoomed_letters();
+    if (zoom_changed && !whole_text && !(fx.effect & LETTER_MOVE_MASK) && fx.zoom_recalculatepos)
+        recenter_zoomed_letters();
     // Letters that wait at alpha 0 to fade in do not end the animation.
     if (!visible && !(flags & kShowing)) return 0;
     return phase + 1;
@@ -284,7 +300,7 @@ void TextAnim::step_geometry(TextLetter& l, size_t i, bool& zoom_changed) {
             l.angle = angle >= 360 ? 0 : int32_t(std::max<int64_t>(angle, 0));
             if (angle >= 360) --l.rotation_repeats;
             s.set_rotation(l.angle << 16);
-            l.echo->set_rotation(wrap360(360 - l.angle) << 16);
+            if (l.echo) l.echo->set_rotation(wrap360(360 - l.angle) << 16);
         }
     }
 
@@ -316,7 +332,7 @@ void TextAnim::step_geometry(TextLetter& l, size_t i, bool& zoom_changed) {
         zoom_changed = true;
         s.set_zoom(l.zoom);
     }
-    l.echo->zoom = echo_zoom(l.zoom);
+    if (l.echo) l.echo->zoom = echo_zoom(l.zoom);
 
     int32_t px = s.x, py = s.y;
     if (fx.has(LETTER_MOVE_FLY)) {
@@ -354,6 +370,7 @@ void TextAnim::step_geometry(TextLetter& l, size_t i, bool& zoom_changed) {
         px = l.base_x + l.jitter;
     }
     s.set_position(px, py, Sprite::KEEP);
+    if (!l.echo) return;
     if (!fx.has(LETTER_PIXEL_SINUS)) l.echo->set_position(l.base_x, l.base_y, Sprite::KEEP);
     if (fx.has(LETTER_PIXEL_DISORT)) l.echo->clear_flags(INVISIBLE);
 }
@@ -390,7 +407,7 @@ void TextAnim::step_pixel_wave(TextLetter& l) {
         return;
     }
     Bitmap* out = l.sprite->bitmap();
-    const Bitmap* source = l.echo->bitmap();
+    const Bitmap* source = l.echo ? l.echo->bitmap() : nullptr;
     if (!out || !source || out->width != source->width || out->height != source->height) return;
     const int32_t half = fx.pix_wave_max / 2;
     const uint16_t cleared = out->has_alpha() ? 0 : kColorKey;
@@ -434,11 +451,22 @@ void TextAnim::recenter_zoomed_letters() {
 }
 
 int32_t TextAnim::update_whole() {
-    TextLetter& l = letters[0];
+    // Every sprite (the one of the whole text, or each letter) takes the
+    // same steps from the same start, so the letters move and fade as one.
+    bool visible = false;
+    for (TextLetter& l : letters) {
+        step_whole(l);
+        visible |= l.alpha > 0;
+    }
+    if (!visible && !(flags & kShowing)) return 0;
+    return phase + 1;
+}
+
+void TextAnim::step_whole(TextLetter& l) {
     Sprite& s = *l.sprite;
     l.alpha = letter_alpha(l, 0);
     s.set_alpha(l.alpha);
-    if (l.alpha == 0 && !(flags & kShowing)) return 0;
+    if (l.alpha == 0 && !(flags & kShowing)) return;
     int32_t py = l.base_y;
     if (fx.effect & 0x10) {
         fly(l, fx);
@@ -457,7 +485,6 @@ int32_t TextAnim::update_whole() {
     if (fx.effect & 0x80) l.zoom = int32_t(std::max<int64_t>(int64_t(l.zoom) - fx.zoom_step, fx.zoom_min));
     l.zoom = std::clamp(l.zoom, 0, kMaxZoom);
     s.set_zoom(l.zoom);
-    return phase + 1;
 }
 
 void TextAnim::remove_sprites(SpriteGroup& group) {

@@ -76,7 +76,9 @@ public:
     int32_t echoes_made = 0;
     int32_t divider = 1;
     std::vector<TextLetter> letters;  // per letter, or one for the whole text
-    bool whole_text = false;          // chosen by effect1, kept for every phase
+    // One sprite for the whole text (chosen by effect1); each phase still
+    // reads its flags by its own effect's kind.
+    bool whole_text = false;
     std::vector<TextAnim*> echo_anims;  // spawned echoes, removed with this
     TextAnim* echo_parent = nullptr;
 
@@ -92,6 +94,12 @@ private:
     void recenter_zoomed_letters();
     int32_t update_letters();
     int32_t update_whole();
+    void step_whole(TextLetter& l);
+    // The pristine copy a letter effect needs of the whole-text sprite.
+    void add_whole_text_echo();
 
     IniFile& effects_;
+    std::u16string whole_shown_;  // the whole text as rendered (lines broken)
+    SpriteGroup* group_ = nullptr;
+    int32_t depth_ = 0;
 };

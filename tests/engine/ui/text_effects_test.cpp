@@ -5,12 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "engine/core/crt_random.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/graphics_files.h"
+
+static void run_frames(TextEffects& fx, int frames) {
+    for (int i = 0; i < frames; ++i) fx.update();
+}
 
 class TextEffectsTest : public GraphicsFilesTest {
 protected:
@@ -30,9 +35,7 @@ protected:
                effect1 + "\"\ntime2 = " + std::to_string(time2) + "\neffect2 = \"" + effect2 + "\"\n";
     }
 
-    static void run(TextEffects& fx, int frames) {
-        for (int i = 0; i < frames; ++i) fx.update();
-    }
+    static void run(TextEffects& fx, int frames) { run_frames(fx, frames); }
 };
 
 TEST_F(TextEffectsTest, NoneMakesNoSpritesAndEndsAtOnce) {
@@ -214,6 +217,52 @@ TEST_F(TextEffectsTest, LaterPhasesKeepTheFirstPhasesSprites) {
     EXPECT_EQ(a->letters.size(), 1u);
     run(fx, 100);
     EXPECT_TRUE(fx.animations().empty());
+}
+
+// Each phase reads its flags by its own effect's kind. The demo's "fly"
+// starts with letters flying up, then flies the whole text (all letters as
+// one) and fades it; "banner" zooms the whole text in, then ripples and
+// shivers it as one letter.
+TEST(DemoTextAnimations, LaterPhasesOfTheOtherKindActAsTheirKindSays) {
+    ResourceFiles resources(u"" NIMBREL_DEMO_DATA_DIR);
+    TextEffects fx;
+    TextAnim* fly = fx.create("fly", u"abc", 120, 160, 32, true, true, 0);
+    TextAnim* banner = fx.create("banner", u"Banner", 120, 100, 32, true, true, 0);
+    ASSERT_EQ(fly->letters.size(), 3u);
+    ASSERT_EQ(banner->letters.size(), 1u);
+    auto ys = [&] {
+        std::vector<int32_t> out;
+        for (const TextLetter& l : fly->letters) out.push_back(l.sprite->y);
+        return out;
+    };
+    run_frames(fx, 30);  // "flyup" ends; "textfly" begins
+    ASSERT_EQ(fly->phase, 1);
+    const std::vector<int32_t> before = ys();
+    const int32_t x0 = fly->letters[0].sprite->x;
+    run_frames(fx, 10);
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(ys()[i], before[i] - 10) << "letter " << i << " flies with the text";
+    EXPECT_EQ(fly->letters[0].sprite->x, x0);
+    ASSERT_EQ(banner->phase, 1);  // "ripple" on the one sprite
+    const Bitmap& shown = *banner->letters[0].sprite->bitmap();
+    ASSERT_NE(banner->letters[0].echo, nullptr);
+    const Bitmap& pristine = *banner->letters[0].echo->bitmap();
+    EXPECT_NE(shown.pixels, pristine.pixels) << "the whole text ripples";
+    EXPECT_TRUE(banner->letters[0].echo->flags & INVISIBLE);
+
+    run_frames(fx, 9);
+    const std::vector<int32_t> flown = ys();
+    fx.update();  // "textfade": the letters stop and fade
+    ASSERT_EQ(fly->phase, 2);
+    EXPECT_EQ(ys(), flown);
+
+    run_frames(fx, 71);  // "shiver" on the one sprite
+    ASSERT_EQ(banner->phase, 2);
+    std::set<int32_t> xs;
+    for (int i = 0; i < 8; ++i) {
+        fx.update();
+        xs.insert(banner->letters[0].sprite->x);
+    }
+    EXPECT_GT(xs.size(), 2u) << "the whole text shivers";
 }
 
 // The game's own animation file, with the demo fonts: every animation that
