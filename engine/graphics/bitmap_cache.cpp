@@ -3,6 +3,7 @@
 #include <span>
 
 #include "engine/graphics/bmp_decoder.h"
+#include "engine/graphics/color_convert.h"
 
 BitmapCache* g_bitmap_cache = nullptr;
 
@@ -13,7 +14,7 @@ void BitmapCache::preload(std::u16string_view name, uint32_t flags) {
 
 Bitmap* BitmapCache::decode(std::u16string_view, std::string_view bytes, uint32_t flags, std::string& error) {
     auto file = std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-    return decode_bmp(file, flags, error).release();
+    return decode_bmp(file, cached_picture_decode_flags(flags), error).release();
 }
 
 Bitmap* BitmapCache::copy(const Bitmap& bitmap) { return bitmap.clone().release(); }

@@ -45,6 +45,12 @@ extern ColorCorrection g_color_correction;
 // Adds the default output format (RGB565) when the request names none.
 uint32_t with_default_format(uint32_t flags);
 
+// The flags a cached picture is decoded with. A sprite definition's
+// "bmpflags" may carry its scaling bits (0x100 .. 0x800): they only tell
+// cache entries apart and never change the pixels, so such a picture always
+// decodes as RGB565. Only a direct caller of the decoder picks a format.
+inline constexpr uint32_t cached_picture_decode_flags(uint32_t flags) { return flags & ~load_flag::kFormatBits; }
+
 // One colour through the load flags, in this order: invert, channel masks,
 // grey, colour correction (never for the magenta key and its near
 // neighbours), then packing by the first output bit of 444, 555, 565.

@@ -53,6 +53,24 @@ TEST_F(SpriteDefTest, ReadsDefaultsFramesAndAnimations) {
     EXPECT_EQ(g_bitmap_cache->size(), 0);
 }
 
+TEST_F(SpriteDefTest, ScalingBitsInBmpflagsKeepTheirOwnEntryButNotTheirOwnPixels) {
+    write("plain.spr", "DefFlags = BLT_LIGHTEN\nbmp = \"pics/walk.bmp\"\n");
+    SpriteDef* plain = cache().get(u"plain.spr", 0, 1);
+    ASSERT_NE(plain, nullptr);
+    ASSERT_NE(plain->bitmap->pixels[0], 0);
+    for (const char* scaling : {"RZ_ZOOMED", "RZ_ROTOZOOMED", "0x400", "RZ_HQZOOMED", "RZ_ZOOMED | 0x400"}) {
+        SCOPED_TRACE(scaling);
+        write("scaled.spr", std::string("DefFlags = BLT_LIGHTEN\nbmp = \"pics/walk.bmp\"\nbmpflags = ") + scaling + "\n");
+        SpriteDef* scaled = cache().get(u"scaled.spr", 0, 1);
+        ASSERT_NE(scaled, nullptr);
+        EXPECT_NE(scaled->bitmap, plain->bitmap);  // a cache entry of its own
+        EXPECT_EQ(scaled->bitmap->pixels, plain->bitmap->pixels);
+        cache().release(scaled);
+        cache().purge();
+    }
+    cache().release(plain);
+}
+
 TEST_F(SpriteDefTest, BlendingSpritesLoadTheirColoursUncorrected) {
     write("spark.spr", "DefFlags = BLT_LIGHTEN\nbmp = \"pics/walk.bmp\"\nbmpflags = GRAYSCALE\n");
     SpriteDef* def = cache().get(u"spark.spr", 0, 1);
