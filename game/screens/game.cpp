@@ -346,6 +346,12 @@ void Game::rebuild_view(bool preload) {
             refresh_view({hero().x + dx, hero().y + dy}, false, true);
 }
 
+void Game::apply_graphics_quality() {
+    map_cells_.renderer().lighting = module()->settings.gfx_quality != 0;
+    rebuild_view(false);
+    hud.show_settings();
+}
+
 void Game::rebuild_cell(int32_t tile_x, int32_t tile_y, bool objects) {
     const int32_t column = tile_x / ViewGrid::kTilesPerCell, row = tile_y / ViewGrid::kTilesPerCell;
     if (objects) view_.drop_lists(column, row);

@@ -97,6 +97,9 @@ public:
     // level kept) when the story has no such level.
     bool teleport(uint32_t level_id, int32_t x, int32_t y, int32_t facing);
     void rebuild_view(bool preload);
+    // The graphics quality changed: the map lighting and the HUD page follow
+    // it, and the view is built again with the new lighting.
+    void apply_graphics_quality();
     // The view rebuilt (without preload) when the hero stands on that level:
     // a tile of it changed.
     void refresh_if_current_level(uint32_t level_id);

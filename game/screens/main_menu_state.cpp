@@ -76,6 +76,8 @@ void MainMenuState::enter(uintptr_t argument) {
     mode_ = kMain;
     about_page_ = 1;
     about_countdown_ = kAboutTicks;
+    // The map is built again when it shows, by the settings then in force.
+    game->rebuild_view(false);
     game->release_level_sprites();
     Layer* layer = game->first_layer();
 
@@ -251,8 +253,7 @@ void MainMenuState::apply_settings() {
     s.auto_heal = clamp_flag(menu_->get_var(u"AutoHeal"));
     s.auto_equip = clamp_flag(menu_->get_var(u"AutoEquip"));
     s.gfx_quality = clamp_flag(menu_->get_var(u"HighGraphics"));
-    // The weather and the walk HUD's page follow these settings once those
-    // screens exist; they read them from the settings when they start.
+    game->apply_graphics_quality();
 
     if (!g_sound_manager) return;
     if (sound_was_off) {

@@ -109,6 +109,11 @@ void WalkHud::set_mode(bool on) {
     update_status();
 }
 
+void WalkHud::show_settings() {
+    show_mode_page();
+    update_status();
+}
+
 std::u16string WalkHud::tap(int32_t x, int32_t y) {
     std::u16string command;
     if (!menu_) return command;

@@ -49,6 +49,9 @@ public:
     // game automatically.
     void set_mode(bool on);
     bool mode() const { return mode_; }
+    // The page again by the graphics quality (or the HUD mode), then the
+    // status: a change of the settings shows at once.
+    void show_settings();
     std::function<void()> autosave;
 
     // The command of the HUD button under a tap in layer pixels ("*MENU",

@@ -1,5 +1,7 @@
 #include "game/screens/main_menu_state.h"
 
+#include "engine/core/frame_loop.h"
+#include "engine/graphics/display.h"
 #include "game/screens/slot_index.h"
 #include "game/screens/sound_manager.h"
 #include "tests/game/screens/menu_screen_support.h"
@@ -179,6 +181,41 @@ TEST_F(MainMenuTest, SettingsApplyAtOnceClampedAndAreWrittenOnlyWhenThePageIsLef
     EXPECT_EQ(read_file(settings),
               "[SETTINGS]\nMusicVol = 4\nSoundVol = 0\nSndQuality = 4\nGfxQuality = 1\nBrightness = 0\n"
               "WeatherFx = 1\nAutoHeal = 1\nAutoEquip = 1\n");
+}
+
+// "High graphics" switched off and on again in one session: the walk HUD's
+// page and the map's lighting follow at once, and the screen comes back.
+TEST_F(MainMenuTest, HighGraphicsTakesEffectAtOnce) {
+    start_game();
+    ASSERT_EQ(g_app->settings.gfx_quality, 1);
+    ASSERT_TRUE(g_game->teleport(0x1102, 5 * 32, 5 * 32, 30));  // Thistlewood is lit
+    auto walk_and_shoot = [&] {
+        g_game->switch_state("Walking", 0);
+        for (int i = 0; i < 40; ++i) {  // the fade in from black
+            g_game->animate();
+            g_game->pre_render();
+            render_frame();
+        }
+        const uint16_t* pixels = g_game->display()->pixels();
+        return std::vector<uint16_t>(pixels, pixels + 240 * 280);  // the map above the HUD
+    };
+    auto toggle_high_graphics = [&] {
+        g_game->switch_state("Menu", 1);
+        tap_control(menu(), u"SETTINGS");
+        tap_control(menu(), u"GFX");
+    };
+    const std::vector<uint16_t> lit = walk_and_shoot();
+    EXPECT_EQ(g_game->hud.menu()->current()->name(), u"MAIN");
+
+    toggle_high_graphics();
+    EXPECT_EQ(g_app->settings.gfx_quality, 0);
+    EXPECT_EQ(g_game->hud.menu()->current()->name(), u"MAIN2");
+    EXPECT_NE(walk_and_shoot(), lit);
+
+    toggle_high_graphics();
+    EXPECT_EQ(g_app->settings.gfx_quality, 1);
+    EXPECT_EQ(g_game->hud.menu()->current()->name(), u"MAIN");
+    EXPECT_EQ(walk_and_shoot(), lit);
 }
 
 TEST_F(MainMenuTest, ASliderTappedAppliesItsStepToTheVolume) {
