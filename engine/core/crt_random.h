@@ -5,6 +5,13 @@
 
 #include <cstdint>
 
+// One step of that generator on a seed of the caller's (the story and the
+// fight keep their own): 0 .. 0x7FFF.
+inline int32_t crt_rand_step(uint32_t& seed) {
+    seed = seed * 214013u + 2531011u;
+    return int32_t((seed >> 16) & 0x7FFF);
+}
+
 void crt_srand(uint32_t seed);
 // 0 .. 0x7FFF.
 int32_t crt_rand();

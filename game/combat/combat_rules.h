@@ -9,10 +9,14 @@
 //           generates the monster's stats when its record asks for it);
 //   screen: choose_monster_weapon, then hero.begin_combat() as usual;
 //   2000:   hero_begins() decides who acts first;
-//   turns:  result.clear() is done by resolve_attack itself; the screen
-//           reads the CombatResult (flags, damage, amount, matchup,
-//           hide_matchup_arrow, item) to show the attack;
-//   flight: parting_attack(result), flight_gold_loss() when the message shows;
+//   turns:  choose_monster_weapon before each monster turn (false: the
+//           monster waits); resolve_attack clears the result itself; the
+//           screen reads the CombatResult (flags, damage, amount, matchup,
+//           hide_matchup_arrow, and `item`, which stays valid when the entry
+//           ran out and was freed) to show the attack;
+//   flight: parting_attack(result) leaves the monster's current item on
+//           the one it struck with (show that one, choose no other);
+//           flight_gold_loss() when the message shows;
 //   victory: compute_reward(reward), then pushes reward.queued_actions on
 //           the Game;
 //   leave:  end_fight() (wear of gear, bonuses back to 0).
@@ -121,13 +125,18 @@ public:
     void wear_out_gear();
 
 private:
-    // The matchup factor of step 4 and the shared end of both damage kinds.
-    void finish_damage(Actor& attacker, Actor& defender, CombatResult& result, int64_t base, int32_t power,
-                       bool physical);
-    int32_t spread(int64_t base, int32_t power);
-    // The monster's attack value against the hero, m x 100 / H, scaled by the
-    // rank when its stats were generated.
-    int64_t monster_worth(bool scale_by_rank_for_gold) const;
+    // Item name, matchup and the arrow rule, noted when an attack lands.
+    void note_attack(Actor& attacker, Actor& defender, CombatResult& result);
+    int64_t apply_matchup(Actor& attacker, Actor& defender, int64_t base) const;
+    // At least `power`, a floor of 4 .. 8 below 5, then a spread of 0 .. 9 %.
+    int64_t spread(int64_t base, int32_t power);
+    // Takes the damage from the defender, with the killing-blow rules.
+    void deal(Actor& defender, CombatResult& result, int64_t damage, bool physical);
+    // The monster against the hero: its maximum x 100 / the hero's maximum.
+    int64_t monster_worth() const;
+    bool stats_generated() const;
+    // Generated monsters are worth more by rank: v x (rank + 3) x 20 / 100.
+    int64_t rank_scaled(int64_t v) const;
 
     CombatRandom random_;
     World* world_ = nullptr;

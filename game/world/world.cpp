@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <strings.h>
 
+#include "engine/core/crt_random.h"
 #include "engine/core/fatal_report.h"
 #include "engine/core/text_helpers.h"
 #include "game/world/hero_actor.h"
@@ -149,10 +150,7 @@ void World::clear_triggers() {
             for (const auto& level : map->levels) level->trigger_indexes.clear();
 }
 
-int32_t World::random() {
-    random_seed_ = random_seed_ * 214013u + 2531011u;
-    return int32_t(uint32_t(random_seed_ * 2u) >> 17);
-}
+int32_t World::random() { return crt_rand_step(random_seed_); }
 
 void World::apply_combat_sprite(const std::string& sprite, int32_t anchor_x, int32_t anchor_y) {
     for (const auto& monster : monsters) {
