@@ -73,9 +73,9 @@ group 0x4200 "Wands" kind=2
 item 0x4201 "Ember Twig" value=3 sub=1 aim=2 count=20 icon=4 action="ember" use="Sparks leap from the Ember Twig!" text2="Warm to the touch. It crackles when waved."
 
 group 0x4300 "Remedies" kind=3
-item 0x4301 "Minor Tonic" value=20 sub=0 count=10 icon=5 action="drink" text2="Tastes of mint and river water."
-item 0x4302 "Greater Tonic" value=50 sub=0 count=10 icon=6 action="drink" text2="Thick, green and very bitter."
-item 0x4303 "Draught of Vigour" value=2 sub=2 count=1 icon=7 action="drink" use="You gulp down the bitter draught." text2="For a while, your arms feel twice as strong."
+item 0x4301 "Minor Tonic" value=8 sub=0 count=10 icon=5 action="drink" text2="Tastes of mint and river water."
+item 0x4302 "Greater Tonic" value=25 sub=0 count=5 icon=6 action="drink" text2="Thick, green and very bitter."
+item 0x4303 "Draught of Vigour" value=1 sub=2 count=1 icon=7 action="drink" use="You gulp down the bitter draught." text2="For a while, your arms feel twice as strong."
 
 group 0x4400 "Armour" kind=4
 item 0x4401 "Padded Jerkin" value=1 count=1000 icon=8 text2="Quilted wool, stitched twice."
@@ -103,7 +103,7 @@ flag 0x5003 "LOG_MOVED"
 flag 0x5004 "LANTERN_FOUND"
 flag 0x5005 "CHEST_OPENED"
 
-quest 0x6001 "The Drowned Lantern" text1="Marta of the Copper Kettle lost her lantern in Thistlewood. Find it and bring it back." text2="You brought Marta her lantern."
+quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the Copper Kettle lost her lantern by the pond in Thistlewood, east of the village. Find it and bring it back."
 
 # --- people ------------------------------------------------------------------------
 # Ids are chosen so that no person lands in 00.npc, which stays empty.

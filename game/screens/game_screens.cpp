@@ -3,8 +3,11 @@
 #include "game/screens/action_executor.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/game_screen_state.h"
+#include "game/screens/inventory_state.h"
+#include "game/screens/item_notice_state.h"
 #include "game/screens/main_menu_state.h"
 #include "game/screens/npc_sprite_composer.h"
+#include "game/screens/shop_state.h"
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 
@@ -20,5 +23,8 @@ GameScreenState* create_game_screen(std::string_view name) {
         return new TalkingState;
     }
     if (name == "Walking") return new WalkingState;
+    if (name == "Inventory") return new InventoryState;
+    if (name == "Shop") return new ShopState;
+    if (name == "Item") return new ItemNoticeState;
     return new PendingScreenState;
 }

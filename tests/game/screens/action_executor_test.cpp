@@ -28,6 +28,13 @@ protected:
 };
 
 TEST_F(ActionExecutorTest, ItemsAndGoldChangeTheHeroAndFillTheNotice) {
+    // Each shows the item notice, which the action key sends back to the walk.
+    const auto close_notice = [this] {
+        ASSERT_EQ(screen_name(), "Item");
+        screen()->on_key(kKeyPress, 6, 0);
+        tick(20);
+        ASSERT_EQ(screen_name(), "Walking");
+    };
     hero().gold = 30;
     run(kActGiveItem, kLantern);
     EXPECT_TRUE(hero().has_item(kLantern));
@@ -35,25 +42,29 @@ TEST_F(ActionExecutorTest, ItemsAndGoldChangeTheHeroAndFillTheNotice) {
     EXPECT_EQ(notice.return_state, "Walking");
     EXPECT_EQ(notice.item_id, kLantern);
     EXPECT_EQ(notice.amount, 1);
+    close_notice();
 
     run(kActTakeItem, kLantern);
     EXPECT_FALSE(hero().has_item(kLantern));
     EXPECT_EQ(notice.amount, -1);
+    close_notice();
 
     run(kActGiveGold, 25);
     EXPECT_EQ(hero().gold, 55);
     EXPECT_EQ(notice.item_id, 0u);
     EXPECT_EQ(notice.amount, 25);
+    close_notice();
 
     // More than the hero has: all of it, and the notice shows what was taken.
     run(kActTakeGold, 1000);
     EXPECT_EQ(hero().gold, 0);
     EXPECT_EQ(notice.amount, -55);
+    close_notice();
     run(kActTakeGold, 5);
     EXPECT_EQ(hero().gold, 0);
     EXPECT_EQ(notice.amount, 0);
-    // The item screen is not built yet: the game stays where it is.
-    EXPECT_EQ(screen_name(), "Walking");
+    EXPECT_EQ(notice.return_state, "Walking");
+    close_notice();
 }
 
 TEST_F(ActionExecutorTest, FailedLookupsSkipTheAction) {

@@ -130,6 +130,10 @@ hold Left 5       # to the village's west wall
 hold Up 6         # up to the chest in the corner
 tap Return        # the action key opens it
 sleep 1
+tap Return        # closes the tonic's notice
+sleep 0.7
+tap Return        # and the gold's
+sleep 1
 snapshot 2-chest
 hold Right 6.5    # along the chest's row to the first house
 hold Down 6.5     # down beside it to the next house

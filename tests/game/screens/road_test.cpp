@@ -3,7 +3,6 @@
 // keys reach the game as the player's would, from the title menu's "New
 // game" on, and the test looks at the hero at each milestone of the road and
 // at the screen at two of them.
-#include <png.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -30,6 +29,7 @@
 #include "game/world/npc_record.h"
 #include "game/world/quest.h"
 #include "game/world/world.h"
+#include "tests/game/screens/golden_screen.h"
 
 namespace {
 
@@ -84,43 +84,8 @@ protected:
         while (host.program_time() < ms && host.get_message(message)) host.dispatch_message(message);
     }
 
-    // Compares the screen with its golden picture in
-    // tests/game/screens/goldens. The screen is saved as road_<name>.png in
-    // the build tree and kept there when it differs (or no golden exists),
-    // so it can be looked at and, when the change is meant, recorded.
-    void expect_screen(const std::string& name) {
-        const std::string golden = std::string(NIMBREL_SOURCE_DIR) + "/tests/game/screens/goldens/road_" + name + ".png";
-        const std::string shot = std::string(NIMBREL_BINARY_DIR) + "/road_" + name + ".png";
-        std::string error;
-        ASSERT_TRUE(host.front_buffer().save_png(shot, error)) << error;
-        const std::vector<uint8_t> actual = read_rgb(shot);
-        const std::vector<uint8_t> expected = read_rgb(golden);
-        ASSERT_EQ(actual.size(), size_t(240 * 320 * 3));
-        if (expected.size() != actual.size()) {
-            ADD_FAILURE() << "no golden picture " << golden << " of the right size; this run's screen is " << shot;
-            return;
-        }
-        size_t differing = 0;
-        for (size_t i = 0; i < actual.size(); i += 3)
-            if (!std::equal(&actual[i], &actual[i] + 3, &expected[i])) ++differing;
-        if (differing == 0) {
-            std::filesystem::remove(shot);
-            return;
-        }
-        ADD_FAILURE() << "screen \"" << name << "\": " << differing << " pixels differ from " << golden
-                      << "; this run's screen is " << shot;
-    }
-    // The picture's pixels as 8-bit RGB; empty when it cannot be read.
-    static std::vector<uint8_t> read_rgb(const std::string& path) {
-        png_image image{};
-        image.version = PNG_IMAGE_VERSION;
-        if (!png_image_begin_read_from_file(&image, path.c_str())) return {};
-        image.format = PNG_FORMAT_RGB;
-        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-        if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
-        png_image_free(&image);
-        return rgb;
-    }
+    // Compares the screen with its golden picture "road_<name>".
+    void expect_screen(const std::string& name) { expect_golden_screen(host.front_buffer(), "road_" + name); }
 
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
@@ -174,7 +139,19 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     play_until(9300);
     EXPECT_EQ(cell(), (Point{1, 2}));
     EXPECT_EQ(hero().gold, start_gold);
-    play_until(9750);
+    // The tonic's notice, then (its trigger going on once it is closed)
+    // the gold's.
+    play_until(9650);
+    ASSERT_EQ(screen(), "Item");
+    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4301u);
+    EXPECT_EQ(g_game->screen_arguments.item_notice.amount, 1);
+    expect_screen("chest_tonic_notice");
+    play_until(10050);
+    ASSERT_EQ(screen(), "Item");
+    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0u);
+    EXPECT_EQ(g_game->screen_arguments.item_notice.amount, 25);
+    play_until(10650);
+    EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().gold, start_gold + 25);
     EXPECT_EQ(hero().inventory.size(), start_items + 1);
     EXPECT_TRUE(hero().has_item(0x4301));
@@ -184,7 +161,7 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
 
     // Over the village's east edge: the wood, on the tile its exit names,
     // once it has faded in.
-    play_until(20150);
+    play_until(21050);
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().position(), (Point{0, 4 * 32}));
     EXPECT_EQ(g_game->main_fade().level(), 0);
@@ -193,13 +170,13 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // Up the wood's path monsters meet the hero (the drawn blocks reseed the
     // shared generator, so which one depends on the map); until fights
     // exist the screen comes back to the walk.
-    play_until(26700);
+    play_until(27600);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
     const std::string met = g_game->screen_arguments.opponent->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().gold, start_gold + 25);
-    play_until(27400);
+    play_until(28300);
     EXPECT_EQ(g_game->main_fade().level(), 0);
 }
 

@@ -1,0 +1,90 @@
+// The item screens as the player sees them: the inventory's three pages,
+// the drop question, the shop buying and selling, and an item notice over
+// the village, each compared with its golden picture.
+#include <gtest/gtest.h>
+
+#include "engine/core/frame_loop.h"
+#include "engine/ui/ui_menu.h"
+#include "game/screens/inventory_state.h"
+#include "game/screens/shop_state.h"
+#include "tests/game/screens/golden_screen.h"
+#include "tests/game/screens/item_screen_support.h"
+
+namespace {
+
+class ItemScreensGoldenTest : public ItemScreenTest {
+protected:
+    // The demo hero with one of each kind of item, the jerkin worn and the
+    // lantern quest open, on the village's map.
+    void set_up_hero() {
+        start_game();
+        g_game->switch_state("Walking", 0);
+        for (int i = 0; i < 40; ++i) {
+            g_game->update();
+            g_game->animate();
+        }
+        carry_nothing();
+        HeroActor& h = hero();
+        h.armour = carry("Padded Jerkin");
+        for (const char* name : {"Ash Cudgel", "Hunting Knife", "Minor Tonic", "Greater Tonic", "Draught of Vigour",
+                                 "Wicker Buckler", "Boiled Leather Coat", "Letter from Hesk"})
+            carry(name);
+        h.gold = 35;
+        h.hit_points = 31;
+        h.bonus_strength = 1;
+        h.clear_quests();
+        h.add_quest(0x6001);
+    }
+    void shot(const std::string& name) {
+        render_frame();
+        expect_golden_screen(host.front_buffer(), "items_" + name);
+    }
+};
+
+TEST_F(ItemScreensGoldenTest, TheInventoryPagesAndTheDropQuestion) {
+    set_up_hero();
+    g_game->switch_state("Inventory", InventoryState::kOpenStats);
+    tick(40);
+    shot("stats");
+    key(9);
+    tick(40);
+    shot("items");
+    key(9);  // drop the selected tonic?
+    tick(2);
+    ASSERT_NE(static_cast<InventoryState*>(current())->dialog(), nullptr);
+    shot("drop_question");
+    key(11);
+    tick();
+    key(11);
+    tick(40);
+    ASSERT_EQ(current_name(), "Walking");
+    g_game->switch_state("Inventory", InventoryState::kOpenStats);
+    tick(40);
+    key(8);
+    tick(40);
+    shot("quests");
+}
+
+TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
+    set_up_hero();
+    ShopRequest& request = g_game->screen_arguments.shop;
+    request = {world().get_or_load_npc(0x2002), kItemWeapon, 0, 1};
+    g_game->switch_state("Shop", reinterpret_cast<uintptr_t>(&request));
+    tick(40);
+    shot("shop_buying");
+    key(9);
+    tick(40);
+    ASSERT_FALSE(static_cast<ShopState*>(current())->buying());
+    shot("shop_selling");
+}
+
+TEST_F(ItemScreensGoldenTest, AnItemNoticeOverTheMap) {
+    set_up_hero();
+    ItemNotice& notice = g_game->screen_arguments.item_notice;
+    notice = {"Walking", item("Minor Tonic").id, 1};
+    g_game->switch_state("Item", reinterpret_cast<uintptr_t>(&notice));
+    tick(20);
+    shot("notice");
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include "tools/inv_art/icons.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+struct P {
+    double x, y;
+};
+
+// Distance of (x, y) from the segment a-b.
+double segment_distance(double x, double y, P a, P b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double t = std::clamp(((x - a.x) * dx + (y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(x - (a.x + t * dx), y - (a.y + t * dy));
+}
+// Where (x, y) lies along a-b, 0 at a and 1 at b.
+double along(double x, double y, P a, P b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    return std::clamp(((x - a.x) * dx + (y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+}
+double radius(double x, double y, P c) { return std::hypot(x - c.x, y - c.y); }
+
+// A stick from a to b, its half width growing from w0 to w1; an outline one
+// pixel wide in `rim`.
+uint32_t stick(int x, int y, P a, P b, double w0, double w1, uint32_t fill, uint32_t rim) {
+    const double t = along(x + 0.5, y + 0.5, a, b);
+    const double w = w0 + (w1 - w0) * t;
+    const double d = segment_distance(x + 0.5, y + 0.5, a, b);
+    if (d > w + 1) return kArtKey;
+    return d > w ? rim : fill;
+}
+
+uint32_t over(uint32_t top, uint32_t below) { return top != kArtKey ? top : below; }
+
+uint32_t sack(int x, int y) {
+    const double r = radius(x + 0.5, y + 0.5, {16, 19});
+    if (y >= 5 && y < 9 && std::abs(x - 16) < 4) return art_rgb(120, 80, 40);
+    if (r > 11) return kArtKey;
+    return r > 10 ? art_rgb(70, 50, 30) : art_rgb(190, 150, 100 - y);
+}
+
+uint32_t cudgel(int x, int y) { return stick(x, y, {7, 26}, {24, 6}, 1.5, 4.5, art_rgb(150, 100, 55), art_rgb(70, 45, 25)); }
+
+uint32_t knife(int x, int y) {
+    const uint32_t blade = stick(x, y, {14, 18}, {26, 5}, 2.5, 0.5, art_rgb(215, 220, 228), art_rgb(90, 95, 110));
+    const uint32_t guard = stick(x, y, {10, 14}, {18, 22}, 1, 1, art_rgb(170, 150, 90), art_rgb(80, 60, 30));
+    const uint32_t grip = stick(x, y, {6, 27}, {13, 19}, 2, 2, art_rgb(110, 70, 40), art_rgb(50, 30, 15));
+    return over(guard, over(blade, grip));
+}
+
+uint32_t spear(int x, int y) {
+    const uint32_t tip = stick(x, y, {21, 10}, {28, 3}, 3, 0.3, art_rgb(60, 50, 40), art_rgb(20, 15, 10));
+    const uint32_t shaft = stick(x, y, {4, 28}, {22, 9}, 1, 1, art_rgb(180, 140, 90), art_rgb(90, 60, 30));
+    return over(tip, shaft);
+}
+
+uint32_t twig(int x, int y) {
+    const double glow = radius(x + 0.5, y + 0.5, {24, 7});
+    if (glow < 3) return art_rgb(255, 230, 120);
+    if (glow < 5) return art_rgb(250, 140, 40);
+    const uint32_t branch = stick(x, y, {18, 16}, {12, 10}, 0.8, 0.6, art_rgb(120, 80, 40), art_rgb(60, 40, 20));
+    return over(branch, stick(x, y, {6, 27}, {23, 8}, 1.5, 1, art_rgb(130, 85, 45), art_rgb(60, 40, 20)));
+}
+
+// A round flask of `size` (radius of the bowl) filled with `liquid`.
+uint32_t flask(int x, int y, double size, uint32_t liquid) {
+    const P bowl{16, 30 - size - 1};
+    const double r = radius(x + 0.5, y + 0.5, bowl);
+    const int neck_top = int(bowl.y - size - 6);
+    if (r <= size) {
+        if (r > size - 1) return art_rgb(60, 70, 80);
+        if (y < bowl.y - size / 3) return art_rgb(210, 230, 240);  // glass above the liquid
+        return (x + y) % 9 == 0 ? art_rgb(250, 250, 250) : liquid;
+    }
+    if (std::abs(x - 16) <= 2 && y >= neck_top && y < bowl.y - size + 1)
+        return y < neck_top + 3 ? art_rgb(150, 100, 60) : art_rgb(200, 220, 230);  // cork, neck
+    return kArtKey;
+}
+
+uint32_t minor_tonic(int x, int y) { return flask(x, y, 8, art_rgb(90, 200, 140)); }
+uint32_t greater_tonic(int x, int y) { return flask(x, y, 11, art_rgb(40, 130, 60)); }
+
+uint32_t draught(int x, int y) {
+    if (x < 11 || x > 21 || y < 4 || y > 29) return kArtKey;
+    if (y < 8) return std::abs(x - 16) <= 1 ? art_rgb(150, 100, 60) : kArtKey;
+    if (y < 12 && std::abs(x - 16) > 2) return kArtKey;
+    if (x == 11 || x == 21 || y == 29 || (y < 12 && std::abs(x - 16) == 2)) return art_rgb(60, 50, 40);
+    return y > 15 ? art_rgb(230, 120, 30) : art_rgb(220, 220, 210);
+}
+
+// A sleeveless tunic of `length` pixels below the shoulders.
+uint32_t tunic(int x, int y, int length, uint32_t fill, uint32_t seam) {
+    const int dx = std::abs(x - 16);
+    const bool body = y >= 5 && y < 5 + length && dx <= (y < 10 ? 6 + (y - 5) : 11);
+    const bool neck = y < 9 && dx < 3;
+    if (!body || neck) return kArtKey;
+    if (dx == 11 || y == 4 + length || (y < 10 && dx == 6 + (y - 5))) return art_rgb(50, 35, 20);
+    return (y - 5) % 5 == 0 || x == 16 ? seam : fill;
+}
+
+uint32_t jerkin(int x, int y) { return tunic(x, y, 20, art_rgb(200, 180, 140), art_rgb(160, 140, 100)); }
+uint32_t coat(int x, int y) { return tunic(x, y, 25, art_rgb(140, 90, 50), art_rgb(100, 60, 30)); }
+
+uint32_t buckler(int x, int y) {
+    const double r = radius(x + 0.5, y + 0.5, {16, 16});
+    if (r > 12) return kArtKey;
+    if (r > 11) return art_rgb(90, 70, 30);
+    return (x / 3 + y / 3) % 2 ? art_rgb(200, 170, 100) : art_rgb(170, 140, 80);
+}
+
+uint32_t roundshield(int x, int y) {
+    const double r = radius(x + 0.5, y + 0.5, {16, 16});
+    if (r > 14) return kArtKey;
+    if (r > 12) return art_rgb(150, 155, 165);
+    if (r < 3) return art_rgb(190, 195, 205);
+    return x % 6 == 0 ? art_rgb(110, 70, 35) : art_rgb(150, 100, 55);
+}
+
+uint32_t lantern(int x, int y) {
+    const int dx = std::abs(x - 16);
+    if (y >= 3 && y < 7 && dx <= 4 && (y == 3 || dx >= 3)) return art_rgb(170, 140, 60);  // handle
+    if (y >= 7 && y < 10 && dx <= 7) return art_rgb(180, 150, 70);
+    if (y >= 10 && y < 25 && dx <= 6) {
+        if (dx == 6 || dx == 0) return art_rgb(120, 140, 70);  // green with pond weed
+        return radius(x + 0.5, y + 0.5, {16, 17}) < 4 ? art_rgb(250, 220, 120) : art_rgb(200, 210, 170);
+    }
+    if (y >= 25 && y < 29 && dx <= 8) return art_rgb(160, 130, 60);
+    return kArtKey;
+}
+
+uint32_t letter(int x, int y) {
+    if (x < 4 || x > 27 || y < 8 || y > 24) return kArtKey;
+    if (radius(x + 0.5, y + 0.5, {16, 17}) < 3.5) return art_rgb(170, 30, 30);  // the wax seal
+    if (x == 4 || x == 27 || y == 8 || y == 24) return art_rgb(120, 100, 70);
+    if (std::abs((y - 8) - (x - 4) * 8 / 12) == 0 || std::abs((y - 8) - (27 - x) * 8 / 12) == 0) return art_rgb(170, 150, 110);
+    return art_rgb(240, 230, 205);
+}
+
+uint32_t gold(int x, int y) {
+    // Three coins, one stacked on two.
+    for (P c : {P{11, 21}, P{21, 21}, P{16, 12}}) {
+        const double r = radius(x + 0.5, y + 0.5, c);
+        if (r <= 7) return r > 6 ? art_rgb(140, 100, 10) : r < 3 ? art_rgb(255, 235, 120) : art_rgb(235, 190, 40);
+    }
+    return kArtKey;
+}
+
+}  // namespace
+
+uint32_t art_rgb(int r, int g, int b) {
+    return uint32_t(std::clamp(r, 0, 255)) << 16 | uint32_t(std::clamp(g, 0, 255)) << 8 | uint32_t(std::clamp(b, 0, 255));
+}
+
+uint32_t art_dim(uint32_t c) {
+    return art_rgb(int(c >> 16 & 0xFF) * 2 / 3, int(c >> 8 & 0xFF) * 2 / 3, int(c & 0xFF) * 2 / 3);
+}
+
+const std::vector<ItemIcon>& item_icons() {
+    static const std::vector<ItemIcon> icons = {
+        {0, sack},    {1, cudgel},       {2, knife},    {3, spear},    {4, twig},
+        {5, minor_tonic}, {6, greater_tonic}, {7, draught}, {8, jerkin}, {9, coat},
+        {10, buckler}, {11, roundshield}, {12, lantern}, {13, letter}, {86, gold},
+    };
+    return icons;
+}
+
+const ItemIcon& item_icon(int number) {
+    for (const ItemIcon& icon : item_icons())
+        if (icon.number == number) return icon;
+    return item_icons().front();
+}
