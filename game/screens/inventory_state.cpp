@@ -290,20 +290,14 @@ void InventoryState::rebuild_grid() {
     cursor_.items_seen = 0;
     for (InventoryEntry* entry : inventory_order(hero->inventory)) {
         if (!tab_holds(tab_, entry->item->kind)) continue;
-        const int32_t index = cursor_.items_seen++;
-        if (index < cursor_.page_start || index >= cursor_.page_start + cursor_.per_page) continue;
+        if (!cursor_.on_page(cursor_.items_seen++)) continue;
         const int32_t cell = int32_t(cell_entries_.size());
         cell_entries_.push_back(entry);
         view_.add_icon(cell, *entry->item);
         if (entry == hero->armour || entry == hero->shield) view_.add_worn_mark(cell);
     }
     cursor_.cells = int32_t(cell_entries_.size());
-    // A page emptied by the last change shows the page before it.
-    if (cursor_.cells == 0 && cursor_.page_start > 0 && cursor_.items_seen > 0) {
-        cursor_.page_start = std::max(0, cursor_.page_start - cursor_.per_page);
-        rebuild_grid();
-        return;
-    }
+    if (cursor_.back_from_empty_page()) return rebuild_grid();
     cursor_.clamp();
 }
 
@@ -518,24 +512,10 @@ void InventoryState::item_key(uint32_t game_key) {
     }
     // One move per tick: the frame must have reached the selected cell.
     if (!view_.frame_on(cursor_.selected)) return;
-    const CursorMove moved = move_cursor(cursor_, game_key);
-    if (moved == CursorMove::kPage) {
-        const int32_t selected = cursor_.selected;
-        rebuild_grid();
-        cursor_.selected = selected;
-        cursor_.clamp();
-    }
-    if (moved != CursorMove::kNone) show_item_info();
+    if (move_cursor(cursor_, game_key, [this] { rebuild_grid(); }) != CursorMove::kNone) show_item_info();
 }
 
 void InventoryState::item_command(const std::u16string& command) {
-    struct TabCommand {
-        std::u16string_view command;
-        int32_t tab;
-    };
-    static constexpr TabCommand kTabCommands[] = {{u"*TABWEAPON", kTabWeapons}, {u"*TABWAND", kTabWands},
-                                                  {u"*TABITEM", kTabUsable},    {u"*TABARMOR", kTabArmour},
-                                                  {u"*TABQUEST", kTabQuest}};
     if (command == u"*STATS") return start_leaving();
     if (command == u"*USE") return use_selected();
     if (command == u"*DROP") return drop_selected();
@@ -547,11 +527,11 @@ void InventoryState::item_command(const std::u16string& command) {
         cursor_.page_start += command == u"*RIGHT" ? cursor_.per_page : -cursor_.per_page;
         return change_tab(tab_);
     }
-    for (const TabCommand& t : kTabCommands)
-        if (command == t.command && tab_ != t.tab) {
-            cursor_.page_start = 0;
-            return change_tab(t.tab);
-        }
+    const int32_t tab = tab_of_command(command);
+    if (tab != kNoTab && tab != tab_) {
+        cursor_.page_start = 0;
+        change_tab(tab);
+    }
 }
 
 void InventoryState::item_pen(Point at, const std::u16string& command) {

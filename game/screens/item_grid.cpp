@@ -83,6 +83,19 @@ int32_t tab_of_category(int32_t category) {
     }
 }
 
+int32_t tab_of_command(std::u16string_view command) {
+    struct TabCommand {
+        std::u16string_view command;
+        int32_t tab;
+    };
+    static constexpr TabCommand kTabCommands[] = {{u"*TABWEAPON", kTabWeapons}, {u"*TABWAND", kTabWands},
+                                                  {u"*TABITEM", kTabUsable},    {u"*TABARMOR", kTabArmour},
+                                                  {u"*TABQUEST", kTabQuest}};
+    for (const TabCommand& t : kTabCommands)
+        if (command == t.command) return t.tab;
+    return kNoTab;
+}
+
 std::string inventory_tab_title(int32_t tab) {
     switch (tab) {
     case kTabUsable: return "Inventory - Magic Items";
@@ -165,6 +178,23 @@ ItemGridLayout read_item_grid_layout(IniFile& file, const char* section) {
 // --- the cursor ----------------------------------------------------------------------
 
 void GridCursor::clamp() { selected = cells > 0 ? std::clamp(selected, 0, cells - 1) : 0; }
+
+bool GridCursor::back_from_empty_page() {
+    if (cells != 0 || page_start == 0 || items_seen == 0) return false;
+    page_start = std::max(0, page_start - per_page);
+    return true;
+}
+
+CursorMove move_cursor(GridCursor& cursor, uint32_t game_key, const std::function<void()>& refill) {
+    const CursorMove moved = move_cursor(cursor, game_key);
+    if (moved == CursorMove::kPage) {
+        const int32_t selected = cursor.selected;
+        refill();
+        cursor.selected = selected;
+        cursor.clamp();
+    }
+    return moved;
+}
 
 CursorMove move_cursor(GridCursor& c, uint32_t game_key) {
     switch (game_key) {

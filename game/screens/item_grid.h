@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,10 @@ bool tab_holds(int32_t tab, int32_t kind);
 // 3 usable -> 0, 4 and 5 armour and shields -> 1, 6 quest items -> 4; other
 // values stay as they are.
 int32_t tab_of_category(int32_t category);
+// The tab a "*TABWEAPON", "*TABWAND", "*TABITEM", "*TABARMOR" or "*TABQUEST"
+// command chooses; kNoTab for any other command.
+inline constexpr int32_t kNoTab = -2;
+int32_t tab_of_command(std::u16string_view command);
 // "Inventory - Weapons" and the others; "Inventory - All" for kTabAll.
 std::string inventory_tab_title(int32_t tab);
 
@@ -92,6 +97,11 @@ struct GridCursor {
 
     bool has_next_page() const { return page_start + per_page < items_seen; }
     bool has_previous_page() const { return page_start >= per_page; }
+    // Whether the listed item of this index stands on the page shown.
+    bool on_page(int32_t index) const { return index >= page_start && index < page_start + per_page; }
+    // A page left empty (its last item gone) turns to the page before it;
+    // true when it did, and the cells are to be filled again.
+    bool back_from_empty_page();
     // The selection moved into the filled cells (0 without cells).
     void clamp();
 };
@@ -102,6 +112,8 @@ enum class CursorMove { kNone, kCell, kPage };
 // from cell 0 of a later page, key 0 to the previous page's last cell. A
 // page change leaves `cells` for the caller to fill again.
 CursorMove move_cursor(GridCursor& cursor, uint32_t game_key);
+// The same, filling the cells again by `refill` after a page change.
+CursorMove move_cursor(GridCursor& cursor, uint32_t game_key, const std::function<void()>& refill);
 
 // The sprite groups of an item screen on the game's map layer while it is
 // entered: the selection frame (1001), the grid of icons (1002) and the page

@@ -152,12 +152,7 @@ void ShopState::fill_list() {
     if (buying()) fill_buy_list();
     else fill_sell_list();
     cursor_.cells = int32_t(buying() ? buy_cells_.size() : sell_cells_.size());
-    // A page emptied by a sale shows the page before it.
-    if (cursor_.cells == 0 && cursor_.page_start > 0 && cursor_.items_seen > 0) {
-        cursor_.page_start = std::max(0, cursor_.page_start - cursor_.per_page);
-        fill_list();
-        return;
-    }
+    if (cursor_.back_from_empty_page()) return fill_list();
     cursor_.clamp();
 }
 
@@ -184,8 +179,7 @@ void ShopState::fill_sell_list() {
     for (InventoryEntry* entry : sell_order(hero->inventory)) {
         const ItemRecord& item = *entry->item;
         if (!tab_holds(tab_, item.kind) || item.price == 0 || item.flag2 != 0) continue;
-        const int32_t index = cursor_.items_seen++;
-        if (index < cursor_.page_start || index >= cursor_.page_start + cursor_.per_page) continue;
+        if (!cursor_.on_page(cursor_.items_seen++)) continue;
         view_.add_icon(int32_t(sell_cells_.size()), item);
         sell_cells_.push_back(entry);
     }
@@ -316,13 +310,6 @@ void ShopState::switch_buy_sell() {
 // --- input ----------------------------------------------------------------------------------
 
 void ShopState::run_command(const std::u16string& command) {
-    struct TabCommand {
-        std::u16string_view command;
-        int32_t tab;
-    };
-    static constexpr TabCommand kTabCommands[] = {{u"*TABWEAPON", kTabWeapons}, {u"*TABWAND", kTabWands},
-                                                  {u"*TABITEM", kTabUsable},    {u"*TABARMOR", kTabArmour},
-                                                  {u"*TABQUEST", kTabQuest}};
     if (command == u"*BUY" && buying()) return buy_selected();
     if (command == u"*SELL" && !buying()) return sell_selected();
     if (command == u"*BUYSELL") return switch_buy_sell();
@@ -337,11 +324,10 @@ void ShopState::run_command(const std::u16string& command) {
         cursor_.page_start = 0;
         return change_tab(tab_ >= kTabQuest ? kTabUsable : tab_ + 1);
     }
-    for (const TabCommand& t : kTabCommands)
-        if (command == t.command) {
-            cursor_.page_start = 0;
-            return change_tab(t.tab);
-        }
+    if (const int32_t tab = tab_of_command(command); tab != kNoTab) {
+        cursor_.page_start = 0;
+        change_tab(tab);
+    }
 }
 
 void ShopState::on_key(int kind, uint32_t game_key, uint32_t) {
@@ -360,14 +346,7 @@ void ShopState::on_key(int kind, uint32_t game_key, uint32_t) {
 
 void ShopState::arrow_key(uint32_t game_key) {
     if (!view_.frame_on(cursor_.selected)) return;
-    const CursorMove moved = move_cursor(cursor_, game_key);
-    if (moved == CursorMove::kPage) {
-        const int32_t selected = cursor_.selected;
-        fill_list();
-        cursor_.selected = selected;
-        cursor_.clamp();
-    }
-    if (moved != CursorMove::kNone) show_item_info();
+    if (move_cursor(cursor_, game_key, [this] { fill_list(); }) != CursorMove::kNone) show_item_info();
 }
 
 void ShopState::on_pointer(int kind, int32_t x, int32_t y) {

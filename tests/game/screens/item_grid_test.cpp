@@ -99,6 +99,10 @@ TEST(ItemGridTabs, EachTabHoldsItsKindsAndShopCategoriesMapOntoTabs) {
                                {5, kTabArmour},  {6, kTabQuest}, {0, 0},          {9, 9}};
     for (const auto& [category, tab] : tabs) EXPECT_EQ(tab_of_category(category), tab) << category;
     EXPECT_EQ(inventory_tab_title(kTabWands), "Inventory - Magic Wands");
+    const std::pair<std::u16string_view, int32_t> commands[] = {
+        {u"*TABWEAPON", kTabWeapons}, {u"*TABWAND", kTabWands}, {u"*TABITEM", kTabUsable},
+        {u"*TABARMOR", kTabArmour},   {u"*TABQUEST", kTabQuest}, {u"*TAB", kNoTab}, {u"*USE", kNoTab}};
+    for (const auto& [command, tab] : commands) EXPECT_EQ(tab_of_command(command), tab);
     EXPECT_EQ(inventory_tab_title(kTabAll), "Inventory - All");
 }
 
