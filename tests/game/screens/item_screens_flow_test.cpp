@@ -1,0 +1,229 @@
+// The item screens played in a row as a player would: buying, wearing,
+// drinking, selling and dropping, then a save and a load; many visits
+// leaving the caches as they were; low memory taking the map's sprites
+// while a screen is up and giving them back; a notice from a conversation
+// going back to it.
+#include <gtest/gtest.h>
+
+#include "engine/graphics/resource_caches.h"
+#include "engine/graphics/sprite_group.h"
+#include "game/screens/inventory_state.h"
+#include "game/screens/shop_state.h"
+#include "game/screens/talking_state.h"
+#include "game/world/map_level.h"
+#include "game/world/npc_record.h"
+#include "tests/game/screens/item_screen_support.h"
+
+namespace {
+
+class ItemScreensFlowTest : public ItemScreenTest {
+protected:
+    void walk() {
+        g_game->switch_state("Walking", 0);
+        for (int i = 0; i < 40; ++i) {
+            g_game->update();
+            if (current()) current()->update();
+            g_game->animate();
+        }
+    }
+    void open_shop(uint16_t category, uint32_t buy) {
+        ShopRequest& request = g_game->screen_arguments.shop;
+        request = {world().get_or_load_npc(0x2002), category, 0, buy};
+        g_game->switch_state("Shop", reinterpret_cast<uintptr_t>(&request));
+        tick(33);
+    }
+    void open_inventory(uintptr_t argument) {
+        g_game->switch_state("Inventory", argument);
+        tick(33);
+    }
+    void close() {
+        key(11);
+        tick(40);
+        ASSERT_EQ(current_name(), "Walking");
+    }
+    // The cell of the current screen's grid that holds the item, tapped.
+    template <typename Entries>
+    void tap_item(const Entries& cells, const ItemGridView& view, const std::string& name) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (item_name(cells[i]) != name) continue;
+            const Point cell = view.layout().cell_origin(int32_t(i));
+            const Point grid = view.grid()->position();
+            tap({grid.x + cell.x + 16, grid.y + cell.y + 16});
+            tick();
+            return;
+        }
+        FAIL() << name << " is not in the grid";
+    }
+    static std::string item_name(const ItemRecord* item) { return item->name; }
+    static std::string item_name(const InventoryEntry* entry) { return entry->item->name; }
+
+    // Gold, items as carried and the worn gear, in one line.
+    std::string hero_line(const HeroActor& h) {
+        std::string line = "gold " + std::to_string(h.gold) + ";";
+        for (const auto& e : h.inventory) line += " " + e->item->name + "/" + std::to_string(e->uses);
+        line += "; armour " + (h.armour ? h.armour->item->name : std::string("-"));
+        line += "; shield " + (h.shield ? h.shield->item->name : std::string("-"));
+        return line;
+    }
+};
+
+TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
+    start_game();
+    walk();
+    carry_nothing();
+    carry("Ash Cudgel");
+    carry("Minor Tonic");
+    carry("Wicker Buckler");
+    hero().gold = 100;
+    hero().hit_points = 10;
+    const int32_t coat = item("Boiled Leather Coat").price;
+
+    open_shop(kItemArmour, 1);
+    tap_item(static_cast<ShopState*>(current())->buy_cells(), static_cast<ShopState*>(current())->view(),
+             "Boiled Leather Coat");
+    key(8);
+    EXPECT_EQ(hero_line(hero()), "gold " + std::to_string(100 - coat) +
+                                     "; Ash Cudgel/1000 Minor Tonic/10 Wicker Buckler/1000 Boiled Leather Coat/1000;"
+                                     " armour -; shield -");
+    close();
+
+    open_inventory(InventoryState::kOpenArmour);
+    auto& inv = *static_cast<InventoryState*>(current());
+    tap_item(inv.cell_entries(), inv.view(), "Boiled Leather Coat");
+    key(8);
+    ASSERT_NE(hero().armour, nullptr);
+    EXPECT_EQ(hero().armour->item->name, "Boiled Leather Coat");
+    key(10);  // weapons
+    key(10);  // wands
+    key(10);  // quest items
+    key(10);  // usable items
+    tap_item(inv.cell_entries(), inv.view(), "Minor Tonic");
+    key(8);
+    EXPECT_EQ(hero().hit_points, 10 + item("Minor Tonic").value);
+    close();
+
+    // Selling the buckler, the last item of the armour tab's shields, and
+    // then the coat it wears: the last item sold leaves the page empty.
+    open_shop(kItemArmour, 0);
+    auto& shop = *static_cast<ShopState*>(current());
+    const int32_t gold_before_sales = hero().gold;
+    int32_t paid = 0;
+    for (const char* name : {"Wicker Buckler", "Boiled Leather Coat"}) {
+        tap_item(shop.sell_cells(), shop.view(), name);
+        paid += shop.selected_price();
+        key(8);
+    }
+    EXPECT_EQ(current_name(), "Shop");
+    EXPECT_TRUE(shop.sell_cells().empty());
+    EXPECT_EQ(hero().gold, gold_before_sales + paid);
+    EXPECT_EQ(hero().armour, nullptr);
+    close();
+
+    // Dropping the tonic after the question.
+    open_inventory(InventoryState::kOpenItems);
+    tap_item(static_cast<InventoryState*>(current())->cell_entries(), static_cast<InventoryState*>(current())->view(),
+             "Minor Tonic");
+    key(9);
+    tap_control(*static_cast<InventoryState*>(current())->dialog(), u"YES");
+    close();
+    const std::string expected = "gold " + std::to_string(gold_before_sales + paid) +
+                                 "; Ash Cudgel/1000; armour -; shield -";
+    EXPECT_EQ(hero_line(hero()), expected);
+
+    // Saved and loaded, the hero is the same.
+    const std::string path = save_file("items.dat");
+    ASSERT_TRUE(world().save_state(path)) << world().last_error();
+    carry("Greater Tonic");
+    hero().gold = 1;
+    ASSERT_TRUE(g_game->load_game(path));
+    EXPECT_EQ(hero_line(hero()), expected);
+
+    // The worn gear too.
+    hero().armour = carry("Padded Jerkin");
+    ASSERT_TRUE(world().save_state(path));
+    ASSERT_TRUE(g_game->load_game(path));
+    ASSERT_NE(hero().armour, nullptr);
+    EXPECT_EQ(hero().armour->item->name, "Padded Jerkin");
+}
+
+TEST_F(ItemScreensFlowTest, FiftyVisitsLeaveTheCachesAsTheyWere) {
+    start_game();
+    walk();
+    const auto visit = [this] {
+        open_inventory(InventoryState::kOpenItems);
+        key(9);  // a drop question, answered no
+        key(11);
+        close();
+        open_shop(kItemWeapon, 1);
+        close();
+        purge_resource_caches();
+    };
+    visit();
+    const int32_t bitmaps = g_bitmap_cache->size(), definitions = g_sprite_def_cache->size();
+    for (int i = 0; i < 49; ++i) visit();
+    EXPECT_EQ(g_bitmap_cache->size(), bitmaps);
+    EXPECT_EQ(g_sprite_def_cache->size(), definitions);
+}
+
+TEST_F(ItemScreensFlowTest, LowMemoryTakesTheMapsSpritesWhileAScreenIsUpAndGivesThemBack) {
+    start_game();
+    walk();
+    const MapLevel* level = hero().level;
+    ASSERT_NE(level, nullptr);
+    const auto sprites_on_map = [&] {
+        size_t n = hero().sprite() ? 1 : 0;
+        for (const Actor* actor : level->actors) n += actor->sprite() ? 1 : 0;
+        return n;
+    };
+    const size_t all = sprites_on_map();
+    ASSERT_GT(all, 1u);
+    struct Case {
+        int32_t free_mb;
+        bool released;
+    };
+    for (const Case c : {Case{5, false}, Case{4, false}, Case{3, true}, Case{2, true}}) {
+        g_game->free_memory = [mb = c.free_mb] { return mb; };
+        open_inventory(InventoryState::kOpenStats);
+        EXPECT_EQ(sprites_on_map(), c.released ? 0u : all) << c.free_mb;
+        close();
+        EXPECT_EQ(sprites_on_map(), all) << c.free_mb;
+    }
+}
+
+TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
+    start_game();
+    walk();
+    // Old Hesk hands over his letter from the "Lantern" topic.
+    const std::shared_ptr<NpcRecord> hesk = world().get_or_load_npc(0x2003);
+    ASSERT_NE(hesk, nullptr);
+    g_game->screen_arguments.talk_partner = hesk;
+    g_game->switch_state("Talking", reinterpret_cast<uintptr_t>(hesk.get()));
+    ASSERT_EQ(current_name(), "Talking");
+    auto* talk = static_cast<TalkingState*>(current());
+    tick(40);
+    // The greeting, then the replies: Lantern.
+    for (int i = 0; i < 12 && current_name() == "Talking" && talk->speaker() != TalkingState::kHeroChooses; ++i) {
+        key(6);
+        tick(20);
+    }
+    ASSERT_EQ(talk->speaker(), TalkingState::kHeroChooses);
+    // The replies stand in the order Bye, Lantern.
+    key(3);
+    tick(10);
+    ASSERT_EQ(talk->selected_reply(), 1);
+    key(6);
+    for (int i = 0; i < 200 && current_name() == "Talking"; ++i) {
+        if (talk->speaker() == TalkingState::kPersonSpeaks) key(6);
+        tick();
+    }
+    ASSERT_EQ(current_name(), "Item");
+    EXPECT_EQ(g_game->screen_arguments.item_notice.return_state, "Talking");
+    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4602u);
+    tick(20);
+    key(8);
+    tick(20);
+    EXPECT_EQ(current_name(), "Talking");
+    EXPECT_TRUE(hero().has_item(0x4602));
+}
+
+}  // namespace
