@@ -228,6 +228,9 @@ void toggle_tile(Game& game, const Action& action) {
     World& world = game.world();
     MapLevel* level = world.get_level(action.a);
     if (!level) return skip(action, "no level", action.a);
+    // A level of a region not read yet gets its grid first, so that the
+    // change is made and logged (seen on arrival, kept in saves).
+    if (!world.load_level_grid(*level)) return skip(action, "no tile grid", action.a);
     const int state = (action.b & 0x8000) ? 0 : 1;
     // Mode 1 is the wall's state bit, mode 0 the cell's (or its object's).
     const int mode = action.expression.holds(world) ? 1 : 0;

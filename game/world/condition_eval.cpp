@@ -25,15 +25,11 @@ enum ConditionKind : uint8_t {
     kGoldForLevel = 10,
 };
 
-// The state bit of a cell of any level. A level whose region has not been
-// read yet (no grid) gets its region file first, which replays its log; if
-// that fails the cell has no state to test.
+// The state bit of a cell of any level; without a grid (its region file
+// cannot be read) the cell has no state to test.
 bool cell_state(World& world, uint32_t level_id, uint32_t packed, int mode) {
     MapLevel* level = world.get_level(level_id);
-    if (!level) return false;
-    if (!level->has_grid() && level->map && level->map->region) {
-        if (!world.load_region(*level->map->region)) return false;
-    }
+    if (!level || !world.load_level_grid(*level)) return false;
     return level->tile_state(int(packed & 0xFFFF), int(packed >> 16), mode) != 0;
 }
 

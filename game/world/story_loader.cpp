@@ -272,6 +272,11 @@ bool World::load_region(MapRegion& region) {
     return false;
 }
 
+bool World::load_level_grid(MapLevel& level) {
+    if (!level.has_grid() && level.map && level.map->region) load_region(*level.map->region);
+    return level.has_grid();
+}
+
 std::optional<std::vector<uint8_t>> World::read_file(const std::string& path) const {
     return file_reader ? file_reader(path) : read_story_file(path);
 }

@@ -122,6 +122,10 @@ public:
     // Reads the region file of the region into its levels' grids. A missing
     // or corrupt file is reported like a corrupt story file.
     bool load_region(MapRegion& region);
+    // The level's tile grid, its region file read first when it has not
+    // been (which replays the levels' logs): a story may test or change a
+    // cell of any level. False when the level has no grid even then.
+    bool load_level_grid(MapLevel& level);
     // Reads "combat\monsters\combatspr.ini": every "SPR" line of
     // "COMBATSPRITES" gives the monsters with that combat sprite their two
     // anchor values. A missing file changes nothing.

@@ -5,6 +5,7 @@
 #include "game/world/item_record.h"
 
 #include "game/screens/walking_game_support.h"
+#include "game/world/map_region.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
 #include "game/world/npc_record.h"
@@ -140,6 +141,31 @@ TEST_F(ActionExecutorTest, ToggledTileStatesAreWhatConditionsOfKindFourAndFiveRe
     EXPECT_EQ(object.holds(world()), !object_before);
     EXPECT_EQ(wall.holds(world()), !wall_before);
     EXPECT_EQ(level->tile_state(1, 1, 0), object_before ? 0 : 1);
+}
+
+TEST_F(ActionExecutorTest, AToggleOnALevelWhoseRegionIsNotReadReadsItAndIsKept) {
+    // The inn's grid dropped, as a level of a region the hero has not
+    // visited has none.
+    MapLevel* inn = world().get_level(kCopperKettle);
+    MapRegion& region = *inn->map->region;
+    const int before = inn->tile_state(0, 0, 1);
+    const size_t logged = inn->tile_changes.size();
+    region.unload_file();
+    ASSERT_FALSE(inn->has_grid());
+
+    auto toggle = make_action(kActToggleTile, kCopperKettle, packed(0, 0) | (before ? 0x8000 : 0));
+    run_action(game(), *toggle);
+    ASSERT_TRUE(inn->has_grid());
+    EXPECT_EQ(inn->tile_state(0, 0, 1), 1 - before);
+    EXPECT_EQ(inn->tile_changes.size(), logged + 1);
+
+    // Saved, the region dropped again and the save loaded: read on arrival,
+    // the cell shows the toggle.
+    const std::vector<uint8_t> saved = world().save_state_bytes();
+    ASSERT_TRUE(world().load_state_bytes(saved));
+    region.unload_file();
+    ASSERT_TRUE(world().load_region(region));
+    EXPECT_EQ(inn->tile_state(0, 0, 1), 1 - before);
 }
 
 TEST_F(ActionExecutorTest, FlagsTakeValuesAndExpressionResults) {
