@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <sys/single_threaded.h>
+#include <thread>
+#include <utility>
 
 #include "engine/platform/platform.h"
 
@@ -14,7 +16,9 @@ namespace {
 
 constexpr size_t kReserveBytes = 0x80000;
 // Every block is preceded by a header whose last word names its page, or is
-// 0 for a heap block; 16 bytes keep blocks aligned like malloc's.
+// 0 for a heap block, and whose first word holds a pooled block's index in
+// its page (so that a free needs no division); 16 bytes keep blocks aligned
+// like malloc's.
 constexpr size_t kBlockHeader = 16;
 constexpr size_t kPageHeader = 48;
 static_assert(kBlockHeader % alignof(std::max_align_t) == 0);
@@ -30,10 +34,15 @@ struct Page {
 };
 static_assert(sizeof(Page) <= kPageHeader);
 
+// Open pages sit in one list per free count, so that taking the fullest
+// open page and moving a page after an allocation or a free never walk a
+// list. Within a list the page that reached that count last comes first.
 struct SizeClass {
-    Page* full = nullptr;  // pages without a free block
-    Page* open = nullptr;  // pages with room, ascending free count
-    int pages = 0;
+    Page* full = nullptr;                   // pages without a free block
+    Page* by_free[kPoolBlocksPerPage] = {};  // [c]: open pages with c free blocks
+    uint64_t counts_held[2] = {};           // bit c: by_free[c] is not empty
+    Page* spare = nullptr;                  // one empty page kept for the next need
+    int pages = 0;                          // pages holding blocks
 };
 
 constinit SizeClass g_classes[kPoolClassCount];
@@ -42,18 +51,58 @@ constinit bool g_purge_requested = false;
 constinit CachePurge g_cache_purge = nullptr;
 std::atomic<int> g_failures_to_inject{0};
 
-// The one lock over classes, pages and heap frees; re-entrant because a purge
-// under memory pressure frees blocks while an allocation holds it.
-std::recursive_mutex& pool_lock() {
-    static std::recursive_mutex lock;
-    return lock;
-}
+// The one lock over classes and pages. Re-entrant, because a purge under
+// memory pressure frees blocks while an allocation holds it. Taking it is
+// one compare-and-swap when nobody else holds it, and nothing at all while
+// the process has a single thread.
+class PoolLock {
+public:
+    void lock() {
+        const void* me = &t_thread_tag;
+        if (owner_.load(std::memory_order_relaxed) == me) {
+            depth_++;
+            return;
+        }
+        for (int tries = 0;; tries++) {
+            const void* expected = nullptr;
+            if (owner_.compare_exchange_weak(expected, me, std::memory_order_acquire, std::memory_order_relaxed)) break;
+            if (tries >= 64) std::this_thread::yield();
+        }
+        depth_ = 1;
+    }
+    void unlock() {
+        if (--depth_ == 0) owner_.store(nullptr, std::memory_order_release);
+    }
+
+private:
+    static inline thread_local char t_thread_tag = 0;
+    std::atomic<const void*> owner_{nullptr};
+    int depth_ = 0;
+};
+
+constinit PoolLock g_pool_lock;
+
+class PoolGuard {
+public:
+    PoolGuard() : locked_(!__libc_single_threaded) {
+        if (locked_) g_pool_lock.lock();
+    }
+    ~PoolGuard() {
+        if (locked_) g_pool_lock.unlock();
+    }
+    PoolGuard(const PoolGuard&) = delete;
+    PoolGuard& operator=(const PoolGuard&) = delete;
+
+private:
+    bool locked_;
+};
 
 constexpr size_t class_block_size(int k) { return 16 * size_t(k + 1); }
 constexpr size_t block_stride(int k) { return kBlockHeader + class_block_size(k); }
 constexpr size_t page_bytes(int k) { return kPageHeader + kPoolBlocksPerPage * block_stride(k); }
 
 Page*& header_word(void* block) { return *reinterpret_cast<Page**>(static_cast<uint8_t*>(block) - sizeof(Page*)); }
+uint32_t& index_word(void* block) { return *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(block) - kBlockHeader); }
 
 // --- The heap, with its out-of-memory path -------------------------------
 
@@ -114,49 +163,23 @@ void push_front(Page*& head, Page* page) {
     head = page;
 }
 
-void append(Page*& head, Page* page) {
-    page->next = nullptr;
-    if (!head) {
-        page->prev = nullptr;
-        head = page;
-        return;
-    }
-    Page* tail = head;
-    while (tail->next) tail = tail->next;
-    tail->next = page;
-    page->prev = tail;
+void file_by_free_count(SizeClass& cls, Page* page) {
+    const int c = page->free_count;
+    push_front(cls.by_free[c], page);
+    cls.counts_held[c / 64] |= uint64_t(1) << (c % 64);
 }
 
-void insert_after(Page*& head, Page* where, Page* page) {
-    if (!where) {
-        push_front(head, page);
-        return;
-    }
-    page->prev = where;
-    page->next = where->next;
-    if (where->next) where->next->prev = page;
-    where->next = page;
+void unfile_by_free_count(SizeClass& cls, Page* page) {
+    const int c = page->free_count;
+    unlink(cls.by_free[c], page);
+    if (!cls.by_free[c]) cls.counts_held[c / 64] &= ~(uint64_t(1) << (c % 64));
 }
 
-// After an allocation lowered the free count: move toward the head past
-// every page with more free blocks.
-void move_toward_head(Page*& head, Page* page) {
-    Page* before = page->prev;
-    if (!before || before->free_count <= page->free_count) return;
-    unlink(head, page);
-    while (before && before->free_count > page->free_count) before = before->prev;
-    insert_after(head, before, page);
-}
-
-// After a free raised the free count: move toward the tail past every page
-// with fewer free blocks.
-void move_toward_tail(Page*& head, Page* page) {
-    Page* after = page->next;
-    if (!after || after->free_count >= page->free_count) return;
-    unlink(head, page);
-    Page* before = after;
-    while (before->next && before->next->free_count < page->free_count) before = before->next;
-    insert_after(head, before, page);
+// The open page with the fewest free blocks, or null.
+Page* fullest_open_page(const SizeClass& cls) {
+    if (cls.counts_held[0]) return cls.by_free[std::countr_zero(cls.counts_held[0])];
+    if (cls.counts_held[1]) return cls.by_free[64 + std::countr_zero(cls.counts_held[1])];
+    return nullptr;
 }
 
 Page* new_page(int k) {
@@ -165,14 +188,36 @@ Page* new_page(int k) {
     page->free_count = kPoolBlocksPerPage;
     page->class_index = uint8_t(k);
     page->block_words = uint16_t(class_block_size(k) / 4);
-    g_classes[k].pages++;
     return page;
+}
+
+// A page for a class without an open page: its spare, or a new one.
+Page* empty_page(int k) {
+    SizeClass& cls = g_classes[k];
+    Page* page = std::exchange(cls.spare, nullptr);
+    if (!page) page = new_page(k);
+    cls.pages++;
+    return page;
+}
+
+// An empty page is kept as its class's spare, so that a class hovering at
+// a page boundary does not go to the heap at every step.
+void retire_page(SizeClass& cls, Page* page) {
+    cls.pages--;
+    if (!cls.spare) cls.spare = page;
+    else std::free(page);
+}
+
+void free_spare_pages() {
+    for (SizeClass& cls : g_classes) std::free(std::exchange(cls.spare, nullptr));
 }
 
 void* pool_alloc(size_t n) {
     const int k = n == 0 ? 0 : int((n + 15) / 16 - 1);
     SizeClass& cls = g_classes[k];
-    Page* page = cls.open ? cls.open : new_page(k);
+    Page* page = fullest_open_page(cls);
+    if (page) unfile_by_free_count(cls, page);
+    else page = empty_page(k);
 
     int index = 0;
     for (int w = 0; w < kPoolBlocksPerPage / 32; w++) {
@@ -185,41 +230,26 @@ void* pool_alloc(size_t n) {
     }
     uint8_t* block = reinterpret_cast<uint8_t*>(page) + kPageHeader + size_t(index) * block_stride(k) + kBlockHeader;
     header_word(block) = page;
+    index_word(block) = uint32_t(index);
 
-    const int before = page->free_count--;
-    if (before == kPoolBlocksPerPage) {
-        append(cls.open, page);
-    } else if (page->free_count == 0) {
-        unlink(cls.open, page);
-        push_front(cls.full, page);
-    } else {
-        move_toward_head(cls.open, page);
-    }
+    if (--page->free_count == 0) push_front(cls.full, page);
+    else file_by_free_count(cls, page);
     return block;
 }
 
 void pool_free(Page* page, void* p) {
     const int k = page->class_index;
     SizeClass& cls = g_classes[k];
-    const size_t offset = size_t(static_cast<uint8_t*>(p) - kBlockHeader - reinterpret_cast<uint8_t*>(page) - kPageHeader);
-    const size_t index = offset / block_stride(k);
+    const uint32_t index = index_word(p) % kPoolBlocksPerPage;
     uint32_t& word = page->used[index / 32];
     const uint32_t bit = 1u << (index % 32);
     if (!(word & bit)) return;  // not in use: a second free changes nothing
     word &= ~bit;
 
-    const int before = page->free_count++;
-    if (before == 0) {
-        unlink(cls.full, page);
-        push_front(cls.open, page);
-        move_toward_tail(cls.open, page);
-    } else if (page->free_count == kPoolBlocksPerPage) {
-        unlink(cls.open, page);
-        std::free(page);
-        cls.pages--;
-    } else {
-        move_toward_tail(cls.open, page);
-    }
+    if (page->free_count == 0) unlink(cls.full, page);
+    else unfile_by_free_count(cls, page);
+    if (++page->free_count == kPoolBlocksPerPage) retire_page(cls, page);
+    else file_by_free_count(cls, page);
 }
 
 void* heap_block_alloc(size_t n) {
@@ -251,14 +281,14 @@ int mem_block_class(const void*) { return -1; }
 void* mem_alloc(size_t n) {
     if (out_of_range(n)) memory_full();
     if (n > kPoolMaxBlock) return heap_block_alloc(n);
-    std::lock_guard guard(pool_lock());
+    PoolGuard guard;
     return pool_alloc(n);
 }
 
 void mem_free(void* p) {
     if (!p) return;
-    std::lock_guard guard(pool_lock());
     if (Page* page = header_word(p)) {
+        PoolGuard guard;
         pool_free(page, p);
     } else {
         std::free(static_cast<uint8_t*>(p) - kBlockHeader);
@@ -268,7 +298,7 @@ void mem_free(void* p) {
 void* mem_realloc(void* p, size_t n) {
     if (!p) return mem_alloc(n);
     if (out_of_range(n)) memory_full();
-    std::lock_guard guard(pool_lock());
+    PoolGuard guard;
     if (Page* page = header_word(p)) {
         const size_t size = class_block_size(page->class_index);
         if (n <= size) return p;
@@ -291,19 +321,21 @@ int mem_block_class(const void* p) {
 #endif
 
 void on_low_memory() {
-    std::lock_guard guard(pool_lock());
+    PoolGuard guard;
     g_purge_requested = true;
     if (g_memory_reserve) {
         std::free(g_memory_reserve);
         g_memory_reserve = nullptr;
-    } else if (g_cache_purge) {
-        g_cache_purge();
+    } else {
+        free_spare_pages();
+        if (g_cache_purge) g_cache_purge();
     }
 }
 
 void ensure_memory_reserve() {
-    std::lock_guard guard(pool_lock());
+    PoolGuard guard;
     if (g_purge_requested) {
+        free_spare_pages();
         if (g_cache_purge) g_cache_purge();
         g_purge_requested = false;
     }
@@ -313,12 +345,15 @@ void ensure_memory_reserve() {
 void set_cache_purge(CachePurge purge) { g_cache_purge = purge; }
 
 PoolClassState mem_class_state(int class_index) {
-    std::lock_guard guard(pool_lock());
+    PoolGuard guard;
     PoolClassState state;
     const SizeClass& cls = g_classes[class_index];
     state.pages = cls.pages;
+    state.spare_pages = cls.spare ? 1 : 0;
     for (const Page* p = cls.full; p; p = p->next) state.full_pages++;
-    for (const Page* p = cls.open; p; p = p->next) state.open_free_counts.push_back(p->free_count);
+    for (const Page* head : cls.by_free) {
+        for (const Page* p = head; p; p = p->next) state.open_free_counts.push_back(p->free_count);
+    }
     return state;
 }
 

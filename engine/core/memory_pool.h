@@ -1,6 +1,7 @@
 // The pooled allocator behind every object and buffer of the engine and game.
 // Blocks of up to 256 bytes come from sixteen size classes (16, 32, ... 256
-// bytes) kept in pages of 128 blocks; larger ones from the heap. Every block
+// bytes) kept in pages of 128 blocks, each class keeping one empty page
+// back for its next need; larger ones from the heap. Every block
 // is 16-byte aligned. Allocation never fails: when the heap runs dry the
 // reserve block is given back and the caches purged, the request is retried
 // once, and then the program ends with "Memory full!".
@@ -52,7 +53,8 @@ constexpr bool kPoolPassthrough = false;
 int mem_block_class(const void* p);
 
 struct PoolClassState {
-    int pages = 0;                      // pages alive
+    int pages = 0;                      // pages holding blocks
+    int spare_pages = 0;                // the empty page kept back (0 or 1)
     int full_pages = 0;                 // pages without a free block
     std::vector<int> open_free_counts;  // free counts along the open list, head first
 };
