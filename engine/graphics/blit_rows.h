@@ -1,8 +1,8 @@
 // One row of source pixels onto one row of target pixels in a drawing mode,
 // shared by the blitters whose source row is contiguous (the plain blitter,
 // and the zoom blitter at zoom 1.0). The common modes work on eight pixels
-// at a time: copy, colour-keyed copy, and layer or pixel alpha with or
-// without the key. Lighten and darken go pixel by pixel.
+// at a time: copy, colour-keyed copy, layer or pixel alpha with or without
+// the key, and lighten and darken in every one of those.
 #pragma once
 
 #include <cstdint>
@@ -48,15 +48,34 @@ inline Pixels8 key_lanes(Pixels8 s) {
     return Pixels8(s == key);
 }
 
+typedef uint64_t Halves __attribute__((vector_size(16)));
+
+// Whether every lane of a lane mask is set, or none is.
+inline bool all_lanes(Pixels8 mask) {
+    const Halves h = Halves(mask);
+    return (h[0] & h[1]) == ~uint64_t(0);
+}
+inline bool no_lanes(Pixels8 mask) {
+    const Halves h = Halves(mask);
+    return (h[0] | h[1]) == 0;
+}
+
 }  // namespace blit_rows_detail
 
 // Colour-keyed copy: each lane keeps the target where the source is the key.
+// Runs of eight key pixels leave the target untouched, runs of eight others
+// are stored whole; a sprite's clear surround and solid body cost little.
 inline void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
     using namespace blit_rows_detail;
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        Pixels8 src = load8(s + i), dst = load8(d + i), keep = key_lanes(src);
-        store8(d + i, (dst & keep) | (src & ~keep));
+        const Pixels8 src = load8(s + i), keep = key_lanes(src);
+        if (no_lanes(keep)) {
+            store8(d + i, src);
+        } else if (!all_lanes(keep)) {
+            const Pixels8 dst = load8(d + i);
+            store8(d + i, (dst & keep) | (src & ~keep));
+        }
     }
     for (; i < n; ++i)
         if (s[i] != kColorKey) d[i] = s[i];
@@ -70,7 +89,11 @@ void blend_row_layer(uint16_t* d, const uint16_t* s, int32_t n, int32_t a) {
     const uint16_t sa = uint16_t(a), da = uint16_t(32 - a);
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        Pixels8 src = load8(s + i), dst = load8(d + i);
+        Pixels8 src = load8(s + i);
+        if constexpr (Keyed) {
+            if (all_lanes(key_lanes(src))) continue;
+        }
+        Pixels8 dst = load8(d + i);
         Pixels8 mixed = blend8(src, dst, sa, da);
         if constexpr (Keyed) {
             Pixels8 keep = key_lanes(src);
@@ -91,7 +114,11 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
     const Pixels8 full = {32, 32, 32, 32, 32, 32, 32, 32};
     int32_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        Pixels8 src = load8(s + i), dst = load8(d + i);
+        Pixels8 src = load8(s + i);
+        if constexpr (keyed) {
+            if (all_lanes(key_lanes(src))) continue;
+        }
+        Pixels8 dst = load8(d + i);
         Pixels8 o = opacity8<with_sprite_alpha>(alpha + i, uint16_t(a));
         Pixels8 mixed = blend8(src, dst, o, full - o);
         if constexpr (keyed) {
@@ -101,6 +128,76 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
         store8(d + i, mixed);
     }
     for (; i < n; ++i) blend_pixel<Mode>(d[i], s[i], alpha[i], a);
+}
+
+namespace blit_rows_detail {
+
+// Four pixels in 32-bit lanes, so that the guard bit above red has room.
+typedef uint16_t Pixels4 __attribute__((vector_size(8)));
+typedef uint32_t Wide4 __attribute__((vector_size(16)));
+typedef int32_t Mask4 __attribute__((vector_size(16)));
+
+inline Wide4 load4_wide(const uint16_t* p) {
+    Pixels4 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Wide4);
+}
+
+inline void store4_wide(uint16_t* p, Wide4 w) {
+    const Pixels4 v = __builtin_convertvector(w, Pixels4);
+    std::memcpy(p, &v, sizeof v);
+}
+
+// lighten565 and darken565 on four pixels.
+inline Wide4 lighten4(Wide4 d, Wide4 s) {
+    Wide4 t = (d & 0xF7DE) + (s & 0xF7DE);
+    Wide4 carries = t & 0x10820;
+    return (t | (carries - (carries >> 5))) & 0xF7DE;
+}
+
+inline Wide4 darken4(Wide4 d, Wide4 s) {
+    Wide4 t = (d | 0x10820) - (s & 0xF7DE);
+    Wide4 borrowed = ~t & 0x10820;
+    return t & ~(borrowed - (borrowed >> 5)) & 0xF7DE;
+}
+
+// scale565 on four pixels; o must lie in 0..32.
+inline Wide4 scale4(Wide4 s, Wide4 o) {
+    return ((((s >> 11) * o) >> 5) << 11) | (((((s >> 5) & 0x3F) * o) >> 5) << 5) | (((s & 0x1F) * o) >> 5);
+}
+
+}  // namespace blit_rows_detail
+
+// Lighten or darken s onto d, with the mode's opacity and colour key, four
+// pixels at a time; the same choices as blend_pixel lane by lane. With
+// ALPHA_PIXEL and ALPHA_LAYER together the sprite's alpha must lie in 0..32.
+template <uint32_t Mode>
+void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
+    using namespace blit_rows_detail;
+    constexpr uint32_t blend = Mode & (BLT_LIGHTEN | BLT_DARKEN);
+    constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
+    int32_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const Wide4 src = load4_wide(s + i), dst = load4_wide(d + i);
+        Wide4 faded = src;
+        Mask4 apply = src != 0;
+        if constexpr (has_alpha) {
+            Mask4 o;
+            if constexpr ((Mode & 3) == ALPHA_LAYER) {
+                o = Mask4{} + sprite_alpha;
+            } else {
+                const Mask4 plane = {alpha[i], alpha[i + 1], alpha[i + 2], alpha[i + 3]};
+                o = (Mode & 3) == ALPHA_PIXEL ? plane : (plane * sprite_alpha) >> 5;
+            }
+            const Mask4 full = o >= 32, part = (o > 0) & ~full;
+            faded = (src & Wide4(full)) | (scale4(src, Wide4(part & o)) & Wide4(part));
+            apply = full | (part & apply & (faded != 0));
+        }
+        if constexpr (keyed) apply &= src != kColorKey;
+        const Wide4 shaded = blend == BLT_LIGHTEN ? lighten4(dst, faded) : darken4(dst, faded);
+        store4_wide(d + i, (shaded & Wide4(apply)) | (dst & ~Wide4(apply)));
+    }
+    for (; i < n; ++i) blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
 }
 
 template <uint32_t Mode>
@@ -125,6 +222,10 @@ void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, i
         }
         blend_row_pixel<Mode>(d, s, alpha, n, sprite_alpha);
     } else {
-        for (int32_t i = 0; i < n; ++i) blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
+        if ((Mode & 3) == (ALPHA_PIXEL | ALPHA_LAYER) && (sprite_alpha < 0 || sprite_alpha > 32)) {
+            for (int32_t i = 0; i < n; ++i) blend_pixel<Mode>(d[i], s[i], alpha[i], sprite_alpha);
+            return;
+        }
+        shade_row<Mode>(d, s, alpha, n, sprite_alpha);
     }
 }

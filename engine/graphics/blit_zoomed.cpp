@@ -1,6 +1,8 @@
 // The nearest-pixel zoom blitter. Source positions are measured from the
 // frame's own edge, never from the clip edge, so that a sprite drawn in
 // pieces (one dirty rectangle at a time) looks the same as drawn whole.
+#include <vector>
+
 #include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
@@ -20,17 +22,30 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, c
         }
         return;
     }
-    const int64_t first_column_pos = (r.left - placed.left) * step;
+    // The source column of every target column, once per blit; each source
+    // row is gathered through it once and drawn by the row code of zoom 1.0.
+    const int32_t n = r.width();
+    thread_local std::vector<int32_t> columns;
+    thread_local std::vector<uint16_t> row;
+    thread_local std::vector<uint8_t> row_alpha;
+    columns.resize(size_t(n));
+    int64_t pos = (r.left - placed.left) * step;  // source column in 1/1024 pixels
+    for (int32_t i = 0; i < n; ++i, pos += step) columns[size_t(i)] = int32_t(pos >> 10);
+    row.resize(size_t(n));
+    if constexpr ((Mode & ALPHA_PIXEL) != 0) row_alpha.resize(size_t(n));
+    int64_t gathered = -1;  // source row now in `row`
     for (int32_t y = r.top; y < r.bottom; ++y) {
-        int64_t row_start = src.frame_offset + (((y - placed.top) * step) >> 10) * src.bitmap_width;
-        const uint16_t* s = src.pixels + row_start;
-        const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + row_start : nullptr;
-        uint16_t* d = target.at(r.left, y);
-        int64_t pos = first_column_pos;  // source column in 1/1024 pixels
-        for (int32_t x = r.left; x < r.right; ++x, pos += step) {
-            int64_t column = pos >> 10;
-            blend_pixel<Mode>(d[x - r.left], s[column], (Mode & ALPHA_PIXEL) ? a[column] : 0, src.alpha_value);
+        const int64_t row_start = src.frame_offset + (((y - placed.top) * step) >> 10) * src.bitmap_width;
+        if (row_start != gathered) {
+            const uint16_t* s = src.pixels + row_start;
+            for (int32_t i = 0; i < n; ++i) row[size_t(i)] = s[columns[size_t(i)]];
+            if constexpr ((Mode & ALPHA_PIXEL) != 0) {
+                const uint8_t* a = src.alpha + row_start;
+                for (int32_t i = 0; i < n; ++i) row_alpha[size_t(i)] = a[columns[size_t(i)]];
+            }
+            gathered = row_start;
         }
+        blit_row<Mode>(target.at(r.left, y), row.data(), row_alpha.data(), n, src.alpha_value);
     }
 }
 
