@@ -9,6 +9,7 @@
 
 #include "engine/core/byte_order.h"
 #include "tools/wav_tools/wav_writer.h"
+#include "tools/xm_tools/xm_writer.h"
 
 namespace {
 
@@ -101,12 +102,59 @@ TEST_F(SoundRenderTool, DecodeWritesTheLoadedSampleAsSoxDecodesIt) {
         ASSERT_EQ(ours.values[i], int16_t(read_u16le(&reference[2 * i]))) << i;
 }
 
+// Two patterns of 8 rows at speed 6, tempo 125: 0.96 s each. With `jump`
+// the last row of the second jumps back to the first order.
+std::vector<uint8_t> two_order_song(bool jump) {
+    xm::Module m;
+    m.channels = 2;
+    m.orders = {0, 1};
+    for (int i = 0; i < 2; ++i) {
+        xm::Pattern p;
+        p.rows = 8;
+        p.at(0, 0, m.channels) = xm::Cell{49, 1, 0, 0, 0};
+        m.patterns.push_back(p);
+    }
+    if (jump) m.patterns[1].at(7, 1, m.channels) = xm::Cell{0, 0, 0, 0x0B, 0};
+    m.instruments.push_back(xm::simple_instrument(xm::square_sample()));
+    return xm::write(m);
+}
+
+TEST_F(SoundRenderTool, ASongEndsWhereItComesBackRound) {
+    struct Case {
+        bool jump;
+        std::string arguments;
+        double seconds;  // what a player of the file hears
+    };
+    const Case cases[] = {
+        {false, "", 1.92},
+        {true, "", 1.92},
+        {true, "--loops 1", 3.84},
+        {true, "--loops 2", 5.76},
+        {true, "--loops 100 --max-seconds 3", 3.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments + (c.jump ? " (jumps back)" : ""));
+        ASSERT_TRUE(wav_writer::save(path("song.xm"), two_order_song(c.jump)));
+        ASSERT_EQ(run(path("song.xm") + " " + path("song.wav") + " --rate 22050 " + c.arguments), 0);
+        const Wav out = read_wav16(path("song.wav"));
+        ASSERT_EQ(out.channels, 2);
+        const double seconds = double(out.values.size() / 2) / out.rate;
+        EXPECT_GE(seconds, c.seconds - 0.03);
+        EXPECT_LE(seconds, c.seconds + 0.06);  // the mix goes by blocks
+        bool heard = false;
+        for (int16_t v : out.values) heard = heard || v != 0;
+        EXPECT_TRUE(heard);
+    }
+}
+
 TEST_F(SoundRenderTool, BadCommandLinesAndInputsFailWithACode) {
     EXPECT_EQ(run(""), 2);
     EXPECT_EQ(run("a.wav"), 2);
     EXPECT_EQ(run("a.wav b.wav --quality 5"), 2);
     EXPECT_EQ(run("a.wav b.wav --rate 100"), 2);
     EXPECT_EQ(run("a.wav b.wav --bogus"), 2);
+    EXPECT_EQ(run("a.wav b.wav --loops -1"), 2);
+    EXPECT_EQ(run("a.wav b.wav --loops"), 2);
     EXPECT_EQ(run(path("missing.wav") + " " + path("out.wav")), 1);
     wav_writer::save(path("junk.wav"), std::vector<uint8_t>(100, 'x'));
     EXPECT_EQ(run(path("junk.wav") + " " + path("out.wav")), 1);
