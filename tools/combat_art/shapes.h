@@ -1,0 +1,43 @@
+// Shapes the combat pictures are drawn with, on a Canvas of frames stacked
+// top to bottom: each frame's drawing is offset by its frame's top row.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "tools/menu_art/canvas.h"
+
+// A frame of a stacked canvas: coordinates relative to its top-left.
+struct Frame {
+    Canvas& canvas;
+    int top = 0;
+
+    void put(int x, int y, uint32_t c) const { canvas.put(x, top + y, c); }
+    void rect(int x, int y, int w, int h, uint32_t c) const {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) put(x + i, y + j, c);
+    }
+    // A filled ellipse centred on (cx, cy) with radii rx, ry.
+    void ellipse(double cx, double cy, double rx, double ry, uint32_t c) const {
+        for (int y = int(cy - ry) - 1; y <= int(cy + ry) + 1; ++y)
+            for (int x = int(cx - rx) - 1; x <= int(cx + rx) + 1; ++x) {
+                const double dx = (x - cx) / rx, dy = (y - cy) / ry;
+                if (dx * dx + dy * dy <= 1.0) put(x, y, c);
+            }
+    }
+    void disc(double cx, double cy, double r, uint32_t c) const { ellipse(cx, cy, r, r, c); }
+    // A segment of the given thickness with round ends.
+    void line(double x0, double y0, double x1, double y1, double thick, uint32_t c) const {
+        const double len = std::max(1.0, std::hypot(x1 - x0, y1 - y0));
+        for (double t = 0; t <= len; t += 0.5) {
+            const double x = x0 + (x1 - x0) * t / len, y = y0 + (y1 - y0) * t / len;
+            disc(x, y, thick / 2, c);
+        }
+    }
+};
+
+inline uint32_t shade(uint32_t c, int percent) {
+    const auto ch = [&](int s) { return std::clamp(int(c >> s & 255) * percent / 100, 0, 255); };
+    return rgb(ch(16), ch(8), ch(0));
+}
