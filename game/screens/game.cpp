@@ -261,6 +261,7 @@ void Game::forget_pending_actions() {
 }
 
 bool Game::autosave() {
+    if (hero().hit_points <= 0) return false;
     if (world().autosave()) return true;
     std::fprintf(stderr, "tarrowind: automatic save failed: %s\n", world().last_error().c_str());
     return false;
@@ -335,6 +336,16 @@ void Game::refresh_view(Point at, bool incremental, bool force) {
     const GameState* state = current_state();
     if (!state || state->name() == "Menu" || state->name() == "Inventory") return;
     view_.refresh(at, level_tiles(), display_size(), incremental, force, free_memory());
+}
+
+void Game::clear_view_grid() { view_.clear(); }
+
+void Game::set_map_drawables_visible(bool visible) {
+    for (Drawable* drawable : std::initializer_list<Drawable*>{ground_group_, object_group_, hud.group(), hud.bar_group()})
+        if (drawable) {
+            drawable->set_visible(visible);
+            if (visible) drawable->invalidate();
+        }
 }
 
 void Game::rebuild_view(bool preload) {
@@ -416,6 +427,7 @@ void Game::enter_level() {
     const std::string region_name = region ? region->name : "";
     hero().running = !(names_verworld(level->name) || names_verworld(map_name) || names_verworld(region_name));
     place_level_actors(*level);
+    start_weather(int32_t(level->weather));
 
     if (free_memory() < 4) {
         map_cells_.renderer().clear_cache();

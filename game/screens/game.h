@@ -100,6 +100,13 @@ public:
     // The graphics quality changed: the map lighting and the HUD page follow
     // it, and the view is built again with the new lighting.
     void apply_graphics_quality();
+    // Drops every built view cell (ground blocks and object lists); the next
+    // camera refresh builds them again.
+    void clear_view_grid();
+    // Hides or shows the four drawables of the map: the ground and object
+    // groups and the walk HUD's two groups (screens drawn over the whole
+    // map hide them).
+    void set_map_drawables_visible(bool visible);
     // The view rebuilt (without preload) when the hero stands on that level:
     // a tile of it changed.
     void refresh_if_current_level(uint32_t level_id);
@@ -133,6 +140,12 @@ public:
     int32_t saved_music_order = 0;
     const std::string& music_name() const { return music_name_; }
 
+    // --- weather ------------------------------------------------------------
+    // The map's weather code (0 none); a fight stops it and gives it back.
+    void start_weather(int32_t code) { weather_type_ = code; }
+    void stop_weather() { weather_type_ = 0; }
+    int32_t weather_type() const { return weather_type_; }
+
     void set_play_clock(bool on) { play_clock_ = on; }
     StoryModule* module() const;
     World& world() const;
@@ -149,7 +162,8 @@ public:
 
     // --- games in progress ------------------------------------------------
     // The automatic save of a region change or a level-up ("save6.dat" and
-    // the "autoio.ini" index); false (logged) when it could not be written.
+    // the "autoio.ini" index); false (logged) when it could not be written,
+    // and false without writing for a dead hero.
     bool autosave();
     // Resumes the game saved on leaving ("autosave.gam"), else the new-game
     // state; false, with nothing loaded, when neither reads.
@@ -220,6 +234,7 @@ private:
     int32_t animation_counter_ = 0;
     std::string music_name_;
     int32_t music_order_ = 0;
+    int32_t weather_type_ = 0;
     std::string last_region_;
     Point scripted_focus_{0, 0};
     int32_t pan_countdown_ = 0;

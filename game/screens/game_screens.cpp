@@ -1,5 +1,6 @@
 #include "game/screens/game_screens.h"
 
+#include "game/combat/combat_state.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/game_screen_state.h"
@@ -26,5 +27,6 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Inventory") return new InventoryState;
     if (name == "Shop") return new ShopState;
     if (name == "Item") return new ItemNoticeState;
+    if (name == "Combat") return new CombatState;
     return new PendingScreenState;
 }

@@ -60,6 +60,7 @@ public:
 
     UiMenu* menu() const { return menu_.get(); }
     SpriteGroup* group() const { return group_; }
+    SpriteGroup* bar_group() const { return hp_group_; }
     Sprite* red_bar() const { return red_bar_; }
     Sprite* black_bar() const { return black_bar_; }
     Size size() const { return size_; }

@@ -2,7 +2,6 @@
 // that come close enough to fight, and random encounters while the hero
 // walks.
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "engine/core/crt_random.h"
@@ -78,7 +77,8 @@ void WalkingState::count_down_encounter() {
 void WalkingState::start_combat(std::shared_ptr<MonsterActor> monster, int32_t music_order) {
     game->saved_music_order = music_order;
     game->screen_arguments.opponent = std::move(monster);
-    game->post_transition(kTransitionFadeOut, kTransitionCombat, 0, 0);
+    // The map fades out to white; the fight fades in from it.
+    game->post_transition(kTransitionFadeOutUpper, kTransitionCombat, 0, 0);
     if (g_sound_manager) {
         g_sound_manager->flush_samples();
         g_sound_manager->play_sound(u"sfx\\magic\\dispel.wav", 255, -1, false);
@@ -88,12 +88,7 @@ void WalkingState::start_combat(std::shared_ptr<MonsterActor> monster, int32_t m
 void WalkingState::begin_fight() {
     const std::shared_ptr<MonsterActor> opponent = game->screen_arguments.opponent;
     if (opponent && enter_screen(*game, "Combat", reinterpret_cast<uintptr_t>(opponent.get()))) return;
-    // Until fights are built, the monster of the level walks away so that
-    // the hero is not met again at once; the screen fades back in.
-    if (opponent && !opponent->encounter) {
-        std::fprintf(stderr, "tarrowind: no fight yet; %s leaves the map\n",
-                     opponent->record() ? opponent->record()->name.c_str() : "the monster");
-        remove_monster(*game, *opponent);
-    }
-    game->post_transition(kTransitionFadeIn, 0, 0, 0);
+    // No fight after all: the screen comes back.
+    game->screen_arguments.opponent.reset();
+    game->upper_fade().add_level(-FadeControl::kDark);
 }
