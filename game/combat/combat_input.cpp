@@ -107,8 +107,8 @@ void CombatState::flee() {
         show_event(kEventNoEscape);
         return;
     }
-    rules_->parting_attack(result_);
-    parting_item_ = monster_->current_item ? monster_->current_item->item : nullptr;
+    rules_.parting_attack(result_);
+    parting_item_ = result_.item ? result_.item : monster_->current_item ? monster_->current_item->item : nullptr;
     show_event(kEventClear);
     show_event(kEventEscape);
     if (result_.flags != 0) {

@@ -51,7 +51,7 @@ const char* damage_pattern(int32_t matchup, bool critical) {
     return kPatterns[row][critical ? 1 : 0];
 }
 
-bool missed(const CombatResult& result) { return result.flags < kResultHit; }
+bool missed(const CombatResult& result) { return result.flags < CombatResult::kHit; }
 
 }  // namespace
 
@@ -171,7 +171,7 @@ std::u16string CombatState::event_text(int32_t event) {
     case kEventEscape: {
         set_status_color(u"status1", kRed);
         set_status_color(u"status2", kRed);
-        const int32_t lost = rules_->flight_gold_loss();
+        const int32_t lost = rules_.flight_gold_loss();
         if (lost <= 0) return printf_text("%s escapes!", hero_name);
         return printf_text("%s escapes, but drops %d gold!", hero_name, lost);
     }
@@ -198,7 +198,7 @@ std::u16string CombatState::hero_result_text() {
     }
     if (world->difficulty == 1) set_arrow_frame(result_.matchup);
     lines_[0].clear();
-    const bool critical = (result_.flags & kResultCritical) != 0;
+    const bool critical = result_.critical();
     fly(printf_text("%d", result_.damage), true);
     if (critical) fly(u"Critical!", true, kCriticalBelow);
     return printf_text(damage_pattern(result_.matchup, critical), result_.damage);
@@ -218,6 +218,6 @@ std::u16string CombatState::monster_result_text() {
         return u"No harm!";
     }
     fly(printf_text("%d", result_.damage), false);
-    if (result_.flags & kResultCritical) fly(u"Critical!", false, kCriticalBelow);
+    if (result_.critical()) fly(u"Critical!", false, kCriticalBelow);
     return printf_text(" %d damage!", result_.damage);
 }

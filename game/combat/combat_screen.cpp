@@ -173,7 +173,7 @@ void CombatState::build_screen() {
     monster_max_hp_ = monster_->hit_points;
     hero_max_hp_ = hero->max_hit_points;
     show_hp();
-    rules_->choose_monster_weapon();
+    rules_.choose_monster_weapon(*monster_, *hero);
 
     hero->begin_combat();
     build_tool_list(page());
@@ -262,7 +262,7 @@ void CombatState::show_matchup_if_easy() {
         set_arrow_frame(kArrowHidden);
         return;
     }
-    set_arrow_frame(hero->current_item ? rules_->weapon_matchup(*hero, *monster_) : kArrowHidden);
+    set_arrow_frame(hero->current_item ? rules_.weapon_matchup(*hero, *monster_) : kArrowHidden);
 }
 
 // --- dim strip ------------------------------------------------------------------------------------
@@ -288,7 +288,9 @@ void CombatState::fade_dim_strip() {
 // --- the end of a fight ---------------------------------------------------------------------------
 
 void CombatState::show_reward() {
-    const bool level_up = rules_->compute_reward(reward_);
+    const bool level_up = rules_.compute_reward(reward_) != 0;
+    // The monster's other defeat actions run on the map after the fight.
+    for (const auto& action : reward_.queued_actions) game->actions().push(action);
     if (level_up) {
         remove_fight_actions();  // they may play on the hero's sprite
         if (hero_sprite_) scene_group_->remove_sprite(hero_sprite_);

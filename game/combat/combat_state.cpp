@@ -90,7 +90,11 @@ void CombatState::enter(uintptr_t argument) {
     if (ActionPlayer* player = game->action_player()) player->detach_layer();
     if (game->free_memory() < 2) game->clear_view_grid();
 
-    rules_ = std::make_unique<CombatRules>(*world, *hero, *monster_, platform().tick_count());
+    // The fight's generator is seeded from the clock (the virtual one
+    // headless, so that an input script replays the fight); the rules also
+    // note the hero's hit points and generate the monster's stats.
+    rules_.begin_fight(*world, *hero, *monster_, platform().tick_count());
+    in_fight_ = true;
     // The map stays as it is under the fight: the camera must not rebuild
     // the view the start of the fight releases (nor reseed the shared
     // generator doing so).
@@ -101,17 +105,19 @@ void CombatState::enter(uintptr_t argument) {
     const Size layer = game->first_layer()->size();
     const std::string& name = monster_->record()->name;
     if (layer.width == 320 && (name == "leviathan" || name == "Leviathan")) monster_shift_ = -40;
-    if (!monster_->record()->fixed_stats) rules_->generate_monster_stats();
 
     phase_ = kStart;
     hero->last_used_up_item = 0;
 }
 
 void CombatState::leave() {
-    if (!rules_) return;  // entered without a monster
+    if (!in_fight_) return;  // entered without a monster
+    in_fight_ = false;
     tools_.clear();
     game->start_weather(saved_weather_);
-    if (hero->hit) rules_->wear_out_gear();
+    // Wear of armour and shield after a fight that hit the hero; the
+    // per-combat bonuses go back to 0.
+    rules_.end_fight();
     // The actions of this fight play on sprites about to be deleted.
     remove_fight_actions();
     if (ActionPlayer* player = game->action_player()) player->destroy_overlay();
@@ -122,14 +128,11 @@ void CombatState::leave() {
     hide_map(false);
     game->camera_frozen = false;
     if (game->free_memory() < 5) purge_resource_caches();
-    hero->bonus_dexterity = hero->bonus_strength = hero->bonus_defence = hero->bonus_knowledge =
-        hero->bonus_resistance = 0;
     game->restore_level_sprites();
     game->play_level_music();
     if (!game->music_locked && g_sound_manager) g_sound_manager->set_music_order(game->saved_music_order);
     // A dead hero drinks nothing: revived, he would be saved to be continued.
     if (game->module()->settings.auto_heal && hero->hit_points > 0) hero->drink_potions();
-    rules_.reset();
     monster_ = nullptr;
     game->screen_arguments.opponent.reset();
 }
@@ -141,7 +144,7 @@ void CombatState::hide_map(bool hidden) {
 // --- the tick ------------------------------------------------------------------------
 
 void CombatState::update() {
-    if (!rules_) return;
+    if (!in_fight_) return;
     if (phase_ == kInitiative) {
         decide_initiative();
         return;
@@ -200,12 +203,7 @@ void CombatState::decide_initiative() {
     const int before = fade.level();
     fade.add_level(kFadeInStep);
     if (fade.level() != before) return;
-    const uint32_t r = rules_->random_raw();
-    const int32_t hero_dex = hero->dexterity_;
-    const int32_t sum = hero_dex + monster_->dexterity_;
-    // Without any dexterity on either side the hero begins.
-    const bool monster_begins = sum > 0 && r % uint32_t(sum) > uint32_t(std::max(hero_dex, 0));
-    phase_ = monster_begins ? kMonsterActs : kHeroInput;
+    phase_ = rules_.hero_begins() ? kHeroInput : kMonsterActs;
 }
 
 // --- the hero's turn ------------------------------------------------------------------
@@ -222,7 +220,7 @@ void CombatState::hero_acts() {
         if (item.kind == kItemWeapon) hero_weapon_kind_ = item.sub_kind;
         if (item.kind == kItemWand) hero_weapon_kind_ = 3;
         const std::string action = item.action_name();
-        rules_->resolve_attack(*hero, *monster_, result_);
+        rules_.resolve_attack(*hero, *monster_, result_);
         if (result_.refusal) {
             show_event(kEventRefused);
             set_hero_sprite(0);
@@ -322,19 +320,17 @@ void CombatState::monster_acts() {
     set_hero_sprite(0);
     show_idle_pose();
     // A parting attack already chose the item it struck with.
-    if (!parting_attack_done_) rules_->choose_monster_weapon();
+    const bool armed = parting_attack_done_ || rules_.choose_monster_weapon(*monster_, *hero);
     const InventoryEntry* entry = monster_->current_item;
-    const ItemRecord* item = entry ? entry->item : nullptr;
-    if (parting_attack_done_ && parting_item_) item = parting_item_;
+    const ItemRecord* item = armed && entry ? entry->item : nullptr;
+    if (parting_attack_done_) item = parting_item_;
     shown_result_ = false;
     action_id_ = 0;
     if (!parting_attack_done_) {
-        if (item) rules_->resolve_attack(*monster_, *hero, result_);
+        if (item) rules_.resolve_attack(*monster_, *hero, result_);
         else result_.clear();  // nothing to fight with: the turn passes
     }
-    if (world->difficulty == 1 && item && (item->kind == kItemWeapon || item->kind == kItemWand) &&
-        result_.flags != kResultMiss)
-        set_arrow_frame(kArrowHidden);
+    if (result_.hide_matchup_arrow) set_arrow_frame(kArrowHidden);
     hero_sprite_->set_position(Sprite::KEEP, Sprite::KEEP, kBackDepth);
     monster_sprite_->set_position(Sprite::KEEP, Sprite::KEEP, kFrontDepth);
     scene_group_->move_to_depth(hero_sprite_);

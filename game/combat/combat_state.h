@@ -102,7 +102,7 @@ public:
     bool skip_allowed() const { return skip_allowed_; }
     bool parting_attack_done() const { return parting_attack_done_; }
     int32_t arrow_frame() const;
-    uint32_t seed() const { return rules_ ? rules_->seed() : 0; }
+    uint32_t seed() const { return rules_.seed(); }
     Sprite* hero_sprite() const { return hero_sprite_; }
     Sprite* monster_sprite() const { return monster_sprite_; }
     Sprite* funeral_sprite() const { return funeral_sprite_; }
@@ -196,7 +196,8 @@ private:
     void place_line(int32_t event, const std::u16string& text);
 
     MonsterActor* monster_ = nullptr;
-    std::unique_ptr<CombatRules> rules_;
+    CombatRules rules_;
+    bool in_fight_ = false;  // between enter (with a monster) and leave
     CombatResult result_;
     CombatReward reward_;
 

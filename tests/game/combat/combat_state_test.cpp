@@ -1,0 +1,248 @@
+// The combat screen in the demo game, headless: a fight's way from the
+// white fade to victory, flight or death, and the faults a fight must not
+// have (a stale flight flag, a result never shown, a freed item still
+// listed, actions left on deleted sprites, a hero stuck with nothing to do,
+// a pen that reaches no button, a dead hero healed or saved, wrapped
+// indexes and scales of 0).
+#include <filesystem>
+
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
+#include "game/screens/story_placement.h"
+#include "tests/game/combat/combat_game_support.h"
+
+namespace {
+
+using Phase = CombatState::Phase;
+
+// A hero nothing in the demo resists, and one who falls at the first blow.
+void make_mighty(HeroActor& h) {
+    h.strength_ = h.dexterity_ = h.knowledge_ = 400;
+    h.hit_points = h.max_hit_points = 5000;
+}
+void make_frail(HeroActor& h) {
+    h.dexterity_ = h.defence_ = h.resistance_ = 0;
+    h.hit_points = 1;
+}
+
+TEST_F(CombatTest, AFightFadesInFromWhiteWithTheMapHiddenAndEndsWithTheMapBack) {
+    make_mighty(hero());
+    meet(demo::kRat);
+    ASSERT_TRUE(fighting());
+    EXPECT_TRUE(game().camera_frozen);
+    game().upper_fade().add_level(FadeControl::kDark);  // as the walking screen left it
+    tick();
+    EXPECT_EQ(combat().phase(), Phase::kInitiative);
+    EXPECT_TRUE(combat().screen_built());
+    EXPECT_FALSE(game().ground_group()->is_visible());
+    EXPECT_FALSE(game().hud.group()->is_visible());
+    tick();
+    EXPECT_EQ(game().upper_fade().level(), FadeControl::kDark - 2);
+    ASSERT_TRUE(until_phase(Phase::kHeroInput) || until_hero_input());
+    EXPECT_EQ(game().upper_fade().level(), 0);
+    EXPECT_EQ(combat().latest_line().empty(), false);
+    EXPECT_GE(until_over(), 0);
+    EXPECT_EQ(screen_name(), "Walking");
+    EXPECT_FALSE(game().camera_frozen);
+    EXPECT_TRUE(game().ground_group()->is_visible());
+    EXPECT_TRUE(game().hud.bar_group()->is_visible());
+    EXPECT_EQ(game().screen_arguments.opponent, nullptr);
+    EXPECT_EQ(player().running_count(), 0);
+}
+
+TEST_F(CombatTest, AVictoryPaysTheRewardAndTakesTheMonsterOffItsLevel) {
+    make_mighty(hero());
+    MapLevel* level = world().current_level();
+    ASSERT_NE(level, nullptr);
+    MonsterActor* placed = place_monster(game(), *world().get_or_load_monster(demo::kRat), *level, {64, 64});
+    ASSERT_NE(placed, nullptr);
+    std::shared_ptr<MonsterActor> monster;
+    for (const auto& actor : level->extra_actors)
+        if (actor.get() == placed) monster = std::dynamic_pointer_cast<MonsterActor>(actor);
+    ASSERT_NE(monster, nullptr);
+    monster->encounter = false;
+    game().screen_arguments.opponent = monster;
+    game().switch_state("Combat", reinterpret_cast<uintptr_t>(monster.get()));
+    const int32_t gold = hero().gold, experience = hero().experience;
+    ASSERT_TRUE(attack_until([&] { return combat().phase() == Phase::kCountedWait; }));
+    EXPECT_LE(monster->hit_points, 0);
+    EXPECT_EQ(menu_page_name(), u"REWARD");
+    const CombatReward reward = combat().reward();
+    EXPECT_GE(until_over(), 0);
+    EXPECT_EQ(hero().gold, gold + reward.gold);
+    EXPECT_EQ(hero().experience, experience + reward.experience);
+    EXPECT_TRUE(reward.gold > 0 || reward.item_id != 0);
+    for (const auto& actor : level->extra_actors) EXPECT_NE(actor.get(), monster.get());
+}
+
+TEST_F(CombatTest, AMonsterThatForbidsFlightKeepsTheHeroInTheFight) {
+    meet(demo::kWisp);
+    ASSERT_TRUE(until_hero_input());
+    press(kKeyBack);
+    EXPECT_EQ(combat().phase(), Phase::kHeroInput);
+    EXPECT_EQ(combat().latest_line(), u"There's no place to hide!");
+}
+
+TEST_F(CombatTest, AFlightEndsOnTheMapWithTheHeroAliveAndHisGoldNotBelowZero) {
+    hero().hit_points = hero().max_hit_points;
+    hero().gold = 95;
+    meet(demo::kRat);
+    ASSERT_TRUE(until_hero_input());
+    press(kKeyBack);
+    EXPECT_GE(until_over(), 0);
+    EXPECT_EQ(screen_name(), "Walking");
+    EXPECT_GT(hero().hit_points, 0);
+    EXPECT_GE(hero().gold, 0);
+    EXPECT_LE(hero().gold, 95);
+}
+
+TEST_F(CombatTest, DeathShowsTheFuneralThenTheLoadScreenWithNoHealNorSave) {
+    game().module()->settings.auto_heal = 1;
+    give_only({demo::kKnife, demo::kTonic, demo::kTonic});
+    make_frail(hero());
+    MonsterActor& rat = meet(demo::kRat);
+    rat.strength_ = 300;
+    rat.dexterity_ = 300;
+    const size_t items = hero().inventory.size();
+    ASSERT_TRUE(attack_until([&] { return combat().phase() == Phase::kCountedWait; }));
+    ASSERT_LE(hero().hit_points, 0);
+    EXPECT_EQ(combat().next_phase(), Phase::kGameOver);
+    EXPECT_EQ(menu_page_name(), u"FUNERAL");
+    ASSERT_NE(combat().funeral_sprite(), nullptr);
+    EXPECT_GE(until_over(), 0);
+    EXPECT_EQ(screen_name(), "GameIO");
+    EXPECT_LE(hero().hit_points, 0);
+    EXPECT_EQ(hero().inventory.size(), items);  // no potion drunk after death
+    EXPECT_FALSE(game().autosave());
+    EXPECT_FALSE(std::filesystem::exists(folder + "/savegame/save6.dat"));
+}
+
+TEST_F(CombatTest, AFightAfterAFlightTheMonsterAnsweredStartsAfresh) {
+    bool answered = false;
+    for (int attempt = 0; attempt < 40 && !answered; ++attempt) {
+        hero().hit_points = hero().max_hit_points;
+        host.sleep_ms(37);  // another seed
+        meet(demo::kRat);
+        ASSERT_TRUE(until_hero_input());
+        press(kKeyBack);
+        answered = combat().parting_attack_done();
+        EXPECT_GE(until_over(), 0);
+    }
+    ASSERT_TRUE(answered);
+    hero().hit_points = hero().max_hit_points;
+    meet(demo::kRat).hit_points = 500;  // it lives through the hero's blows
+    EXPECT_FALSE(combat().parting_attack_done());
+    // The monster's turns are fought again: after its first answer the
+    // hero's turn comes back (the stale flag would end the fight as fled).
+    ASSERT_TRUE(attack_until([&] { return combat().phase() == Phase::kMonsterResult; }));
+    tick();
+    EXPECT_EQ(combat().phase(), Phase::kHeroInput);
+}
+
+TEST_F(CombatTest, AnAttackWhoseActionScriptIsMissingStillShowsItsResult) {
+    give_only({demo::kKnife});
+    world().get_item(demo::kKnife)->text3 = "no_such_action";
+    meet(demo::kRat);
+    ASSERT_TRUE(until_hero_input());
+    press(kKeyAction);
+    ASSERT_TRUE(until_phase(Phase::kHeroResult) || until_phase(Phase::kPause));
+    EXPECT_FALSE(combat().latest_line().empty());
+    EXPECT_EQ(player().find_action(combat().action_id()), -1);
+}
+
+TEST_F(CombatTest, TheLastDraughtLeavesTheCarouselAtOnceAndTheFightGoesOn) {
+    give_only({demo::kDraught, demo::kKnife});
+    hero().action_value = kUsablePage;
+    meet(demo::kRat);
+    ASSERT_TRUE(until_hero_input());
+    ASSERT_EQ(combat().page(), kUsablePage);
+    press(kKeyAction);
+    ASSERT_TRUE(until_phase(Phase::kItemUsedUp) || until_phase(Phase::kMonsterActs));
+    EXPECT_EQ(combat().tools().find(demo::kDraught), nullptr);
+    ASSERT_TRUE(until_hero_input());
+    EXPECT_EQ(combat().page(), kWeaponPage);
+    ASSERT_NE(hero().current_item, nullptr);
+    EXPECT_EQ(hero().current_item->item->id, demo::kKnife);
+    EXPECT_EQ(combat().older_line() + combat().latest_line() == u"", false);
+}
+
+TEST_F(CombatTest, LeavingWithAnActionRunningLeavesNoActionOnTheDeletedSprites) {
+    give_only({demo::kKnife});
+    meet(demo::kRat);
+    ASSERT_TRUE(until_hero_input());
+    press(kKeyAction);
+    ASSERT_TRUE(until_phase(Phase::kHeroAction));
+    tick(3);
+    game().switch_state("Walking", 0);
+    EXPECT_EQ(player().running_count(), 0);
+    EXPECT_EQ(player().overlay(), nullptr);
+    tick(30);  // nothing steps a deleted sprite (the sanitizers watch)
+    EXPECT_EQ(screen_name(), "Walking");
+}
+
+TEST_F(CombatTest, WithNothingToFightWithActingPassesTheTurn) {
+    give_only({});
+    meet(demo::kWisp);
+    ASSERT_TRUE(until_hero_input());
+    press(kKeyAction);
+    EXPECT_EQ(combat().phase(), Phase::kHeroActs);
+    EXPECT_TRUE(until_phase(Phase::kMonsterActs));
+}
+
+TEST_F(CombatTest, APenDownOnTheArrowsScrollsTheCarousel) {
+    give_only({demo::kKnife, demo::kCudgel});
+    hero().action_value = kWeaponPage;
+    meet(demo::kRat);
+    ASSERT_TRUE(until_hero_input());
+    const InventoryEntry* first = hero().current_item;
+    ASSERT_NE(first, nullptr);
+    // The right arrow's button, then the left one's.
+    screen()->on_pointer(kPenDown, 170, 280);
+    screen()->on_pointer(kPenUp, 170, 280);
+    EXPECT_NE(hero().current_item, first);
+    screen()->on_pointer(kPenDown, 84, 280);
+    screen()->on_pointer(kPenUp, 84, 280);
+    EXPECT_EQ(hero().current_item, first);
+}
+
+TEST_F(CombatTest, AHeldArrowKeyScrollsAgainAfterFiftyFramesThenEveryTen) {
+    give_only({demo::kKnife, demo::kCudgel, demo::kTwig});
+    hero().action_value = kWeaponPage;
+    hero().quick_items[0] = 0;
+    meet(demo::kRat);
+    ASSERT_TRUE(until_hero_input());
+    screen()->on_key(kKeyPress, kKeyRight, 0);
+    const InventoryEntry* after_one = hero().current_item;
+    tick(50);
+    EXPECT_EQ(hero().current_item, after_one);
+    tick(1);
+    EXPECT_NE(hero().current_item, after_one);
+    screen()->on_key(kKeyRelease, kKeyRight, 0);
+    const InventoryEntry* held = hero().current_item;
+    tick(20);
+    EXPECT_EQ(hero().current_item, held);
+}
+
+TEST_F(CombatTest, StoredIndexesScalesAndBackgroundsOutOfRangeAreTakenSafely) {
+    struct Case {
+        int32_t stored_index;
+        int32_t max_hit_points;
+        uint32_t background;
+    };
+    for (const Case& c : {Case{-7, 40, 1}, Case{12, 0, 9}, Case{-1, -5, 0xFFFFFFFF}}) {
+        give_only({demo::kKnife, demo::kCudgel});
+        hero().action_value = kWeaponPage;
+        hero().quick_items[0] = c.stored_index;
+        hero().max_hit_points = c.max_hit_points;
+        hero().hit_points = 30;
+        world().current_level()->combat_background = c.background;
+        meet(demo::kRat);
+        ASSERT_TRUE(until_hero_input()) << c.stored_index;
+        ASSERT_NE(hero().current_item, nullptr) << c.stored_index;
+        EXPECT_GE(hero().quick_items[0], 0);
+        EXPECT_LT(hero().quick_items[0], 2);
+        game().switch_state("Walking", 0);
+    }
+}
+
+}  // namespace
