@@ -19,6 +19,8 @@
 #include "engine/core/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "engine/graphics/sprite_group.h"
+#include "game/combat/combat_state.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
 #include "game/screens/story_module.h"
@@ -168,16 +170,44 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     expect_screen("in_the_wood");
 
     // Up the wood's path monsters meet the hero (the drawn blocks reseed the
-    // shared generator, so which one depends on the map); until fights
-    // exist the screen comes back to the walk.
+    // shared generator, so which one depends on the map).
     play_until(27600);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
-    const std::string met = g_game->screen_arguments.opponent->record()->name;
+    const std::shared_ptr<MonsterActor> monster = g_game->screen_arguments.opponent;
+    const std::string met = monster->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().gold, start_gold + 25);
     play_until(28300);
     EXPECT_EQ(g_game->main_fade().level(), 0);
+    EXPECT_EQ(screen(), "Combat");
+    EXPECT_EQ(g_game->upper_fade().level(), 0);
+
+    // The cudgel's first blow, half-way through the swing.
+    play_until(29300);
+    expect_screen("first_attack");
+    const int32_t experience = hero().experience;
+
+    // The monster fell: the reward page, paid at once.
+    play_until(30900);
+    ASSERT_EQ(screen(), "Combat");
+    const auto* fight = static_cast<const CombatState*>(g_game->current_state());
+    EXPECT_LE(monster->hit_points, 0);
+    EXPECT_EQ(fight->phase(), CombatState::kCountedWait);
+    const CombatReward reward = fight->reward();
+    EXPECT_GT(reward.experience, 0);
+    EXPECT_EQ(hero().experience, experience + reward.experience);
+    EXPECT_EQ(hero().gold, start_gold + 25 + reward.gold);
+    expect_screen("reward");
+
+    // Back in the wood without the monster, the map shown again.
+    play_until(32200);
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(world().current_level()->name, "Thistlewood");
+    EXPECT_EQ(g_game->screen_arguments.opponent, nullptr);
+    for (const auto& actor : world().current_level()->extra_actors) EXPECT_NE(actor.get(), monster.get());
+    EXPECT_GT(hero().hit_points, 0);
+    EXPECT_TRUE(g_game->ground_group()->is_visible());
 }
 
 }  // namespace
