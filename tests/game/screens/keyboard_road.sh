@@ -3,7 +3,7 @@
 # real X key events: "New game" on "Easy" from the main menu, west and north
 # to the old chest (opened with the action key), round the houses and east
 # over the village's edge into Thistlewood, then along the wood's path until
-# a monster meets the hero. Then the program is asked to close, as the
+# a monster meets the hero, and the fight with it. Then the program is asked to close, as the
 # desktop's close request does, so that it saves the game to resume.
 #
 #   keyboard_road.sh PROGRAM STATE_DIR OUT_DIR
@@ -29,7 +29,7 @@ done
 mkdir -p "$state" "$out" || exit 1
 rm -f "$out"/*.png "$out"/game.log "$out"/steps.log
 
-readonly kDeadline=110          # seconds for the whole road, start to exit
+readonly kDeadline=140          # seconds for the whole road, start to exit
 readonly kWindowTitle="Quenlo: Duskmarrow"
 game_pid="" xvfb_pid="" display_file="$out/display"
 
@@ -144,6 +144,16 @@ snapshot 3-wood
 hold Right 10     # along the wood's path, where monsters come
 sleep 2
 snapshot 4-met
+# The fight: Down turns the carousel to the weapons, Return strikes until
+# the monster falls; a last Return leaves the reward page.
+tap Down
+for blow in 1 2 3 4 5 6; do
+  tap Return
+  sleep 2.5
+done
+snapshot 5-won
+tap Return
+sleep 1.5
 
 # --- closing: the desktop's close request ends the game as the player would.
 log "closing"
