@@ -9,4 +9,3 @@
 bool draw_hero_sprites(const std::filesystem::path& out);
 bool draw_monster_sprites(const std::filesystem::path& out);
 bool draw_screen_pictures(const std::filesystem::path& out, const GlyphSet& glyphs);
-bool draw_item_icons(const std::filesystem::path& out);

@@ -1,7 +1,7 @@
 // combat_art OUT_DIR GLYPHS
 //
 // Draws, by code, every picture of the combat screen, the combat sprites of
-// the hero and the demo monsters, and the item icons. Frames are stacked top
+// the hero and the demo monsters (the item icons are the item screens'). Frames are stacked top
 // to bottom; magenta is the colour key.
 #include <cstdio>
 
@@ -18,7 +18,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::filesystem::path out = argv[1];
-    const bool ok = draw_hero_sprites(out) && draw_monster_sprites(out) && draw_screen_pictures(out, glyphs) &&
-                    draw_item_icons(out);
+    const bool ok = draw_hero_sprites(out) && draw_monster_sprites(out) && draw_screen_pictures(out, glyphs);
     return ok ? 0 : 1;
 }

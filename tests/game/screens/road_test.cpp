@@ -200,8 +200,12 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     EXPECT_EQ(hero().gold, start_gold + 25 + reward.gold);
     expect_screen("reward");
 
-    // Back in the wood without the monster, the map shown again.
+    // Back in the wood without the monster, the map shown again; the
+    // monster's own gift of gold comes as a notice, closed with the action
+    // key.
     play_until(32200);
+    EXPECT_EQ(screen(), "Item");
+    play_until(33000);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(g_game->screen_arguments.opponent, nullptr);
