@@ -127,11 +127,13 @@ TEST_F(WalkingTest, AMonsterNineteenPixelsAwayStartsAFightAndTwentyDoNot) {
     EXPECT_EQ(game().transition().pending().kind, kTransitionCombat);
     ASSERT_NE(game().screen_arguments.opponent, nullptr);
     EXPECT_EQ(game().screen_arguments.opponent.get(), &boar);
-    // Until fights exist, the monster leaves and the screen comes back.
+    // The map fades out to white and the fight begins; the monster stays on
+    // its level until the fight is over.
     finish_fades();
-    EXPECT_TRUE(monsters.empty());
+    EXPECT_EQ(screen_name(), "Combat");
+    EXPECT_EQ(monsters.size(), 1u);
     EXPECT_EQ(game().main_fade().level(), 0);
-    EXPECT_EQ(screen_name(), "Walking");
+    EXPECT_EQ(game().upper_fade().level(), FadeControl::kDark);
 }
 
 TEST_F(WalkingTest, EncountersCountOnlyWhileTheHeroMoves) {
