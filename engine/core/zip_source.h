@@ -13,8 +13,8 @@ public:
     // A missing or broken archive leaves the source empty.
     int mount() override;
     int load_file(std::u16string_view name, uint8_t** bytes, int32_t* size) override;
-    // The archive is read-only: nothing is written.
-    int save_file(std::u16string_view, const uint8_t*, int32_t) override { return kFileOk; }
+    // The archive is read-only: a save into it fails, so the caller can say so.
+    int save_file(std::u16string_view, const uint8_t*, int32_t) override { return kFileFailed; }
     int unmount() override;
     FileHandle* open(std::u16string_view name) override;
     int32_t read(FileHandle* handle, void* buffer, int32_t n) override;
