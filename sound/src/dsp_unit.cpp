@@ -165,6 +165,10 @@ DspUnit* dsp_get_clear_unit() { return system_unit(sys().clear_unit); }
 DspUnit* dsp_get_sfx_unit() { return system_unit(sys().sfx_unit); }
 DspUnit* dsp_get_music_unit() { return system_unit(sys().music_unit); }
 DspUnit* dsp_get_copy_unit() { return system_unit(sys().copy_unit); }
+// Two places in the chain kept for units the library may add later; none
+// exists yet, so both give null once the library runs.
+DspUnit* dsp_get_spare_unit_1() { return system_unit(nullptr); }
+DspUnit* dsp_get_spare_unit_2() { return system_unit(nullptr); }
 int dsp_get_block_length() { return sys().block_samples; }
 int dsp_get_buffer_length() { return sys().buffer_samples; }
 

@@ -28,6 +28,9 @@ DspUnit* dsp_get_clear_unit();
 DspUnit* dsp_get_sfx_unit();
 DspUnit* dsp_get_music_unit();
 DspUnit* dsp_get_copy_unit();
+// Always null; before start-up they also leave the not-ready error.
+DspUnit* dsp_get_spare_unit_1();
+DspUnit* dsp_get_spare_unit_2();
 int dsp_get_block_length();
 int dsp_get_buffer_length();
 

@@ -139,6 +139,15 @@ TEST(SoundSystem, QueriesBeforeStartUpFailWithNotReady) {
     EXPECT_EQ(sound_get_error(), SOUND_ERR_NOT_READY);
     EXPECT_EQ(dsp_get_sfx_unit(), nullptr);
     EXPECT_EQ(sound_get_error(), SOUND_ERR_NOT_READY);
+    for (DspUnit* (*spare)() : {dsp_get_spare_unit_1, dsp_get_spare_unit_2}) {
+        sound_set_output(OUTPUT_NONREALTIME);
+        EXPECT_EQ(spare(), nullptr);
+        EXPECT_EQ(sound_get_error(), SOUND_ERR_NOT_READY);
+        ASSERT_EQ(sound_init(22050, 1, 2), 1);
+        EXPECT_EQ(spare(), nullptr);  // the library runs, yet there is no such unit
+        EXPECT_EQ(sound_get_error(), SOUND_OK);
+        sound_close();
+    }
     sound_set_output(OUTPUT_DEFAULT);
 }
 
