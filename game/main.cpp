@@ -1,7 +1,5 @@
 // Entry point of the program "tarrowind": reads the command line, picks the
 // back end (an SDL window, or none with --headless) and runs the shell.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -48,12 +46,7 @@ void save_screenshot(const CommandLine& options) {
 std::string state_folder_for(const CommandLine& options) {
     std::string folder = options.state_folder;
     if (folder.empty() && !options.data_folder.empty()) folder = choose_write_folder(options.data_folder);
-    if (folder.empty()) {
-        folder = NIMBREL_DEMO_DATA_DIR "/../state";
-        mkdir(folder.c_str(), 0755);
-    }
-    mkdir(folder.c_str(), 0755);
-    mkdir((folder + "/savegame").c_str(), 0755);
+    if (folder.empty()) folder = NIMBREL_DEMO_DATA_DIR "/../state";
     return folder;
 }
 
@@ -66,6 +59,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     const CommandLine& options = parsed.options;
+    if (options.help) {
+        std::fputs(kCommandLineUsage, stdout);
+        return 0;
+    }
+    if (const std::string error = check_command_line_paths(options); !error.empty()) {
+        std::fprintf(stderr, "tarrowind: %s\n", error.c_str());
+        return 2;
+    }
 
     ParsedScript script;
     if (!options.input_script.empty()) {
@@ -78,7 +79,13 @@ int main(int argc, char** argv) {
 
     const std::string data = options.data_folder.empty() ? NIMBREL_DEMO_DATA_DIR : options.data_folder;
     set_program_folder(utf8_to_utf16(data));
-    set_state_folder(utf8_to_utf16(state_folder_for(options)));
+    // The state folder is made with its parents and its save folder.
+    const std::string state = state_folder_for(options);
+    if (!make_folder_with_parents(state + "/savegame")) {
+        std::fprintf(stderr, "tarrowind: cannot make the state folder '%s'\n", state.c_str());
+        return 2;
+    }
+    set_state_folder(utf8_to_utf16(state));
     install_crash_handler();  // after the state folder: it fixes the report's path
 
     std::unique_ptr<Platform> host = make_platform(options);

@@ -1,9 +1,11 @@
 #include "engine/core/command_line.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 
 const char kCommandLineUsage[] =
-    "usage: tarrowind [--data DIR] [--headless] [--run-ms N] [--input FILE]\n"
+    "usage: tarrowind [--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]\n"
     "                 [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]\n";
 
 namespace {
@@ -25,11 +27,17 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& args) {
                 result.error = arg + " needs a value";
                 return false;
             }
+            if (args[i + 1].starts_with("--")) {
+                result.error = arg + " needs a value, not the option '" + args[i + 1] + "'";
+                return false;
+            }
             out = args[++i];
             return true;
         };
         std::string text;
-        if (arg == "--headless") {
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--headless") {
             o.headless = true;
         } else if (arg == "--data") {
             if (!value(o.data_folder)) break;
@@ -63,4 +71,21 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& args) {
         }
     }
     return result;
+}
+
+std::string check_command_line_paths(const CommandLine& options) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!options.data_folder.empty() && !fs::is_directory(options.data_folder, ec))
+        return "--data: no folder '" + options.data_folder + "'";
+    if (!options.input_script.empty() && fs::is_directory(options.input_script, ec))
+        return "--input: '" + options.input_script + "' is a folder, not an input script";
+    if (!options.screenshot.empty()) {
+        const fs::path folder = fs::path(options.screenshot).parent_path();
+        if (!folder.empty() && !fs::is_directory(folder, ec))
+            return "--screenshot: no folder '" + folder.string() + "' to write '" + options.screenshot + "' into";
+        if (fs::is_directory(options.screenshot, ec))
+            return "--screenshot: '" + options.screenshot + "' is a folder, not a picture file";
+    }
+    return {};
 }

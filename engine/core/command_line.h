@@ -1,5 +1,5 @@
 // The program's command line:
-//   tarrowind [--data DIR] [--headless] [--run-ms N] [--input FILE]
+//   tarrowind [--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]
 //             [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]
 #pragma once
 
@@ -17,6 +17,7 @@ struct CommandLine {
     std::string screenshot;
     int scale = 2;
     std::string oem_name;          // the device name the key mapping follows
+    bool help = false;             // print the usage and end
 };
 
 struct ParsedCommandLine {
@@ -28,5 +29,10 @@ struct ParsedCommandLine {
 // `args` without the program name.
 ParsedCommandLine parse_command_line(const std::vector<std::string>& args);
 
-// One line a option, for error messages.
+// The folders and files the options name, checked before the window opens:
+// the data folder must exist, the input script must be a file and the
+// screenshot's folder must exist. Empty when they do, else the reason.
+std::string check_command_line_paths(const CommandLine& options);
+
+// One line a option, for --help and error messages.
 extern const char kCommandLineUsage[];

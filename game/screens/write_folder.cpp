@@ -8,16 +8,14 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
 
-namespace {
-
-void make_folder(const std::string& path) {
+bool make_folder_with_parents(const std::string& path) {
     // Each level in turn; existing ones are fine.
     for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
         mkdir(path.substr(0, slash).c_str(), 0755);
     mkdir(path.c_str(), 0755);
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
-
-}  // namespace
 
 std::string choose_write_folder(const std::string& program_folder) {
     if (!program_folder.empty() && access(program_folder.c_str(), W_OK) == 0) return program_folder;
@@ -26,7 +24,7 @@ std::string choose_write_folder(const std::string& program_folder) {
     else if (const char* user = std::getenv("HOME"); user && *user) home = std::string(user) + "/.local/share";
     else home = "/tmp";
     const std::string folder = home + "/tarrowind";
-    make_folder(folder);
+    make_folder_with_parents(folder);
     return folder;
 }
 

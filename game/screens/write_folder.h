@@ -5,6 +5,8 @@
 
 #include <string>
 
+// Makes the folder and any missing parents; true when it exists afterwards.
+bool make_folder_with_parents(const std::string& path);
 // The folder for a program folder; creates the per-user one when needed.
 std::string choose_write_folder(const std::string& program_folder);
 // A file in the engine's state folder, which start-up sets to the write

@@ -1,6 +1,9 @@
 // The program's command line: every option, and bad ones refused clearly.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "engine/core/command_line.h"
 
 namespace {
@@ -48,6 +51,40 @@ TEST(CommandLine, BadOptionsAreRefusedWithTheReason) {
         EXPECT_FALSE(parsed.ok()) << c.args[0];
         EXPECT_NE(parsed.error.find(c.names), std::string::npos) << parsed.error;
     }
+}
+
+// Each of these ends the program before its window opens: with the usage on
+// standard output for --help, else with the reason.
+TEST(CommandLine, HelpAndPathsAreSettledBeforeTheWindowOpens) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::path(testing::TempDir()) / "command_line_paths";
+    fs::remove_all(dir);
+    fs::create_directories(dir / "data");
+    std::ofstream(dir / "input.txt") << "";
+    const std::string d = dir.string();
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;  // null: accepted
+    };
+    const Case cases[] = {
+        {{"--help"}, nullptr},
+        {{"--data", d + "/data", "--input", d + "/input.txt", "--screenshot", d + "/shot.png"}, nullptr},
+        {{"--state", "--headless"}, "'--headless'"},
+        {{"--data", d + "/missing"}, "missing"},
+        {{"--input", d + "/data"}, "is a folder"},
+        {{"--screenshot", d + "/nowhere/shot.png"}, "nowhere"},
+        {{"--screenshot", d + "/data"}, "is a folder"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine parsed = parse_command_line(c.args);
+        const std::string error = parsed.ok() ? check_command_line_paths(parsed.options) : parsed.error;
+        if (!c.error) {
+            EXPECT_EQ(error, "") << c.args[0];
+            continue;
+        }
+        EXPECT_NE(error.find(c.error), std::string::npos) << c.args[0] << ": " << error;
+    }
+    EXPECT_TRUE(parse_command_line({"--headless", "--help"}).options.help);
 }
 
 }  // namespace
