@@ -182,9 +182,21 @@ std::u16string missing_file_report(std::u16string_view name) {
     return u"Failed to open file:\n" + std::u16string(name) + u"\nexiting application.";
 }
 
+// __FILE__ is what the build handed the compiler: an absolute path under the
+// source folder, or one relative to the build folder ("../engine/...").
+const char* project_relative_source(const char* file) {
+    if (!file) return file;
+#ifdef NIMBREL_SOURCE_ROOT
+    const size_t root = std::strlen(NIMBREL_SOURCE_ROOT);
+    if (std::strncmp(file, NIMBREL_SOURCE_ROOT, root) == 0) return file + root;
+#endif
+    while (std::strncmp(file, "../", 3) == 0 || std::strncmp(file, "./", 2) == 0) file += file[1] == '.' ? 3 : 2;
+    return file;
+}
+
 std::u16string assert_report(const char* file, int line, const char* message, const char* detail1,
                              const char* detail2) {
-    std::u16string text = u"In " + widen(file) + u":";
+    std::u16string text = u"In " + widen(project_relative_source(file)) + u":";
     append_decimal(text, line);
     text += u"\n\n" + widen(message) + u"\n" + widen(detail1) + u"\n" + widen(detail2) +
             u"\n\nexiting application.";
@@ -196,6 +208,11 @@ void fatal_missing_file(std::u16string_view name) { end_with_report(missing_file
 void fatal_assert(const char* file, int line, const char* message, const char* detail1,
                   const char* detail2) {
     end_with_report(assert_report(file, line, message, detail1, detail2), 1);
+}
+
+void fatal_broken_file(std::u16string_view name, const std::string& reason) {
+    const std::string file = utf16_to_utf8(name);
+    fatal_assert(__FILE__, __LINE__, "A required file cannot be used:", file.c_str(), reason.c_str());
 }
 
 int log_exception(uint32_t code, uint64_t address, const void*) {

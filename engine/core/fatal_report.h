@@ -17,6 +17,11 @@ std::u16string assert_report(const char* file, int line, const char* message, co
 [[noreturn]] void fatal_missing_file(std::u16string_view name);
 [[noreturn]] void fatal_assert(const char* file, int line, const char* message,
                                const char* detail1 = nullptr, const char* detail2 = nullptr);
+// A required file that is there but cannot be used: the broken-invariant
+// report with the file's name and the reader's reason.
+[[noreturn]] void fatal_broken_file(std::u16string_view name, const std::string& reason);
+// `file` (a __FILE__) relative to the project's source folder.
+const char* project_relative_source(const char* file);
 
 // "At 0x%08x: Exception 0x%08x" (the address in full on a 64-bit host),
 // appended to "\crash.txt". Returns 1.

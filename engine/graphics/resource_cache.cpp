@@ -9,8 +9,7 @@ namespace {
 // does not decode, the broken-invariant report with the name and reason.
 void end_program(std::u16string_view name, const std::string& reason) {
     if (reason.empty()) fatal_missing_file(name);
-    const std::string file = utf16_to_utf8(name);
-    fatal_assert(__FILE__, __LINE__, "A required file cannot be used:", file.c_str(), reason.c_str());
+    fatal_broken_file(name, reason);
 }
 
 ResourceFailureHandler g_failure_handler = end_program;

@@ -104,7 +104,7 @@ bool World::load_story(const std::string& folder) {
     const std::string path = folder_ + "/story.rpg";
     Archive ar;
     if (!open_story_file(ar, path)) {
-        last_error_ = path + ": missing or not a story file";
+        if (last_error_.empty()) last_error_ = path + ": missing";
         return false;
     }
     ar.world = this;
@@ -124,7 +124,7 @@ bool World::load_story(const std::string& folder) {
     }
     load_combat_sprites();
     if (!first_level()) {
-        last_error_ = path + ": the story has no level to start on";
+        report_broken(path, "the story has no level to start on");
         clear_story();
         return false;
     }
@@ -264,7 +264,7 @@ bool World::load_region(MapRegion& region) {
     if (!open_story_file(ar, path)) {
         // Every region has its file; without it the levels have no ground.
         region.unload_file();
-        report_broken(path, "missing or not a story file");
+        if (!story_file_exists(path)) report_broken(path, "missing");
         return false;
     }
     if (region.load_from(ar, &error)) return true;
@@ -281,9 +281,12 @@ std::optional<std::vector<uint8_t>> World::read_file(const std::string& path) co
     return file_reader ? file_reader(path) : read_story_file(path);
 }
 
-bool World::open_story_file(Archive& ar, const std::string& path) const {
+bool World::open_story_file(Archive& ar, const std::string& path) {
     auto bytes = read_file(path);
-    return bytes && ar.open_bytes(std::move(*bytes), path);
+    if (!bytes || bytes->empty()) return false;  // an empty file counts as missing
+    if (ar.open_bytes(std::move(*bytes), path)) return true;
+    report_broken(path, "not a story file (it does not begin with \"#\")");
+    return false;
 }
 
 // The story folder's "tileparams.ini"; without it every parameter is 0.
@@ -310,6 +313,6 @@ void World::load_combat_sprites() {
 }
 
 bool World::story_file_exists(const std::string& path) const {
-    Archive ar;
-    return open_story_file(ar, path);
+    const auto bytes = read_file(path);
+    return bytes && !bytes->empty();
 }

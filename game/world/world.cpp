@@ -167,7 +167,9 @@ std::string World::numbered_file(uint32_t number, const char* extension) const {
 std::string World::trigger_file(uint32_t level_id) const { return trigger_story_file(folder_, level_id); }
 
 void World::end_program_on_broken_files() {
-    on_broken_file = [](const std::string& path, const std::string&) { fatal_missing_file(utf8_to_utf16(path)); };
+    on_broken_file = [](const std::string& path, const std::string& reason) {
+        fatal_broken_file(utf8_to_utf16(path), reason);
+    };
 }
 
 void World::report_broken(const std::string& path, const std::string& reason) {

@@ -140,8 +140,8 @@ public:
     // Told about every story file that is refused as corrupt, and about a
     // missing region file (path, reason).
     std::function<void(const std::string& path, const std::string& reason)> on_broken_file;
-    // Makes a corrupt story file end the program through the missing-file
-    // report that names it, as the game does; tests leave this off.
+    // Makes a corrupt story file end the program with a report that names it
+    // and the reason, as the game does; tests leave this off.
     void end_program_on_broken_files();
 
     // Reads whole story files; tests and the fuzz target serve files from
@@ -251,7 +251,9 @@ private:
     std::unique_ptr<T> load_numbered_record(uint32_t id, const char* extension);
     std::shared_ptr<NpcRecord> load_npc_file(uint32_t id);
     MonsterRecord* load_monster_file(uint32_t id);
-    bool open_story_file(Archive& ar, const std::string& path) const;
+    // False for a missing file, and for one that is there but is no story
+    // file, which is reported as broken.
+    bool open_story_file(Archive& ar, const std::string& path);
     std::optional<std::vector<uint8_t>> read_file(const std::string& path) const;
     void load_tile_params();
     bool story_file_exists(const std::string& path) const;
