@@ -4,12 +4,29 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace {
+
+constexpr std::string_view kTempSuffix = ".tmp-XXXXXX";
+
+// A name that write_file_atomically's temporary file has: a target name,
+// then ".tmp-" and the six letters or digits mkstemp chose.
+bool is_temp_name(std::string_view name) {
+    if (name.size() <= kTempSuffix.size()) return false;
+    const std::string_view tail = name.substr(name.size() - kTempSuffix.size());
+    if (!tail.starts_with(kTempSuffix.substr(0, 5))) return false;
+    for (char c : tail.substr(5))
+        if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+    return true;
+}
 
 AtomicWriteFault g_fault = nullptr;
 
@@ -49,8 +66,8 @@ void set_atomic_write_fault(AtomicWriteFault fault) { g_fault = fault; }
 
 bool write_file_atomically(const std::string& path, const void* bytes, size_t size) {
     std::vector<char> temp_name(path.begin(), path.end());
-    const char suffix[] = ".tmp-XXXXXX";
-    temp_name.insert(temp_name.end(), suffix, suffix + sizeof suffix);
+    temp_name.insert(temp_name.end(), kTempSuffix.begin(), kTempSuffix.end());
+    temp_name.push_back('\0');
     if (injected(AtomicWriteStep::create)) return false;
     int fd = ::mkstemp(temp_name.data());
     if (fd < 0) return false;
@@ -72,4 +89,15 @@ bool write_file_atomically(const std::string& path, const void* bytes, size_t si
     }
     sync_folder(folder_of(path));
     return true;
+}
+
+int remove_stale_temp_files(const std::string& folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    int removed = 0;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec) || !is_temp_name(it->path().filename().string())) continue;
+        removed += fs::remove(it->path(), ec) ? 1 : 0;
+    }
+    return removed;
 }

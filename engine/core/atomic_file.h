@@ -15,3 +15,8 @@ bool write_file_atomically(const std::string& path, const void* bytes, size_t si
 // Tests make a chosen step fail by returning true for it. Null clears.
 using AtomicWriteFault = bool (*)(AtomicWriteStep step);
 void set_atomic_write_fault(AtomicWriteFault fault);
+
+// Removes the temporary files that writes interrupted before their rename
+// left in `folder` ("NAME.tmp-XXXXXX"); other files stay. Returns how many
+// went. Safe only while no other instance writes there.
+int remove_stale_temp_files(const std::string& folder);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "engine/core/atomic_file.h"
 #include "engine/core/fatal_report.h"
 #include "engine/core/frame_loop.h"
 #include "engine/core/game_state.h"
@@ -44,6 +45,14 @@ void run_hook(const std::function<void()>& hook) {
 
 void show_message(const char* text) {
     platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
+}
+
+// Writes cut short by a crash or a power loss leave temporary files in the
+// state folder and its save folder; no later write reuses their names.
+void remove_stale_temp_files_in_state_folder() {
+    const std::string state = utf16_to_utf8(state_folder());
+    remove_stale_temp_files(state);
+    remove_stale_temp_files(state + "savegame");
 }
 
 void append_memory_log() {
@@ -208,6 +217,8 @@ bool run_window() {
         platform().debug_output("Another instance is running.\n");
         return false;
     }
+    // Only the instance holding the lock tidies the folder it writes.
+    remove_stale_temp_files_in_state_folder();
     if (platform().available_memory_bytes() < kMinimumFreeMemory) {
         show_message(
             "You need at least 6 MB of free RAM to run this game. Please free up some memory "

@@ -303,6 +303,29 @@ TEST_F(ShellTest, EveryTenthTimerTickWritesTheMemoryLogTimerTwoIncluded) {
     EXPECT_EQ(first, "5000000000 memory free");  // no 32-bit overflow
 }
 
+TEST_F(ShellTest, StartRemovesStaleTempFilesOfInterruptedWrites) {
+    namespace fs = std::filesystem;
+    fs::create_directories(folder + "savegame/save1.dat.tmp-Folder");
+    struct Case {
+        const char* name;
+        bool stale;
+    };
+    const Case cases[] = {
+        {"settings.ini.tmp-a1B2c3", true},
+        {"savegame/save1.dat.tmp-Q9x0Zz", true},
+        {"savegame/save1.dat", false},
+        {"savegame/io.ini.tmp-12345", false},     // five letters: not ours
+        {"savegame/io.ini.tmp-1234567", false},   // seven
+        {"savegame/notes.tmp-ab_de!", false},
+        {".tmp-abcdef", false},                    // no target name
+    };
+    for (const Case& c : cases) std::ofstream(folder + c.name) << "x";
+    host.close_at(500);
+    run_shell();
+    for (const Case& c : cases) EXPECT_EQ(fs::exists(folder + c.name), !c.stale) << c.name;
+    EXPECT_TRUE(fs::is_directory(folder + "savegame/save1.dat.tmp-Folder"));
+}
+
 TEST_F(ShellTest, KeysRepeatsAndIgnoredCodes) {
     script(
         "200 key down A\n"
