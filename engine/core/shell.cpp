@@ -3,6 +3,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 #include "engine/core/atomic_file.h"
 #include "engine/core/fatal_report.h"
@@ -45,6 +47,18 @@ void run_hook(const std::function<void()>& hook) {
 
 void show_message(const char* text) {
     platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
+}
+
+// The memory log grows with every run; one that passed this size at start
+// begins afresh, the previous one kept as "memlog.old.txt".
+constexpr uintmax_t kMemoryLogLimit = 1 << 20;
+
+void start_memory_log() {
+    const std::string path = utf16_to_utf8(resolve_path(u"\\memlog.txt"));
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size <= kMemoryLogLimit) return;
+    std::filesystem::rename(path, utf16_to_utf8(resolve_path(u"\\memlog.old.txt")), ec);
 }
 
 // Writes cut short by a crash or a power loss leave temporary files in the
@@ -219,6 +233,7 @@ bool run_window() {
     }
     // Only the instance holding the lock tidies the folder it writes.
     remove_stale_temp_files_in_state_folder();
+    start_memory_log();
     if (platform().available_memory_bytes() < kMinimumFreeMemory) {
         show_message(
             "You need at least 6 MB of free RAM to run this game. Please free up some memory "

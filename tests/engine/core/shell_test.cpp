@@ -303,6 +303,27 @@ TEST_F(ShellTest, EveryTenthTimerTickWritesTheMemoryLogTimerTwoIncluded) {
     EXPECT_EQ(first, "5000000000 memory free");  // no 32-bit overflow
 }
 
+TEST_F(ShellTest, AMemoryLogPastOneMegabyteStartsAfreshAndTheOldOneIsKept) {
+    struct Case {
+        size_t bytes;     // the log before the start
+        bool starts_afresh;
+    };
+    for (const Case& c : {Case{1 << 20, false}, Case{(1 << 20) + 1, true}}) {
+        std::filesystem::remove(folder + "memlog.old.txt");
+        std::ofstream(folder + "memlog.txt", std::ios::trunc) << std::string(c.bytes, 'x');
+        host.close_at(host.program_time() + 1046);
+        run_shell();
+        const uintmax_t now = std::filesystem::file_size(folder + "memlog.txt");
+        if (c.starts_afresh) {
+            EXPECT_LT(now, 4096u);  // only this run's lines
+            EXPECT_EQ(std::filesystem::file_size(folder + "memlog.old.txt"), c.bytes);
+        } else {
+            EXPECT_GT(now, c.bytes);
+            EXPECT_FALSE(std::filesystem::exists(folder + "memlog.old.txt"));
+        }
+    }
+}
+
 TEST_F(ShellTest, StartRemovesStaleTempFilesOfInterruptedWrites) {
     namespace fs = std::filesystem;
     fs::create_directories(folder + "savegame/save1.dat.tmp-Folder");
