@@ -7,6 +7,8 @@
 #include <sstream>
 
 #include "engine/core/atomic_file.h"
+#include "engine/core/memory_pool.h"
+#include "engine/graphics/bitmap_cache.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/scene.h"
 #include "engine/core/frame_loop.h"
@@ -301,6 +303,28 @@ TEST_F(GameStartupTest, LowMemoryReleasesTheMapsSpritesUntilTheMapShowsAgain) {
     game.restore_level_sprites();  // a second restore changes nothing
     EXPECT_NE(game.hero().sprite(), nullptr);
     game_shutdown();
+}
+
+// The engine's start-up made the caches; an allocation that fails once the
+// reserve is gone purges the pictures nobody uses before it is retried.
+TEST_F(GameStartupTest, LowMemoryPurgesUnusedPicturesOnceTheReserveIsGone) {
+    ensure_memory_reserve();
+    g_bitmap_cache->caching = 1;
+    g_bitmap_cache->preload_bitmap(u"load\\load1.bmp");
+    ASSERT_GE(g_bitmap_cache->find(u"load\\load1.bmp", 0), 0);
+    struct Step {
+        bool reserve_after;
+        bool cached_after;
+    };
+    for (const Step& step : {Step{false, true}, Step{false, false}}) {
+        mem_inject_heap_failures(1);
+        mem_free(mem_alloc(4096));
+        EXPECT_EQ(mem_reserve_held(), step.reserve_after);
+        EXPECT_EQ(g_bitmap_cache->find(u"load\\load1.bmp", 0) >= 0, step.cached_after);
+    }
+    mem_inject_heap_failures(0);
+    ensure_memory_reserve();
+    EXPECT_TRUE(mem_reserve_held());
 }
 
 }  // namespace
