@@ -344,6 +344,8 @@ void ensure_memory_reserve() {
 
 void set_cache_purge(CachePurge purge) { g_cache_purge = purge; }
 
+void report_memory_full() { memory_full(); }
+
 PoolClassState mem_class_state(int class_index) {
     PoolGuard guard;
     PoolClassState state;

@@ -28,6 +28,8 @@ void ensure_memory_reserve();
 // What purges the resource caches (deletes what nobody uses); set by them.
 using CachePurge = void (*)();
 void set_cache_purge(CachePurge purge);
+// Shows "Memory full!" and ends the program.
+[[noreturn]] void report_memory_full();
 
 // Engine objects derive from this so that `new` and `delete` use the pool.
 struct PoolObject {

@@ -9,6 +9,7 @@
 #include "engine/core/atomic_file.h"
 #include "engine/core/fatal_report.h"
 #include "engine/core/frame_loop.h"
+#include "engine/core/heap_exhaustion.h"
 #include "engine/core/game_state.h"
 #include "engine/core/input_mapping.h"
 #include "engine/core/memory_pool.h"
@@ -296,6 +297,7 @@ uint32_t main_wnd_proc(const Message& message) {
 
 int run_shell() {
     ensure_memory_reserve();
+    install_heap_exhaustion_handler();
     do {
         if (!run_window()) return 0;
     } while (g_restart_requested);

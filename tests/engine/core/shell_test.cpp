@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/core/input_mapping.h"
+#include "engine/core/memory_pool.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/shell.h"
 #include "engine/core/text_helpers.h"
@@ -345,6 +346,42 @@ TEST_F(ShellTest, StartRemovesStaleTempFilesOfInterruptedWrites) {
     run_shell();
     for (const Case& c : cases) EXPECT_EQ(fs::exists(folder + c.name), !c.stale) << c.name;
     EXPECT_TRUE(fs::is_directory(folder + "savegame/save1.dat.tmp-Folder"));
+}
+
+// What operator new does when the heap refuses a request: it calls the
+// handler and tries again, for as long as the handler returns.
+TEST_F(ShellTest, TheCppHeapGivesBackTheReserveThenPurgesThenReportsMemoryFull) {
+    host.close_at(500);
+    run_shell();
+    const std::new_handler refused = std::get_new_handler();
+    ASSERT_NE(refused, nullptr);
+    static int purges;
+    set_cache_purge([] { purges++; });
+    ensure_memory_reserve();
+    ASSERT_TRUE(mem_reserve_held());
+    purges = 0;
+    struct Step {
+        bool reserve_after;
+        int purges_after;
+    };
+    for (const Step& step : {Step{false, 0}, Step{false, 1}}) {
+        refused();
+        EXPECT_EQ(mem_reserve_held(), step.reserve_after);
+        EXPECT_EQ(purges, step.purges_after);
+        EXPECT_TRUE(host.message_boxes().empty());
+    }
+    int code = -1;
+    try {
+        refused();
+    } catch (const ProgramEnded& e) {
+        code = e.code;
+    }
+    EXPECT_EQ(code, 0);
+    ASSERT_EQ(host.message_boxes().size(), 1u);
+    EXPECT_EQ(host.message_boxes()[0].text, "Memory full!");
+    std::set_new_handler(nullptr);
+    set_cache_purge(nullptr);
+    ensure_memory_reserve();
 }
 
 TEST_F(ShellTest, KeysRepeatsAndIgnoredCodes) {
