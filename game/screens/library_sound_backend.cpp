@@ -24,16 +24,12 @@ public:
     explicit LibrarySoundBackend(bool silent) : silent_(silent) {}
 
     bool open(int mixer_type, int buffer_ms, int rate) override {
-        sound_set_output(silent_ ? OUTPUT_NOSOUND : OUTPUT_AUDIO_DEVICE);
-        sound_set_mixer(mixer_type);
-        sound_set_buffer_size(buffer_ms);
-        if (sound_init(rate, kSoftwareChannels, kInitFlags)) return true;
-        if (silent_) return false;
-        // No audio device: go on without sound at once rather than retrying
-        // on the window thread for seconds.
-        std::fprintf(stderr, "tarrowind: no audio output, continuing without sound\n");
-        sound_set_output(OUTPUT_NOSOUND);
-        return sound_init(rate, kSoftwareChannels, kInitFlags) != 0;
+        return start(silent_ ? OUTPUT_NOSOUND : OUTPUT_AUDIO_DEVICE, mixer_type, buffer_ms, rate);
+    }
+    bool has_audio_driver() override { return !silent_ && sound_get_num_drivers() > 0; }
+    bool open_silent(int mixer_type, int buffer_ms, int rate) override {
+        if (!silent_) std::fprintf(stderr, "tarrowind: no audio output, continuing without sound\n");
+        return start(OUTPUT_NOSOUND, mixer_type, buffer_ms, rate);
     }
     void close() override { sound_close(); }
 
@@ -64,6 +60,13 @@ public:
     int song_pattern(MusicSong* song) override { return music_get_current_pattern(song); }
 
 private:
+    static bool start(int output, int mixer_type, int buffer_ms, int rate) {
+        sound_set_output(output);
+        sound_set_mixer(mixer_type);
+        sound_set_buffer_size(buffer_ms);
+        return sound_init(rate, kSoftwareChannels, kInitFlags) != 0;
+    }
+
     bool silent_;
 };
 

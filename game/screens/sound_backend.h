@@ -14,8 +14,15 @@ public:
     virtual ~SoundBackend() = default;
 
     // Sets the mixer and the buffer length, then starts the library at the
-    // rate with 48 software channels. True when the library runs.
+    // rate with 48 software channels on its output. True when it runs.
     virtual bool open(int mixer_type, int buffer_ms, int rate) = 0;
+    // After a failed open: whether another attempt may succeed, that is, an
+    // audio driver is there but its device did not open (taken by another
+    // program, for instance).
+    virtual bool has_audio_driver() { return false; }
+    // After the last failed open: starts the library without sound, so that
+    // the game runs on silently. True when it runs.
+    virtual bool open_silent(int mixer_type, int buffer_ms, int rate) = 0;
     virtual void close() = 0;
 
     // An unmanaged sample made from file bytes; null when they do not decode.

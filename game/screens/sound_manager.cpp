@@ -1,6 +1,8 @@
 #include "game/screens/sound_manager.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "engine/core/file_system.h"
 #include "engine/core/text_helpers.h"
@@ -16,6 +18,9 @@ struct QualityMode {
 constexpr QualityMode kQualityModes[SoundManager::kQualityCount] = {
     {8, 11025}, {8, 22050}, {9, 22050}, {0, 22050}, {4, 44100}};
 constexpr int kBufferMs = 75;
+// An audio device that is there but busy gets this many tries, this far apart.
+constexpr int kOpenAttempts = 20;
+constexpr uint32_t kOpenRetryMs = 100;
 constexpr int kLoopNormal = 2;
 
 int clamp_quality(int q) { return std::clamp(q, 0, SoundManager::kQualityCount - 1); }
@@ -31,10 +36,12 @@ std::optional<std::vector<uint8_t>> read_through_file_system(std::u16string_view
     return out;
 }
 
+void sleep_on_this_thread(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 }  // namespace
 
 SoundManager::SoundManager(std::unique_ptr<SoundBackend> backend)
-    : read_file(read_through_file_system), backend_(std::move(backend)) {}
+    : read_file(read_through_file_system), wait_ms(sleep_on_this_thread), backend_(std::move(backend)) {}
 
 SoundManager::~SoundManager() { close_output(); }
 
@@ -92,7 +99,14 @@ int SoundManager::scaled_music_volume() const {
 
 void SoundManager::open_output() {
     const QualityMode& mode = kQualityModes[quality_];
-    backend_->open(mode.mixer_type, kBufferMs, mode.rate);
+    // Without any audio driver no attempt can succeed, so none waits.
+    for (int attempt = 1; !backend_->open(mode.mixer_type, kBufferMs, mode.rate); ++attempt) {
+        if (attempt == kOpenAttempts || !backend_->has_audio_driver()) {
+            backend_->open_silent(mode.mixer_type, kBufferMs, mode.rate);
+            break;
+        }
+        wait_ms(kOpenRetryMs);
+    }
     // Marked open whatever the result: the library's calls then fail quietly.
     open_ = true;
     if (!song_ && music_name_ && music_volume_ != 0) play_music(std::u16string(*music_name_), music_base_volume_);

@@ -53,6 +53,8 @@ public:
 
     // Reads a whole file; the default reads through the engine's file system.
     std::function<std::optional<std::vector<uint8_t>>(std::u16string_view name)> read_file;
+    // Waits between attempts to open the output; the default sleeps.
+    std::function<void(uint32_t ms)> wait_ms;
 
 private:
     struct CacheEntry {

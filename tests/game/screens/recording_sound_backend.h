@@ -14,7 +14,10 @@ public:
         int opens = 0, closes = 0, live_samples = 0, live_songs = 0;
         int last_volume = -1, last_song_volume = -1;
         bool fail_songs = false;
-        bool fail_open = false;
+        bool fail_open = false;       // every open fails
+        int open_failures = 0;        // the first this many opens fail
+        bool audio_driver = false;    // a failed open may succeed later
+        int silent_opens = 0;
     };
     explicit RecordingSoundBackend(std::shared_ptr<Log> log) : log_(std::move(log)) {}
 
@@ -22,7 +25,13 @@ public:
         ++log_->opens;
         log_->calls.push_back("open " + std::to_string(mixer_type) + " " + std::to_string(buffer_ms) + " " +
                               std::to_string(rate));
+        if (log_->open_failures > 0) return --log_->open_failures, false;
         return !log_->fail_open;
+    }
+    bool has_audio_driver() override { return log_->audio_driver; }
+    bool open_silent(int, int, int) override {
+        ++log_->silent_opens;
+        return true;
     }
     void close() override {
         ++log_->closes;

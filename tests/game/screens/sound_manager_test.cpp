@@ -74,7 +74,33 @@ TEST(SoundManagerOutput, AFailedOpenStillCountsAsOpenAndPlaysNothingHarmful) {
     f.log->fail_open = true;
     f.sound.configure(2, 256, 256);
     EXPECT_TRUE(f.sound.is_open());
-    EXPECT_EQ(f.log->opens, 1);  // no retry loop on the window thread
+    EXPECT_EQ(f.log->opens, 1);  // no audio driver: no retry loop on the window thread
+}
+
+TEST(SoundManagerOutput, ABusyAudioDeviceIsTriedEvery100MsUpTo20TimesThenSilence) {
+    struct Case {
+        bool audio_driver;
+        int failures;
+        int opens, waits, silent_opens;
+    };
+    const Case cases[] = {
+        {true, 3, 4, 3, 0},
+        {true, 19, 20, 19, 0},
+        {true, 20, 20, 19, 1},
+        {false, 5, 1, 0, 1},  // no driver at all: silence at once
+    };
+    for (const Case& c : cases) {
+        Facade f;
+        f.log->audio_driver = c.audio_driver;
+        f.log->open_failures = c.failures;
+        std::vector<uint32_t> waits;
+        f.sound.wait_ms = [&waits](uint32_t ms) { waits.push_back(ms); };
+        f.sound.configure(2, 256, 256);
+        EXPECT_TRUE(f.sound.is_open());
+        EXPECT_EQ(f.log->opens, c.opens) << c.failures;
+        EXPECT_EQ(waits, std::vector<uint32_t>(size_t(c.waits), 100u)) << c.failures;
+        EXPECT_EQ(f.log->silent_opens, c.silent_opens) << c.failures;
+    }
 }
 
 TEST(SoundManagerSamples, VolumeIsScaledAndZeroPlaysNothing) {
