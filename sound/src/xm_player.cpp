@@ -320,7 +320,10 @@ void process_row(MusicSong* song) {
         }
         e.period_delta = 0;
         e.flags |= ENTRY_FREQUENCY | ENTRY_VOLUME;
-        start_note(song, ch, e, has_instrument, n);
+        // A delayed note starts at its tick: until then the note before it
+        // goes on as it was, keyed off or not.
+        const bool delayed = n.effect == 14 && x == 0xD && y;
+        if (!delayed) start_note(song, ch, e, has_instrument, n);
         switch (n.effect) {
         case 1: if (p) ch.porta_up = p; break;
         case 2: if (p) ch.porta_down = p; break;
@@ -473,7 +476,11 @@ void process_tick(MusicSong* song) {
         case 14:
             if (x == 0xC && song->tick == y) e.volume = 0;
             if (x == 0x9 && y && song->tick % y == 0) e.flags |= ENTRY_TRIGGER;
-            if (x == 0xD && song->tick == y) e.flags |= ENTRY_TRIGGER | ENTRY_FREQUENCY | ENTRY_PAN;
+            if (x == 0xD && song->tick == y) {
+                if (n.note >= 1 && n.note <= 96) e.period = ch.period;
+                start_note(song, ch, e, n.instrument >= 1 && n.instrument <= 128, n);
+                e.flags |= ENTRY_TRIGGER | ENTRY_FREQUENCY | ENTRY_PAN;
+            }
             break;
         case 17: {
             const int m = song->channels[0].global_volume_slide;

@@ -247,6 +247,40 @@ TEST(XmPlayer, EnvelopeHoldsAtSustainThenFadesAfterKeyOff) {
     EXPECT_EQ(c.entry().fadeout_volume, 0);
 }
 
+// A delayed note (ED3) starts at its tick with its own instrument's volume,
+// or the row's volume column; until then the note before it goes on as it
+// was, and one keyed off stays silent.
+TEST(XmPlayer, ADelayedNoteStartsAtItsTickWithItsOwnVolume) {
+    struct Case {
+        const char* name;
+        xm::Cell before;        // row 1; row 0 plays note 49 at volume 16
+        xm::Cell delayed;       // row 2
+        int volume_during;      // the entry's volume on the delay's ticks 0..2
+        bool key_off_during;
+        int volume_after;
+    };
+    const Case cases[] = {
+        {"plain", {}, {61, 1, 0, 14, 0xD3}, 16, false, 64},
+        {"volume column", {}, {61, 1, 0x30, 14, 0xD3}, 16, false, 32},
+        {"after a key off", {97, 0, 0, 0, 0}, {61, 1, 0, 14, 0xD3}, 16, true, 64},
+    };
+    for (const Case& c : cases) {
+        xm::Module m = one_row({49, 1, 0x20, 0, 0}, c.before);
+        m.patterns[0].at(2, 0, 1) = c.delayed;
+        OneChannel ch(m);
+        ch.ticks(2 * 6 + 1);  // rows 0 and 1, then the delayed row's tick 0
+        for (int tick = 0; tick < 3; ++tick) {
+            EXPECT_EQ(ch.entry().volume, c.volume_during) << c.name << " tick " << tick;
+            EXPECT_EQ(ch.entry().key_off, c.key_off_during) << c.name << " tick " << tick;
+            EXPECT_EQ(ch.entry().period, 7680 - 48 * 64) << c.name << " tick " << tick;
+            ch.ticks(1);
+        }
+        EXPECT_EQ(ch.entry().volume, c.volume_after) << c.name;
+        EXPECT_FALSE(ch.entry().key_off) << c.name;
+        EXPECT_EQ(ch.entry().period, 7680 - 60 * 64) << c.name;
+    }
+}
+
 TEST(XmPlayer, ArpeggioOnTheAmigaTable) {
     OneChannel c(one_row({49, 1, 0, 0, 0x47}, {}, 0));
     c.ticks(2);
