@@ -24,6 +24,7 @@
 #include "game/screens/game.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
+#include "game/screens/tile_kinds.h"
 
 namespace {
 
@@ -105,6 +106,7 @@ int game_startup() {
 
     g_app = new StoryModule;
     g_app->world.end_program_on_broken_files();
+    g_app->world.tile_change_drawable = tile_value_has_pictures;
     if (!g_app->world.load_story("Story")) {
         std::fprintf(stderr, "tarrowind: %s\n", g_app->world.last_error().c_str());
         fatal_missing_file(u"Story\\story.rpg");

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
+
+struct TileCell;
 
 enum TileKind : int32_t {
     kTileBackground = 1,
@@ -32,3 +36,10 @@ const TileKindInfo* tile_kind_info(int32_t kind);
 int32_t tile_file_number(int32_t kind, int32_t index);
 int32_t tile_frame(int32_t kind, int32_t index);
 std::u16string tile_file_name(int32_t kind, int32_t file_number);
+
+// The picture files (kind, file number) that drawing the cell needs.
+using TileFileSet = std::set<std::pair<int32_t, int32_t>>;
+void add_tile_files(const TileCell& cell, TileFileSet& files);
+// Whether every picture that a cell field of this value needs is there; a
+// save whose tile changes need missing pictures is refused.
+bool tile_value_has_pictures(uint16_t field, uint32_t value);

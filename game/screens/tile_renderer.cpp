@@ -329,22 +329,8 @@ void set_tile_list_phase(SpriteList& list, int32_t phase) {
 
 void TileRenderer::preload(const MapLevel& level) {
     if (!level.has_grid() || !g_bitmap_cache) return;
-    std::set<std::pair<int32_t, int32_t>> files;  // kind, file number
-    auto want = [&](int32_t kind, int32_t index) { files.insert({kind, tile_file_number(kind, index)}); };
-    for (const TileCell& cell : level.grid) {
-        if (cell.background) want(kTileBackground, 3 * cell.background - 3);
-        if (cell.tile) want(kTileGround, cell.tile - 1);
-        if (cell.decor) want(kTileDecor, cell.decor - 1);
-        if (cell.shade & 0x3F) want(kTileShade, (cell.shade & 0x3F) - 1);
-        if ((cell.trees & 0x1F) && (cell.trees >> 6)) want(kTileTree, 4 * (cell.trees & 0x1F) - 4);
-        if (cell.wall && (cell.wall >> 30) == 0) want(kTileWall, int32_t(cell.wall) - 1);
-        if ((cell.wall >> 30) == 2 && ((cell.wall >> 24) & 0x3F)) {
-            const int32_t set = int32_t(cell.wall >> 24) & 0x3F;
-            files.insert({kTileWall16, 2 * set - 2});
-            files.insert({kTileWall16, 2 * set - 1});
-        }
-        if (cell.object) want(kTileObject, cell.object - 1);
-    }
+    TileFileSet files;
+    for (const TileCell& cell : level.grid) add_tile_files(cell, files);
     for (const auto& [kind, file_number] : files) {
         if (kind == kTileBackground && cache_find(kind, file_number)) continue;
         g_bitmap_cache->preload_bitmap(tile_file_name(kind, file_number));

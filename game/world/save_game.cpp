@@ -256,6 +256,11 @@ bool read_save(Archive& ar, World& world, StagedSave& s) {
         scratch.width = level->width;
         scratch.height = level->height;
         scratch.read_tile_changes(ar);
+        for (const TileChange& c : scratch.tile_changes) {
+            if (ar.failed() || !world.tile_change_drawable || world.tile_change_drawable(c.field, c.value)) continue;
+            ar.fail("tile change at " + std::to_string(c.x) + "," + std::to_string(c.y) + " to " +
+                    std::to_string(c.value) + " has no picture");
+        }
         s.tile_logs.emplace_back(level, std::move(scratch.tile_changes));
     }
     if (ar.failed() || !read_hero(ar, world, s.hero)) return false;

@@ -147,6 +147,9 @@ public:
     // Reads whole story files; tests and the fuzz target serve files from
     // memory through it. Unset, files come from the disk.
     std::function<std::optional<std::vector<uint8_t>>(const std::string& path)> file_reader;
+    // Whether a tile change that a save carries can be drawn (its pictures
+    // exist); a save with one that cannot is refused. Unset, any is taken.
+    std::function<bool(uint16_t field, uint32_t value)> tile_change_drawable;
 
     // "%s/%02d.npc" and the like.
     std::string numbered_file(uint32_t number, const char* extension) const;

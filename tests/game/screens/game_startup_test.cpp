@@ -305,6 +305,47 @@ TEST_F(GameStartupTest, LowMemoryReleasesTheMapsSpritesUntilTheMapShowsAgain) {
     game_shutdown();
 }
 
+// A save with any one byte changed is either refused or plays on: it never
+// asks for a picture that does not exist, which would end the program.
+TEST_F(GameStartupTest, ASaveWithAnyByteChangedIsRefusedOrPlaysOn) {
+    ASSERT_EQ(game_startup(), 1);
+    World& world = g_app->world;
+    MapLevel* level = world.current_level();
+    ASSERT_NE(level, nullptr);
+    bool toggled = false;
+    for (int y = 0; y < level->height && !toggled; ++y)
+        for (int x = 0; x < level->width && !toggled; ++x)
+            if (level->cell(x, y) && level->cell(x, y)->object)
+                toggled = level->toggle_tile_state(x, y, 0, 1 - level->tile_state(x, y, 0));
+    ASSERT_TRUE(toggled);
+    const std::vector<uint8_t> good = world.save_state_bytes();
+    ASSERT_FALSE(good.empty());
+    static std::vector<std::string> failures;
+    failures.clear();
+    set_resource_failure_handler([](std::u16string_view name, const std::string&) {
+        failures.push_back(utf16_to_utf8(name));
+    });
+    const std::string path = utf16_to_utf8(resolve_path(utf8_to_utf16(world.save_path("save1.dat"))));
+    size_t loaded = 0, refused = 0;
+    for (size_t at = 0; at < good.size() && failures.empty(); ++at) {
+        std::vector<uint8_t> bytes = good;
+        bytes[at] = bytes[at] == 0xFF ? 0x00 : 0xFF;
+        std::ofstream(path, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (!g_game->load_game(world.save_path("save1.dat"))) {
+            ++refused;
+            continue;
+        }
+        ++loaded;
+        render_frame();
+        EXPECT_TRUE(failures.empty()) << "byte " << at << ": " << failures.front();
+    }
+    set_resource_failure_handler(nullptr);
+    EXPECT_GT(loaded, 0u);
+    EXPECT_GT(refused, 0u);
+    game_shutdown();
+}
+
 // The engine's start-up made the caches; an allocation that fails once the
 // reserve is gone purges the pictures nobody uses before it is retried.
 TEST_F(GameStartupTest, LowMemoryPurgesUnusedPicturesOnceTheReserveIsGone) {
