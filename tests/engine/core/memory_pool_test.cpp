@@ -10,6 +10,7 @@
 
 #include "engine/core/memory_pool.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "tests/support/program_end.h"
 
 namespace {
 
@@ -120,16 +121,12 @@ TEST(MemoryPool, NewBlocksComeFromTheFullestOpenPage) {
     EXPECT_EQ(mem_class_state(kClass).pages, 0);
 }
 
-struct ProgramEnded {
-    int code;
-};
-
 struct OutOfMemoryTest : ::testing::Test {
     HeadlessPlatform host;
     static inline int purges = 0;
     void SetUp() override {
         set_platform(&host);
-        set_exit_hook([](int code) { throw ProgramEnded{code}; });
+        throw_on_program_end();
         set_cache_purge([] { purges++; });
         purges = 0;
         ensure_memory_reserve();
@@ -140,17 +137,6 @@ struct OutOfMemoryTest : ::testing::Test {
         set_cache_purge(nullptr);
         set_exit_hook(nullptr);
         set_platform(nullptr);
-    }
-    // Runs `request` and returns the exit code it ended the program with,
-    // or -1 when it returned.
-    template <typename F>
-    int exit_code_of(F request) {
-        try {
-            request();
-        } catch (const ProgramEnded& e) {
-            return e.code;
-        }
-        return -1;
     }
 };
 

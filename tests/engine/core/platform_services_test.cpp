@@ -13,40 +13,24 @@
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "scratch_folder.h"
+#include "tests/support/program_end.h"
 
 namespace {
-
-struct ProgramEnded {
-    int code;
-};
 
 // A headless platform, a fresh state folder and an ending that throws.
 class ServicesTest : public ::testing::Test {
 protected:
-    ServicesTest() : folder_("services") {
-        set_platform(&host_);
-        set_state_folder(folder_.u16());
-        set_exit_hook([](int code) { throw ProgramEnded{code}; });
-    }
-    ~ServicesTest() override {
-        set_exit_hook(nullptr);
-        set_platform(nullptr);
-        set_state_folder(u"");
-        g_inactive = 0;
-    }
+    ServicesTest() : folder_("services"), fatal_(folder_.u16()) {}
 
     int ending_code(void (*report)()) {
-        try {
-            report();
-        } catch (const ProgramEnded& ended) {
-            return ended.code;
-        }
-        ADD_FAILURE() << "the report returned";
-        return -1;
+        const int code = exit_code_of(report);
+        if (code == -1) ADD_FAILURE() << "the report returned";
+        return code;
     }
 
-    HeadlessPlatform host_;
     ScratchFolder folder_;
+    FatalReportHost fatal_;
+    HeadlessPlatform& host_ = fatal_.platform();
 };
 
 TEST_F(ServicesTest, MissingFileReportReplacesTheErrorFileAndEndsWithCodeZero) {

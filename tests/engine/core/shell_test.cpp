@@ -16,12 +16,9 @@
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
+#include "tests/support/program_end.h"
 
 namespace {
-
-struct ProgramEnded {
-    int code;
-};
 
 struct ShellTest : ::testing::Test {
     HeadlessPlatform host{0x00A00000};
@@ -38,7 +35,7 @@ struct ShellTest : ::testing::Test {
         std::filesystem::create_directories(folder);
         set_state_folder(utf8_to_utf16(folder));
         set_platform(&host);
-        set_exit_hook([](int code) { throw ProgramEnded{code}; });
+        throw_on_program_end();
         g_inactive = g_restart_requested = g_memlog_ticks = g_pen_down = 0;
         g_pen_x = g_pen_y = -1;
         g_engine_started = false;
@@ -370,13 +367,7 @@ TEST_F(ShellTest, TheCppHeapGivesBackTheReserveThenPurgesThenReportsMemoryFull) 
         EXPECT_EQ(purges, step.purges_after);
         EXPECT_TRUE(host.message_boxes().empty());
     }
-    int code = -1;
-    try {
-        refused();
-    } catch (const ProgramEnded& e) {
-        code = e.code;
-    }
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(exit_code_of(refused), 0);
     ASSERT_EQ(host.message_boxes().size(), 1u);
     EXPECT_EQ(host.message_boxes()[0].text, "Memory full!");
     std::set_new_handler(nullptr);

@@ -5,6 +5,7 @@
 #include "engine/core/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "graphics_files.h"
+#include "tests/support/program_end.h"
 
 class BitmapCacheTest : public GraphicsFilesTest {
 protected:
@@ -142,33 +143,13 @@ TEST_F(BitmapCacheTest, PreloadKeepsAPictureOnlyWhenCaching) {
     cache().release(a);
 }
 
-namespace {
-struct ProgramEnded {
-    int code;
-};
-}  // namespace
-
 TEST_F(BitmapCacheTest, RequiredFilesEndTheProgramThroughTheFatalReport) {
-    HeadlessPlatform host;
-    set_platform(&host);
-    set_state_folder(folder_.u16());
-    set_exit_hook([](int code) { throw ProgramEnded{code}; });
+    FatalReportHost host(folder_.u16());
     set_resource_failure_handler(nullptr);  // the real report
-    auto ending = [&](const char16_t* name) {
-        try {
-            cache().get(name, 0, 1);
-        } catch (const ProgramEnded& ended) {
-            return ended.code;
-        }
-        return -1;
-    };
+    auto ending = [&](const char16_t* name) { return exit_code_of([&] { cache().get(name, 0, 1); }); };
     EXPECT_EQ(ending(u"pics/none.bmp"), 0);
     EXPECT_EQ(ending(u"pics/broken.bmp"), 1);
     ASSERT_EQ(host.message_boxes().size(), 2u);
     EXPECT_NE(host.message_boxes()[0].text.find("pics/none.bmp"), std::string::npos);
     EXPECT_NE(host.message_boxes()[1].text.find("pics/broken.bmp"), std::string::npos);
-    set_exit_hook(nullptr);
-    set_platform(nullptr);
-    set_state_folder(u"");
-    g_inactive = 0;
 }

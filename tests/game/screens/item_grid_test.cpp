@@ -18,6 +18,7 @@
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/item_grid.h"
 #include "game/world/item_record.h"
+#include "tests/support/program_end.h"
 
 namespace {
 
@@ -154,10 +155,6 @@ TEST(ItemGridCursor, KeysMoveBetweenCellsAndTurnPagesAtTheEnds) {
     }
 }
 
-struct ProgramEnded {
-    int code;
-};
-
 TEST(ItemGridLayoutTest, AMissingOrZeroCellSizeEndsWithAReportNamingFileSectionAndKey) {
     struct Case {
         const char* text;
@@ -179,24 +176,10 @@ TEST(ItemGridLayoutTest, AMissingOrZeroCellSizeEndsWithAReportNamingFileSectionA
     }
 
     // The report instead of a division by zero.
-    HeadlessPlatform host;
-    set_platform(&host);
-    const std::string folder = ::testing::TempDir();
-    set_state_folder(utf8_to_utf16(folder));
-    set_exit_hook([](int code) { throw ProgramEnded{code}; });
+    FatalReportHost host(utf8_to_utf16(::testing::TempDir()));
     IniFile file;
     file.parse("[inv]\nitemx = 8\nitemy = 96\nitemperrow = 6\n");
-    int code = -1;
-    try {
-        read_item_grid_layout(file, "inv");
-    } catch (const ProgramEnded& ended) {
-        code = ended.code;
-    }
-    set_exit_hook(nullptr);
-    set_platform(nullptr);
-    set_state_folder(u"");
-    g_inactive = 0;
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(exit_code_of([&] { read_item_grid_layout(file, "inv"); }), 1);
     ASSERT_EQ(host.message_boxes().size(), 1u);
     const std::string& text = host.message_boxes()[0].text;
     EXPECT_NE(text.find("layout.ini"), std::string::npos) << text;

@@ -12,6 +12,7 @@
 #include "game/world/archive.h"
 #include "game/world/story_file_io.h"
 #include "game/world/story_writer.h"
+#include "tests/support/program_end.h"
 
 namespace {
 
@@ -298,10 +299,6 @@ TEST(StoryLoading, ReadsTileParamsAndCombatSprites) {
     EXPECT_EQ(plain.get_monster(0x60)->anchor_x, 0);
 }
 
-struct ProgramEnded {
-    int code;
-};
-
 TEST(StoryLoading, CorruptFileEndsTheGameWithAReportNamingItAndTheReason) {
     StoryFixture fixture;
     const std::string folder = fixture.write("fatal");
@@ -310,23 +307,10 @@ TEST(StoryLoading, CorruptFileEndsTheGameWithAReportNamingItAndTheReason) {
     bytes->resize(bytes->size() / 2);
     ASSERT_TRUE(save_story_file(folder + "/story.rpg", *bytes));
 
-    HeadlessPlatform host;
-    set_platform(&host);
-    set_state_folder(utf8_to_utf16(folder));
-    set_exit_hook([](int code) { throw ProgramEnded{code}; });
+    FatalReportHost host(utf8_to_utf16(folder));
     World world;
     world.end_program_on_broken_files();
-    int code = -1;
-    try {
-        world.load_story(folder);
-    } catch (const ProgramEnded& ended) {
-        code = ended.code;
-    }
-    set_exit_hook(nullptr);
-    set_platform(nullptr);
-    set_state_folder(u"");
-    g_inactive = 0;
-    EXPECT_EQ(code, 1);
+    EXPECT_EQ(exit_code_of([&] { world.load_story(folder); }), 1);
     ASSERT_EQ(host.message_boxes().size(), 1u);
     const std::string& text = host.message_boxes()[0].text;
     EXPECT_EQ(text.find("Failed to open file"), std::string::npos) << text;
