@@ -20,11 +20,7 @@ namespace {
 constexpr char kBuildName[] = "1.0";
 constexpr char kErrorFileName[] = "nimbrel_error.txt";
 
-std::u16string widen(const char* text) {
-    std::u16string out;
-    for (const char* p = text ? text : "<NULL>"; *p; ++p) out.push_back(char16_t(uint8_t(*p)));
-    return out;
-}
+std::u16string widen(const char* text) { return narrow_to_wide(text ? text : "<NULL>"); }
 
 std::string crash_file_path() { return utf16_to_utf8(resolve_path(u"\\crash.txt")); }
 

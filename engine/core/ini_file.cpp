@@ -150,8 +150,7 @@ const char16_t* IniFile::get_wstring(const char16_t* fallback, const char* key, 
                                      int32_t instance, int32_t index) {
     IniValue* value = find_value(section, instance, key, index);
     if (!value || value->type != kIniString) return fallback;
-    value->wide = std::make_unique<std::u16string>();
-    for (char c : value->text) value->wide->push_back(char16_t(int16_t(int8_t(c))));
+    value->wide = std::make_unique<std::u16string>(narrow_to_wide_signed(value->text));
     return value->wide->c_str();
 }
 

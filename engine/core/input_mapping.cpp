@@ -5,20 +5,13 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "engine/core/text_helpers.h"
 #include "engine/platform/messages.h"
 
 char g_oem_name[kOemNameCapacity + 1];
 int32_t g_device_model = kDeviceUnknown;
 
 namespace {
-
-bool equal_ignoring_ascii_case(const char* a, const char* b) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    for (; *a && *b; ++a, ++b) {
-        if (fold(*a) != fold(*b)) return false;
-    }
-    return *a == *b;
-}
 
 bool oem_name_contains(const char* part) { return std::strstr(g_oem_name, part) != nullptr; }
 
@@ -113,7 +106,7 @@ void detect_device_model(const char* oem_name) {
         {"ASUS", kDeviceAsus},
     };
     for (const auto& k : known) {
-        if (equal_ignoring_ascii_case(g_oem_name, k.name)) g_device_model = k.model;
+        if (equals_ignore_case(g_oem_name, k.name)) g_device_model = k.model;
     }
 }
 

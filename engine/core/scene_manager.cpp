@@ -3,20 +3,7 @@
 #include "engine/core/frame_loop.h"
 #include "engine/core/game_state.h"
 #include "engine/core/scene.h"
-
-namespace {
-
-char fold_ascii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool equal_ignoring_ascii_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); i++) {
-        if (fold_ascii(a[i]) != fold_ascii(b[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
+#include "engine/core/text_helpers.h"
 
 SceneManager::~SceneManager() {
     for (Scene* scene : scenes_) delete scene;
@@ -26,7 +13,7 @@ SceneManager::~SceneManager() {
 
 Scene* SceneManager::find(std::string_view name) const {
     for (Scene* scene : scenes_) {
-        if (equal_ignoring_ascii_case(scene->name(), name)) return scene;
+        if (equals_ignore_case(scene->name(), name)) return scene;
     }
     return nullptr;
 }

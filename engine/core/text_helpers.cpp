@@ -40,10 +40,10 @@ void append_decimal(std::u16string& out, int64_t value, int min_digits) {
     while (n) out.push_back(digits[--n]);
 }
 
-void format_duration(int32_t ms, char16_t* buffer, int style) {
-    int32_t hours = ms / 3600000;
-    int32_t minutes = ms % 3600000 / 60000;
-    int32_t seconds = ms % 3600000 % 60000 / 1000;
+void format_duration(uint32_t ms, char16_t* buffer, int style) {
+    uint32_t hours = ms / 3600000;
+    uint32_t minutes = ms % 3600000 / 60000;
+    uint32_t seconds = ms % 3600000 % 60000 / 1000;
     std::u16string text;
     append_decimal(text, hours, 2);
     if (style != 1) {
@@ -89,6 +89,24 @@ void narrow_to_wide(char16_t* buffer, const char* narrow) {
     // Zero-extend: bytes 0x80..0xFF become U+0080..U+00FF.
     while (*narrow) *buffer++ = char16_t(uint8_t(*narrow++));
     *buffer = 0;
+}
+
+std::u16string narrow_to_wide(std::string_view narrow) {
+    std::u16string wide(narrow.size(), u'\0');
+    for (size_t i = 0; i < narrow.size(); ++i) wide[i] = char16_t(uint8_t(narrow[i]));
+    return wide;
+}
+
+std::u16string narrow_to_wide_signed(std::string_view narrow) {
+    std::u16string wide(narrow.size(), u'\0');
+    for (size_t i = 0; i < narrow.size(); ++i) wide[i] = char16_t(int16_t(int8_t(narrow[i])));
+    return wide;
+}
+
+std::string wide_to_narrow(std::u16string_view wide) {
+    std::string narrow(wide.size(), '\0');
+    for (size_t i = 0; i < wide.size(); ++i) narrow[i] = char(wide[i] & 0xFF);
+    return narrow;
 }
 
 char16_t* narrow_to_wide_dup(const char* narrow) {

@@ -20,8 +20,9 @@ std::string fold_case(std::string_view text);
 std::u16string fold_case(std::u16string_view text);
 
 // Play time as "hh" (style 1), "hh:mm" (style 2) or "hh:mm:ss" (any other
-// style), into a caller's buffer of at least 32 units.
-void format_duration(int32_t ms, char16_t* buffer, int style);
+// style), into a caller's buffer of at least 32 units. Play time is
+// unsigned: hours simply go on past two digits.
+void format_duration(uint32_t ms, char16_t* buffer, int style);
 
 // Past the leading spaces (only the space character).
 const char* skip_blanks(const char* text);
@@ -37,6 +38,13 @@ char16_t* narrow_to_wide_dup(const char* narrow);
 char* dup_string(const char* text);
 char16_t* dup_wide_string(const char16_t* text);
 size_t wide_length(const char16_t* text);
+
+// The same rules for whole strings. Key files and fonts widen a byte as a
+// signed value instead (0x80..0xFF become 0xFF80..0xFFFF); texts that meet
+// such texts again (slot captions read back from the index) use that form.
+std::u16string narrow_to_wide(std::string_view narrow);
+std::u16string narrow_to_wide_signed(std::string_view narrow);
+std::string wide_to_narrow(std::u16string_view wide);
 
 // Proper UTF-8 <-> UTF-16 for host paths and report files. Unpaired
 // surrogates and malformed bytes become U+FFFD.

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/core/byte_order.h"
+#include "engine/core/text_helpers.h"
 
 namespace {
 
@@ -49,7 +50,6 @@ int64_t find_end_record(FILE* file, int64_t file_size) {
     return fallback;
 }
 
-char fold_ascii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 // The first four bytes of a name as one word, for the cheap pre-filter.
 uint32_t name_prefix(const char* name, size_t length) {
@@ -194,7 +194,7 @@ bool ZipArchive::name_matches(const IndexEntry& entry, const char* name, size_t 
     // Names in one folder share their beginnings, so compare from the end.
     const char* stored = &names_[entry.name_offset];
     for (size_t i = length; i-- > 0;) {
-        if (fold_ascii(stored[i]) != fold_ascii(name[i])) return false;
+        if (ascii_lower(stored[i]) != ascii_lower(name[i])) return false;
     }
     return true;
 }

@@ -6,17 +6,6 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
 
-namespace {
-
-// Member names are narrow: each UTF-16 unit keeps its low byte.
-std::string narrow_name(std::u16string_view name) {
-    std::string narrow(name.size(), '\0');
-    for (size_t i = 0; i < name.size(); ++i) narrow[i] = char(name[i] & 0xFF);
-    return narrow;
-}
-
-}  // namespace
-
 int ZipSource::mount() {
     unmount();
     archive_ = ZipArchive::open(utf16_to_utf8(resolve_path(u"data.zip")).c_str());
@@ -37,7 +26,8 @@ void ZipSource::end_open_member() {
 
 bool ZipSource::select(std::u16string_view name) {
     if (!archive_) return false;
-    std::string narrow = narrow_name(name);
+    // Member names are narrow: each UTF-16 unit keeps its low byte.
+    std::string narrow = wide_to_narrow(name);
     // A name with a zero unit in it can match no member.
     return narrow.find('\0') == std::string::npos && archive_->locate(narrow.c_str()) == kZipOk;
 }

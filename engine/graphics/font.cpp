@@ -21,12 +21,6 @@ IniSymbol g_font_symbols[] = {
     {nullptr, 0, 0},
 };
 
-std::u16string widen(std::string_view text) {
-    std::u16string out;
-    for (char c : text) out.push_back(char16_t(int16_t(int8_t(c))));
-    return out;
-}
-
 // The whole "Chars" file as bytes; empty when it cannot be read.
 std::string read_chars_file(std::u16string_view name) {
     if (!g_file_system || name.empty()) return {};
@@ -66,16 +60,16 @@ int32_t Font::load(std::u16string_view name) {
         return 0;
     }
     const char* chars_name = ini.get_string("", "Chars", nullptr);
-    const std::string chars = read_chars_file(widen(chars_name));
+    const std::string chars = read_chars_file(narrow_to_wide_signed(chars_name));
     if (chars.empty()) {
-        report_resource_failure(*chars_name ? widen(chars_name) : path, "no glyph characters");
+        report_resource_failure(*chars_name ? narrow_to_wide_signed(chars_name) : path, "no glyph characters");
         return 0;
     }
     mode = ini.get_int(0, "Mode", nullptr);
     do_color = ini.get_int(0, "DoColor", nullptr);
     color = ini.get_int(0, "Color", nullptr);
     char_dist = ini.get_int(0, "CharDist", nullptr);
-    return scan_glyphs(widen(ini.get_string("", "Sprite", nullptr)), chars);
+    return scan_glyphs(narrow_to_wide_signed(ini.get_string("", "Sprite", nullptr)), chars);
 }
 
 int32_t Font::scan_glyphs(std::u16string_view sprite_name, std::string_view chars) {

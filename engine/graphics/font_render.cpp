@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/bitmap_cache.h"
 #include "engine/graphics/font.h"
@@ -189,9 +190,7 @@ Sprite* Font::render_text(const char16_t* text, int32_t max_width, int32_t colou
 
 Sprite* Font::render_text_ascii(char* text, int32_t max_width, int32_t colourise, uint32_t colour,
                                 int32_t style, int32_t align, int32_t line_gap, int32_t in_place) {
-    std::u16string wide;
-    if (text)
-        for (const char* p = text; *p; ++p) wide.push_back(char16_t(int16_t(int8_t(*p))));
+    std::u16string wide = narrow_to_wide_signed(text ? text : "");
     Sprite* sprite = render_text(wide.data(), max_width, colourise, colour, style, align, line_gap, 1);
     if (in_place && text)
         for (size_t i = 0; i < wide.size(); ++i) text[i] = char(wide[i] & 0xFF);

@@ -56,12 +56,6 @@ IniSymbol g_sprite_symbols[] = {
 
 constexpr uint32_t kColorCorrect = 0x200000;
 
-std::u16string widen(std::string_view text) {
-    std::u16string wide(text.size(), u'\0');
-    for (size_t i = 0; i < text.size(); ++i) wide[i] = char16_t(uint8_t(text[i]));
-    return wide;
-}
-
 std::string letters(IniFile& ini, int32_t instance, int32_t index) {
     const char* text = ini.get_string(nullptr, "Animation", nullptr, instance, index);
     return text ? std::string(text) : std::string();
@@ -98,7 +92,7 @@ SpriteDef* SpriteDef::parse(std::u16string_view, std::string_view text, std::str
     }
     // Lightening and darkening sprites add their colours as they stand.
     if (!(flags & (BLT_LIGHTEN | BLT_DARKEN))) bitmap_flags |= kColorCorrect;
-    Bitmap* picture = g_bitmap_cache ? g_bitmap_cache->get(widen(bitmap_name), bitmap_flags, 1) : nullptr;
+    Bitmap* picture = g_bitmap_cache ? g_bitmap_cache->get(narrow_to_wide(bitmap_name), bitmap_flags, 1) : nullptr;
     if (!picture) {
         error = std::string("picture \"") + bitmap_name + "\" cannot be loaded";
         return nullptr;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "engine/core/text_helpers.h"
+
 namespace {
 
 struct NamedKey {
@@ -29,19 +31,9 @@ constexpr std::array<NamedKey, 13> kNamedKeys{{
     {"F5", "F5", 197},
 }};
 
-char upper_ascii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); i++) {
-        if (upper_ascii(a[i]) != upper_ascii(b[i])) return false;
-    }
-    return true;
-}
-
 uint32_t letter_or_digit_code(std::string_view name) {
     if (name.size() != 1) return 0;
-    const char c = upper_ascii(name[0]);
+    const char c = ascii_upper(name[0]);
     if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return uint32_t(c);
     return 0;
 }
@@ -50,14 +42,14 @@ uint32_t letter_or_digit_code(std::string_view name) {
 
 uint32_t key_code_from_name(std::string_view name) {
     for (const NamedKey& key : kNamedKeys) {
-        if (equal_ignoring_case(name, key.name)) return key.code;
+        if (equals_ignore_case(name, key.name)) return key.code;
     }
     return letter_or_digit_code(name);
 }
 
 uint32_t key_code_from_host_name(std::string_view host_name) {
     for (const NamedKey& key : kNamedKeys) {
-        if (equal_ignoring_case(host_name, key.host_name)) return key.code;
+        if (equals_ignore_case(host_name, key.host_name)) return key.code;
     }
     return letter_or_digit_code(host_name);
 }

@@ -97,13 +97,6 @@ int32_t DefLine::get_attr_int(std::u16string_view name, int32_t fallback) const 
     return text ? parse_def_int(*text) : fallback;
 }
 
-std::u16string widen_def_bytes(std::string_view bytes) {
-    std::u16string wide;
-    wide.reserve(bytes.size());
-    for (char c : bytes) wide.push_back(char16_t(int16_t(int8_t(c))));
-    return wide;
-}
-
 DefKind parse_def_line(std::u16string_view text, DefLine& line) {
     line.kind = kDefNone;
     line.attributes.clear();

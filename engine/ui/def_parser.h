@@ -48,9 +48,6 @@ struct DefLine {
 // Longest line read from a file; longer ones are cut.
 constexpr size_t kMaxDefLine = 2047;
 
-// Widens file bytes one unit each, by sign extension (0x80 -> 0xFF80).
-std::u16string widen_def_bytes(std::string_view bytes);
-
 // Fills line and returns its kind; kDefNone for an ignored line.
 DefKind parse_def_line(std::u16string_view text, DefLine& line);
 

@@ -5,6 +5,7 @@
 #include "engine/core/file_system.h"
 #include "engine/core/ini_file.h"
 #include "engine/core/memory_pool.h"
+#include "engine/core/text_helpers.h"
 #include "engine/ui/def_parser.h"
 #include "engine/ui/ui_bitmap.h"
 #include "engine/ui/ui_button.h"
@@ -150,7 +151,7 @@ void UiMenu::load_def_text(std::string_view text) {
     const char* cursor = text.data();
     const char* end = text.data() + text.size();
     std::string_view line;
-    while (next_text_line(cursor, end, line)) reader.read_line(widen_def_bytes(line.substr(0, kMaxDefLine)));
+    while (next_text_line(cursor, end, line)) reader.read_line(narrow_to_wide_signed(line.substr(0, kMaxDefLine)));
 }
 
 void UiMenu::load_def(std::u16string_view path) {

@@ -6,6 +6,7 @@
 #include "engine/core/crt_random.h"
 #include "engine/core/fixed_math.h"
 #include "engine/core/ini_file.h"
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
@@ -22,12 +23,6 @@ int32_t wrap360(int64_t angle) {
 int32_t sin_deg(int64_t angle) { return fix_sin(wrap360(angle) << 16); }
 int32_t cos_deg(int64_t angle) { return sin_deg(int64_t(wrap360(angle)) + 90); }
 int32_t times(int32_t amount, int32_t fixed) { return int32_t((int64_t(amount) * fixed) >> 16); }
-
-std::u16string widen(const char* text) {
-    std::u16string out;
-    for (; text && *text; ++text) out.push_back(char16_t(int16_t(int8_t(*text))));
-    return out;
-}
 
 // The zoom of a letter's companion sprite: 4096 times the reciprocal
 // 0x1000000 / (zoom x 65536) taken as a signed 4-bit number. A zoom of 0
@@ -57,7 +52,7 @@ void fly(TextLetter& l, const TextEffectParams& fx) {
 TextAnim::TextAnim(IniFile& anims, IniFile& effects, const char* name, const std::u16string& shown,
                    int32_t alpha, bool with_echoes, int32_t wrap_width, SpriteGroup& group, int32_t depth)
     : text(shown), target_alpha(alpha), effects_(effects) {
-    font.load(widen(anims.get_string("gemfont", "font", name)));
+    font.load(narrow_to_wide_signed(anims.get_string("gemfont", "font", name)));
     extra_char_dist = anims.get_int(0, "ExtraCharDist", name);
     static const char* const kTimeKeys[] = {"time1", "time2", "time3"};
     static const char* const kEffectKeys[] = {"effect1", "effect2", "effect3"};

@@ -35,14 +35,14 @@ int32_t slot_x(size_t slot) { return kLeftSlotX + kSlotStep * int32_t(slot); }
 std::u16string format(const char* pattern, const std::string& name, int32_t a, int32_t b) {
     char text[200];
     std::snprintf(text, sizeof text, pattern, name.c_str(), a, b);
-    return widen_narrow_text(text);
+    return narrow_to_wide(text);
 }
 
 std::u16string numbers(int32_t a, int32_t b, bool both) {
     char text[40];
     if (both) std::snprintf(text, sizeof text, "%d+%d", a, b);
     else std::snprintf(text, sizeof text, "%d", a);
-    return widen_narrow_text(text);
+    return narrow_to_wide(text);
 }
 
 }  // namespace
@@ -190,10 +190,10 @@ void CombatState::show_item_caption(bool with_stats) {
         const bool more = rest > 0;
         ui_set_element_wtext(menu_.get(), u"IDX", numbers(entry->uses, rest, more));
         ui_set_element_wtext(menu_.get(), u"Description1",
-                             entry->uses > kCountShownUpTo ? widen_narrow_text(item->name)
+                             entry->uses > kCountShownUpTo ? narrow_to_wide(item->name)
                              : more ? format("%s (%d+%d)", item->name, entry->uses, rest)
                                     : format("%s (%d)", item->name, entry->uses, 0));
-        ui_set_element_wtext(menu_.get(), u"Name1", widen_narrow_text(item->name));
+        ui_set_element_wtext(menu_.get(), u"Name1", narrow_to_wide(item->name));
     } else {
         for (const char16_t* control : {u"IDX", u"Description1", u"Name1"}) ui_set_element_wtext(menu_.get(), control, u"");
     }

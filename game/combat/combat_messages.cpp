@@ -32,7 +32,7 @@ std::u16string printf_text(const char* pattern, ...) {
     va_start(args, pattern);
     std::vsnprintf(text, sizeof text, pattern, args);
     va_end(args);
-    return widen_narrow_text(text);
+    return narrow_to_wide(text);
 }
 
 const char* boost_word(int32_t kind) {
@@ -109,7 +109,7 @@ std::u16string CombatState::event_text(int32_t event) {
         set_status_color(u"status1", kWhite);
         set_status_color(u"status2", kWhite);
         if (!used_item_) return {};
-        if (!used_item_->use_text().empty()) return widen_narrow_text(used_item_->use_text());
+        if (!used_item_->use_text().empty()) return narrow_to_wide(used_item_->use_text());
         if (used_item_->kind == kItemWand || used_item_->kind == kItemUsable)
             return printf_text("%s uses %s!", hero_name, used_item_->name.c_str());
         return {};
@@ -125,7 +125,7 @@ std::u16string CombatState::event_text(int32_t event) {
     case kEventMonsterUses: {
         set_status_color(u"status1", kWhite);
         if (!monster_item_) return printf_text("%s waits.", monster_name.c_str());
-        if (const std::string* own = monster_->item_param(); own && !own->empty()) return widen_narrow_text(*own);
+        if (const std::string* own = monster_->item_param(); own && !own->empty()) return narrow_to_wide(*own);
         const char* pattern = monster_item_->kind == kItemWeapon ? "%s attacks with %s!"
                               : monster_item_->kind == kItemWand ? "%s casts %s!"
                                                                  : "%s uses %s!";

@@ -95,7 +95,7 @@ int32_t bar_x(int32_t anchor, int32_t hit_points, int32_t width, int32_t scale) 
 std::u16string caption(const std::string& name, int32_t hit_points) {
     char text[160];
     std::snprintf(text, sizeof text, "%s - %d", name.c_str(), std::max(hit_points, 0));
-    return widen_narrow_text(text);
+    return narrow_to_wide(text);
 }
 
 }  // namespace
@@ -151,7 +151,7 @@ void CombatState::build_screen() {
     const MapLevel* level = world->current_level();
     const uint32_t index = level ? level->combat_background : 0;
     const std::string name = backgrounds.empty() ? "field" : index < backgrounds.size() ? backgrounds[index] : backgrounds[0];
-    Sprite* background = scene_group_->create_bitmap_sprite(u"combat/background/" + widen_narrow_text(name) + u".bmp",
+    Sprite* background = scene_group_->create_bitmap_sprite(u"combat/background/" + narrow_to_wide(name) + u".bmp",
                                                             kBackground.x, kBackground.y, 0);
     background->set_flags(ALPHA_LAYER | ALPHA_AUTO);
 
@@ -165,7 +165,7 @@ void CombatState::build_screen() {
     set_arrow_frame(kArrowHidden);
     lines_ = {};
 
-    monster_sprite_ = scene_group_->create_sprite(widen_narrow_text(record.combat_sprite),
+    monster_sprite_ = scene_group_->create_sprite(narrow_to_wide(record.combat_sprite),
                                                   record.combat_value2 + monster_shift_, kFighterY, kFighterDepth, 0, 0, 0);
     if (record.appear_action != MonsterRecord::kNoAppearAction && !record.appear_action.empty())
         appear_action_id_ = start_action(record.appear_action, monster_sprite_, hero_sprite_, 1, -1, -1, -1);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
@@ -135,13 +136,13 @@ void GameIOState::open_page() {
     const Size layer = game->first_layer()->size();
     const bool saving = mode_ == kSaveMode;
     page_.load(page_variant(saving ? u"menus/io/save" : u"menus/io/load", layer));
-    if (saving) set_control_text(*page_, u"SUMMARY", widen_bytes(hero_region_name(*hero)));
+    if (saving) set_control_text(*page_, u"SUMMARY", narrow_to_wide_signed(hero_region_name(*hero)));
     show_slots();
 }
 
 void GameIOState::show_slots() {
     for (int n = 0; n < kSlotCount; ++n)
-        set_control_text(*page_, u"SLOT" + widen_bytes(std::to_string(n + 1)), slot_caption(slots_[size_t(n)]));
+        set_control_text(*page_, u"SLOT" + narrow_to_wide(std::to_string(n + 1)), slot_caption(slots_[size_t(n)]));
     page_->draw();
 }
 
@@ -262,8 +263,8 @@ void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) 
 void GameIOState::save_to_slot(int slot) {
     SaveSlot filled;
     filled.file = slot_file_name(slot);
-    filled.place = widen_bytes(hero_region_name(*hero));
-    filled.level_text = widen_bytes("Level " + std::to_string(hero->level_number));
+    filled.place = narrow_to_wide_signed(hero_region_name(*hero));
+    filled.level_text = narrow_to_wide_signed("Level " + std::to_string(hero->level_number));
     // 0 marks an empty slot: a game saved before the clock ran still counts.
     filled.play_time = std::max<uint32_t>(world->play_time, 1);
     filled.difficulty = world->difficulty;

@@ -559,7 +559,7 @@ void InventoryState::build_quest_list(int32_t done) {
         quest_lines_.push_back({q.quest->name, q.quest->text1, q.quest->text2});
     }
     if (!quest_lines_.empty())
-        quest_bar_ = quest_group_->create_sprite(widen_narrow_text(quest_bar_sprite_), 0, 0, 0, 0, 0, 0);
+        quest_bar_ = quest_group_->create_sprite(narrow_to_wide(quest_bar_sprite_), 0, 0, 0, 0, 0, 0);
     selected_quest_ = 0;
     quest_scroll_target_ = 0;
 }

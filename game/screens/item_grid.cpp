@@ -108,7 +108,7 @@ std::string inventory_tab_title(int32_t tab) {
 }
 
 void write_tab_flags(UiMenu& menu, int32_t lit) {
-    for (int32_t tab = 0; tab < kTabCount; ++tab) menu.set_var(widen_narrow_text(kTabVariables[tab]), tab == lit ? 1 : 0);
+    for (int32_t tab = 0; tab < kTabCount; ++tab) menu.set_var(narrow_to_wide(kTabVariables[tab]), tab == lit ? 1 : 0);
 }
 
 std::vector<InventoryEntry*> inventory_order(const Inventory& inventory) {
@@ -260,7 +260,7 @@ void ItemGridView::build(Game& game, const ItemGridLayout& layout, int32_t messa
     selection_ = add_group(layout.selection_area(), kSelectionDepth);
     grid_ = add_group(layout.grid_area(), kGridDepth);
     page_.add_group(layer, layout.page, kPageDepth);
-    frame_ = selection_->create_sprite(widen_narrow_text(layout.frame_sprite), 0, 0, 0, 0, kFadingSprite, 0);
+    frame_ = selection_->create_sprite(narrow_to_wide(layout.frame_sprite), 0, 0, 0, 0, kFadingSprite, 0);
     place_frame(0);
     if (!message_font_) {
         message_font_ = new Font;

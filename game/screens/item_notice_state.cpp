@@ -74,7 +74,7 @@ void ItemNoticeState::show() {
 
     Font font;
     const std::string& name = game->module()->gfx.genfont;
-    font.load(widen_narrow_text(name.empty() ? "genfont" : name));
+    font.load(narrow_to_wide(name.empty() ? "genfont" : name));
     std::string text = item_notice_text(*world, notice_);
     text_ = font.render_text_ascii(text.data(), background_->frame_width - kTextMargin, 0, 0, kTextPlain, kAlignLeft,
                                    -1, 0);

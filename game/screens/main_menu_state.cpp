@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/core/shell.h"
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/resource_caches.h"
@@ -227,7 +228,7 @@ void MainMenuState::show_about(int32_t page) {
     mode_ = kAbout;
     about_page_ = page;
     about_countdown_ = kAboutTicks;
-    menu_->show_page(u"ABOUT" + widen_bytes(std::to_string(page)));
+    menu_->show_page(u"ABOUT" + narrow_to_wide(std::to_string(page)));
     draw_menu();
 }
 

@@ -1,8 +1,7 @@
 #include "game/screens/slot_index.h"
 
-#include <cstdio>
-
 #include "engine/core/ini_file.h"
+#include "engine/core/text_helpers.h"
 #include "game/world/story_file_io.h"
 #include "game/world/world.h"
 
@@ -18,27 +17,13 @@ std::string read_text(const std::string& path) {
 // A text as it goes between the double quotes of an index line: a quote
 // would end the value early, so it becomes an apostrophe.
 std::string quoted_value(std::u16string_view text) {
-    std::string out = narrow_units(text);
+    std::string out = wide_to_narrow(text);
     for (char& c : out)
         if (c == '"') c = '\'';
     return out;
 }
 
 }  // namespace
-
-std::u16string widen_bytes(std::string_view bytes) {
-    std::u16string out;
-    out.reserve(bytes.size());
-    for (char c : bytes) out.push_back(char16_t(int16_t(int8_t(c))));
-    return out;
-}
-
-std::string narrow_units(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) out.push_back(char(c & 0xFF));
-    return out;
-}
 
 std::string slot_file_name(int slot) { return "save" + std::to_string(slot) + ".dat"; }
 
@@ -81,11 +66,9 @@ bool write_slot_index(const World& world, const SlotList& slots) {
 }
 
 std::u16string play_time_text(uint32_t ms) {
-    const uint32_t seconds = ms / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", unsigned(seconds / 3600), unsigned(seconds / 60 % 60),
-                  unsigned(seconds % 60));
-    return widen_bytes(text);
+    char16_t text[32];
+    format_duration(ms, text, 3);
+    return text;
 }
 
 std::u16string slot_caption(const SaveSlot& slot) {

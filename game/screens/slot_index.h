@@ -44,7 +44,3 @@ std::string slot_file_name(int slot);
 std::u16string play_time_text(uint32_t ms);
 // "Vale / 01:02:05 / Level 3 / N"; an empty slot reads "Empty" alone.
 std::u16string slot_caption(const SaveSlot& slot);
-
-// Bytes as the key-file reader widens them (signed), and back.
-std::u16string widen_bytes(std::string_view bytes);
-std::string narrow_units(std::u16string_view text);

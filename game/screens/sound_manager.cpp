@@ -185,9 +185,7 @@ void SoundManager::play_music(std::u16string_view name, int base_volume) {
 }
 
 void SoundManager::play_music_narrow(std::string_view name, int base_volume) {
-    std::u16string wide;
-    for (char c : name) wide.push_back(char16_t(static_cast<unsigned char>(c)));
-    play_music(wide, base_volume);
+    play_music(narrow_to_wide(name), base_volume);
 }
 
 void SoundManager::stop_music() { free_song(); }

@@ -32,13 +32,6 @@ UiControl* find_menu_control(const UiMenu* menu, std::u16string_view name) {
     return nullptr;
 }
 
-std::u16string widen_narrow_text(std::string_view text) {
-    std::u16string wide;
-    wide.reserve(text.size());
-    for (char c : text) wide.push_back(char16_t(uint8_t(c)));
-    return wide;
-}
-
 bool ui_set_element_wtext(UiMenu* menu, std::u16string_view name, std::u16string_view text) {
     UiControl* control = find_menu_control(menu, name);
     if (!control) return false;
@@ -47,5 +40,5 @@ bool ui_set_element_wtext(UiMenu* menu, std::u16string_view name, std::u16string
 }
 
 bool ui_set_element_text(UiMenu* menu, std::u16string_view name, std::string_view text) {
-    return ui_set_element_wtext(menu, name, widen_narrow_text(text));
+    return ui_set_element_wtext(menu, name, narrow_to_wide(text));
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/text_helpers.h"
+
 class UiMenu;
 class UiControl;
 
@@ -25,6 +27,3 @@ UiControl* find_menu_control(const UiMenu* menu, std::u16string_view name);
 // byte. False (nothing changed) when the menu or the control is missing.
 bool ui_set_element_text(UiMenu* menu, std::u16string_view name, std::string_view text);
 bool ui_set_element_wtext(UiMenu* menu, std::u16string_view name, std::u16string_view text);
-
-// Byte-by-byte widening of the game's 8-bit texts.
-std::u16string widen_narrow_text(std::string_view text);

@@ -1,9 +1,9 @@
 // Display form of the names of regions, maps and levels.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
-// Leading blanks skipped, the first letter of every word in upper case
-// (ASCII letters only).
+// Leading spaces skipped, the first letter of every word in upper case and
+// the other letters in lower case (ASCII letters only; words are separated
+// by spaces).
 std::string story_display_name(const std::string& text);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/core/text_helpers.h"
 #include "engine/ui/def_parser.h"
 
 namespace {
@@ -61,7 +62,7 @@ TEST(DefParser, AlignNamesFoldCase) {
 }
 
 TEST(DefParser, HighBytesWidenBySignExtension) {
-    std::u16string wide = widen_def_bytes(std::string("a\x80\xff", 3));
+    std::u16string wide = narrow_to_wide_signed(std::string("a\x80\xff", 3));
     ASSERT_EQ(wide.size(), 3u);
     EXPECT_EQ(wide[0], u'a');
     EXPECT_EQ(wide[1], char16_t(0xFF80));

@@ -205,6 +205,10 @@ TEST(MapTree, RoundTripAndNames) {
     region.maps.push_back(std::move(map));
 
     EXPECT_EQ(region.name, "The  Ashen Vale");
+    // The rest of a word goes to lower case, and only a space parts words.
+    MapRegion shouting;
+    shouting.set_name(" oLD\tmILL rOAD");
+    EXPECT_EQ(shouting.name, "Old\tmill Road");
     EXPECT_EQ(region.file_name(), "00001A2B.rgn");
 
     const MapRegion r = round_trip(region);
