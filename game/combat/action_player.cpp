@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/combat/action_script.h"
+#include "game/combat/effect_file.h"
 #include "game/screens/sound_manager.h"
 
 namespace {
@@ -26,6 +28,17 @@ Point reference_point(const Sprite& sprite) {
 
 bool animating(const Sprite* sprite) { return sprite && sprite->current_animation >= 0; }
 
+// An action waits for its sprites' animations, but not for ever: a looping
+// one would keep it, and the combat waiting on it, alive.
+bool waits_for_sprites(const CombatAction& action) {
+    return action.sprites_animating() &&
+           int64_t(action.frame) <= int64_t(action.last_animation_start()) + ActionPlayer::kFrameGuard;
+}
+
+bool effect_running(const ActionEffect& effect) {
+    return effect.state >= kElementPlaying && effect.state < kElementDone;
+}
+
 }  // namespace
 
 int32_t CombatAction::last_animation_start() const {
@@ -40,6 +53,7 @@ ActionPlayer::ActionPlayer(SoundManager* sounds) : sounds_(sounds) {}
 
 ActionPlayer::~ActionPlayer() {
     while (!actions_.empty()) remove_action(running_count() - 1);
+    delete_effect_layer();
 }
 
 int32_t ActionPlayer::load_action(std::string_view name, SpriteGroup* group, Sprite* sprite1, Sprite* sprite2,
@@ -57,6 +71,7 @@ int32_t ActionPlayer::load_action(std::string_view name, SpriteGroup* group, Spr
     if (mode != 0) ++modal_count_;
     if (sprite1) action.sprite1_ref = reference_point(*sprite1);
     if (sprite2) action.sprite2_ref = reference_point(*sprite2);
+    make_effect_layer(group);
     actions_.push_back(std::move(action));
     return actions_.back().id;
 }
@@ -79,7 +94,7 @@ bool ActionPlayer::is_action_finished(int32_t id) const {
     // Effects that last by turns go on after the action counts as finished.
     const bool only_turn_effects = std::all_of(action.effects.begin(), action.effects.end(),
                                                [](const ActionEffect& e) { return e.duration < 0; });
-    return only_turn_effects && action.frame > action.last_animation_start() && !action.sprites_animating();
+    return only_turn_effects && action.frame > action.last_animation_start() && !waits_for_sprites(action);
 }
 
 void ActionPlayer::remove_action(int32_t index) {
@@ -99,9 +114,106 @@ bool ActionPlayer::remove_action_by_id(int32_t id) {
 void ActionPlayer::end_looping_effects() {
     for (CombatAction& action : actions_)
         for (ActionEffect& effect : action.effects) {
-            if (effect.duration >= 0) continue;
-            if (++effect.duration == 0) effect.state = std::max(effect.state, kEffectEnding);
+            if (effect.duration >= 0 || effect.state >= kEffectEnding) continue;
+            if (++effect.duration != 0) continue;
+            // One whose turns ran out before its start frame never plays.
+            if (effect.state == kElementWaiting) effect.state = kElementDone;
+            else effect.state = kEffectEnding;
         }
+}
+
+void ActionPlayer::load_effect(int32_t action, int32_t index) {
+    if (action < 0 || action >= running_count()) return;
+    CombatAction& a = actions_[size_t(action)];
+    if (index >= 0 && size_t(index) < a.effects.size()) load_effect(a, a.effects[size_t(index)]);
+}
+
+void ActionPlayer::step_effect(int32_t action, int32_t index) {
+    if (action < 0 || action >= running_count()) return;
+    CombatAction& a = actions_[size_t(action)];
+    if (index >= 0 && size_t(index) < a.effects.size()) step_effect(a.effects[size_t(index)]);
+}
+
+void ActionPlayer::stop_effect(int32_t action, int32_t index) {
+    if (action < 0 || action >= running_count()) return;
+    CombatAction& a = actions_[size_t(action)];
+    if (index >= 0 && size_t(index) < a.effects.size()) {
+        ActionEffect& effect = a.effects[size_t(index)];
+        effect.state = std::max(effect.state, kEffectEnding);
+    }
+}
+
+void ActionPlayer::free_effect(int32_t action, int32_t index) {
+    if (action < 0 || action >= running_count()) return;
+    CombatAction& a = actions_[size_t(action)];
+    if (index >= 0 && size_t(index) < a.effects.size()) free_effect(a.effects[size_t(index)]);
+}
+
+void ActionPlayer::load_effect(CombatAction& action, ActionEffect& effect) {
+    effect.state = kElementPlaying;
+    effect.frames_run = effect.frames_ending = 0;
+    EffectFile file;
+    // "none", and a file that is not there, cost only their picture.
+    if (effect.name == kNone || !file.load(effect.name)) {
+        effect.state = kElementDone;
+        return;
+    }
+    effect.type = file.type();
+    EffectTarget& target = effect.target;
+    target.sprite = action.sprite(effect.sprite);
+    target.reference = effect.sprite == kOnSprite1 ? action.sprite1_ref : action.sprite2_ref;
+    // Actions started without an anchor pass -1, -1.
+    target.anchored = effect.anchored && !(effect.anchor.x == -1 && effect.anchor.y == -1);
+    target.anchor = effect.anchor;
+    target.scene = action.group;
+    target.layer = effect_layer_;
+    target.layer_size = effect_layer_ ? effect_layer_->size() : Size{0, 0};
+    effect.object = make_effect_object(effect.type, file, target);
+    if (!effect.object) effect.state = kElementDone;  // a type outside the known ones
+}
+
+void ActionPlayer::step_effect(ActionEffect& effect) {
+    if (!effect_running(effect)) return;
+    if (!effect.object) {
+        effect.state = kElementDone;
+        return;
+    }
+    const EffectProgress progress = effect.state >= kEffectEnding ? effect.object->step_ending(effect.target)
+                                                                  : effect.object->step(effect.target);
+    if (progress == EffectProgress::kEnding) effect.state = std::max(effect.state, kEffectEnding);
+    if (progress == EffectProgress::kDone) free_effect(effect);
+}
+
+void ActionPlayer::free_effect(ActionEffect& effect) {
+    // The object's destructor puts its target back and removes its sprites.
+    effect.object.reset();
+    if (effect.state != kElementWaiting) effect.state = kElementDone;
+}
+
+void ActionPlayer::make_effect_layer(SpriteGroup* group) {
+    if (effect_layer_) return;
+    effect_layer_ = new SpriteGroup;
+    Layer* display = group ? group->layer() : nullptr;
+    if (display) {
+        const Point at = group->position();
+        const Size size = group->size();
+        display->add_at(effect_layer_, at.x, at.y, size.width, size.height, kEffectLayerDepth);
+        effect_display_ = display;
+    } else if (group) {
+        effect_layer_->set_size(group->size().width, group->size().height);
+    }
+}
+
+void ActionPlayer::delete_effect_layer() {
+    if (!effect_layer_) return;
+    // Effects still running have sprites in the layer: they end first.
+    for (CombatAction& action : actions_)
+        for (ActionEffect& effect : action.effects)
+            if (effect.object) free_effect(effect);
+    if (effect_display_) effect_display_->remove(effect_layer_);
+    else delete effect_layer_;
+    effect_layer_ = nullptr;
+    effect_display_ = nullptr;
 }
 
 void ActionPlayer::update() {
@@ -130,7 +242,7 @@ bool ActionPlayer::step_action(CombatAction& action) {
     step_animations(action);
     step_sounds(action);
     const bool ended =
-        action.frame > action.last_animation_start() && !action.sprites_animating() &&
+        action.frame > action.last_animation_start() && !waits_for_sprites(action) &&
         std::all_of(action.effects.begin(), action.effects.end(),
                     [](const ActionEffect& e) { return e.state == kElementDone; }) &&
         std::all_of(action.sounds.begin(), action.sounds.end(),
@@ -140,9 +252,22 @@ bool ActionPlayer::step_action(CombatAction& action) {
 }
 
 void ActionPlayer::step_effects(CombatAction& action) {
-    // Until the effect types exist, an effect ends on its start frame.
-    for (ActionEffect& effect : action.effects)
-        if (effect.start_frame == action.frame && effect.state == kElementWaiting) effect.state = kElementDone;
+    for (ActionEffect& effect : action.effects) {
+        if (effect.state == kElementWaiting && effect.start_frame == action.frame) load_effect(action, effect);
+        if (!effect_running(effect)) continue;
+        const bool turn_bound = effect.duration < 0;
+        if (!turn_bound && int64_t(effect.start_frame) + effect.duration == action.frame)
+            effect.state = std::max(effect.state, kEffectEnding);
+        // Nothing runs for ever: not a running effect that is not turn-bound,
+        // and not one that never finishes its ending.
+        const bool ending = effect.state >= kEffectEnding;
+        const int32_t frames = ending ? ++effect.frames_ending : ++effect.frames_run;
+        if ((ending || !turn_bound) && frames > kFrameGuard) {
+            free_effect(effect);
+            continue;
+        }
+        step_effect(effect);
+    }
 }
 
 void ActionPlayer::step_animations(CombatAction& action) {
@@ -153,7 +278,7 @@ void ActionPlayer::step_animations(CombatAction& action) {
             animation.state = kElementPlaying;
         }
         if (animation.state != kElementPlaying) continue;
-        if (!sprite) {
+        if (!sprite || int64_t(action.frame) - animation.start_frame >= kFrameGuard) {
             animation.state = kElementDone;
             continue;
         }
@@ -194,6 +319,4 @@ void ActionPlayer::destroy_overlay() {
     modal_count_ = 0;
 }
 
-void ActionPlayer::detach_layer() {
-    // No effect layer is made until the effect types exist.
-}
+void ActionPlayer::detach_layer() { delete_effect_layer(); }

@@ -7,8 +7,14 @@
 // scene while modal actions run: they wait until the scene is dimmed, and it
 // brightens again after the last one ended.
 //
-// Special effects are read and kept with their action, but until the effect
-// types exist an effect ends as soon as its start frame is reached.
+// Special effects start at their start frame, read their file
+// ("effects/<name>.txt"), run one step a frame and end when their duration
+// is over and their type has played out. Their sprites go into the effect
+// layer, a group the player adds at depth 9999 to the display that holds the
+// first action's group, with that group's place and size. Nothing an action
+// plays can keep it running for ever: an effect of an unknown type ends at
+// once, and an animation or an effect that is not turn-bound and still runs
+// after kFrameGuard frames is ended.
 //
 // The player never owns the sprites an action plays on: whoever deletes
 // them removes the actions that use them first (remove_action_by_id).
@@ -21,6 +27,7 @@
 #include "engine/core/memory_pool.h"
 #include "game/combat/combat_action.h"
 
+class Layer;
 class SoundManager;
 class Sprite;
 class SpriteGroup;
@@ -31,6 +38,9 @@ public:
     // The weapon kinds whose hurt and return animations ("Damage", "Back")
     // carry a digit; -1 passes the names as they stand.
     static constexpr int32_t kNoWeaponKind = -1;
+    // Frames after which a running element that is not turn-bound is ended.
+    static constexpr int32_t kFrameGuard = 1000;
+    static constexpr uint32_t kEffectLayerDepth = 9999;
 
     // Sounds go through `sounds`; without one they are skipped.
     explicit ActionPlayer(SoundManager* sounds);
@@ -62,9 +72,17 @@ public:
     // Removes the action with the id; false (nothing done) when none has it.
     bool remove_action_by_id(int32_t id);
 
-    // Counts down the turn-bound effects (negative durations) by one turn;
-    // one that reaches 0 ends.
+    // Counts down the turn-bound effects (negative durations) that have not
+    // ended yet by one turn; one that reaches 0 ends: a running one goes on
+    // to its ending, one that has not started yet finishes without playing.
     void end_looping_effects();
+
+    // The effect elements of the action at `action`: start one (reading its
+    // file), step it once, move it to its ending, free its type's objects.
+    void load_effect(int32_t action, int32_t index);
+    void step_effect(int32_t action, int32_t index);
+    void stop_effect(int32_t action, int32_t index);
+    void free_effect(int32_t action, int32_t index);
     // One frame: the overlay's fade step, or else one step of every running
     // action, removing those that have ended.
     void update();
@@ -76,9 +94,8 @@ public:
     // Deletes the overlay sprite (call it before its group is deleted);
     // afterwards no update touches it and no action waits for the dimming.
     void destroy_overlay();
-    // Takes the special-effect layer out of the display it was made in, so
-    // that the next action makes a new one. The player has no effect layer
-    // until the effect types exist: then this does nothing.
+    // Deletes the effect layer (ending the effects still in it), so that the
+    // next action makes a new one in the display of its own group.
     void detach_layer();
 
     int32_t running_count() const { return int32_t(actions_.size()); }
@@ -86,6 +103,7 @@ public:
     int32_t modal_count() const { return modal_count_; }
     Sprite* overlay() const { return overlay_; }
     int32_t last_id() const { return id_counter_; }
+    SpriteGroup* effect_layer() const { return effect_layer_; }
 
 private:
     // One fade step of the overlay; true when the frame ends there.
@@ -95,6 +113,12 @@ private:
     void step_effects(CombatAction& action);
     void step_animations(CombatAction& action);
     void step_sounds(CombatAction& action);
+    void load_effect(CombatAction& action, ActionEffect& effect);
+    void step_effect(ActionEffect& effect);
+    static void free_effect(ActionEffect& effect);
+    // Makes the effect layer for an action on `group` when there is none.
+    void make_effect_layer(SpriteGroup* group);
+    void delete_effect_layer();
 
     std::vector<CombatAction> actions_;
     Sprite* overlay_ = nullptr;
@@ -104,4 +128,8 @@ private:
     int32_t overlay_delay_ = 0;
     int32_t overlay_target_alpha_ = 0;
     SpriteGroup* overlay_group_ = nullptr;
+    SpriteGroup* effect_layer_ = nullptr;
+    // The display the effect layer is in; null while the player owns a
+    // layer of its own (for actions on a group outside any display).
+    Layer* effect_display_ = nullptr;
 };

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/core/geometry.h"
+#include "game/combat/effect_object.h"
 
 class Sprite;
 class SpriteGroup;
@@ -49,17 +51,22 @@ struct ActionSound {
     std::u16string file;              // "none" plays nothing
 };
 
-// A special effect line. Until the effect types exist an effect ends as soon
-// as its start frame is reached; a negative duration counts turns instead of
-// frames (end_looping_effects).
+// A special effect line and, once started, its running effect: the type's
+// object (null for a type the player does not know) and what it acts on. A
+// negative duration counts turns instead of frames (end_looping_effects).
 struct ActionEffect {
     int32_t sprite = kOnSprite1;
     int32_t start_frame = 0;
     int32_t duration = 0;
     std::string name;  // the effect file; "none" for none
     bool anchored = false;
-    Point anchor{0, 0};  // where an anchored effect is placed
+    Point anchor{0, 0};  // where an anchored effect is placed; -1, -1 is no anchor
     int32_t state = kElementWaiting;
+    int32_t type = -1;        // read from the effect file when it starts
+    int32_t frames_run = 0;   // frames stepped while running, and while ending
+    int32_t frames_ending = 0;
+    std::unique_ptr<EffectObject> object;
+    EffectTarget target;
 };
 
 struct CombatAction {

@@ -55,6 +55,11 @@ protected:
         return player.load_action(name, &group_, first, second, flags, mode, weapon_kind, -1, -1);
     }
 
+    // The same on another group, with the monster alone.
+    int32_t start_on(ActionPlayer& player, SpriteGroup* group, const std::string& name, Sprite* first) {
+        return player.load_action(name, group, first, nullptr, 0, 0, ActionPlayer::kNoWeaponKind, -1, -1);
+    }
+
     ScratchFolder folder_{"actions"};
     ResourceFiles resources_{folder_.u16()};
     SpriteGroup group_;

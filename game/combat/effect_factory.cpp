@@ -1,0 +1,18 @@
+#include "game/combat/effect_file.h"
+#include "game/combat/effect_object.h"
+#include "game/combat/effect_types.h"
+
+std::unique_ptr<EffectObject> make_effect_object(int32_t type, EffectFile& file, EffectTarget& target) {
+    switch (type) {
+    case kEffectParticleSys:
+    case kEffectParticleSysX:
+    case kEffectParticleSysX2: return make_particle_effect(type, file, target);
+    case kEffectDragonfly: return make_dragonfly_effect(file, target);
+    case kEffectCirclePath: return make_circle_path_effect(file, target);
+    case kEffectEarthShake: return make_earth_shake_effect(file, target);
+    case kEffectMove: return make_move_effect(file, target);
+    case kEffectLightning: return make_lightning_effect(file, target);
+    case kEffectLensFlair: return make_lens_flare_effect(file, target);
+    default: return nullptr;
+    }
+}

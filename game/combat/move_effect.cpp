@@ -1,0 +1,59 @@
+// MOVE: the target sprite walks the "Place" path (relative to its reference
+// point, or to the anchor), one step a frame (every "MoveSpeed" + 1 frames).
+// Its duration does not cut the walk short; the sprite's place is restored
+// when the effect goes, so an action removed mid-walk leaves no sprite astray.
+#include <memory>
+
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_flags.h"
+#include "game/combat/effect_file.h"
+#include "game/combat/effect_types.h"
+#include "game/combat/motion_path.h"
+
+namespace {
+
+// Where x, y of a sprite lie for its frame's top-left corner at `corner`.
+Point anchored_position(const Sprite& sprite, Point corner) {
+    Point p = corner;
+    if (sprite.flags & GRAB_RIGHT) p.x += sprite.frame_width;
+    else if (sprite.flags & GRAB_HCENTER) p.x += sprite.frame_width / 2;
+    if (sprite.flags & GRAB_BOTTOM) p.y += sprite.frame_height;
+    else if (sprite.flags & GRAB_VCENTER) p.y += sprite.frame_height / 2;
+    return p;
+}
+
+class MoveEffect : public EffectObject {
+public:
+    MoveEffect(Sprite* sprite, Point origin, PathWalk walk)
+        : sprite_(sprite), origin_(origin), walk_(std::move(walk)) {
+        if (sprite_) saved_ = {sprite_->x, sprite_->y};
+    }
+    ~MoveEffect() override {
+        if (sprite_) sprite_->set_position(saved_.x, saved_.y, Sprite::KEEP);
+    }
+
+    EffectProgress step(EffectTarget&) override {
+        if (!sprite_ || walk_.done()) return EffectProgress::kDone;
+        Point point;
+        if (walk_.next(point)) {
+            const Point at = anchored_position(*sprite_, {origin_.x + point.x, origin_.y + point.y});
+            sprite_->set_position(at.x, at.y, Sprite::KEEP);
+        }
+        return EffectProgress::kRunning;
+    }
+    EffectProgress step_ending(EffectTarget& target) override { return step(target); }
+
+private:
+    Sprite* sprite_;
+    Point origin_;
+    PathWalk walk_;
+    Point saved_{0, 0};
+};
+
+}  // namespace
+
+std::unique_ptr<EffectObject> make_move_effect(EffectFile& file, EffectTarget& target) {
+    const int32_t steps = file.get("Nsteps", 0);
+    const int32_t delay = file.get("MoveSpeed", 0);
+    return std::make_unique<MoveEffect>(target.sprite, target.origin(), PathWalk(MotionPath(file.places()), steps, delay));
+}
