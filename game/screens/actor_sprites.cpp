@@ -28,6 +28,7 @@ public:
     void set_frame(int frame) override {
         if (sprite_ && sprite_->group) sprite_->group->set_sprite_phase(sprite_, frame);
     }
+    Sprite* picture() const override { return sprite_; }
     void release() {
         if (sprite_ && host_->group) host_->group->remove_sprite(sprite_);
         sprite_ = nullptr;

@@ -127,6 +127,8 @@ public:
     // Whether the hero runs on this level (walks in the "verworld").
     bool hero_runs() const;
     const ViewGrid& view() const { return view_; }
+    // The display the map is laid out for.
+    Size display_size() const;
     MapViewCells& map_cells() { return map_cells_; }
     SpriteGroup* ground_group() const { return ground_group_; }
     SpriteGroup* object_group() const { return object_group_; }
@@ -202,7 +204,6 @@ private:
     bool enter_saved_level();
     void refresh_view(Point at, bool incremental, bool force);
     Size level_tiles() const;
-    Size display_size() const;
 
     // ViewCellBuilder: the tile renderer draws the cells.
     void build_block(int32_t column, int32_t row) override { map_cells_.build_block(column, row); }

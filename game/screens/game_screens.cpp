@@ -11,6 +11,7 @@
 #include "game/screens/shop_state.h"
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
+#include "game/screens/zoom_state.h"
 
 GameScreenState* create_game_screen(std::string_view name) {
     // Each screen adds one line here when it is written, e.g.
@@ -28,5 +29,6 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Shop") return new ShopState;
     if (name == "Item") return new ItemNoticeState;
     if (name == "Combat") return new CombatState;
+    if (name == "Zoom") return new ZoomState;
     return new PendingScreenState;
 }

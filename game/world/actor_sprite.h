@@ -8,12 +8,16 @@
 
 class Actor;
 class Layer;
+class Sprite;
 
 class ActorSprite {
 public:
     virtual ~ActorSprite() = default;
     virtual void move_to(int x, int y, int depth) = 0;
     virtual void set_frame(int frame) = 0;
+    // The sprite on the map, for screens that show a copy of the
+    // character; null when nothing is drawn.
+    virtual Sprite* picture() const { return nullptr; }
 };
 
 // Remembers what it was told and draws nothing.

@@ -3,8 +3,8 @@
 // Draws, by code, the pictures of the walk HUD and of conversations: the
 // HUD panel with the window the hit-point bar shows through, the eight HUD
 // buttons, the red and black bars, the two-frame action button, the speech
-// bubble with its two pointers and the hero's face. Frames are stacked top
-// to bottom; magenta is the colour key.
+// bubble with its two pointers, the thought bubble and the hero's face.
+// Frames are stacked top to bottom; magenta is the colour key.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tools/demo_bitmaps/bmp_file.h"
@@ -100,6 +101,22 @@ uint32_t bubble(int, int x, int y) {
     return rgb(244, 234, 206 - y / 12);
 }
 
+// The thought bubble: a parchment cloud (an ellipse) for three lines of
+// text, with two small puffs trailing off to the lower left.
+constexpr int kThoughtWidth = 150;
+constexpr int kThoughtHeight = 60;
+
+uint32_t thought(int, int x, int y) {
+    auto inside = [](int dx, int dy, int rx, int ry) { return dx * dx * ry * ry + dy * dy * rx * rx <= rx * rx * ry * ry; };
+    const int rx = kThoughtWidth / 2 - 1, ry = kThoughtHeight / 2 - 7;
+    const int dx = x - kThoughtWidth / 2, dy = y - (kThoughtHeight / 2 - 6);
+    if (inside(dx, dy, rx, ry)) return inside(dx, dy, rx - 2, ry - 2) ? rgb(244, 234, 206 - y / 8) : rgb(90, 70, 40);
+    for (const auto& [cx, cy, r] : {std::tuple{30, 50, 4}, std::tuple{20, 56, 3}}) {
+        if (inside(x - cx, y - cy, r, r)) return inside(x - cx, y - cy, r - 1, r - 1) ? rgb(244, 234, 200) : rgb(90, 70, 40);
+    }
+    return kKey;
+}
+
 // Pointers: a triangle 20 wide, 14 high; down points to a speaker below
 // the bubble, up to one above it.
 constexpr int kPointerWidth = 20;
@@ -153,6 +170,7 @@ int main(int argc, char** argv) {
               write_picture(out, "menus/walk/hpcsikblack2.bmp", kBarWidth, kBarHeight, 1, black_bar) &&
               write_picture(out, "menus/walk/action.bmp", kButton, kButton + 4, 2, action_button) &&
               write_picture(out, "talk/talkbg.bmp", kBubbleWidth, kBubbleHeight, 1, bubble) &&
+              write_picture(out, "talk/thoughtbg.bmp", kThoughtWidth, kThoughtHeight, 1, thought) &&
               write_picture(out, "talk/talkbg2.bmp", kPointerWidth, kPointerHeight, 1, pointer_down) &&
               write_picture(out, "talk/talkbg2b.bmp", kPointerWidth, kPointerHeight, 1, pointer_up) &&
               write_picture(out, "talk/heroface.bmp", kFace, kFace, 1, hero_face);
