@@ -460,12 +460,12 @@ void CombatState::game_over() {
     // saved (the automatic save refuses him).
     game->set_hud_mode(false);
     // Until the end-of-game screen exists, the load screen follows.
-    if (!enter_screen(*game, "EndOfGame", 0)) game->switch_state("GameIO", 0);
+    game->switch_state(screen_is_built(*game, "EndOfGame") ? "EndOfGame" : "GameIO", 0);
 }
 
 void CombatState::back_to_map() {
-    if (hero->experience >= hero->experience_step && enter_screen(*game, "Level", 0)) return;
-    game->switch_state("Walking", 0);
+    const bool level_up = hero->experience >= hero->experience_step && screen_is_built(*game, "Level");
+    game->switch_state(level_up ? "Level" : "Walking", 0);
 }
 
 void CombatState::remove_monster_from_world() {

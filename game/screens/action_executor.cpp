@@ -326,9 +326,13 @@ void run_code(Game& game, const Action& action, const std::string& here) {
 
 Point packed_tile_pixels(uint32_t packed) { return {int32_t(packed & 0x7FFF) * kTile, int32_t(packed >> 16) * kTile}; }
 
-bool enter_screen(Game& game, std::string_view name, uintptr_t argument) {
+bool screen_is_built(Game& game, std::string_view name) {
     GameState* screen = find_screen(game, name);
-    if (!screen || dynamic_cast<PendingScreenState*>(screen)) {
+    return screen && !dynamic_cast<PendingScreenState*>(screen);
+}
+
+bool enter_screen(Game& game, std::string_view name, uintptr_t argument) {
+    if (!screen_is_built(game, name)) {
         // Said once a screen: a player pressing its key again learns nothing new.
         static std::set<std::string, std::less<>> told;
         if (told.insert(std::string(name)).second)
@@ -336,7 +340,7 @@ bool enter_screen(Game& game, std::string_view name, uintptr_t argument) {
                          int(name.size()), name.data(), current_screen_name(game).c_str());
         return false;
     }
-    game.switch_state(screen->name().c_str(), argument);
+    game.switch_state(find_screen(game, name)->name().c_str(), argument);
     return true;
 }
 

@@ -71,3 +71,5 @@ Point packed_tile_pixels(uint32_t packed);
 // yet is not entered (the game stays where it is) and the fact is logged.
 // True when the switch happened.
 bool enter_screen(Game& game, std::string_view name, uintptr_t argument);
+// Whether the named screen exists and is more than a placeholder.
+bool screen_is_built(Game& game, std::string_view name);

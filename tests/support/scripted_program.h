@@ -1,0 +1,77 @@
+// The program itself, played headless by a committed input script through
+// its own message loop: the script's keys reach the game as the player's
+// would, from the title menu on, and the test looks at the game at the
+// milestones of the script's program time.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/core/crt_random.h"
+#include "engine/core/game_state.h"
+#include "engine/core/program_paths.h"
+#include "engine/core/shell.h"
+#include "engine/core/text_helpers.h"
+#include "engine/platform/headless/headless_platform.h"
+#include "game/screens/game.h"
+#include "game/screens/game_startup.h"
+#include "game/screens/story_module.h"
+#include "game/world/hero_actor.h"
+#include "game/world/world.h"
+#include "tests/game/screens/golden_screen.h"
+#include "tests/game/screens/scratch_folder.h"
+#include "tests/support/program_end.h"
+
+class ScriptedProgramTest : public ::testing::Test {
+protected:
+    HeadlessPlatform host{0x00A00000};
+    std::string folder;  // what the program writes
+
+    // Opens the program's window on `data_folder` with the script's input;
+    // the runtime generator starts from `seed` (encounters and weather
+    // follow from it).
+    void start_program(const std::string& data_folder, const std::string& script, uint32_t seed) {
+        folder = make_scratch_folder("program");
+        std::filesystem::create_directories(folder + "/savegame");
+        set_program_folder(utf8_to_utf16(data_folder));
+        set_state_folder(utf8_to_utf16(folder + "/"));
+        set_platform(&host);
+        throw_on_program_end();
+        g_inactive = g_restart_requested = 0;
+        g_engine_started = false;
+        g_current_scene = nullptr;
+        game_startup_options().silent_sound = true;
+        ShellHooks& hooks = shell_hooks();
+        hooks = ShellHooks{};
+        hooks.engine_objects_init = game_engine_objects_init;
+        hooks.engine_objects_shutdown = game_engine_objects_shutdown;
+        hooks.game_startup = game_startup;
+        hooks.game_shutdown = game_shutdown;
+
+        const ParsedScript parsed = load_input_script(script);
+        ASSERT_TRUE(parsed.ok()) << parsed.error;
+        host.set_input_script(parsed.events);
+        crt_srand(seed);
+        host.create_window(main_wnd_proc);
+    }
+    void TearDown() override {
+        if (host.has_window()) host.send_message(MessageId::Close);
+        shell_hooks() = ShellHooks{};
+        set_exit_hook(nullptr);
+        set_platform(nullptr);
+        g_current_scene = nullptr;
+        set_state_folder(u"");
+        if (!folder.empty()) std::filesystem::remove_all(folder);
+    }
+
+    // Runs the message loop until program time reaches `ms`.
+    void play_until(uint32_t ms) {
+        Message message;
+        while (host.program_time() < ms && host.get_message(message)) host.dispatch_message(message);
+    }
+
+    World& world() { return g_app->world; }
+    HeroActor& hero() { return world().hero(); }
+    std::string screen() const { return g_game && g_game->current_state() ? g_game->current_state()->name() : ""; }
+};
