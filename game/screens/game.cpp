@@ -63,10 +63,27 @@ std::string read_game_file(std::u16string_view name) {
 
 }  // namespace
 
+namespace {
+
+// One axis of the camera: the view follows the focus but stops at the map's
+// edges, except that `covered_end` pixels past the far edge may show, where
+// something drawn over the map hides them. A map shorter than the view stands
+// at the fixed margin, with black around it.
+int32_t camera_axis(int32_t focus, int32_t view, int32_t map, int32_t centre_bias, int32_t covered_end,
+                    int32_t short_map_margin) {
+    const int32_t last = map - view + covered_end;
+    if (last < 0) return short_map_margin;
+    return std::clamp(focus - (view - centre_bias) / 2, 0, last);
+}
+
+}  // namespace
+
 Point camera_origin(Point focus, Size level_tiles, Size display) {
-    const auto clamp = [](int32_t v, int32_t lo, int32_t hi) { return std::max(std::min(v, hi), lo); };
-    return {clamp(focus.x - (display.width - 5) / 2, -5, level_tiles.width * kTile - display.width + 5),
-            clamp(focus.y - (display.height - 31) / 2, -11, level_tiles.height * kTile - display.height + 31)};
+    // The walk HUD's strip (34 pixels) covers the bottom of the screen, so the
+    // view may run 31 pixels past the map's bottom edge; nothing covers the
+    // other edges.
+    return {camera_axis(focus.x, display.width, level_tiles.width * kTile, 5, 0, -5),
+            camera_axis(focus.y, display.height, level_tiles.height * kTile, 31, 31, -11)};
 }
 
 Game::Game(Display* display, std::string_view name) : Scene(display, name) {

@@ -39,7 +39,9 @@ inline constexpr std::array<const char*, 14> kGameStateNames = {
     "Inventory", "Item", "Combat", "GameIO", "EndOfGame", "Level", "Stats"};
 
 // The top-left map pixel shown for a focus: the screen follows the focus
-// but never shows more than 5 pixels left of the map or 11 above it.
+// but shows nothing beyond the map's left, top and right edges, and beyond
+// its bottom edge only the 31 pixels the walk HUD covers. A level narrower
+// or lower than the view is shown from -5 or -11 with black around it.
 Point camera_origin(Point focus, Size level_tiles, Size display);
 
 class Game : public Scene, private ViewCellBuilder {

@@ -12,10 +12,12 @@ TEST(Camera, SmallLevelIsShownFromTheFixedMargin) {
     EXPECT_EQ(camera_origin({190, 190}, {6, 6}, kDisplay), (Point{-5, -11}));
 }
 
+// No black beyond the left, top and right edges; past the bottom edge only
+// what the walk HUD's 34-pixel strip covers.
 TEST(Camera, LargeLevelClampsToItsEdges) {
     const Size level{30, 20};
-    EXPECT_EQ(camera_origin({0, 0}, level, kDisplay), (Point{-5, -11}));
-    EXPECT_EQ(camera_origin({5000, 5000}, level, kDisplay), (Point{725, 351}));
+    EXPECT_EQ(camera_origin({0, 0}, level, kDisplay), (Point{0, 0}));
+    EXPECT_EQ(camera_origin({5000, 5000}, level, kDisplay), (Point{720, 351}));
     EXPECT_EQ(camera_origin({400, 300}, level, kDisplay), (Point{400 - 117, 300 - 144}));
 }
 
