@@ -34,7 +34,7 @@ row "#.T,.......,...#"
 row "#..,,,,,,,,,...#"
 row "################"
 
-level 0x1102 "Thistlewood" width=16 height=12 left=0x1101 left_at=(15,5) lighting=1 weather=1 combat=2
+level 0x1102 "Thistlewood" width=16 height=12 left=0x1101 left_at=(15,5) lighting=1 weather=2 combat=2
 row "################"
 row ",..T...T....T..#"
 row ",....T.....~~~.#"

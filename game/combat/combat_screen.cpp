@@ -122,6 +122,7 @@ void CombatState::add_groups() {
     menu_group_ = add_group(kMenuDepth);
     scene_group_ = add_group(kSceneDepth);
     bar_group_ = add_group(kBarDepth);
+    weather_.add_to(*layer, size.width);
 }
 
 void CombatState::remove_groups() {
@@ -129,6 +130,7 @@ void CombatState::remove_groups() {
     for (Drawable* drawable : std::initializer_list<Drawable*>{scene_group_, overlay_group_, menu_group_, text_effects_,
                                                                 spare_group_, fade_layer_, bar_group_})
         if (layer && drawable) layer->remove(drawable);
+    if (layer) weather_.remove_from(*layer);
     scene_group_ = overlay_group_ = menu_group_ = spare_group_ = bar_group_ = nullptr;
     text_effects_ = nullptr;
     fade_layer_ = nullptr;
@@ -292,6 +294,7 @@ void CombatState::show_reward() {
     // The monster's other defeat actions run on the map after the fight.
     for (const auto& action : reward_.queued_actions) game->actions().push(action);
     if (level_up) {
+        weather_.clear_weather();
         remove_fight_actions();  // they may play on the hero's sprite
         if (hero_sprite_) scene_group_->remove_sprite(hero_sprite_);
         hero_sprite_ = nullptr;

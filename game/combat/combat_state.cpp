@@ -101,6 +101,7 @@ void CombatState::enter(uintptr_t argument) {
     game->camera_frozen = true;
     game->release_level_sprites();
     add_groups();
+    weather_.set_weather(saved_weather_);
 
     const Size layer = game->first_layer()->size();
     const std::string& name = monster_->record()->name;
@@ -152,6 +153,8 @@ void CombatState::update() {
     if (phase_ == kStart) {
         start();
     } else {
+        weather_.update_weather();
+        weather_.scroll_fog();
         if (text_effects_) text_effects_->update();
         if (menu_) menu_->update();
         input_enabled_ = phase_ == kHeroInput || (phase_ == kCountedWait && skip_allowed_);

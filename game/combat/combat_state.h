@@ -21,6 +21,7 @@
 
 #include "game/combat/combat_rules.h"
 #include "game/combat/combat_tools.h"
+#include "game/combat/combat_weather.h"
 #include "game/screens/game_screen_state.h"
 
 class FadeLayer;
@@ -107,6 +108,7 @@ public:
     Sprite* monster_sprite() const { return monster_sprite_; }
     Sprite* funeral_sprite() const { return funeral_sprite_; }
     UiMenu* menu() const { return menu_.get(); }
+    const WeatherOverlay& weather() const { return weather_.overlay(); }
     // Whether the screen's groups are on the map layer (between enter and
     // leave).
     bool screen_built() const { return scene_group_ != nullptr; }
@@ -208,6 +210,7 @@ private:
     SpriteGroup* overlay_group_ = nullptr;
     SpriteGroup* spare_group_ = nullptr;
     FadeLayer* fade_layer_ = nullptr;
+    CombatWeather weather_;  // the map's weather over the scene
     TextEffects* text_effects_ = nullptr;
     std::unique_ptr<UiMenu> menu_;
 

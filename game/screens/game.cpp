@@ -118,6 +118,7 @@ void Game::build_display_list() {
     object_group_ = new SpriteGroup;
     map_layer_->add(ground_group_, 10);
     map_layer_->add(object_group_, 20);
+    weather_.add_to(*map_layer_, ground_group_);
     main_fade_.attach(add_fade(*map_layer_, kMainFadeDepth, kBlack565));
     upper_fade_.attach(add_fade(*map_layer_, kUpperFadeDepth, kWhite565));
 }
@@ -205,6 +206,7 @@ void Game::leave() {
     action_player_.reset();
     actor_sprites_.uninstall();
     leave_level();
+    stop_weather();
     view_.clear();
     map_cells_.detach();
     forget_pending_actions();
@@ -347,6 +349,7 @@ void Game::pre_render() {
     origin_ = camera_origin(at, level_tiles(), display_size());
     for (SpriteGroup* group : {ground_group_, object_group_})
         if (group) group->set_offset(origin_.x, origin_.y);
+    scroll_weather(origin_);
 }
 
 void Game::refresh_view(Point at, bool incremental, bool force) {
@@ -394,6 +397,7 @@ void Game::rebuild_cell(int32_t tile_x, int32_t tile_y, bool objects) {
 // --- ticks -------------------------------------------------------------------
 
 void Game::update() {
+    update_weather();
     if (++purge_counter_ > kPurgeAfterTicks && free_memory() < 1) {
         purge_resource_caches();
         purge_counter_ = 0;
@@ -444,7 +448,7 @@ void Game::enter_level() {
     const std::string region_name = region ? region->name : "";
     hero().running = !(names_verworld(level->name) || names_verworld(map_name) || names_verworld(region_name));
     place_level_actors(*level);
-    start_weather(int32_t(level->weather));
+    start_weather(level_weather());
 
     if (free_memory() < 4) {
         map_cells_.renderer().clear_cache();
@@ -470,6 +474,25 @@ void Game::enter_level() {
     restart_scene_timers();
     if (free_memory() < 2) purge_resource_caches();
 }
+
+// --- weather -----------------------------------------------------------------
+
+int32_t Game::level_weather() const {
+    const MapLevel* level = world().current_level();
+    if (!level || !module()->settings.weather_fx) return 0;
+    return int32_t(level->weather & 0xFF);
+}
+
+void Game::start_weather(int32_t code) {
+    weather_.overlay().start(code);
+    if (map_layer_) map_layer_->invalidate_all();
+}
+
+void Game::stop_weather() { weather_.overlay().stop(); }
+
+void Game::update_weather() { weather_.overlay().step(); }
+
+void Game::scroll_weather(Point origin) { weather_.overlay().scroll(origin); }
 
 void Game::load_level_story(MapLevel& level) {
     World& w = world();

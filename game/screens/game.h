@@ -18,6 +18,7 @@
 #include "game/screens/actor_sprites.h"
 #include "game/screens/fade_control.h"
 #include "game/screens/map_view_cells.h"
+#include "game/screens/map_weather.h"
 #include "game/screens/screen_arguments.h"
 #include "game/screens/start_config.h"
 #include "game/screens/transition.h"
@@ -145,10 +146,20 @@ public:
     const std::string& music_name() const { return music_name_; }
 
     // --- weather ------------------------------------------------------------
-    // The map's weather code (0 none); a fight stops it and gives it back.
-    void start_weather(int32_t code) { weather_type_ = code; }
-    void stop_weather() { weather_type_ = 0; }
-    int32_t weather_type() const { return weather_type_; }
+    // The map's weather: the code's low byte (0 none, 1..9; others show
+    // nothing). A fight stops it and gives it back; entering a level starts
+    // the level's when the WeatherFx setting is on.
+    void start_weather(int32_t code);
+    void stop_weather();
+    // Every logic tick: drops fall and fade in.
+    void update_weather();
+    // With the camera's origin: drops stay on the map, fog drifts.
+    void scroll_weather(Point origin);
+    int32_t weather_type() const { return weather_.overlay().code(); }
+    const WeatherOverlay& weather() const { return weather_.overlay(); }
+    // The weather the settings give the current level: its code, or 0 when
+    // the WeatherFx setting is off.
+    int32_t level_weather() const;
 
     void set_play_clock(bool on) { play_clock_ = on; }
     StoryModule* module() const;
@@ -237,7 +248,7 @@ private:
     int32_t animation_counter_ = 0;
     std::string music_name_;
     int32_t music_order_ = 0;
-    int32_t weather_type_ = 0;
+    MapWeather weather_;
     std::string last_region_;
     Point scripted_focus_{0, 0};
     int32_t pan_countdown_ = 0;

@@ -255,6 +255,7 @@ void MainMenuState::apply_settings() {
     s.auto_equip = clamp_flag(menu_->get_var(u"AutoEquip"));
     s.gfx_quality = clamp_flag(menu_->get_var(u"HighGraphics"));
     game->apply_graphics_quality();
+    game->start_weather(game->level_weather());
 
     if (!g_sound_manager) return;
     if (sound_was_off) {

@@ -4,6 +4,7 @@
 #include "engine/graphics/display.h"
 #include "game/screens/slot_index.h"
 #include "game/screens/sound_manager.h"
+#include "game/world/map_level.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 namespace {
@@ -188,6 +189,10 @@ TEST_F(MainMenuTest, SettingsApplyAtOnceClampedAndAreWrittenOnlyWhenThePageIsLef
 TEST_F(MainMenuTest, HighGraphicsTakesEffectAtOnce) {
     start_game();
     ASSERT_EQ(g_app->settings.gfx_quality, 1);
+    // The wood without its rain, whose drops every change of the settings
+    // starts anew: only the lighting may change the picture.
+    ASSERT_NE(g_app->world.get_level(0x1102), nullptr);
+    g_app->world.get_level(0x1102)->weather = 0;
     ASSERT_TRUE(g_game->teleport(0x1102, 5 * 32, 5 * 32, 30));  // Thistlewood is lit
     auto walk_and_shoot = [&] {
         g_game->switch_state("Walking", 0);
@@ -216,6 +221,26 @@ TEST_F(MainMenuTest, HighGraphicsTakesEffectAtOnce) {
     EXPECT_EQ(g_app->settings.gfx_quality, 1);
     EXPECT_EQ(g_game->hud.menu()->current()->name(), u"MAIN");
     EXPECT_EQ(walk_and_shoot(), lit);
+}
+
+// Every change on the settings page starts the level's weather again, or
+// none while the weather effects are off.
+TEST_F(MainMenuTest, TheWeatherSettingStopsAndRestartsTheMapsWeather) {
+    start_game();
+    MapLevel* level = g_app->world.current_level();
+    ASSERT_NE(level, nullptr);
+    level->weather = 0x304;  // snow with tint
+    g_game->start_weather(int32_t(level->weather));
+    ASSERT_EQ(g_game->weather_type(), 4);
+    tap_control(menu(), u"SETTINGS");
+    ASSERT_EQ(g_app->settings.weather_fx, 1);
+    tap_control(menu(), u"WEATHER");
+    EXPECT_EQ(g_app->settings.weather_fx, 0);
+    EXPECT_EQ(g_game->weather_type(), 0);
+    EXPECT_TRUE(g_game->weather().drops().empty());
+    tap_control(menu(), u"WEATHER");
+    EXPECT_EQ(g_game->weather_type(), 4);
+    EXPECT_EQ(g_game->weather().drops().size(), 200u);
 }
 
 TEST_F(MainMenuTest, ASliderTappedAppliesItsStepToTheVolume) {
