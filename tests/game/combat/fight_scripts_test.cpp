@@ -18,9 +18,8 @@
 #include "game/world/map_level.h"
 #include "game/world/monster_actor.h"
 #include "game/world/monster_record.h"
-#include "game/world/story_source.h"
-#include "game/world/story_writer.h"
 #include "tests/support/scripted_program.h"
+#include "tests/support/story_data.h"
 
 namespace {
 
@@ -36,34 +35,15 @@ std::string read_text(const std::string& path) {
     return text.str();
 }
 
-// The demo data (linked, not copied) with the fen story in place of the
-// demo's; data.zip stays out, since it holds the demo story too.
-std::string make_fen_data(const std::string& parent) {
-    const fs::path data = fs::path(parent) / "data";
-    fs::create_directories(data / "Story");
-    for (const fs::directory_entry& entry : fs::directory_iterator(NIMBREL_DEMO_DATA_DIR)) {
-        const std::string name = entry.path().filename().string();
-        if (name != "Story" && name != "data.zip" && name != "savegame") fs::create_symlink(entry.path(), data / name);
-    }
-    fs::copy_file(fs::path(NIMBREL_DEMO_DATA_DIR) / "Story/tileparams.ini", data / "Story/tileparams.ini");
-    fs::copy_file(kFights + "story.txt", data / "Story/story.txt");
-    World world;
-    StoryFolderPlan plan;
-    std::vector<StorySourceError> errors = parse_story_source(read_text(kFights + "fen.story"), world, plan);
-    if (errors.empty()) errors = validate_story(world, plan);
-    for (const StorySourceError& e : errors) ADD_FAILURE() << "fen.story:" << e.line << ": " << e.message;
-    std::string error;
-    EXPECT_TRUE(write_story_folder(world, plan, (data / "Story").string(), &error)) << error;
-    return data.string();
-}
-
 class FightScriptTest : public ScriptedProgramTest {
 protected:
     std::string data_parent;
 
     void SetUp() override {
         data_parent = make_scratch_folder("fen");
-        start_program(make_fen_data(data_parent), kFights + "flight_and_death.input", 5);
+        const std::string data =
+            make_story_data(data_parent, "fen.story", read_text(kFights + "fen.story"), read_text(kFights + "story.txt"));
+        start_program(data, kFights + "flight_and_death.input", 5);
     }
     void TearDown() override {
         ScriptedProgramTest::TearDown();

@@ -22,6 +22,7 @@
 namespace zoom_story {
 
 inline constexpr uint32_t kRegion = 0x8000, kMap = 0x8100, kFields = 0x8101, kHeath = 0x8102;
+inline constexpr uint32_t kStartTrigger = 0x8201;
 
 // Walls round the edge, a road every 20 tiles each way, ponds and houses
 // on a grid of their own, and trees scattered by a fixed hash.
@@ -47,7 +48,7 @@ inline std::string level_source(uint32_t id, const char* name, int32_t width, in
 
 inline std::string source() {
     return "story start=" + std::to_string(kFields) +
-           "\n"
+           " people_files=1\n"
            "legend \".\" bg=1 tile=64\n"
            "legend \",\" bg=2 tile=32\n"
            "legend \"#\" bg=1 wall=5\n"
@@ -56,8 +57,39 @@ inline std::string source() {
            "legend \"~\" bg=3\n"
            "region " + std::to_string(kRegion) + " \"Wide Country\"\n"
            "map " + std::to_string(kMap) + " \"Wide Map\"\n" +
-           level_source(kFields, "Broad Fields", 40, 30) + level_source(kHeath, "Great Heath", 250, 250);
+           level_source(kFields, "Broad Fields", 40, 30) + level_source(kHeath, "Great Heath", 250, 250) +
+           // A new game starts with the walk HUD's keys held; the first
+           // step on the start tile hands them to the map.
+           "trigger " + std::to_string(kStartTrigger) + " level=" + std::to_string(kFields) + "\nwhen kind=6 aux=0 id=" +
+           std::to_string(kFields) + " value=(10,10)\ndo 0x20F a=0\n";
 }
+
+// The new game's state ("story.txt"): the hero at a crossing of roads on
+// Broad Fields.
+inline constexpr const char* kStartConfig = R"(; A new game on the wide levels.
+[Start]
+Region = "Wide Country"
+Map = "Wide Map"
+Level = "Broad Fields"
+PosX = 10
+PosY = 10
+
+[Hero]
+Name = "Tolvanek"
+Money = 0
+Level = 1
+Experience = 0
+Health = 0
+Dexterity = 5
+Strength = 5
+Defence = 5
+Knowledge = 5
+Resistance = 5
+
+[QUESTS]
+
+[ITEMS]
+)";
 
 // Compiles the story into `folder` (which must exist) and gives its region
 // to `world`. False, with the reason in `error`, when it does not compile.
