@@ -32,6 +32,9 @@ constexpr int32_t kHighlightWidth = 204;
 constexpr uint32_t kHighlightMode = 0x8200;  // neither follows the layer's size nor its scroll
 constexpr uint16_t kHighlightColor = 0xFE8B;  // warm gold, half strength
 constexpr Size kBubbleArea{240, 200};
+constexpr int32_t kBubbleWidth = 220;    // "talk/talkbg.spr"
+constexpr Point kPortraitAt{7, 0};       // its x is also the margin kept around it
+constexpr int32_t kPersonLabelX = 70;
 
 bool is_level_change(uint16_t code) { return code >= kTalkActStairs && code <= kTalkActChangeLevelByFlag; }
 
@@ -134,6 +137,7 @@ void TalkingState::enter(uintptr_t argument) {
         if (FlagRecord* seen = world->get_flag(topic.hide_flag)) seen->value = 1;
     topic_ = &topic;
     text_ = topic_text(topic);
+    game->hud.set_texts_hidden(true);
     load_backgrounds(actor_ ? actor_->x : 0, actor_ ? actor_->y : 0);
     show_speaker(kPersonSpeaks);
     hero_face_ = bubble_->create_bitmap_sprite(u"talk\\heroface.bmp", 144, 0, kFaceDepth);
@@ -163,6 +167,7 @@ void TalkingState::leave() {
 }
 
 void TalkingState::close_down() {
+    if (game) game->hud.set_texts_hidden(false);
     text_.clear();
     topic_menu_.clear();
     reply_menu_.clear();
@@ -234,8 +239,18 @@ void TalkingState::show_speaker(int32_t who) {
     const bool person = who == kPersonSpeaks;
     speaker_label_ = render_text(person ? npc_->name : kHeroName);
     if (speaker_label_)
-        bubble_->add_sprite(speaker_label_, person ? 70 : 100, 50, kTextDepth, 0, kFadeIn, 0);
+        bubble_->add_sprite(speaker_label_, person ? person_label_x() : 100, 50, kTextDepth, 0, kFadeIn, 0);
     speaker_ = who;
+}
+
+int32_t TalkingState::person_label_x() const {
+    // A portrait wider than its 63 pixels before the name would reach under
+    // the name: the name moves right to keep the portrait's own margin from
+    // it, as long as it still ends that margin inside the bubble.
+    if (!portrait_ || !speaker_label_) return kPersonLabelX;
+    const int32_t clear = kPortraitAt.x + portrait_->frame_width + kPortraitAt.x;
+    const int32_t last = kBubbleWidth - kPortraitAt.x - speaker_label_->frame_width;
+    return std::max(kPersonLabelX, std::min(clear, last));
 }
 
 void TalkingState::layout_text() {
@@ -305,12 +320,14 @@ void TalkingState::build_portrait() {
     // The parts run from extra to head; the layers are composed head first.
     FaceLayers face{};
     for (size_t i = 0; i < face.size(); ++i) face[i] = uint8_t(face_parts_[size_t(kPartHead) - i]);
-    portrait_list_ = portrait_builder()(*bubble_, 7, 0, face);
+    portrait_list_ = portrait_builder()(*bubble_, kPortraitAt.x, kPortraitAt.y, face);
     if (!portrait_list_ || portrait_list_->count() == 0) return;
     portrait_list_->clear_flags(ALPHA_AUTO);
     portrait_list_->set_flags(ALPHA_LAYER);
     portrait_list_->set_alpha(0);
     portrait_ = portrait_list_->sprite(0);
+    if (speaker_label_ && speaker_ == kPersonSpeaks)
+        speaker_label_->set_position(person_label_x(), Sprite::KEEP, Sprite::KEEP);
 }
 
 void TalkingState::set_face_part(int32_t part, int32_t value) {

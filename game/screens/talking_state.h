@@ -82,6 +82,7 @@ public:
     Sprite* page_sprite() const { return page_sprite_; }
     Sprite* pointer_sprite() const { return pointer_; }
     Sprite* portrait() const { return portrait_; }
+    Sprite* speaker_label() const { return speaker_label_; }
     Sprite* reply_sprite(int32_t i) const { return reply_sprites_[size_t(i)]; }
     FadeLayer* highlight() const { return highlight_; }
 
@@ -105,6 +106,7 @@ private:
     void fade_in();
     void slide_highlight();
     void close_down();
+    int32_t person_label_x() const;
 
     Font* font_ = nullptr;
     SpriteGroup* bubble_ = nullptr;

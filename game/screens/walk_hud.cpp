@@ -41,6 +41,7 @@ void WalkHud::create(Layer& map_layer, World& world, const GameSettings& setting
     layer_ = &map_layer;
     world_ = &world;
     settings_ = &settings;
+    texts_hidden_ = false;
     size_ = map_layer.size();
     if (size_.width <= 0 || size_.height <= 0) size_ = kDefaultLayer;
 
@@ -88,9 +89,12 @@ void WalkHud::update_status() {
     if (!created()) return;
     const HeroActor& hero = world_->hero();
     set_hp_bar(hero.hit_points, hero.max_hit_points);
-    ui_set_element_text(menu_.get(), u"place", mode_ ? std::string() : region_name_of(*world_));
-    std::u16string stats = u"Health: ";
-    append_decimal(stats, hero.hit_points);
+    ui_set_element_text(menu_.get(), u"place", mode_ || texts_hidden_ ? std::string() : region_name_of(*world_));
+    std::u16string stats;
+    if (!texts_hidden_) {
+        stats = u"Health: ";
+        append_decimal(stats, hero.hit_points);
+    }
     ui_set_element_wtext(menu_.get(), u"stats", stats);
     menu_->draw();
 }
@@ -106,6 +110,11 @@ void WalkHud::set_mode(bool on) {
     mode_ = on;
     if (!on && was_on && autosave) autosave();
     show_mode_page();
+    update_status();
+}
+
+void WalkHud::set_texts_hidden(bool hidden) {
+    texts_hidden_ = hidden;
     update_status();
 }
 

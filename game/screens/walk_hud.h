@@ -49,6 +49,10 @@ public:
     // game automatically.
     void set_mode(bool on);
     bool mode() const { return mode_; }
+    // A conversation's bubble stands over the strip and lets what is under
+    // it show through, so while one is open "place" and "stats" stay empty;
+    // showing them again refreshes the status.
+    void set_texts_hidden(bool hidden);
     // The page again by the graphics quality (or the HUD mode), then the
     // status: a change of the settings shows at once.
     void show_settings();
@@ -79,6 +83,7 @@ private:
     std::unique_ptr<UiMenu> menu_;
     Size size_{0, 0};
     bool mode_ = false;
+    bool texts_hidden_ = false;
 };
 
 // The HUD's page file for a map layer of this size.

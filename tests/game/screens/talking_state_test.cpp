@@ -13,6 +13,9 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "engine/ui/menu_event.h"
+#include "engine/ui/ui_menu.h"
+#include "engine/ui/ui_page.h"
+#include "engine/ui/ui_text.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
@@ -199,6 +202,43 @@ TEST_F(TalkingTest, ATopicWithoutActionsOrRepliesFadesOutToTheMap) {
     tick(40);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(bubbles_on_map(), 0);
+}
+
+// The bubble overlaps the walk HUD's strip and lets it show through: the
+// strip's texts stay empty while the talk lasts, even when an action
+// refreshes the status, and come back after it. The name keeps clear of a
+// portrait as wide as the demo's faces.
+TEST_F(TalkingTest, TheHudTextsGoWhileTheBubbleIsOpenAndTheNameClearsThePortrait) {
+    TalkingState::portrait_builder() = [](SpriteGroup& group, int32_t x, int32_t y, const TalkingState::FaceLayers&) {
+        auto* list = new SpriteList;
+        Sprite* head = new Sprite;
+        head->create_blank(64, 64);
+        group.add_sprite(head, x, y, 10, 0, 0, 0);
+        list->add(head, 0, 0, 10, 1024);
+        return list;
+    };
+    const auto hud_text = [](const char16_t* name) {
+        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(name));
+        return text ? text->title : u"<missing>";
+    };
+    const std::u16string place = hud_text(u"place"), stats = hud_text(u"stats");
+    ASSERT_NE(place, u"");
+    ASSERT_NE(stats, u"");
+    NpcRecord& npc = person(kMira, {topic("[main]:Bye", "Farewell.")});
+    talk_to(npc);
+    tick(40);
+    g_game->update_hud_status();
+    EXPECT_EQ(hud_text(u"place"), u"");
+    EXPECT_EQ(hud_text(u"stats"), u"");
+    ASSERT_NE(talking->portrait(), nullptr);
+    ASSERT_NE(talking->speaker_label(), nullptr);
+    EXPECT_GE(talking->speaker_label()->x, talking->portrait()->x + 64 + 7);
+
+    press();
+    tick(60);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_EQ(hud_text(u"place"), place);
+    EXPECT_EQ(hud_text(u"stats"), stats);
 }
 
 TEST_F(TalkingTest, ALevelChangeInATopicEndsTheTalkAndItsFadeEndsUnderTheMap) {
