@@ -1,6 +1,6 @@
 #include "game/screens/zoom_state.h"
 
-#include <memory>
+#include <algorithm>
 
 #include "engine/core/frame_loop.h"
 #include "engine/graphics/bitmap.h"
@@ -23,8 +23,7 @@ constexpr Point kBubbleAt{120, 120};
 constexpr uint32_t kBubbleFlags = GRAB_CENTER | ALPHA_LAYER;
 constexpr int32_t kBlockPixels = ViewGrid::kCellPixels;
 constexpr int32_t kBlockTiles = ViewGrid::kTilesPerCell;
-// The marker's picture is drawn from its top-left corner: half a tile back
-// puts the hero's feet on his place.
+// The marker stands half a tile up and left of the hero's shrunk place.
 constexpr int32_t kMarkerInset = 16;
 
 // Moves every sprite of the group. The picture is drawn and the sprites

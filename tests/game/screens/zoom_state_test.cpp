@@ -262,8 +262,8 @@ TEST_F(ZoomStateTest, TheMarkerStandsOnTheHeroAndBlinks) {
     }
 }
 
-// Every demo level and the test story's 40 x 30 level are drawn whole;
-// sanitizer builds stop at any write outside the picture.
+// Every demo level and the test story's 40 x 30 and 250 x 250 levels are
+// drawn whole; sanitizer builds stop at any write outside the picture.
 TEST_F(ZoomStateTest, EveryLevelIsDrawnInsideItsPicture) {
     struct Case {
         uint32_t level;
@@ -275,7 +275,8 @@ TEST_F(ZoomStateTest, EveryLevelIsDrawnInsideItsPicture) {
     start_walking();
     for (const Case& c : {Case{demo::kMillbrook, {96, 160}, 3, {170, 128}}, Case{demo::kThistlewood, {128, 128}, 3, {170, 128}},
                           Case{demo::kCopperKettle, {96, 96}, 2, {128, 96}},
-                          Case{zoom_story::kFields, {11 * 32, 10 * 32}, 6, {213, 160}}}) {
+                          Case{zoom_story::kFields, {11 * 32, 10 * 32}, 6, {213, 160}},
+                          Case{zoom_story::kHeath, {11 * 32, 10 * 32}, 37, {216, 216}}}) {
         ASSERT_TRUE(game().teleport(c.level, c.hero.x, c.hero.y, 20));
         start_walking();
         finish_fades();
