@@ -63,7 +63,7 @@ std::string EffectFile::text(const char* key, const char* fallback) {
 
 uint16_t EffectFile::color(const char* red_key, const char* green_key, const char* blue_key, int32_t red,
                            int32_t green, int32_t blue) {
-    return pack_rgb565(get(red_key, red), get(green_key, green), get(blue_key, blue));
+    return pack_channels565(get(red_key, red), get(green_key, green), get(blue_key, blue));
 }
 
 std::vector<Point> EffectFile::places() {

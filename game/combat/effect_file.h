@@ -42,8 +42,9 @@ enum EffectType : int32_t {
 };
 inline constexpr int32_t kEffectTypeCount = 19;
 
-// One RGB565 word from red 0..31, green 0..63 and blue 0..31.
-constexpr uint16_t pack_rgb565(int32_t red, int32_t green, int32_t blue) {
+// One RGB565 word from red 0..31, green 0..63 and blue 0..31 (the engine's
+// pack_rgb565 takes 8-bit channels).
+constexpr uint16_t pack_channels565(int32_t red, int32_t green, int32_t blue) {
     return uint16_t((red << 11) | ((green << 5) & 0x7E0) | (blue & 0x1F));
 }
 

@@ -72,9 +72,9 @@ TEST(MotionPathTest, AWalkTakesItsStepsOneAFrame) {
 }
 
 TEST(MotionPathTest, ColoursPackIntoOneWord) {
-    EXPECT_EQ(pack_rgb565(5, 16, 18), 0x2A12);
-    EXPECT_EQ(pack_rgb565(31, 63, 31), 0xFFFF);
-    EXPECT_EQ(pack_rgb565(0, 64, 32), 0x0000);  // out-of-range channels lose their high bits
+    EXPECT_EQ(pack_channels565(5, 16, 18), 0x2A12);
+    EXPECT_EQ(pack_channels565(31, 63, 31), 0xFFFF);
+    EXPECT_EQ(pack_channels565(0, 64, 32), 0x0000);  // out-of-range channels lose their high bits
 }
 
 }  // namespace
