@@ -1,3 +1,4 @@
+#include "game/combat/copy_effects.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_object.h"
 #include "game/combat/effect_types.h"
@@ -13,6 +14,8 @@ std::unique_ptr<EffectObject> make_effect_object(int32_t type, EffectFile& file,
     case kEffectMove: return make_move_effect(file, target);
     case kEffectLightning: return make_lightning_effect(file, target);
     case kEffectLensFlair: return make_lens_flare_effect(file, target);
-    default: return nullptr;
+    // The types that draw with copies of the target; nullptr for a type
+    // outside the known ones.
+    default: return make_copy_effect(type, file, target);
     }
 }

@@ -213,7 +213,9 @@ TEST_F(EffectPlayerTest, AShakePutsBackEverySpriteStillInTheScene) {
         EXPECT_EQ(background->y, 30) << c.name;
         EXPECT_EQ(hero->x, 170) << c.name;
         EXPECT_EQ(hero->y, 120) << c.name;
-        if (!c.monster_leaves) EXPECT_EQ(monster->x, 40) << c.name;
+        if (!c.monster_leaves) {
+            EXPECT_EQ(monster->x, 40) << c.name;
+        }
         EXPECT_EQ(copy->x, 90) << c.name;
         EXPECT_EQ(copy->y, 90) << c.name;
     }

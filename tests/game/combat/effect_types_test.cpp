@@ -11,8 +11,10 @@
 
 namespace {
 
-const char* const kTypes[] = {"PARTICLESYS", "PARTICLESYSX", "PARTICLESYSX2", "DRAGONFLY", "CIRCLEPATH",
-                              "EARTHSHAKE",  "MOVE",         "LIGHTNING",     "LENSFLAIR"};
+const char* const kTypes[] = {"PARTICLESYS", "PARTICLESYSX", "PARTICLESYSX2", "DRAGONFLY",    "CIRCLEPATH",
+                              "EARTHSHAKE",  "MOVE",         "LIGHTNING",     "LENSFLAIR",    "PIXELWAVE",
+                              "PIXELAURA",   "ANIMTRAIL",    "COLORCHANGER",  "RESIZESPRITE", "DIZZY",
+                              "SNAKE",       "SNAKEX",       "GHOST",         "SPECIALEFFECT"};
 
 // Zero and negative values for every divisor, range and count the types read.
 const char* const kZeroKeys =
