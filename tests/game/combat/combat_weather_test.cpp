@@ -166,6 +166,18 @@ TEST_F(CombatTest, AFightShowsTheMapsWeatherAndGivesItBack) {
     EXPECT_EQ(weather_drawables(), 0);
 }
 
+TEST_F(CombatTest, ALevelUpClearsTheWeatherBeforeItsPicture) {
+    game().start_weather(2);
+    hero().strength_ = hero().dexterity_ = 400;
+    hero().experience = hero().experience_step - 1;  // any reward reaches the next level
+    meet(demo::kRat);
+    ASSERT_EQ(combat().weather().code(), 2);
+    ASSERT_TRUE(attack_until([&] { return combat().phase() == CombatState::kCountedWait; }));
+    ASSERT_TRUE(combat().reward().level_up);
+    EXPECT_EQ(combat().weather().code(), 0);
+    EXPECT_EQ(combat().weather().group()->sprites().count(), 0);
+}
+
 // The scene with each kind of weather over it, on the hero's first turn.
 TEST_F(CombatTest, WeatherOverTheFightGoldens) {
     for (const int32_t code : {2, 4, 6, 9}) {
