@@ -254,6 +254,8 @@ bool ActionPlayer::step_action(CombatAction& action) {
 void ActionPlayer::step_effects(CombatAction& action) {
     for (ActionEffect& effect : action.effects) {
         if (effect.state == kElementWaiting && effect.start_frame == action.frame) load_effect(action, effect);
+        // A start frame before the action's first is never reached.
+        if (effect.state == kElementWaiting && effect.start_frame < action.frame) effect.state = kElementDone;
         if (!effect_running(effect)) continue;
         const bool turn_bound = effect.duration < 0;
         if (!turn_bound && int64_t(effect.start_frame) + effect.duration == action.frame)
@@ -290,7 +292,11 @@ void ActionPlayer::step_animations(CombatAction& action) {
 
 void ActionPlayer::step_sounds(CombatAction& action) {
     for (ActionSound& sound : action.sounds) {
-        if (sound.start_frame != action.frame || sound.state == kElementDone) continue;
+        if (sound.state == kElementDone) continue;
+        // A start frame before the action's first is never reached: the
+        // sound is skipped rather than kept waiting for ever.
+        if (sound.start_frame < action.frame) sound.state = kElementDone;
+        if (sound.start_frame != action.frame) continue;
         if (sounds_ && sound.file != kNoSound) sounds_->play_sound(sound.file, sound.volume, -1, false);
         sound.state = kElementDone;
     }

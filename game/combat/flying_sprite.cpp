@@ -4,6 +4,7 @@
 
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 
 FlyingSprite::FlyingSprite(SpriteGroup* layer, std::string_view file, uint32_t set_flags, int32_t depth,
@@ -14,7 +15,7 @@ FlyingSprite::FlyingSprite(SpriteGroup* layer, std::string_view file, uint32_t s
         delete sprite;
         return;
     }
-    layer->add_sprite(sprite, 0, 0, depth, 0, set_flags, 0);
+    layer->add_sprite(sprite, 0, 0, depth, 0, set_flags | ALPHA_LAYER, 0);
     sprite->set_alpha(alpha);
     layer_ = layer;
     sprite_ = sprite;

@@ -1,5 +1,6 @@
 // A sprite an effect adds to the effect layer and removes when it goes: the
-// dragonfly's flier, the lens flare's light and flares. Loading a picture
+// dragonfly's flier, the lens flare's light and flares. It is drawn at its
+// alpha (ALPHA_LAYER joins the flags asked for). Loading a picture
 // that is not there gives an empty one, and every call on it does nothing.
 #pragma once
 

@@ -47,7 +47,8 @@ Sprite* load_into(SpriteGroup* layer, const std::string& name, int32_t depth) {
         delete sprite;
         return nullptr;
     }
-    layer->add_sprite(sprite, 0, 0, depth, 0, 0, 0);
+    // Shown and hidden by its alpha.
+    layer->add_sprite(sprite, 0, 0, depth, 0, ALPHA_LAYER, 0);
     sprite->set_alpha(0);
     return sprite;
 }

@@ -16,6 +16,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "game/combat/action_player.h"
 #include "game/combat/action_script.h"
+#include "game/combat/effect_file.h"
 #include "tests/engine/graphics/graphics_files.h"
 
 namespace {
@@ -76,6 +77,21 @@ TEST_F(DemoActionsTest, ScriptsHaveTheirSectionAndPlaySoundsThatExist) {
     }
 }
 
+TEST_F(DemoActionsTest, EveryEffectTheScriptsNameIsThereWithAKnownType) {
+    std::set<std::string> effects;
+    for (const std::string& name : demo_scripts())
+        for (const ActionEffect& effect : read_demo_script(name, 0).effects) effects.insert(effect.name);
+    EXPECT_GE(effects.size(), 6u);
+    for (const std::string& name : effects) {
+        EffectFile file;
+        ASSERT_TRUE(file.load(name)) << name;
+        EXPECT_GE(file.type(), 0) << name;
+        EXPECT_LT(file.type(), kEffectTypeCount) << name;
+        const std::string sprite = file.text("Sprite", "");
+        if (!sprite.empty()) EXPECT_TRUE(fs::exists(kDemo / sprite)) << name << ": " << sprite;
+    }
+}
+
 // Who plays each script: the first and the second sprite, the flags its
 // caller starts it with and the weapon kinds it passes (the hero's attacks
 // pass none; the monster's attacks and item uses the one the hero holds).
@@ -119,9 +135,12 @@ TEST_F(DemoActionsTest, ScriptsShowTheirResultAndEndOnTheCombatSprites) {
                     EXPECT_GE(action.sprite(a.sprite)->def->find_animation(a.name), 0)
                         << s.action << ": " << a.name << " on " << (a.sprite ? s.second : s.first);
                 }
+                const int32_t show_frame = action.show_frame;
                 int result_frames = 0, updates = 0;
                 for (; updates < 300 && player.find_action(id) >= 0; ++updates) {
                     result_frames += player.is_at_last_frame(id) ? 1 : 0;
+                    // Turn-bound effects end with the turn, as the fight counts them.
+                    if (updates > show_frame && player.is_action_finished(id)) player.end_looping_effects();
                     player.update();
                 }
                 EXPECT_EQ(result_frames, 1) << s.action << " flags " << flags;

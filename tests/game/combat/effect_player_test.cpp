@@ -63,6 +63,7 @@ TEST_F(EffectPlayerTest, DurationsInFramesEndEffectsOnTheirFrame) {
         {"Effect = 1, 1, 50, \"none_of_it\", 1\n", "0DDx"},  // an unknown type
         {"Effect = 1, 1, 50, \"not_there\", 1\n", "0DDx"},   // no such file
         {"Effect = 1, 1, 50, \"none\", 1\n", "0DDx"},
+        {"Effect = 1, -4, 50, \"spark\", 1\n", "DDDx"},  // a start frame never reached
     };
     for (const Case& c : cases) {
         script("fx", std::string(c.line) + "Sound = 3, 1, \"none\", 1\n");
@@ -70,6 +71,15 @@ TEST_F(EffectPlayerTest, DurationsInFramesEndEffectsOnTheirFrame) {
         start(player, "fx", fighter(), fighter(150, 60));
         EXPECT_EQ(states(player, int(std::string(c.states).size())), c.states) << c.line;
     }
+}
+
+TEST_F(EffectPlayerTest, ASoundBeforeTheFirstFrameDoesNotKeepItsActionWaiting) {
+    script("early", "Sound = -2, 100, \"sfx/hit.wav\", 1\n");
+    ActionPlayer player(nullptr);
+    start(player, "early", fighter(), nullptr);
+    player.update();
+    player.update();  // removed once its frame has passed 0, like an empty action
+    EXPECT_EQ(player.running_count(), 0);
 }
 
 TEST_F(EffectPlayerTest, TurnBoundEffectsEndByTurnsAndUnstartedOnesNeverPlay) {
@@ -194,9 +204,9 @@ TEST_F(EffectPlayerTest, AShakePutsBackEverySpriteStillInTheScene) {
         group_.remove_all();
         Sprite* background = group_.create_sprite(u"fighter.spr", 0, 30, 1, 0, 0, 0);
         Sprite* hero = fighter(170, 120);
-        Sprite* monster = fighter(40, 110);
+        Sprite* monster = fighter(40, 110);  // in the scene, not one of the action's sprites
         ActionPlayer player(nullptr);
-        start(player, "quake", hero, monster);
+        start(player, "quake", hero, nullptr);
         bool moved = false;
         for (int i = 0; i < 4; ++i) {
             player.update();
