@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const bool anchored = choice & 8;
         player.load_action("fz", &scene, hero, monster, flags, 0, choice >> 5, anchored ? 60 : -1,
                            anchored ? 90 : -1);
-        for (int frame = 0; frame < 2500 && player.running_count() > 0; ++frame) {
+        for (int frame = 0; frame < 1500 && player.running_count() > 0; ++frame) {
             player.update();
-            if (frame % 400 == 399) player.end_looping_effects();
+            if (frame % 300 == 299) player.end_looping_effects();
         }
         player.remove_action(0);
         if (player.effect_layer() && player.effect_layer()->sprites().count() != 0) std::abort();

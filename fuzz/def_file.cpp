@@ -9,6 +9,7 @@
 #include "engine/core/file_system.h"
 #include "engine/core/ini_file.h"
 #include "engine/core/program_paths.h"
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/resource_cache.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
@@ -24,7 +25,7 @@ void parse_every_line(std::string_view text) {
     std::string_view line;
     DefLine parsed;
     while (next_text_line(cursor, end, line)) {
-        if (parse_def_line(widen_def_bytes(line), parsed) == kDefNone) continue;
+        if (parse_def_line(narrow_to_wide_signed(line), parsed) == kDefNone) continue;
         for (const DefAttribute& a : parsed.attributes) {
             // The first attribute of each name is the one every lookup finds.
             if (parsed.find(a.name) == nullptr) __builtin_trap();

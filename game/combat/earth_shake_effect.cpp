@@ -2,12 +2,15 @@
 // the place it had when the shake began; once the effect ends the trembling
 // dies down over "ShakeSize" frames and every sprite is put back.
 //
-// Places are saved with their sprite, not by index: the group may change
-// during the shake (the beaten monster leaves it, a copy of a sprite is
-// added), and only the sprites still in it are moved or restored. A sprite
-// counts as still there when it is in the group, shows the same definition
-// and stands where the shake last put it: a new sprite that happens to get
-// the address of one that left is not taken for it.
+// The shake moves each sprite by an offset of its own and takes back
+// exactly that offset, so it keeps out of the way of anything else that
+// moves a sprite meanwhile (a MOVE effect carrying the monster forward ends
+// with the monster where it started). Sprites are remembered by pointer, not
+// by index: the group may change during the shake (the beaten monster
+// leaves it, another picture is added), and only the sprites still in it,
+// showing the same definition, are moved or put back; one missing on any
+// frame is forgotten for good, so a new sprite that later gets its address
+// is left alone.
 #include <algorithm>
 #include <memory>
 #include <vector>
@@ -19,29 +22,22 @@
 
 namespace {
 
-struct SavedPlace {
+struct ShakenSprite {
     Sprite* sprite;
     const SpriteDef* def;
-    int32_t x, y, depth;
-    Point last;  // where the shake last put it
+    Point offset{0, 0};  // how far the shake has moved it
 };
 
 class EarthShakeEffect : public EffectObject {
 public:
     EarthShakeEffect(SpriteGroup* scene, int32_t size) : scene_(scene), size_(size), count_(size) {
         if (!scene_) return;
-        for (const auto& entry : scene_->sprites()) {
-            const Sprite* s = entry.element;
-            saved_.push_back({entry.element, s->def, s->x, s->y, s->depth, {s->x, s->y}});
-        }
+        for (const auto& entry : scene_->sprites()) shaken_.push_back({entry.element, entry.element->def});
     }
     ~EarthShakeEffect() override { restore(); }
 
     EffectProgress step(EffectTarget&) override {
-        for (SavedPlace* place : present()) {
-            const int32_t dx = effect_random_offset(size_), dy = effect_random_offset(size_);
-            put(*place, place->x + dx, place->y + dy);
-        }
+        for (ShakenSprite* s : present()) shift(*s, {effect_random_offset(size_), effect_random_offset(size_)});
         return EffectProgress::kRunning;
     }
 
@@ -50,41 +46,39 @@ public:
             restore();
             return EffectProgress::kDone;
         }
-        const int32_t dx = effect_random_offset(count_), dy = effect_random_offset(count_);
-        for (SavedPlace* place : present()) put(*place, place->x + dx, place->y + dy);
+        const Point common{effect_random_offset(count_), effect_random_offset(count_)};
+        for (ShakenSprite* s : present()) shift(*s, common);
         return EffectProgress::kRunning;
     }
 
 private:
-    // The saved places whose sprites are still in the group.
-    const std::vector<SavedPlace*>& present() {
+    // The remembered sprites still in the group; the others are forgotten.
+    const std::vector<ShakenSprite*>& present() {
         present_.clear();
         if (!scene_) return present_;
-        for (SavedPlace& place : saved_)
-            if (still_there(place)) present_.push_back(&place);
+        const auto& sprites = scene_->sprites();
+        std::erase_if(shaken_, [&](const ShakenSprite& s) {
+            const bool in_group =
+                std::any_of(sprites.begin(), sprites.end(), [&](const auto& e) { return e.element == s.sprite; });
+            return !in_group || s.sprite->def != s.def;
+        });
+        for (ShakenSprite& s : shaken_) present_.push_back(&s);
         return present_;
     }
-    bool still_there(const SavedPlace& place) const {
-        const auto& sprites = scene_->sprites();
-        const bool in_group =
-            std::any_of(sprites.begin(), sprites.end(), [&](const auto& e) { return e.element == place.sprite; });
-        return in_group && place.sprite->def == place.def && place.sprite->x == place.last.x &&
-               place.sprite->y == place.last.y;
-    }
-    static void put(SavedPlace& place, int32_t x, int32_t y) {
-        place.sprite->set_position(x, y, Sprite::KEEP);
-        place.last = {x, y};
+    static void shift(ShakenSprite& s, Point offset) {
+        s.sprite->move_by(offset.x - s.offset.x, offset.y - s.offset.y);
+        s.offset = offset;
     }
     void restore() {
-        for (SavedPlace* place : present()) place->sprite->set_position(place->x, place->y, place->depth);
-        saved_.clear();
+        for (ShakenSprite* s : present()) shift(*s, {0, 0});
+        shaken_.clear();
     }
 
     SpriteGroup* scene_;
     int32_t size_;
     int32_t count_;  // the frames the dying-down shake has left
-    std::vector<SavedPlace> saved_;
-    std::vector<SavedPlace*> present_;
+    std::vector<ShakenSprite> shaken_;
+    std::vector<ShakenSprite*> present_;
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 // MOVE: the target sprite walks the "Place" path (relative to its reference
 // point, or to the anchor), one step a frame (every "MoveSpeed" + 1 frames).
-// Its duration does not cut the walk short; the sprite's place is restored
-// when the effect goes, so an action removed mid-walk leaves no sprite astray.
+// Its duration does not cut the walk short. The walk moves the sprite by an
+// offset from where it found it and takes that offset back when the effect
+// goes, so an action removed mid-walk leaves no sprite astray, and two
+// walks (or a walk and a shake) at once each take back only their own part.
 #include <memory>
 
 #include "engine/graphics/sprite.h"
@@ -26,18 +28,19 @@ class MoveEffect : public EffectObject {
 public:
     MoveEffect(Sprite* sprite, Point origin, PathWalk walk)
         : sprite_(sprite), origin_(origin), walk_(std::move(walk)) {
-        if (sprite_) saved_ = {sprite_->x, sprite_->y};
+        if (sprite_) start_ = {sprite_->x, sprite_->y};
     }
     ~MoveEffect() override {
-        if (sprite_) sprite_->set_position(saved_.x, saved_.y, Sprite::KEEP);
+        if (sprite_) sprite_->move_by(-offset_.x, -offset_.y);
     }
 
     EffectProgress step(EffectTarget&) override {
         if (!sprite_ || walk_.done()) return EffectProgress::kDone;
         Point point;
         if (walk_.next(point)) {
-            const Point at = anchored_position(*sprite_, {origin_.x + point.x, origin_.y + point.y});
-            sprite_->set_position(at.x, at.y, Sprite::KEEP);
+            const Point offset = anchored_position(*sprite_, origin_ + point) - start_;
+            sprite_->move_by(offset.x - offset_.x, offset.y - offset_.y);
+            offset_ = offset;
         }
         return EffectProgress::kRunning;
     }
@@ -47,7 +50,8 @@ private:
     Sprite* sprite_;
     Point origin_;
     PathWalk walk_;
-    Point saved_{0, 0};
+    Point start_{0, 0};   // where the sprite stood
+    Point offset_{0, 0};  // how far the walk has moved it from there
 };
 
 }  // namespace

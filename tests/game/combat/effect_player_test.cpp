@@ -193,6 +193,7 @@ TEST_F(EffectPlayerTest, AnActionWithoutAnchorPlacesAnchoredEffectsOnTheSprite) 
 
 TEST_F(EffectPlayerTest, AShakePutsBackEverySpriteStillInTheScene) {
     effect("quake", "Type = EARTHSHAKE\nShakeSize = 4\n");
+    folder_.write("levelup.spr", "bmp = \"pics/fighter.bmp\"\n");
     script("quake", "Effect = 1, 0, 6, \"quake\", 1\n");
     struct Case {
         const char* name;
@@ -215,7 +216,7 @@ TEST_F(EffectPlayerTest, AShakePutsBackEverySpriteStillInTheScene) {
         EXPECT_TRUE(moved) << c.name;
         if (c.monster_leaves) group_.remove_sprite(monster);
         // A sprite added mid-shake is not moved.
-        Sprite* copy = group_.create_sprite(u"fighter.spr", 90, 90, 5, 0, 0, 0);
+        Sprite* copy = group_.create_sprite(u"levelup.spr", 90, 90, 5, 0, 0, 0);
         if (c.removed_mid_shake) player.remove_action(0);
         for (int i = 0; i < 30 && player.running_count() > 0; ++i) player.update();
         EXPECT_EQ(player.running_count(), 0) << c.name;
@@ -246,6 +247,27 @@ TEST_F(EffectPlayerTest, AMoveWalksThroughEveryPointAndComesBack) {
     EXPECT_EQ(player.running_count(), 0);
     EXPECT_EQ(monster->x, 40);
     EXPECT_EQ(monster->y, 110);
+}
+
+TEST_F(EffectPlayerTest, OverlappingMovesAndShakesPutTheSpriteBack) {
+    effect("lunge", "Type = MOVE\nNsteps = 12\nPlace = 0, 0\nPlace = 22, -6\nPlace = 0, 7\n");
+    effect("quake", "Type = EARTHSHAKE\nShakeSize = 3\n");
+    const char* const scripts[] = {
+        "Effect = 1, 2, 0, \"lunge\", 1\nEffect = 1, 9, 8, \"quake\", 1\n",    // the boar's charge and a heavy blow
+        "Effect = 1, 9, 8, \"quake\", 1\nEffect = 1, 12, 0, \"lunge\", 1\n",   // the other way round
+        "Effect = 1, 0, 0, \"lunge\", 1\nEffect = 1, 5, 0, \"lunge\", 1\n",    // two walks at once
+        "Effect = 1, 0, 30, \"quake\", 1\nEffect = 1, 4, 30, \"quake\", 1\n",  // two shakes at once
+    };
+    for (const char* lines : scripts) {
+        script("both", lines);
+        ActionPlayer player(nullptr);
+        Sprite* monster = fighter(40, 110);
+        start(player, "both", fighter(170, 120), monster);
+        for (int i = 0; i < 200 && player.running_count() > 0; ++i) player.update();
+        EXPECT_EQ(player.running_count(), 0) << lines;
+        EXPECT_EQ(monster->x, 40) << lines;
+        EXPECT_EQ(monster->y, 110) << lines;
+    }
 }
 
 }  // namespace
