@@ -88,7 +88,9 @@ TEST_F(DemoActionsTest, EveryEffectTheScriptsNameIsThereWithAKnownType) {
         EXPECT_GE(file.type(), 0) << name;
         EXPECT_LT(file.type(), kEffectTypeCount) << name;
         const std::string sprite = file.text("Sprite", "");
-        if (!sprite.empty()) EXPECT_TRUE(fs::exists(kDemo / sprite)) << name << ": " << sprite;
+        if (!sprite.empty()) {
+            EXPECT_TRUE(fs::exists(kDemo / sprite)) << name << ": " << sprite;
+        }
     }
 }
 
