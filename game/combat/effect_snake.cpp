@@ -94,7 +94,7 @@ public:
     }
 
     EffectProgress step(EffectTarget&) override {
-        if (to_start_ > 0 && ++start_wait_ >= follow_up_) start_next();
+        if (to_start_ > 0 && ++start_wait_ >= start_every_) start_next();
         return move_all();
     }
 
@@ -137,8 +137,8 @@ private:
         bend_y_ = {0, file.get("DivMaxY", 0), file.get("DivStepY", 0), file.divisor("DivSpeedY", 0), 0, 1, true};
         bend_divisor_ = {file.divisor("DivX", 1), file.divisor("DivY", 1)};
         moves_ = file.get("Move", 1) != 0;
-        if (file.get("StartAll", 0) != 0) follow_up_ = 0;
-        start_wait_ = follow_up_;  // the first one starts at once
+        start_every_ = file.get("StartAll", 0) != 0 ? 0 : follow_up_;
+        start_wait_ = start_every_;  // the first one starts at once
     }
 
     bool bent() const { return bend_x_.range > 0 || bend_y_.range > 0; }
@@ -158,7 +158,7 @@ private:
             s.radius2 = Swing::between(radius2_.x, radius2_.y);
             s.life = ttl_ > 0 ? ttl_ : -1;
             sprites_.push_back(std::move(s));
-        } while (to_start_ > 0 && follow_up_ == 0);
+        } while (to_start_ > 0 && start_every_ == 0);
     }
 
     EffectProgress move_all() {
@@ -211,7 +211,9 @@ private:
     SpriteGroup* layer_;
     std::unique_ptr<Sprite> picture_;  // the sprite file, shared by every sprite
     Point origin_{0, 0};
-    int32_t fade_in_ = 1, fade_out_ = 1, to_start_ = 0, follow_up_ = 0, ttl_ = 0;
+    int32_t fade_in_ = 1, fade_out_ = 1, to_start_ = 0, ttl_ = 0;
+    int32_t follow_up_ = 0;    // frames between sprites starting, and fading in turn
+    int32_t start_every_ = 0;  // frames between starts: 0 with "StartAll"
     Point radius1_{60, 60}, radius2_{10, 10};  // min, max
     Sway sway_x_, sway_y_, bend_x_, bend_y_;
     Point bend_divisor_{1, 1};

@@ -409,3 +409,42 @@ TEST_F(CopyEffectTest, ACopyFollowsATargetMovedByAnotherEffectAndLeavesItThere) 
     EXPECT_EQ((Look{target_->flags, target_->alpha, target_->x, target_->y, target_->depth}),
               (Look{TRANS_COLOR | GRAB_BOTTOM, 32, 30, 80, kTargetDepth}));
 }
+
+TEST_F(CopyEffectTest, TiltedSnakeDimsBehindInsteadOfChangingDepth) {
+    EffectTarget t = target();
+    auto effect = start_text("s",
+                             "Type = SNAKE\nSprite = \"fx/orb.spr\"\nCount = 1\nChgAlpha = 0\nDegStep = 45\n"
+                             "DivMaxX = 6\nDivStepX = 1",
+                             t);
+    bool dimmed = false, bright = false;
+    for (int32_t n = 0; n < 64; ++n) {
+        frame(*effect, t, false);
+        const Sprite& orb = *layer_.sprites()[0];
+        EXPECT_EQ(orb.depth, 1000);
+        EXPECT_TRUE(orb.alpha == 10 || orb.alpha == 32) << orb.alpha;
+        dimmed |= orb.alpha == 10;
+        bright |= orb.alpha == 32;
+    }
+    EXPECT_TRUE(dimmed && bright);
+}
+
+TEST_F(CopyEffectTest, SnakeEndsItsSpritesTogetherOrInTurn) {
+    struct Case {
+        const char* end_all;
+        int32_t frames;  // ending frames until done
+    };
+    // Three sprites appear at once; each fade takes one frame (AlphaChg 32).
+    for (const Case c : {Case{"1", 1}, Case{"0", 5}}) {
+        SCOPED_TRACE(c.end_all);
+        EffectTarget t = target();
+        auto effect = start_text("s",
+                                 "Type = SNAKE\nSprite = \"fx/orb.spr\"\nCount = 3\nStartAll = 1\nFollowUp = 2\n"
+                                 "ChgAlpha = 32\nAlphaChg = 32\nEndall = " + std::string(c.end_all),
+                                 t);
+        frame(*effect, t, false);
+        ASSERT_EQ(layer_.sprites().count(), 3);
+        int32_t n = 1;
+        while (frame(*effect, t, true) != EffectProgress::kDone && n < 100) ++n;
+        EXPECT_EQ(n, c.frames);
+    }
+}
