@@ -143,7 +143,9 @@ do 0x101 a=0x4602
 topic "Bye" reply="Mind the rats."
 
 npc 0x2004 "Pell Marrow" stance=6 body=0,2,3,1 face=1,0,2,3,1,0,1,3 clothes=4
-topic "[main]:Halt#1" reply="Going east? The wood is thick with briar rats this year." request="Wood,Bye"
+topic "[main]:Halt#1" reply="Going east? The wood is thick with briar rats this year." request="Training,Wood,Bye"
+topic "Training" reply="Ten gold a level and I'll shake you out and set you up anew. Stand still."
+do 0x212                            # the stats screen: the hero's points shared out again
 topic "Wood" reply="Keep to the road and you'll be fine. Mostly."
 topic "Bye" reply="On your way."
 

@@ -354,7 +354,7 @@ void Game::pre_render() {
 
 void Game::refresh_view(Point at, bool incremental, bool force) {
     const GameState* state = current_state();
-    if (!state || state->name() == "Menu" || state->name() == "Inventory") return;
+    if (!state || state->name() == "Menu" || state->name() == "Inventory" || full_screen_page) return;
     view_.refresh(at, level_tiles(), display_size(), incremental, force, free_memory());
 }
 

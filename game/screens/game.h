@@ -90,6 +90,9 @@ public:
     Point focus() const { return focus_; }
     Point origin() const { return origin_; }
     bool camera_frozen = false;
+    // Set while a screen's page covers the whole map (level-up, stats): the
+    // view is not refreshed behind it.
+    bool full_screen_page = false;
     HeroActor& hero() const;
 
     // --- levels -----------------------------------------------------------

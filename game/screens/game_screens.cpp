@@ -6,9 +6,11 @@
 #include "game/screens/game_screen_state.h"
 #include "game/screens/inventory_state.h"
 #include "game/screens/item_notice_state.h"
+#include "game/screens/level_state.h"
 #include "game/screens/main_menu_state.h"
 #include "game/screens/npc_sprite_composer.h"
 #include "game/screens/shop_state.h"
+#include "game/screens/stats_state.h"
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 #include "game/screens/zoom_state.h"
@@ -30,5 +32,7 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Item") return new ItemNoticeState;
     if (name == "Combat") return new CombatState;
     if (name == "Zoom") return new ZoomState;
+    if (name == "Level") return new LevelUpState;
+    if (name == "Stats") return new StatsState;
     return new PendingScreenState;
 }

@@ -2,8 +2,9 @@
 //
 // Draws, by code, the pictures of the item screens: the item icons the demo
 // story's items name ("tiles/item_<n>.bmp", 32 x 32, and the gold coins,
-// number 86), the page background of the inventory, stats, quest and shop
-// pages, the five tab pictures, the page arrows, the selection frame, the
+// number 86), the page backgrounds of the inventory, stats, quest and shop
+// pages and of the attribute page (level-up and training), the five tab
+// pictures, the page arrows, the selection frame, the
 // worn-gear mark, the message box, the quest bar and the notice box. Frames
 // are stacked top to bottom; magenta is the colour key.
 #include <algorithm>
@@ -44,6 +45,21 @@ uint32_t quest_page(int frame, int x, int y) {
     if (!list && !text) return page(frame, x, y);
     const bool rim = x == 8 || x == 231 || y == 44 || y == 169 || y == 176 || y == 275;
     return rim ? art_rgb(120, 90, 50) : art_rgb(236, 222, 186 - (y % 40) / 8);
+}
+
+// The attribute page of the level-up and stats screens: the leather page
+// with two sunken frames where the worn armour's and shield's icons stand
+// (layout.ini's "inv" grid start plus "armor" and "shield", 5 pixels left).
+uint32_t attribute_page(int frame, int x, int y) {
+    for (const int left : {39, 167}) {
+        const int top = 94, side = 40;
+        if (x < left || y < top || x >= left + side || y >= top + side) continue;
+        const int edge = std::min({x - left, y - top, left + side - 1 - x, top + side - 1 - y});
+        if (edge == 0) return art_rgb(150, 120, 70);
+        if (edge == 1) return art_rgb(24, 18, 12);
+        return art_rgb(36, 28, 20);
+    }
+    return page(frame, x, y);
 }
 
 // A tab: a rounded plate with the icon's mark; frame 1 is the chosen tab.
@@ -138,6 +154,7 @@ int main(int argc, char** argv) {
         ok = ok && write_picture(out, std::string("menus/inv/tab_") + t.name + ".bmp", kTab, kTab, 2,
                                  tab(item_icon(t.icon).paint));
     ok = ok && write_picture(out, "menus/inv/page.bmp", kScreenWidth, kScreenHeight, 1, page) &&
+         write_picture(out, "menus/level/page.bmp", kScreenWidth, kScreenHeight, 1, attribute_page) &&
          write_picture(out, "menus/inv/quest_page.bmp", kScreenWidth, kScreenHeight, 1, quest_page) &&
          write_picture(out, "menus/inv/arrow_left.bmp", kArrow, kArrow, 3, arrow(false)) &&
          write_picture(out, "menus/inv/arrow_right.bmp", kArrow, kArrow, 3, arrow(true)) &&

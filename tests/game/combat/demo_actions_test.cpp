@@ -70,7 +70,8 @@ TEST_F(DemoActionsTest, ScriptsHaveTheirSectionAndPlaySoundsThatExist) {
         ASSERT_EQ(script.load(action_script_path(name)), 1) << name;
         EXPECT_NE(script.find_section(name.c_str()), nullptr) << name;
         const CombatAction action = read_demo_script(name, 0);
-        EXPECT_FALSE(action.animations.empty()) << name;
+        // The level-up's plays over a page, on no sprites.
+        if (name != "level_up") EXPECT_FALSE(action.animations.empty()) << name;
         EXPECT_FALSE(action.sounds.empty()) << name;
         for (const ActionSound& sound : action.sounds)
             EXPECT_TRUE(fs::exists(kDemo / utf16_to_utf8(sound.file))) << name << ": " << utf16_to_utf8(sound.file);

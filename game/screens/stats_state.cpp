@@ -1,0 +1,101 @@
+#include "game/screens/stats_state.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/core/input_kind.h"
+#include "game/combat/action_player.h"
+#include "game/screens/game.h"
+#include "game/world/hero_actor.h"
+
+namespace {
+
+constexpr int32_t kFeePerLevel = 10;
+// Game keys F1, F2 and F3.
+enum : uint32_t { kKeyDexterity = 8, kKeyStrength = 9, kKeyKnowledge = 10 };
+
+int32_t clamp_to_i32(int64_t value) {
+    return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+int32_t training_fee(int32_t gold, int32_t level) {
+    return clamp_to_i32(std::clamp<int64_t>(int64_t(kFeePerLevel) * level, 0, std::max(gold, 0)));
+}
+
+int32_t pooled_points(int32_t dexterity, int32_t strength, int32_t knowledge) {
+    // Attributes of 0 are allowed in a story's start file; they must not
+    // leave a debt the player can never pay off.
+    return clamp_to_i32(std::max<int64_t>(int64_t(dexterity) + strength + knowledge - 3, 0));
+}
+
+void StatsState::enter(uintptr_t) {
+    bind_context();
+    leaving_ = false;
+    page_.build(*game);
+    hero->gold -= training_fee(hero->gold, hero->level_number);
+    points_ = pooled_points(hero->dexterity_, hero->strength_, hero->knowledge_);
+    hero->dexterity_ = hero->strength_ = hero->knowledge_ = 1;
+    fill_page();
+    page_.start_transparent();
+}
+
+void StatsState::leave() {
+    page_.remove();
+    leaving_ = false;
+    if (game) game->update_hud_status();
+}
+
+void StatsState::fill_page() {
+    char message[64];
+    std::snprintf(message, sizeof message, "Select stat, you have %d points.", int(points_));
+    page_.set_text(u"MESSAGE", message);
+    page_.fill(*hero, " : ");
+    if (points_ > 0) return;
+    page_.show_opaque();
+    leaving_ = true;
+}
+
+void StatsState::spend(Attribute attribute) {
+    int32_t& value = attribute == kDexterity ? hero->dexterity_ : attribute == kStrength ? hero->strength_
+                                                                                         : hero->knowledge_;
+    ++value;
+    --points_;
+    fill_page();
+}
+
+void StatsState::update() {
+    if (ActionPlayer* player = game->action_player()) player->update();
+    if (!page_.built()) return;
+    if (!leaving_) {
+        page_.fade(1);
+        return;
+    }
+    page_.fade(-1);
+    if (page_.alpha() == 0) game->switch_state("Walking", 0);
+}
+
+bool StatsState::takes_input() const {
+    return page_.built() && !leaving_ && page_.alpha() >= HeroSheetPage::kOpaque;
+}
+
+void StatsState::on_key(int kind, uint32_t game_key, uint32_t) {
+    if (kind != kKeyPress || !takes_input()) return;
+    play_menu_click();
+    switch (game_key) {
+    case kKeyDexterity: return inc_dex();
+    case kKeyStrength: return inc_str();
+    case kKeyKnowledge: return inc_knw();
+    default: return;
+    }
+}
+
+void StatsState::on_pointer(int kind, int32_t x, int32_t y) {
+    if (kind != kPenDown || !takes_input()) return;
+    play_menu_click();
+    const std::u16string command = page_.button_at({x, y});
+    if (command == u"*INCDEX") inc_dex();
+    else if (command == u"*INCSTR") inc_str();
+    else if (command == u"*INCKNW") inc_knw();
+}
