@@ -71,7 +71,9 @@ TEST_F(DemoActionsTest, ScriptsHaveTheirSectionAndPlaySoundsThatExist) {
         EXPECT_NE(script.find_section(name.c_str()), nullptr) << name;
         const CombatAction action = read_demo_script(name, 0);
         // The level-up's plays over a page, on no sprites.
-        if (name != "level_up") EXPECT_FALSE(action.animations.empty()) << name;
+        if (name != "level_up") {
+            EXPECT_FALSE(action.animations.empty()) << name;
+        }
         EXPECT_FALSE(action.sounds.empty()) << name;
         for (const ActionSound& sound : action.sounds)
             EXPECT_TRUE(fs::exists(kDemo / utf16_to_utf8(sound.file))) << name << ": " << utf16_to_utf8(sound.file);
