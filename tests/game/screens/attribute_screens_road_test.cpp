@@ -5,83 +5,22 @@
 // a tap), back on the map; then the hero's experience reaches the step, the
 // level-up screen opens, F2 raises strength, and the map comes back with
 // the automatic save written. Golden frames of both pages.
-#include <unistd.h>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <string>
 
-#include "engine/core/crt_random.h"
-#include "engine/core/game_state.h"
-#include "engine/core/program_paths.h"
-#include "engine/core/scene.h"
-#include "engine/core/shell.h"
-#include "engine/core/text_helpers.h"
-#include "engine/platform/headless/headless_platform.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
 #include "game/screens/level_state.h"
 #include "game/screens/stats_state.h"
-#include "game/screens/story_module.h"
-#include "game/world/hero_actor.h"
 #include "game/world/item_record.h"
-#include "game/world/world.h"
-#include "tests/game/screens/golden_screen.h"
+#include "tests/support/scripted_program.h"
 
 namespace {
 
-struct ProgramEnded {
-    int code;
-};
-
-class AttributeScreensRoadTest : public ::testing::Test {
+class AttributeScreensRoadTest : public ScriptedProgramTest {
 protected:
-    HeadlessPlatform host{0x00A00000};
-    std::string folder;
-
     void SetUp() override {
-        folder = (std::filesystem::temp_directory_path() / ("attributes_" + std::to_string(getpid()))).string();
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder + "/savegame");
-        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
-        set_state_folder(utf8_to_utf16(folder + "/"));
-        set_platform(&host);
-        set_exit_hook([](int code) { throw ProgramEnded{code}; });
-        g_inactive = g_restart_requested = 0;
-        g_engine_started = false;
-        g_current_scene = nullptr;
-        game_startup_options().silent_sound = true;
-        ShellHooks& hooks = shell_hooks();
-        hooks = ShellHooks{};
-        hooks.engine_objects_init = game_engine_objects_init;
-        hooks.engine_objects_shutdown = game_engine_objects_shutdown;
-        hooks.game_startup = game_startup;
-        hooks.game_shutdown = game_shutdown;
-        const ParsedScript script = load_input_script(NIMBREL_SOURCE_DIR "/tests/game/screens/attributes.input");
-        ASSERT_TRUE(script.ok()) << script.error;
-        host.set_input_script(script.events);
-        crt_srand(11);
-        host.create_window(main_wnd_proc);
-    }
-    void TearDown() override {
-        if (host.has_window()) host.send_message(MessageId::Close);
-        shell_hooks() = ShellHooks{};
-        set_exit_hook(nullptr);
-        set_platform(nullptr);
-        g_current_scene = nullptr;
-        set_state_folder(u"");
-        std::filesystem::remove_all(folder);
-    }
-
-    void play_until(uint32_t ms) {
-        Message message;
-        while (host.program_time() < ms && host.get_message(message)) host.dispatch_message(message);
+        start_program(NIMBREL_DEMO_DATA_DIR, NIMBREL_SOURCE_DIR "/tests/game/screens/attributes.input", 11);
     }
     void expect_screen(const std::string& name) { expect_golden_screen(host.front_buffer(), "attributes_" + name); }
-
-    HeroActor& hero() { return g_app->world.hero(); }
-    std::string screen() const { return g_game->current_state() ? g_game->current_state()->name() : ""; }
     Point cell() { return {(hero().x + 16) / 32, (hero().y + 26) / 32}; }
 };
 
@@ -128,7 +67,7 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     for (const auto& entry : h.inventory)
         if (entry->item && entry->item->name == "Padded Jerkin") h.armour = entry.get();
     ASSERT_NE(h.armour, nullptr);
-    ASSERT_TRUE(h.add_item(g_app->world.item_id_by_name("Wicker Buckler")));
+    ASSERT_TRUE(h.add_item(world().item_id_by_name("Wicker Buckler")));
     h.shield = h.inventory.back().get();
     h.experience = h.experience_step;
     play_until(11400);
