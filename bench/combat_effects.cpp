@@ -6,7 +6,10 @@
 //    fight's scene, with p50 and p99 beside it, and the heap allocations
 //    (operator new) per frame;
 //  - starting an action whose four effect files are read from loose files,
-//    up to its first frame.
+//    up to its first frame;
+//  - reading the demo's heaviest script ("bash", every line taken) and its
+//    four effect files, from the demo's loose files and from its data.zip
+//    alone.
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -26,6 +29,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/text_effects.h"
 #include "game/combat/action_player.h"
+#include "game/combat/effect_file.h"
 
 namespace {
 
@@ -171,5 +175,45 @@ void BM_LoadActionWithLooseEffectFiles(benchmark::State& state) {
     state.counters["of_tick"] = total / double(state.iterations()) / kTickUs;
 }
 BENCHMARK(BM_LoadActionWithLooseEffectFiles)->Unit(benchmark::kMicrosecond);
+
+// The demo data as the program folder: its loose files (arg 0), or a folder
+// holding nothing but its data.zip (arg 1).
+void BM_ReadDemoActionAndEffectFiles(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    fs::path folder = NIMBREL_DEMO_DATA_DIR;
+    if (state.range(0) == 1) {
+        folder = fs::path(NIMBREL_TEST_DATA_DIR) / "bench_combat_effects_zip";
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        fs::copy_file(fs::path(NIMBREL_DEMO_DATA_DIR) / "data.zip", folder / "data.zip");
+    }
+    set_program_folder(folder.u16string());
+    g_file_system = new FileSystem;
+    create_resource_caches();
+    int effects = 0;
+    {
+        ActionPlayer player(nullptr);
+        double total = 0;
+        for (auto _ : state) {
+            const double start = thread_cpu_us();
+            player.load_action("bash", nullptr, nullptr, nullptr, 0, 0, -1, -1, -1);
+            effects = 0;
+            for (const ActionEffect& effect : player.action(0).effects) {
+                EffectFile file;
+                effects += file.load(effect.name) ? 1 : 0;
+            }
+            total += thread_cpu_us() - start;
+            state.PauseTiming();
+            player.remove_action(0);
+            state.ResumeTiming();
+        }
+        state.counters["of_tick"] = total / double(state.iterations()) / kTickUs;
+        state.counters["effect_files_read"] = effects;
+    }
+    destroy_resource_caches();
+    delete g_file_system;
+    g_file_system = nullptr;
+}
+BENCHMARK(BM_ReadDemoActionAndEffectFiles)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

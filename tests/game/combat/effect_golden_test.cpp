@@ -19,7 +19,7 @@ class EffectGoldenTest : public CombatTest {
 protected:
     // Meets the rat and waits for the hero's turn, where nothing else moves.
     void face_the_rat() {
-        meet(demo::kRat);
+        rat_ = &meet(demo::kRat);
         ASSERT_TRUE(until_hero_input());
     }
     // Starts an action of the demo data the way the hero's attack does.
@@ -33,6 +33,8 @@ protected:
         render_frame();
         expect_golden_screen(host.front_buffer(), "effects_" + name);
     }
+    MonsterActor* rat_ = nullptr;
+
     // The first sprite of the effect layer shown at full opacity.
     const Sprite* bright_effect_sprite() {
         const SpriteGroup* layer = player().effect_layer();
@@ -92,6 +94,31 @@ TEST_F(EffectGoldenTest, TheSecondFightsEffectsReachTheScreen) {
         ASSERT_GE(until_over(), 0);
         finish_fades();
     }
+}
+
+TEST_F(EffectGoldenTest, ADraughtsGlowLastsUntilTheMonsterHasReplied) {
+    face_the_rat();
+    rat_->hit_points = rat_->max_hit_points = 1000;  // it outlives the hero's blow
+    crt_srand(3);
+    const int32_t id = player().load_action("drink", combat().hero_sprite()->group, combat().monster_sprite(),
+                                            combat().hero_sprite(), 0, 0, -1, -1, -1);
+    tick(12);  // the glow starts on frame 8
+    auto glow_state = [&] {
+        const int32_t index = player().find_action(id);
+        return index < 0 ? kElementDone : player().action(index).effects[0].state;
+    };
+    ASSERT_EQ(glow_state(), kElementPlaying);
+    EXPECT_TRUE(player().is_action_finished(id));  // the fight goes on under it
+    // The hero's turn counts one; the glow stays through it.
+    press(kKeyAction);
+    ASSERT_TRUE(until_phase(CombatState::kMonsterAction));
+    EXPECT_EQ(glow_state(), kElementPlaying);
+    // The monster's reply completes the pair of turns: the glow ends.
+    ASSERT_TRUE(until_hero_input());
+    EXPECT_GE(glow_state(), kEffectEnding);
+    for (int i = 0; i < 300 && glow_state() != kElementDone; ++i) tick();
+    EXPECT_EQ(glow_state(), kElementDone);
+    EXPECT_EQ(combat().hero_sprite()->alpha, 32);
 }
 
 }  // namespace
