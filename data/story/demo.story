@@ -210,6 +210,7 @@ trigger 0x7005 level=0x1102
 when kind=6 id=0x1102 value=(12,10)
 do 0x101 a=0x4601
 do 0x302 a=0x5004 b=1
+do 0x201 text="#TGreen with pond weed, but whole.\nMarta will be glad."
 
 # The inn's door and the way back out: stepping on a door moves the hero.
 trigger 0x7006 level=0x1101 repeat=1
@@ -219,3 +220,8 @@ do 0x402 a=0x1103 b=(3,4)
 trigger 0x7007 level=0x1103 repeat=1
 when kind=6 id=0x1103 value=(3,5)
 do 0x402 a=0x1101 b=(7,4)
+
+# The inn's guest book on the counter, read with the action key.
+trigger 0x7008 level=0x1103 repeat=1
+when kind=6 aux=1 id=0x1103 value=(6,1)
+do 0x201 text="#BThe Copper Kettle\nGuests of the autumn\n\nA drover and his dog, two nights.\nA tinker from the coast, one night.\nOld Hesk, for his supper only.\n\nPaid in full.\n- M. Quill"

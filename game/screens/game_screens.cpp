@@ -11,6 +11,7 @@
 #include "game/screens/npc_sprite_composer.h"
 #include "game/screens/shop_state.h"
 #include "game/screens/stats_state.h"
+#include "game/screens/story_state.h"
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 #include "game/screens/zoom_state.h"
@@ -34,5 +35,6 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Zoom") return new ZoomState;
     if (name == "Level") return new LevelUpState;
     if (name == "Stats") return new StatsState;
+    if (name == "Story") return new StoryState;
     return new PendingScreenState;
 }

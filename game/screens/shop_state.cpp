@@ -10,7 +10,6 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/menu_screen.h"
 #include "game/screens/story_module.h"
@@ -91,10 +90,7 @@ void ShopState::enter(uintptr_t argument) {
         std::string& text = game->screen_arguments.story_text;
         text = nothing_to_sell_text(category());
         if (text.empty()) text = "You have nothing to sell.";
-        if (!enter_screen(*game, "Story", reinterpret_cast<uintptr_t>(&text))) {
-            std::fprintf(stderr, "tarrowind: %s\n", text.c_str());
-            game->switch_state("Walking", 0);
-        }
+        game->switch_state("Story", reinterpret_cast<uintptr_t>(&text));
         return;
     }
     build_pages();

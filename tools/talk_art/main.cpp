@@ -3,8 +3,9 @@
 // Draws, by code, the pictures of the walk HUD and of conversations: the
 // HUD panel with the window the hit-point bar shows through, the eight HUD
 // buttons, the red and black bars, the two-frame action button, the speech
-// bubble with its two pointers, the thought bubble and the hero's face.
-// Frames are stacked top to bottom; magenta is the colour key.
+// bubble with its two pointers, the thought bubble, the hero's face and the
+// other backgrounds of story pages. Frames are stacked top to bottom;
+// magenta is the colour key.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/talk_art/page_backgrounds.h"
 
 namespace {
 
@@ -101,18 +103,19 @@ uint32_t bubble(int, int x, int y) {
     return rgb(244, 234, 206 - y / 12);
 }
 
-// The thought bubble: a parchment cloud (an ellipse) for three lines of
-// text, with two small puffs trailing off to the lower left.
-constexpr int kThoughtWidth = 150;
+// The thought bubble: a dusky cloud (an ellipse) for three lines of the
+// light text font with the story page's margins round them, with two small
+// puffs trailing off to the lower left.
+constexpr int kThoughtWidth = 200;
 constexpr int kThoughtHeight = 60;
 
 uint32_t thought(int, int x, int y) {
     auto inside = [](int dx, int dy, int rx, int ry) { return dx * dx * ry * ry + dy * dy * rx * rx <= rx * rx * ry * ry; };
-    const int rx = kThoughtWidth / 2 - 1, ry = kThoughtHeight / 2 - 7;
-    const int dx = x - kThoughtWidth / 2, dy = y - (kThoughtHeight / 2 - 6);
-    if (inside(dx, dy, rx, ry)) return inside(dx, dy, rx - 2, ry - 2) ? rgb(244, 234, 206 - y / 8) : rgb(90, 70, 40);
-    for (const auto& [cx, cy, r] : {std::tuple{30, 50, 4}, std::tuple{20, 56, 3}}) {
-        if (inside(x - cx, y - cy, r, r)) return inside(x - cx, y - cy, r - 1, r - 1) ? rgb(244, 234, 200) : rgb(90, 70, 40);
+    const int rx = kThoughtWidth / 2 - 1, ry = kThoughtHeight / 2 - 3;
+    const int dx = x - kThoughtWidth / 2, dy = y - (kThoughtHeight / 2 - 2);
+    if (inside(dx, dy, rx, ry)) return inside(dx, dy, rx - 2, ry - 2) ? rgb(48, 54, 84 - y / 3) : rgb(150, 160, 190);
+    for (const auto& [cx, cy, r] : {std::tuple{30, 51, 4}, std::tuple{20, 56, 3}}) {
+        if (inside(x - cx, y - cy, r, r)) return inside(x - cx, y - cy, r - 1, r - 1) ? rgb(48, 54, 70) : rgb(150, 160, 190);
     }
     return kKey;
 }
@@ -177,5 +180,6 @@ int main(int argc, char** argv) {
     for (const Button& b : buttons)
         ok = ok && write_picture(out, std::string("menus/walk/btn_") + b.name + ".bmp", kButton, kButton, 1,
                                  button(b.fill, b.mark));
+    ok = ok && page_backgrounds::write_all(out);
     return ok ? 0 : 1;
 }

@@ -34,6 +34,8 @@ TEST_F(ActionExecutorTest, ItemsAndGoldChangeTheHeroAndFillTheNotice) {
         ASSERT_EQ(screen_name(), "Item");
         screen()->on_key(kKeyPress, 6, 0);
         tick(20);
+        // Back on the map the start of the game tells its story first.
+        close_story_page();
         ASSERT_EQ(screen_name(), "Walking");
     };
     hero().gold = 30;

@@ -56,7 +56,8 @@ TEST_F(ItemScreensGoldenTest, TheInventoryPagesAndTheDropQuestion) {
     key(11);
     tick();
     key(11);
-    tick(40);
+    // (Ticks on the map would start the demo game's story.)
+    for (int i = 0; i < 40 && current_name() == "Inventory"; ++i) tick();
     ASSERT_EQ(current_name(), "Walking");
     g_game->switch_state("Inventory", InventoryState::kOpenStats);
     tick(40);

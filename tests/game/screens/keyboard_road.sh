@@ -124,6 +124,8 @@ tap Return
 # from then on the hero walks.
 wait_until 30 file_there "$state/savegame/save6.dat" || fail "the new game did not start"
 sleep 1
+tap Return        # turns the story's opening page, which fades out to the map
+sleep 1
 log "walking"
 
 hold Left 5       # to the village's west wall

@@ -47,49 +47,57 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     const int32_t start_gold = hero().gold;
     const size_t start_items = hero().inventory.size();
     play_until(2100);
-    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(screen(), "Story");
     EXPECT_FALSE(g_game->hud_mode());
     EXPECT_EQ(world().get_level(0x1101)->actors.size(), 4u);
+    // The story's opening page, faded in over the map; the action key turns
+    // it and it fades out to the walk.
+    play_until(2400);
+    expect_screen("story_page");
+    play_until(2700);
+    EXPECT_EQ(screen(), "Story");
+    play_until(2900);
+    EXPECT_EQ(screen(), "Walking");
 
     // The innkeeper stands above the hero: the action key talks to her.
-    play_until(2950);
+    play_until(3650);
     ASSERT_EQ(screen(), "Talking");
     const auto* talk = static_cast<const TalkingState*>(g_game->current_state());
     ASSERT_NE(talk->current_topic(), nullptr);
     EXPECT_EQ(talk->current_topic()->reply, "Welcome to the Copper Kettle. Mind the step.");
     // Asked about her lantern, she sets the quest and its flag.
-    play_until(3850);
+    play_until(4550);
     EXPECT_EQ(talk->current_topic()->key, "Lantern");
     EXPECT_EQ(world().get_flag(0x5001)->value, 0);
-    play_until(4150);
+    play_until(4850);
     EXPECT_EQ(world().get_flag(0x5001)->value, 1);
     EXPECT_TRUE(std::any_of(hero().quests.begin(), hero().quests.end(), [](const QuestEntry& q) {
         return q.quest && q.quest->name == "The Drowned Lantern" && !q.done;
     }));
     // "Bye": the bubble fades out to the walk.
-    play_until(4700);
+    play_until(5400);
     EXPECT_EQ(screen(), "Talking");
-    play_until(5050);
+    play_until(5750);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().gold, start_gold);
 
     // Below the chest the action key opened it: gold, a tonic, its flag, and
     // the open chest's picture.
-    play_until(9300);
+    play_until(10000);
     EXPECT_EQ(cell(), (Point{1, 2}));
     EXPECT_EQ(hero().gold, start_gold);
     // The tonic's notice, then (its trigger going on once it is closed)
     // the gold's.
-    play_until(9650);
+    play_until(10350);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4301u);
     EXPECT_EQ(g_game->screen_arguments.item_notice.amount, 1);
     expect_screen("chest_tonic_notice");
-    play_until(10050);
+    play_until(10750);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0u);
     EXPECT_EQ(g_game->screen_arguments.item_notice.amount, 25);
-    play_until(10650);
+    play_until(11350);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().gold, start_gold + 25);
     EXPECT_EQ(hero().inventory.size(), start_items + 1);
@@ -100,7 +108,7 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
 
     // Over the village's east edge: the wood, on the tile its exit names,
     // once it has faded in.
-    play_until(21050);
+    play_until(21750);
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().position(), (Point{0, 4 * 32}));
     EXPECT_EQ(g_game->main_fade().level(), 0);
@@ -108,25 +116,25 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
 
     // Up the wood's path monsters meet the hero (the drawn blocks reseed the
     // shared generator, so which one depends on the map).
-    play_until(27600);
+    play_until(28300);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
     const std::shared_ptr<MonsterActor> monster = g_game->screen_arguments.opponent;
     const std::string met = monster->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().gold, start_gold + 25);
-    play_until(28300);
+    play_until(29000);
     EXPECT_EQ(g_game->main_fade().level(), 0);
     EXPECT_EQ(screen(), "Combat");
     EXPECT_EQ(g_game->upper_fade().level(), 0);
 
     // The cudgel's first blow, half-way through the swing.
-    play_until(29300);
+    play_until(30000);
     expect_screen("first_attack");
     const int32_t experience = hero().experience;
 
     // The monster fell: the reward page, paid at once.
-    play_until(30900);
+    play_until(31600);
     ASSERT_EQ(screen(), "Combat");
     const auto* fight = static_cast<const CombatState*>(g_game->current_state());
     EXPECT_LE(monster->hit_points, 0);
@@ -140,9 +148,9 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // Back in the wood without the monster, the map shown again; the
     // monster's own gift of gold comes as a notice, closed with the action
     // key.
-    play_until(32200);
+    play_until(32900);
     EXPECT_EQ(screen(), "Item");
-    play_until(33000);
+    play_until(33700);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(g_game->screen_arguments.opponent, nullptr);

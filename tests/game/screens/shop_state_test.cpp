@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "engine/graphics/sprite_group.h"
+#include "game/screens/story_state.h"
 #include "game/world/npc_record.h"
 #include "tests/game/screens/item_screen_support.h"
 
@@ -207,7 +208,11 @@ TEST_F(ShopTest, NothingToSellIsToldByTheShopsCategoryAndLeavesToTheMap) {
         EXPECT_EQ(nothing_to_sell_text(c.category), c.text);
         open(c.category, 0);
         EXPECT_EQ(g_game->screen_arguments.story_text, c.text);
-        // No story page yet: back on the map rather than on an empty page.
+        // Told on a story page, which leaves to the map.
+        ASSERT_EQ(current_name(), "Story") << c.category;
+        EXPECT_EQ(static_cast<StoryState*>(current())->text(), c.text);
+        key(kKeyAction);
+        for (int i = 0; i < 40 && current_name() == "Story"; ++i) current()->animate();
         EXPECT_EQ(current_name(), "Walking") << c.category;
     }
     // Buying with an empty pack is fine.

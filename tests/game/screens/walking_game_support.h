@@ -57,6 +57,14 @@ protected:
         return walking();
     }
 
+    // Turns the pages of the story page on screen (a new game opens on one)
+    // and ticks until it has faded out to the map.
+    void close_story_page() {
+        for (int i = 0; i < 200 && screen_name() == "Story"; ++i) {
+            screen()->on_key(kKeyPress, 6, 0);
+            tick();
+        }
+    }
     // One logic tick and one animation tick, then the camera, as the frame
     // loop runs them.
     void tick(int count = 1) {

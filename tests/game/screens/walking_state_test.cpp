@@ -18,8 +18,10 @@ protected:
         DemoGameTest::SetUp();
         start_walking();
         finish_fades();
-        // The start of the game (people placed, the HUD left) has run.
+        // The start of the game (people placed, the HUD left, the opening
+        // story page read) has run.
         tick(3);
+        close_story_page();
         game().actions().clear();
     }
 };
@@ -29,6 +31,7 @@ TEST_F(WalkingTest, ANewGameFiresTheStartTriggerOnItsFirstTicks) {
     EXPECT_EQ(world().get_level(kMillbrook)->actors.size(), 4u);
     EXPECT_EQ(world().get_level(kThistlewood)->extra_actors.size(), 1u);
     EXPECT_FALSE(game().hud_mode());
+    EXPECT_EQ(game().screen_arguments.story_text.rfind("Millbrook, on the edge of Thistlewood.", 0), 0u);
     EXPECT_EQ(screen_name(), "Walking");
 }
 
