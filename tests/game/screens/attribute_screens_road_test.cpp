@@ -25,36 +25,39 @@ protected:
 };
 
 TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap) {
+    // The new game's story page, turned.
     play_until(2100);
+    ASSERT_EQ(screen(), "Story");
+    play_until(2900);
     ASSERT_EQ(screen(), "Walking");
     const int32_t gold = hero().gold;
     EXPECT_EQ(hero().level_number, 1);
 
     // Below Pell Marrow, talking; "Training" ends the talk in the stats
     // screen, paid for with ten gold.
-    play_until(7200);
+    play_until(7900);
     EXPECT_EQ(cell(), (Point{13, 6}));
-    play_until(8300);
+    play_until(9000);
     ASSERT_EQ(screen(), "Stats");
     EXPECT_EQ(hero().gold, gold - 10);
     const auto* stats = static_cast<const StatsState*>(g_game->current_state());
     EXPECT_EQ(stats->points(), 6 + 7 + 4 - 3);
-    play_until(9000);
+    play_until(9700);
     EXPECT_EQ(stats->page().alpha(), HeroSheetPage::kOpaque);
     expect_screen("stats");
 
     // All but the last point spent: 7, 5, 4 and one point left.
-    play_until(10500);
+    play_until(11200);
     EXPECT_EQ(stats->points(), 1);
     EXPECT_EQ(hero().dexterity_, 7);
     EXPECT_EQ(hero().strength_, 5);
     EXPECT_EQ(hero().knowledge_, 4);
     expect_screen("stats_spent");
     // The last one: the page fades out to the map.
-    play_until(10760);
+    play_until(11460);
     EXPECT_EQ(hero().knowledge_, 5);
     EXPECT_TRUE(stats->leaving());
-    play_until(11300);
+    play_until(12000);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_FALSE(g_game->full_screen_page);
 
@@ -70,12 +73,12 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     ASSERT_TRUE(h.add_item(world().item_id_by_name("Wicker Buckler")));
     h.shield = h.inventory.back().get();
     h.experience = h.experience_step;
-    play_until(11400);
+    play_until(12100);
     ASSERT_EQ(screen(), "Level");
     const auto* level_up = static_cast<const LevelUpState*>(g_game->current_state());
-    play_until(11850);
+    play_until(12550);
     expect_screen("level");
-    play_until(12300);
+    play_until(13000);
     EXPECT_EQ(level_up->phase(), LevelUpState::kShowing);
     EXPECT_EQ(hero().level_number, 2);
     EXPECT_EQ(hero().strength_, 6);
@@ -85,7 +88,7 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     EXPECT_FALSE(std::filesystem::exists(folder + "/savegame/save6.dat"));
 
     // 150 ticks of the result, the fade-out, the automatic save, the map.
-    play_until(14800);
+    play_until(15500);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_TRUE(std::filesystem::exists(folder + "/savegame/save6.dat"));
     EXPECT_TRUE(std::filesystem::exists(folder + "/savegame/autoio.ini"));
