@@ -122,31 +122,26 @@ void ActionPlayer::end_looping_effects() {
         }
 }
 
+ActionEffect* ActionPlayer::effect_at(int32_t action, int32_t index) {
+    if (action < 0 || action >= running_count()) return nullptr;
+    std::vector<ActionEffect>& effects = actions_[size_t(action)].effects;
+    return index >= 0 && size_t(index) < effects.size() ? &effects[size_t(index)] : nullptr;
+}
+
 void ActionPlayer::load_effect(int32_t action, int32_t index) {
-    if (action < 0 || action >= running_count()) return;
-    CombatAction& a = actions_[size_t(action)];
-    if (index >= 0 && size_t(index) < a.effects.size()) load_effect(a, a.effects[size_t(index)]);
+    if (ActionEffect* effect = effect_at(action, index)) load_effect(actions_[size_t(action)], *effect);
 }
 
 void ActionPlayer::step_effect(int32_t action, int32_t index) {
-    if (action < 0 || action >= running_count()) return;
-    CombatAction& a = actions_[size_t(action)];
-    if (index >= 0 && size_t(index) < a.effects.size()) step_effect(a.effects[size_t(index)]);
+    if (ActionEffect* effect = effect_at(action, index)) step_effect(*effect);
 }
 
 void ActionPlayer::stop_effect(int32_t action, int32_t index) {
-    if (action < 0 || action >= running_count()) return;
-    CombatAction& a = actions_[size_t(action)];
-    if (index >= 0 && size_t(index) < a.effects.size()) {
-        ActionEffect& effect = a.effects[size_t(index)];
-        effect.state = std::max(effect.state, kEffectEnding);
-    }
+    if (ActionEffect* effect = effect_at(action, index)) effect->state = std::max(effect->state, kEffectEnding);
 }
 
 void ActionPlayer::free_effect(int32_t action, int32_t index) {
-    if (action < 0 || action >= running_count()) return;
-    CombatAction& a = actions_[size_t(action)];
-    if (index >= 0 && size_t(index) < a.effects.size()) free_effect(a.effects[size_t(index)]);
+    if (ActionEffect* effect = effect_at(action, index)) free_effect(*effect);
 }
 
 void ActionPlayer::load_effect(CombatAction& action, ActionEffect& effect) {

@@ -113,6 +113,9 @@ private:
     void step_effects(CombatAction& action);
     void step_animations(CombatAction& action);
     void step_sounds(CombatAction& action);
+    // The effect at `index` of the action at `action`; null when either is
+    // out of range.
+    ActionEffect* effect_at(int32_t action, int32_t index);
     void load_effect(CombatAction& action, ActionEffect& effect);
     void step_effect(ActionEffect& effect);
     static void free_effect(ActionEffect& effect);

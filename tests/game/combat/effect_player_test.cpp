@@ -270,4 +270,26 @@ TEST_F(EffectPlayerTest, OverlappingMovesAndShakesPutTheSpriteBack) {
     }
 }
 
+TEST_F(EffectPlayerTest, EffectsCanBeStoppedAndFreedByIndex) {
+    effect("spark", spark(20));
+    script("two", "Effect = 1, 0, 500, \"spark\", 1\nEffect = 1, 0, 500, \"spark\", 1\n");
+    ActionPlayer player(nullptr);
+    start(player, "two", fighter(), fighter(150, 60));
+    for (int i = 0; i < 3; ++i) player.update();
+    player.stop_effect(0, 0);
+    player.free_effect(0, 1);
+    // Out of range: nothing happens.
+    for (int32_t bad : {-1, 2, 99}) {
+        player.stop_effect(0, bad);
+        player.free_effect(bad, 0);
+        player.step_effect(bad, bad);
+        player.load_effect(0, bad);
+    }
+    EXPECT_EQ(player.action(0).effects[0].state, kEffectEnding);
+    EXPECT_NE(player.action(0).effects[0].object, nullptr);  // its sparks die out first
+    EXPECT_EQ(player.action(0).effects[1].state, kElementDone);
+    EXPECT_EQ(player.action(0).effects[1].object, nullptr);
+    EXPECT_EQ(player.effect_layer()->sprites().count(), 3);  // only the stopped one's sparks are left
+}
+
 }  // namespace
