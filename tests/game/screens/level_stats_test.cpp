@@ -162,6 +162,20 @@ TEST_F(LevelStatsTest, StatsTakesKeysAndTapsOnlyOnceThePageIsShown) {
     EXPECT_FALSE(g_game->full_screen_page);
 }
 
+TEST_F(LevelStatsTest, TheMapBehindTheFullScreenPageIsNotRebuilt) {
+    set_attributes(3, 1, 1);
+    g_game->switch_state("Stats", 0);
+    g_game->clear_view_grid();
+    g_game->request_full_refresh();
+    const uint64_t built = g_game->view().blocks_built();
+    g_game->pre_render();
+    EXPECT_EQ(g_game->view().blocks_built(), built);
+    g_game->switch_state("Walking", 0);
+    g_game->request_full_refresh();
+    g_game->pre_render();
+    EXPECT_GT(g_game->view().blocks_built(), built);
+}
+
 TEST_F(LevelStatsTest, LevelNineToTenWithStrength) {
     ready_for_level_ten();
     const int32_t strength = hero().strength_;
