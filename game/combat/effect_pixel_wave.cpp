@@ -24,7 +24,7 @@ public:
         if (!sprite) return;
         const Point place = frame_top_left(*sprite) - Point{width_ / 2, 0};
         copy_.create(copy_group(target), {sprite->frame_width + width_, sprite->frame_height}, place,
-                     sprite->depth, 0, sprite->alpha);
+                     sprite->depth, 0, target_.saved_alpha());
         target_.set_alpha(0);
     }
 

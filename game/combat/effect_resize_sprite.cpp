@@ -21,7 +21,7 @@ public:
         Sprite* sprite = target_.get();
         if (!sprite) return;
         copy_.create(copy_group(target), {sprite->frame_width * kWidthFactor, sprite->frame_height},
-                     place_of(*sprite), sprite->depth, 0, sprite->alpha);
+                     place_of(*sprite), sprite->depth, 0, target_.saved_alpha());
         target_.set_alpha(0);
     }
 

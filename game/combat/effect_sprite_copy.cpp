@@ -1,6 +1,7 @@
 #include "game/combat/effect_sprite_copy.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/graphics/blit_modes.h"
 #include "engine/graphics/sprite.h"
@@ -71,10 +72,31 @@ uint16_t luminance_color(int32_t luminance, int32_t color) {
 
 // --- the target ---------------------------------------------------------------------------
 
+namespace {
+
+// The look a sprite had before the first of the effects that change it
+// began, and how many such effects still hold it: several effects may hide
+// one fighter at once, and it comes back only when the last of them goes,
+// as it was before the first.
+struct HeldLook {
+    int32_t alpha;
+    uint32_t flags;
+    int32_t holders;
+};
+std::unordered_map<const Sprite*, HeldLook>& held_looks() {
+    static std::unordered_map<const Sprite*, HeldLook> looks;
+    return looks;
+}
+
+constexpr uint32_t kChangedBits = ALPHA_LAYER | INVISIBLE;
+
+}  // namespace
+
 TargetLook::TargetLook(Sprite* sprite) : sprite_(sprite), group_(sprite ? sprite->group : nullptr) {
     if (!sprite_) return;
-    alpha_ = sprite_->alpha;
-    flags_ = sprite_->flags;
+    const auto held = held_looks().find(sprite_);
+    alpha_ = held != held_looks().end() ? held->second.alpha : sprite_->alpha;
+    flags_ = held != held_looks().end() ? held->second.flags : sprite_->flags;
 }
 
 TargetLook::~TargetLook() { restore(); }
@@ -86,10 +108,17 @@ Sprite* TargetLook::get() const {
     return group_holds(group_, sprite_) ? sprite_ : nullptr;
 }
 
+void TargetLook::hold() {
+    if (changed_) return;
+    changed_ = true;
+    auto [held, added] = held_looks().try_emplace(sprite_, HeldLook{alpha_, flags_, 0});
+    ++held->second.holders;
+}
+
 void TargetLook::set_alpha(int32_t alpha) {
     Sprite* sprite = get();
     if (!sprite) return;
-    changed_ = true;
+    hold();
     if ((sprite->flags & ALPHA_LAYER) == 0) sprite->set_flags(ALPHA_LAYER);
     sprite->set_alpha(alpha);
 }
@@ -97,16 +126,18 @@ void TargetLook::set_alpha(int32_t alpha) {
 void TargetLook::set_hidden(bool hidden) {
     Sprite* sprite = get();
     if (!sprite) return;
-    changed_ = true;
+    hold();
     sprite->set_visible(hidden ? 0 : 1);
 }
 
 void TargetLook::restore() {
     if (!changed_) return;
     changed_ = false;
+    const auto held = held_looks().find(sprite_);
+    if (held == held_looks().end() || --held->second.holders > 0) return;
+    held_looks().erase(held);
     Sprite* sprite = get();
     if (!sprite) return;
-    constexpr uint32_t kChangedBits = ALPHA_LAYER | INVISIBLE;
     sprite->invalidate();
     sprite->flags = (sprite->flags & ~kChangedBits) | (flags_ & kChangedBits);
     sprite->alpha = alpha_;

@@ -61,9 +61,11 @@ uint16_t luminance_color(int32_t luminance, int32_t color);
 
 // The target of an effect, with the alpha and the flags it had at the
 // start: whatever of them the effect changed is put back when this goes.
-// Alpha only shows on a sprite drawn with its layer alpha, so changing it
-// turns that mode on until then. These effects never move their target, so
-// its place is left to whoever moves it.
+// Effects that overlap on one target share what it looked like before the
+// first of them changed it, and the last to go puts that back. Alpha only
+// shows on a sprite drawn with its layer alpha, so changing it turns that
+// mode on until then. These effects never move their target, so its place
+// is left to whoever moves it.
 class TargetLook {
 public:
     explicit TargetLook(Sprite* sprite);
@@ -73,13 +75,17 @@ public:
 
     // The target while it is still in its group; null once it is gone.
     Sprite* get() const;
+    // Its alpha before any effect changed it.
     int32_t saved_alpha() const { return alpha_; }
     void set_alpha(int32_t alpha);
     void set_hidden(bool hidden);
-    // Puts alpha, layer alpha and hidden bit back now.
+    // Puts alpha, layer alpha and hidden bit back now, unless another
+    // effect still holds them.
     void restore();
 
 private:
+    void hold();
+
     Sprite* sprite_ = nullptr;
     SpriteGroup* group_ = nullptr;
     int32_t alpha_ = 32;

@@ -448,3 +448,24 @@ TEST_F(CopyEffectTest, SnakeEndsItsSpritesTogetherOrInTurn) {
         EXPECT_EQ(n, c.frames);
     }
 }
+
+TEST_F(CopyEffectTest, OverlappingEffectsBringTheTargetBackWhenTheLastGoes) {
+    const Look before = look_of(*target_);
+    for (bool first_goes_first : {true, false}) {
+        SCOPED_TRACE(first_goes_first);
+        EffectTarget t = target();
+        auto first = start_text("w", "Type = PIXELWAVE\nPIX_WAVE_MAX = 4", t);
+        frame(*first, t, false);
+        auto second = start_text("g", "Type = GHOST\nINSTANT = 1", t);
+        auto third = start_text("r", "Type = RESIZESPRITE", t);
+        frame(*second, t, false);
+        frame(*third, t, false);
+        for (const Sprite* copy : copies()) EXPECT_GT(copy->alpha, 0);  // copies of the target as it was
+        (first_goes_first ? first : third).reset();
+        second.reset();
+        EXPECT_EQ(target_->alpha, 0);  // still stood in for
+        first.reset();
+        third.reset();
+        EXPECT_EQ(look_of(*target_), before);
+    }
+}
