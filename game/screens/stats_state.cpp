@@ -1,6 +1,7 @@
 #include "game/screens/stats_state.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "engine/core/input_kind.h"
@@ -13,21 +14,19 @@ namespace {
 constexpr int32_t kFeePerLevel = 10;
 // Game keys F1, F2 and F3.
 enum : uint32_t { kKeyDexterity = 8, kKeyStrength = 9, kKeyKnowledge = 10 };
-
-int32_t clamp_to_i32(int64_t value) {
-    return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
+// The hero's attribute each StatsState::Attribute names.
+constexpr int32_t HeroActor::*kAttributes[] = {&HeroActor::dexterity_, &HeroActor::strength_, &HeroActor::knowledge_};
 
 }  // namespace
 
 int32_t training_fee(int32_t gold, int32_t level) {
-    return clamp_to_i32(std::clamp<int64_t>(int64_t(kFeePerLevel) * level, 0, std::max(gold, 0)));
+    return int32_t(std::clamp<int64_t>(int64_t(kFeePerLevel) * level, 0, std::max(gold, 0)));
 }
 
 int32_t pooled_points(int32_t dexterity, int32_t strength, int32_t knowledge) {
     // Attributes of 0 are allowed in a story's start file; they must not
     // leave a debt the player can never pay off.
-    return clamp_to_i32(std::max<int64_t>(int64_t(dexterity) + strength + knowledge - 3, 0));
+    return int32_t(std::clamp<int64_t>(int64_t(dexterity) + strength + knowledge - 3, 0, INT32_MAX));
 }
 
 void StatsState::enter(uintptr_t) {
@@ -58,9 +57,7 @@ void StatsState::fill_page() {
 }
 
 void StatsState::spend(Attribute attribute) {
-    int32_t& value = attribute == kDexterity ? hero->dexterity_ : attribute == kStrength ? hero->strength_
-                                                                                         : hero->knowledge_;
-    ++value;
+    ++((*hero).*kAttributes[attribute]);
     --points_;
     fill_page();
 }
