@@ -156,20 +156,22 @@ do 0x202 a=0x2005 b=3 c=1
 topic "Bye" reply="Drink slowly."
 
 # --- monsters ------------------------------------------------------------------------
+# offset= moves the monster right of the screen's left edge and the hero as
+# far left of its right edge, so that the two stand a little apart.
 # Without fixed=1 combat generates the stats from the hero's level, the rank
 # and the class. A loot line's value= is the whole line combat shows when the
 # monster strikes with that item.
 
-monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" music="music/battle.xm" rank=0 class=0 physical=2 magic=1
+monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" offset=16 music="music/battle.xm" rank=0 class=0 physical=2 magic=1
 loot 0x4701 value="The Briar Rat sinks its teeth into your ankle!"
 do 0x103 a=5
 
-monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
+monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" offset=8 music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
 loot 0x4702 value="The Mossback Boar lowers its tusks and charges!"
 do 0x101 a=0x4302                   # always leaves a Greater Tonic, no gold
 do 0x103 a=20
 
-monster 0x3003 "Hollow Wisp" stance=2 body=5,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" music="music/battle.xm" rank=1 class=2 physical=4 magic=0 noflee=1
+monster 0x3003 "Hollow Wisp" stance=2 body=5,0,0,0 hp=30 level=2 dex=6 str=1 knw=6 res=4 attack=1 sprite="chollowwisp.spr" offset=24 music="music/battle.xm" rank=1 class=2 physical=4 magic=0 noflee=1
 loot 0x4703 value="The Hollow Wisp flares with marsh fire!"
 
 # --- triggers --------------------------------------------------------------------------

@@ -339,6 +339,8 @@ void CombatState::monster_acts() {
     scene_group_->move_to_depth(hero_sprite_);
     scene_group_->move_to_depth(monster_sprite_);
     if (hero->hit_points < 1) hero_weapon_kind_ = -1;
+    // A hard blow the hero lives through throws him back.
+    if ((result_.flags & CombatResult::kHardHit) && result_.damage > 0 && hero->hit_points > 0) set_hero_sprite(2);
     if (item)
         action_id_ = start_action(item->action_name(), monster_sprite_, hero_sprite_, result_.flags & ~kCriticalBit,
                                   hero_weapon_kind_, -1, -1);
@@ -349,6 +351,10 @@ void CombatState::monster_acts() {
 
 void CombatState::after_monster_turn() {
     count_turn();
+    if (hero->hit_points > 0) {
+        set_hero_sprite(0);
+        show_idle_pose();
+    }
     if (hero->hit_points <= 0) {
         remove_carousel();
         game->music_locked = false;

@@ -1,5 +1,5 @@
 // The hero's combat sprites (the base sprite with its poses, hurt and death
-// frames, and one attack sprite a kind of item) and the demo monsters'
+// frames, the heavy-damage sprite, and one attack sprite a kind of item) and the demo monsters'
 // combat sprites. The hero faces left, toward the monster; monsters face
 // right. Every figure stands on the bottom row of its frame.
 #include <cmath>
@@ -130,6 +130,17 @@ bool draw_base(const std::filesystem::path& out) {
     return write_canvas(out, "combat/monsters/player_base.bmp", canvas);
 }
 
+// The heavy-damage sprite: a hard blow throws the hero back, his arms flung
+// up, down onto his knees, and he staggers up again; four frames.
+bool draw_heavy_damage(const std::filesystem::path& out) {
+    constexpr int frames = 4;
+    Canvas canvas(kHeroWidth, kHeroHeight * frames, kKeyColour);
+    const Pose thrown[frames] = {{kNothing, 14, 4, 300, 0}, {kNothing, 16, 14, 290, 0}, {kNothing, 9, 9, 260, 0},
+                                 {kNothing, 4, 2, 240, 0}};
+    for (int i = 0; i < frames; ++i) draw_standing(Frame{canvas, i * kHeroHeight}, 30, kHeroHeight - 1, thrown[i]);
+    return write_canvas(out, "combat/monsters/player_bigdamage.bmp", canvas);
+}
+
 // An attack sprite: four frames of one move with the item, in its own
 // colours, wider than the base so that the reach shows.
 bool draw_attack(const std::filesystem::path& out, const std::string& name, Held held) {
@@ -241,7 +252,7 @@ bool draw_monster(const std::filesystem::path& out, const std::string& name, int
 }  // namespace
 
 bool draw_hero_sprites(const std::filesystem::path& out) {
-    return draw_base(out) && draw_attack(out, "player_sword", kSword) && draw_attack(out, "player_spear", kSpear) &&
+    return draw_base(out) && draw_heavy_damage(out) && draw_attack(out, "player_sword", kSword) && draw_attack(out, "player_spear", kSpear) &&
            draw_attack(out, "player_mace", kMace) && draw_attack(out, "player_magic", kTwig) &&
            draw_attack(out, "player_drink", kFlask);
 }

@@ -139,6 +139,38 @@ uint32_t letter(int x, int y) {
     return art_rgb(240, 230, 205);
 }
 
+// What the monsters fight with.
+uint32_t teeth(int x, int y) {
+    // A jaw of four yellowed fangs above a dark gum.
+    if (y >= 6 && y < 10 && x >= 4 && x < 28) return y == 6 ? art_rgb(90, 30, 30) : art_rgb(150, 60, 60);
+    if (y < 10 || y > 26 || x < 5 || x > 26) return kArtKey;
+    const int fang = (x - 5) % 6, depth = (y - 10) * 3 / 16;  // each fang narrows to its point
+    if (fang < depth || fang > 5 - depth) return kArtKey;
+    return fang == depth || fang == 5 - depth ? art_rgb(120, 110, 60) : art_rgb(235, 225, 170);
+}
+
+uint32_t tusks(int x, int y) {
+    // Two tusks, thick at their muddy roots low in the middle, thinning as
+    // they curve up and out to their points.
+    const int mirrored = x < 16 ? x : 31 - x;
+    if (mirrored > 13 || y < 5) return kArtKey;
+    const double half = 0.6 + (y - 5) * 2.2 / 20;
+    const double d = std::abs(radius(mirrored + 0.5, y + 0.5, {16, 5}) - 14);
+    if (d > half + 1) return kArtKey;
+    if (d > half) return art_rgb(90, 80, 60);
+    return mirrored > 10 && y > 15 ? art_rgb(120, 85, 50) : art_rgb(240, 232, 205);
+}
+
+uint32_t marsh_fire(int x, int y) {
+    // A cold green flame: a teardrop rising to a point, paler at its heart.
+    const double cx = 16 + std::sin(y * 0.45) * 1.5;
+    const double half = y < 4 ? 0 : y < 20 ? (y - 4) * 9.0 / 16 : std::sqrt(std::max(0.0, 81 - (y - 20) * (y - 20) * 1.0));
+    const double d = std::abs(x + 0.5 - cx);
+    if (d > half || y > 29) return kArtKey;
+    if (d > half - 1) return art_rgb(20, 90, 50);
+    return d < half / 3 ? art_rgb(210, 255, 200) : art_rgb(80, 220, 120);
+}
+
 uint32_t gold(int x, int y) {
     // Three coins, one stacked on two.
     for (P c : {P{11, 21}, P{21, 21}, P{16, 12}}) {
@@ -162,7 +194,8 @@ const std::vector<ItemIcon>& item_icons() {
     static const std::vector<ItemIcon> icons = {
         {0, sack},    {1, cudgel},       {2, knife},    {3, spear},    {4, twig},
         {5, minor_tonic}, {6, greater_tonic}, {7, draught}, {8, jerkin}, {9, coat},
-        {10, buckler}, {11, roundshield}, {12, lantern}, {13, letter}, {86, gold},
+        {10, buckler}, {11, roundshield}, {12, lantern}, {13, letter}, {14, teeth},
+        {15, tusks},  {16, marsh_fire}, {86, gold},
     };
     return icons;
 }

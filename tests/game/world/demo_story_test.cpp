@@ -7,6 +7,8 @@
 #include <map>
 #include <sstream>
 
+#include "game/screens/tile_kinds.h"
+#include "game/world/item_record.h"
 #include "game/world/story_file_io.h"
 #include "game/world/story_source.h"
 #include "game/world/world.h"
@@ -193,6 +195,15 @@ bool load_everything(World& world, const SourceStory& source) {
         ok = world.load_trigger_file(level) && ok;
     }
     return ok;
+}
+
+TEST(DemoStory, EveryItemsIconHasItsPicture) {
+    SourceStory story;
+    for (const auto& group : story.world.item_groups)
+        for (const auto& item : group->items) {
+            const std::u16string file = tile_file_name(kTileItem, tile_file_number(kTileItem, item->icon()));
+            EXPECT_TRUE(fs::exists(fs::path(NIMBREL_DEMO_DATA_DIR) / fs::path(file))) << item->name;
+        }
 }
 
 TEST(DemoStory, EveryTruncationFailsCleanly) {
