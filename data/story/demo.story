@@ -110,7 +110,7 @@ quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the C
 
 npc 0x2001 "Marta Quill" stance=1 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
 topic "[main]:Good evening#3" reply="Welcome to the Copper Kettle. Mind the step." request="Lantern,Rumours,Bye"
-topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Bye"
+topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Room,Bye"
 when kind=3 id=0x5001
 topic "[main]:My lantern#1" reply="You found it! Bless you. Take this for your trouble." request="Rumours,Bye" hide=0x5002
 when kind=1 id=0x4601
@@ -119,10 +119,14 @@ do 0x102 a=0x4601
 do 0x209 a=0x6001 b=1
 do 0x103 a=60
 do 0x302 a=0x5002 b=1
+do 0x20C                            # the end of the demo: the lantern in the window
 topic "Lantern" reply="My grandmother's lantern. I dropped it by the pond in Thistlewood, east of the village, and a rat chased me off." request="Rumours,Bye"
 do 0x209 a=0x6001 b=0
 do 0x302 a=0x5001 b=1
 topic "Rumours" reply="Old Hesk lives out in the wood. He knows every path there, if you can get a word out of him." request="Lantern,Bye"
+topic "Room" reply="A bed upstairs, and breakfast in the morning. Sleep well." request="Lantern,Bye"
+do 0x206 a=9999                     # the night heals him; the sleep screen only shows it
+do 0x208
 topic "Bye" reply="Safe roads, then."
 
 npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2

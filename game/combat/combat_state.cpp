@@ -468,8 +468,8 @@ void CombatState::game_over() {
     // Leaving HUD mode saves the game when it was on; a dead hero is not
     // saved (the automatic save refuses him).
     game->set_hud_mode(false);
-    // Until the end-of-game screen exists, the load screen follows.
-    game->switch_state(screen_is_built(*game, "EndOfGame") ? "EndOfGame" : "GameIO", 0);
+    // The game-over picture, then the load screen.
+    game->switch_state("EndOfGame", 0);
 }
 
 void CombatState::back_to_map() {

@@ -20,13 +20,24 @@ bool file_exists(std::u16string_view name) {
     return true;
 }
 
+bool names_bitmap(std::u16string_view name) {
+    constexpr std::u16string_view kBitmap = u".bmp";
+    if (name.size() < kBitmap.size()) return false;
+    const std::u16string_view end = name.substr(name.size() - kBitmap.size());
+    for (size_t i = 0; i < kBitmap.size(); ++i)
+        if (ascii_lower(end[i]) != kBitmap[i]) return false;
+    return true;
+}
+
 // Optional: a missing picture is skipped rather than ending the program as a
-// missing sprite would.
+// missing sprite would. A ".bmp" is shown as it stands, anything else names
+// a sprite definition.
 Sprite* load_optional(SpriteGroup& group, std::u16string_view name, Point at, int32_t depth) {
     if (!file_exists(name)) {
         std::fprintf(stderr, "tarrowind: picture \"%s\" is missing\n", utf16_to_utf8(name).c_str());
         return nullptr;
     }
+    if (names_bitmap(name)) return group.create_bitmap_sprite(name, at.x, at.y, depth);
     return group.create_sprite(name, at.x, at.y, depth, 0, 0, 0);
 }
 

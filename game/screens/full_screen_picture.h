@@ -24,7 +24,8 @@ struct PicturePlacement {
 PicturePlacement place_full_screen_picture(PictureRole role, Size display);
 
 // A picture with its covers in a group. Every file is optional: a missing
-// picture is skipped, and covers are used only when both load.
+// picture is skipped, and covers are used only when both load. Names ending
+// in ".bmp" are pictures shown as they stand, others sprite definitions.
 class FullScreenPicture {
 public:
     FullScreenPicture(SpriteGroup& group, std::u16string_view name, PictureRole role, Size display,

@@ -2,6 +2,7 @@
 
 #include "game/combat/combat_state.h"
 #include "game/screens/action_executor.h"
+#include "game/screens/end_of_game_state.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/game_screen_state.h"
 #include "game/screens/inventory_state.h"
@@ -10,6 +11,7 @@
 #include "game/screens/main_menu_state.h"
 #include "game/screens/npc_sprite_composer.h"
 #include "game/screens/shop_state.h"
+#include "game/screens/sleep_state.h"
 #include "game/screens/stats_state.h"
 #include "game/screens/story_state.h"
 #include "game/screens/talking_state.h"
@@ -36,5 +38,7 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Level") return new LevelUpState;
     if (name == "Stats") return new StatsState;
     if (name == "Story") return new StoryState;
+    if (name == "Sleep") return new SleepState;
+    if (name == "EndOfGame") return new EndOfGameState;
     return new PendingScreenState;
 }

@@ -69,7 +69,58 @@ uint32_t glow(const Picture& p, int x, int y) {
     return alpha << 24 | mix(rgb(255, 250, 200), rgb(255, 120, 40), t);
 }
 
+// A few stars, scattered by a hash of the pixel's place.
+bool star(int x, int y) { return ((x * 7919 + y * 104729) ^ (x * y)) % 997 == 0; }
+
+// The village's roofs against the sky: a row of gabled houses along the
+// bottom, one with a lit window when `lit`.
+bool roof(const Picture& p, int x, int y, bool* window) {
+    const int base = p.height * 3 / 4;
+    const int house = p.width / 4;
+    const int cx = x % house - house / 2;
+    const int top = base - house / 3 - (house / 2 - std::abs(cx)) / 2;
+    *window = x / house == 1 && std::abs(cx) < 5 && y > base - 18 && y < base - 8;
+    return y >= top;
+}
+
+// The night: a deep blue sky with stars and a crescent moon over the dark
+// roofs, one window still lit.
+uint32_t night(const Picture& p, int x, int y) {
+    bool window = false;
+    if (roof(p, x, y, &window)) return window ? rgb(250, 200, 90) : rgb(10, 10, 22);
+    const double moon = std::hypot(x - 0.72 * p.width, y - 0.2 * p.height);
+    const double bite = std::hypot(x - 0.75 * p.width, y - 0.18 * p.height);
+    if (moon < 0.07 * p.width && bite >= 0.06 * p.width) return rgb(240, 236, 200);
+    if (star(x, y)) return rgb(220, 220, 240);
+    return mix(rgb(6, 8, 30), rgb(30, 40, 90), double(y) / p.height);
+}
+
+// The morning: the sun coming up behind the same roofs, the sky from pale
+// blue to rose.
+uint32_t dawn(const Picture& p, int x, int y) {
+    bool window = false;
+    if (roof(p, x, y, &window)) return rgb(70, 50, 60);
+    const double sun = std::hypot(x - 0.35 * p.width, y - 0.7 * p.height);
+    if (sun < 0.12 * p.width) return rgb(255, 230, 150);
+    return mix(rgb(120, 170, 230), rgb(250, 170, 150), std::pow(double(y) / p.height, 1.4));
+}
+
+// A lantern lit in the dark: a warm glow round a small brass lantern.
+uint32_t lantern(const Picture& p, int x, int y) {
+    const int cx = p.width / 2, cy = p.height * 2 / 5;
+    const int dx = x - cx, dy = y - cy;
+    if (std::abs(dx) <= 2 && dy >= -42 && dy < -30) return rgb(150, 110, 40);   // the handle
+    if (std::abs(dx) <= 14 && (dy == -30 || dy == 24)) return rgb(170, 130, 50);  // cap and base
+    if (std::abs(dx) <= 12 && dy > -30 && dy < 24)
+        return std::abs(dx) >= 11 || std::abs(dx) <= 1 ? rgb(150, 110, 40) : rgb(255, 220, 120);
+    const double glow = std::max(0.0, 1.0 - std::hypot(dx, dy) / (0.5 * p.width));
+    return mix(rgb(12, 10, 8), rgb(230, 150, 60), glow * glow);
+}
+
 uint32_t colour_at(const Picture& p, int x, int y) {
+    if (p.pattern == "night") return night(p, x, y);
+    if (p.pattern == "dawn") return dawn(p, x, y);
+    if (p.pattern == "lantern") return lantern(p, x, y);
     if (p.pattern == "dusk") return dusk(p, x, y);
     if (p.pattern == "rings") return rings(p, x, y);
     if (p.pattern == "checker") return checker(x, y);
@@ -109,7 +160,7 @@ bool parse(const std::string& line, Picture& p) {
     if (!(in >> p.file >> p.width >> p.height >> bits >> p.pattern)) return false;
     p.bits = uint16_t(bits);
     const bool known = p.pattern == "dusk" || p.pattern == "rings" || p.pattern == "checker" ||
-                       p.pattern == "glow";
+                       p.pattern == "glow" || p.pattern == "night" || p.pattern == "dawn" || p.pattern == "lantern";
     return known && p.width > 0 && p.height > 0 &&
            (bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
 }

@@ -56,8 +56,7 @@ TEST_F(CombatSoakTest, AThousandFightsEachEndInTimeWithOneOutcome) {
         const bool died = hero().hit_points <= 0;
         ASSERT_FALSE(won && died) << "fight " << fight;
         ++outcomes[won ? kVictory : died ? kDeath : kFlight];
-        if (died) EXPECT_TRUE(screen_name() == "EndOfGame" || screen_name() == "GameIO") << "fight " << fight;
-        else EXPECT_EQ(screen_name(), "Walking") << "fight " << fight;
+        EXPECT_EQ(screen_name(), died ? "EndOfGame" : "Walking") << "fight " << fight;
         ASSERT_LE(hero().hit_points, hero().max_hit_points) << "fight " << fight;
         ASSERT_GE(hero().gold, 0) << "fight " << fight;
         ASSERT_EQ(player().running_count(), 0) << "fight " << fight;

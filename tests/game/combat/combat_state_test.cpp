@@ -10,6 +10,7 @@
 #include "engine/graphics/sprite_def.h"
 #include "game/combat/action_script.h"
 #include "engine/graphics/sprite_group.h"
+#include "game/screens/end_of_game_state.h"
 #include "game/screens/story_placement.h"
 #include "tests/game/combat/combat_game_support.h"
 
@@ -112,7 +113,13 @@ TEST_F(CombatTest, DeathShowsTheFuneralThenTheLoadScreenWithNoHealNorSave) {
     EXPECT_EQ(menu_page_name(), u"FUNERAL");
     ASSERT_NE(combat().funeral_sprite(), nullptr);
     EXPECT_GE(until_over(), 0);
-    EXPECT_TRUE(screen_name() == "EndOfGame" || screen_name() == "GameIO") << screen_name();
+    // The game-over picture; a key fades it out to the load screen.
+    ASSERT_EQ(screen_name(), "EndOfGame");
+    EXPECT_EQ(static_cast<EndOfGameState*>(screen())->variant(), EndOfGameState::kGameOver);
+    tick(40);
+    press(kKeyAction);
+    tick(40);
+    EXPECT_EQ(screen_name(), "GameIO");
     EXPECT_LE(hero().hit_points, 0);
     EXPECT_EQ(hero().inventory.size(), items);  // no potion drunk after death
     EXPECT_FALSE(game().autosave());
