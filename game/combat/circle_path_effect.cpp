@@ -54,8 +54,8 @@ public:
 private:
     Point next_point() {
         const int32_t rx = params_.radius_x.value, ry = params_.radius_y.value / params_.divide_y;
-        const Point at{centre_.x + drift_.x + trunc32(int64_t(rx) * cos_degrees(angle_) / kFixed),
-                       centre_.y + drift_.y + trunc32(int64_t(ry) * sin_degrees(angle_) / kFixed)};
+        const Point at{trunc32(int64_t(centre_.x) + drift_.x + int64_t(rx) * cos_degrees(angle_) / kFixed),
+                       trunc32(int64_t(centre_.y) + drift_.y + int64_t(ry) * sin_degrees(angle_) / kFixed)};
         angle_ = int32_t((int64_t(angle_) + params_.degree_step) % 360);
         if (++produced_ % params_.radius_speed == 0) {
             params_.radius_x.advance();
@@ -82,10 +82,13 @@ private:
 std::unique_ptr<EffectObject> make_circle_path_effect(EffectFile& file, EffectTarget& target) {
     CircleParams c;
     c.count = file.get("Count", c.count);
-    c.radius_x = {file.get("MinRad1", 60), file.get("MinRad1", 60), file.get("MaxRad1", 60), file.get("RadStep", 1)};
-    c.radius_y = {file.get("MinRad2", 10), file.get("MinRad2", 10), file.get("MaxRad2", 10), file.get("RadStep", 1)};
-    c.offset = {file.get("ox", 0), file.get("oy", 0)};
-    c.drift = {file.get("dx", 10), file.get("dy", 1)};
+    const int32_t radius_step = file.coordinate("RadStep", 1);
+    c.radius_x = {file.coordinate("MinRad1", 60), file.coordinate("MinRad1", 60), file.coordinate("MaxRad1", 60),
+                  radius_step};
+    c.radius_y = {file.coordinate("MinRad2", 10), file.coordinate("MinRad2", 10), file.coordinate("MaxRad2", 10),
+                  radius_step};
+    c.offset = {file.coordinate("ox", 0), file.coordinate("oy", 0)};
+    c.drift = {file.coordinate("dx", 10), file.coordinate("dy", 1)};
     c.degree_step = file.get("DegStep", c.degree_step);
     c.max_step = file.divisor("Maxstep", c.max_step);
     c.radius_speed = file.divisor("radchgspeed", c.radius_speed);

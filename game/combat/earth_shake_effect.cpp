@@ -22,6 +22,8 @@
 
 namespace {
 
+constexpr int32_t kMostShake = 64;  // pixels
+
 struct ShakenSprite {
     Sprite* sprite;
     const SpriteDef* def;
@@ -84,6 +86,7 @@ private:
 }  // namespace
 
 std::unique_ptr<EffectObject> make_earth_shake_effect(EffectFile& file, EffectTarget& target) {
-    // A negative size shakes nothing.
-    return std::make_unique<EarthShakeEffect>(target.scene, std::max(file.get("ShakeSize", 3), 0));
+    // A negative size shakes nothing; past kMostShake the scene would leave
+    // the screen, and its dying down (a frame a pixel) would hold the fight.
+    return std::make_unique<EarthShakeEffect>(target.scene, std::clamp(file.get("ShakeSize", 3), 0, kMostShake));
 }

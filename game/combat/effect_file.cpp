@@ -1,5 +1,7 @@
 #include "game/combat/effect_file.h"
 
+#include <algorithm>
+
 #include "engine/core/crt_random.h"
 #include "engine/core/text_helpers.h"
 
@@ -66,11 +68,16 @@ uint16_t EffectFile::color(const char* red_key, const char* green_key, const cha
     return pack_channels565(get(red_key, red), get(green_key, green), get(blue_key, blue));
 }
 
+int32_t EffectFile::coordinate(const char* key, int32_t fallback) {
+    return std::clamp(get(key, fallback), -kEffectCoordinateLimit, kEffectCoordinateLimit);
+}
+
 std::vector<Point> EffectFile::places() {
     std::vector<Point> points;
+    const auto held = [](int32_t v) { return std::clamp(v, -kEffectCoordinateLimit, kEffectCoordinateLimit); };
     for (int32_t line = 0; file_.find_key(section_.c_str(), line, "Place"); ++line)
-        points.push_back({file_.get_int(0, "Place", section_.c_str(), line, 0),
-                          file_.get_int(0, "Place", section_.c_str(), line, 1)});
+        points.push_back({held(file_.get_int(0, "Place", section_.c_str(), line, 0)),
+                          held(file_.get_int(0, "Place", section_.c_str(), line, 1))});
     return points;
 }
 

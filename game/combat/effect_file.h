@@ -48,6 +48,9 @@ constexpr uint16_t pack_channels565(int32_t red, int32_t green, int32_t blue) {
     return uint16_t((red << 11) | ((green << 5) & 0x7E0) | (blue & 0x1F));
 }
 
+// Far beyond any screen: what a coordinate from an effect file is held to.
+inline constexpr int32_t kEffectCoordinateLimit = 1 << 20;
+
 class EffectFile {
 public:
     EffectFile();
@@ -61,13 +64,17 @@ public:
     // "Type"; 1 (PIXELWAVE) when missing. May lie outside 0..18.
     int32_t type();
     int32_t get(const char* key, int32_t fallback);
+    // A place, offset, radius or distance in pixels: kept within
+    // +-kEffectCoordinateLimit, so that sums of a few of them stay in range.
+    int32_t coordinate(const char* key, int32_t fallback);
     // A value the type divides by: at or below 0 it counts as 1.
     int32_t divisor(const char* key, int32_t fallback);
     std::string text(const char* key, const char* fallback);
     // Three keys of red, green and blue packed into one RGB565 word.
     uint16_t color(const char* red_key, const char* green_key, const char* blue_key, int32_t red,
                    int32_t green, int32_t blue);
-    // Every "Place" line, in file order.
+    // Every "Place" line, in file order, each coordinate within
+    // +-kEffectCoordinateLimit.
     std::vector<Point> places();
 
 private:

@@ -84,7 +84,7 @@ class SnakeEffect : public EffectObject {
 public:
     SnakeEffect(int32_t type, EffectFile& file, EffectTarget& target) : layer_(target.layer) {
         read_keys(file);
-        origin_ = target.reference + Point{file.get("ox", 0), file.get("oy", 0)};
+        origin_ = target.reference + Point{file.coordinate("ox", 0), file.coordinate("oy", 0)};
         if (target.anchored) {
             origin_ = target.anchor;
             if (type == kEffectSnakeX) origin_.y = target.sprite ? target.sprite->y : target.reference.y;
@@ -120,21 +120,21 @@ private:
     void read_keys(EffectFile& file) {
         fade_in_ = std::max(file.get("ChgAlpha", 1), 0);
         to_start_ = std::clamp(file.get("Count", 10), 0, kMostSprites);
-        radius1_ = {file.get("MinRad1", 60), file.get("MaxRad1", 60)};
-        radius2_ = {file.get("MinRad2", 10), file.get("MaxRad2", 10)};
+        radius1_ = {file.coordinate("MinRad1", 60), file.coordinate("MaxRad1", 60)};
+        radius2_ = {file.coordinate("MinRad2", 10), file.coordinate("MaxRad2", 10)};
         follow_up_ = std::max(file.get("FollowUp", 10), 0);
-        sway_x_ = {0, file.get("dx", 10), file.get("OrigoStepX", 1), file.divisor("OrigoSpeedX", 1), 0, 1,
+        sway_x_ = {0, file.coordinate("dx", 10), file.coordinate("OrigoStepX", 1), file.divisor("OrigoSpeedX", 1), 0, 1,
                    file.get("turnbackx", 1) != 0};
-        sway_y_ = {0, file.get("dy", 1), file.get("OrigoStepY", 1), file.divisor("OrigoSpeedY", 1), 0, 1,
+        sway_y_ = {0, file.coordinate("dy", 1), file.coordinate("OrigoStepY", 1), file.divisor("OrigoSpeedY", 1), 0, 1,
                    file.get("turnbacky", 1) != 0};
         animate_ = file.get("Animate", 1) != 0;
         fade_out_ = std::max(file.get("AlphaChg", 1), 1);
         ttl_ = file.get("TTL", 0);
         degree_step_ = file.get("DegStep", 10);
-        radius_step_ = file.get("RadStep", 1);
+        radius_step_ = file.coordinate("RadStep", 1);
         end_all_ = file.get("Endall", 1) != 0;
-        bend_x_ = {0, file.get("DivMaxX", 0), file.get("DivStepX", 0), file.divisor("DivSpeedX", 0), 0, 1, true};
-        bend_y_ = {0, file.get("DivMaxY", 0), file.get("DivStepY", 0), file.divisor("DivSpeedY", 0), 0, 1, true};
+        bend_x_ = {0, file.coordinate("DivMaxX", 0), file.coordinate("DivStepX", 0), file.divisor("DivSpeedX", 0), 0, 1, true};
+        bend_y_ = {0, file.coordinate("DivMaxY", 0), file.coordinate("DivStepY", 0), file.divisor("DivSpeedY", 0), 0, 1, true};
         bend_divisor_ = {file.divisor("DivX", 1), file.divisor("DivY", 1)};
         moves_ = file.get("Move", 1) != 0;
         start_every_ = file.get("StartAll", 0) != 0 ? 0 : follow_up_;

@@ -30,6 +30,11 @@ constexpr std::array<int32_t, 4> kFlareFractions = {192, 320, 448, 576};
 constexpr std::array<const char*, 4> kFlareFiles = {"gfx/flair2.spr", "gfx/flair3.spr", "gfx/flair2.spr",
                                                     "gfx/flair1.spr"};
 
+// The point `fraction` 256ths of `span` away from `from`.
+Point along(Point from, Point span, int32_t fraction) {
+    return {trunc32(from.x + int64_t(span.x) * fraction / 256), trunc32(from.y + int64_t(span.y) * fraction / 256)};
+}
+
 class LensFlareEffect : public EffectObject {
 public:
     LensFlareEffect(EffectTarget& target, PathWalk walk)
@@ -47,14 +52,11 @@ public:
         if (!walk_.next(light)) return EffectProgress::kRunning;
         light_.move_to(light, depth_);
         const Point span = kFlareCentre - light;
-        for (size_t i = 0; i < flares_.size(); ++i)
-            flares_[i].move_to(light + Point{span.x * kFlareFractions[i] / 256, span.y * kFlareFractions[i] / 256},
-                               kFlareDepth);
+        for (size_t i = 0; i < flares_.size(); ++i) flares_[i].move_to(along(light, span, kFlareFractions[i]), kFlareDepth);
         if (rainbow_) {
             const int32_t distance = to_pixels(fix_distance(to_fixed(light.x), to_fixed(light.y),
                                                             to_fixed(kFlareCentre.x), to_fixed(kFlareCentre.y)));
-            rainbow_.move_to(light + Point{span.x * kFlareFractions[0] / 256, span.y * kFlareFractions[0] / 256},
-                             kRainbowDepth);
+            rainbow_.move_to(along(light, span, kFlareFractions[0]), kRainbowDepth);
             rainbow_.get()->set_zoom(std::max(3000 - distance / 10, 1));
         }
         return EffectProgress::kRunning;

@@ -128,7 +128,7 @@ std::unique_ptr<EffectObject> make_lightning_effect(EffectFile& file, EffectTarg
     params.bolt1 = file.text("Sprite1", "gfx/light1.spr");
     params.bolt2 = file.text("Sprite2", "gfx/light2.spr");
     params.max_dx = file.get("MAXDX", params.max_dx);
-    params.at = shifted_for_display({file.get("posx", 120), file.get("posy", 0)}, target.layer_size);
+    params.at = shifted_for_display({file.coordinate("posx", 120), file.coordinate("posy", 0)}, target.layer_size);
     params.flash_colour = file.color("red", "green", "blue", 5, 16, 18);
     // A negative count flashes never.
     params.flashes = std::max(int64_t(file.get("repeat", 2)) + 1, int64_t(0));

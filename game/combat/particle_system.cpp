@@ -39,14 +39,14 @@ void ParticleParams::read(EffectFile& file) {
     p3 = file.get("P3", p3);
     speed = std::max(file.get("Speed", speed), 0);
     collect = file.get("Collect", collect);
-    collect_dist_x = file.get("CollectdistX", collect_dist_x);
-    collect_dist_y = file.get("CollectdistY", collect_dist_y);
+    collect_dist_x = file.coordinate("CollectdistX", collect_dist_x);
+    collect_dist_y = file.coordinate("CollectdistY", collect_dist_y);
     collect_speed = file.get("Collectspeed", collect_speed);
     collect_dir = file.get("Collectdir", collect_dir);
     alpha_speed = file.divisor("AlphaSpeed", alpha_speed);
     from_one_point = file.get("From1point", from_one_point);
     no_square = file.get("NoSquare", no_square);
-    bottom = file.get("Bottom", bottom);
+    bottom = file.coordinate("Bottom", bottom);
     bottom_orientation = file.get("BottomOrientation", bottom_orientation);
 }
 

@@ -26,6 +26,15 @@ const char* const kBusyKeys =
     "Collectdir = 2\nMove = 1\nNsteps = 12\nMoveSpeed = -4\nPlace = 0, 0\nPlace = 30, 5\nCount = 8\nMAXDX = -4\n"
     "maxpause = -1\nrepeat = 1\nBottom = 60\nBottomOrientation = 1\nGY = 9000\n";
 
+// Values at the ends of the 32-bit range wherever a coordinate goes.
+const char* const kHugeKeys =
+    "Move = 1\nNsteps = 5\nPlace = 2147483647, -2147483648\nPlace = -2147483648, 2147483647\n"
+    "Place = 2147483647, 2147483647\nox = 2147483647\noy = -2147483648\ndx = 2147483647\ndy = 2147483647\n"
+    "MinRad1 = -2147483648\nMaxRad1 = 2147483647\nRadStep = 2147483647\nposx = 2147483647\nposy = 2147483647\n"
+    "MAXDX = 2147483647\nShakeSize = 2147483647\nCollect = 1\nCollectdistX = 2147483647\n"
+    "CollectdistY = 2147483647\nCollectspeed = -2147483648\nSpawnCount = 3\nTTL = 3\nBottom = 2147483647\n"
+    "DegStep = 2147483647\nCount = 5\nGX = 2147483647\nGY = -2147483648\n";
+
 class EffectTypesTest : public ActionPlayerTest {};
 
 TEST_F(EffectTypesTest, EveryTypeEndsWithinAFrameBound) {
@@ -38,7 +47,8 @@ TEST_F(EffectTypesTest, EveryTypeEndsWithinAFrameBound) {
     const Variant variants[] = {{"defaults", "", true, false},
                                 {"zero divisors", kZeroKeys, true, false},
                                 {"busy", kBusyKeys, true, true},
-                                {"no sprites", kBusyKeys, false, true}};
+                                {"no sprites", kBusyKeys, false, true},
+                                {"huge", kHugeKeys, true, false}};
     constexpr int kBound = 400;
     for (const char* type : kTypes)
         for (const Variant& v : variants) {
