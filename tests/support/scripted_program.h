@@ -22,6 +22,7 @@
 #include "tests/game/screens/golden_screen.h"
 #include "tests/game/screens/scratch_folder.h"
 #include "tests/support/program_end.h"
+#include "tests/support/story_data.h"
 
 class ScriptedProgramTest : public ::testing::Test {
 protected:
@@ -55,6 +56,13 @@ protected:
         crt_srand(seed);
         host.create_window(main_wnd_proc);
     }
+    // The same on the demo data with a story of the test's own in place of
+    // the demo's (see make_story_data); the folder goes with the test.
+    void start_story_program(const std::string& story_name, const std::string& story_source,
+                             const std::string& start_config, const std::string& script, uint32_t seed) {
+        story_parent_ = make_scratch_folder("story");
+        start_program(make_story_data(story_parent_, story_name, story_source, start_config), script, seed);
+    }
     void TearDown() override {
         if (host.has_window()) host.send_message(MessageId::Close);
         shell_hooks() = ShellHooks{};
@@ -63,6 +71,7 @@ protected:
         g_current_scene = nullptr;
         set_state_folder(u"");
         if (!folder.empty()) std::filesystem::remove_all(folder);
+        if (!story_parent_.empty()) std::filesystem::remove_all(story_parent_);
     }
 
     // Runs the message loop until program time reaches `ms`.
@@ -74,4 +83,7 @@ protected:
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
     std::string screen() const { return g_game && g_game->current_state() ? g_game->current_state()->name() : ""; }
+
+private:
+    std::string story_parent_;
 };

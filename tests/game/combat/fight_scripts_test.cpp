@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -19,11 +18,8 @@
 #include "game/world/monster_actor.h"
 #include "game/world/monster_record.h"
 #include "tests/support/scripted_program.h"
-#include "tests/support/story_data.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const std::string kFights = NIMBREL_SOURCE_DIR "/tests/game/combat/fights/";
 constexpr uint32_t kTonic = 0x4301;
@@ -37,17 +33,9 @@ std::string read_text(const std::string& path) {
 
 class FightScriptTest : public ScriptedProgramTest {
 protected:
-    std::string data_parent;
-
     void SetUp() override {
-        data_parent = make_scratch_folder("fen");
-        const std::string data =
-            make_story_data(data_parent, "fen.story", read_text(kFights + "fen.story"), read_text(kFights + "story.txt"));
-        start_program(data, kFights + "flight_and_death.input", 5);
-    }
-    void TearDown() override {
-        ScriptedProgramTest::TearDown();
-        fs::remove_all(data_parent);
+        start_story_program("fen.story", read_text(kFights + "fen.story"), read_text(kFights + "story.txt"),
+                            kFights + "flight_and_death.input", 5);
     }
 
     const CombatState* fight() { return dynamic_cast<const CombatState*>(g_game->current_state()); }

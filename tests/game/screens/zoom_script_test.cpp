@@ -8,23 +8,14 @@
 #include "game/screens/zoom_state.h"
 #include "tests/game/screens/zoom_levels.h"
 #include "tests/support/scripted_program.h"
-#include "tests/support/story_data.h"
 
 namespace {
 
 class ZoomScriptTest : public ScriptedProgramTest {
 protected:
-    std::string data_parent;
-
     void SetUp() override {
-        data_parent = make_scratch_folder("zoom_story");
-        const std::string data =
-            make_story_data(data_parent, "zoom story", zoom_story::source(), zoom_story::kStartConfig);
-        start_program(data, NIMBREL_SOURCE_DIR "/tests/game/screens/scripts/zoom_fields.input", 5);
-    }
-    void TearDown() override {
-        ScriptedProgramTest::TearDown();
-        std::filesystem::remove_all(data_parent);
+        start_story_program("zoom story", zoom_story::source(), zoom_story::kStartConfig,
+                            NIMBREL_SOURCE_DIR "/tests/game/screens/scripts/zoom_fields.input", 5);
     }
     const ZoomState* zoom() { return dynamic_cast<const ZoomState*>(g_game->current_state()); }
 };
