@@ -1,5 +1,6 @@
 #include "game/screens/map_view_cells.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/graphics/sprite.h"
@@ -118,7 +119,10 @@ bool MapViewCells::sprites_block(int32_t x, int32_t y, int32_t mode) const {
                 return true;
         return !inside;
     }
-    const Cell* left = cell_at(x - 8, y);
+    // At the map's left edge the point's own cell stands for the one to its
+    // left, which does not exist: the hero may step over the edge there as
+    // he does at the right edge.
+    const Cell* left = cell_at(std::max(x - 8, 0), y);
     if (!inside || !left || !left->objects) return true;
     if (left->objects->hit_test(x - 8, y, nullptr) || left->objects->hit_test(x + 8, y, nullptr)) return true;
     const Cell* right = cell_at(x + 8, y);

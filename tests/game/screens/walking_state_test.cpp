@@ -115,6 +115,26 @@ TEST_F(WalkingTest, TheRightEdgeLeadsIntoTheWood) {
     EXPECT_EQ(game().main_fade().level(), 0);
 }
 
+TEST_F(WalkingTest, TheWoodsLeftEdgeLeadsBackIntoTheVillage) {
+    // The way home with the lantern: west out of the wood on its road.
+    put_hero({15 * 32, 5 * 32});
+    hold_keys({kRight});
+    for (int i = 0; i < 200 && game().transition().pending().type == kTransitionNone; ++i) tick();
+    release_keys();
+    finish_fades();
+    ASSERT_EQ(world().current_level_id(), kThistlewood);
+    game().actions().clear();
+    walking().set_encounter_countdown(100000);
+    put_hero({1 * 32, 3 * 32});
+    hold_keys({kLeft});
+    for (int i = 0; i < 200 && game().transition().pending().type == kTransitionNone; ++i) tick();
+    release_keys();
+    ASSERT_EQ(game().transition().pending().kind, kTransitionChangeLevel) << hero().x;
+    finish_fades();
+    EXPECT_EQ(world().current_level_id(), kMillbrook);
+    EXPECT_EQ(hero().position(), (Point{15 * 32, 5 * 32}));
+}
+
 TEST_F(WalkingTest, AMonsterNineteenPixelsAwayStartsAFightAndTwentyDoNot) {
     run(kActPlaceMonster, kBoar, kMillbrook, packed(8, 6));
     auto& monsters = world().get_level(kMillbrook)->extra_actors;
