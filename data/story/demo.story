@@ -230,4 +230,4 @@ do 0x402 a=0x1101 b=(7,4)
 # The inn's guest book on the counter, read with the action key.
 trigger 0x7008 level=0x1103 repeat=1
 when kind=6 aux=1 id=0x1103 value=(6,1)
-do 0x201 text="#BThe Copper Kettle\nGuests of the autumn\n\nA drover and his dog, two nights.\nA tinker from the coast, one night.\nOld Hesk, for his supper only.\n\nPaid in full.\n- M. Quill"
+do 0x201 text="#BThe Copper Kettle\nGuests of the autumn\n\nA drover and dog: 2 nights\nA tinker: 1 night\nOld Hesk: supper only\n\nAll paid in full.\n- M. Quill"
