@@ -20,19 +20,20 @@ constexpr size_t kReserveBytes = 0x80000;
 // its page (so that a free needs no division); 16 bytes keep blocks aligned
 // like malloc's.
 constexpr size_t kBlockHeader = 16;
-constexpr size_t kPageHeader = 48;
 static_assert(kBlockHeader % alignof(std::max_align_t) == 0);
-static_assert(kPageHeader % alignof(std::max_align_t) == 0);
 
-struct Page {
+// A page's bookkeeping lives apart from its blocks, in descriptors packed
+// side by side, so that moving pages between lists touches a few dense
+// cache lines and never the pages' own memory.
+struct alignas(64) Page {
     Page* next;
     Page* prev;
-    uint32_t used[kPoolBlocksPerPage / 32];  // bit i of word i / 32: block i in use
+    uint8_t* blocks;                         // the page's memory: its blocks, each after its header
+    uint64_t used[kPoolBlocksPerPage / 64];  // bit i of word i / 64: block i in use
     uint8_t free_count;
     uint8_t class_index;
-    uint16_t block_words;  // block size in 4-byte words
 };
-static_assert(sizeof(Page) <= kPageHeader);
+static_assert(sizeof(Page) == 64);
 
 // Open pages sit in one list per free count, so that taking the fullest
 // open page and moving a page after an allocation or a free never walk a
@@ -99,7 +100,7 @@ private:
 
 constexpr size_t class_block_size(int k) { return 16 * size_t(k + 1); }
 constexpr size_t block_stride(int k) { return kBlockHeader + class_block_size(k); }
-constexpr size_t page_bytes(int k) { return kPageHeader + kPoolBlocksPerPage * block_stride(k); }
+constexpr size_t page_bytes(int k) { return kPoolBlocksPerPage * block_stride(k); }
 
 Page*& header_word(void* block) { return *reinterpret_cast<Page**>(static_cast<uint8_t*>(block) - sizeof(Page*)); }
 uint32_t& index_word(void* block) { return *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(block) - kBlockHeader); }
@@ -182,16 +183,45 @@ Page* fullest_open_page(const SizeClass& cls) {
     return nullptr;
 }
 
-Page* new_page(int k) {
-    auto* page = static_cast<Page*>(heap_alloc(page_bytes(k)));
-    std::memset(page, 0, kPageHeader);
+uint8_t* block_at(const Page* page, int k, int index) {
+    return page->blocks + size_t(index) * block_stride(k) + kBlockHeader;
+}
+
+// Descriptors come in chunks that are never given back (64 bytes for each
+// page the class ever held at once); unused ones are chained through `next`.
+constexpr int kDescriptorsPerChunk = 256;
+constinit Page* g_free_descriptors = nullptr;
+
+Page* take_descriptor() {
+    if (!g_free_descriptors) {
+        auto* raw = static_cast<uint8_t*>(heap_alloc(sizeof(Page) * kDescriptorsPerChunk + alignof(Page)));
+        auto* chunk = reinterpret_cast<Page*>(raw + (alignof(Page) - reinterpret_cast<uintptr_t>(raw) % alignof(Page)));
+        for (int i = 0; i < kDescriptorsPerChunk; i++) {
+            chunk[i].next = g_free_descriptors;
+            g_free_descriptors = &chunk[i];
+        }
+    }
+    return std::exchange(g_free_descriptors, g_free_descriptors->next);
+}
+
+void release_page(Page* page) {
+    std::free(page->blocks);
+    page->next = g_free_descriptors;
+    g_free_descriptors = page;
+}
+
+[[gnu::noinline]] Page* new_page(int k) {
+    Page* page = take_descriptor();
+    auto* blocks = static_cast<uint8_t*>(heap_alloc(page_bytes(k)));
+    *page = Page{};
+    page->blocks = blocks;
     page->free_count = kPoolBlocksPerPage;
     page->class_index = uint8_t(k);
-    page->block_words = uint16_t(class_block_size(k) / 4);
     return page;
 }
 
-// A page for a class without an open page: its spare, or a new one.
+// A page for a class without an open page: its spare, or a new one. Kept
+// out of line so that the common path of an allocation stays short.
 Page* empty_page(int k) {
     SizeClass& cls = g_classes[k];
     Page* page = std::exchange(cls.spare, nullptr);
@@ -205,35 +235,37 @@ Page* empty_page(int k) {
 void retire_page(SizeClass& cls, Page* page) {
     cls.pages--;
     if (!cls.spare) cls.spare = page;
-    else std::free(page);
+    else release_page(page);
 }
 
 void free_spare_pages() {
-    for (SizeClass& cls : g_classes) std::free(std::exchange(cls.spare, nullptr));
+    for (SizeClass& cls : g_classes) {
+        if (cls.spare) release_page(std::exchange(cls.spare, nullptr));
+    }
+}
+
+// Marks the page's lowest free block as used and returns its index; the
+// page has one.
+int take_lowest_free(Page* page) {
+    const int w = ~page->used[0] ? 0 : 1;
+    const int bit = std::countr_zero(~page->used[w]);
+    page->used[w] |= uint64_t(1) << bit;
+    return w * 64 + bit;
 }
 
 void* pool_alloc(size_t n) {
-    const int k = n == 0 ? 0 : int((n + 15) / 16 - 1);
+    const int k = int((n - (n != 0)) / 16);  // 0 and 1..16 bytes: class 0
     SizeClass& cls = g_classes[k];
     Page* page = fullest_open_page(cls);
     if (page) unfile_by_free_count(cls, page);
     else page = empty_page(k);
 
-    int index = 0;
-    for (int w = 0; w < kPoolBlocksPerPage / 32; w++) {
-        if (page->used[w] != 0xFFFFFFFFu) {
-            const int bit = std::countr_zero(~page->used[w]);
-            page->used[w] |= 1u << bit;
-            index = w * 32 + bit;
-            break;
-        }
-    }
-    uint8_t* block = reinterpret_cast<uint8_t*>(page) + kPageHeader + size_t(index) * block_stride(k) + kBlockHeader;
-    header_word(block) = page;
-    index_word(block) = uint32_t(index);
-
+    const int index = take_lowest_free(page);
     if (--page->free_count == 0) push_front(cls.full, page);
     else file_by_free_count(cls, page);
+    uint8_t* block = block_at(page, k, index);
+    header_word(block) = page;
+    index_word(block) = uint32_t(index);
     return block;
 }
 
@@ -241,8 +273,8 @@ void pool_free(Page* page, void* p) {
     const int k = page->class_index;
     SizeClass& cls = g_classes[k];
     const uint32_t index = index_word(p) % kPoolBlocksPerPage;
-    uint32_t& word = page->used[index / 32];
-    const uint32_t bit = 1u << (index % 32);
+    uint64_t& word = page->used[index / 64];
+    const uint64_t bit = uint64_t(1) << (index % 64);
     if (!(word & bit)) return;  // not in use: a second free changes nothing
     word &= ~bit;
 
@@ -252,7 +284,8 @@ void pool_free(Page* page, void* p) {
     else file_by_free_count(cls, page);
 }
 
-void* heap_block_alloc(size_t n) {
+[[gnu::noinline]] void* heap_block_alloc(size_t n) {
+    if (out_of_range(n)) memory_full();
     auto* base = static_cast<uint8_t*>(heap_alloc(n + kBlockHeader));
     header_word(base + kBlockHeader) = nullptr;
     return base + kBlockHeader;
@@ -278,20 +311,37 @@ int mem_block_class(const void*) { return -1; }
 
 #else
 
-void* mem_alloc(size_t n) {
-    if (out_of_range(n)) memory_full();
-    if (n > kPoolMaxBlock) return heap_block_alloc(n);
+namespace {
+
+[[gnu::noinline]] void* locked_pool_alloc(size_t n) {
     PoolGuard guard;
+    return pool_alloc(n);
+}
+
+[[gnu::noinline]] void locked_pool_free(Page* page, void* p) {
+    PoolGuard guard;
+    pool_free(page, p);
+}
+
+}  // namespace
+
+// The common paths (a pooled block, one thread) stay free of everything
+// else, which lives out of line.
+void* mem_alloc(size_t n) {
+    if (n > kPoolMaxBlock) [[unlikely]] return heap_block_alloc(n);
+    if (!__libc_single_threaded) return locked_pool_alloc(n);
     return pool_alloc(n);
 }
 
 void mem_free(void* p) {
     if (!p) return;
-    if (Page* page = header_word(p)) {
-        PoolGuard guard;
-        pool_free(page, p);
-    } else {
+    Page* page = header_word(p);
+    if (!page) [[unlikely]] {
         std::free(static_cast<uint8_t*>(p) - kBlockHeader);
+    } else if (!__libc_single_threaded) {
+        locked_pool_free(page, p);
+    } else {
+        pool_free(page, p);
     }
 }
 
