@@ -32,7 +32,8 @@ def figures(results):
         rows.append(("pool " + pattern, "bench_allocator", ours.format("Pool"), ours.format("Malloc"), 1.0))
     for size in ["32x32", "64x64", "240x320"]:
         for mode, name, anchor in [(16, "keyed", "key_rle"), (17, "keyed alpha", "key_alpha"),
-                                   (4112, "keyed lighten", "key_rle"), (8208, "keyed darken", "key_rle")]:
+                                   (4112, "keyed lighten", "key_rle"), (8208, "keyed darken", "key_rle"),
+                                   (2, "per-pixel alpha", "argb_blend"), (18, "keyed per-pixel alpha", "argb_blend")]:
             rows.append((f"{name} {size}", "bench_blitters", f"plain/mode{mode}/{size}", f"sdl/{anchor}/{size}", 1.0))
         for zoom in [512, 2048]:
             for mode, name in [(0, "zoomed"), (16, "zoomed keyed")]:
