@@ -38,12 +38,21 @@ static_assert(sizeof(Page) == 64);
 // Open pages sit in one list per free count, so that taking the fullest
 // open page and moving a page after an allocation or a free never walk a
 // list. Within a list the page that reached that count last comes first.
+// The page that allocations are taking from is held apart from the lists
+// while no listed page has fewer free blocks, so that a run of allocations
+// and frees on it moves no page at all. When it empties it stays current
+// and is the class's one kept-back empty page (`spare` is then null), so
+// that a class going between no block and one touches nothing else.
 struct SizeClass {
+    Page* current = nullptr;                // the page allocations take from, in no list
     Page* full = nullptr;                   // pages without a free block
     Page* by_free[kPoolBlocksPerPage] = {};  // [c]: open pages with c free blocks
     uint64_t counts_held[2] = {};           // bit c: by_free[c] is not empty
     Page* spare = nullptr;                  // one empty page kept for the next need
     int pages = 0;                          // pages holding blocks
+
+    bool current_is_empty() const { return current && current->free_count == kPoolBlocksPerPage; }
+    bool holds_empty_page() const { return spare || current_is_empty(); }
 };
 
 constinit SizeClass g_classes[kPoolClassCount];
@@ -220,28 +229,48 @@ void release_page(Page* page) {
     return page;
 }
 
-// A page for a class without an open page: its spare, or a new one. Kept
-// out of line so that the common path of an allocation stays short.
+// A page for a class without an open page: its spare, or a new one.
 Page* empty_page(int k) {
-    SizeClass& cls = g_classes[k];
-    Page* page = std::exchange(cls.spare, nullptr);
-    if (!page) page = new_page(k);
-    cls.pages++;
-    return page;
+    Page* page = std::exchange(g_classes[k].spare, nullptr);
+    return page ? page : new_page(k);
 }
 
-// An empty page is kept as its class's spare, so that a class hovering at
-// a page boundary does not go to the heap at every step.
+// An empty page is kept back as its class's spare, so that a class hovering
+// at a page boundary does not go to the heap at every step; a class keeps
+// one at most.
 void retire_page(SizeClass& cls, Page* page) {
-    cls.pages--;
-    if (!cls.spare) cls.spare = page;
+    if (!cls.holds_empty_page()) cls.spare = page;
     else release_page(page);
 }
 
 void free_spare_pages() {
     for (SizeClass& cls : g_classes) {
         if (cls.spare) release_page(std::exchange(cls.spare, nullptr));
+        if (cls.current_is_empty()) release_page(std::exchange(cls.current, nullptr));
     }
+}
+
+// The free count of the fullest listed open page, or one past a page's
+// blocks when none is listed.
+int fewest_listed_free(const SizeClass& cls) {
+    if (cls.counts_held[0]) return std::countr_zero(cls.counts_held[0]);
+    if (cls.counts_held[1]) return 64 + std::countr_zero(cls.counts_held[1]);
+    return kPoolBlocksPerPage + 1;
+}
+
+// Makes the fullest open page current (listing the one that was, which has
+// more free blocks, or keeping it back when empty), or the spare or a new
+// page when no page is open.
+[[gnu::noinline]] Page* switch_current_page(SizeClass& cls, int k) {
+    if (Page* old = std::exchange(cls.current, nullptr)) {
+        if (old->free_count == kPoolBlocksPerPage) cls.spare = old;
+        else file_by_free_count(cls, old);
+    }
+    Page* page = fullest_open_page(cls);
+    if (page) unfile_by_free_count(cls, page);
+    else page = empty_page(k);
+    cls.current = page;
+    return page;
 }
 
 // Marks the page's lowest free block as used and returns its index; the
@@ -256,13 +285,15 @@ int take_lowest_free(Page* page) {
 void* pool_alloc(size_t n) {
     const int k = int((n - (n != 0)) / 16);  // 0 and 1..16 bytes: class 0
     SizeClass& cls = g_classes[k];
-    Page* page = fullest_open_page(cls);
-    if (page) unfile_by_free_count(cls, page);
-    else page = empty_page(k);
+    Page* page = cls.current;
+    if (!page || (fewest_listed_free(cls) < page->free_count)) page = switch_current_page(cls, k);
+    if (page->free_count == kPoolBlocksPerPage) cls.pages++;  // an empty page comes into use
 
     const int index = take_lowest_free(page);
-    if (--page->free_count == 0) push_front(cls.full, page);
-    else file_by_free_count(cls, page);
+    if (--page->free_count == 0) {
+        push_front(cls.full, page);
+        cls.current = nullptr;
+    }
     uint8_t* block = block_at(page, k, index);
     header_word(block) = page;
     index_word(block) = uint32_t(index);
@@ -278,10 +309,24 @@ void pool_free(Page* page, void* p) {
     if (!(word & bit)) return;  // not in use: a second free changes nothing
     word &= ~bit;
 
+    if (page == cls.current) {
+        if (++page->free_count == kPoolBlocksPerPage) {
+            cls.pages--;
+            if (cls.spare) {  // the spare is kept back instead
+                cls.current = nullptr;
+                release_page(page);
+            }
+        }
+        return;
+    }
     if (page->free_count == 0) unlink(cls.full, page);
     else unfile_by_free_count(cls, page);
-    if (++page->free_count == kPoolBlocksPerPage) retire_page(cls, page);
-    else file_by_free_count(cls, page);
+    if (++page->free_count == kPoolBlocksPerPage) {
+        cls.pages--;
+        retire_page(cls, page);
+    } else {
+        file_by_free_count(cls, page);
+    }
 }
 
 [[gnu::noinline]] void* heap_block_alloc(size_t n) {
@@ -401,10 +446,13 @@ PoolClassState mem_class_state(int class_index) {
     PoolClassState state;
     const SizeClass& cls = g_classes[class_index];
     state.pages = cls.pages;
-    state.spare_pages = cls.spare ? 1 : 0;
+    state.spare_pages = cls.holds_empty_page() ? 1 : 0;
     for (const Page* p = cls.full; p; p = p->next) state.full_pages++;
-    for (const Page* head : cls.by_free) {
-        for (const Page* p = head; p; p = p->next) state.open_free_counts.push_back(p->free_count);
+    for (int c = 0; c < kPoolBlocksPerPage; c++) {
+        // The current page stands first among the pages of its count, as
+        // the one that reached it last.
+        if (cls.current && cls.current->free_count == c) state.open_free_counts.push_back(c);  // never 128
+        for (const Page* p = cls.by_free[c]; p; p = p->next) state.open_free_counts.push_back(p->free_count);
     }
     return state;
 }

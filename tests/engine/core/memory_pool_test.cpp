@@ -168,6 +168,34 @@ TEST_F(OutOfMemoryTest, OneFailureIsMetByGivingBackTheReserve) {
     EXPECT_TRUE(mem_reserve_held());
 }
 
+TEST_F(OutOfMemoryTest, AnEmptiedClassKeepsOnePageBackUntilThePurge) {
+    SKIP_WITHOUT_POOL();
+    constexpr int kClass = 15;
+    constexpr size_t kSize = 250;
+    std::vector<void*> blocks;
+    for (int i = 0; i < 2 * kPoolBlocksPerPage + 1; i++) blocks.push_back(mem_alloc(kSize));
+    for (void* b : blocks) mem_free(b);
+    PoolClassState s = mem_class_state(kClass);
+    EXPECT_EQ(s.pages, 0);
+    EXPECT_EQ(s.spare_pages, 1);
+
+    void* p = mem_alloc(kSize);  // the kept page comes into use, and back
+    s = mem_class_state(kClass);
+    EXPECT_EQ(s.pages, 1);
+    EXPECT_EQ(s.spare_pages, 0);
+    EXPECT_EQ(s.open_free_counts, std::vector<int>{kPoolBlocksPerPage - 1});
+    mem_free(p);
+    EXPECT_EQ(mem_class_state(kClass).spare_pages, 1);
+
+    on_low_memory();  // the reserve goes first
+    EXPECT_EQ(mem_class_state(kClass).spare_pages, 1);
+    on_low_memory();  // then the kept pages
+    s = mem_class_state(kClass);
+    EXPECT_EQ(s.spare_pages, 0);
+    EXPECT_EQ(s.pages, 0);
+    EXPECT_EQ(purges, 1);
+}
+
 TEST_F(OutOfMemoryTest, ReserveFirstThenPurgeThenMemoryFull) {
     mem_inject_heap_failures(-1);
     EXPECT_EQ(exit_code_of([] { mem_alloc(1000); }), 0);
