@@ -3,15 +3,17 @@
 # real X key events: "New game" on "Easy" from the main menu, west and north
 # to the old chest (opened with the action key), round the houses and east
 # over the village's edge into Thistlewood, then along the wood's path until
-# a monster meets the hero, and the fight with it. Then the program is asked to close, as the
-# desktop's close request does, so that it saves the game to resume.
+# a monster meets the hero, and the fight with it, which must sound. Then
+# the program is asked to close, as the desktop's close request does, so that
+# it saves the game to resume.
 #
 #   keyboard_road.sh PROGRAM STATE_DIR OUT_DIR
 #
 # The game writes into STATE_DIR (its saves land in STATE_DIR/savegame);
 # OUT_DIR receives the program's output (game.log), what this script did
-# (steps.log), the program's own last screen (screen.png) and, when
-# ImageMagick's `import` is there, the X screen at the milestones.
+# (steps.log), the sound it mixed (audio.raw), the program's own last screen
+# (screen.png) and, when ImageMagick's `import` is there, the X screen at the
+# milestones.
 # Exit status: 0 the road was played and the program ended by itself,
 # 77 Xvfb or xdotool is missing, 1 anything else (reason on stderr).
 #
@@ -69,6 +71,13 @@ wait_until() {
 }
 game_running() { [ -z "$game_pid" ] || kill -0 "$game_pid" 2>/dev/null; }
 file_there() { [ -s "$1" ]; }
+audio_bytes() { stat -c %s "$out/audio.raw" 2>/dev/null || echo 0; }
+# Whether the sound written since byte $1 holds anything but silence.
+sounded_since() {
+  local loud
+  loud=$(tail -c +$(($1 + 1)) "$out/audio.raw" | tr -d '\000' | head -c 1 | wc -c)
+  [ "$loud" -gt 0 ]
+}
 
 snapshot() {
   command -v import >/dev/null && import -display "$DISPLAY" -window root "$out/$1.png" 2>/dev/null
@@ -97,8 +106,11 @@ log "Xvfb on $DISPLAY"
 # --- the program, at twice the screen's size, in a real X window whatever
 # video driver the caller's environment names (the test suite's is SDL's
 # dummy one); it closes itself at the deadline should this script die, and
-# never plays sound on the host.
-SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "$program" --state "$state" --screenshot "$out/screen.png" \
+# never plays sound on the host: SDL's disk driver writes what the real audio
+# output mixes into audio.raw, in real time, so the fight can be checked to
+# sound.
+SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw" \
+  "$program" --state "$state" --screenshot "$out/screen.png" \
   --run-ms $((kDeadline * 1000)) >"$out/game.log" 2>&1 &
 game_pid=$!
 window=""
@@ -146,6 +158,7 @@ snapshot 3-wood
 hold Right 10     # along the wood's path, where monsters come
 sleep 2
 snapshot 4-met
+fight_audio_start=$(audio_bytes)
 # The fight: Down turns the carousel to the weapons, Return strikes until
 # the monster falls; a last Return leaves the reward page.
 tap Down
@@ -154,6 +167,9 @@ for blow in 1 2 3 4 5 6; do
   sleep 2.5
 done
 snapshot 5-won
+[ "$(audio_bytes)" -gt "$fight_audio_start" ] || fail "no sound was written during the fight"
+sounded_since "$fight_audio_start" || fail "the fight was silent"
+log "the fight sounded ($(( $(audio_bytes) - fight_audio_start )) bytes of sound)"
 tap Return
 sleep 1.5
 
