@@ -21,29 +21,20 @@
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "bench/demo_game_bench.h"
 
 namespace {
 
-constexpr double kTickSeconds = 0.012;
 constexpr uint32_t kKeyF1 = 8;
 
-struct StartedGame {
-    HeadlessPlatform host{0x00A00000};
-    std::string folder =
-        (std::filesystem::temp_directory_path() / ("bench_attribute_screens_" + std::to_string(getpid()))).string();
-
-    explicit StartedGame(size_t extra_items = 0) {
-        prepare_demo_game_in(host, folder);
-        game_startup();
+struct StartedGame : StartedDemoGame {
+    explicit StartedGame(size_t extra_items = 0) : StartedDemoGame("bench_attribute_screens") {
         World& world = g_app->world;
         const uint32_t item = world.item_groups.front()->items.front()->id;
         for (size_t i = 0; i < extra_items; ++i) world.hero().add_item(item);
         g_game->switch_state("Walking", 0);
     }
-    ~StartedGame() { finish_demo_game(folder); }
     HeroActor& hero() const { return g_app->world.hero(); }
-    GameState* current() const { return g_game->current_state(); }
     void tick() { current()->update(); }
     // A hero with as many points to share as the demo's.
     void reset_attributes() {
@@ -53,13 +44,6 @@ struct StartedGame {
         hero().gold = 1000;
     }
 };
-
-void report_ticks(benchmark::State& state, double seconds) {
-    state.counters["of_tick"] = seconds / double(state.iterations()) / kTickSeconds;
-}
-
-using Clock = std::chrono::steady_clock;
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 void BM_LevelUpLastTickWithAutosave(benchmark::State& state) {
     StartedGame game(size_t(state.range(0)));
@@ -76,9 +60,9 @@ void BM_LevelUpLastTickWithAutosave(benchmark::State& state) {
             game.tick();
         if (game.current() != &level_up) state.SkipWithError("the level-up ended before its last tick");
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.tick();  // the page gone: the automatic save, then the map
-        seconds += since(start);
+        seconds += seconds_since(start);
         state.PauseTiming();
         if (game.current() == &level_up) state.SkipWithError("the level-up did not end");
         state.ResumeTiming();
@@ -94,10 +78,10 @@ void BM_StatsEnterToFirstFrame(benchmark::State& state) {
         state.PauseTiming();
         game.reset_attributes();
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         g_game->switch_state("Stats", 0);
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
         state.PauseTiming();
         g_game->switch_state("Walking", 0);
         state.ResumeTiming();
@@ -118,10 +102,10 @@ void BM_StatsSpendOnePoint(benchmark::State& state) {
             for (int i = 0; i < 32; ++i) game.tick();
         }
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.current()->on_key(kKeyPress, kKeyF1, 0);
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }
@@ -141,10 +125,10 @@ void BM_StatsFadeFrame(benchmark::State& state) {
             g_game->switch_state("Stats", 0);
         }
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.tick();
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }

@@ -35,11 +35,10 @@
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "bench/demo_game_bench.h"
 
 namespace {
 
-constexpr double kTickSeconds = 0.012;
 constexpr int kMostUpdates = 20000;
 constexpr uint32_t kRat = 0x3001, kBoar = 0x3002, kWisp = 0x3003;
 constexpr uint32_t kCudgel = 0x4101, kKnife = 0x4102, kTwig = 0x4201, kTonic = 0x4301, kGreaterTonic = 0x4302,
@@ -61,14 +60,11 @@ long resident_kb() {
 class FightingGame {
 public:
     FightingGame() {
-        prepare_demo_game_in(host_, folder_);
-        game_startup();
         crt_srand(7);
         g_app->world.set_random_seed(7);
         g_game->switch_state("Walking", 0);
         for (int i = 0; i < 40; ++i) frame(false);
     }
-    ~FightingGame() { finish_demo_game(folder_); }
 
     HeroActor& hero() { return g_app->world.hero(); }
     CombatState* combat() { return dynamic_cast<CombatState*>(g_game->current_state()); }
@@ -76,7 +72,7 @@ public:
     // The hero with these items, whole and unable to level up, meets the
     // monster on the map (made for this fight only).
     void begin(uint32_t monster_id, std::initializer_list<uint32_t> items) {
-        host_.sleep_ms(7);  // each fight's seed comes from the clock
+        started_.host.sleep_ms(7);  // each fight's seed comes from the clock
         HeroActor& h = hero();
         h.inventory.clear();
         h.current_item = h.armour = h.shield = nullptr;
@@ -136,9 +132,7 @@ public:
     }
 
 private:
-    HeadlessPlatform host_{0x00A00000};
-    std::string folder_ =
-        (std::filesystem::temp_directory_path() / ("bench_combat_fight_" + std::to_string(getpid()))).string();
+    StartedDemoGame started_{"bench_combat_fight"};
 };
 
 void BM_ScriptedFight(benchmark::State& state) {

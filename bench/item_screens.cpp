@@ -25,20 +25,13 @@
 #include "game/screens/state_helpers.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "bench/demo_game_bench.h"
 
 namespace {
 
-constexpr double kTickSeconds = 0.012;
 
-struct StartedGame {
-    HeadlessPlatform host{0x00A00000};
-    std::string folder =
-        (std::filesystem::temp_directory_path() / ("bench_item_screens_" + std::to_string(getpid()))).string();
-
-    explicit StartedGame(size_t entries) {
-        prepare_demo_game_in(host, folder);
-        game_startup();
+struct StartedGame : StartedDemoGame {
+    explicit StartedGame(size_t entries) : StartedDemoGame("bench_item_screens") {
         World& world = g_app->world;
         HeroActor& hero = world.hero();
         hero.inventory.clear();
@@ -50,8 +43,6 @@ struct StartedGame {
         for (size_t i = 0; i < entries; ++i) hero.add_item(ids[i % ids.size()]);
         walk(40);
     }
-    ~StartedGame() { finish_demo_game(folder); }
-    GameState* current() const { return g_game->current_state(); }
     void walk(int ticks) {
         g_game->switch_state("Walking", 0);
         for (int i = 0; i < ticks; ++i) {
@@ -70,22 +61,14 @@ struct StartedGame {
     }
 };
 
-// Seconds of the timed part of each iteration, as a share of one tick.
-void report_ticks(benchmark::State& state, double seconds) {
-    state.counters["of_tick"] = seconds / double(state.iterations()) / kTickSeconds;
-}
-
-using Clock = std::chrono::steady_clock;
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
 void BM_InventoryEnterToFirstFrame(benchmark::State& state) {
     StartedGame game(size_t(state.range(0)));
     double seconds = 0;
     for (auto _ : state) {
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         g_game->switch_state("Inventory", InventoryState::kOpenItems);
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
         state.PauseTiming();
         g_game->switch_state("Walking", 0);
         state.ResumeTiming();
@@ -99,9 +82,9 @@ void BM_InventoryChangeTab(benchmark::State& state) {
     g_game->switch_state("Inventory", InventoryState::kOpenItems);
     double seconds = 0;
     for (auto _ : state) {
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.current()->on_key(kKeyPress, 10, 0);  // the next tab: grid rebuilt, information shown
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }
@@ -117,9 +100,9 @@ void BM_InventoryShowItemInfo(benchmark::State& state) {
     for (auto _ : state) {
         const Point at = inventory.view().layout().cell_origin(cell);
         cell = (cell + 1) % inventory.cursor().cells;
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.current()->on_pointer(kPenDown, grid.x + at.x + 16, grid.y + at.y + 16);  // a cell chosen
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }
@@ -154,9 +137,9 @@ void BM_ShopFillBuyList(benchmark::State& state) {
         if (!shop.cursor().has_next_page()) forward = false;
         if (!shop.cursor().has_previous_page()) forward = true;
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.tap(*shop.menu(), forward ? u"rightbutton" : u"leftbutton");  // the list filled again
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
     state.counters["goods"] = double(shop.cursor().items_seen);
@@ -178,11 +161,11 @@ void BM_InventoryFadeInFrame(benchmark::State& state) {
             ticks = 0;
             state.ResumeTiming();
         }
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         g_game->update();
         game.current()->update();
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
         ++ticks;
     }
     report_ticks(state, seconds);
@@ -194,13 +177,13 @@ void BM_WalkingFrame(benchmark::State& state) {
     StartedGame game(3);
     double seconds = 0;
     for (auto _ : state) {
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         g_game->update();
         game.current()->update();
         g_game->animate();
         g_game->pre_render();
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }

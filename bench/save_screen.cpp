@@ -24,24 +24,17 @@
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "bench/demo_game_bench.h"
 
 namespace {
 
 // A started game in a folder of its own, left on the main menu.
-struct StartedGame {
-    HeadlessPlatform host{0x00A00000};
-    std::string folder = (std::filesystem::temp_directory_path() / ("bench_save_screen_" + std::to_string(getpid()))).string();
-
-    explicit StartedGame(size_t items) {
-        prepare_demo_game_in(host, folder);
-        game_startup();
+struct StartedGame : StartedDemoGame {
+    explicit StartedGame(size_t items) : StartedDemoGame("bench_save_screen") {
         World& world = g_app->world;
         const uint32_t item = world.item_groups.front()->items.front()->id;
         for (size_t i = 0; i < items; ++i) world.hero().add_item(item);
     }
-    ~StartedGame() { finish_demo_game(folder); }
-    GameState* current() const { return g_game->current_state(); }
     GameIOState& io() const { return *static_cast<GameIOState*>(current()); }
     void tick(int n) {
         for (int i = 0; i < n; ++i) current()->update();

@@ -22,26 +22,17 @@
 #include "game/screens/sleep_state.h"
 #include "game/screens/story_state.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "bench/demo_game_bench.h"
 
 namespace {
 
-constexpr double kTickSeconds = 0.012;
 constexpr uint32_t kActionKey = 6;
 
-struct StartedGame {
-    HeadlessPlatform host{0x00A00000};
-    std::string folder =
-        (std::filesystem::temp_directory_path() / ("bench_story_pages_" + std::to_string(getpid()))).string();
-
-    StartedGame() {
-        prepare_demo_game_in(host, folder);
-        game_startup();
+struct StartedGame : StartedDemoGame {
+    StartedGame() : StartedDemoGame("bench_story_pages") {
         g_game->switch_state("Walking", 0);
         render_frame();
     }
-    ~StartedGame() { finish_demo_game(folder); }
-    GameState* current() const { return g_game->current_state(); }
 };
 
 // A book of `pages` pages of 12 lines each, every line near the page's width.
@@ -51,13 +42,6 @@ std::string book(int pages) {
         text += std::string(line ? "\n" : "") + "Line " + std::to_string(line + 1) + " of the guest book, in ink";
     return text;
 }
-
-void report_ticks(benchmark::State& state, double seconds) {
-    state.counters["of_tick"] = seconds / double(state.iterations()) / kTickSeconds;
-}
-
-using Clock = std::chrono::steady_clock;
-double since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 void open_story(const std::string& text) {
     g_game->screen_arguments.story_text = text;
@@ -69,10 +53,10 @@ void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {
     const std::string text = book(1);
     double seconds = 0;
     for (auto _ : state) {
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         open_story(text);
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
         state.PauseTiming();
         g_game->switch_state("Walking", 0);
         render_frame();
@@ -92,10 +76,10 @@ void BM_StoryPageTurn(benchmark::State& state) {
         if (!story || story->position() < 0) open_story(text);
         render_frame();
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.current()->on_key(kKeyPress, kActionKey, 0);
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }
@@ -110,10 +94,10 @@ void BM_StoryPageFadeFrame(benchmark::State& state) {
         auto* story = dynamic_cast<StoryState*>(game.current());
         if (!story || story->page()->alpha >= 31) open_story(text);
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.current()->animate();
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }
@@ -132,10 +116,10 @@ void BM_SleepSecondPictureFadeFrame(benchmark::State& state) {
             while (sleep->phase() != SleepState::kPictureIn) sleep->update();
         }
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         sleep->update();
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }
@@ -153,10 +137,10 @@ void BM_EndingPictureFadeFrame(benchmark::State& state) {
             g_game->switch_state("EndOfGame", reinterpret_cast<uintptr_t>(&ending));
         }
         state.ResumeTiming();
-        const auto start = Clock::now();
+        const auto start = BenchClock::now();
         game.current()->update();
         render_frame();
-        seconds += since(start);
+        seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
 }

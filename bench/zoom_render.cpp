@@ -23,7 +23,7 @@
 #include "game/screens/zoom_state.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "bench/demo_game_bench.h"
 #include "tests/game/screens/zoom_levels.h"
 
 namespace {
@@ -49,21 +49,15 @@ double thread_cpu_ms() {
     return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-struct ZoomGame {
-    HeadlessPlatform host{0x00A00000};
-    std::string folder =
-        (std::filesystem::temp_directory_path() / ("bench_zoom_render_" + std::to_string(getpid()))).string();
+struct ZoomGame : StartedDemoGame {
     std::string error;
 
-    explicit ZoomGame(const Level& level) {
-        prepare_demo_game_in(host, folder);
-        game_startup();
+    explicit ZoomGame(const Level& level) : StartedDemoGame("bench_zoom_render") {
         std::filesystem::create_directories(folder + "/zoom_story");
         if (!zoom_story::add_to(g_app->world, folder + "/zoom_story", &error)) return;
         g_game->switch_state("Walking", 0);
         if (!g_game->teleport(level.id, level.hero.x, level.hero.y, 20)) error = "no such level";
     }
-    ~ZoomGame() { finish_demo_game(folder); }
 
     int32_t blocks() const {
         const MapLevel& level = *g_app->world.current_level();
