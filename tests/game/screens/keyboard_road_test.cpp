@@ -99,10 +99,13 @@ TEST(KeyboardRoad, TheDemoRoadPlayedWithKeysInTheSdlProgram) {
     EXPECT_EQ(end.difficulty, kEasy);
     // The chest, opened with the action key: its gold, its tonic, its flag
     // and the open chest's picture in the village's corner.
-    // (A won fight adds its gold, or an item.)
+    // (A won fight adds its gold, or an item: the fight is played in real
+    // time, so its draws differ from run to run, and its item may be a
+    // second tonic.)
     EXPECT_GE(hero.gold, start.hero().gold + kChestGold);
     EXPECT_GE(hero.inventory.size(), start.hero().inventory.size() + 1);
-    EXPECT_EQ(entries_of(hero, kTonic), entries_of(start.hero(), kTonic) + 1);
+    const size_t tonics = entries_of(hero, kTonic), tonics_before = entries_of(start.hero(), kTonic);
+    EXPECT_TRUE(tonics == tonics_before + 1 || tonics == tonics_before + 2) << tonics << " tonics";
     ASSERT_NE(end.get_flag(kChestOpened), nullptr);
     EXPECT_EQ(end.get_flag(kChestOpened)->value, 1);
     MapLevel* village = end.get_level(kVillage);
