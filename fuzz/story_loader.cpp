@@ -8,12 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/string_pool.h"
 #include "game/world/story_file_io.h"
 #include "game/world/world.h"
 
 namespace {
 
 using Files = std::map<std::string, std::vector<uint8_t>>;
+
+// Each input reads its story into a pool of its own, freed after the world,
+// as the game does; so texts of damaged files do not pile up across inputs.
+struct PoolForOneInput {
+    PoolForOneInput() { string_pool_create(); }
+    ~PoolForOneInput() { string_pool_destroy(); }
+};
 
 const Files& demo_files() {
     static const Files files = [] {
@@ -35,6 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::advance(target, data[0] % files.size());
     target->second.assign(data + 1, data + size);
 
+    PoolForOneInput pool;  // made before the world, so destroyed after it
     World world;
     world.file_reader = [&files](const std::string& path) -> std::optional<std::vector<uint8_t>> {
         auto it = files.find(path.substr(path.rfind('/') + 1));

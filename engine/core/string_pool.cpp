@@ -51,6 +51,22 @@ const char* StringPool::add(const char* text) {
     return copy;
 }
 
+const char* StringPool::intern(const char* text) {
+    auto found = interned_.find(text);
+    if (found != interned_.end()) return found->data();
+    const char* copy = add(text);
+    interned_.insert(copy);
+    return copy;
+}
+
+bool StringPool::holds(const char* text) const {
+    for (int32_t i = 0; i < blocks_.count(); ++i) {
+        const StringPoolBlock* b = blocks_[i];
+        if (text >= b->text() && text < b->text() + b->used) return true;
+    }
+    return false;
+}
+
 void string_pool_create() { g_string_pool = new StringPool; }
 
 void string_pool_destroy() {

@@ -1,9 +1,11 @@
 // Immutable narrow strings copied into 16 KB blocks. The story readers hand
 // the strings of their records to the global pool, where they live until the
-// game ends; nothing is ever freed one string at a time.
+// game ends; nothing is ever freed one string at a time. Main thread only.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/core/ptr_array.h"
@@ -22,6 +24,13 @@ public:
     // A pooled copy of the text. A string that fills a block or more gets a
     // block of its own, sized to it.
     const char* add(const char* text);
+    // The pooled copy of an equal text given by `intern` before, else a new
+    // one. Records read again (people and triggers come back with every
+    // visit to their level) so keep the pool to the texts the story has.
+    const char* intern(const char* text);
+
+    // Whether `text` points into one of the blocks.
+    bool holds(const char* text) const;
 
     int32_t block_count() const { return blocks_.count(); }
     const StringPoolBlock* block(int32_t index) const { return blocks_[index]; }
@@ -37,6 +46,7 @@ private:
     // first block a string fits is found without visiting every block.
     std::vector<uint32_t> room_;
     int32_t leaves_ = 0;
+    std::unordered_set<std::string_view> interned_;
 };
 
 extern StringPool* g_string_pool;

@@ -160,7 +160,7 @@ int game_shutdown() {
     g_app = nullptr;
     g_current_scene = nullptr;
     purge_resource_caches();
-    string_pool_destroy();
+    string_pool_destroy();  // after the story, whose records point into it
     delete g_display;
     g_display = nullptr;
     delete g_sound_manager;

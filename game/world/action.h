@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/core/pooled_text.h"
 #include "game/world/expression.h"
 
 class Archive;
@@ -31,7 +32,7 @@ struct Action {
     uint32_t a = 0;
     uint32_t b = 0;
     uint32_t c = 0;
-    std::string text;        // form TwoNumbersText
+    PooledText text;         // form TwoNumbersText
     Expression expression;   // form TwoNumbersExpression
 
     uint8_t category() const { return uint8_t(code >> 8); }

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/pooled_text.h"
+
 class World;
 
 class Archive {
@@ -72,6 +74,7 @@ public:
     // fit the u16 length: they are refused and the archive fails.
     void write_string(const char* key, const char* text);
     void write_string(const char* key, const std::string& text) { write_string(key, text.c_str()); }
+    void write_string(const char* key, const PooledText& text) { write_string(key, text.c_str()); }
     void write_string(const char* key, const std::optional<std::string>& text) {
         write_string(key, text ? text->c_str() : nullptr);
     }

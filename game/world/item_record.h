@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/pooled_text.h"
 #include "game/world/story_record.h"
 
 class Archive;
@@ -28,12 +29,12 @@ struct ItemRecord : StoryRecord {
 
     int32_t param1 = 0;        // the icon number: "tiles/item_<icon>.bmp"
     int32_t price = 0;
-    std::string name;
-    std::string text2 = " ";   // null in the file gives " "
+    PooledText name;
+    PooledText text2 = PooledText::literal(" ");  // null in the file gives " "
     int32_t param2 = 1;        // 1..12
     int32_t param3 = 0;
     int32_t param4 = 0;
-    std::string text3 = "<";   // the combat action; null in the file gives "<"
+    PooledText text3 = PooledText::literal("<");  // the combat action; null in the file gives "<"
     uint16_t value = 0;        // attack, effect or defence amount
     uint16_t sub_kind = 0;     // damage type, element or effect
     uint16_t count = 1;        // uses of one inventory entry
@@ -43,14 +44,14 @@ struct ItemRecord : StoryRecord {
     uint16_t flag1 = 0;
     uint16_t flag2 = 0;
     int32_t kind = kItemWeapon;
-    std::string text4;         // what combat says when the item is used
+    PooledText text4;          // what combat says when the item is used
     uint16_t priceless = 0;
 
     int32_t icon() const { return param1; }
     // The name of the combat action script ("actions/<name>.txt"); empty when
     // the item plays none ("<" or an empty text).
-    std::string action_name() const { return text3 == "<" ? std::string() : text3; }
-    const std::string& use_text() const { return text4; }
+    std::string action_name() const { return text3 == "<" ? std::string() : text3.str(); }
+    PooledText use_text() const { return text4; }
 
     static constexpr size_t kMinStoredBytes = 1 + 4 * 3 + 2 * 2 + 4 * 3 + 2 + 2 * 8 + 4 + 2 + 2;
 
@@ -65,7 +66,7 @@ struct ItemGroup : StoryRecord {
     ItemGroup() : StoryRecord(RecordKind::ItemGroup) {}
 
     int32_t group_kind = kItemWeapon;  // selects the stat line
-    std::string name;
+    PooledText name;
     std::vector<std::unique_ptr<ItemRecord>> items;
     int32_t priceless = 0;
 

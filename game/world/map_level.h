@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/pooled_text.h"
 #include "game/world/expression.h"
 #include "game/world/story_record.h"
 #include "game/world/tile_cell.h"
@@ -63,7 +64,7 @@ struct MapLevel : StoryRecord {
     std::array<uint32_t, 12> params{};
     uint32_t combat_background = 0;
     uint32_t weather = 0;
-    std::string music;
+    PooledText music;
     int32_t music_loop = 0;  // also the music start order
     std::vector<Encounter> encounters;
 

@@ -76,9 +76,9 @@ void MonsterRecord::validate() {
     magic_weakness = clamp_to(magic_weakness, 0, 4, 1);
     if (cannot_flee < 0 || cannot_flee > 1) cannot_flee = 0;
 
-    if (combat_sprite.empty() || combat_sprite[0] != 'c') combat_sprite = kDefaultCombatSprite;
+    if (combat_sprite.empty() || combat_sprite[0] != 'c') combat_sprite = PooledText::literal(kDefaultCombatSprite);
     // A name that already holds a folder, with either separator, is kept.
-    if (combat_sprite.find_first_of("/\\") == std::string::npos)
+    if (combat_sprite.view().find_first_of("/\\") == std::string::npos)
         combat_sprite = "combat/monsters/" + combat_sprite;
 
     if (item_values.size() < item_ids.size()) item_values.assign(item_ids.size(), std::string());

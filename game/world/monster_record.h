@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/pooled_text.h"
 #include "game/world/action.h"
 #include "game/world/npc_record.h"
 #include "game/world/story_record.h"
@@ -20,7 +21,7 @@ struct MonsterRecord : StoryRecord {
     static constexpr const char* kDefaultCombatSprite = "combat\\monsters\\barbar.spr";
     static constexpr const char* kNoAppearAction = "<UNDEFINED>";
 
-    std::string name;
+    PooledText name;
     uint8_t stance = 0;
     std::array<uint8_t, kBodyPartCount> body{};
     // Map parameters 1-9, kept for the map code: 1, 3, 4, 6-9 are stored as
@@ -38,12 +39,12 @@ struct MonsterRecord : StoryRecord {
     int32_t attack_kind = 0;   // 0..2
     int32_t spare_value = 0;
 
-    std::string combat_sprite;  // "c..." sprite definition name
+    PooledText combat_sprite;  // "c..." sprite definition name
     std::vector<uint32_t> item_ids;
     std::vector<std::string> item_values;  // one text per item id
 
-    std::string appear_action;  // combat text 1: the appearance action, or kNoAppearAction
-    std::string combat_music;   // combat text 2: the fight's music file
+    PooledText appear_action;  // combat text 1: the appearance action, or kNoAppearAction
+    PooledText combat_music;   // combat text 2: the fight's music file
     int32_t music_order = 0;    // combat value 1: where that music starts
     int32_t combat_value2 = 0;  // 0..200: the combat sprite's x offset in pixels
     int32_t fixed_stats = 0;    // 0: combat generates the stats

@@ -155,7 +155,7 @@ private:
         for (const auto& m : world_.monsters) {
             const std::string where = "monster " + hex(m->id);
             for (uint32_t item : m->item_ids) expect(item, RecordKind::Item, where + "'s item");
-            if (!m->combat_sprite.empty() && m->combat_sprite.find_last_of("/\\") == std::string::npos &&
+            if (!m->combat_sprite.empty() && m->combat_sprite.view().find_last_of("/\\") == std::string::npos &&
                 m->combat_sprite[0] != 'c')
                 error(where + ": combat sprite names start with \"c\"");
             check_actions(m->reward_actions, where);

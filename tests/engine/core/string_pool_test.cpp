@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "engine/core/pooled_text.h"
 #include "engine/core/string_pool.h"
 #include "engine/core/text_helpers.h"
 
@@ -69,6 +70,39 @@ TEST(StringPool, AdoptMovesTheTextIntoTheGlobalPool) {
     EXPECT_EQ(pooled, g_string_pool->block(0)->text());
     string_pool_destroy();
     EXPECT_EQ(g_string_pool, nullptr);
+}
+
+TEST(PooledText, InternsIntoTheGlobalPoolAndPoolsNothingForEmptyTexts) {
+    string_pool_create();
+    const std::string big = padding(20000);
+    struct Row {
+        const char* text;
+        int32_t blocks_after;
+    } rows[] = {
+        {nullptr, 0}, {"", 0}, {"Lantern", 1}, {"Lantern", 1}, {big.c_str(), 2}, {big.c_str(), 2}, {"Rope", 2},
+    };
+    const char* first_lantern = nullptr;
+    for (const Row& row : rows) {
+        const PooledText text(row.text);
+        EXPECT_EQ(text, row.text ? row.text : "");
+        EXPECT_EQ(text.empty(), !row.text || !*row.text);
+        EXPECT_EQ(g_string_pool->block_count(), row.blocks_after) << (row.text ? row.text : "null");
+        if (!text.empty()) {
+            EXPECT_TRUE(g_string_pool->holds(text.c_str()));
+        }
+        if (text == "Lantern") {
+            if (!first_lantern) first_lantern = text.c_str();
+            EXPECT_EQ(text.c_str(), first_lantern);  // one copy of equal texts
+        }
+    }
+    const PooledText dash = PooledText::literal("<");
+    EXPECT_FALSE(g_string_pool->holds(dash.c_str()));
+    EXPECT_EQ("x" + dash + ">", "x<>");
+    string_pool_destroy();
+
+    // Without a game's pool (tools, tests) the text is still pooled and kept.
+    const PooledText outside("Marsh fire");
+    EXPECT_EQ(outside.str(), "Marsh fire");
 }
 
 std::u16string duration(int32_t ms, int style) {

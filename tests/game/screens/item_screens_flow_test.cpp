@@ -61,8 +61,8 @@ protected:
     std::string hero_line(const HeroActor& h) {
         std::string line = "gold " + std::to_string(h.gold) + ";";
         for (const auto& e : h.inventory) line += " " + e->item->name + "/" + std::to_string(e->uses);
-        line += "; armour " + (h.armour ? h.armour->item->name : std::string("-"));
-        line += "; shield " + (h.shield ? h.shield->item->name : std::string("-"));
+        line += "; armour " + (h.armour ? h.armour->item->name.str() : std::string("-"));
+        line += "; shield " + (h.shield ? h.shield->item->name.str() : std::string("-"));
         return line;
     }
 };

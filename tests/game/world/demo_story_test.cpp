@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "engine/core/string_pool.h"
 #include "game/screens/tile_kinds.h"
 #include "game/world/item_record.h"
 #include "game/world/story_file_io.h"
@@ -195,6 +196,64 @@ bool load_everything(World& world, const SourceStory& source) {
         ok = world.load_trigger_file(level) && ok;
     }
     return ok;
+}
+
+size_t pool_bytes_used() {
+    size_t used = 0;
+    for (int32_t i = 0; i < g_string_pool->block_count(); ++i) used += g_string_pool->block(i)->used;
+    return used;
+}
+
+// The texts the records hand to the string pool, by kind of record.
+std::map<std::string, std::vector<PooledText>> pooled_texts(const World& world) {
+    std::map<std::string, std::vector<PooledText>> texts;
+    auto actions = [&texts](const ActionList& list) {
+        for (const auto& entry : list.entries())
+            if (entry.action->form() == ActionForm::TwoNumbersText) texts["action"].push_back(entry.action->text);
+    };
+    for (const auto& m : world.monsters) {
+        texts["monster"].insert(texts["monster"].end(), {m->name, m->combat_sprite, m->appear_action, m->combat_music});
+        actions(m->reward_actions);
+    }
+    for (const auto& group : world.item_groups) {
+        texts["item group"].push_back(group->name);
+        for (const auto& i : group->items) texts["item"].insert(texts["item"].end(), {i->name, i->text2, i->text3, i->text4});
+    }
+    for (const auto& region : world.regions)
+        for (const auto& map : region->maps)
+            for (const auto& level : map->levels) texts["level music"].push_back(level->music);
+    for (const auto& trigger : world.triggers) actions(trigger->actions);
+    for (const auto& npc : world.people)
+        for (const auto& topic : npc->topics) actions(topic.actions);
+    return texts;
+}
+
+TEST(DemoStory, RecordStringsLiveInTheStringPoolAndRereadingAddsNothing) {
+    SourceStory source;
+    const Files files = demo_files();
+    string_pool_create();
+    {
+        World world;
+        serve(world, files);
+        ASSERT_TRUE(load_everything(world, source));
+        const auto texts = pooled_texts(world);
+        for (const char* kind : {"monster", "item group", "item", "level music", "action"}) {
+            ASSERT_TRUE(texts.count(kind)) << kind;
+            size_t pooled = 0;
+            for (const PooledText& text : texts.at(kind)) {
+                if (text.empty()) continue;
+                EXPECT_TRUE(g_string_pool->holds(text.c_str())) << kind << " \"" << text << "\"";
+                ++pooled;
+            }
+            EXPECT_GT(pooled, 0u) << kind;
+        }
+        // People and triggers come back with each visit to their level, and
+        // a story may be read again: equal texts keep their one copy.
+        const size_t used = pool_bytes_used();
+        ASSERT_TRUE(load_everything(world, source));
+        EXPECT_EQ(pool_bytes_used(), used);
+    }
+    string_pool_destroy();
 }
 
 TEST(DemoStory, EveryItemsIconHasItsPicture) {
