@@ -17,11 +17,7 @@ class SleepTest : public DemoGameTest {
 protected:
     void SetUp() override {
         DemoGameTest::SetUp();
-        start_walking();
-        finish_fades();
-        tick(3);
-        close_story_page();
-        game().actions().clear();
+        walk_past_the_opening();
         ASSERT_EQ(screen_name(), "Walking");
     }
     SleepState& sleep() { return *static_cast<SleepState*>(screen()); }

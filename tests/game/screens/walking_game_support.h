@@ -57,6 +57,17 @@ protected:
         return walking();
     }
 
+    // Enters the walking screen as a new game does and lets the game's start
+    // run (people placed, the HUD left, the opening story page read); the
+    // actions it left queued are dropped.
+    void walk_past_the_opening() {
+        start_walking();
+        finish_fades();
+        tick(3);
+        close_story_page();
+        game().actions().clear();
+    }
+
     // Turns the pages of the story page on screen (a new game opens on one)
     // and ticks until it has faded out to the map.
     void close_story_page() {

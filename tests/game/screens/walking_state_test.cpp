@@ -16,13 +16,7 @@ class WalkingTest : public DemoGameTest {
 protected:
     void SetUp() override {
         DemoGameTest::SetUp();
-        start_walking();
-        finish_fades();
-        // The start of the game (people placed, the HUD left, the opening
-        // story page read) has run.
-        tick(3);
-        close_story_page();
-        game().actions().clear();
+        walk_past_the_opening();
     }
 };
 
