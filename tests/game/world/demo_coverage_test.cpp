@@ -1,6 +1,7 @@
 // Which action codes, condition kinds, trigger kinds and record features the
 // demo story uses where a player meets them, read from the story the build
-// compiled with the game's own readers, against demo_features.txt.
+// compiled with the game's own readers, against demo_features.txt; and the
+// README section made from both.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -65,7 +66,8 @@ std::set<std::string> all_features() {
 // name (and the ones these name in turn).
 class StoryUsage {
 public:
-    std::set<std::string> used;
+    // Each feature used, with the first place a player meets it.
+    std::map<std::string, std::string> used;
     std::vector<std::string> faults;
 
     explicit StoryUsage(World& world) : world_(world) {
@@ -74,8 +76,9 @@ public:
             for (const auto& map : region->maps)
                 for (const auto& level : map->levels) {
                     region_of_[level->id] = region->id;
+                    place_ = "region " + region->name + ", level " + level->name;
                     if (lower(region->name + map->name + level->name).find("verworld") != std::string::npos)
-                        used.insert("level-verworld");
+                        use("level-verworld");
                     const std::string music = level->music.empty() ? std::string(map->music) : std::string(level->music);
                     if (!music.empty()) music_of_[region->id].insert(lower(music));
                 }
@@ -84,12 +87,16 @@ public:
         for (const auto& region : world.regions)
             for (const auto& map : region->maps)
                 for (const auto& level : map->levels) note_level(*level);
+        place_ = "every region";
         note_regions_music();
         while (!people_.empty() || !monsters_.empty()) {
             if (!people_.empty()) note_person(take(people_));
             else note_monster(take(monsters_));
         }
-        if (shopkeepers_.size() >= 3) used.insert("three-shopkeepers");
+        place_.clear();
+        for (uint32_t id : shopkeepers_)
+            if (auto person = world.get_or_load_npc(id)) place_ += (place_.empty() ? "" : ", ") + person->name;
+        if (shopkeepers_.size() >= 3) use("three-shopkeepers");
     }
 
 private:
@@ -101,6 +108,10 @@ private:
     std::set<uint32_t> seen_;
     std::set<uint32_t> shopkeepers_;
 
+    std::string place_;  // where the records being read are met
+
+    void use(const std::string& feature) { used.emplace(feature, place_); }
+
     static uint32_t take(std::deque<uint32_t>& queue) {
         const uint32_t id = queue.front();
         queue.pop_front();
@@ -111,24 +122,26 @@ private:
     }
 
     void note_level(MapLevel& level) {
+        place_ = level.name;
         for (const TileCell& cell : level.grid) {
-            if (cell.shade & 0x3F) used.insert("tile-shade");
-            if (cell.trees & 0x1F && cell.trees >> 6) used.insert("tile-trees");
-            if (cell.decor) used.insert("tile-decoration");
-            if (cell.object) used.insert("tile-object");
-            if (cell.state) used.insert("tile-animated-object");
-            if (cell.wall >> 30 == 0 && cell.wall) used.insert("tile-wall-32");
-            if (cell.wall >> 30 == 2 && (cell.wall & 0xFFFFFF)) used.insert("tile-wall-16");
+            if (cell.shade & 0x3F) use("tile-shade");
+            if (cell.trees & 0x1F && cell.trees >> 6) use("tile-trees");
+            if (cell.decor) use("tile-decoration");
+            if (cell.object) use("tile-object");
+            if (cell.state) use("tile-animated-object");
+            if (cell.wall >> 30 == 0 && cell.wall) use("tile-wall-32");
+            if (cell.wall >> 30 == 2 && (cell.wall & 0xFFFFFF)) use("tile-wall-16");
         }
         for (LevelEdge edge : {LevelEdge::Up, LevelEdge::Left, LevelEdge::Down, LevelEdge::Right})
             if (level.exit_level(edge) && level.exit_position(edge)) {
-                used.insert("level-edge-exit");
+                use("level-edge-exit");
                 note_move(level.id, level.exit_level(edge));
             }
-        if (level.weather) used.insert("level-weather");
+        if (level.weather) use("level-weather");
         for (const Encounter& encounter : level.encounters) {
-            used.insert("encounter");
-            if (!encounter.expression.empty()) used.insert("encounter-condition");
+            place_ = level.name + ", encounters";
+            use("encounter");
+            if (!encounter.expression.empty()) use("encounter-condition");
             note_expression(encounter.expression);
             meet(monsters_, encounter.monster_id);
         }
@@ -147,14 +160,15 @@ private:
                                      hex_id(level.id) + " names no tile or record of it, so it never fires");
                 continue;
             }
+            place_ = level.name + ", trigger " + hex_id(trigger->id);
             bool located = false;
             for (const Condition& c : trigger->expression.conditions)
                 if (c.base_kind() == 6 && !c.negated()) {
                     located = true;
-                    used.insert(c.aux & 1 ? "trigger-act" : "trigger-step");
+                    use(c.aux & 1 ? "trigger-act" : "trigger-step");
                 }
-            if (!located) used.insert("trigger-anywhere");
-            used.insert(trigger->repeatable ? "trigger-repeat" : "trigger-once");
+            if (!located) use("trigger-anywhere");
+            use(trigger->repeatable ? "trigger-repeat" : "trigger-once");
             note_expression(trigger->expression);
             note_actions(trigger->actions, level.id);
         }
@@ -162,41 +176,41 @@ private:
 
     void note_expression(const Expression& expression) {
         for (const Condition& c : expression.conditions)
-            used.insert((c.negated() ? "condition-not-" : "condition-") + std::to_string(c.base_kind()));
+            use((c.negated() ? "condition-not-" : "condition-") + std::to_string(c.base_kind()));
     }
 
     // `level` is the level the actions run on, 0 when not known.
     void note_actions(const ActionList& actions, uint32_t level) {
         for (const auto& entry : actions.entries()) {
             const Action& a = *entry.action;
-            used.insert("action-" + hex_code(a.code));
+            use("action-" + hex_code(a.code));
             note_expression(a.expression);
             switch (a.code) {
             case 0x202:
                 shopkeepers_.insert(a.a);
-                if (a.c == 0) used.insert("shop-sell");
+                if (a.c == 0) use("shop-sell");
                 switch (a.b & 0xFFFF) {
-                case 1: used.insert("shop-weapons"); break;
-                case 2: used.insert("shop-wands"); break;
-                case 3: used.insert("shop-potions"); break;
-                case 4: case 5: used.insert("shop-armour"); break;
+                case 1: use("shop-weapons"); break;
+                case 2: use("shop-wands"); break;
+                case 3: use("shop-potions"); break;
+                case 4: case 5: use("shop-armour"); break;
                 }
                 [[fallthrough]];
             case 0x203: case 0x20E: case 0x404: case 0x503:
                 if (a.a) meet(people_, a.a);
                 break;
             case 0x505: meet(monsters_, a.a); break;
-            case 0x209: used.insert(a.b ? "quest-done" : "quest-added"); break;
+            case 0x209: use(a.b ? "quest-done" : "quest-added"); break;
             case 0x402: if (level) note_move(level, a.a); break;
             case 0x502:
-                if (region_of_.count(a.a) && region_of_[a.a] != start_region_) used.insert("toggle-other-region");
+                if (region_of_.count(a.a) && region_of_[a.a] != start_region_) use("toggle-other-region");
                 break;
             }
         }
     }
 
     void note_move(uint32_t from, uint32_t to) {
-        if (region_of_.count(to) && region_of_[from] != region_of_[to]) used.insert("region-change");
+        if (region_of_.count(to) && region_of_[from] != region_of_[to]) use("region-change");
     }
 
     void note_regions_music() {
@@ -206,16 +220,18 @@ private:
                 if (region != other && std::find_first_of(music.begin(), music.end(), other_music.begin(),
                                                           other_music.end()) != music.end())
                     return;
-        if (music_of_.size() == world_.regions.size()) used.insert("regions-own-music");
+        if (music_of_.size() == world_.regions.size()) use("regions-own-music");
     }
 
     void note_person(uint32_t id) {
         std::shared_ptr<NpcRecord> person = world_.get_or_load_npc(id);
         if (!person) return faults.push_back("person " + hex_id(id) + " is named but not stored");
+        place_ = person->name;
         const int kind = person->stance == 10 ? 0 : person->stance;
-        if (kind <= 9) used.insert("person-behaviour-" + std::to_string(kind));
+        if (kind <= 9) use("person-behaviour-" + std::to_string(kind));
         for (const NpcTopic& topic : person->topics) {
-            if (topic.hide_flag) used.insert("topic-hidden");
+            place_ = person->name + ", topic \"" + topic.key + "\"";
+            if (topic.hide_flag) use("topic-hidden");
             note_expression(topic.expression);
             note_actions(topic.actions, 0);
         }
@@ -224,23 +240,24 @@ private:
     void note_monster(uint32_t id) {
         const MonsterRecord* monster = world_.get_or_load_monster(id);
         if (!monster) return faults.push_back("monster " + hex_id(id) + " is named but not stored");
+        place_ = "monster " + monster->name.str();
         if (monster->fixed_stats) {
-            used.insert("monster-fixed");
+            use("monster-fixed");
         } else {
-            used.insert("monster-rank-" + std::to_string(monster->rank));
-            used.insert("monster-class-" + std::to_string(monster->monster_class));
+            use("monster-rank-" + std::to_string(monster->rank));
+            use("monster-class-" + std::to_string(monster->monster_class));
         }
-        if (monster->cannot_flee) used.insert("monster-noflee");
-        if (monster->appear_action != MonsterRecord::kNoAppearAction) used.insert("monster-appear");
+        if (monster->cannot_flee) use("monster-noflee");
+        if (monster->appear_action != MonsterRecord::kNoAppearAction) use("monster-appear");
         for (uint32_t item_id : monster->item_ids) {
             const ItemRecord* item = world_.get_item(item_id);
             if (!item) continue;
-            if (item->kind == kItemWeapon) used.insert("monster-weapon");
-            if (item->kind == kItemWand) used.insert("monster-wand");
-            if (item->kind == kItemUsable) used.insert("monster-drinks");
+            if (item->kind == kItemWeapon) use("monster-weapon");
+            if (item->kind == kItemWand) use("monster-wand");
+            if (item->kind == kItemUsable) use("monster-drinks");
         }
         for (const auto& entry : monster->reward_actions.entries())
-            used.insert(entry.action->code == 0x101 ? "defeat-item" : "defeat-actions");
+            use(entry.action->code == 0x101 ? "defeat-item" : "defeat-actions");
         note_actions(monster->reward_actions, 0);
     }
 };
@@ -249,6 +266,7 @@ private:
 // then the sections [unreachable] (with the reason) and [not yet in the demo].
 struct FeatureList {
     std::map<std::string, std::string> wanted, unreachable;
+    std::vector<std::string> order;  // of the wanted features
     std::set<std::string> not_yet;
     std::vector<std::string> faults;
 
@@ -270,6 +288,7 @@ struct FeatureList {
                                       ? not_yet.count(name) > 0
                                       : wanted.count(name) > 0 || unreachable.count(name) > 0;
             if (repeated) faults.push_back("line `" + line + "` is there twice: remove one");
+            if (section.empty() && !repeated) order.push_back(name);
             if (section.empty()) wanted[name] = meaning;
             else if (section == "[unreachable]") unreachable[name] = meaning;
             else if (section == "[not yet in the demo]") not_yet.insert(name);
@@ -278,13 +297,40 @@ struct FeatureList {
     }
 };
 
+const std::string list_path = "tests/game/world/demo_features.txt";
+const std::string readme_path = "data/story/README.md";
+const std::string readme_heading = "## Where each feature is shown\n";
+
+std::string read_source(const std::string& path) {
+    std::ifstream in(std::string(NIMBREL_SOURCE_DIR) + "/" + path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The README's section: the features the story shows, in the list's order,
+// with the first place a player meets each.
+std::string where_section(const FeatureList& list, const StoryUsage& story) {
+    std::string text = readme_heading +
+                       "\nMade by the coverage test (tests/game/world/demo_coverage_test.cpp) from the compiled story "
+                       "and the list of features beside it; when they change, the test gives the new section.\n\n"
+                       "| feature | what it is | first met in |\n|---|---|---|\n";
+    auto cell = [](std::string s) {
+        for (size_t at = s.find('|'); at != std::string::npos; at = s.find('|', at + 2)) s.insert(at, "\\");
+        return s;
+    };
+    for (const std::string& name : list.order)
+        if (auto it = story.used.find(name); it != story.used.end())
+            text += "| `" + name + "` | " + cell(list.wanted.at(name)) + " | " + cell(it->second) + " |\n";
+    return text;
+}
+
 TEST(DemoCoverage, TheStoryUsesEveryListedFeature) {
     World world;
     ASSERT_TRUE(world.load_story(std::string(NIMBREL_DEMO_DATA_DIR) + "/Story")) << world.last_error();
     StoryUsage story(world);
     for (const std::string& fault : story.faults) ADD_FAILURE() << fault;
 
-    const std::string list_path = "tests/game/world/demo_features.txt";
     FeatureList list(std::string(NIMBREL_SOURCE_DIR) + "/" + list_path);
     for (const std::string& fault : list.faults) ADD_FAILURE() << list_path << ": " << fault;
 
@@ -313,6 +359,31 @@ TEST(DemoCoverage, TheStoryUsesEveryListedFeature) {
         if (story.used.count(name))
             ADD_FAILURE() << "the demo story uses `" << name << "`, listed as unreachable (" << reason
                           << "): move the line out of [unreachable] of " << list_path;
+}
+
+TEST(DemoCoverage, ReadmeShowsWhereEachFeatureIs) {
+    World world;
+    ASSERT_TRUE(world.load_story(std::string(NIMBREL_DEMO_DATA_DIR) + "/Story")) << world.last_error();
+    const StoryUsage story(world);
+    const FeatureList list(std::string(NIMBREL_SOURCE_DIR) + "/" + list_path);
+    const std::string expected = where_section(list, story);
+
+    // The section runs from its heading to the next heading or the end.
+    const std::string readme = read_source(readme_path);
+    const size_t start = readme.find(readme_heading);
+    std::string section;
+    if (start != std::string::npos) {
+        const size_t end = readme.find("\n## ", start);
+        section = readme.substr(start, end == std::string::npos ? end : end + 1 - start);
+        while (section.ends_with("\n\n")) section.pop_back();
+    }
+    if (section != expected) {
+        const std::string made = std::string(NIMBREL_BINARY_DIR) + "/demo_features_where.md";
+        std::ofstream(made) << expected;
+        ADD_FAILURE() << readme_path << ": its section \"" << readme_heading.substr(3, readme_heading.size() - 4)
+                      << "\" is not the one the story and " << list_path << " give: replace it (or add it at the end) with "
+                      << made << ":\n" << expected;
+    }
 }
 
 }  // namespace
