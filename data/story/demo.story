@@ -59,6 +59,41 @@ row "H,,,,,,H"
 row "H,,,,,,H"
 row "HHHDHHHH"
 
+
+# --- the wilds north of the wood -------------------------------------------------
+# A region of its own (its own music; entering it from the wood saves the
+# game), a heath with a cairn whose steps lead down into an underground
+# level: a name with "verworld" in it makes the hero walk there.
+
+legend "S" bg=2 tile=32             # the cairn's worn steps
+legend "r" bg=2 tile=32             # the hollow's floor
+legend "k" bg=2 tile=32 object=3    # the delvers' chest, shut
+
+region 0x8000 "Orrowmere Wilds"
+map 0x8100 "Orrowmere" music="music/wild.xm" loop=1
+
+level 0x8101 "Orrow Heath" width=12 height=10 combat=2
+row "############"
+row "#....TT....#"
+row "#..T.......#"
+row "#.....S....#"
+row "#..........#"
+row "#.T....~~..#"
+row "#......~~..#"
+row "#..T.......#"
+row ",,,,,......#"
+row "############"
+
+level 0x8102 "Delverworld Hollow" width=10 height=8 lighting=1 combat=2
+row "##########"
+row "#rrrrrrrr#"
+row "#rrrrrrrr#"
+row "#rrrrrSrr#"
+row "#rrrrrrrr#"
+row "#rkrrrrrr#"
+row "#rrrrrrrr#"
+row "##########"
+
 # --- items ---------------------------------------------------------------------
 # icon= names the picture tiles/item_<icon>.bmp (86 is the gold coin);
 # action= the combat action script actions/<action>.txt; use= what combat says
@@ -88,6 +123,7 @@ item 0x4502 "Oak Roundshield" value=2 count=1000 icon=11 text2="Iron-rimmed oak,
 group 0x4600 "Keepsakes" kind=6 priceless=1
 item 0x4601 "Marta's Lantern" price=0 icon=12 text2="A brass lantern, green with pond weed."
 item 0x4602 "Letter from Hesk" price=0 icon=13 text2="A folded note, sealed with candle wax."
+item 0x4603 "Delver's Bell" price=0 icon=12 text2="A small bronze bell. It rings with no tongue."
 
 # What the monsters fight with: priceless, sold nowhere, never dropped.
 group 0x4700 "Claws and Fangs" kind=1 priceless=1
@@ -102,6 +138,7 @@ flag 0x5002 "LANTERN_RETURNED"
 flag 0x5003 "LOG_MOVED"
 flag 0x5004 "LANTERN_FOUND"
 flag 0x5005 "CHEST_OPENED"
+flag 0x5006 "HEATH_SEEN"
 
 quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the Copper Kettle lost her lantern by the pond in Thistlewood, east of the village. Find it and bring it back."
 
@@ -158,6 +195,11 @@ topic "[main]:Hello, traveller#1" reply="Tonics, draughts, something for the ner
 topic "Remedies" reply="Everything is fresh this week."
 do 0x202 a=0x2005 b=3 c=1
 topic "Bye" reply="Drink slowly."
+
+
+npc 0x2006 "Wenna Brisk" stance=7 body=0,1,3,2 face=3,1,2,1,2,0,3,3 clothes=2
+topic "[main]:Careful#1" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Bye"
+topic "Bye" reply="Walk, don't run, down there."
 
 # --- monsters ------------------------------------------------------------------------
 # offset= moves the monster right of the screen's left edge and the hero as
@@ -231,3 +273,41 @@ do 0x402 a=0x1101 b=(7,4)
 trigger 0x7008 level=0x1103 repeat=1
 when kind=6 aux=1 id=0x1103 value=(6,1)
 do 0x201 text="#BThe Copper Kettle\nGuests of the autumn\n\nA drover and dog: 2 nights\nA tinker: 1 night\nOld Hesk: supper only\n\nAll paid in full.\n- M. Quill"
+
+# A deer track in the wood's north-east corner leads out to the heath; on
+# the way a lid grinds open below it (the chest in the hollow).
+trigger 0x7009 level=0x1102 repeat=1
+when kind=6 id=0x1102 value=(14,1)
+do 0x502 a=0x8102 b=(2,5)
+do 0x402 a=0x8101 b=(1,8)
+
+trigger 0x8001 level=0x8101 repeat=1
+when kind=6 id=0x8101 value=(0,8)
+do 0x402 a=0x1102 b=(13,1)
+
+# The first look at the heath: the camera goes to the cairn, Wenna walks up
+# to it, a moment's wait, the camera comes back and the hero steps on.
+trigger 0x8002 level=0x8101
+do 0x503 a=0x2006 b=0x8101 c=(9,6)
+do 0x405 b=(6,3)
+do 0x404 a=0x2006 b=(7,4)
+do 0x207 a=1500
+do 0x406
+do 0x205 b=(3,8)
+do 0x302 a=0x5006 b=1
+do 0x201 text="Orrow Heath. Wind, heather, and a cairn of grey stones with steps going down into it."
+
+# The cairn's steps down, and back up.
+trigger 0x8003 level=0x8101 repeat=1
+when kind=6 id=0x8101 value=(6,3)
+do 0x401 a=0
+
+trigger 0x8004 level=0x8102 repeat=1
+when kind=6 id=0x8102 value=(6,3)
+do 0x401 a=1
+
+# The delvers' chest, opened from the wood; the action key takes the bell.
+trigger 0x8005 level=0x8102
+when kind=6 aux=1 id=0x8102 value=(2,5)
+do 0x101 a=0x4603
+do 0x103 a=40
