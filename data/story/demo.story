@@ -309,5 +309,6 @@ do 0x401 a=1
 # The delvers' chest, opened from the wood; the action key takes the bell.
 trigger 0x8005 level=0x8102
 when kind=6 aux=1 id=0x8102 value=(2,5)
+do 0x201 text="The lid stands open. Inside, on a bed of dust: a small bronze bell and a delver's purse."
 do 0x101 a=0x4603
 do 0x103 a=40
