@@ -279,6 +279,7 @@ do 0x201 text="#BThe Copper Kettle\nGuests of the autumn\n\nA drover and dog: 2 
 trigger 0x7009 level=0x1102 repeat=1
 when kind=6 id=0x1102 value=(14,1)
 do 0x502 a=0x8102 b=(2,5)
+when kind=7 value=0                 # never: the chest's own state, not its wall's
 do 0x402 a=0x8101 b=(1,8)
 
 trigger 0x8001 level=0x8101 repeat=1
