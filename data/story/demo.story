@@ -69,10 +69,10 @@ legend "S" bg=2 tile=32             # the cairn's worn steps
 legend "r" bg=2 tile=32             # the hollow's floor
 legend "k" bg=2 tile=32 object=3    # the delvers' chest, shut
 
-region 0x8000 "Orrowmere Wilds"
-map 0x8100 "Orrowmere" music="music/wild.xm" loop=1
+region 0x9000 "Orrowmere Wilds"
+map 0x9100 "Orrowmere" music="music/wild.xm" loop=1
 
-level 0x8101 "Orrow Heath" width=12 height=10 combat=2
+level 0x9101 "Orrow Heath" width=12 height=10 combat=2
 row "############"
 row "#....TT....#"
 row "#..T.......#"
@@ -84,7 +84,7 @@ row "#..T.......#"
 row ",,,,,......#"
 row "############"
 
-level 0x8102 "Delverworld Hollow" width=10 height=8 lighting=1 combat=2
+level 0x9102 "Delverworld Hollow" width=10 height=8 lighting=1 combat=2
 row "##########"
 row "#rrrrrrrr#"
 row "#rrrrrrrr#"
@@ -278,18 +278,18 @@ do 0x201 text="#BThe Copper Kettle\nGuests of the autumn\n\nA drover and dog: 2 
 # the way a lid grinds open below it (the chest in the hollow).
 trigger 0x7009 level=0x1102 repeat=1
 when kind=6 id=0x1102 value=(14,1)
-do 0x502 a=0x8102 b=(2,5)
+do 0x502 a=0x9102 b=(2,5)
 when kind=7 value=0                 # never: the chest's own state, not its wall's
-do 0x402 a=0x8101 b=(1,8)
+do 0x402 a=0x9101 b=(1,8)
 
-trigger 0x8001 level=0x8101 repeat=1
-when kind=6 id=0x8101 value=(0,8)
+trigger 0x9001 level=0x9101 repeat=1
+when kind=6 id=0x9101 value=(0,8)
 do 0x402 a=0x1102 b=(13,1)
 
 # The first look at the heath: the camera goes to the cairn, Wenna walks up
 # to it, a moment's wait, the camera comes back and the hero steps on.
-trigger 0x8002 level=0x8101
-do 0x503 a=0x2006 b=0x8101 c=(9,6)
+trigger 0x9002 level=0x9101
+do 0x503 a=0x2006 b=0x9101 c=(9,6)
 do 0x405 b=(6,3)
 do 0x404 a=0x2006 b=(7,4)
 do 0x207 a=1500
@@ -299,17 +299,17 @@ do 0x302 a=0x5006 b=1
 do 0x201 text="Orrow Heath. Wind, heather, and a cairn of grey stones with steps going down into it."
 
 # The cairn's steps down, and back up.
-trigger 0x8003 level=0x8101 repeat=1
-when kind=6 id=0x8101 value=(6,3)
+trigger 0x9003 level=0x9101 repeat=1
+when kind=6 id=0x9101 value=(6,3)
 do 0x401 a=0
 
-trigger 0x8004 level=0x8102 repeat=1
-when kind=6 id=0x8102 value=(6,3)
+trigger 0x9004 level=0x9102 repeat=1
+when kind=6 id=0x9102 value=(6,3)
 do 0x401 a=1
 
 # The delvers' chest, opened from the wood; the action key takes the bell.
-trigger 0x8005 level=0x8102
-when kind=6 aux=1 id=0x8102 value=(2,5)
+trigger 0x9005 level=0x9102
+when kind=6 aux=1 id=0x9102 value=(2,5)
 do 0x201 text="The lid stands open. Inside, on a bed of dust: a small bronze bell and a delver's purse."
 do 0x101 a=0x4603
 do 0x103 a=40
