@@ -198,7 +198,12 @@ topic "Bye" reply="Drink slowly."
 
 
 npc 0x2006 "Wenna Brisk" stance=7 body=0,1,3,2 face=3,1,2,1,2,0,3,3 clothes=2
-topic "[main]:Careful#1" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Bye"
+topic "[main]:That lantern#1" reply="Brass, and old. A delver's lamp, that is, not an innkeeper's. Keep it and come with me past the moor, or take it back to the village." request="Come along,Bye"
+when kind=1 id=0x4601
+topic "[main]:Careful#2" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Bye"
+when kind=1 not=1 id=0x4601
+topic "Come along" reply="Good. Marta will light another. We leave at first light."
+do 0x20D                            # the second ending: off into the wilds with Wenna
 topic "Bye" reply="Walk, don't run, down there."
 
 # --- monsters ------------------------------------------------------------------------
@@ -289,9 +294,9 @@ do 0x402 a=0x1102 b=(13,1)
 # The first look at the heath: the camera goes to the cairn, Wenna walks up
 # to it, a moment's wait, the camera comes back and the hero steps on.
 trigger 0x9002 level=0x9101
-do 0x503 a=0x2006 b=0x9101 c=(9,6)
+do 0x503 a=0x2006 b=0x9101 c=(9,1)
 do 0x405 b=(6,3)
-do 0x404 a=0x2006 b=(7,4)
+do 0x404 a=0x2006 b=(9,4)
 do 0x207 a=1500
 do 0x406
 do 0x205 b=(3,8)
