@@ -315,6 +315,14 @@ do 0x401 a=1
 # The delvers' chest, opened from the wood; the action key takes the bell.
 trigger 0x9005 level=0x9102
 when kind=6 aux=1 id=0x9102 value=(2,5)
+when kind=5 id=0x9102 value=(2,5)   # only once the lid is open
 do 0x201 text="The lid stands open. Inside, on a bed of dust: a small bronze bell and a delver's purse."
 do 0x101 a=0x4603
 do 0x103 a=40
+do 0x105 a=15
+
+# Still shut (the deer track not taken): the lid does not move.
+trigger 0x9006 level=0x9102 repeat=1
+when kind=6 aux=1 id=0x9102 value=(2,5)
+when kind=5 not=1 id=0x9102 value=(2,5)
+do 0x201 text="The lid will not move. Something up above holds it shut."
