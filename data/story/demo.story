@@ -200,8 +200,12 @@ topic "Bye" reply="Drink slowly."
 npc 0x2006 "Wenna Brisk" stance=7 body=0,1,3,2 face=3,1,2,1,2,0,3,3 clothes=2
 topic "[main]:That lantern#1" reply="Brass, and old. A delver's lamp, that is, not an innkeeper's. Keep it and come with me past the moor, or take it back to the village." request="Come along,Bye"
 when kind=1 id=0x4601
-topic "[main]:Careful#2" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Bye"
+topic "[main]:Careful#2" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Tonic,Bye"
 when kind=1 not=1 id=0x4601
+topic "Tonic" reply="Two coins, and it's yours. It'll keep you on your feet down there."
+when kind=2 value=2                 # offered only to a hero with the coins
+do 0x104 a=2
+do 0x101 a=0x4301
 topic "Come along" reply="Good. Marta will light another. We leave at first light."
 do 0x20D                            # the second ending: off into the wilds with Wenna
 topic "Bye" reply="Walk, don't run, down there."
