@@ -88,7 +88,7 @@ level 0x9102 "Delverworld Hollow" width=10 height=8 lighting=1 combat=2
 row "##########"
 row "#rrrrrrrr#"
 row "#rrrrrrrr#"
-row "#rrrrrSrr#"
+row "#rrrrrSr~#"
 row "#rrrrrrrr#"
 row "#rkrrrrrr#"
 row "#rrrrrrrr#"
@@ -330,3 +330,10 @@ trigger 0x9006 level=0x9102 repeat=1
 when kind=6 aux=1 id=0x9102 value=(2,5)
 when kind=5 not=1 id=0x9102 value=(2,5)
 do 0x201 text="The lid will not move. Something up above holds it shut."
+
+# The delvers' spring beside the steps: once, it mends the hero and makes
+# him a little stronger in every way.
+trigger 0x9007 level=0x9102
+when kind=6 aux=1 id=0x9102 value=(8,3)
+do 0x20A
+do 0x201 text="The spring is bitter and very cold. You feel a little more of everything."
