@@ -289,6 +289,7 @@ trigger 0x7009 level=0x1102 repeat=1
 when kind=6 id=0x1102 value=(14,1)
 do 0x502 a=0x9102 b=(2,5)
 when kind=7 value=0                 # never: the chest's own state, not its wall's
+do 0x601 text="sfx\\switchon.wav"       # the lid's clunk, heard from below
 do 0x402 a=0x9101 b=(1,8)
 
 trigger 0x9001 level=0x9101 repeat=1
@@ -336,4 +337,5 @@ do 0x201 text="The lid will not move. Something up above holds it shut."
 trigger 0x9007 level=0x9102
 when kind=6 aux=1 id=0x9102 value=(8,3)
 do 0x20A
+do 0x213                            # a rest by the water: the game saves itself
 do 0x201 text="The spring is bitter and very cold. You feel a little more of everything."
