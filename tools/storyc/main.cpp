@@ -7,6 +7,7 @@
 //     one seed a story file: the file's index among the folder's sorted
 //     names, then its bytes (the story loader fuzz target's input form)
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,24 @@ bool report(const std::string& source, const std::vector<StorySourceError>& erro
     return errors.empty();
 }
 
+// Whether the file is one this compiler writes: the story, regions,
+// triggers, people, monsters and items.
+bool is_compiled_story_file(const std::filesystem::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".rpg" || ext == ".rgn" || ext == ".trg" || ext == ".npc" || ext == ".mon" || ext == ".itm";
+}
+
+// Removes what an earlier run wrote, so that a region, level or numbered
+// file the story no longer has does not stay behind in the folder.
+void remove_compiled_files(const std::string& folder) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> stale;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.is_regular_file() && is_compiled_story_file(entry.path())) stale.push_back(entry.path());
+    for (const auto& file : stale) std::filesystem::remove(file, ec);
+}
+
 bool write_folder(const World& world, const StoryFolderPlan& plan, const std::string& folder) {
     // Files already in the folder (key files copied from data/files) stay.
     std::error_code ec;
@@ -44,6 +63,7 @@ bool write_folder(const World& world, const StoryFolderPlan& plan, const std::st
         std::fprintf(stderr, "storyc: cannot make %s: %s\n", folder.c_str(), ec.message().c_str());
         return false;
     }
+    remove_compiled_files(folder);
     std::string error;
     if (!write_story_folder(world, plan, folder, &error)) {
         std::fprintf(stderr, "storyc: %s\n", error.c_str());
