@@ -102,6 +102,10 @@ xvfb_pid=$!
 wait_until 20 grep -q '[0-9]' "$display_file" || fail "Xvfb did not start (see xvfb.log)"
 export DISPLAY=":$(tr -dc '0-9' <"$display_file")"
 log "Xvfb on $DISPLAY"
+# On a busy machine the server may name its display before it takes
+# clients: wait until one can talk to it.
+x_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+wait_until 20 x_answers || fail "Xvfb on $DISPLAY does not answer (see xvfb.log)"
 
 # --- the program, at twice the screen's size, in a real X window whatever
 # video driver the caller's environment names (the test suite's is SDL's
