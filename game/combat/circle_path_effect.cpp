@@ -54,8 +54,8 @@ public:
 private:
     Point next_point() {
         const int32_t rx = params_.radius_x.value, ry = params_.radius_y.value / params_.divide_y;
-        const Point at{trunc32(int64_t(centre_.x) + drift_.x + int64_t(rx) * cos_degrees(angle_) / kFixed),
-                       trunc32(int64_t(centre_.y) + drift_.y + int64_t(ry) * sin_degrees(angle_) / kFixed)};
+        const Point at{trunc32(int64_t(centre_.x) + drift_.x + int64_t(rx) * cos_degrees(angle_) / kFixedOne),
+                       trunc32(int64_t(centre_.y) + drift_.y + int64_t(ry) * sin_degrees(angle_) / kFixedOne)};
         angle_ = int32_t((int64_t(angle_) + params_.degree_step) % 360);
         if (++produced_ % params_.radius_speed == 0) {
             params_.radius_x.advance();

@@ -6,14 +6,13 @@
 
 #include <cstdint>
 
+#include "engine/core/fixed_math.h"
 #include "engine/core/geometry.h"
-
-constexpr int32_t kFixed = 65536;
 
 // The low 32 bits, as two's complement.
 constexpr int32_t trunc32(int64_t v) { return int32_t(uint32_t(uint64_t(v))); }
-constexpr int32_t to_fixed(int32_t pixels) { return trunc32(int64_t(pixels) * kFixed); }
-constexpr int32_t to_pixels(int32_t fixed) { return fixed / kFixed; }
+constexpr int32_t to_fixed(int32_t pixels) { return trunc32(int64_t(pixels) * kFixedOne); }
+constexpr int32_t to_pixels(int32_t fixed) { return fixed / kFixedOne; }
 constexpr int32_t abs32(int32_t v) { return v < 0 ? (v == INT32_MIN ? INT32_MAX : -v) : v; }
 
 // Direction of (dx, dy) in 16.16 degrees, 0 along +x, 90 along +y.

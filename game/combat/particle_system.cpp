@@ -176,10 +176,10 @@ bool ParticleSystem::step(Particle& p) {
 
 void ParticleSystem::move(Particle& p) const {
     if (params_.collect != 0) {
-        const int64_t limit = int64_t(abs32(params_.collect_speed)) * kFixed;
+        const int64_t limit = int64_t(abs32(params_.collect_speed)) * kFixedOne;
         auto approach = [&](int32_t& at, int32_t target) {
             const int64_t fifth = (int64_t(target) - at) / 5;
-            if (fifth > -kFixed && fifth < kFixed) at = target;
+            if (fifth > -kFixedOne && fifth < kFixedOne) at = target;
             else at = trunc32(at + std::clamp(fifth, -limit, limit));
         };
         approach(p.x, p.collect_x);
