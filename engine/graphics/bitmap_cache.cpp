@@ -7,9 +7,9 @@
 
 BitmapCache* g_bitmap_cache = nullptr;
 
-void BitmapCache::preload(std::u16string_view name, uint32_t flags) {
+void BitmapCache::preload(std::u16string_view name, uint32_t flags, int must_exist) {
     if (caching != 1 || find(name, flags) >= 0) return;
-    release(get(name, flags, 1));
+    release(get(name, flags, must_exist));
 }
 
 Bitmap* BitmapCache::decode(std::u16string_view, std::string_view bytes, uint32_t flags, std::string& error) {

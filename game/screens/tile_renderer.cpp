@@ -78,6 +78,20 @@ std::u16string block_name(int32_t bx, int32_t by) {
 
 const TileParams kNoParams{};
 
+// The story may name a picture the data lacks (a toggled wall or object
+// shows the other picture of its pair, whatever the art holds, and a file
+// may not decode): such a sheet is drawn as nothing, see-through at the
+// kind's size so that a wall still stands where it is, and the program goes
+// on. Said once a file, as the sheet becomes the file's template; the
+// caller takes the cache's use over.
+Bitmap* missing_tile_sheet(const TileKindInfo& info, std::u16string_view name) {
+    std::fprintf(stderr, "tarrowind: tile picture %s is missing or unreadable: drawn as nothing\n",
+                 utf16_to_utf8(name).c_str());
+    auto* sheet = new Bitmap(info.frame_size, info.frame_size * info.frames_per_file, true);
+    g_bitmap_cache->add_unnamed(sheet);
+    return sheet;
+}
+
 }  // namespace
 
 TileRenderer::TileRenderer() : params_(&kNoParams) {}
@@ -109,14 +123,19 @@ int32_t TileRenderer::cached_templates() const {
     return n;
 }
 
-Sprite* TileRenderer::make_template(int32_t kind, SpriteGroup& group, int32_t file_number) {
+Sprite* TileRenderer::make_template(int32_t kind, int32_t file_number) {
     const TileKindInfo* info = tile_kind_info(kind);
-    Sprite* sprite = group.create_bitmap_sprite(tile_file_name(kind, file_number), 0, 0, 0);
-    group.remove_entry(sprite);
-    if (sprite->def && sprite->def->bitmap) {
-        const int32_t frame = std::min(info->frame_size, sprite->def->bitmap->height);
+    auto* sprite = new Sprite;
+    if (g_bitmap_cache) {
+        const std::u16string name = tile_file_name(kind, file_number);
+        Bitmap* picture = g_bitmap_cache->get(name, 0, 0);
+        if (!picture) picture = missing_tile_sheet(*info, name);
+        sprite->set_bitmap(picture);
+        g_bitmap_cache->release(picture);  // the definition holds its use
+        const int32_t frame = std::min(info->frame_size, picture->height);
         sprite->def->frame_height = frame;
         sprite->frame_height = frame;
+        if (picture->has_alpha()) sprite->flags |= ALPHA_PIXEL;
         if (kind != kTileShade && kind != kTileWall16) sprite->flags |= TRANS_COLOR;
         sprite->def->default_flags = sprite->flags;
     }
@@ -129,7 +148,7 @@ Sprite* TileRenderer::get_tile_sprite(int32_t kind, SpriteGroup& group, int32_t 
     if (!tile_kind_info(kind)) return nullptr;
     const int32_t file_number = tile_file_number(kind, index);
     Sprite* template_sprite = cache_find(kind, file_number);
-    if (!template_sprite) template_sprite = make_template(kind, group, file_number);
+    if (!template_sprite) template_sprite = make_template(kind, file_number);
     Sprite* sprite = group.create_shared_sprite(*template_sprite, x, y, depth, 0, 0, 0);
     sprite->set_phase(tile_frame(kind, index));
     return sprite;
@@ -333,6 +352,6 @@ void TileRenderer::preload(const MapLevel& level) {
     for (const TileCell& cell : level.grid) add_tile_files(cell, files);
     for (const auto& [kind, file_number] : files) {
         if (kind == kTileBackground && cache_find(kind, file_number)) continue;
-        g_bitmap_cache->preload_bitmap(tile_file_name(kind, file_number));
+        g_bitmap_cache->preload(tile_file_name(kind, file_number), 0, /*must_exist=*/0);
     }
 }

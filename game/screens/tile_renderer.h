@@ -43,7 +43,8 @@ public:
     void clear_cache();
     int32_t cached_templates() const;
 
-    // Decodes every tile picture the level names into the bitmap cache.
+    // Decodes every tile picture the level names into the bitmap cache (one
+    // the data lacks is left out: it is drawn as nothing).
     void preload(const MapLevel& level);
 
     // The ground picture of the block whose top-left tile is (bx, by); a
@@ -64,7 +65,7 @@ private:
         int32_t file_number;
     };
 
-    Sprite* make_template(int32_t kind, SpriteGroup& group, int32_t file_number);
+    Sprite* make_template(int32_t kind, int32_t file_number);
     void draw_ground_cell(const MapLevel& level, SpriteGroup& group, int32_t pass, int32_t column, int32_t row,
                           int32_t bx, int32_t by);
     void add_background_pieces(const MapLevel& level, SpriteGroup& group, int32_t column, int32_t row, int32_t x,
