@@ -355,7 +355,10 @@ void TalkingState::update() {
 void TalkingState::run_next_action() {
     ActionQueue& queue = game->actions();
     if (queue.empty()) {
+        // The actions are done: the replies follow, or, with none, the
+        // bubble's fade, which runs only once no action is awaited.
         full_enter_ = true;
+        speaker_ = kPersonSpeaks;
         rebuild_menu();
         return;
     }

@@ -205,6 +205,22 @@ TEST_F(TalkingTest, ATopicWithoutActionsOrRepliesFadesOutToTheMap) {
     EXPECT_EQ(bubbles_on_map(), 0);
 }
 
+// A topic whose actions are its last word (no replies after them) closes
+// the bubble once they have run, as one without actions does.
+TEST_F(TalkingTest, ATopicWithActionsAndNoRepliesFadesOutToTheMapOnceTheyRan) {
+    NpcRecord& npc = person(kMira, {topic("[main]:Bye", "Farewell.", "", {action(0x302, 1, 1), action(0x302, 2, 2)})});
+    talk_to(npc);
+    tick(40);
+    press();
+    EXPECT_EQ(talking->speaker(), TalkingState::kActionsRun);
+    tick(3);
+    EXPECT_EQ(ran, (std::vector<uint16_t>{0x302, 0x302}));
+    EXPECT_TRUE(talking->closing());
+    for (int i = 0; i < 60 && screen() == "Talking"; ++i) tick();
+    EXPECT_EQ(screen(), "Walking");
+    EXPECT_EQ(bubbles_on_map(), 0);
+}
+
 // The bubble overlaps the walk HUD's strip and lets it show through: the
 // strip's texts stay empty while the talk lasts, even when an action
 // refreshes the status, and come back after it. The name keeps clear of a
