@@ -51,13 +51,43 @@ encounter monster=0x3001 value=30
 encounter monster=0x3003 value=10
 when kind=8 value=2                 # wisps come only to seasoned heroes
 
+# The inn's stairs (town's legend "="): bare boards, not cobbles, so the
+# stairs put the hero down one tile to the west going up and one to the
+# east coming down.
+legend "=" bg=2                     # the worn boards at the stairs
+
 level 0x1103 "Copper Kettle" width=8 height=6 combat=1
-row "HHHHHHHH"
+row "HHHHHDHH"
 row "H,,,,,,H"
 row "H,,,,,,H"
-row "H,,,,,,H"
+row "H,,,,,=H"
 row "H,,,,,,H"
 row "HHHDHHHH"
+
+# --- town: the inn's loft and its back yard -------------------------------------
+# The loft must follow the inn in this map: the stairs go to the map's next
+# level (and back to the previous one). The yard is reached through the
+# inn's back door.
+
+level 0x1104 "Kettle Loft" width=10 height=7 lighting=1 combat=1
+row "HHHHHHHHHH"
+row "H,,,,H,,,H"
+row "H,,,,H,,,H"
+row "H,,,=,,,,H"
+row "H,,,,,,,,H"
+row "H,,,,H,,,H"
+row "HHHHHHHHHH"
+
+level 0x1105 "Kettle Yard" width=12 height=9 music="music/village.xm" loop=1 combat=1
+row "############"
+row "#..T.....T.#"
+row "#..........#"
+row "#..,,,,,,..#"
+row "#..,.w..,..#"
+row "#..,....,..#"
+row "#..,,,,,,..#"
+row "#T.........#"
+row "HHHHHDHHHHHH"
 
 
 # --- the wilds north of the wood -------------------------------------------------
@@ -170,8 +200,7 @@ npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2
 topic "[main]:Hail#1" reply="Blades and shields. Nothing fancy, all of it honest." request="Weapons,Armour,Bye"
 topic "Weapons" reply="Have a look."
 do 0x202 a=0x2002 b=1 c=1
-topic "Armour" reply="Jerkins and coats on the left."
-do 0x202 a=0x2002 b=4 c=1
+topic "Armour" reply="Not any more. Brannoc Tull has the armour now, in the Copper Kettle's back yard. Through the inn and out the back door."
 topic "Bye" reply="Come back when you've dulled that edge."
 
 npc 0x2003 "Old Hesk" stance=9 body=0,3,2,3 face=3,2,3,3,2,1,3,2 clothes=3
@@ -184,16 +213,21 @@ do 0x101 a=0x4602
 topic "Bye" reply="Mind the rats."
 
 npc 0x2004 "Pell Marrow" stance=6 body=0,2,3,1 face=1,0,2,3,1,0,1,3 clothes=4
-topic "[main]:Halt#1" reply="Going east? The wood is thick with briar rats this year." request="Training,Wood,Bye"
+topic "[main]:Halt#1" reply="Going east? The wood is thick with briar rats this year." request="Training,Fee,Wood,Bye"
 topic "Training" reply="Ten gold a level and I'll shake you out and set you up anew. Stand still."
+when kind=10                        # only when the hero can pay his fee
 do 0x212                            # the stats screen: the hero's points shared out again
+topic "Fee" reply="Ten gold for every level you've reached, paid before I lift a finger. Come back when your purse agrees."
+when kind=10 not=1                  # instead of "Training" while he cannot pay
 topic "Wood" reply="Keep to the road and you'll be fine. Mostly."
 topic "Bye" reply="On your way."
 
 npc 0x2005 "Ivy Tamsel" stance=2 body=0,1,2,2 face=2,1,1,2,3,0,2,2 clothes=5
-topic "[main]:Hello, traveller#1" reply="Tonics, draughts, something for the nerves?" request="Remedies,Bye"
+topic "[main]:Hello, traveller#1" reply="Tonics, draughts, something for the nerves? Wands, too, if you've the head for them." request="Remedies,Wands,Bye"
 topic "Remedies" reply="Everything is fresh this week."
 do 0x202 a=0x2005 b=3 c=1
+topic "Wands" reply="Cut and charmed in my own garden. Mind the Hazel Switch, it bites back."
+do 0x202 a=0x2005 b=2 c=1
 topic "Bye" reply="Drink slowly."
 
 
@@ -339,3 +373,116 @@ when kind=6 aux=1 id=0x9102 value=(8,3)
 do 0x20A
 do 0x213                            # a rest by the water: the game saves itself
 do 0x201 text="The spring is bitter and very cold. You feel a little more of everything."
+
+# --- town: the inn's loft and yard, the armourer, the mummer's wager ----------------
+# Ids: people 0x2007-0x201F, items 0x4800-0x48FF, flags 0x5010-0x501F,
+# quests 0x6010-0x601F, triggers 0x7010-0x704F. Nobody of this block stands
+# in Millbrook itself: the scripted roads walk there.
+
+# Stock for a hero of the demo's levels: shops list what fits his level
+# (weapons, wands, armour and shields of value 1 and 2 at levels 1 and 2,
+# 2 and 3 from level 3 on).
+group 0x4800 "Hedge Wands" kind=2
+item 0x4801 "Rushlight Wand" value=1 sub=0 aim=1 count=20 icon=48 action="ember" use="A rushlight flame hops from the wand!" text2="Peeled rush pith bound to a stick. It gutters like a candle."
+item 0x4802 "Hazel Switch" value=2 sub=2 aim=3 count=15 icon=49 action="ember" use="The Hazel Switch cracks like a whip of fire!" text2="Cut at midsummer, or so Ivy says."
+
+group 0x4810 "Yard Weapons" kind=1
+item 0x4811 "Woodman's Hatchet" value=3 sub=2 count=1000 icon=50 action="bash" text2="Short, heavy and honest. Dunstan put the edge on it himself."
+
+group 0x4820 "Brannoc's Mail" kind=4
+item 0x4821 "Studded Hauberk" value=3 count=1000 icon=51 text2="Leather sewn with iron studs, to the knee."
+
+group 0x4830 "Brannoc's Shields" kind=5
+item 0x4831 "Bossed Kiteshield" value=3 count=1000 icon=52 text2="A long shield with an iron boss. Brannoc's own pattern."
+
+flag 0x5010 "WAGER_TAKEN"              # the hero wears the mummer's motley
+flag 0x5011 "BRANNOC_FOOLED"           # the armourer took him for Ossery
+flag 0x5012 "WAGER_WON"                # Ossery paid, and has his face back
+
+quest 0x6010 "The Mummer's Wager" text1="Ossery's wager" text2="Ossery Finch, a player lodging at the Copper Kettle, bets that Brannoc the armourer will take you for him if you wear his motley. Find Brannoc in the inn's back yard, then tell Ossery."
+
+# The drover at the top of the stairs speaks first, then goes.
+npc 0x2007 "Corwin Dray" stance=8 body=0,2,2,1 face=2,2,1,3,2,0,1,2 clothes=3
+topic "[main]:At last#1" reply="There you are. I heard the boards. Marta said a traveller might come up. The mummer in the far room has been talking at the walls all night; he'll want an audience. Me, I'm off to market before the rain." request="Safe road"
+topic "Safe road" reply="And you. Mind the third step down, it bites."
+do 0x506 a=0x2007                   # he leaves the loft, and the story
+
+npc 0x2008 "Ossery Finch" stance=3 body=0,1,1,3 face=3,3,2,1,1,1,2,1 clothes=6
+topic "[main]:An audience!#4" reply="Ossery Finch, player, at your service. I rehearse my Harvest King. Brannoc the armourer boasts he knows every face in Fernreach. I'd wager he doesn't know mine on another man." request="Wager,Bye"
+topic "[main]:Off you go#3" reply="Chin up, knees high, and don't smile. Brannoc's in the yard, out the inn's back door." request="Call it off,Bye"
+when kind=3 id=0x5010
+topic "[main]:My understudy#2" reply="Ah, my understudy. If ever you tire of the road, the stage has room for a face like yours. Well, like mine." request="Bye"
+when kind=3 id=0x5012
+topic "[main]:Did he bow?#1" reply="He called you Ossery? Ha! Twelve coins, as wagered. Now give me back my face, I've a show tonight." request="Bye" hide=0x5012
+when kind=3 id=0x5011
+do 0x20E a=0                        # the hero's own looks again
+do 0x302 a=0x5010 b=0
+do 0x209 a=0x6010 b=1
+do 0x103 a=12
+topic "Wager" reply="Wear my spare motley and walk like me. If Brannoc calls you Ossery, twelve coins are yours. Hold still..." request="Bye"
+when kind=3 not=1 id=0x5010          # not while he already wears it
+when kind=3 not=1 id=0x5012          # nor once it is won
+do 0x20E a=0x2008                   # the hero takes the mummer's looks
+do 0x302 a=0x5010 b=1
+do 0x209 a=0x6010 b=0
+topic "Call it off" reply="Cold feet? Give it here, then. The offer stands."
+when kind=3 id=0x5010
+do 0x20E a=0
+do 0x302 a=0x5010 b=0
+topic "Bye" reply="Exit, pursued by a drover."
+
+npc 0x2009 "Tobin Reed" stance=0 body=0,2,3,2 face=1,2,3,2,3,0,3,1 clothes=5
+topic "[main]:Mmh?#1" reply="Mmh? Tinker. Pots, pans, kettles. Not now. Night, was it? Always night up here." request="Bye"
+topic "Bye" reply="Zzz."
+
+npc 0x200A "Brannoc Tull" stance=8 body=0,2,1,3 face=2,0,3,1,2,1,1,3 clothes=7
+topic "[main]:Ossery!#1" reply="Ossery Finch! Back for the helm you never paid for? ...Hold on. You're a head taller than Ossery. Ha! Tell the old goat he's won." request="Armour,Trade in,Hauberk,Bye" hide=0x5011
+when kind=3 id=0x5010                # only in the mummer's motley
+topic "[main]:Morning#2" reply="Brannoc Tull, armourer. Jerkins, coats, bucklers. I know every face in Fernreach, and yours is new." request="Armour,Trade in,Hauberk,Bye"
+topic "Armour" reply="Coats on the left, shields on the rack."
+do 0x202 a=0x200A b=4 c=1
+topic "Trade in" reply="Let's see what you're carrying. Six in ten of what I'd ask, for armour."
+do 0x202 a=0x200A b=4 c=0           # the shop opens on its selling page
+topic "Hauberk" reply="The studded one? It would wear you, not you it. Come back when you've a few more fights behind you."
+when kind=8 not=1 value=3           # for heroes below the third level
+topic "Bye" reply="Keep your guard up."
+
+npc 0x200B "Pip" stance=4 body=0,1,2,3 face=1,1,2,2,1,0,1,1 clothes=2
+topic "[main]:Can I come?#1" reply="I'm Pip. I mind the yard for Marta. Can I walk with you? I won't talk. Much." request="Bye"
+topic "Bye" reply="I'll be just behind you."
+
+npc 0x200C "Wren Colley" stance=5 body=0,1,3,1 face=3,2,1,2,3,0,2,2 clothes=4
+topic "[main]:Oh!#1" reply="Oh! I- the geese. I'm minding the geese. There are no geese. Please don't look at me." request="Bye"
+topic "Bye" reply="..."
+
+# The inn's stairs up to the loft and down again; its back door to the yard
+# and the yard's way back in.
+trigger 0x7010 level=0x1103 repeat=1
+when kind=6 id=0x1103 value=(6,3)
+do 0x401 a=0
+
+trigger 0x7011 level=0x1104 repeat=1
+when kind=6 id=0x1104 value=(4,3)
+do 0x401 a=1
+
+trigger 0x7012 level=0x1103 repeat=1
+when kind=6 id=0x1103 value=(5,0)
+do 0x402 a=0x1105 b=(5,7)
+
+trigger 0x7013 level=0x1105 repeat=1
+when kind=6 id=0x1105 value=(5,8)
+do 0x402 a=0x1103 b=(5,1)
+
+# The loft's guests, put in place when the hero first comes up; the drover
+# at the top of the stairs speaks to him.
+trigger 0x7014 level=0x1104
+do 0x503 a=0x2007 b=0x1104 c=(6,3)
+do 0x503 a=0x2008 b=0x1104 c=(7,2)
+do 0x503 a=0x2009 b=0x1104 c=(2,1)
+do 0x203 a=0x2007
+
+# The yard's people.
+trigger 0x7015 level=0x1105
+do 0x503 a=0x200A b=0x1105 c=(10,4)
+do 0x503 a=0x200B b=0x1105 c=(2,3)
+do 0x503 a=0x200C b=0x1105 c=(1,1)

@@ -139,6 +139,41 @@ uint32_t letter(int x, int y) {
     return art_rgb(240, 230, 205);
 }
 
+// The village's later stock.
+uint32_t rushlight_wand(int x, int y) {
+    const double flame = radius(x + 0.5, (y + 0.5) * 0.7 + 2, {23, 6.5});
+    if (flame < 2) return art_rgb(255, 245, 190);
+    if (flame < 3.5) return art_rgb(240, 190, 80);
+    return stick(x, y, {7, 27}, {22, 10}, 1.2, 1, art_rgb(215, 205, 160), art_rgb(110, 100, 70));
+}
+
+uint32_t hazel_switch(int x, int y) {
+    const uint32_t leaf = radius(x + 0.5, y + 0.5, {21, 13}) < 3 ? art_rgb(90, 170, 60) : kArtKey;
+    const uint32_t fork = stick(x, y, {17, 15}, {26, 9}, 0.8, 0.5, art_rgb(150, 110, 70), art_rgb(70, 50, 30));
+    const uint32_t spark = radius(x + 0.5, y + 0.5, {26, 4}) < 2.5 ? art_rgb(250, 120, 40) : kArtKey;
+    return over(spark, over(leaf, over(fork, stick(x, y, {5, 28}, {25, 4}, 1.5, 0.8, art_rgb(150, 110, 70), art_rgb(70, 50, 30)))));
+}
+
+uint32_t hatchet(int x, int y) {
+    const uint32_t head = stick(x, y, {19, 5}, {26, 12}, 3.5, 4.5, art_rgb(160, 165, 175), art_rgb(70, 75, 85));
+    return over(head, stick(x, y, {6, 28}, {21, 8}, 1.5, 1.5, art_rgb(140, 95, 50), art_rgb(65, 40, 20)));
+}
+
+uint32_t hauberk(int x, int y) {
+    const uint32_t c = tunic(x, y, 26, art_rgb(110, 75, 45), art_rgb(90, 60, 35));
+    if (c != kArtKey && c != art_rgb(50, 35, 20) && x % 4 == 1 && y % 4 == 1) return art_rgb(200, 200, 210);
+    return c;
+}
+
+uint32_t kiteshield(int x, int y) {
+    const int dx = std::abs(x - 16);
+    const int half = y < 4 || y > 29 ? -1 : y < 12 ? 11 : 11 - (y - 12) * 11 / 18;
+    if (dx > half) return kArtKey;
+    if (dx == half || y == 4) return art_rgb(150, 155, 165);
+    if (radius(x + 0.5, y + 0.5, {16, 12}) < 3) return art_rgb(190, 195, 205);
+    return dx < 2 ? art_rgb(200, 170, 60) : art_rgb(120, 40, 40);
+}
+
 // What the monsters fight with.
 uint32_t teeth(int x, int y) {
     // A jaw of four yellowed fangs above a dark gum.
@@ -195,7 +230,8 @@ const std::vector<ItemIcon>& item_icons() {
         {0, sack},    {1, cudgel},       {2, knife},    {3, spear},    {4, twig},
         {5, minor_tonic}, {6, greater_tonic}, {7, draught}, {8, jerkin}, {9, coat},
         {10, buckler}, {11, roundshield}, {12, lantern}, {13, letter}, {14, teeth},
-        {15, tusks},  {16, marsh_fire}, {86, gold},
+        {15, tusks},  {16, marsh_fire}, {48, rushlight_wand}, {49, hazel_switch}, {50, hatchet},
+        {51, hauberk}, {52, kiteshield}, {86, gold},
     };
     return icons;
 }
