@@ -99,26 +99,51 @@ legend "S" bg=2 tile=32             # the cairn's worn steps
 legend "r" bg=2 tile=32             # the hollow's floor
 legend "k" bg=2 tile=32 object=3    # the delvers' chest, shut
 
+# --- tiles: the wilds' look ---------------------------------------------------------
+# Shade (1 a spot, 2 and 3 a wall's shadow below it and to its right,
+# 4 leaves, 5 firelight), dry-stone quarters (set 1: 1-15 faces and loose
+# stones, 16-30 crowns drawn above the characters) and animated objects
+# (state: 1 a brazier, 2 the spring's ripples, 3 a wind vane).
+# Characters: v t ( A ) : ; _ [ = ] % j on the heath, b g G @ n in the hollow.
+legend "v" bg=1 tile=64 state=3 shade=1 blend=darken6     # a wind vane on its post
+legend "t" bg=1 tile=64 trees=0x41 shade=4 blend=darken6  # a tree and its leaves' shadow
+legend "(" bg=1 tile=64 quarters=1:22,21,8,7              # the cairn's stones: west end,
+legend "A" bg=1 tile=64 quarters=1:21,21,7,7              # middle,
+legend ")" bg=1 tile=64 quarters=1:21,23,7,9              # east end
+legend ":" bg=1 tile=64 shade=3 blend=darken6             # grass in the cairn's shadow (east)
+legend ";" bg=1 tile=64 shade=2 blend=darken12            # grass in a wall's shadow (below)
+legend "_" bg=2 tile=32 shade=2 blend=darken12            # the cairn's steps in its shadow
+legend "[" bg=1 tile=64 quarters=1:16,16,1,1              # a ruined dry-stone wall: whole,
+legend "=" bg=1 tile=64 quarters=1:19,20,4,5              # its crown half fallen, mossy,
+legend "]" bg=1 tile=64 quarters=1:18,0,3,6               # its broken end,
+legend "%" bg=1 tile=64 quarters=1:0,0,0,6                # a stone fallen from it
+legend "j" bg=1 tile=64 trees=0x41 shade=2 blend=darken12 # a tree in the wall's shadow
+legend "b" bg=2 tile=32 state=1 shade=5 blend=lighten12   # a brazier burning
+legend "g" bg=2 tile=32 shade=5 blend=lighten12           # the hollow's floor in their light
+legend "G" bg=2 tile=32 shade=5 blend=lighten6            # the steps between them, a little less
+legend "@" bg=3 state=2                                   # the spring, welling up
+legend "n" bg=2 tile=32 shade=2 blend=darken6             # the floor under the north wall
+
 region 0x9000 "Orrowmere Wilds"
 map 0x9100 "Orrowmere" music="music/wild.xm" loop=1
 
 level 0x9101 "Orrow Heath" width=12 height=10 combat=2
 row "############"
-row "#....TT....#"
-row "#..T.......#"
-row "#.....S....#"
+row "#v...tt....#"
+row "#..t.(A):..#"
+row "#....;_;...#"
 row "#..........#"
-row "#.T....~~..#"
-row "#......~~..#"
-row "#..T.......#"
+row "#.t....~~..#"
+row "#[=]%..~~..#"
+row "#;;j.......#"
 row ",,,,,......#"
 row "############"
 
 level 0x9102 "Delverworld Hollow" width=10 height=8 lighting=1 combat=2
 row "##########"
-row "#rrrrrrrr#"
-row "#rrrrrrrr#"
-row "#rrrrrSr~#"
+row "#nnnnnnnn#"
+row "#rrrgbgbg#"
+row "#rrrrgGg@#"
 row "#rrrrrrrr#"
 row "#rkrrrrrr#"
 row "#rrrrrrrr#"

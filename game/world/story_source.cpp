@@ -225,13 +225,10 @@ public:
     void close_level() {
         if (!level_) return;
         MapLevel& l = *level_;
-        if (rows_.size() != size_t(l.height))
-            fail("level " + hex_id(l.id) + " has " + std::to_string(rows_.size()) + " rows, not " +
+        if (rows_ != l.height)
+            fail("level " + hex_id(l.id) + " has " + std::to_string(rows_) + " rows, not " +
                  std::to_string(l.height));
-        l.grid.clear();
-        for (const std::string& r : rows_)
-            for (char c : r) l.grid.push_back(legend_.at(c));
-        rows_.clear();
+        rows_ = 0;
         level_ = nullptr;
     }
 
@@ -299,12 +296,51 @@ private:
         c.background = a.u8("bg");
         c.tile = a.u8("tile");
         c.decor = a.u8("decor");
-        c.shade = a.u8("shade");
+        c.shade = legend_shade(a);
         c.trees = a.u8("trees");
         c.wall = a.u32("wall");
+        if (a.has("quarters")) {
+            if (a.has("wall")) fail("a legend takes wall= or quarters=, not both");
+            c.wall = quarter_wall(a.text("quarters"));
+        }
         c.object = a.u16("object");
         c.state = a.u8("state");
         legend_[symbol[0]] = c;
+    }
+
+    // The shade piece (1..63) and how it falls on the ground beneath.
+    static uint8_t legend_shade(Args& a) {
+        const uint8_t piece = uint8_t(a.number("shade", 0, 0, 63));
+        if (!a.has("blend")) return piece;
+        static const std::map<std::string, uint8_t> kBlends = {
+            {"lighten12", 0x00}, {"lighten6", 0x40}, {"darken6", 0x80}, {"darken12", 0xC0}};
+        const std::string blend = a.text("blend");
+        const auto found = kBlends.find(blend);
+        if (found == kBlends.end())
+            fail("blend=" + blend + " is none of lighten12, lighten6, darken6, darken12");
+        if (piece == 0) fail("blend= needs a shade piece");
+        return uint8_t(piece | found->second);
+    }
+
+    // "SET:TL,TR,BL,BR": four 16-pixel quarters of a numbered set, each 0
+    // (none) or a picture 1..30 (16 and up drawn above the characters). The
+    // field holds 31 too, but that picture lies in the next set's file.
+    static uint32_t quarter_wall(const std::string& text) {
+        const size_t colon = text.find(':');
+        if (colon == std::string::npos) fail("quarters are written SET:TL,TR,BL,BR");
+        const int64_t set = parse_number(text.substr(0, colon));
+        if (set < 1 || set > 63) fail("quarters: set " + std::to_string(set) + " is outside 1 .. 63");
+        const std::vector<int64_t> pieces = parse_list(text.substr(colon + 1));
+        if (pieces.size() != 4) fail("quarters takes a set and 4 pieces (TL,TR,BL,BR)");
+        static constexpr int kShifts[4] = {0, 6, 12, 18};
+        uint32_t wall = 0x80000000u | uint32_t(set) << 24;
+        for (size_t q = 0; q < 4; ++q) {
+            if (pieces[q] < 0 || pieces[q] > 30)
+                fail("quarters: piece " + std::to_string(pieces[q]) + " is outside 0 .. 30");
+            wall |= uint32_t(pieces[q]) << kShifts[q];
+        }
+        if ((wall & 0xFFFFFF) == 0) fail("quarters: every piece is 0");
+        return wall;
     }
 
     void row(Args& a) {
@@ -315,7 +351,11 @@ private:
                  " wide");
         for (char c : r)
             if (!legend_.count(c)) fail(std::string("no legend for '") + c + "'");
-        rows_.push_back(r);
+        // A row takes the legends in force where it stands: a later legend
+        // of the same character changes only the rows after it.
+        if (rows_ == 0) level_->grid.clear();
+        for (char c : r) level_->grid.push_back(legend_.at(c));
+        ++rows_;
     }
 
     void encounter(Args& a) {
@@ -520,7 +560,7 @@ private:
     Expression* expression_ = nullptr;
     ActionList* actions_ = nullptr;
     std::map<char, TileCell> legend_;
-    std::vector<std::string> rows_;
+    int32_t rows_ = 0;  // rows of the open level so far
 };
 
 }  // namespace

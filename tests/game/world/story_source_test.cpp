@@ -168,6 +168,84 @@ TEST(StorySource, RefusesCombatValuesTheFileCannotKeep) {
         EXPECT_NE(first_error(c.line).find(c.complaint), std::string::npos) << c.line << first_error(c.line);
 }
 
+// The first cell of a one-cell level drawn with the legend given.
+TileCell legend_cell(const std::string& legend, std::string* error) {
+    World world;
+    StoryFolderPlan plan;
+    const auto errors = parse(std::string(kSmallStory) + legend + "\nlevel 0x13 \"x\" width=1 height=1\nrow \"q\"\n",
+                              world, plan);
+    *error = errors.empty() ? "" : errors[0].message;
+    return errors.empty() ? world.regions.at(0)->maps.at(0)->levels.at(2)->grid.at(0) : TileCell{};
+}
+
+TEST(StorySource, LegendsSpellShadeBlendsAndQuarterWalls) {
+    struct Good {
+        const char* legend;
+        uint8_t shade;
+        uint32_t wall;
+    };
+    const Good goods[] = {
+        {"legend \"q\" bg=1 shade=3", 0x03, 0},
+        {"legend \"q\" bg=1 shade=3 blend=lighten12", 0x03, 0},
+        {"legend \"q\" bg=1 shade=1 blend=lighten6", 0x41, 0},
+        {"legend \"q\" bg=1 shade=63 blend=darken6", 0xBF, 0},
+        {"legend \"q\" bg=1 shade=2 blend=darken12", 0xC2, 0},
+        // Set in bits 24..29, quarters at bits 0, 6, 12 and 18, top bits 10.
+        {"legend \"q\" bg=1 quarters=1:17,18,3,4", 0, 0x81000000u | 17 | 18 << 6 | 3 << 12 | 4 << 18},
+        {"legend \"q\" bg=1 quarters=63:0,0,0,30", 0, 0xBF000000u | 30u << 18},
+        {"legend \"q\" bg=1 quarters=0x2:1,0,0,0", 0, 0x82000001u},
+    };
+    for (const Good& g : goods) {
+        std::string error;
+        const TileCell cell = legend_cell(g.legend, &error);
+        EXPECT_EQ(error, "") << g.legend;
+        EXPECT_EQ(cell.shade, g.shade) << g.legend;
+        EXPECT_EQ(cell.wall, g.wall) << g.legend;
+    }
+
+    struct Bad {
+        const char* legend;
+        const char* complaint;
+    };
+    const Bad bads[] = {
+        {"legend \"q\" shade=64", "outside 0 .. 63"},  // the blend has a key of its own
+        {"legend \"q\" shade=1 blend=dim", "none of lighten12"},
+        {"legend \"q\" blend=darken6", "needs a shade piece"},
+        {"legend \"q\" quarters=1,2,3,4", "SET:TL,TR,BL,BR"},
+        {"legend \"q\" quarters=0:1,2,3,4", "set 0 is outside 1 .. 63"},
+        {"legend \"q\" quarters=64:1,2,3,4", "set 64 is outside"},
+        {"legend \"q\" quarters=1:1,2,3", "4 pieces"},
+        {"legend \"q\" quarters=1:1,2,3,31", "piece 31 is outside 0 .. 30"},  // the next set's file
+        {"legend \"q\" quarters=1:1,-1,3,4", "piece -1 is outside"},
+        {"legend \"q\" quarters=1:0,0,0,0", "every piece is 0"},
+        {"legend \"q\" quarters=1:x,0,0,0", "not a number"},
+        {"legend \"q\" wall=5 quarters=1:1,1,1,1", "not both"},
+    };
+    for (const Bad& b : bads) {
+        std::string error;
+        legend_cell(b.legend, &error);
+        EXPECT_NE(error.find(b.complaint), std::string::npos) << b.legend << ": " << error;
+    }
+}
+
+// A legend given after a level's rows changes the rows that follow it, not
+// the level above, even before the next level begins.
+TEST(StorySource, RowsTakeTheLegendsInForceWhereTheyStand) {
+    World world;
+    StoryFolderPlan plan;
+    const auto errors = parse(std::string(kSmallStory) +
+                                  "legend \"q\" bg=1\n"
+                                  "level 0x13 \"x\" width=1 height=2\nrow \"q\"\n"
+                                  "legend \"q\" bg=2\nrow \"q\"\n"
+                                  "legend \"q\" bg=3\n",
+                              world, plan);
+    for (const auto& e : errors) ADD_FAILURE() << e.line << ": " << e.message;
+    const MapLevel& level = *world.regions.at(0)->maps.at(0)->levels.at(2);
+    ASSERT_EQ(level.grid.size(), 2u);
+    EXPECT_EQ(level.grid[0].background, 1);
+    EXPECT_EQ(level.grid[1].background, 2);
+}
+
 TEST(StorySource, PerIdTriggersNeedTheirLevel) {
     World world;
     StoryFolderPlan plan;
