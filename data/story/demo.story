@@ -104,7 +104,7 @@ legend "k" bg=2 tile=32 object=3    # the delvers' chest, shut
 # 4 leaves, 5 firelight), dry-stone quarters (set 1: 1-15 faces and loose
 # stones, 16-30 crowns drawn above the characters) and animated objects
 # (state: 1 a brazier, 2 the spring's ripples, 3 a wind vane).
-# Characters: v t ( A ) : ; _ [ = ] % j on the heath, b g G @ n in the hollow.
+# Characters: v t ( A ) : ; _ [ & ] % j on the heath, b g G @ n in the hollow.
 legend "v" bg=1 tile=64 state=3 shade=1 blend=darken6     # a wind vane on its post
 legend "t" bg=1 tile=64 trees=0x41 shade=4 blend=darken6  # a tree and its leaves' shadow
 legend "(" bg=1 tile=64 quarters=1:22,21,8,7              # the cairn's stones: west end,
@@ -114,7 +114,7 @@ legend ":" bg=1 tile=64 shade=3 blend=darken6             # grass in the cairn's
 legend ";" bg=1 tile=64 shade=2 blend=darken12            # grass in a wall's shadow (below)
 legend "_" bg=2 tile=32 shade=2 blend=darken12            # the cairn's steps in its shadow
 legend "[" bg=1 tile=64 quarters=1:16,16,1,1              # a ruined dry-stone wall: whole,
-legend "=" bg=1 tile=64 quarters=1:19,20,4,5              # its crown half fallen, mossy,
+legend "&" bg=1 tile=64 quarters=1:19,20,4,5              # its crown half fallen, mossy,
 legend "]" bg=1 tile=64 quarters=1:18,0,3,6               # its broken end,
 legend "%" bg=1 tile=64 quarters=1:0,0,0,6                # a stone fallen from it
 legend "j" bg=1 tile=64 trees=0x41 shade=2 blend=darken12 # a tree in the wall's shadow
@@ -134,7 +134,7 @@ row "#..t.(A):..#"
 row "#....;_;...#"
 row "#..........#"
 row "#.t....~~..#"
-row "#[=]%..~~..#"
+row "#[&]%..~~..#"
 row "#;;j.......#"
 row ",,,,,......#"
 row "############"
