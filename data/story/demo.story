@@ -432,7 +432,7 @@ topic "[main]:At last#1" reply="There you are. I heard the boards. Marta said a 
 topic "Safe road" reply="And you. Mind the third step down, it bites."
 do 0x506 a=0x2007                   # he leaves the loft, and the story
 
-npc 0x2008 "Ossery Finch" stance=3 body=0,1,1,3 face=3,3,2,1,1,1,2,1 clothes=6
+npc 0x2008 "Ossery Finch" stance=3 body=0,1,1,3 face=3,3,2,1,1,1,2,1 clothes=0
 topic "[main]:An audience!#4" reply="Ossery Finch, player, at your service. I rehearse my Harvest King. Brannoc the armourer boasts he knows every face in Fernreach. I'd wager he doesn't know mine on another man." request="Wager,Bye"
 topic "[main]:Off you go#3" reply="Chin up, knees high, and don't smile. Brannoc's in the yard, out the inn's back door." request="Call it off,Bye"
 when kind=3 id=0x5010
@@ -460,7 +460,7 @@ npc 0x2009 "Tobin Reed" stance=0 body=0,2,3,2 face=1,2,3,2,3,0,3,1 clothes=5
 topic "[main]:Mmh?#1" reply="Mmh? Tinker. Pots, pans, kettles. Not now. Night, was it? Always night up here." request="Bye"
 topic "Bye" reply="Zzz."
 
-npc 0x200A "Brannoc Tull" stance=8 body=0,2,1,3 face=2,0,3,1,2,1,1,3 clothes=7
+npc 0x200A "Brannoc Tull" stance=8 body=0,2,1,3 face=2,0,3,1,2,1,1,3 clothes=1
 topic "[main]:Ossery!#1" reply="Ossery Finch! Back for the helm you never paid for? ...Hold on. You're a head taller than Ossery. Ha! Tell the old goat he's won." request="Armour,Trade in,Hauberk,Bye" hide=0x5011
 when kind=3 id=0x5010                # only in the mummer's motley
 topic "[main]:Morning#2" reply="Brannoc Tull, armourer. Jerkins, coats, bucklers. I know every face in Fernreach, and yours is new." request="Armour,Trade in,Hauberk,Bye"

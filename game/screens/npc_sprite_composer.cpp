@@ -139,10 +139,12 @@ NpcFace npc_face_layers(const NpcRecord& person) {
             f[kFaceNose], f[kFaceClothes], f[kFaceHair], f[kFaceExtra]};
 }
 
+std::u16string npc_face_file(const NpcFace& face, size_t layer) {
+    return file_name("npc/heads/", std::string(kFaceFiles[layer]) + "_" + std::to_string(int(face[layer])));
+}
+
 SpriteList* build_npc_head(SpriteGroup& group, int32_t x, int32_t y, const NpcFace& face) {
-    auto layer_file = [&](size_t i) {
-        return file_name("npc/heads/", std::string(kFaceFiles[i]) + "_" + std::to_string(int(face[i])));
-    };
+    auto layer_file = [&](size_t i) { return npc_face_file(face, i); };
     Sprite* head = group.create_bitmap_sprite(layer_file(0), x, y, 10);
     head->make_private();
     for (size_t i = 1; i < face.size(); ++i) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "game/screens/gfx_config.h"
 
@@ -37,6 +38,10 @@ Sprite* build_npc_walk_sprite(const GfxConfig& gfx, const NpcAppearance& look);
 // The face layers in the order they are composed, as bytes of a person's
 // record: head, tatoo, eyes, eyebrow, mouth, nose, clothes, hair, extra.
 using NpcFace = std::array<uint8_t, 9>;
+
+// The picture of face layer `layer` (0 head .. 8 extra), below the data
+// folder: "npc/heads/<layer>_<number>.bmp".
+std::u16string npc_face_file(const NpcFace& face, size_t layer);
 
 // A list holding one portrait sprite placed in the group at (x, y).
 SpriteList* build_npc_head(SpriteGroup& group, int32_t x, int32_t y, const NpcFace& face);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/graphics_files.h"
 #include "engine/graphics/sprite.h"
@@ -10,7 +14,11 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "game/screens/actor_sprites.h"
+#include "engine/core/text_helpers.h"
 #include "game/world/actor.h"
+#include "game/world/npc_record.h"
+#include "game/world/story_source.h"
+#include "game/world/world.h"
 
 namespace {
 
@@ -180,6 +188,31 @@ TEST_F(NpcSpriteComposerTest, ActorsGetSpritesInTheGroupUntilTheSessionEnds) {
     actor.detach_sprite();
     actor.attach_sprite_at(nullptr, 0, 0, nullptr);  // the default: no picture
     EXPECT_NE(dynamic_cast<NullActorSprite*>(actor.sprite()), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A portrait whose layer picture the data lacks ends the game when the
+// player talks to that person, so every person of the demo story must name
+// face pictures the build draws.
+TEST(DemoPortraits, EveryPersonsFaceLayersHaveTheirPictures) {
+    std::ifstream in(std::string(NIMBREL_SOURCE_DIR) + "/data/story/demo.story");
+    std::stringstream text;
+    text << in.rdbuf();
+    World world;
+    StoryFolderPlan plan;
+    ASSERT_TRUE(parse_story_source(text.str(), world, plan).empty());
+    ASSERT_FALSE(world.people.empty());
+    for (const auto& person : world.people) {
+        const NpcFace face = npc_face_layers(*person);
+        for (size_t layer = 0; layer < face.size(); ++layer) {
+            const std::string file = utf16_to_utf8(npc_face_file(face, layer));
+            EXPECT_TRUE(std::filesystem::exists(std::string(NIMBREL_DEMO_DATA_DIR) + "/" + file))
+                << person->name << ": " << file;
+        }
+    }
 }
 
 }  // namespace
