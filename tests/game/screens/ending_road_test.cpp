@@ -2,22 +2,34 @@
 // script ending.input through the program's own message loop on the
 // headless back end: a night at the inn (the sleep screen and the health
 // message after it), the lantern found in the wood's reeds (the hero's
-// thought on a story page), and the lantern brought back to the innkeeper,
-// which ends the game with its picture and then the title menu. Closing the
-// window on that picture leaves no game to continue.
+// thought on a story page); back in the village the inn's loft up its
+// stairs (the drover who speaks first and leaves), the mummer's wager in
+// his looks, the armourer in the yard fooled, a coat bought from him and an
+// old jerkin sold on his selling page, the wager paid and the hero's own
+// looks back; and the lantern brought back to the innkeeper, which ends the
+// game with its picture and then the title menu. Closing the window on that
+// picture leaves no game to continue.
+#include <array>
 #include <filesystem>
 #include <string>
 
 #include "game/screens/end_of_game_state.h"
 #include "game/screens/sleep_state.h"
 #include "game/screens/story_state.h"
+#include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 #include "game/world/map_level.h"
+#include "game/world/npc_actor.h"
+#include "game/world/npc_record.h"
+#include "game/world/quest.h"
 #include "tests/support/scripted_program.h"
 
 namespace {
 
 constexpr uint32_t kLantern = 0x4601, kLanternReturned = 0x5002;
+constexpr uint32_t kJerkin = 0x4401, kCoat = 0x4402;
+constexpr uint32_t kDrover = 0x2007, kMummer = 0x2008;
+constexpr uint32_t kWagerTaken = 0x5010, kArmourerFooled = 0x5011, kWagerWon = 0x5012, kWager = 0x6010;
 
 class EndingRoadTest : public ScriptedProgramTest {
 protected:
@@ -27,9 +39,27 @@ protected:
     void expect_screen(const std::string& name) { expect_golden_screen(host.front_buffer(), "ending_" + name); }
     std::string level() { return world().current_level() ? world().current_level()->name : ""; }
     bool autosave_written() const { return std::filesystem::exists(folder + "/savegame/autosave.gam"); }
+    int32_t flag(uint32_t id) { return world().get_flag(id)->value; }
+    // The quest's entry in the hero's log: -1 absent, else whether done.
+    int32_t quest_done(uint32_t id) {
+        for (const QuestEntry& entry : hero().quests)
+            if (entry.quest && entry.quest->id == id) return entry.done;
+        return -1;
+    }
+    bool person_on_level(uint32_t id) {
+        for (const auto& actor : world().npc_actors)
+            if (actor->record() && actor->record()->id == id && actor->level_id == world().current_level_id())
+                return true;
+        return false;
+    }
+    const NpcTopic* topic_on_screen() {
+        const auto* talking = dynamic_cast<const TalkingState*>(g_game->current_state());
+        return talking ? talking->current_topic() : nullptr;
+    }
+    std::array<int32_t, 4> looks() { return {hero().premade, hero().body, hero().head, hero().hair}; }
 };
 
-TEST_F(EndingRoadTest, FromANewGameThroughANightAtTheInnAndTheLanternToTheEnding) {
+TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnding) {
     // A night at the inn: the sleep screen's pictures, then the map tells
     // the player the hero is rested.
     play_until(7400);
@@ -51,11 +81,75 @@ TEST_F(EndingRoadTest, FromANewGameThroughANightAtTheInnAndTheLanternToTheEnding
     EXPECT_EQ(static_cast<const StoryState*>(g_game->current_state())->style().kind, 2);
     expect_screen("thought");
 
-    // Back in the village with it; the innkeeper takes it and the game ends.
+    // Back in the village with it, a level higher.
     play_until(66000);
     EXPECT_EQ(level(), "Millbrook");
     EXPECT_GE(hero().level_number, 2);
-    play_until(74000);
+    const int32_t gold_home = hero().gold;
+
+    // Up the inn's stairs: the drover at the top speaks first, then leaves.
+    play_until(73500);
+    ASSERT_EQ(screen(), "Talking");
+    EXPECT_EQ(level(), "Kettle Loft");
+    ASSERT_NE(topic_on_screen(), nullptr);
+    EXPECT_EQ(topic_on_screen()->key, "[main]:At last#1");
+    EXPECT_TRUE(person_on_level(kDrover));
+    play_until(75800);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_FALSE(person_on_level(kDrover));
+
+    // The wager taken: the hero in the mummer's looks, the quest in his log.
+    const std::array<int32_t, 4> own_looks = looks();
+    play_until(81800);
+    ASSERT_EQ(screen(), "Walking");
+    const auto& motley = world().get_or_load_npc(kMummer)->body;
+    EXPECT_EQ(looks(), (std::array<int32_t, 4>{motley[0], motley[1], motley[2], motley[3]}));
+    EXPECT_NE(looks(), own_looks);
+    EXPECT_EQ(flag(kWagerTaken), 1);
+    EXPECT_EQ(quest_done(kWager), 0);
+
+    // In the yard the armourer takes him for the mummer.
+    play_until(93500);
+    ASSERT_EQ(screen(), "Talking");
+    EXPECT_EQ(level(), "Kettle Yard");
+    EXPECT_EQ(flag(kArmourerFooled), 1);
+    expect_screen("fooled");
+
+    // His shop, on what fits the hero; then the coat bought.
+    play_until(95800);
+    ASSERT_EQ(screen(), "Shop");
+    expect_screen("shop");
+    play_until(98600);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_TRUE(hero().has_item(kCoat));
+    EXPECT_EQ(hero().gold, gold_home - 22);
+
+    // His selling page: the old jerkin sold for six in ten of its price.
+    play_until(102600);
+    ASSERT_EQ(screen(), "Shop");
+    play_until(105000);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_FALSE(hero().has_item(kJerkin));
+    EXPECT_TRUE(hero().has_item(kCoat));
+    EXPECT_EQ(hero().gold, gold_home - 22 + 6);
+
+    // Back up in the loft the mummer pays, and the hero has his own looks.
+    play_until(115600);
+    ASSERT_EQ(screen(), "Item");
+    EXPECT_EQ(looks(), own_looks);
+    EXPECT_EQ(hero().gold, gold_home - 22 + 6 + 12);
+    EXPECT_EQ(quest_done(kWager), 1);
+    EXPECT_EQ(flag(kWagerTaken), 0);
+    EXPECT_EQ(flag(kWagerWon), 1);
+    expect_screen("wager_paid");
+
+    // Out of the inn's front door; the innkeeper takes the lantern and the
+    // game ends.
+    play_until(124500);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_EQ(level(), "Millbrook");
+    EXPECT_TRUE(hero().has_item(kLantern));
+    play_until(130900);
     ASSERT_EQ(screen(), "EndOfGame");
     EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kFirstEnding);
     EXPECT_FALSE(hero().has_item(kLantern));
@@ -64,14 +158,14 @@ TEST_F(EndingRoadTest, FromANewGameThroughANightAtTheInnAndTheLanternToTheEnding
     expect_screen("picture");
 
     // A key: the title menu, with no game to continue.
-    play_until(77000);
+    play_until(133900);
     ASSERT_EQ(screen(), "Menu");
     EXPECT_EQ(g_game->music_name(), "music/title-ending.xm");
     expect_screen("menu");
 }
 
 TEST_F(EndingRoadTest, ClosingTheWindowOnTheEndingsPictureLeavesNoGameToContinue) {
-    play_until(74000);
+    play_until(130900);
     ASSERT_EQ(screen(), "EndOfGame");
     host.send_message(MessageId::Close);
     EXPECT_FALSE(host.has_window());
