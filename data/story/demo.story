@@ -149,6 +149,41 @@ row "#rkrrrrrr#"
 row "#rrrrrrrr#"
 row "##########"
 
+# --- the wilds: Sallow Fen and the wardens' undercroft ------------------------
+# Down a sheep track from the heath's north-east corner: a fen with a ring
+# of waystones whose heart-stone opens the old lamp-wardens' door and, once
+# it stands open, carries the hero back to the last place he marked. New
+# legend characters: o (a standing stone), O (the heart-stone), d (the
+# wardens' door, shut: wall 125; open it is wall 124, the open doorway).
+
+legend "o" bg=1 tile=64 wall=5      # a standing stone of the ring
+legend "O" bg=2 tile=32 wall=5      # the ring's heart-stone
+legend "d" bg=2 tile=32 wall=125    # the wardens' door, shut
+
+map 0x9200 "Greyfen" music="music/wild.xm" loop=1
+
+level 0x9201 "Sallow Fen" width=12 height=10 lighting=2 combat=2
+row "############"
+row "#~~~..#d#..#"
+row "#~~*.......#"
+row "#~*.o....o.#"
+row "#~.........#"
+row "#.T....O...#"
+row "#..........#"
+row "#..To....oT#"
+row ",,,,,,.....#"
+row "############"
+
+level 0x9202 "Wardens' Undercroft" width=10 height=8 lighting=1 combat=2
+row "##########"
+row "#rrrrrrrr#"
+row "#rwrrrrkr#"
+row "#rrrrrrrr#"
+row "#rrrrrrrr#"
+row "#rrrrrrro#"
+row "#rrrrrrrr#"
+row "####S#####"
+
 # --- items ---------------------------------------------------------------------
 # icon= names the picture tiles/item_<icon>.bmp (86 is the gold coin);
 # action= the combat action script actions/<action>.txt; use= what combat says
@@ -194,6 +229,12 @@ flag 0x5003 "LOG_MOVED"
 flag 0x5004 "LANTERN_FOUND"
 flag 0x5005 "CHEST_OPENED"
 flag 0x5006 "HEATH_SEEN"
+# The wilds' fen: where the ring's heart-stone carries the hero (a level
+# and a tile; at first the cairn's foot on the heath), whether the wardens'
+# hymn was sung, and whether their font kindled the lantern.
+flag 0x5020 "WAYMARK" value=0x9101 hi=(5,4)
+flag 0x5021 "HYMN_SUNG"
+flag 0x5022 "LANTERN_KINDLED"
 
 quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the Copper Kettle lost her lantern by the pond in Thistlewood, east of the village. Find it and bring it back."
 
@@ -257,14 +298,20 @@ topic "Bye" reply="Drink slowly."
 
 
 npc 0x2006 "Wenna Brisk" stance=7 body=0,1,3,2 face=3,1,2,1,2,0,3,3 clothes=2
-topic "[main]:That lantern#1" reply="Brass, and old. A delver's lamp, that is, not an innkeeper's. Keep it and come with me past the moor, or take it back to the village." request="Come along,Bye"
+topic "[main]:That lantern#1" reply="Brass, and old. A delver's lamp, that is, not an innkeeper's. Keep it and come with me past the moor, or take it back to the village." request="Come along,Green flame,Bye"
 when kind=1 id=0x4601
-topic "[main]:Careful#2" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Tonic,Bye"
+topic "[main]:Careful#2" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Tonic,Short of coin,The fen,Bye"
 when kind=1 not=1 id=0x4601
 topic "Tonic" reply="Two coins, and it's yours. It'll keep you on your feet down there."
 when kind=2 value=2                 # offered only to a hero with the coins
 do 0x104 a=2
 do 0x101 a=0x4301
+topic "Short of coin" reply="Not even two coins? Sit down a moment. Bread, cheese, and no thanks wanted."
+when kind=2 not=1 value=2           # a hero without the tonic's price
+do 0x206 a=15
+topic "The fen" reply="Down the sheep track in the heath's north-east corner lies Sallow Fen. The lamp-wardens' ring stands there; its heart-stone knows the way home, they say." request="Bye"
+topic "Green flame" reply="It burns without oil now. The wardens took to you, then. Mind you don't take to them." request="Come along,Bye"
+when kind=3 id=0x5022
 topic "Come along" reply="Good. Marta will light another. We leave at first light."
 do 0x20D                            # the second ending: off into the wilds with Wenna
 topic "Bye" reply="Walk, don't run, down there."
@@ -511,3 +558,106 @@ trigger 0x7015 level=0x1105
 do 0x503 a=0x200A b=0x1105 c=(10,4)
 do 0x503 a=0x200B b=0x1105 c=(2,3)
 do 0x503 a=0x200C b=0x1105 c=(1,1)
+
+# --- the wilds: Sallow Fen and the wardens' undercroft ------------------------
+
+# The sheep track from the heath's north-east corner down to the fen, and
+# the fen's track back up.
+trigger 0x9020 level=0x9101 repeat=1
+when kind=6 id=0x9101 value=(10,1)
+do 0x402 a=0x9201 b=(1,8)
+
+trigger 0x9021 level=0x9201 repeat=1
+when kind=6 id=0x9201 value=(0,8)
+do 0x402 a=0x9101 b=(10,2)
+
+# The hymn, locked on in the undercroft, follows the hero until he is back
+# up on the heath anywhere but on the sheep track down again.
+trigger 0x9022 level=0x9101
+when kind=3 id=0x5021
+when kind=6 not=1 id=0x9101 value=(10,1)
+do 0x605
+do 0x602 b=0 text="music/wild.xm"
+do 0x201 text="Up on the heath the wind takes the hymn, a thread at a time, until there is only the wind."
+
+# The wardens' door: barred while shut; open, it leads down.
+trigger 0x9023 level=0x9201 repeat=1
+when kind=6 aux=1 id=0x9201 value=(7,1)
+when kind=4 id=0x9201 value=(7,1)   # the door's wall state: shut
+do 0x201 text="An oak door bound with bronze, barred from within. Behind you the ring's stones seem to lean closer."
+
+trigger 0x9024 level=0x9201 repeat=1
+when kind=6 id=0x9201 value=(7,1)
+do 0x402 a=0x9202 b=(4,6)
+
+trigger 0x902E level=0x9201 repeat=1
+when kind=6 aux=1 id=0x9201 value=(7,1)
+when kind=4 not=1 id=0x9201 value=(7,1)   # open: the action key goes in too
+do 0x402 a=0x9202 b=(4,6)
+
+# The ring's heart-stone: the first touch draws the door's bar (the door's
+# wall state toggled off: the open doorway); with the door open it carries
+# the hero to the place last marked (the flag's level and tile).
+trigger 0x9025 level=0x9201
+when kind=6 aux=1 id=0x9201 value=(7,5)
+when kind=4 id=0x9201 value=(7,1)
+do 0x502 a=0x9201 b=0x18007         # (7,1), bit 15: the state off
+do 0x601 text="sfx\\switchon.wav"
+do 0x201 text="The heart-stone is warm under your hand. Across the fen a bar grinds back, and the wardens' door swings open."
+
+trigger 0x9026 level=0x9201 repeat=1
+when kind=6 aux=1 id=0x9201 value=(7,5)
+when kind=4 not=1 id=0x9201 value=(7,1)   # the door stands open
+do 0x201 text="The ring hums. The fen tilts, the heather rushes past, and the stone lets go of you where you last set your mark."
+do 0x403 a=0x5020
+
+# Healwort among the reeds: now and then a patch mends a few scratches.
+trigger 0x9027 level=0x9201 repeat=1
+when kind=6 id=0x9201 value=(2,3)
+when kind=9 value=30
+do 0x206 a=5
+do 0x601 text="sfx\\getitem.wav"
+
+trigger 0x9028 level=0x9201 repeat=1
+when kind=6 id=0x9201 value=(3,2)
+when kind=9 not=1 value=70          # the other 30 in a hundred
+do 0x206 a=5
+do 0x601 text="sfx\\getitem.wav"
+
+# Down in the undercroft: silence, told on the first test of the level
+# that is not the step onto the threshold's inner tile (arriving by the
+# action key, or the first step off it). The map plays its music again on
+# coming back from a screen, so the stop comes after the page.
+trigger 0x9029 level=0x9202
+when kind=6 not=1 id=0x9202 value=(4,6)
+do 0x201 text="The wind is gone. Down here there is no sound at all, not even your own breath."
+do 0x603
+
+trigger 0x902A level=0x9202 repeat=1
+when kind=6 id=0x9202 value=(4,7)
+do 0x402 a=0x9201 b=(7,2)
+
+# The wardens' font: their hymn rises (locked, it follows the hero out),
+# the font kindles a lantern the hero carries, and it leaves him a gift
+# fit for a hero a little stronger than he is.
+trigger 0x902B level=0x9202
+when kind=6 aux=1 id=0x9202 value=(2,2)
+do 0x604 b=0 text="music/hymn.xm"
+do 0x302 a=0x5021 b=1
+do 0x301 a=0x5022
+when kind=1 id=0x4601               # kindled only if he carries the lantern
+do 0x201 text="Water wells up in the stone font, and from the walls a slow hymn rises. Something glints at the bottom of the basin."
+do 0x210
+
+# The wardens' tithe box: coins by how hardy the hero is; the lid stays open.
+trigger 0x902C level=0x9202
+when kind=6 aux=1 id=0x9202 value=(7,2)
+do 0x211
+do 0x502 a=0x9202 b=(7,2)
+when kind=7 not=1 value=1           # never: the box's own state, not a wall bit
+
+# The mark-stone: the heart-stone will bring the hero here.
+trigger 0x902D level=0x9202 repeat=1
+when kind=6 aux=1 id=0x9202 value=(8,5)
+do 0x302 a=0x5020 b=0x9202 c=(7,5)
+do 0x201 text="You scratch your sign into the mark-stone beside the wardens' own. The ring will know it."
