@@ -146,8 +146,45 @@ row "#rrrgbgbg#"
 row "#rrrrgGg@#"
 row "#rrrrrrrr#"
 row "#rkrrrrrr#"
-row "#rrrrrrrr#"
+row "#rrrrrSrr#"
 row "##########"
+
+# --- monsters: the deep below the hollow ------------------------------------------
+# Two levels appended to the map after the hollow, reached by its second
+# steps (6,6): the drowned stair, with a flooded shaft that is the end of
+# anyone who climbs into it, and the sunken galleries of the delvers, with
+# their crawlers and beetles, a ghost who drinks, and the Bellwarden.
+# Legend characters of this block: "Q" (the shaft's black water).
+
+legend "Q" bg=3                     # the drowned shaft: black water, no bottom
+
+level 0x9103 "The Drowned Stair" width=12 height=10 lighting=1 combat=2
+row "############"
+row "#rrr########"
+row "#rQrrrrrrrr#"
+row "#rrr#rrrrrr#"
+row "#rrr#rrrrrr#"
+row "#####rrrrrr#"
+row "#rrrrrSrrrr#"
+row "#rrrrrrrrrr#"
+row "#rrrrrrrrSr#"
+row "############"
+
+level 0x9104 "Sunken Galleries" width=14 height=10 lighting=1 combat=2
+row "##############"
+row "#rrrr#rrrrrrr#"
+row "#rrrr#rrrrrrr#"
+row "#rrrrrrrr#rrr#"
+row "######rrr#rrr#"
+row "#rrrrrrrr#rrr#"
+row "#rrrr##rrrrrr#"
+row "#rrrrrrrrrrrr#"
+row "#rrrrrrrrSrrr#"
+row "##############"
+encounter monster=0x3004 value=30
+when kind=3 not=1 id=0x5031       # the galleries fall quiet once the warden is down
+encounter monster=0x3005 value=12
+when kind=3 not=1 id=0x5031
 
 # --- the wilds: Sallow Fen and the wardens' undercroft ------------------------
 # Down a sheep track from the heath's north-east corner: a fen with a ring
@@ -661,3 +698,84 @@ trigger 0x902D level=0x9202 repeat=1
 when kind=6 aux=1 id=0x9202 value=(8,5)
 do 0x302 a=0x5020 b=0x9202 c=(7,5)
 do 0x201 text="You scratch your sign into the mark-stone beside the wardens' own. The ring will know it."
+
+# --- monsters: the deep below the hollow (records) ---------------------------------
+# What the deep's monsters fight and drink with: priceless, sold nowhere.
+
+group 0x4900 "Fangs of the Deep" kind=1 priceless=1
+item 0x4901 "Hooked Pincers" value=2 sub=1 count=1000 icon=14 action="bite" text2="Pale, hooked and quick."
+item 0x4902 "Slate Jaws" value=3 sub=2 count=1000 icon=15 action="gore" text2="Grey jaws that grind like millstones."
+item 0x4903 "Warden's Maul" value=4 sub=2 count=1000 icon=15 action="gore" text2="A block of bronze on an iron haft."
+item 0x4904 "Knell" kind=2 value=3 sub=2 count=1000 icon=16 action="wispfire" text2="One note of a cracked bell, cold as well water."
+
+group 0x4910 "Delvers' Flasks" kind=3 priceless=1
+item 0x4911 "Delvers' Grog" value=20 sub=0 count=1 icon=5 action="swig" use="The Tippling Delver swigs from his flask!" text2="Dark, thick, and older than the village."
+
+flag 0x5030 "DEEP_REACHED"
+flag 0x5031 "WARDEN_FELLED"
+
+quest 0x6030 "The Tolling Below" text1="The bell below the hollow" text2="Something in the galleries under Delverworld Hollow still rings the delvers' bell. Find what tolls it and silence it."
+
+# Generated from the hero's level: the crawler (rank 2, mostly strength)
+# and the beetle (rank 3, strength and a thick hide) come at random in
+# the galleries; the beetle also dozes by the drowned stair's lower steps.
+monster 0x3004 "Gallery Crawler" stance=1 body=3,0,0,0 sprite="cgallerycrawler.spr" offset=12 music="music/battle.xm" rank=2 class=1 physical=0 magic=1
+loot 0x4901 value="The Gallery Crawler snaps with its hooked pincers!"
+
+monster 0x3005 "Slatehide Beetle" stance=9 body=4,0,0,0 sprite="cslatebeetle.spr" offset=8 music="music/battle.xm" rank=3 class=3 physical=2 magic=1
+loot 0x4902 value="The Slatehide Beetle rams you with its slate jaws!"
+
+# A ghost with nothing but his flasks: he drinks one each turn while they
+# last (a monster drinks only what it carries alone), then only sways.
+monster 0x3006 "Tippling Delver" stance=2 body=5,0,0,0 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=2 class=0 physical=3 magic=0
+loot 0x4911 value="The Tippling Delver swigs from his flask!"
+loot 0x4911 value="The Tippling Delver swigs from another flask!"
+loot 0x4911 value="The Tippling Delver drains his last flask!"
+
+# The boss: no fleeing from it; its fall silences the galleries.
+monster 0x3007 "Bellwarden" stance=7 body=4,0,0,0 sprite="cbellwarden.spr" offset=4 music="music/battle.xm" rank=4 class=4 physical=1 magic=4 noflee=1 appear="warden_toll"
+loot 0x4903 value="The Bellwarden brings its maul down!"
+loot 0x4904 value="The Bellwarden tolls, and the note cuts like ice!"
+do 0x302 a=0x5031 b=1
+do 0x209 a=0x6030 b=1
+do 0x105 a=60
+do 0x201 text="The warden's bell splits from crown to lip. The last note runs away down the galleries, and then there is only dripping water."
+
+# The hollow's second steps down, and back up.
+trigger 0x9060 level=0x9102 repeat=1
+when kind=6 id=0x9102 value=(6,6)
+do 0x401 a=0
+
+trigger 0x9061 level=0x9103 repeat=1
+when kind=6 id=0x9103 value=(6,6)
+do 0x401 a=1
+
+# The first time down: the beetle dozing by the lower steps, the tolling
+# heard, and the quest of it.
+trigger 0x9062 level=0x9103
+do 0x505 a=0x3005 b=0x9103 c=(10,7)
+do 0x302 a=0x5030 b=1
+do 0x209 a=0x6030 b=0
+do 0x201 text="The steps end at black water. Somewhere further down, slow and cracked, a bell is tolling."
+
+# The drowned shaft: whoever climbs into it (the action key at its edge)
+# is never seen again.
+trigger 0x9063 level=0x9103 repeat=1
+when kind=6 aux=1 id=0x9103 value=(2,2)
+do 0x201 text="You lower yourself into the shaft. The water is colder than anything, and it does not end."
+do 0x20B
+
+# The drowned stair's lower steps, and back up.
+trigger 0x9064 level=0x9103 repeat=1
+when kind=6 id=0x9103 value=(9,8)
+do 0x401 a=0
+
+trigger 0x9065 level=0x9104 repeat=1
+when kind=6 id=0x9104 value=(9,8)
+do 0x401 a=1
+
+# The galleries: the ghost at his flasks, the warden before its hall.
+trigger 0x9066 level=0x9104
+do 0x505 a=0x3006 b=0x9104 c=(3,7)
+do 0x505 a=0x3007 b=0x9104 c=(2,2)
+do 0x201 text="Low galleries, shored with black timber. The tolling is close now, beyond the wall to the west."

@@ -240,6 +240,111 @@ void draw_wisp(const Frame& f, int frame, int w, int h) {
     if (frame == 2) f.disc(cx + 24, cy, 5, rgb(200, 240, 255));
 }
 
+// --- the monsters of the deep galleries ------------------------------------------
+
+// The Gallery Crawler: a pale, many-legged crawler of the deep with a pair
+// of hooked pincers; frames idle, rear up, strike, hurt, curl.
+void draw_crawler(const Frame& f, int frame, int w, int h) {
+    const double shift = frame == 2 ? 12 : (frame == 3 ? -6 : 0);
+    const double rear = frame == 1 ? 8 : (frame == 2 ? 4 : 0);
+    const uint32_t shell = frame == 3 ? rgb(236, 200, 200) : rgb(196, 184, 150);
+    const double cx = w / 2.0 - 10 + shift, cy = h - 14;
+    for (int seg = 0; seg < 6; ++seg) {
+        const double sx = cx - 30 + seg * 10, sy = cy - (seg >= 4 ? rear * (seg - 3) / 2 : 0);
+        const double r = frame == 4 ? 5 : 7;
+        f.line(sx, sy + 4, sx - 4, h - 1, 2, shade(shell, 60));
+        f.line(sx, sy + 4, sx + 4, h - 1, 2, shade(shell, 60));
+        f.ellipse(sx, sy, r + 1, r, seg % 2 ? shell : shade(shell, 85));
+    }
+    const double hx = cx + 30, hy = cy - rear * 1.5;
+    f.ellipse(hx, hy, 9, 7, shade(shell, 90));
+    const double bite = frame == 2 ? 2 : 6;
+    f.line(hx + 6, hy - 3, hx + 16, hy - bite, 3, rgb(120, 70, 50));
+    f.line(hx + 6, hy + 3, hx + 16, hy + bite, 3, rgb(120, 70, 50));
+    f.disc(hx + 4, hy - 3, 1.5, rgb(200, 30, 30));
+    f.line(hx + 2, hy - 6, hx + 10, hy - 16, 1, shade(shell, 60));
+}
+
+// The Slatehide Beetle: a squat beetle whose back is plated like a slate
+// roof; frames idle, brace, ram, hurt, shell up.
+void draw_beetle(const Frame& f, int frame, int w, int h) {
+    const double shift = frame == 2 ? 14 : (frame == 3 ? -6 : 0);
+    const double lift = frame == 4 ? 8 : (frame == 1 ? -3 : 0);
+    const uint32_t slate = frame == 3 ? rgb(170, 150, 170) : rgb(78, 88, 104);
+    const double cx = w / 2.0 - 6 + shift, cy = h - 26;
+    for (int leg = 0; leg < 3; ++leg) {
+        const double lx = cx - 20 + leg * 18;
+        f.line(lx, cy + 8, lx - 8, h - 1, 4, rgb(40, 40, 48));
+        f.line(lx, cy + 8, lx + 8, h - 1, 4, rgb(30, 30, 36));
+    }
+    f.ellipse(cx, cy - lift / 2, 34, 20 + lift / 2, slate);
+    for (int row = 0; row < 3; ++row)
+        for (int plate = 0; plate < 4 - row % 2; ++plate)
+            f.ellipse(cx - 22 + plate * 14 + (row % 2) * 7, cy - 12 + row * 7 - lift, 7, 4, shade(slate, 115 - row * 10));
+    f.line(cx - 2, cy - 20 - lift, cx - 2, cy + 12, 1, shade(slate, 50));
+    f.ellipse(cx + 34, cy + 4, 12, 10, shade(slate, 70));
+    f.line(cx + 42, cy + 2, cx + 54, cy - 6, 4, rgb(60, 60, 64));
+    f.line(cx + 42, cy + 8, cx + 54, cy + 14, 4, rgb(60, 60, 64));
+    f.disc(cx + 38, cy, 2, rgb(230, 200, 60));
+}
+
+// The Tippling Delver: the ghost of an old delver, lamp on his cap and a
+// stone flask in his fist; frames idle, sway, lurch, hurt, swig.
+void draw_tippler(const Frame& f, int frame, int w, int h) {
+    const double sway = frame == 1 ? 4 : (frame == 2 ? 8 : (frame == 3 ? -5 : 0));
+    const uint32_t mist = frame == 3 ? rgb(240, 190, 190) : rgb(170, 200, 190);
+    const double cx = w / 2.0 + sway, ground = h - 1;
+    f.ellipse(cx - sway / 2, ground - 10, 14, 10, shade(mist, 70));
+    f.line(cx - sway / 2, ground - 14, cx, ground - 52, 22, mist);
+    f.ellipse(cx, ground - 50, 15, 12, shade(mist, 90));
+    const double head_x = cx + 2, head_y = ground - 70;
+    f.disc(head_x, head_y, 10, rgb(200, 220, 210));
+    f.ellipse(head_x, head_y - 8, 11, 5, rgb(96, 84, 70));
+    f.disc(head_x + 6, head_y - 11, 3, rgb(255, 220, 120));
+    f.line(head_x - 6, head_y + 6, head_x + 8, head_y + 8, 4, rgb(230, 236, 230));  // beard
+    f.put(int(head_x) + 5, int(head_y) - 1, rgb(20, 30, 30));
+    const bool swig = frame == 4;
+    const double hand_x = swig ? head_x + 9 : cx + 16, hand_y = swig ? head_y + 2 : ground - 40;
+    f.line(cx + 8, ground - 56, hand_x, hand_y, 5, shade(mist, 80));
+    f.ellipse(hand_x + 2, hand_y - (swig ? 4 : 0), 5, 7, rgb(150, 130, 100));
+    f.rect(int(hand_x), int(hand_y) - (swig ? 14 : 10), 4, 4, rgb(90, 70, 50));
+}
+
+// The Bellwarden: the delvers' guardian, a tall figure of grey stone with a
+// cracked bronze bell for a head and a maul in its hands; frames idle,
+// raise the maul, strike, hurt, toll.
+void draw_warden(const Frame& f, int frame, int w, int h) {
+    const double lean = frame == 2 ? 10 : (frame == 3 ? -6 : 0);
+    const uint32_t stone = frame == 3 ? rgb(200, 170, 170) : rgb(118, 116, 110);
+    const uint32_t bronze = frame == 4 ? rgb(240, 200, 90) : rgb(176, 120, 56);
+    const double cx = w / 2.0 - 8, ground = h - 1;
+    f.line(cx - 10, ground - 44, cx - 14, ground - 2, 12, shade(stone, 75));
+    f.line(cx + 10, ground - 44, cx + 14, ground - 2, 12, shade(stone, 75));
+    f.rect(int(cx) - 24, int(ground) - 5, 18, 5, shade(stone, 55));
+    f.rect(int(cx) + 6, int(ground) - 5, 18, 5, shade(stone, 55));
+    const double sx = cx + lean, sy = ground - 82;
+    f.line(cx, ground - 44, sx, sy, 34, stone);
+    for (int crack = 0; crack < 3; ++crack)
+        f.line(sx - 8 + crack * 7, sy + 6 + crack * 9, sx - 2 + crack * 7, sy + 14 + crack * 9, 1, shade(stone, 50));
+    // The bell: a rounded crown widening to its lip, with a clapper below.
+    const double bx = sx + 2, by = sy - 22;
+    f.ellipse(bx, by - 6, 11, 9, bronze);
+    f.line(bx, by - 2, bx, by + 8, 26, bronze);
+    f.rect(int(bx) - 16, int(by) + 10, 33, 3, shade(bronze, 70));
+    f.disc(bx + 2, by + 15, 3, rgb(60, 50, 40));
+    f.line(bx + 6, by - 10, bx + 9, by + 4, 1, rgb(70, 44, 20));  // the crack
+    if (frame == 4)
+        for (int ring = 0; ring < 3; ++ring) f.line(bx + 20 + ring * 6, by - 10, bx + 20 + ring * 6, by + 10, 1, rgb(250, 240, 190));
+    // The maul: both hands on its haft, raised, swung forward or at rest.
+    static const double haft[5] = {60, 110, 5, 40, 60};
+    const double a = haft[frame] * kPi / 180;
+    const double hx = sx + 18, hy = sy + 26;
+    const double tx = hx + std::cos(a) * 34, ty = hy - std::sin(a) * 34;
+    f.line(sx + 10, sy + 8, hx, hy, 8, shade(stone, 90));
+    f.line(hx - std::cos(a) * 8, hy + std::sin(a) * 8, tx, ty, 4, kWood);
+    f.ellipse(tx, ty, 9, 7, rgb(84, 84, 92));
+}
+
 using MonsterPainter = void (*)(const Frame&, int, int, int);
 
 bool draw_monster(const std::filesystem::path& out, const std::string& name, int w, int h, MonsterPainter paint) {
@@ -259,5 +364,8 @@ bool draw_hero_sprites(const std::filesystem::path& out) {
 
 bool draw_monster_sprites(const std::filesystem::path& out) {
     return draw_monster(out, "cbriarrat", 96, 56, draw_rat) && draw_monster(out, "cmossboar", 132, 84, draw_boar) &&
-           draw_monster(out, "chollowwisp", 72, 96, draw_wisp);
+           draw_monster(out, "chollowwisp", 72, 96, draw_wisp) &&
+           draw_monster(out, "cgallerycrawler", 112, 56, draw_crawler) &&
+           draw_monster(out, "cslatebeetle", 128, 72, draw_beetle) &&
+           draw_monster(out, "ctippler", 80, 100, draw_tippler) && draw_monster(out, "cbellwarden", 112, 132, draw_warden);
 }
