@@ -121,6 +121,8 @@ const Staging kStagings[] = {
     {"gore", "cmossboar", "player_base", kHits, kHeldWeapons},
     {"wispfire", "chollowwisp", "player_base", kHits, kHeldWeapons},
     {"boar_snort", "cmossboar", "player_base", {1}, {-1}},
+    {"swig", "ctippler", "player_base", {0}, kHeldWeapons},
+    {"warden_toll", "cbellwarden", "player_base", {1}, {-1}},
 };
 
 std::u16string combat_sprite(const char* name) { return utf8_to_utf16(std::string("combat/monsters/") + name + ".spr"); }
