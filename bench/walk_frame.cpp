@@ -48,7 +48,7 @@ namespace {
 constexpr int32_t kSide = 120;           // tiles
 constexpr int32_t kRoad = 9;             // the ring road's middle, tiles from each edge
 constexpr int32_t kPeople = 20;
-constexpr uint32_t kBigLevelId = 0x9101;
+constexpr uint32_t kBigRegionId = 0xB000, kBigMapId = 0xB100, kBigLevelId = 0xB101;  // clear of the demo story's ids
 constexpr int32_t kTile = 32;
 
 // The village's kinds of ground, as the demo story's legend gives them.
@@ -114,8 +114,8 @@ void add_big_level(World& world) {
     level->width = level->height = kSide;
     level->params[1] = 1;  // the wood's lighting
     level->grid = big_level_grid();
-    world.register_object(region.get(), 0x9000);
-    world.register_object(map.get(), 0x9100);
+    world.register_object(region.get(), kBigRegionId);
+    world.register_object(map.get(), kBigMapId);
     world.register_object(level.get(), kBigLevelId);
     map->levels.push_back(std::move(level));
     region->maps.push_back(std::move(map));
