@@ -1,6 +1,7 @@
 // The map renderer on the demo tiles: one ground block of 5 x 5 tiles
 // (backgrounds with their edge pieces, tiles, decorations; with and without
-// the lighting pass), one block's object lists, and beside them SDL2's
+// the lighting pass), the lighting pass alone on a block of each family
+// (adding light, scaling it), one block's object lists, and beside them SDL2's
 // RGB565 32 x 32 blit, plain and colour-keyed, on the same machine.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -12,6 +13,7 @@
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "game/screens/block_lighting.h"
 #include "game/screens/tile_renderer.h"
 #include "game/world/map_level.h"
 #include "game/world/tile_params.h"
@@ -68,6 +70,22 @@ void BM_RenderBlock(benchmark::State& state) {
     state.SetLabel(state.range(0) ? "lighting" : "no lighting");
 }
 BENCHMARK(BM_RenderBlock)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The same block lit over and over: the pass costs the same whatever the
+// pixels, so the picture need not be fresh each time.
+void BM_LightBlock(benchmark::State& state) {
+    const uint32_t kind = uint32_t(state.range(0));
+    Bitmap block(160, 160, false);
+    for (size_t i = 0; i < block.pixels.size(); ++i) block.pixels[i] = uint16_t(i * 2654435761u >> 12);
+    for (auto _ : state) {
+        light_block(block, 0x1102, kind, {480, 320});
+        benchmark::DoNotOptimize(block.pixels.data());
+    }
+    state.SetLabel(kind <= 2 ? "adding" : "scaling");
+    state.counters["Mpix/s"] =
+        benchmark::Counter(double(state.iterations()) * double(block.pixels.size()) / 1e6, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_LightBlock)->ArgName("kind")->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 
 void BM_BuildBlockObjects(benchmark::State& state) {
     DemoTiles tiles;

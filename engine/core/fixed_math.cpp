@@ -23,15 +23,6 @@ int32_t table_sqrt(int64_t v) {
 
 }  // namespace
 
-int32_t fix_sin(int32_t angle) {
-    int64_t a = angle;
-    bool negative = a < 0;
-    if (negative) a = -a;
-    int64_t tenths = ((a * 10) >> 16) % kSineTableSize;
-    int32_t value = g_sine_table[tenths] * 4;
-    return negative ? -value : value;
-}
-
 int32_t fix_sqrt(int32_t v) { return table_sqrt(v); }
 
 int32_t fix_distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {

@@ -5,10 +5,18 @@
 
 #include <cstdint>
 
+#include "engine/core/fixed_tables.h"
+
 constexpr int32_t kFixedOne = 65536;
 
 // Sine of a 16.16 angle in degrees, to a tenth of a degree; 16.16 result.
-int32_t fix_sin(int32_t angle);
+// Inline: the map's lighting takes thousands for every ground block.
+inline int32_t fix_sin(int32_t angle) {
+    const int64_t a = angle < 0 ? -int64_t(angle) : angle;
+    const uint32_t tenths = uint32_t((a * 10) >> 16) % uint32_t(kSineTableSize);  // (a * 10) >> 16 < 2^19
+    const int32_t value = g_sine_table[tenths] * 4;
+    return angle < 0 ? -value : value;
+}
 
 // 256 * sqrt(v) for v >= 0 (a 16.16 input gives its 16.16 square root);
 // 0 for negative v. Below 256 the result is a quarter of that scale.
