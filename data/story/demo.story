@@ -300,7 +300,7 @@ do 0x208
 topic "Bye" reply="Safe roads, then."
 
 npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2
-topic "[main]:Hail#1" reply="Blades and shields. Nothing fancy, all of it honest." request="Weapons,Armour,Bye"
+topic "[main]:Hail#1" reply="Blades. Nothing fancy, all of it honest." request="Weapons,Armour,Bye"
 topic "Weapons" reply="Have a look."
 do 0x202 a=0x2002 b=1 c=1
 topic "Armour" reply="Not any more. Brannoc Tull has the armour now, in the Copper Kettle's back yard. Through the inn and out the back door."
