@@ -161,6 +161,10 @@ void WalkingState::update_click_marker() {
 bool WalkingState::run_queued_actions() {
     const bool fading = game->transition().pending().type != kTransitionNone;
     if (!fading && (game->actions().empty() || scripted_)) return false;
+    // A scene fired on arrival starts while the screen fades in: its walk,
+    // wait or camera pan holds the actions after it as it would on a still
+    // screen, instead of the whole scene running out during the fade.
+    if (fading && scripted_ && script_step_running()) return true;
     while (std::shared_ptr<Action> action = game->actions().pop()) {
         run_action(*game, *action);
         if (starts_scripted_step(action->code) || game->current_state() != this) break;
@@ -265,9 +269,13 @@ void WalkingState::update_script_waits() {
     if (!game->pan_running() && wait_ticks_ > 0) --wait_ticks_;
 }
 
+bool WalkingState::script_step_running() const {
+    if (walk_target_ != Point{0, 0} || game->followed_actor || wait_ticks_ > 0) return true;
+    return game->actions().empty() ? game->pan_running() : game->focus_scripted() && game->pan_running();
+}
+
 void WalkingState::continue_script() {
-    if (walk_target_ != Point{0, 0} || game->followed_actor || wait_ticks_ > 0) return;
-    if (game->actions().empty() ? game->pan_running() : game->focus_scripted() && game->pan_running()) return;
+    if (script_step_running()) return;
     const Action* next = game->actions().peek();
     if (next && next->code == kActWalkTo) {
         while (std::shared_ptr<Action> action = game->actions().pop()) {

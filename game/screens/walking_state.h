@@ -81,6 +81,8 @@ private:
     void move_hero(Point next);
     void fire_on_new_cell();
     void update_script_waits();
+    // A scripted walk, followed person, wait or camera pan still under way.
+    bool script_step_running() const;
     void continue_script();
     void perform_action();
     void reset_last_cell_on_level_entry();

@@ -242,6 +242,22 @@ TEST_F(WalkingTest, AWaitHoldsTheScriptForItsTicks) {
     EXPECT_FALSE(walking().scripted());
 }
 
+// A scene fired on arriving on a level starts while the screen fades in;
+// its wait holds the actions after it there too.
+TEST_F(WalkingTest, AWaitHoldsTheScriptWhileTheScreenFadesIn) {
+    game().main_fade().add_level(FadeControl::kDark);  // the screen dark, as on arrival
+    game().post_transition(kTransitionFadeIn, kTransitionChangeLevel, 0, 0);
+    game().actions().push(make_action(kActWait, 120));  // 10 ticks
+    game().actions().push(make_action(0x302, 0x5006, 1));
+    tick(5);
+    ASSERT_NE(game().transition().pending().type, kTransitionNone);
+    EXPECT_TRUE(walking().scripted());
+    EXPECT_EQ(world().get_flag(0x5006)->value, 0);
+    tick(10);
+    EXPECT_EQ(world().get_flag(0x5006)->value, 1);
+    EXPECT_TRUE(game().actions().empty());
+}
+
 TEST_F(WalkingTest, SleepingHeroSeesTheHealthMessageAndAScriptedWalkDoesNot) {
     start_walking(WalkingState::kEnterAfterSleep);
     const bool page = game_file_exists(u"menus/io/message.def");

@@ -2,7 +2,8 @@
 // input script wilds_ending.input through the program's own message loop on
 // the headless back end: the lantern found in the wood, the deer track out
 // to the heath of the wilds (a region of its own: its music, and the
-// automatic save on the way in), its scripted first look; down to Sallow
+// automatic save on the way in), its scripted first look (begun while the
+// screen fades in, played out all the same); down to Sallow
 // Fen, whose ring opens the wardens' door (a wall state toggled and
 // tested), their undercroft's silence, hymn (the music locked), gift, tithe
 // and mark-stone, the ring carrying the hero to his mark (a flag's level and
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "game/screens/end_of_game_state.h"
+#include "game/screens/walking_state.h"
 #include "game/world/item_record.h"
 #include "game/world/map_level.h"
 #include "tests/support/scripted_program.h"
@@ -58,22 +60,37 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
     EXPECT_TRUE(quest_asked(kLanternQuest));
     EXPECT_FALSE(autosaved_in("Orrowmere Wilds"));
 
-    // Out on the heath: the region's own tune, the save made on the way in,
-    // and the first look told on a page.
-    play_until(53000);
+    // Out on the heath, the first look plays (though it starts while the
+    // screen fades in): the camera on the cairn, Wenna on her way to it.
+    play_until(54000);
+    ASSERT_EQ(level(), "Orrow Heath");
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_TRUE(static_cast<const WalkingState*>(g_game->current_state())->scripted());
+    EXPECT_TRUE(g_game->focus_scripted());
+    ASSERT_EQ(world().current_level()->actors.size(), 1u);
+    const Actor& wenna = *world().current_level()->actors.front();
+    EXPECT_GT(wenna.y, 1 * 32);
+    EXPECT_LT(wenna.y, 4 * 32);
+    EXPECT_EQ(flag(kHeathSeen), 0);
+
+    // Then the region's own tune, the save made on the way in, the hero's
+    // few steps, and the first look told on a page.
+    play_until(59200);
     ASSERT_EQ(level(), "Orrow Heath");
     EXPECT_EQ(g_game->music_name(), "music/wild.xm");
     EXPECT_TRUE(autosaved_in("Orrowmere Wilds"));
     EXPECT_EQ(screen(), "Story");
     EXPECT_EQ(flag(kHeathSeen), 1);
     EXPECT_TRUE(hero().running);
+    EXPECT_EQ(hero_cell(), (Point{3, 8}));
+    EXPECT_EQ(wenna.position(), (Point{9 * 32, 4 * 32}));
     const int32_t level_number = hero().level_number;
     const int32_t gold_on_the_heath = hero().gold;
     const size_t items_on_the_heath = hero().inventory.size();
 
     // Down the sheep track: the fen, its door shut, the ring's mark still
     // on the heath by the cairn.
-    play_until(64000);
+    play_until(70200);
     ASSERT_EQ(level(), "Sallow Fen");
     EXPECT_EQ(cell(kFen, 7, 1).wall, kShutDoor);
     EXPECT_EQ(flag(kWaymark), int32_t(kHeath));
@@ -84,20 +101,20 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // The heart-stone touched: the door's wall state goes off (the open
     // doorway), told on a page.
-    play_until(69000);
+    play_until(75250);
     ASSERT_EQ(screen(), "Story");
     EXPECT_EQ(cell(kFen, 7, 1).wall, kOpenDoor);
     expect_screen("door_open");
 
     // In the undercroft: after the page on the silence, no music at all.
-    play_until(76400);
+    play_until(82600);
     ASSERT_EQ(level(), "Wardens' Undercroft");
     ASSERT_EQ(screen(), "Walking");
     EXPECT_EQ(g_game->music_name(), "");
 
     // The font: the hymn locked on, the lantern kindled, and a gift fit for
     // a stronger hero (no potion, no keepsake) as a notice.
-    play_until(79900);
+    play_until(86500);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(g_game->music_name(), "music/hymn.xm");
     EXPECT_TRUE(g_game->music_locked);
@@ -113,7 +130,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // The tithe box: gold by the hero's hit points, (50..74) x 40 x 5 / 800
     // rounded down to an even number.
-    play_until(83900);
+    play_until(90100);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(hero().max_hit_points, 40);
     EXPECT_GE(hero().gold - gold_on_the_heath, 12);
@@ -122,7 +139,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // The mark-stone: the ring now points beside it. The tithe box's lid
     // stayed open (its object's state, not a wall bit, toggled).
-    play_until(88400);
+    play_until(94600);
     ASSERT_EQ(screen(), "Story");
     EXPECT_EQ(cell(kUndercroft, 7, 2).object, kOpenBox);
     EXPECT_EQ(cell(kUndercroft, 7, 2).wall, 0u);
@@ -131,28 +148,28 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // Back in the fen the hymn goes on: the locked music outlasts the
     // level's own.
-    play_until(92900);
+    play_until(99100);
     ASSERT_EQ(level(), "Sallow Fen");
     EXPECT_EQ(g_game->music_name(), "music/hymn.xm");
 
     // The heart-stone again, the door open: the ring carries the hero to
     // his mark.
-    play_until(96900);
+    play_until(103100);
     ASSERT_EQ(level(), "Wardens' Undercroft");
     EXPECT_EQ(hero_cell(), (Point{7, 5}));
 
     // Up on the heath by the fen's track: the hymn unlocked and stopped,
     // and the heath's tune again.
-    play_until(108500);
+    play_until(114700);
     ASSERT_EQ(level(), "Orrow Heath");
     EXPECT_EQ(screen(), "Story");
     EXPECT_FALSE(g_game->music_locked);
     EXPECT_EQ(g_game->music_name(), "music/wild.xm");
 
-    play_until(114200);
+    play_until(120400);
     ASSERT_EQ(screen(), "Talking");
 
-    play_until(117000);
+    play_until(123200);
     ASSERT_EQ(screen(), "EndOfGame");
     EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kSecondEnding);
     EXPECT_TRUE(hero().has_item(kLantern));
