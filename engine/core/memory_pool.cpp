@@ -18,22 +18,30 @@ constexpr size_t kReserveBytes = 0x80000;
 // Every block is preceded by a header whose last word names its page, or is
 // 0 for a heap block, and whose first word holds a pooled block's index in
 // its page (so that a free needs no division); 16 bytes keep blocks aligned
-// like malloc's.
+// like malloc's. Every allocation writes the header anew: a free soon
+// after then takes it from that store, which measured faster than headers
+// written once per page.
 constexpr size_t kBlockHeader = 16;
 static_assert(kBlockHeader % alignof(std::max_align_t) == 0);
 
 // A page's bookkeeping lives apart from its blocks, in descriptors packed
 // side by side, so that moving pages between lists touches a few dense
-// cache lines and never the pages' own memory.
+// cache lines and never the pages' own memory. A full page is in no list
+// (nothing looks for one), so a free to a full page touches no other page.
 struct alignas(64) Page {
-    Page* next;
-    Page* prev;
-    uint8_t* blocks;                         // the page's memory: its blocks, each after its header
     uint64_t used[kPoolBlocksPerPage / 64];  // bit i of word i / 64: block i in use
+    uint8_t* blocks;                         // the page's memory: its blocks, each after its header
+    Page* next;                              // neighbours in its free-count list, while listed
+    Page* prev;
     uint8_t free_count;
     uint8_t class_index;
+    bool current;  // the page its class takes blocks from
 };
 static_assert(sizeof(Page) == 64);
+
+// Stands for "no current page": no free block, so that the allocation's one
+// test of the current page sends it to the slow path. Never written.
+constinit Page g_no_page{};
 
 // Open pages sit in one list per free count, so that taking the fullest
 // open page and moving a page after an allocation or a free never walk a
@@ -43,19 +51,33 @@ static_assert(sizeof(Page) == 64);
 // and frees on it moves no page at all. When it empties it stays current
 // and is the class's one kept-back empty page (`spare` is then null), so
 // that a class going between no block and one touches nothing else.
-struct SizeClass {
-    Page* current = nullptr;                // the page allocations take from, in no list
-    Page* full = nullptr;                   // pages without a free block
-    Page* by_free[kPoolBlocksPerPage] = {};  // [c]: open pages with c free blocks
-    uint64_t counts_held[2] = {};           // bit c: by_free[c] is not empty
-    Page* spare = nullptr;                  // one empty page kept for the next need
-    int pages = 0;                          // pages holding blocks
+//
+// A class's record is one cache line; its lists' heads are kept apart.
+using FreeCountLists = Page* [kPoolBlocksPerPage];  // [c]: open pages with c free blocks
+constinit FreeCountLists g_by_free[kPoolClassCount] = {};
 
-    bool current_is_empty() const { return current && current->free_count == kPoolBlocksPerPage; }
+struct alignas(64) SizeClass {
+    Page* current = &g_no_page;                  // the page allocations take from, in no list
+    int fewest_listed = kPoolBlocksPerPage + 1;  // free count of the fullest listed page, or 129
+    int full_pages = 0;                          // pages without a free block
+    uint64_t counts_held[2] = {};                // bit c: by_free()[c] is not empty
+    Page* spare = nullptr;                       // one empty page kept for the next need
+    int pages_made = 0;                          // pages alive, empty ones included
+
+    FreeCountLists& by_free();
+    const FreeCountLists& by_free() const;
+
+    bool current_is_empty() const { return current->free_count == kPoolBlocksPerPage; }
     bool holds_empty_page() const { return spare || current_is_empty(); }
+    // The current page still serves while no listed page is fuller.
+    bool current_serves() const { return unsigned(current->free_count - 1) < unsigned(fewest_listed); }
 };
 
 constinit SizeClass g_classes[kPoolClassCount];
+static_assert(sizeof(SizeClass) == 64);
+
+FreeCountLists& SizeClass::by_free() { return g_by_free[this - g_classes]; }
+const FreeCountLists& SizeClass::by_free() const { return g_by_free[this - g_classes]; }
 constinit void* g_memory_reserve = nullptr;
 constinit bool g_purge_requested = false;
 constinit CachePurge g_cache_purge = nullptr;
@@ -113,6 +135,7 @@ constexpr size_t page_bytes(int k) { return kPoolBlocksPerPage * block_stride(k)
 
 Page*& header_word(void* block) { return *reinterpret_cast<Page**>(static_cast<uint8_t*>(block) - sizeof(Page*)); }
 uint32_t& index_word(void* block) { return *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(block) - kBlockHeader); }
+int index_of(void* block) { return int(index_word(block) % kPoolBlocksPerPage); }
 
 // --- The heap, with its out-of-memory path -------------------------------
 
@@ -173,23 +196,33 @@ void push_front(Page*& head, Page* page) {
     head = page;
 }
 
+// The free count of the fullest listed open page, or one past a page's
+// blocks when none is listed.
+int fewest_listed_free(const SizeClass& cls) {
+    if (cls.counts_held[0]) return std::countr_zero(cls.counts_held[0]);
+    if (cls.counts_held[1]) return 64 + std::countr_zero(cls.counts_held[1]);
+    return kPoolBlocksPerPage + 1;
+}
+
 void file_by_free_count(SizeClass& cls, Page* page) {
     const int c = page->free_count;
-    push_front(cls.by_free[c], page);
+    push_front(cls.by_free()[c], page);
     cls.counts_held[c / 64] |= uint64_t(1) << (c % 64);
+    if (c < cls.fewest_listed) cls.fewest_listed = c;
 }
 
 void unfile_by_free_count(SizeClass& cls, Page* page) {
     const int c = page->free_count;
-    unlink(cls.by_free[c], page);
-    if (!cls.by_free[c]) cls.counts_held[c / 64] &= ~(uint64_t(1) << (c % 64));
+    unlink(cls.by_free()[c], page);
+    if (!cls.by_free()[c]) {
+        cls.counts_held[c / 64] &= ~(uint64_t(1) << (c % 64));
+        if (c == cls.fewest_listed) cls.fewest_listed = fewest_listed_free(cls);
+    }
 }
 
 // The open page with the fewest free blocks, or null.
 Page* fullest_open_page(const SizeClass& cls) {
-    if (cls.counts_held[0]) return cls.by_free[std::countr_zero(cls.counts_held[0])];
-    if (cls.counts_held[1]) return cls.by_free[64 + std::countr_zero(cls.counts_held[1])];
-    return nullptr;
+    return cls.fewest_listed < kPoolBlocksPerPage ? cls.by_free()[cls.fewest_listed] : nullptr;
 }
 
 uint8_t* block_at(const Page* page, int k, int index) {
@@ -214,6 +247,7 @@ Page* take_descriptor() {
 }
 
 void release_page(Page* page) {
+    g_classes[page->class_index].pages_made--;
     std::free(page->blocks);
     page->next = g_free_descriptors;
     g_free_descriptors = page;
@@ -226,6 +260,7 @@ void release_page(Page* page) {
     page->blocks = blocks;
     page->free_count = kPoolBlocksPerPage;
     page->class_index = uint8_t(k);
+    g_classes[k].pages_made++;
     return page;
 }
 
@@ -243,32 +278,37 @@ void retire_page(SizeClass& cls, Page* page) {
     else release_page(page);
 }
 
+void clear_current(SizeClass& cls) {
+    cls.current->current = false;
+    cls.current = &g_no_page;
+}
+
+[[gnu::noinline]] void release_current_page(SizeClass& cls) {
+    Page* page = cls.current;
+    clear_current(cls);
+    release_page(page);
+}
+
 void free_spare_pages() {
     for (SizeClass& cls : g_classes) {
         if (cls.spare) release_page(std::exchange(cls.spare, nullptr));
-        if (cls.current_is_empty()) release_page(std::exchange(cls.current, nullptr));
+        if (cls.current_is_empty()) release_current_page(cls);
     }
-}
-
-// The free count of the fullest listed open page, or one past a page's
-// blocks when none is listed.
-int fewest_listed_free(const SizeClass& cls) {
-    if (cls.counts_held[0]) return std::countr_zero(cls.counts_held[0]);
-    if (cls.counts_held[1]) return 64 + std::countr_zero(cls.counts_held[1]);
-    return kPoolBlocksPerPage + 1;
 }
 
 // Makes the fullest open page current (listing the one that was, which has
 // more free blocks, or keeping it back when empty), or the spare or a new
 // page when no page is open.
 [[gnu::noinline]] Page* switch_current_page(SizeClass& cls, int k) {
-    if (Page* old = std::exchange(cls.current, nullptr)) {
+    if (Page* old = cls.current; old != &g_no_page) {
+        clear_current(cls);
         if (old->free_count == kPoolBlocksPerPage) cls.spare = old;
         else file_by_free_count(cls, old);
     }
     Page* page = fullest_open_page(cls);
     if (page) unfile_by_free_count(cls, page);
     else page = empty_page(k);
+    page->current = true;
     cls.current = page;
     return page;
 }
@@ -277,56 +317,68 @@ int fewest_listed_free(const SizeClass& cls) {
 // page has one.
 int take_lowest_free(Page* page) {
     const int w = ~page->used[0] ? 0 : 1;
-    const int bit = std::countr_zero(~page->used[w]);
+    const int bit = __builtin_ctzll(~page->used[w]);  // the word has a free block
     page->used[w] |= uint64_t(1) << bit;
     return w * 64 + bit;
 }
 
-void* pool_alloc(size_t n) {
-    const int k = int((n - (n != 0)) / 16);  // 0 and 1..16 bytes: class 0
-    SizeClass& cls = g_classes[k];
-    Page* page = cls.current;
-    if (!page || (fewest_listed_free(cls) < page->free_count)) page = switch_current_page(cls, k);
-    if (page->free_count == kPoolBlocksPerPage) cls.pages++;  // an empty page comes into use
-
-    const int index = take_lowest_free(page);
-    if (--page->free_count == 0) {
-        push_front(cls.full, page);
-        cls.current = nullptr;
-    }
-    uint8_t* block = block_at(page, k, index);
-    header_word(block) = page;
-    index_word(block) = uint32_t(index);
+[[gnu::noinline]] void* current_page_filled(SizeClass& cls, void* block) {
+    clear_current(cls);
+    cls.full_pages++;
     return block;
 }
 
-void pool_free(Page* page, void* p) {
-    const int k = page->class_index;
+void* take_block(SizeClass& cls, int k, Page* page) {
+    const int index = take_lowest_free(page);
+    uint8_t* block = block_at(page, k, index);
+    header_word(block) = page;
+    index_word(block) = uint32_t(index);
+    if (--page->free_count == 0) [[unlikely]] return current_page_filled(cls, block);
+    return block;
+}
+
+[[gnu::noinline]] void* take_block_from_new_current(SizeClass& cls, int k) {
+    return take_block(cls, k, switch_current_page(cls, k));
+}
+
+void* pool_alloc(size_t n) {
+    const int k = int((n - 1) / 16);  // n is 1..256
     SizeClass& cls = g_classes[k];
-    const uint32_t index = index_word(p) % kPoolBlocksPerPage;
+    if (!cls.current_serves()) [[unlikely]] return take_block_from_new_current(cls, k);
+    return take_block(cls, k, cls.current);
+}
+
+// Clears the block's bit; false when it was not in use (a second free,
+// which changes nothing).
+bool mark_free(Page* page, int index) {
     uint64_t& word = page->used[index / 64];
     const uint64_t bit = uint64_t(1) << (index % 64);
-    if (!(word & bit)) return;  // not in use: a second free changes nothing
+    if (!(word & bit)) return false;
     word &= ~bit;
+    return true;
+}
 
-    if (page == cls.current) {
-        if (++page->free_count == kPoolBlocksPerPage) {
-            cls.pages--;
-            if (cls.spare) {  // the spare is kept back instead
-                cls.current = nullptr;
-                release_page(page);
-            }
-        }
-        return;
-    }
-    if (page->free_count == 0) unlink(cls.full, page);
+// A free to a page other than the current one moves it to its new list.
+[[gnu::noinline]] void free_on_other_page(Page* page, void* p) {
+    if (!mark_free(page, index_of(p))) return;
+    SizeClass& cls = g_classes[page->class_index];
+    if (page->free_count == 0) cls.full_pages--;
     else unfile_by_free_count(cls, page);
-    if (++page->free_count == kPoolBlocksPerPage) {
-        cls.pages--;
-        retire_page(cls, page);
-    } else {
-        file_by_free_count(cls, page);
-    }
+    if (++page->free_count == kPoolBlocksPerPage) retire_page(cls, page);
+    else file_by_free_count(cls, page);
+}
+
+// The current page emptied: it is the class's kept-back page, unless the
+// class keeps a spare already.
+void current_page_emptied(Page* page) {
+    SizeClass& cls = g_classes[page->class_index];
+    if (cls.spare) [[unlikely]] release_current_page(cls);
+}
+
+void pool_free(Page* page, void* p) {
+    if (!page->current) [[unlikely]] return free_on_other_page(page, p);
+    if (!mark_free(page, index_of(p))) return;
+    if (++page->free_count == kPoolBlocksPerPage) [[unlikely]] current_page_emptied(page);
 }
 
 [[gnu::noinline]] void* heap_block_alloc(size_t n) {
@@ -373,7 +425,7 @@ namespace {
 // The common paths (a pooled block, one thread) stay free of everything
 // else, which lives out of line.
 void* mem_alloc(size_t n) {
-    if (n > kPoolMaxBlock) [[unlikely]] return heap_block_alloc(n);
+    if (n - 1 >= kPoolMaxBlock) [[unlikely]] return n ? heap_block_alloc(n) : mem_alloc(1);
     if (!__libc_single_threaded) return locked_pool_alloc(n);
     return pool_alloc(n);
 }
@@ -415,6 +467,17 @@ int mem_block_class(const void* p) {
 
 #endif
 
+namespace {
+
+// Gives back the kept-back pages, then has the caches delete what nobody
+// uses.
+void purge_pages_and_caches() {
+    free_spare_pages();
+    if (g_cache_purge) g_cache_purge();
+}
+
+}  // namespace
+
 void on_low_memory() {
     PoolGuard guard;
     g_purge_requested = true;
@@ -422,16 +485,14 @@ void on_low_memory() {
         std::free(g_memory_reserve);
         g_memory_reserve = nullptr;
     } else {
-        free_spare_pages();
-        if (g_cache_purge) g_cache_purge();
+        purge_pages_and_caches();
     }
 }
 
 void ensure_memory_reserve() {
     PoolGuard guard;
     if (g_purge_requested) {
-        free_spare_pages();
-        if (g_cache_purge) g_cache_purge();
+        purge_pages_and_caches();
         g_purge_requested = false;
     }
     if (!g_memory_reserve) g_memory_reserve = try_heap_alloc(kReserveBytes);
@@ -445,15 +506,15 @@ PoolClassState mem_class_state(int class_index) {
     PoolGuard guard;
     PoolClassState state;
     const SizeClass& cls = g_classes[class_index];
-    state.pages = cls.pages;
     state.spare_pages = cls.holds_empty_page() ? 1 : 0;
-    for (const Page* p = cls.full; p; p = p->next) state.full_pages++;
+    state.full_pages = cls.full_pages;
     for (int c = 0; c < kPoolBlocksPerPage; c++) {
         // The current page stands first among the pages of its count, as
         // the one that reached it last.
-        if (cls.current && cls.current->free_count == c) state.open_free_counts.push_back(c);  // never 128
-        for (const Page* p = cls.by_free[c]; p; p = p->next) state.open_free_counts.push_back(p->free_count);
+        if (cls.current->free_count == c && cls.current != &g_no_page) state.open_free_counts.push_back(c);
+        for (const Page* p = cls.by_free()[c]; p; p = p->next) state.open_free_counts.push_back(p->free_count);
     }
+    state.pages = cls.pages_made - int(cls.spare != nullptr) - int(cls.current_is_empty());
     return state;
 }
 
