@@ -5,7 +5,9 @@
 // drawn at positions that move round a table of offsets (odd and even, so
 // that neither side gets only its best alignment), the same for both sides.
 // SDL's run-length encoding is on wherever SDL would use it: colour key,
-// key with alpha and per-pixel alpha ("key" alone is SDL without it).
+// key with alpha and per-pixel alpha ("key" alone is SDL without it). Our
+// keyed modes get the picture's key spans, made once, as a sprite's bitmap
+// gives them.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
@@ -17,6 +19,7 @@
 
 #include "engine/graphics/blitters.h"
 #include "engine/graphics/bitmap.h"
+#include "engine/graphics/key_spans.h"
 #include "engine/graphics/sprite_flags.h"
 
 namespace {
@@ -30,13 +33,14 @@ struct Picture {
     std::vector<uint16_t> pixels;
     std::vector<uint8_t> alpha;
     std::vector<uint32_t> argb;  // the same picture for SDL's blended blits
+    KeySpans spans;
 };
 
 const Picture& disc(int32_t w, int32_t h) {
     static std::vector<Picture*> made;
     for (Picture* p : made)
         if (p->width == w && p->height == h) return *p;
-    auto* p = new Picture{w, h, {}, {}, {}};
+    auto* p = new Picture{w, h, {}, {}, {}, {}};
     std::mt19937 rng(uint32_t(w * 1000 + h));
     double radius = std::sqrt(0.5 * w * h / 3.14159265);
     for (int32_t y = 0; y < h; ++y)
@@ -49,6 +53,7 @@ const Picture& disc(int32_t w, int32_t h) {
             uint32_t r = (c >> 11) << 3, g = ((c >> 5) & 0x3F) << 2, b = (c & 0x1F) << 3;
             p->argb.push_back((uint32_t(a * 255 / 32) << 24) | (r << 16) | (g << 8) | b);
         }
+    p->spans = KeySpans::of(p->pixels.data(), w, h);
     made.push_back(p);
     return *p;
 }
@@ -94,6 +99,7 @@ void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t 
     src.alpha_value = 16;
     src.zoom = zoom;
     src.rotation = degrees << 16;
+    if (flags & TRANS_COLOR) src.key_spans = &p.spans;
     BlitTarget target{reinterpret_cast<uint8_t*>(screen().data()), 0, kScreenW * 2};
     BlitView view{Rect{0, 0, kScreenW, kScreenH}, Point{}};
     const std::vector<Offset>& moves = offsets();

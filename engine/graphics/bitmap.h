@@ -6,7 +6,9 @@
 //
 // Pixels are stored row after row from the top, without padding:
 // pixel (x, y) is pixels[y * width + x]; the alpha plane, when present, uses
-// the same index. Sprites and blitters may read and write both directly.
+// the same index. Sprites and blitters may read and write both directly;
+// writing the pixels through their plane is what tells keyed drawing that
+// the picture changed.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
+#include "engine/graphics/pixel_plane.h"
 
 inline constexpr uint16_t kColorKey = 0xF81F;
 inline constexpr uint8_t kOpaque = 32;
@@ -28,12 +31,15 @@ public:
     int32_t width = 0;
     int32_t height = 0;
     uint32_t reserved = 0;
-    std::vector<uint16_t> pixels;
+    PixelPlane pixels;
     std::vector<uint8_t> alpha;  // empty when the picture has no alpha plane
 
     bool has_alpha() const { return !alpha.empty(); }
     size_t index(int32_t x, int32_t y) const { return size_t(y) * size_t(width) + size_t(x); }
     uint16_t pixel(int32_t x, int32_t y) const { return pixels[index(x, y)]; }
+    // Where the picture's key pixels lie, for keyed drawing: made on first
+    // use after the pixels last changed.
+    const KeySpans& key_spans() const { return pixels.key_spans(width); }
 
     // A deep copy: same size and reserved word, own pixels and alpha plane.
     std::unique_ptr<Bitmap> clone() const;

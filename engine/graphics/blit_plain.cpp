@@ -1,7 +1,10 @@
 // The plain blitter: one source pixel per target pixel.
+#include <algorithm>
+
 #include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
+#include "engine/graphics/key_spans.h"
 
 namespace {
 
@@ -21,8 +24,39 @@ uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
     return uint32_t(sum / (3 * uint64_t(r.width()) * uint64_t(r.height())));
 }
 
+// The keyed rows through the picture's key spans: solid spans are drawn in
+// the mode without the key, mixed ones with it, long key gaps not at all.
+// False, having drawn nothing, when the spans do not cover the frame.
+template <uint32_t Mode>
+bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
+    const KeySpans* spans = src.key_spans;
+    if (!spans || spans->width() != src.bitmap_width || src.bitmap_width <= 0 || src.frame_offset < 0) return false;
+    const int32_t first_row = src.frame_offset / src.bitmap_width, first_column = src.frame_offset % src.bitmap_width;
+    if (int64_t(first_column) + src.frame_width > spans->width() || int64_t(first_row) + src.frame_height > spans->height())
+        return false;
+    constexpr uint32_t unkeyed = Mode & ~TRANS_COLOR;
+    const int32_t from = first_column + int32_t(r.left - left), to = from + r.width();
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        const int32_t row = first_row + int32_t(y - top);
+        const int64_t row_index = int64_t(row) * src.bitmap_width;
+        for (const KeySpan* span = spans->row_begin(row); span != spans->row_end(row); ++span) {
+            if (span->start >= to) break;
+            const int32_t a = std::max(span->start, from), b = std::min(span->start + span->length, to);
+            if (b <= a) continue;
+            const uint16_t* s = src.pixels + row_index + a;
+            const uint8_t* alpha = (Mode & ALPHA_PIXEL) ? src.alpha + row_index + a : nullptr;
+            if (span->solid) blit_row<unkeyed>(target.at(r.left + (a - from), y), s, alpha, b - a, src.alpha_value);
+            else blit_row<Mode>(target.at(r.left + (a - from), y), s, alpha, b - a, src.alpha_value);
+        }
+    }
+    return true;
+}
+
 template <uint32_t Mode>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
+    if constexpr ((Mode & TRANS_COLOR) != 0) {
+        if (draw_spans<Mode>(target, src, r, left, top)) return;
+    }
     const int32_t n = r.width();
     for (int32_t y = r.top; y < r.bottom; ++y) {
         int64_t first = src.frame_offset + (y - top) * src.bitmap_width + (r.left - left);

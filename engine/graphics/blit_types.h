@@ -7,6 +7,8 @@
 
 #include "engine/core/geometry.h"
 
+class KeySpans;
+
 // A 16-bit surface: pixel (x, y) lies at byte origin + y * row_pitch + 2 * x
 // of buffer. The origin is an offset, not a pointer, because it may lie
 // outside the buffer; only addresses of pixels inside the view are formed.
@@ -33,6 +35,9 @@ struct BlitSource {
     int32_t alpha_value = 32;  // opacity of the whole sprite, 0..32
     int32_t zoom = 1024;       // 1024 = 1.0
     int32_t rotation = 0;      // degrees, 16.16
+    // The key spans of the whole bitmap, or null. With them the keyed modes
+    // visit only the spans; without, they test every pixel for the key.
+    const KeySpans* key_spans = nullptr;
 };
 
 // Where on the target a sprite may be drawn: shift is subtracted from sprite

@@ -12,7 +12,9 @@ using Blitter = void (*)(const BlitTarget&, BlitSource, const BlitView&);
 void blit_with(Blitter blit, const BlitTarget& target, Sprite& sprite, const BlitView& view) {
     const Bitmap* picture = sprite.bitmap();
     if ((sprite.flags & ALPHA_PIXEL) && (!picture || !picture->has_alpha())) sprite.flags &= ~ALPHA_PIXEL;
-    blit(target, sprite.blit_source(), view);
+    BlitSource source = sprite.blit_source();
+    if (picture && (source.flags & TRANS_COLOR) && source.pixels) source.key_spans = &picture->key_spans();
+    blit(target, source, view);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <utility>
 
 #include "engine/graphics/blit_modes.h"
 #include "engine/graphics/sprite.h"
@@ -42,7 +43,7 @@ FrameView frame_of(const Sprite& sprite, int32_t phase) {
     if (view.empty() || !def || def->frame_height <= 0 || phase < 0 || phase >= def->frame_count()) return view;
     const int64_t offset = int64_t(def->bitmap->width) * def->frame_height * phase;
     const int64_t rows_left = (int64_t(def->bitmap->pixels.size()) - offset) / def->bitmap->width;
-    view.pixels = def->bitmap->pixels.data() + offset;
+    view.pixels = std::as_const(def->bitmap->pixels).data() + offset;  // read only
     view.size.height = int32_t(std::min<int64_t>(view.size.height, rows_left));
     return view;
 }
