@@ -279,8 +279,8 @@ quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the C
 # Ids are chosen so that no person lands in 00.npc, which stays empty.
 
 npc 0x2001 "Marta Quill" stance=1 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
-topic "[main]:Good evening#3" reply="Welcome to the Copper Kettle. Mind the step." request="Lantern,Rumours,Bye"
-topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Room,Bye"
+topic "[main]:Good evening#3" reply="Welcome to the Copper Kettle. Mind the step." request="Lantern,Rumours,Bye,Upstairs"
+topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Room,Bye,Upstairs"
 when kind=3 id=0x5001
 topic "[main]:My lantern#1" reply="You found it! Bless you. Take this for your trouble." request="Rumours,Bye" hide=0x5002
 when kind=1 id=0x4601
@@ -297,6 +297,7 @@ topic "Rumours" reply="Old Hesk lives out in the wood. He knows every path there
 topic "Room" reply="A bed upstairs, and breakfast in the morning. Sleep well." request="Lantern,Bye"
 do 0x206 a=9999                     # the night heals him; the sleep screen only shows it
 do 0x208
+topic "Upstairs" reply="The stairs by the east wall go up to the loft: a drover, a tinker, and a player who rehearses at the walls all night. The door in the back wall lets out onto the yard." request="Lantern,Bye"
 topic "Bye" reply="Safe roads, then."
 
 npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2
@@ -307,12 +308,13 @@ topic "Armour" reply="Not any more. Brannoc Tull has the armour now, in the Copp
 topic "Bye" reply="Come back when you've dulled that edge."
 
 npc 0x2003 "Old Hesk" stance=9 body=0,3,2,3 face=3,2,3,3,2,1,3,2 clothes=3
-topic "[main]:Who goes there#2" reply="Hm. Another one from the village." request="Lantern,Bye"
-topic "[main]:Still here#1" reply="The log is out of your way. Go on." request="Bye"
+topic "[main]:Who goes there#2" reply="Hm. Another one from the village." request="Lantern,Bye,Paths"
+topic "[main]:Still here#1" reply="The log is out of your way. Go on." request="Bye,Paths"
 when kind=3 id=0x5003
 topic "Lantern" reply="By the pond? The path is blocked by a fallen trunk. I'll shift it for you. And take this to Marta, she'll want to know I'm alive." request="Bye"
 do 0x302 a=0x5003 b=1
 do 0x101 a=0x4602
+topic "Paths" reply="The road, the pond, and the deer track. That one leaves the wood in its north-east corner and climbs to Orrow Heath. Wenna Brisk walks the heath; ask her about the cairn." request="Bye"
 topic "Bye" reply="Mind the rats."
 
 npc 0x2004 "Pell Marrow" stance=6 body=0,2,3,1 face=1,0,2,3,1,0,1,3 clothes=4
@@ -335,7 +337,7 @@ topic "Bye" reply="Drink slowly."
 
 
 npc 0x2006 "Wenna Brisk" stance=7 body=0,1,3,2 face=3,1,2,1,2,0,3,3 clothes=2
-topic "[main]:That lantern#1" reply="Brass, and old. A delver's lamp, that is, not an innkeeper's. Keep it and come with me past the moor, or take it back to the village." request="Come along,Green flame,Bye"
+topic "[main]:That lantern#1" reply="Brass, and old. A delver's lamp, that is, not an innkeeper's. Keep it and come with me past the moor, or take it back to the village." request="Come along,Green flame,Bye,The fen"
 when kind=1 id=0x4601
 topic "[main]:Careful#2" reply="The cairn goes down further than it looks. The delvers left more than bones." request="Tonic,Short of coin,The fen,Bye"
 when kind=1 not=1 id=0x4601
@@ -346,7 +348,7 @@ do 0x101 a=0x4301
 topic "Short of coin" reply="Not even two coins? Sit down a moment. Bread, cheese, and no thanks wanted."
 when kind=2 not=1 value=2           # a hero without the tonic's price
 do 0x206 a=15
-topic "The fen" reply="Down the sheep track in the heath's north-east corner lies Sallow Fen. The lamp-wardens' ring stands there; its heart-stone knows the way home, they say." request="Bye"
+topic "The fen" reply="Down the sheep track in the heath's north-east corner lies Sallow Fen. The lamp-wardens' ring stands there; its heart-stone knows the way home, they say. And the hollow under the cairn has a second stair, further down." request="Bye"
 topic "Green flame" reply="It burns without oil now. The wardens took to you, then. Mind you don't take to them." request="Come along,Bye"
 when kind=3 id=0x5022
 topic "Come along" reply="Good. Marta will light another. We leave at first light."
