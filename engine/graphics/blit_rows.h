@@ -132,43 +132,35 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
 
 namespace blit_rows_detail {
 
-// Four pixels in 32-bit lanes, so that the guard bit above red has room.
-typedef uint16_t Pixels4 __attribute__((vector_size(8)));
-typedef uint32_t Wide4 __attribute__((vector_size(16)));
-typedef int32_t Mask4 __attribute__((vector_size(16)));
-
-inline Wide4 load4_wide(const uint16_t* p) {
-    Pixels4 v;
-    std::memcpy(&v, p, sizeof v);
-    return __builtin_convertvector(v, Wide4);
+// lighten565 on eight pixels in 16-bit lanes. The carries of green and blue
+// land in the cleared bits 11 and 5 as in the one-pixel form; red's would
+// leave the lane, so red's overflow is found by comparing its sums.
+inline Pixels8 lighten8(Pixels8 d, Pixels8 s) {
+    const Pixels8 dm = d & 0xF7DE, sm = s & 0xF7DE;
+    const Pixels8 t = dm + sm;
+    const Pixels8 carries = t & 0x0820;
+    const Pixels8 red_over = Pixels8((dm >> 12) + (sm >> 12) > 15);
+    return ((t | (carries - (carries >> 5))) & 0xF7DE) | (red_over & 0xF000);
 }
 
-inline void store4_wide(uint16_t* p, Wide4 w) {
-    const Pixels4 v = __builtin_convertvector(w, Pixels4);
-    std::memcpy(p, &v, sizeof v);
+// darken565 on eight pixels: guard bits 5 and 11 as in the one-pixel form;
+// a red that would go below zero is cleared by comparing the reds.
+inline Pixels8 darken8(Pixels8 d, Pixels8 s) {
+    const Pixels8 dm = d & 0xF7DE, sm = s & 0xF7DE;
+    const Pixels8 t = (dm | 0x0820) - sm;
+    const Pixels8 borrowed = ~t & 0x0820;
+    const Pixels8 red_under = Pixels8((dm >> 12) < (sm >> 12));
+    return t & ~(borrowed - (borrowed >> 5)) & ~(red_under & 0xF000) & 0xF7DE;
 }
 
-// lighten565 and darken565 on four pixels.
-inline Wide4 lighten4(Wide4 d, Wide4 s) {
-    Wide4 t = (d & 0xF7DE) + (s & 0xF7DE);
-    Wide4 carries = t & 0x10820;
-    return (t | (carries - (carries >> 5))) & 0xF7DE;
-}
-
-inline Wide4 darken4(Wide4 d, Wide4 s) {
-    Wide4 t = (d | 0x10820) - (s & 0xF7DE);
-    Wide4 borrowed = ~t & 0x10820;
-    return t & ~(borrowed - (borrowed >> 5)) & 0xF7DE;
-}
-
-// scale565 on four pixels; o must lie in 0..32.
-inline Wide4 scale4(Wide4 s, Wide4 o) {
+// scale565 on eight pixels; o must lie in 0..32 (32 keeps the pixel).
+inline Pixels8 scale8(Pixels8 s, Pixels8 o) {
     return ((((s >> 11) * o) >> 5) << 11) | (((((s >> 5) & 0x3F) * o) >> 5) << 5) | (((s & 0x1F) * o) >> 5);
 }
 
 }  // namespace blit_rows_detail
 
-// Lighten or darken s onto d, with the mode's opacity and colour key, four
+// Lighten or darken s onto d, with the mode's opacity and colour key, eight
 // pixels at a time; the same choices as blend_pixel lane by lane. With
 // ALPHA_PIXEL and ALPHA_LAYER together the sprite's alpha must lie in 0..32.
 template <uint32_t Mode>
@@ -176,34 +168,52 @@ void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, 
     using namespace blit_rows_detail;
     constexpr uint32_t blend = Mode & (BLT_LIGHTEN | BLT_DARKEN);
     constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
+    constexpr bool layer_only = (Mode & 3) == ALPHA_LAYER;
+    if (layer_only && sprite_alpha <= 0) return;  // no pixel is drawn
+    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
     int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const Wide4 src = load4_wide(s + i), dst = load4_wide(d + i);
-        Wide4 faded = src;
-        Mask4 apply = src != 0;
+    for (; i + 8 <= n; i += 8) {
+        const Pixels8 src = load8(s + i), dst = load8(d + i);
+        Pixels8 faded = src;
+        Pixels8 apply = Pixels8(src != 0);
         if constexpr (has_alpha) {
-            Mask4 o;
-            if constexpr ((Mode & 3) == ALPHA_LAYER) {
-                o = Mask4{} + sprite_alpha;
-            } else {
-                const Mask4 plane = {alpha[i], alpha[i + 1], alpha[i + 2], alpha[i + 3]};
-                o = (Mode & 3) == ALPHA_PIXEL ? plane : (plane * sprite_alpha) >> 5;
-            }
-            const Mask4 full = o >= 32, part = (o > 0) & ~full;
-            faded = (src & Wide4(full)) | (scale4(src, Wide4(part & o)) & Wide4(part));
-            apply = full | (part & apply & (faded != 0));
+            // Opacity 32 draws even a black pixel; a lesser one only what
+            // stays non-black once faded.
+            const Pixels8 o = layer_only ? Pixels8{} + layer : opacity8<(Mode & ALPHA_LAYER) != 0>(alpha + i, layer);
+            faded = scale8(src, o);
+            apply = Pixels8(o == 32) | Pixels8(faded != 0);
         }
-        if constexpr (keyed) apply &= src != kColorKey;
-        const Wide4 shaded = blend == BLT_LIGHTEN ? lighten4(dst, faded) : darken4(dst, faded);
-        store4_wide(d + i, (shaded & Wide4(apply)) | (dst & ~Wide4(apply)));
+        if constexpr (keyed) apply &= ~key_lanes(src);
+        const Pixels8 shaded = blend == BLT_LIGHTEN ? lighten8(dst, faded) : darken8(dst, faded);
+        store8(d + i, (shaded & apply) | (dst & ~apply));
     }
     for (; i < n; ++i) blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
+}
+
+// A plain copy. Short rows (a sprite's spans) are copied in overlapping
+// blocks of eight or four pixels instead of through a call.
+inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
+    using namespace blit_rows_detail;
+    if (n > 64) {
+        std::memcpy(d, s, size_t(n) * 2);
+    } else if (n >= 8) {
+        for (int32_t i = 0; i + 8 < n; i += 8) store8(d + i, load8(s + i));
+        store8(d + n - 8, load8(s + n - 8));
+    } else if (n >= 4) {
+        uint64_t head, tail;
+        std::memcpy(&head, s, 8);
+        std::memcpy(&tail, s + n - 4, 8);
+        std::memcpy(d, &head, 8);
+        std::memcpy(d + n - 4, &tail, 8);
+    } else {
+        for (int32_t i = 0; i < n; ++i) d[i] = s[i];
+    }
 }
 
 template <uint32_t Mode>
 void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
     if constexpr (Mode == 0) {
-        std::memcpy(d, s, size_t(n) * 2);
+        copy_row(d, s, n);
     } else if constexpr (Mode == TRANS_COLOR) {
         copy_row_keyed(d, s, n);
     } else if constexpr (Mode == ALPHA_LAYER || Mode == (ALPHA_LAYER | TRANS_COLOR)) {
@@ -211,7 +221,7 @@ void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, i
         if (sprite_alpha <= 0) return;
         if (sprite_alpha >= 32) {
             if constexpr (keyed) copy_row_keyed(d, s, n);
-            else std::memcpy(d, s, size_t(n) * 2);
+            else copy_row(d, s, n);
             return;
         }
         blend_row_layer<keyed>(d, s, n, sprite_alpha);
