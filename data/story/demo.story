@@ -311,7 +311,7 @@ npc 0x2003 "Old Hesk" stance=9 body=0,3,2,3 face=3,2,3,3,2,1,3,2 clothes=3
 topic "[main]:Who goes there#2" reply="Hm. Another one from the village." request="Lantern,Bye,Paths"
 topic "[main]:Still here#1" reply="The log is out of your way. Go on." request="Bye,Paths"
 when kind=3 id=0x5003
-topic "Lantern" reply="By the pond? The path is blocked by a fallen trunk. I'll shift it for you. And take this to Marta, she'll want to know I'm alive." request="Bye"
+topic "Lantern" reply="By the pond? Then the rain's washed it down to the reeds in the south-east corner. The path there is blocked by a fallen trunk. I'll shift it for you. And take this to Marta, she'll want to know I'm alive." request="Bye"
 do 0x302 a=0x5003 b=1
 do 0x101 a=0x4602
 topic "Paths" reply="The road, the pond, and the deer track. That one leaves the wood in its north-east corner and climbs to Orrow Heath. Wenna Brisk walks the heath; ask her about the cairn." request="Bye"
