@@ -13,7 +13,9 @@ void blit_with(Blitter blit, const BlitTarget& target, Sprite& sprite, const Bli
     const Bitmap* picture = sprite.bitmap();
     if ((sprite.flags & ALPHA_PIXEL) && (!picture || !picture->has_alpha())) sprite.flags &= ~ALPHA_PIXEL;
     BlitSource source = sprite.blit_source();
-    if (picture && (source.flags & TRANS_COLOR) && source.pixels) source.key_spans = &picture->key_spans();
+    // Only the plain blitter draws through key spans: no other blit makes them.
+    if (blit == blit_plain && picture && (source.flags & TRANS_COLOR) && source.pixels)
+        source.key_spans = &picture->key_spans();
     blit(target, source, view);
 }
 
