@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 #include <sys/single_threaded.h>
 #include <thread>
 #include <utility>
@@ -15,12 +16,9 @@
 namespace {
 
 constexpr size_t kReserveBytes = 0x80000;
-// Every block is preceded by a header whose last word names its page, or is
-// 0 for a heap block, and whose first word holds a pooled block's index in
-// its page (so that a free needs no division); 16 bytes keep blocks aligned
-// like malloc's. Every allocation writes the header anew: a free soon
-// after then takes it from that store, which measured faster than headers
-// written once per page.
+// A heap block is preceded by a header whose last word is 0; 16 bytes keep
+// it aligned like malloc's. Pooled blocks have no header: their page is
+// found from their address (see the arena below).
 constexpr size_t kBlockHeader = 16;
 static_assert(kBlockHeader % alignof(std::max_align_t) == 0);
 
@@ -30,12 +28,13 @@ static_assert(kBlockHeader % alignof(std::max_align_t) == 0);
 // (nothing looks for one), so a free to a full page touches no other page.
 struct alignas(64) Page {
     uint64_t used[kPoolBlocksPerPage / 64];  // bit i of word i / 64: block i in use
-    uint8_t* blocks;                         // the page's memory: its blocks, each after its header
+    uint8_t* blocks;                         // the page's memory: its blocks side by side
     Page* next;                              // neighbours in its free-count list, while listed
     Page* prev;
     uint8_t free_count;
     uint8_t class_index;
-    bool current;  // the page its class takes blocks from
+    bool current;         // the page its class takes blocks from
+    uint32_t reciprocal;  // 2^32 / block size, rounded up: an offset's block without a division
 };
 static_assert(sizeof(Page) == 64);
 
@@ -130,12 +129,8 @@ private:
 };
 
 constexpr size_t class_block_size(int k) { return 16 * size_t(k + 1); }
-constexpr size_t block_stride(int k) { return kBlockHeader + class_block_size(k); }
-constexpr size_t page_bytes(int k) { return kPoolBlocksPerPage * block_stride(k); }
 
 Page*& header_word(void* block) { return *reinterpret_cast<Page**>(static_cast<uint8_t*>(block) - sizeof(Page*)); }
-uint32_t& index_word(void* block) { return *reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(block) - kBlockHeader); }
-int index_of(void* block) { return int(index_word(block) % kPoolBlocksPerPage); }
 
 // --- The heap, with its out-of-memory path -------------------------------
 
@@ -225,41 +220,82 @@ Page* fullest_open_page(const SizeClass& cls) {
     return cls.fewest_listed < kPoolBlocksPerPage ? cls.by_free()[cls.fewest_listed] : nullptr;
 }
 
-uint8_t* block_at(const Page* page, int k, int index) {
-    return page->blocks + size_t(index) * block_stride(k) + kBlockHeader;
+uint8_t* block_at(const Page* page, int k, int index) { return page->blocks + size_t(index) * class_block_size(k); }
+
+// --- The arena ---------------------------------------------------------------
+
+// Pages live in slots of one range of addresses reserved at the first page,
+// each slot with its descriptor at the same index, so that a free finds a
+// block's page and index from the block's address alone and reads no
+// memory beside the block (for a block long untouched, that read was most
+// of a free's time). A slot's memory is made usable when the slot is first
+// taken and given back to the system when its page is released.
+constexpr int kSlotShift = 15;  // 32 KB: a page of 128 blocks of 256 bytes
+constexpr size_t kSlotBytes = size_t(1) << kSlotShift;
+constexpr size_t kSlotCount = size_t(1) << 19;  // 16 GB of addresses, 32 MB of descriptors
+constexpr size_t kArenaBytes = kSlotBytes * kSlotCount;
+static_assert(kPoolBlocksPerPage * kPoolMaxBlock <= kSlotBytes);
+
+constinit Page g_pages[kSlotCount];  // [slot]: its page's descriptor; untouched ones cost nothing
+// Where the arena starts; until it is reserved, a start that no address
+// lies behind.
+constexpr uintptr_t kNoArena = uintptr_t(0) - kArenaBytes;
+constinit std::atomic<uintptr_t> g_arena{kNoArena};
+constinit size_t g_slots_opened = 0;     // slots made usable so far, from the first
+constinit Page* g_free_slots = nullptr;  // released pages' slots, chained through `next`
+
+uint8_t* arena_start() { return reinterpret_cast<uint8_t*>(g_arena.load(std::memory_order_relaxed)); }
+
+bool reserve_arena() {
+    if (g_arena.load(std::memory_order_relaxed) != kNoArena) return true;
+    void* range = mmap(nullptr, kArenaBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (range == MAP_FAILED) return false;
+    g_arena.store(reinterpret_cast<uintptr_t>(range), std::memory_order_relaxed);
+    return true;
 }
 
-// Descriptors come in chunks that are never given back (64 bytes for each
-// page the class ever held at once); unused ones are chained through `next`.
-constexpr int kDescriptorsPerChunk = 256;
-constinit Page* g_free_descriptors = nullptr;
+// The page holding a pooled block and the block's offset in it, or null
+// for anything else (a heap block, null).
+Page* page_of(const void* p, uint32_t& offset) {
+    const uintptr_t at = reinterpret_cast<uintptr_t>(p) - g_arena.load(std::memory_order_relaxed);
+    if (at >= kArenaBytes) return nullptr;
+    offset = uint32_t(at % kSlotBytes);
+    return &g_pages[at / kSlotBytes];
+}
 
-Page* take_descriptor() {
-    if (!g_free_descriptors) {
-        auto* raw = static_cast<uint8_t*>(heap_alloc(sizeof(Page) * kDescriptorsPerChunk + alignof(Page)));
-        auto* chunk = reinterpret_cast<Page*>(raw + (alignof(Page) - reinterpret_cast<uintptr_t>(raw) % alignof(Page)));
-        for (int i = 0; i < kDescriptorsPerChunk; i++) {
-            chunk[i].next = g_free_descriptors;
-            g_free_descriptors = &chunk[i];
-        }
-    }
-    return std::exchange(g_free_descriptors, g_free_descriptors->next);
+// The index of the block starting `offset` bytes into the page, or -1 when
+// no block starts there.
+int block_index(const Page* page, uint32_t offset) {
+    const auto index = uint32_t((uint64_t(offset) * page->reciprocal) >> 32);
+    if (index >= uint32_t(kPoolBlocksPerPage) || index * class_block_size(page->class_index) != offset) return -1;
+    return int(index);
+}
+
+// A slot for a new page: a released one, or the next one made usable; null
+// when none can be had, which counts as the heap running dry.
+Page* try_take_slot() {
+    if (inject_failure()) return nullptr;
+    if (g_free_slots) return std::exchange(g_free_slots, g_free_slots->next);
+    if (g_slots_opened == kSlotCount || !reserve_arena()) return nullptr;
+    if (mprotect(arena_start() + g_slots_opened * kSlotBytes, kSlotBytes, PROT_READ | PROT_WRITE) != 0) return nullptr;
+    return &g_pages[g_slots_opened++];
 }
 
 void release_page(Page* page) {
     g_classes[page->class_index].pages_made--;
-    std::free(page->blocks);
-    page->next = g_free_descriptors;
-    g_free_descriptors = page;
+    madvise(page->blocks, kSlotBytes, MADV_DONTNEED);
+    *page = Page{};  // no block in use: a stray free of one of its blocks changes nothing
+    page->next = g_free_slots;
+    g_free_slots = page;
 }
 
 [[gnu::noinline]] Page* new_page(int k) {
-    Page* page = take_descriptor();
-    auto* blocks = static_cast<uint8_t*>(heap_alloc(page_bytes(k)));
+    auto* page = static_cast<Page*>(with_one_retry([] { return static_cast<void*>(try_take_slot()); }));
     *page = Page{};
-    page->blocks = blocks;
+    page->blocks = arena_start() + size_t(page - g_pages) * kSlotBytes;
     page->free_count = kPoolBlocksPerPage;
     page->class_index = uint8_t(k);
+    page->reciprocal = uint32_t((uint64_t(1) << 32) / class_block_size(k) + 1);
     g_classes[k].pages_made++;
     return page;
 }
@@ -313,13 +349,19 @@ void free_spare_pages() {
     return page;
 }
 
+// The in-use bits are read and written as both words at once, so that the
+// stores' addresses never wait for the block's index and later loads need
+// not wait for them.
+
 // Marks the page's lowest free block as used and returns its index; the
 // page has one.
 int take_lowest_free(Page* page) {
-    const int w = ~page->used[0] ? 0 : 1;
-    const int bit = __builtin_ctzll(~page->used[w]);  // the word has a free block
-    page->used[w] |= uint64_t(1) << bit;
-    return w * 64 + bit;
+    const uint64_t low = page->used[0], high = page->used[1];
+    const bool in_low = ~low != 0;
+    const int bit = __builtin_ctzll(in_low ? ~low : ~high);  // the word has a free block
+    page->used[0] = in_low ? low | uint64_t(1) << bit : low;
+    page->used[1] = in_low ? high : high | uint64_t(1) << bit;
+    return in_low ? bit : 64 + bit;
 }
 
 [[gnu::noinline]] void* current_page_filled(SizeClass& cls, void* block) {
@@ -329,10 +371,7 @@ int take_lowest_free(Page* page) {
 }
 
 void* take_block(SizeClass& cls, int k, Page* page) {
-    const int index = take_lowest_free(page);
-    uint8_t* block = block_at(page, k, index);
-    header_word(block) = page;
-    index_word(block) = uint32_t(index);
+    uint8_t* block = block_at(page, k, take_lowest_free(page));
     if (--page->free_count == 0) [[unlikely]] return current_page_filled(cls, block);
     return block;
 }
@@ -349,18 +388,21 @@ void* pool_alloc(size_t n) {
 }
 
 // Clears the block's bit; false when it was not in use (a second free,
-// which changes nothing).
+// which changes nothing) or is no block (-1).
 bool mark_free(Page* page, int index) {
-    uint64_t& word = page->used[index / 64];
+    if (index < 0) return false;
     const uint64_t bit = uint64_t(1) << (index % 64);
-    if (!(word & bit)) return false;
-    word &= ~bit;
+    const uint64_t low_bit = index < 64 ? bit : 0, high_bit = index < 64 ? 0 : bit;
+    const uint64_t low = page->used[0], high = page->used[1];
+    if (!((low & low_bit) | (high & high_bit))) return false;
+    page->used[0] = low & ~low_bit;
+    page->used[1] = high & ~high_bit;
     return true;
 }
 
 // A free to a page other than the current one moves it to its new list.
-[[gnu::noinline]] void free_on_other_page(Page* page, void* p) {
-    if (!mark_free(page, index_of(p))) return;
+[[gnu::noinline]] void free_on_other_page(Page* page, uint32_t offset) {
+    if (!mark_free(page, block_index(page, offset))) return;
     SizeClass& cls = g_classes[page->class_index];
     if (page->free_count == 0) cls.full_pages--;
     else unfile_by_free_count(cls, page);
@@ -375,9 +417,9 @@ void current_page_emptied(Page* page) {
     if (cls.spare) [[unlikely]] release_current_page(cls);
 }
 
-void pool_free(Page* page, void* p) {
-    if (!page->current) [[unlikely]] return free_on_other_page(page, p);
-    if (!mark_free(page, index_of(p))) return;
+void pool_free(Page* page, uint32_t offset) {
+    if (!page->current) [[unlikely]] return free_on_other_page(page, offset);
+    if (!mark_free(page, block_index(page, offset))) return;
     if (++page->free_count == kPoolBlocksPerPage) [[unlikely]] current_page_emptied(page);
 }
 
@@ -415,9 +457,9 @@ namespace {
     return pool_alloc(n);
 }
 
-[[gnu::noinline]] void locked_pool_free(Page* page, void* p) {
+[[gnu::noinline]] void locked_pool_free(Page* page, uint32_t offset) {
     PoolGuard guard;
-    pool_free(page, p);
+    pool_free(page, offset);
 }
 
 }  // namespace
@@ -431,14 +473,14 @@ void* mem_alloc(size_t n) {
 }
 
 void mem_free(void* p) {
-    if (!p) return;
-    Page* page = header_word(p);
+    uint32_t offset = 0;
+    Page* page = page_of(p, offset);
     if (!page) [[unlikely]] {
-        std::free(static_cast<uint8_t*>(p) - kBlockHeader);
+        if (p) std::free(static_cast<uint8_t*>(p) - kBlockHeader);
     } else if (!__libc_single_threaded) {
-        locked_pool_free(page, p);
+        locked_pool_free(page, offset);
     } else {
-        pool_free(page, p);
+        pool_free(page, offset);
     }
 }
 
@@ -446,12 +488,13 @@ void* mem_realloc(void* p, size_t n) {
     if (!p) return mem_alloc(n);
     if (out_of_range(n)) memory_full();
     PoolGuard guard;
-    if (Page* page = header_word(p)) {
+    uint32_t offset = 0;
+    if (Page* page = page_of(p, offset)) {
         const size_t size = class_block_size(page->class_index);
         if (n <= size) return p;
         void* grown = mem_alloc(n);
         std::memcpy(grown, p, size);
-        pool_free(page, p);
+        pool_free(page, offset);
         return grown;
     }
     uint8_t* base = static_cast<uint8_t*>(p) - kBlockHeader;
@@ -461,7 +504,8 @@ void* mem_realloc(void* p, size_t n) {
 }
 
 int mem_block_class(const void* p) {
-    const Page* page = *reinterpret_cast<Page* const*>(static_cast<const uint8_t*>(p) - sizeof(Page*));
+    uint32_t offset = 0;
+    const Page* page = page_of(p, offset);
     return page ? page->class_index : -1;
 }
 
