@@ -113,16 +113,30 @@ wait_until 20 x_answers || fail "Xvfb on $DISPLAY does not answer (see xvfb.log)
 # never plays sound on the host: SDL's disk driver writes what the real audio
 # output mixes into audio.raw, in real time, so the fight can be checked to
 # sound.
-SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw" \
-  "$program" --state "$state" --screenshot "$out/screen.png" \
-  --run-ms $((kDeadline * 1000)) >"$out/game.log" 2>&1 &
-game_pid=$!
+start_game() {
+  SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$out/audio.raw" \
+    "$program" --state "$state" --screenshot "$out/screen.png" \
+    --run-ms $((kDeadline * 1000)) >"$out/game.log" 2>&1 &
+  game_pid=$!
+}
 window=""
 find_window() {
   window=$(xdotool search --onlyvisible --name "$kWindowTitle" 2>/dev/null | head -n 1)
   [ -n "$window" ]
 }
-wait_until 30 find_window || fail "no game window within 30 s (see game.log)"
+# A busy machine's X server now and then refuses the program's first
+# connection although it answered ours ("x11 not available"): such a start
+# is tried again, twice at most; any other early end fails the road.
+for attempt in 1 2 3; do
+  start_game
+  wait_until 30 find_window && break
+  game_running && fail "no game window within 30 s (see game.log)"
+  grep -q "x11 not available" "$out/game.log" && [ "$attempt" -lt 3 ] ||
+    fail "the game ended before its window opened (see game.log)"
+  log "the X server refused the program (attempt $attempt); starting it again"
+  wait "$game_pid" 2>/dev/null
+  sleep 1
+done
 timeout 10 xdotool windowfocus --sync "$window" || fail "the game window did not take the keyboard focus"
 log "window $window"
 
