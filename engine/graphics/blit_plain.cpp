@@ -54,8 +54,11 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
 
 template <uint32_t Mode>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
+    // Blending a short span leaves more pixels to the one-by-one tail than
+    // its key gaps save: frames up to 32 pixels wide blend whole rows with
+    // the key test.
     if constexpr ((Mode & TRANS_COLOR) != 0) {
-        if (draw_spans<Mode>(target, src, r, left, top)) return;
+        if ((Mode == TRANS_COLOR || r.width() > 32) && draw_spans<Mode>(target, src, r, left, top)) return;
     }
     const int32_t n = r.width();
     for (int32_t y = r.top; y < r.bottom; ++y) {

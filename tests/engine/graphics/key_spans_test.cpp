@@ -80,10 +80,10 @@ void fill_runs(std::mt19937& rng, std::vector<uint16_t>& pixels) {
 
 TEST(KeySpans, KeyedDrawingThroughSpansMatchesReference) {
     std::mt19937 rng(17);
-    const int32_t tw = 48, th = 40;
+    const int32_t tw = 96, th = 40;
     int drawn = 0;
     for (int i = 0; i < 4000; ++i) {
-        const int32_t w = int32_t(1 + rng() % 40), h = int32_t(1 + rng() % 30);
+        const int32_t w = int32_t(1 + rng() % 80), h = int32_t(1 + rng() % 30);  // blends use spans above 32
         TestPicture picture(w, h);
         fill_runs(rng, picture.pixels);
         if (rng() % 2) {
