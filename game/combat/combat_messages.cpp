@@ -207,8 +207,9 @@ std::u16string CombatState::hero_result_text() {
 std::u16string CombatState::monster_result_text() {
     show_hp();
     if (!monster_item_) return {};
+    // Joined to the item's own line like " Misses!", so it needs its space.
     if (monster_item_->kind == kItemUsable)
-        return printf_text("%s restores %d HTH!", monster_->record()->name.c_str(), result_.amount);
+        return printf_text(" %s restores %d HTH!", monster_->record()->name.c_str(), result_.amount);
     if (missed(result_)) {
         fly(u"missed", false);
         return u" Misses!";

@@ -247,6 +247,23 @@ TEST_F(CombatTest, WithNothingToFightWithActingPassesTheTurn) {
     EXPECT_TRUE(until_phase(Phase::kMonsterActs));
 }
 
+TEST_F(CombatTest, AMonsterThatDrinksSaysSoAfterItsUseLine) {
+    // A rat whose only item is a tonic drinks it and is healed up to its
+    // maximum; the board's line says so after the item's own line.
+    give_only({});
+    MonsterActor& rat = meet(demo::kRat);
+    rat.inventory.clear();
+    rat.current_item = nullptr;
+    rat.inventory.push_back(std::make_unique<InventoryEntry>(InventoryEntry{world().get_item(demo::kGreaterTonic), 1}));
+    rat.hit_points = rat.max_hit_points - 10;
+    ASSERT_TRUE(attack_until([&] { return combat().phase() == Phase::kMonsterResult; }));
+    EXPECT_EQ(rat.hit_points, rat.max_hit_points);
+    const std::string line = utf16_to_utf8(combat().latest_line());
+    const std::string said = " Briar Rat restores 10 HTH!";
+    ASSERT_GT(line.size(), said.size()) << line;
+    EXPECT_EQ(line.substr(line.size() - said.size()), said) << line;
+}
+
 TEST_F(CombatTest, APenDownOnTheArrowsScrollsTheCarousel) {
     give_only({demo::kKnife, demo::kCudgel});
     hero().action_value = kWeaponPage;
