@@ -729,13 +729,13 @@ loot 0x4902 value="The Slatehide Beetle rams you with its slate jaws!"
 
 # A ghost with nothing but his flasks: he drinks one each turn while they
 # last (a monster drinks only what it carries alone), then only sways.
-monster 0x3006 "Tippling Delver" stance=2 body=5,0,0,0 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=2 class=0 physical=3 magic=0
+monster 0x3006 "Tippling Delver" stance=2 body=0,3,3,1 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=2 class=0 physical=3 magic=0
 loot 0x4911 value="The Tippling Delver swigs from his flask!"
 loot 0x4911 value="The Tippling Delver swigs from another flask!"
 loot 0x4911 value="The Tippling Delver drains his last flask!"
 
 # The boss: no fleeing from it; its fall silences the galleries.
-monster 0x3007 "Bellwarden" stance=7 body=4,0,0,0 sprite="cbellwarden.spr" offset=4 music="music/battle.xm" rank=4 class=4 physical=1 magic=4 noflee=1 appear="warden_toll"
+monster 0x3007 "Bellwarden" stance=7 body=0,2,2,3 sprite="cbellwarden.spr" offset=4 music="music/battle.xm" rank=4 class=4 physical=1 magic=4 noflee=1 appear="warden_toll"
 loot 0x4903 value="The Bellwarden brings its maul down!"
 loot 0x4904 value="The Bellwarden tolls, and the note cuts like ice!"
 do 0x302 a=0x5031 b=1
