@@ -229,18 +229,22 @@ uint8_t* block_at(const Page* page, int k, int index) { return page->blocks + si
 // block's page and index from the block's address alone and reads no
 // memory beside the block (for a block long untouched, that read was most
 // of a free's time). A slot's memory is made usable when the slot is first
-// taken and given back to the system when its page is released.
+// taken and given back to the system when its page is released. Where the
+// system will not give that many addresses (a limit on them), the arena is
+// a quarter the size, and so on down to 64 MB.
 constexpr int kSlotShift = 15;  // 32 KB: a page of 128 blocks of 256 bytes
 constexpr size_t kSlotBytes = size_t(1) << kSlotShift;
 constexpr size_t kSlotCount = size_t(1) << 19;  // 16 GB of addresses, 32 MB of descriptors
 constexpr size_t kArenaBytes = kSlotBytes * kSlotCount;
+constexpr size_t kSmallestArenaBytes = size_t(64) << 20;
 static_assert(kPoolBlocksPerPage * kPoolMaxBlock <= kSlotBytes);
 
 constinit Page g_pages[kSlotCount];  // [slot]: its page's descriptor; untouched ones cost nothing
-// Where the arena starts; until it is reserved, a start that no address
-// lies behind.
+// Where the arena starts and its size; until it is reserved, a start that
+// no address lies behind.
 constexpr uintptr_t kNoArena = uintptr_t(0) - kArenaBytes;
 constinit std::atomic<uintptr_t> g_arena{kNoArena};
+constinit std::atomic<size_t> g_arena_bytes{kArenaBytes};
 constinit size_t g_slots_opened = 0;     // slots made usable so far, from the first
 constinit Page* g_free_slots = nullptr;  // released pages' slots, chained through `next`
 
@@ -248,17 +252,25 @@ uint8_t* arena_start() { return reinterpret_cast<uint8_t*>(g_arena.load(std::mem
 
 bool reserve_arena() {
     if (g_arena.load(std::memory_order_relaxed) != kNoArena) return true;
-    void* range = mmap(nullptr, kArenaBytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (range == MAP_FAILED) return false;
-    g_arena.store(reinterpret_cast<uintptr_t>(range), std::memory_order_relaxed);
-    return true;
+    for (size_t bytes = kArenaBytes; bytes >= kSmallestArenaBytes; bytes /= 4) {
+        void* range = mmap(nullptr, bytes, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (range == MAP_FAILED) continue;
+        // The size first: until the start is set no address is inside, and
+        // whoever sees the start sees the size.
+        g_arena_bytes.store(bytes, std::memory_order_relaxed);
+        g_arena.store(reinterpret_cast<uintptr_t>(range), std::memory_order_release);
+        return true;
+    }
+    return false;
 }
+
+size_t arena_slots() { return g_arena_bytes.load(std::memory_order_relaxed) / kSlotBytes; }
 
 // The page holding a pooled block and the block's offset in it, or null
 // for anything else (a heap block, null).
 Page* page_of(const void* p, uint32_t& offset) {
-    const uintptr_t at = reinterpret_cast<uintptr_t>(p) - g_arena.load(std::memory_order_relaxed);
-    if (at >= kArenaBytes) return nullptr;
+    const uintptr_t at = reinterpret_cast<uintptr_t>(p) - g_arena.load(std::memory_order_acquire);
+    if (at >= g_arena_bytes.load(std::memory_order_relaxed)) return nullptr;
     offset = uint32_t(at % kSlotBytes);
     return &g_pages[at / kSlotBytes];
 }
@@ -276,7 +288,7 @@ int block_index(const Page* page, uint32_t offset) {
 Page* try_take_slot() {
     if (inject_failure()) return nullptr;
     if (g_free_slots) return std::exchange(g_free_slots, g_free_slots->next);
-    if (g_slots_opened == kSlotCount || !reserve_arena()) return nullptr;
+    if (!reserve_arena() || g_slots_opened == arena_slots()) return nullptr;
     if (mprotect(arena_start() + g_slots_opened * kSlotBytes, kSlotBytes, PROT_READ | PROT_WRITE) != 0) return nullptr;
     return &g_pages[g_slots_opened++];
 }
