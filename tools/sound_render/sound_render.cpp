@@ -13,6 +13,7 @@
 // (0..4, default 4); --rate overrides the rate. With --decode the output is
 // the sample data the library holds after loading, in its own channel count
 // and rate, without mixing.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -136,12 +137,17 @@ public:
     // Writes at most `limit` frames in all.
     void write(const int16_t* frames, int count, int channels, size_t limit) {
         if (!file_ || !ok_) return;
-        buffer_.clear();
-        for (int i = 0; i < count && frames_ < limit; ++i, ++frames_) {
-            const int16_t left = frames[i * channels];
-            append_u16le(buffer_, uint16_t(left));
-            append_u16le(buffer_, uint16_t(channels > 1 ? frames[i * channels + 1] : left));
+        const size_t n = std::min(size_t(std::max(count, 0)), limit > frames_ ? limit - frames_ : 0);
+        // Sized once and written through a pointer: growing the vector a
+        // byte pair at a time cost a fifth of a song's render.
+        buffer_.resize(n * 4);
+        uint8_t* out = buffer_.data();
+        const int right = channels > 1 ? 1 : 0;
+        for (size_t i = 0; i < n; ++i, out += 4) {
+            write_u16le(out, uint16_t(frames[i * channels]));
+            write_u16le(out + 2, uint16_t(frames[i * channels + right]));
         }
+        frames_ += n;
         ok_ = std::fwrite(buffer_.data(), 1, buffer_.size(), file_) == buffer_.size();
     }
 
