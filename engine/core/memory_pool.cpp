@@ -239,7 +239,10 @@ constexpr size_t kArenaBytes = kSlotBytes * kSlotCount;
 constexpr size_t kSmallestArenaBytes = size_t(64) << 20;
 static_assert(kPoolBlocksPerPage * kPoolMaxBlock <= kSlotBytes);
 
-constinit Page g_pages[kSlotCount];  // [slot]: its page's descriptor; untouched ones cost nothing
+// [slot]: its page's descriptor; untouched ones cost nothing. Zeroed before
+// any code runs, as a trivial type's static storage is (not `constinit`:
+// clang does not count a trivial type's default initialisation as constant).
+Page g_pages[kSlotCount];
 // Where the arena starts and its size; until it is reserved, a start that
 // no address lies behind.
 constexpr uintptr_t kNoArena = uintptr_t(0) - kArenaBytes;
@@ -268,7 +271,7 @@ size_t arena_slots() { return g_arena_bytes.load(std::memory_order_relaxed) / kS
 
 // The page holding a pooled block and the block's offset in it, or null
 // for anything else (a heap block, null).
-Page* page_of(const void* p, uint32_t& offset) {
+[[maybe_unused]] Page* page_of(const void* p, uint32_t& offset) {
     const uintptr_t at = reinterpret_cast<uintptr_t>(p) - g_arena.load(std::memory_order_acquire);
     if (at >= g_arena_bytes.load(std::memory_order_relaxed)) return nullptr;
     offset = uint32_t(at % kSlotBytes);
@@ -392,7 +395,8 @@ void* take_block(SizeClass& cls, int k, Page* page) {
     return take_block(cls, k, switch_current_page(cls, k));
 }
 
-void* pool_alloc(size_t n) {
+// The pool itself; unused when every block passes through to malloc.
+[[maybe_unused]] void* pool_alloc(size_t n) {
     const int k = int((n - 1) / 16);  // n is 1..256
     SizeClass& cls = g_classes[k];
     if (!cls.current_serves()) [[unlikely]] return take_block_from_new_current(cls, k);
@@ -429,13 +433,13 @@ void current_page_emptied(Page* page) {
     if (cls.spare) [[unlikely]] release_current_page(cls);
 }
 
-void pool_free(Page* page, uint32_t offset) {
+[[maybe_unused]] void pool_free(Page* page, uint32_t offset) {
     if (!page->current) [[unlikely]] return free_on_other_page(page, offset);
     if (!mark_free(page, block_index(page, offset))) return;
     if (++page->free_count == kPoolBlocksPerPage) [[unlikely]] current_page_emptied(page);
 }
 
-[[gnu::noinline]] void* heap_block_alloc(size_t n) {
+[[maybe_unused, gnu::noinline]] void* heap_block_alloc(size_t n) {
     if (out_of_range(n)) memory_full();
     auto* base = static_cast<uint8_t*>(heap_alloc(n + kBlockHeader));
     header_word(base + kBlockHeader) = nullptr;

@@ -105,7 +105,7 @@ int32_t Font::scan_glyphs(std::u16string_view sprite_name, std::string_view char
             const uint8_t c = uint8_t(chars[next]);
             const uint32_t entry = uint32_t(previous + 1) << 16 | uint32_t(column);
             glyphs[c] = entry;
-            if (c == 'e' || c == '1') glyphs[' '] = entry;
+            if (c == 'e' || c == '1') glyphs[uint8_t(' ')] = entry;
             if (++next == chars.size()) return 1;
         }
         previous = column;

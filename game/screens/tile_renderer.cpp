@@ -22,7 +22,6 @@
 
 namespace {
 
-constexpr int32_t kTile = TileRenderer::kTile;
 constexpr int32_t kGroundPasses = 4;
 
 // How far a tree of each type reaches above its foot, for depth sorting.

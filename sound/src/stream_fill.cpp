@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kPcmChunkFrames = 4096;
-
 bool is_adpcm(const SoundStream& s) { return wav_adpcm_format(s.decode_state).tag != 0; }
 
 // Bytes of one decoded source frame: ADPCM decodes to 16 bits.
