@@ -36,18 +36,28 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
         return false;
     constexpr uint32_t unkeyed = Mode & ~TRANS_COLOR;
     const int32_t from = first_column + int32_t(r.left - left), to = from + r.width();
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        const int32_t row = first_row + int32_t(y - top);
-        const int64_t row_index = int64_t(row) * src.bitmap_width;
-        for (const KeySpan* span = spans->row_begin(row); span != spans->row_end(row); ++span) {
-            if (span->start >= to) break;
-            const int32_t a = std::max(span->start, from), b = std::min(span->start + span->length, to);
+    // Row by row, stepping pointers rather than working out each span's
+    // places from scratch: a sprite's row is one span or a few.
+    const int32_t first = first_row + int32_t(r.top - top);
+    int64_t row_index = int64_t(first) * src.bitmap_width;
+    uint16_t* target_row = target.at(r.left, r.top);
+    const std::ptrdiff_t target_step = target.row_pitch / 2;
+    for (int32_t row = first; row < first + r.height(); ++row) {
+        const KeySpan* const end = spans->row_end(row);
+        for (const KeySpan* span = spans->row_begin(row); span != end; ++span) {
+            int32_t a = span->start, b = a + span->length;
+            if (a >= to) break;
+            if (a < from) a = from;
+            if (b > to) b = to;
             if (b <= a) continue;
             const uint16_t* s = src.pixels + row_index + a;
             const uint8_t* alpha = (Mode & ALPHA_PIXEL) ? src.alpha + row_index + a : nullptr;
-            if (span->solid) blit_row<unkeyed>(target.at(r.left + (a - from), y), s, alpha, b - a, src.alpha_value);
-            else blit_row<Mode>(target.at(r.left + (a - from), y), s, alpha, b - a, src.alpha_value);
+            uint16_t* d = target_row + (a - from);
+            if (span->solid) blit_row<unkeyed>(d, s, alpha, b - a, src.alpha_value);
+            else blit_row<Mode>(d, s, alpha, b - a, src.alpha_value);
         }
+        row_index += src.bitmap_width;
+        target_row += target_step;
     }
     return true;
 }

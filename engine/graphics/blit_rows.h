@@ -190,15 +190,36 @@ void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, 
     for (; i < n; ++i) blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
 }
 
+// Copies n pixels, Blocks * 8 <= n <= Blocks * 16, as Blocks blocks of
+// eight from each end (they overlap in the middle): every row of a size
+// class takes the same path, so the row's length costs no mispredicted exit
+// from a loop.
+template <int Blocks>
+inline void copy_ends(uint16_t* d, const uint16_t* s, int32_t n) {
+    using namespace blit_rows_detail;
+    Pixels8 head[Blocks], tail[Blocks];
+    for (int b = 0; b < Blocks; ++b) {
+        head[b] = load8(s + 8 * b);
+        tail[b] = load8(s + n - 8 * (b + 1));
+    }
+    for (int b = 0; b < Blocks; ++b) {
+        store8(d + 8 * b, head[b]);
+        store8(d + n - 8 * (b + 1), tail[b]);
+    }
+}
+
 // A plain copy. Short rows (a sprite's spans) are copied in overlapping
 // blocks of eight or four pixels instead of through a call.
 inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
     using namespace blit_rows_detail;
     if (n > 64) {
         std::memcpy(d, s, size_t(n) * 2);
+    } else if (n > 32) {
+        copy_ends<4>(d, s, n);
+    } else if (n > 16) {
+        copy_ends<2>(d, s, n);
     } else if (n >= 8) {
-        for (int32_t i = 0; i + 8 < n; i += 8) store8(d + i, load8(s + i));
-        store8(d + n - 8, load8(s + n - 8));
+        copy_ends<1>(d, s, n);
     } else if (n >= 4) {
         uint64_t head, tail;
         std::memcpy(&head, s, 8);
