@@ -12,8 +12,6 @@ namespace {
 
 using ZoomModes = ModeList<0, 1, 2, 3, 16, 17, 4096, 4097, 4098, 4113, 8195>;
 
-typedef uint16_t Pixels8 __attribute__((vector_size(16)));
-
 // Where the source pixels of a target row come from: target column i
 // takes source column (start + i x step) >> 10, through a table made once
 // per blit, or computed when the step is whole or half source pixels. The
@@ -29,36 +27,31 @@ struct SourceColumns {
 // is the key (no test of the lanes: small sprites' edges would mispredict).
 template <bool Keyed>
 inline void take_every_other(uint16_t* out, const uint16_t* s, const SourceColumns& columns, int32_t n, int32_t& i) {
+    using namespace blit_rows_detail;
     const int64_t first = columns.start >> 10;
     for (; i + 8 <= n && first + 2 * i + 16 <= columns.width; i += 8) {
-        Pixels8 a, b;
-        std::memcpy(&a, s + first + 2 * i, sizeof a);
-        std::memcpy(&b, s + first + 2 * i + 8, sizeof b);
+        const Pixels8 a = load8(s + first + 2 * i), b = load8(s + first + 2 * i + 8);
         Pixels8 even = __builtin_shufflevector(a, b, 0, 2, 4, 6, 8, 10, 12, 14);
         if constexpr (Keyed) {
-            const Pixels8 keep = Pixels8(even == kColorKey);
-            Pixels8 target;
-            std::memcpy(&target, out + i, sizeof target);
-            even = (target & keep) | (even & ~keep);
+            const Pixels8 keep = key_lanes(even);
+            even = (load8(out + i) & keep) | (even & ~keep);
         }
-        std::memcpy(out + i, &even, sizeof even);
+        store8(out + i, even);
     }
 }
 
 // A zoom of 2: every pixel twice, eight source pixels at a time. A frame
 // cut at a half pixel starts with a single one.
 inline void take_doubled(uint16_t* out, const uint16_t* s, const SourceColumns& columns, int32_t n, int32_t& i) {
+    using namespace blit_rows_detail;
     const int64_t half = columns.start >> 9;  // in half source pixels
     if ((half & 1) && n > 0) out[i++] = s[half >> 1];
     for (; i + 16 <= n; i += 16) {
         const int64_t column = (half + i) >> 1;
         if (column + 8 > columns.width) break;
-        Pixels8 a;
-        std::memcpy(&a, s + column, sizeof a);
-        const Pixels8 low = __builtin_shufflevector(a, a, 0, 0, 1, 1, 2, 2, 3, 3);
-        const Pixels8 high = __builtin_shufflevector(a, a, 4, 4, 5, 5, 6, 6, 7, 7);
-        std::memcpy(out + i, &low, sizeof low);
-        std::memcpy(out + i + 8, &high, sizeof high);
+        const Pixels8 a = load8(s + column);
+        store8(out + i, __builtin_shufflevector(a, a, 0, 0, 1, 1, 2, 2, 3, 3));
+        store8(out + i + 8, __builtin_shufflevector(a, a, 4, 4, 5, 5, 6, 6, 7, 7));
     }
 }
 
