@@ -18,6 +18,7 @@
 #include "game/screens/game_startup.h"
 #include "game/screens/story_module.h"
 #include "game/world/hero_actor.h"
+#include "game/world/map_level.h"
 #include "game/world/world.h"
 #include "tests/game/screens/golden_screen.h"
 #include "tests/game/screens/scratch_folder.h"
@@ -82,6 +83,9 @@ protected:
 
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
+    // The name of the level the hero is on ("" between levels).
+    std::string level() { return world().current_level() ? world().current_level()->name : ""; }
+    int32_t flag(uint32_t id) { return world().get_flag(id)->value; }
     std::string screen() const { return g_game && g_game->current_state() ? g_game->current_state()->name() : ""; }
 
 private:

@@ -37,9 +37,7 @@ protected:
         start_program(NIMBREL_DEMO_DATA_DIR, NIMBREL_SOURCE_DIR "/tests/game/screens/ending.input", 11);
     }
     void expect_screen(const std::string& name) { expect_golden_screen(host.front_buffer(), "ending_" + name); }
-    std::string level() { return world().current_level() ? world().current_level()->name : ""; }
     bool autosave_written() const { return std::filesystem::exists(folder + "/savegame/autosave.gam"); }
-    int32_t flag(uint32_t id) { return world().get_flag(id)->value; }
     // The quest's entry in the hero's log: -1 absent, else whether done.
     int32_t quest_done(uint32_t id) {
         for (const QuestEntry& entry : hero().quests)

@@ -32,7 +32,6 @@ protected:
     void SetUp() override {
         start_program(NIMBREL_DEMO_DATA_DIR, NIMBREL_SOURCE_DIR "/tests/game/screens/game_over.input", 11);
     }
-    std::string level() { return world().current_level() ? world().current_level()->name : ""; }
     Attributes attributes() {
         const HeroActor& h = hero();
         return {h.dexterity_, h.strength_, h.defence_, h.knowledge_, h.resistance_};

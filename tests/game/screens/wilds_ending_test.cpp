@@ -34,10 +34,8 @@ protected:
         start_program(NIMBREL_DEMO_DATA_DIR, NIMBREL_SOURCE_DIR "/tests/game/screens/wilds_ending.input", 11);
     }
     void expect_screen(const std::string& name) { expect_golden_screen(host.front_buffer(), "wilds_" + name); }
-    std::string level() { return world().current_level() ? world().current_level()->name : ""; }
     const TileCell& cell(uint32_t level_id, int32_t x, int32_t y) { return *world().get_level(level_id)->cell(x, y); }
     Point hero_cell() { return {(hero().x + 16) / 32, (hero().y + 26) / 32}; }
-    int32_t flag(uint32_t id) { return world().get_flag(id)->value; }
     int32_t flag_hi(uint32_t id) { return world().get_flag(id)->hi_value; }
     // Whether the last automatic save was made in the region of that name.
     bool autosaved_in(const std::string& region) const {
