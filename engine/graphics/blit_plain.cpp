@@ -1,10 +1,19 @@
 // The plain blitter: one source pixel per target pixel.
+//
+// Its rows are also compiled for AVX2 and AVX-512 (below). GCC notes, at
+// the row helpers, that a wide vector would be passed differently to a
+// function built without those instructions; the wide copies inline every
+// helper, so no such call exists.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 #include <algorithm>
 
 #include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blit_rows.h"
 #include "engine/graphics/blitters.h"
 #include "engine/graphics/key_spans.h"
+#include "engine/graphics/lane_width.h"
 
 namespace {
 
@@ -27,7 +36,7 @@ uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
 // The keyed rows through the picture's key spans: solid spans are drawn in
 // the mode without the key, mixed ones with it, long key gaps not at all.
 // False, having drawn nothing, when the spans do not cover the frame.
-template <uint32_t Mode>
+template <uint32_t Mode, int Lanes>
 bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
     const KeySpans* spans = src.key_spans;
     if (!spans || spans->width() != src.bitmap_width || src.bitmap_width <= 0 || src.frame_offset < 0) return false;
@@ -42,19 +51,26 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
     int64_t row_index = int64_t(first) * src.bitmap_width;
     uint16_t* target_row = target.at(r.left, r.top);
     const std::ptrdiff_t target_step = target.row_pitch / 2;
+    auto draw = [&](const KeySpan& span, int32_t a, int32_t b) {
+        const uint16_t* s = src.pixels + row_index + a;
+        const uint8_t* alpha = (Mode & ALPHA_PIXEL) ? src.alpha + row_index + a : nullptr;
+        uint16_t* d = target_row + (a - from);
+        if (span.solid) blit_row<unkeyed, Lanes>(d, s, alpha, b - a, src.alpha_value);
+        else blit_row<Mode, Lanes>(d, s, alpha, b - a, src.alpha_value);
+    };
+    // A frame as wide as its bitmap and not cut at either side, as most
+    // sprites are drawn, needs no span cut to the frame.
+    const bool whole_rows = from == 0 && to == spans->width();
+    const KeySpan* span = spans->row_begin(first);
     for (int32_t row = first; row < first + r.height(); ++row) {
         const KeySpan* const end = spans->row_end(row);
-        for (const KeySpan* span = spans->row_begin(row); span != end; ++span) {
-            int32_t a = span->start, b = a + span->length;
-            if (a >= to) break;
-            if (a < from) a = from;
-            if (b > to) b = to;
-            if (b <= a) continue;
-            const uint16_t* s = src.pixels + row_index + a;
-            const uint8_t* alpha = (Mode & ALPHA_PIXEL) ? src.alpha + row_index + a : nullptr;
-            uint16_t* d = target_row + (a - from);
-            if (span->solid) blit_row<unkeyed>(d, s, alpha, b - a, src.alpha_value);
-            else blit_row<Mode>(d, s, alpha, b - a, src.alpha_value);
+        if (whole_rows) {
+            for (; span != end; ++span) draw(*span, span->start, span->start + span->length);
+        } else {
+            for (; span != end; ++span) {
+                const int32_t a = std::max(span->start, from), b = std::min(span->start + span->length, to);
+                if (a < b) draw(*span, a, b);
+            }
         }
         row_index += src.bitmap_width;
         target_row += target_step;
@@ -62,21 +78,48 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
     return true;
 }
 
-template <uint32_t Mode>
+template <uint32_t Mode, int Lanes>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
     // Blending a short span leaves more pixels to the one-by-one tail than
     // its key gaps save: frames up to 32 pixels wide blend whole rows with
     // the key test.
     if constexpr ((Mode & TRANS_COLOR) != 0) {
-        if ((Mode == TRANS_COLOR || r.width() > 32) && draw_spans<Mode>(target, src, r, left, top)) return;
+        if ((Mode == TRANS_COLOR || r.width() > 32) && draw_spans<Mode, Lanes>(target, src, r, left, top)) return;
     }
     const int32_t n = r.width();
     for (int32_t y = r.top; y < r.bottom; ++y) {
         int64_t first = src.frame_offset + (y - top) * src.bitmap_width + (r.left - left);
         const uint16_t* s = src.pixels + first;
         const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + first : nullptr;
-        blit_row<Mode>(target.at(r.left, y), s, a, n, src.alpha_value);
+        blit_row<Mode, Lanes>(target.at(r.left, y), s, a, n, src.alpha_value);
     }
+}
+
+// The same rows compiled for the wider vectors, every helper inlined into
+// them so that none is called across the change of instruction set.
+#if defined(__x86_64__) && defined(__GNUC__)
+template <uint32_t Mode>
+__attribute__((target("avx2"), flatten)) void draw_rows_16(const BlitTarget& target, const BlitSource& src,
+                                                           const Rect& r, int64_t left, int64_t top) {
+    draw_rows<Mode, 16>(target, src, r, left, top);
+}
+template <uint32_t Mode>
+__attribute__((target("avx2,avx512f,avx512bw,avx512vl"), flatten)) void draw_rows_32(
+    const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
+    draw_rows<Mode, 32>(target, src, r, left, top);
+}
+#endif
+
+template <uint32_t Mode>
+void draw_rows_at_lane_width(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left,
+                             int64_t top) {
+#if defined(__x86_64__) && defined(__GNUC__)
+    switch (lane_width()) {
+        case 32: return draw_rows_32<Mode>(target, src, r, left, top);
+        case 16: return draw_rows_16<Mode>(target, src, r, left, top);
+    }
+#endif
+    draw_rows<Mode, 8>(target, src, r, left, top);
 }
 
 }  // namespace
@@ -96,5 +139,5 @@ void blit_plain(const BlitTarget& target, BlitSource src, const BlitView& view) 
     }
 
     dispatch_mode(blit_mode(src.flags), PlainModes{},
-                  [&](auto mode) { draw_rows<mode.value>(target, src, r, placed.left, placed.top); });
+                  [&](auto mode) { draw_rows_at_lane_width<mode.value>(target, src, r, placed.left, placed.top); });
 }

@@ -2,7 +2,9 @@
 // shared by the blitters whose source row is contiguous (the plain blitter,
 // and the zoom blitter at zoom 1.0). The common modes work on eight pixels
 // at a time: copy, colour-keyed copy, layer or pixel alpha with or without
-// the key, and lighten and darken in every one of those.
+// the key, and lighten and darken in every one of those. Copies and lighten
+// and darken also come in 16 and 32 lanes, for callers compiled for AVX2 or
+// AVX-512 (see lane_width.h); every width gives the same pixels.
 #pragma once
 
 #include <cstdint>
@@ -12,15 +14,28 @@
 
 namespace blit_rows_detail {
 
-typedef uint16_t Pixels8 __attribute__((vector_size(16)));
+template <int N>
+struct LaneWidth {
+    typedef uint16_t Pixels __attribute__((vector_size(2 * N)));
+    typedef uint8_t Bytes __attribute__((vector_size(N)));
+};
+// N pixels in 16-bit lanes.
+template <int N>
+using Lanes = typename LaneWidth<N>::Pixels;
+using Pixels8 = Lanes<8>;
 
-inline Pixels8 load8(const uint16_t* p) {
-    Pixels8 v;
+template <typename V>
+inline V load(const uint16_t* p) {
+    V v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-
-inline void store8(uint16_t* p, Pixels8 v) { std::memcpy(p, &v, sizeof v); }
+template <typename V>
+inline void store(uint16_t* p, V v) {
+    std::memcpy(p, &v, sizeof v);
+}
+inline Pixels8 load8(const uint16_t* p) { return load<Pixels8>(p); }
+inline void store8(uint16_t* p, Pixels8 v) { store(p, v); }
 
 // blend565 on eight pixels. Each channel gets its own 16-bit lanes, where
 // channel x 32 still fits, so the result equals the spread form's.
@@ -32,20 +47,22 @@ inline Pixels8 blend8(Pixels8 s, Pixels8 d, Opacity sa, Opacity da) {
     return (red << 11) | (green << 5) | blue;
 }
 
-// Eight opacities from the alpha plane, times the sprite's alpha when both
-// count, limited to 0..32 (32 takes the source, 0 keeps the target).
-template <bool WithSpriteAlpha>
-inline Pixels8 opacity8(const uint8_t* alpha, uint16_t sprite_alpha) {
-    Pixels8 o = {alpha[0], alpha[1], alpha[2], alpha[3], alpha[4], alpha[5], alpha[6], alpha[7]};
+// As many opacities as V has lanes from the alpha plane, times the sprite's
+// alpha when both count, limited to 0..32 (32 takes the source, 0 keeps the
+// target).
+template <bool WithSpriteAlpha, typename V = Pixels8>
+inline V opacity(const uint8_t* alpha, uint16_t sprite_alpha) {
+    typename LaneWidth<sizeof(V) / 2>::Bytes bytes;
+    std::memcpy(&bytes, alpha, sizeof bytes);
+    V o = __builtin_convertvector(bytes, V);
     if constexpr (WithSpriteAlpha) o = (o * sprite_alpha) >> 5;
-    const Pixels8 full = {32, 32, 32, 32, 32, 32, 32, 32};
-    return o > full ? full : o;
+    return o > 32 ? V{} + 32 : o;
 }
 
 // Lanes equal to the key: all ones; others zero.
-inline Pixels8 key_lanes(Pixels8 s) {
-    const Pixels8 key = {kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey, kColorKey};
-    return Pixels8(s == key);
+template <typename V>
+inline V key_lanes(V s) {
+    return V(s == kColorKey);
 }
 
 typedef uint64_t Halves __attribute__((vector_size(16)));
@@ -119,7 +136,7 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
             if (all_lanes(key_lanes(src))) continue;
         }
         Pixels8 dst = load8(d + i);
-        Pixels8 o = opacity8<with_sprite_alpha>(alpha + i, uint16_t(a));
+        Pixels8 o = opacity<with_sprite_alpha>(alpha + i, uint16_t(a));
         Pixels8 mixed = blend8(src, dst, o, full - o);
         if constexpr (keyed) {
             Pixels8 keep = key_lanes(src);
@@ -132,95 +149,115 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
 
 namespace blit_rows_detail {
 
-// lighten565 on eight pixels in 16-bit lanes. The carries of green and blue
-// land in the cleared bits 11 and 5 as in the one-pixel form; red's would
-// leave the lane, so red's overflow is found by comparing its sums.
-inline Pixels8 lighten8(Pixels8 d, Pixels8 s) {
-    const Pixels8 dm = d & 0xF7DE, sm = s & 0xF7DE;
-    const Pixels8 t = dm + sm;
-    const Pixels8 carries = t & 0x0820;
-    const Pixels8 red_over = Pixels8((dm >> 12) + (sm >> 12) > 15);
+// lighten565 in 16-bit lanes. The carries of green and blue land in the
+// cleared bits 11 and 5 as in the one-pixel form; red's leaves the lane,
+// which shows as a sum below either part.
+template <typename V>
+inline V lighten(V d, V s) {
+    const V dm = d & 0xF7DE, sm = s & 0xF7DE;
+    const V t = dm + sm;
+    const V carries = t & 0x0820;
+    const V red_over = V(t < dm);
     return ((t | (carries - (carries >> 5))) & 0xF7DE) | (red_over & 0xF000);
 }
 
-// darken565 on eight pixels: guard bits 5 and 11 as in the one-pixel form;
-// a red that would go below zero is cleared by comparing the reds.
-inline Pixels8 darken8(Pixels8 d, Pixels8 s) {
-    const Pixels8 dm = d & 0xF7DE, sm = s & 0xF7DE;
-    const Pixels8 t = (dm | 0x0820) - sm;
-    const Pixels8 borrowed = ~t & 0x0820;
-    const Pixels8 red_under = Pixels8((dm >> 12) < (sm >> 12));
+// darken565 in 16-bit lanes: guard bits 5 and 11 as in the one-pixel form.
+// Below red there is always more to take from (the guards) than s holds, so
+// the whole subtraction borrows exactly when red would go below zero.
+template <typename V>
+inline V darken(V d, V s) {
+    const V dm = d & 0xF7DE, sm = s & 0xF7DE, guarded = dm | 0x0820;
+    const V t = guarded - sm;
+    const V borrowed = ~t & 0x0820;
+    const V red_under = V(guarded < sm);
     return t & ~(borrowed - (borrowed >> 5)) & ~(red_under & 0xF000) & 0xF7DE;
 }
 
-// scale565 on eight pixels; o must lie in 0..32 (32 keeps the pixel).
-inline Pixels8 scale8(Pixels8 s, Pixels8 o) {
+// scale565 in 16-bit lanes; o must lie in 0..32 (32 keeps the pixel).
+template <typename V>
+inline V scale(V s, V o) {
     return ((((s >> 11) * o) >> 5) << 11) | (((((s >> 5) & 0x3F) * o) >> 5) << 5) | (((s & 0x1F) * o) >> 5);
 }
 
-}  // namespace blit_rows_detail
+// Works out Count blocks of N lanes from each end of a row of n pixels,
+// Count * N <= n <= 2 * Count * N (they overlap in the middle), before it
+// stores any: a mode that reads the target reads it as it was before the
+// row, so overlapping pixels come out the same from either block. Every row
+// of a size class takes the same path: the row's length costs no
+// mispredicted exit from a loop. blocks.at<V>(i) gives the new target
+// pixels i .. i + lanes of V.
+template <int N, int Count, typename Blocks>
+inline void from_both_ends(uint16_t* d, int32_t n, const Blocks& blocks) {
+    using V = Lanes<N>;
+    V head[Count], tail[Count];
+    for (int b = 0; b < Count; ++b) {
+        head[b] = blocks.template at<V>(N * b);
+        tail[b] = blocks.template at<V>(n - N * (b + 1));
+    }
+    for (int b = 0; b < Count; ++b) {
+        store(d + N * b, head[b]);
+        store(d + n - N * (b + 1), tail[b]);
+    }
+}
 
-// Lighten or darken s onto d, with the mode's opacity and colour key, eight
-// pixels at a time; the same choices as blend_pixel lane by lane. With
-// ALPHA_PIXEL and ALPHA_LAYER together the sprite's alpha must lie in 0..32.
+// A row of n >= 8 pixels in blocks of N lanes (narrower ones when the row
+// is shorter): by size class up to 8 N, beyond that in a loop whose last
+// block overlaps the one before it and is worked out first, as above.
+template <int N, typename Blocks>
+inline void each_block(uint16_t* d, int32_t n, const Blocks& blocks) {
+    if constexpr (N > 8) {
+        if (n < N) return each_block<N / 2>(d, n, blocks);
+    }
+    if (n == N) return store(d, blocks.template at<Lanes<N>>(0));  // not twice over
+    if (n <= 2 * N) return from_both_ends<N, 1>(d, n, blocks);
+    if (n <= 4 * N) return from_both_ends<N, 2>(d, n, blocks);
+    if (n <= 8 * N) return from_both_ends<N, 4>(d, n, blocks);
+    using V = Lanes<N>;
+    const V last = blocks.template at<V>(n - N);
+    for (int32_t i = 0; i + N < n; i += N) store(d + i, blocks.template at<V>(i));
+    store(d + n - N, last);
+}
+
+struct CopyBlocks {
+    const uint16_t* s;
+    template <typename V>
+    V at(int32_t i) const {
+        return load<V>(s + i);
+    }
+};
+
+// Lighten or darken s onto d with the mode's opacity and colour key; the
+// same choices as blend_pixel lane by lane.
 template <uint32_t Mode>
-void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
-    using namespace blit_rows_detail;
-    constexpr uint32_t blend = Mode & (BLT_LIGHTEN | BLT_DARKEN);
-    constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
-    constexpr bool layer_only = (Mode & 3) == ALPHA_LAYER;
-    if (layer_only && sprite_alpha <= 0) return;  // no pixel is drawn
-    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const Pixels8 src = load8(s + i), dst = load8(d + i);
-        Pixels8 faded = src;
-        Pixels8 apply = Pixels8(src != 0);
+struct ShadeBlocks {
+    const uint16_t* d;
+    const uint16_t* s;
+    const uint8_t* alpha;
+    uint16_t layer;  // the sprite's alpha, limited to 0..32
+
+    template <typename V>
+    V at(int32_t i) const {
+        constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
+        constexpr bool layer_only = (Mode & 3) == ALPHA_LAYER;
+        const V src = load<V>(s + i), dst = load<V>(d + i);
+        V faded = src;
+        V apply = V(src != 0);
         if constexpr (has_alpha) {
             // Opacity 32 draws even a black pixel; a lesser one only what
             // stays non-black once faded.
-            const Pixels8 o = layer_only ? Pixels8{} + layer : opacity8<(Mode & ALPHA_LAYER) != 0>(alpha + i, layer);
-            faded = scale8(src, o);
-            apply = Pixels8(o == 32) | Pixels8(faded != 0);
+            const V o = layer_only ? V{} + layer : opacity<(Mode & ALPHA_LAYER) != 0, V>(alpha + i, layer);
+            faded = scale(src, o);
+            apply = V(o == 32) | V(faded != 0);
         }
         if constexpr (keyed) apply &= ~key_lanes(src);
-        const Pixels8 shaded = blend == BLT_LIGHTEN ? lighten8(dst, faded) : darken8(dst, faded);
-        store8(d + i, (shaded & apply) | (dst & ~apply));
+        const V shaded = (Mode & (BLT_LIGHTEN | BLT_DARKEN)) == BLT_LIGHTEN ? lighten(dst, faded) : darken(dst, faded);
+        return (shaded & apply) | (dst & ~apply);
     }
-    for (; i < n; ++i) blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
-}
+};
 
-// Copies n pixels, Blocks * 8 <= n <= Blocks * 16, as Blocks blocks of
-// eight from each end (they overlap in the middle): every row of a size
-// class takes the same path, so the row's length costs no mispredicted exit
-// from a loop.
-template <int Blocks>
-inline void copy_ends(uint16_t* d, const uint16_t* s, int32_t n) {
-    using namespace blit_rows_detail;
-    Pixels8 head[Blocks], tail[Blocks];
-    for (int b = 0; b < Blocks; ++b) {
-        head[b] = load8(s + 8 * b);
-        tail[b] = load8(s + n - 8 * (b + 1));
-    }
-    for (int b = 0; b < Blocks; ++b) {
-        store8(d + 8 * b, head[b]);
-        store8(d + n - 8 * (b + 1), tail[b]);
-    }
-}
-
-// A plain copy. Short rows (a sprite's spans) are copied in overlapping
-// blocks of eight or four pixels instead of through a call.
-inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
-    using namespace blit_rows_detail;
-    if (n > 64) {
-        std::memcpy(d, s, size_t(n) * 2);
-    } else if (n > 32) {
-        copy_ends<4>(d, s, n);
-    } else if (n > 16) {
-        copy_ends<2>(d, s, n);
-    } else if (n >= 8) {
-        copy_ends<1>(d, s, n);
-    } else if (n >= 4) {
+// Fewer than eight pixels.
+inline void copy_short(uint16_t* d, const uint16_t* s, int32_t n) {
+    if (n >= 4) {
         uint64_t head, tail;
         std::memcpy(&head, s, 8);
         std::memcpy(&tail, s + n - 4, 8);
@@ -231,10 +268,42 @@ inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
     }
 }
 
-template <uint32_t Mode>
+}  // namespace blit_rows_detail
+
+// Lighten or darken s onto d, N pixels at a time. With ALPHA_PIXEL and
+// ALPHA_LAYER together the sprite's alpha must lie in 0..32.
+template <uint32_t Mode, int N = 8>
+void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
+    using namespace blit_rows_detail;
+    if ((Mode & 3) == ALPHA_LAYER && sprite_alpha <= 0) return;  // no pixel is drawn
+    if (n < 8) {
+        for (int32_t i = 0; i < n; ++i)
+            blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
+        return;
+    }
+    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
+    each_block<N>(d, n, ShadeBlocks<Mode>{d, s, alpha, layer});
+}
+
+// A plain copy. Rows (a sprite's spans) are copied in blocks instead of
+// through a call; at eight lanes, rows longer than 64 go to memcpy.
+template <int N = 8>
+inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
+    using namespace blit_rows_detail;
+    if (n < 8) {
+        copy_short(d, s, n);
+    } else if (N == 8 && n > 64) {
+        std::memcpy(d, s, size_t(n) * 2);
+    } else {
+        each_block<N>(d, n, CopyBlocks{s});
+    }
+}
+
+// One row in any mode; copies and lighten and darken at N lanes.
+template <uint32_t Mode, int N = 8>
 void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
     if constexpr (Mode == 0) {
-        copy_row(d, s, n);
+        copy_row<N>(d, s, n);
     } else if constexpr (Mode == TRANS_COLOR) {
         copy_row_keyed(d, s, n);
     } else if constexpr (Mode == ALPHA_LAYER || Mode == (ALPHA_LAYER | TRANS_COLOR)) {
@@ -242,7 +311,7 @@ void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, i
         if (sprite_alpha <= 0) return;
         if (sprite_alpha >= 32) {
             if constexpr (keyed) copy_row_keyed(d, s, n);
-            else copy_row(d, s, n);
+            else copy_row<N>(d, s, n);
             return;
         }
         blend_row_layer<keyed>(d, s, n, sprite_alpha);
@@ -257,6 +326,6 @@ void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, i
             for (int32_t i = 0; i < n; ++i) blend_pixel<Mode>(d[i], s[i], alpha[i], sprite_alpha);
             return;
         }
-        shade_row<Mode>(d, s, alpha, n, sprite_alpha);
+        shade_row<Mode, N>(d, s, alpha, n, sprite_alpha);
     }
 }

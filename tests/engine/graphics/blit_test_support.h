@@ -7,6 +7,7 @@
 
 #include "blit_reference.h"
 #include "engine/graphics/blitters.h"
+#include "engine/graphics/lane_width.h"
 
 struct TestPicture {
     int32_t width = 0, height = 0;
@@ -56,3 +57,16 @@ inline BlitFunction fast_blitter(BlitKind kind) {
     }
     return nullptr;
 }
+
+// Makes the blitters draw at one lane width while it lives, then at the
+// width they had before.
+class LaneWidthScope {
+public:
+    explicit LaneWidthScope(int32_t pixels) : before_(lane_width()) { use_lane_width(pixels); }
+    ~LaneWidthScope() { use_lane_width(before_); }
+    LaneWidthScope(const LaneWidthScope&) = delete;
+    LaneWidthScope& operator=(const LaneWidthScope&) = delete;
+
+private:
+    int32_t before_;
+};

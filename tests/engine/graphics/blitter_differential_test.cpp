@@ -8,6 +8,7 @@
 
 #include "blit_test_support.h"
 #include "engine/graphics/bitmap.h"
+#include "engine/graphics/key_spans.h"
 #include "engine/graphics/sprite_flags.h"
 
 namespace {
@@ -93,7 +94,46 @@ void compare_with_reference(BlitKind kind, uint32_t seed, int rounds) {
 
 }  // namespace
 
-TEST(BlitterDifferential, PlainMatchesReference) { compare_with_reference(BlitKind::plain, 1, 3000); }
+TEST(BlitterDifferential, PlainMatchesReference) {
+    for (int32_t lanes : supported_lane_widths()) {
+        SCOPED_TRACE(testing::Message() << lanes << " lanes");
+        LaneWidthScope scope(lanes);
+        compare_with_reference(BlitKind::plain, 1, 3000);
+    }
+}
+
+// Rows long enough for every size class of every lane width and for the
+// loop beyond them, in every mode the plain blitter draws, with and without
+// key spans, at every width this processor runs.
+TEST(BlitterDifferential, PlainWideRowsMatchReferenceAtEveryLaneWidth) {
+    static const uint32_t kModes[] = {0, 1, 2, 3, 16, 17, 18, 19, 4096, 4097, 4098, 4099, 4112, 4113,
+                                      8192, 8193, 8194, 8195, 8208, 8209};
+    const int32_t w = 300, h = 6;
+    for (int32_t lanes : supported_lane_widths()) {
+        LaneWidthScope scope(lanes);
+        std::mt19937 rng{uint32_t(lanes)};
+        for (int i = 0; i < 800; ++i) {
+            TestPicture picture(int32_t(1 + rng() % 300), int32_t(1 + rng() % 4));
+            const uint16_t base = random_pixel(rng);  // runs of one colour (or of the key) between others
+            for (uint16_t& p : picture.pixels) p = rng() % 3 == 0 ? random_pixel(rng) : base;
+            if (rng() % 2) {
+                picture.alpha.resize(picture.pixels.size());
+                for (uint8_t& a : picture.alpha) a = uint8_t(rng() % 33);
+            }
+            const uint32_t mode = kModes[rng() % std::size(kModes)];
+            BlitSource src = picture.source(int32_t(rng() % (w + 40)) - 20, int32_t(rng() % h), mode);
+            src.alpha_value = rng() % 8 == 0 ? int32_t(rng() % 80) - 20 : int32_t(rng() % 33);
+            const KeySpans spans = KeySpans::of(picture.pixels.data(), picture.width, picture.height);
+            if (rng() % 2) src.key_spans = &spans;
+            TestSurface fast(w, h), expected(w, h);
+            for (size_t p = 0; p < fast.pixels.size(); ++p) fast.pixels[p] = expected.pixels[p] = uint16_t(rng());
+            blit_plain(fast.target(), src, fast.whole());
+            reference_blit(BlitKind::plain, expected.target(), src, expected.whole());
+            ASSERT_EQ(fast.pixels, expected.pixels) << lanes << " lanes, case " << i << " mode " << mode << " width "
+                                                    << picture.width << " alpha " << src.alpha_value;
+        }
+    }
+}
 TEST(BlitterDifferential, ZoomedMatchesReference) { compare_with_reference(BlitKind::zoomed, 2, 3000); }
 TEST(BlitterDifferential, FilteredZoomMatchesReference) { compare_with_reference(BlitKind::hq_zoomed, 3, 3000); }
 TEST(BlitterDifferential, RotozoomMatchesReference) { compare_with_reference(BlitKind::rotozoomed, 4, 3000); }

@@ -79,43 +79,47 @@ void fill_runs(std::mt19937& rng, std::vector<uint16_t>& pixels) {
 }
 
 TEST(KeySpans, KeyedDrawingThroughSpansMatchesReference) {
-    std::mt19937 rng(17);
-    const int32_t tw = 96, th = 40;
-    int drawn = 0;
-    for (int i = 0; i < 4000; ++i) {
-        const int32_t w = int32_t(1 + rng() % 80), h = int32_t(1 + rng() % 30);  // blends use spans above 32
-        TestPicture picture(w, h);
-        fill_runs(rng, picture.pixels);
-        if (rng() % 2) {
-            picture.alpha.resize(picture.pixels.size());
-            for (uint8_t& a : picture.alpha) a = uint8_t(rng() % 33);
+    for (int32_t lanes : supported_lane_widths()) {
+        SCOPED_TRACE(testing::Message() << lanes << " lanes");
+        LaneWidthScope scope(lanes);
+        std::mt19937 rng(17);
+        const int32_t tw = 96, th = 40;
+        int drawn = 0;
+        for (int i = 0; i < 4000; ++i) {
+            const int32_t w = int32_t(1 + rng() % 80), h = int32_t(1 + rng() % 30);  // blends use spans above 32
+            TestPicture picture(w, h);
+            fill_runs(rng, picture.pixels);
+            if (rng() % 2) {
+                picture.alpha.resize(picture.pixels.size());
+                for (uint8_t& a : picture.alpha) a = uint8_t(rng() % 33);
+            }
+            const KeySpans spans = KeySpans::of(picture.pixels.data(), w, h);
+            const uint32_t mode = kKeyedModes[rng() % std::size(kKeyedModes)];
+            BlitSource src = picture.source(int32_t(rng() % (tw + 20)) - 10, int32_t(rng() % (th + 20)) - 10,
+                                            mode | (uint32_t(rng() % 16) << 24));
+            // A frame anywhere in the picture: from any column and row, narrower
+            // and lower than the picture.
+            const int32_t column = int32_t(rng() % w), row = int32_t(rng() % h);
+            src.frame_offset = row * w + column;
+            src.frame_width = int32_t(1 + rng() % (w - column));
+            src.frame_height = int32_t(1 + rng() % (h - row));
+            src.alpha_value = int32_t(rng() % 33);
+            src.key_spans = &spans;
+            BlitView view{Rect{0, 0, tw, th}, Point{}};
+            if (rng() % 2) {
+                const int32_t l = int32_t(rng() % tw), t = int32_t(rng() % th);
+                view.clip = {l, t, l + int32_t(rng() % (tw - l + 1)), t + int32_t(rng() % (th - t + 1))};
+            }
+            TestSurface fast(tw, th, 0, int32_t(rng() % 3)), expected(tw, th, 0, fast.pitch - tw);
+            for (size_t p = 0; p < fast.pixels.size(); ++p) fast.pixels[p] = expected.pixels[p] = uint16_t(rng());
+            const std::vector<uint16_t> before = fast.pixels;
+            blit_plain(fast.target(), src, view);
+            reference_blit(BlitKind::plain, expected.target(), src, view);
+            ASSERT_EQ(fast.pixels, expected.pixels) << "case " << i << " mode " << mode << " picture " << w << "x" << h;
+            drawn += fast.pixels != before;
         }
-        const KeySpans spans = KeySpans::of(picture.pixels.data(), w, h);
-        const uint32_t mode = kKeyedModes[rng() % std::size(kKeyedModes)];
-        BlitSource src = picture.source(int32_t(rng() % (tw + 20)) - 10, int32_t(rng() % (th + 20)) - 10,
-                                        mode | (uint32_t(rng() % 16) << 24));
-        // A frame anywhere in the picture: from any column and row, narrower
-        // and lower than the picture.
-        const int32_t column = int32_t(rng() % w), row = int32_t(rng() % h);
-        src.frame_offset = row * w + column;
-        src.frame_width = int32_t(1 + rng() % (w - column));
-        src.frame_height = int32_t(1 + rng() % (h - row));
-        src.alpha_value = int32_t(rng() % 33);
-        src.key_spans = &spans;
-        BlitView view{Rect{0, 0, tw, th}, Point{}};
-        if (rng() % 2) {
-            const int32_t l = int32_t(rng() % tw), t = int32_t(rng() % th);
-            view.clip = {l, t, l + int32_t(rng() % (tw - l + 1)), t + int32_t(rng() % (th - t + 1))};
-        }
-        TestSurface fast(tw, th, 0, int32_t(rng() % 3)), expected(tw, th, 0, fast.pitch - tw);
-        for (size_t p = 0; p < fast.pixels.size(); ++p) fast.pixels[p] = expected.pixels[p] = uint16_t(rng());
-        const std::vector<uint16_t> before = fast.pixels;
-        blit_plain(fast.target(), src, view);
-        reference_blit(BlitKind::plain, expected.target(), src, view);
-        ASSERT_EQ(fast.pixels, expected.pixels) << "case " << i << " mode " << mode << " picture " << w << "x" << h;
-        drawn += fast.pixels != before;
+        EXPECT_GT(drawn, 4000 / 8);  // drawing happened, not only rejection
     }
-    EXPECT_GT(drawn, 4000 / 8);  // drawing happened, not only rejection
 }
 
 // A sprite over a bitmap of its own, drawn keyed onto a screen the way the

@@ -1,0 +1,19 @@
+// How many pixels the blitters' row loops work on at once. Eight (SSE2)
+// runs on every x86-64 processor; 16 (AVX2) and 32 (AVX-512 with 16-bit
+// lanes) where the processor and the system have them. Every width draws
+// the same pixels; only the time differs.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The width the blitters use now: the widest this processor runs, unless
+// use_lane_width chose another.
+int32_t lane_width();
+
+// The widths this processor runs, narrowest first.
+std::vector<int32_t> supported_lane_widths();
+
+// Makes the blitters use the given width (tests and benchmarks compare the
+// widths). False, changing nothing, for a width this processor cannot run.
+bool use_lane_width(int32_t pixels);
