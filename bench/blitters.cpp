@@ -20,6 +20,7 @@
 #include "engine/graphics/blitters.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/key_spans.h"
+#include "engine/graphics/lane_width.h"
 #include "engine/graphics/sprite_flags.h"
 
 namespace {
@@ -116,6 +117,15 @@ void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t 
     report(state, zw * zh);
 }
 
+// The plain blitter at a narrower lane width than this processor's widest,
+// as it runs where the wider instructions are missing.
+void run_plain_at_lane_width(benchmark::State& state, int32_t lanes, uint32_t flags, int32_t w, int32_t h) {
+    const int32_t widest = lane_width();
+    use_lane_width(lanes);
+    run_blitter(state, blit_plain, flags, w, h, 1024, 0);
+    use_lane_width(widest);
+}
+
 void run_memcpy(benchmark::State& state, int32_t w, int32_t h) {
     const Picture& p = disc(w, h);
     uint8_t* dst = reinterpret_cast<uint8_t*>(screen().data());
@@ -186,6 +196,12 @@ int register_all() {
         for (uint32_t m : plain_modes)
             benchmark::RegisterBenchmark(("plain/mode" + std::to_string(m) + "/" + sz).c_str(), run_blitter, plain, m,
                                          s.w, s.h, 1024, 0);
+        for (int32_t lanes : supported_lane_widths())
+            if (lanes != lane_width())
+                for (uint32_t m : {0u, 16u, 4112u, 8208u})
+                    benchmark::RegisterBenchmark(
+                        ("plain_lanes" + std::to_string(lanes) + "/mode" + std::to_string(m) + "/" + sz).c_str(),
+                        run_plain_at_lane_width, lanes, m, s.w, s.h);
         for (int32_t zoom : {512, 1024, 2048}) {
             std::string z = "/zoom" + std::to_string(zoom) + "/" + sz;
             for (uint32_t m : zoom_modes)

@@ -24,14 +24,18 @@ template <int N>
 using Lanes = typename LaneWidth<N>::Pixels;
 using Pixels8 = Lanes<8>;
 
+// Every helper that takes or returns a vector is always inlined: the wide
+// ones are inlined into functions compiled for the wider instructions, and a
+// call between code with and without them would pass vectors differently.
+
 template <typename V>
-inline V load(const uint16_t* p) {
+[[gnu::always_inline]] inline V load(const uint16_t* p) {
     V v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
 template <typename V>
-inline void store(uint16_t* p, V v) {
+[[gnu::always_inline]] inline void store(uint16_t* p, V v) {
     std::memcpy(p, &v, sizeof v);
 }
 inline Pixels8 load8(const uint16_t* p) { return load<Pixels8>(p); }
@@ -51,7 +55,7 @@ inline Pixels8 blend8(Pixels8 s, Pixels8 d, Opacity sa, Opacity da) {
 // alpha when both count, limited to 0..32 (32 takes the source, 0 keeps the
 // target).
 template <bool WithSpriteAlpha, typename V = Pixels8>
-inline V opacity(const uint8_t* alpha, uint16_t sprite_alpha) {
+[[gnu::always_inline]] inline V opacity(const uint8_t* alpha, uint16_t sprite_alpha) {
     typename LaneWidth<sizeof(V) / 2>::Bytes bytes;
     std::memcpy(&bytes, alpha, sizeof bytes);
     V o = __builtin_convertvector(bytes, V);
@@ -61,7 +65,7 @@ inline V opacity(const uint8_t* alpha, uint16_t sprite_alpha) {
 
 // Lanes equal to the key: all ones; others zero.
 template <typename V>
-inline V key_lanes(V s) {
+[[gnu::always_inline]] inline V key_lanes(V s) {
     return V(s == kColorKey);
 }
 
@@ -153,7 +157,7 @@ namespace blit_rows_detail {
 // cleared bits 11 and 5 as in the one-pixel form; red's leaves the lane,
 // which shows as a sum below either part.
 template <typename V>
-inline V lighten(V d, V s) {
+[[gnu::always_inline]] inline V lighten(V d, V s) {
     const V dm = d & 0xF7DE, sm = s & 0xF7DE;
     const V t = dm + sm;
     const V carries = t & 0x0820;
@@ -165,7 +169,7 @@ inline V lighten(V d, V s) {
 // Below red there is always more to take from (the guards) than s holds, so
 // the whole subtraction borrows exactly when red would go below zero.
 template <typename V>
-inline V darken(V d, V s) {
+[[gnu::always_inline]] inline V darken(V d, V s) {
     const V dm = d & 0xF7DE, sm = s & 0xF7DE, guarded = dm | 0x0820;
     const V t = guarded - sm;
     const V borrowed = ~t & 0x0820;
@@ -175,7 +179,7 @@ inline V darken(V d, V s) {
 
 // scale565 in 16-bit lanes; o must lie in 0..32 (32 keeps the pixel).
 template <typename V>
-inline V scale(V s, V o) {
+[[gnu::always_inline]] inline V scale(V s, V o) {
     return ((((s >> 11) * o) >> 5) << 11) | (((((s >> 5) & 0x3F) * o) >> 5) << 5) | (((s & 0x1F) * o) >> 5);
 }
 
@@ -187,7 +191,7 @@ inline V scale(V s, V o) {
 // mispredicted exit from a loop. blocks.at<V>(i) gives the new target
 // pixels i .. i + lanes of V.
 template <int N, int Count, typename Blocks>
-inline void from_both_ends(uint16_t* d, int32_t n, const Blocks& blocks) {
+[[gnu::always_inline]] inline void from_both_ends(uint16_t* d, int32_t n, const Blocks& blocks) {
     using V = Lanes<N>;
     V head[Count], tail[Count];
     for (int b = 0; b < Count; ++b) {
@@ -204,7 +208,7 @@ inline void from_both_ends(uint16_t* d, int32_t n, const Blocks& blocks) {
 // is shorter): by size class up to 8 N, beyond that in a loop whose last
 // block overlaps the one before it and is worked out first, as above.
 template <int N, typename Blocks>
-inline void each_block(uint16_t* d, int32_t n, const Blocks& blocks) {
+[[gnu::always_inline]] inline void each_block(uint16_t* d, int32_t n, const Blocks& blocks) {
     if constexpr (N > 8) {
         if (n < N) return each_block<N / 2>(d, n, blocks);
     }
@@ -221,7 +225,7 @@ inline void each_block(uint16_t* d, int32_t n, const Blocks& blocks) {
 struct CopyBlocks {
     const uint16_t* s;
     template <typename V>
-    V at(int32_t i) const {
+    [[gnu::always_inline]] inline V at(int32_t i) const {
         return load<V>(s + i);
     }
 };
@@ -236,7 +240,7 @@ struct ShadeBlocks {
     uint16_t layer;  // the sprite's alpha, limited to 0..32
 
     template <typename V>
-    V at(int32_t i) const {
+    [[gnu::always_inline]] inline V at(int32_t i) const {
         constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
         constexpr bool layer_only = (Mode & 3) == ALPHA_LAYER;
         const V src = load<V>(s + i), dst = load<V>(d + i);
