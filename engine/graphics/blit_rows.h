@@ -183,39 +183,38 @@ template <typename V>
     return ((((s >> 11) * o) >> 5) << 11) | (((((s >> 5) & 0x3F) * o) >> 5) << 5) | (((s & 0x1F) * o) >> 5);
 }
 
-// Works out Count blocks of N lanes from each end of a row of n pixels,
-// Count * N <= n <= 2 * Count * N (they overlap in the middle), before it
-// stores any: a mode that reads the target reads it as it was before the
-// row, so overlapping pixels come out the same from either block. Every row
-// of a size class takes the same path: the row's length costs no
-// mispredicted exit from a loop. blocks.at<V>(i) gives the new target
-// pixels i .. i + lanes of V.
+// A row of n pixels, (Count - 1) * N < n <= Count * N, in Count blocks of N
+// lanes, the last one at n - N overlapping the one before it. The last block
+// is worked out before any other is stored, and the others do not overlap
+// each other, so every block reads the target as it was before the row: a
+// mode that reads the target comes out as if each pixel were drawn once.
+// blocks.at<V>(i) gives the new target pixels i .. i + lanes of V.
 template <int N, int Count, typename Blocks>
-[[gnu::always_inline]] inline void from_both_ends(uint16_t* d, int32_t n, const Blocks& blocks) {
+[[gnu::always_inline]] inline void count_blocks(uint16_t* d, int32_t n, const Blocks& blocks) {
     using V = Lanes<N>;
-    V head[Count], tail[Count];
-    for (int b = 0; b < Count; ++b) {
-        head[b] = blocks.template at<V>(N * b);
-        tail[b] = blocks.template at<V>(n - N * (b + 1));
-    }
-    for (int b = 0; b < Count; ++b) {
-        store(d + N * b, head[b]);
-        store(d + n - N * (b + 1), tail[b]);
-    }
+    const V last = blocks.template at<V>(n - N);
+    for (int b = 0; b < Count - 1; ++b) store(d + N * b, blocks.template at<V>(N * b));
+    store(d + n - N, last);
 }
 
 // A row of n >= 8 pixels in blocks of N lanes (narrower ones when the row
-// is shorter): by size class up to 8 N, beyond that in a loop whose last
-// block overlaps the one before it and is worked out first, as above.
+// is shorter). Up to eight blocks the count picks a path of its own, so the
+// row's length costs no mispredicted exit from a loop; longer rows loop.
 template <int N, typename Blocks>
 [[gnu::always_inline]] inline void each_block(uint16_t* d, int32_t n, const Blocks& blocks) {
     if constexpr (N > 8) {
         if (n < N) return each_block<N / 2>(d, n, blocks);
     }
-    if (n == N) return store(d, blocks.template at<Lanes<N>>(0));  // not twice over
-    if (n <= 2 * N) return from_both_ends<N, 1>(d, n, blocks);
-    if (n <= 4 * N) return from_both_ends<N, 2>(d, n, blocks);
-    if (n <= 8 * N) return from_both_ends<N, 4>(d, n, blocks);
+    switch ((n + N - 1) / N) {
+        case 1: return count_blocks<N, 1>(d, n, blocks);
+        case 2: return count_blocks<N, 2>(d, n, blocks);
+        case 3: return count_blocks<N, 3>(d, n, blocks);
+        case 4: return count_blocks<N, 4>(d, n, blocks);
+        case 5: return count_blocks<N, 5>(d, n, blocks);
+        case 6: return count_blocks<N, 6>(d, n, blocks);
+        case 7: return count_blocks<N, 7>(d, n, blocks);
+        case 8: return count_blocks<N, 8>(d, n, blocks);
+    }
     using V = Lanes<N>;
     const V last = blocks.template at<V>(n - N);
     for (int32_t i = 0; i + N < n; i += N) store(d + i, blocks.template at<V>(i));
