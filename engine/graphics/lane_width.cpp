@@ -10,7 +10,8 @@ std::vector<int32_t> detect_widths() {
 #if defined(__x86_64__) && defined(__GNUC__)
     // The checks include whether the system saves the wide registers.
     if (__builtin_cpu_supports("avx2")) widths.push_back(16);
-    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"))
+    if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl"))
         widths.push_back(32);
 #endif
     return widths;
