@@ -84,9 +84,9 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
 
 template <uint32_t Mode, int Lanes>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
-    // Blending a short span leaves more pixels to the one-by-one tail than
-    // its key gaps save: frames up to 32 pixels wide blend whole rows with
-    // the key test.
+    // The alpha blends finish a row pixel by pixel: for them a short span
+    // leaves more pixels to that tail than its key gaps save, so frames up
+    // to 32 pixels wide blend whole rows with the key test.
     if constexpr ((Mode & TRANS_COLOR) != 0) {
         if ((Mode == TRANS_COLOR || r.width() > 32) && draw_spans<Mode, Lanes>(target, src, r, left, top)) return;
     }
