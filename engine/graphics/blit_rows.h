@@ -4,13 +4,22 @@
 // at a time: copy, colour-keyed copy, layer or pixel alpha with or without
 // the key, and lighten and darken in every one of those. Copies and lighten
 // and darken also come in 16 and 32 lanes, for callers compiled for AVX2 or
-// AVX-512 (see lane_width.h); every width gives the same pixels.
+// AVX-512 (see lane_width.h), the widest with masked loads and stores for
+// rows shorter than its blocks; every width gives the same pixels.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
 
 #include "engine/graphics/blit_modes.h"
+
+// Short rows at 32 lanes use masked loads and stores (below). Clang refuses
+// a wide vector passed between functions built for different instruction
+// sets even where it inlines the call, so there they take narrower blocks.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#include <immintrin.h>
+#define BLIT_ROWS_MASKED 1
+#endif
 
 namespace blit_rows_detail {
 
@@ -51,13 +60,20 @@ inline Pixels8 blend8(Pixels8 s, Pixels8 d, Opacity sa, Opacity da) {
     return (red << 11) | (green << 5) | blue;
 }
 
-// As many opacities as V has lanes from the alpha plane, times the sprite's
-// alpha when both count, limited to 0..32 (32 takes the source, 0 keeps the
-// target).
+// The alpha plane's bytes for as many pixels as V has lanes.
+template <typename V>
+using AlphaBytes = typename LaneWidth<sizeof(V) / 2>::Bytes;
+template <typename V>
+[[gnu::always_inline]] inline AlphaBytes<V> load_alpha(const uint8_t* p) {
+    AlphaBytes<V> bytes;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes;
+}
+
+// Opacities from the alpha plane's bytes, times the sprite's alpha when both
+// count, limited to 0..32 (32 takes the source, 0 keeps the target).
 template <bool WithSpriteAlpha, typename V = Pixels8>
-[[gnu::always_inline]] inline V opacity(const uint8_t* alpha, uint16_t sprite_alpha) {
-    typename LaneWidth<sizeof(V) / 2>::Bytes bytes;
-    std::memcpy(&bytes, alpha, sizeof bytes);
+[[gnu::always_inline]] inline V opacity(AlphaBytes<V> bytes, uint16_t sprite_alpha) {
     V o = __builtin_convertvector(bytes, V);
     if constexpr (WithSpriteAlpha) o = (o * sprite_alpha) >> 5;
     return o > 32 ? V{} + 32 : o;
@@ -140,7 +156,7 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
             if (all_lanes(key_lanes(src))) continue;
         }
         Pixels8 dst = load8(d + i);
-        Pixels8 o = opacity<with_sprite_alpha>(alpha + i, uint16_t(a));
+        Pixels8 o = opacity<with_sprite_alpha>(load_alpha<Pixels8>(alpha + i), uint16_t(a));
         Pixels8 mixed = blend8(src, dst, o, full - o);
         if constexpr (keyed) {
             Pixels8 keep = key_lanes(src);
@@ -238,17 +254,23 @@ struct ShadeBlocks {
     const uint8_t* alpha;
     uint16_t layer;  // the sprite's alpha, limited to 0..32
 
+    // Whether the mode reads the alpha plane.
+    static constexpr bool kReadsAlpha = (Mode & ALPHA_PIXEL) != 0;
+
+    // New target lanes from source and target lanes and, where the mode
+    // reads it, the alpha plane's bytes for them.
     template <typename V>
-    [[gnu::always_inline]] inline V at(int32_t i) const {
+    [[gnu::always_inline]] inline V shade(V src, V dst, AlphaBytes<V> alpha_bytes) const {
         constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
         constexpr bool layer_only = (Mode & 3) == ALPHA_LAYER;
-        const V src = load<V>(s + i), dst = load<V>(d + i);
         V faded = src;
         V apply = V(src != 0);
         if constexpr (has_alpha) {
             // Opacity 32 draws even a black pixel; a lesser one only what
             // stays non-black once faded.
-            const V o = layer_only ? V{} + layer : opacity<(Mode & ALPHA_LAYER) != 0, V>(alpha + i, layer);
+            V o;
+            if constexpr (layer_only) o = V{} + layer;
+            else o = opacity<(Mode & ALPHA_LAYER) != 0, V>(alpha_bytes, layer);
             faded = scale(src, o);
             apply = V(o == 32) | V(faded != 0);
         }
@@ -256,7 +278,71 @@ struct ShadeBlocks {
         const V shaded = (Mode & (BLT_LIGHTEN | BLT_DARKEN)) == BLT_LIGHTEN ? lighten(dst, faded) : darken(dst, faded);
         return (shaded & apply) | (dst & ~apply);
     }
+
+    template <typename V>
+    [[gnu::always_inline]] inline V at(int32_t i) const {
+        AlphaBytes<V> bytes{};
+        if constexpr (kReadsAlpha) bytes = load_alpha<V>(alpha + i);
+        return shade(load<V>(s + i), load<V>(d + i), bytes);
+    }
 };
+
+#if BLIT_ROWS_MASKED
+// At 32 lanes a row shorter than a block is done in one block of AVX-512
+// masked loads and stores, so short rows take no narrower path and no pixel
+// by pixel loop. A masked load reads nothing (and cannot fault) outside its
+// lanes, the ones it leaves out come back zero, and the masked store leaves
+// the target there as it was. Longer rows end in an overlapping block, as
+// at the other widths: where measured, a masked store cost more than that.
+using Lanes32 = Lanes<32>;
+#define BLIT_ROWS_AVX512 gnu::target("avx2,avx512f,avx512bw,avx512vl")
+
+// A mask of the first count lanes, count 1..32.
+[[gnu::always_inline]] inline uint32_t first_lanes(int32_t count) { return ~0u >> (32 - count); }
+
+[[gnu::always_inline, BLIT_ROWS_AVX512]] inline Lanes32 load_first(const uint16_t* p, uint32_t lanes) {
+    return Lanes32(_mm512_maskz_loadu_epi16(lanes, p));
+}
+[[gnu::always_inline, BLIT_ROWS_AVX512]] inline void store_first(uint16_t* p, Lanes32 v, uint32_t lanes) {
+    _mm512_mask_storeu_epi16(p, lanes, __m512i(v));
+}
+[[gnu::always_inline, BLIT_ROWS_AVX512]] inline AlphaBytes<Lanes32> load_first_alpha(const uint8_t* p,
+                                                                                    uint32_t lanes) {
+    return AlphaBytes<Lanes32>(_mm256_maskz_loadu_epi8(lanes, p));
+}
+
+// The blocks above, and a block of the row's first lanes only.
+struct MaskedCopyBlocks : CopyBlocks {
+    [[gnu::always_inline, BLIT_ROWS_AVX512]] inline Lanes32 at_first(uint32_t lanes) const {
+        return load_first(s, lanes);
+    }
+};
+
+template <uint32_t Mode>
+struct MaskedShadeBlocks : ShadeBlocks<Mode> {
+    [[gnu::always_inline, BLIT_ROWS_AVX512]] inline Lanes32 at_first(uint32_t lanes) const {
+        AlphaBytes<Lanes32> bytes{};
+        if constexpr (ShadeBlocks<Mode>::kReadsAlpha) bytes = load_first_alpha(this->alpha, lanes);
+        return this->shade(load_first(this->s, lanes), load_first(this->d, lanes), bytes);
+    }
+};
+
+// A row of n >= 1 pixels at 32 lanes. Not inlined by force: a build that
+// keeps the rows out of line calls it from code without the wide
+// instructions, which may not inline it.
+template <typename Blocks>
+[[BLIT_ROWS_AVX512]] inline void masked_blocks(uint16_t* d, int32_t n, const Blocks& blocks) {
+    if (n < 32) {
+        const uint32_t lanes = first_lanes(n);
+        return store_first(d, blocks.at_first(lanes), lanes);
+    }
+    // The last block first, as count_blocks explains.
+    const Lanes32 last = blocks.template at<Lanes32>(n - 32);
+    for (int32_t i = 0; i + 32 < n; i += 32) store(d + i, blocks.template at<Lanes32>(i));
+    store(d + n - 32, last);
+}
+#undef BLIT_ROWS_AVX512
+#endif
 
 // Fewer than eight pixels.
 inline void copy_short(uint16_t* d, const uint16_t* s, int32_t n) {
@@ -279,12 +365,15 @@ template <uint32_t Mode, int N = 8>
 void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
     using namespace blit_rows_detail;
     if ((Mode & 3) == ALPHA_LAYER && sprite_alpha <= 0) return;  // no pixel is drawn
+    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
+#if BLIT_ROWS_MASKED
+    if constexpr (N == 32) return masked_blocks(d, n, MaskedShadeBlocks<Mode>{{d, s, alpha, layer}});
+#endif
     if (n < 8) {
         for (int32_t i = 0; i < n; ++i)
             blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
         return;
     }
-    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
     each_block<N>(d, n, ShadeBlocks<Mode>{d, s, alpha, layer});
 }
 
@@ -293,6 +382,9 @@ void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, 
 template <int N = 8>
 inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
     using namespace blit_rows_detail;
+#if BLIT_ROWS_MASKED
+    if constexpr (N == 32) return masked_blocks(d, n, MaskedCopyBlocks{{s}});
+#endif
     if (n < 8) {
         copy_short(d, s, n);
     } else if (N == 8 && n > 64) {

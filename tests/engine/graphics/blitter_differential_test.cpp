@@ -4,6 +4,10 @@
 // buffers of their exact size (so AddressSanitizer sees any stray access).
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <random>
 
 #include "blit_test_support.h"
@@ -134,6 +138,69 @@ TEST(BlitterDifferential, PlainWideRowsMatchReferenceAtEveryLaneWidth) {
         }
     }
 }
+// Bytes that end where an unreadable page begins: touching one past them
+// ends the test with a fault, even in a vector load or store.
+class GuardedBytes {
+public:
+    explicit GuardedBytes(size_t bytes) {
+        const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        span_ = (bytes + page - 1) / page * page + page;
+        base_ = static_cast<uint8_t*>(mmap(nullptr, span_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+        if (base_ == MAP_FAILED) base_ = nullptr;
+        if (base_) mprotect(base_ + span_ - page, page, PROT_NONE);
+        data_ = base_ ? base_ + span_ - page - bytes : nullptr;
+    }
+    ~GuardedBytes() {
+        if (base_) munmap(base_, span_);
+    }
+    GuardedBytes(const GuardedBytes&) = delete;
+    GuardedBytes& operator=(const GuardedBytes&) = delete;
+    uint8_t* data() const { return data_; }
+
+private:
+    uint8_t* base_ = nullptr;
+    uint8_t* data_ = nullptr;
+    size_t span_ = 0;
+};
+
+TEST(BlitterDifferential, PlainRowsTouchNothingPastTheirLastPixel) {
+    static const uint32_t kModes[] = {0, 1, 2, 3, 16, 17, 18, 19, 4096, 4097, 4098, 4099, 4112, 4113,
+                                      8192, 8193, 8194, 8195, 8208, 8209};
+    std::mt19937 rng(77);
+    for (int32_t lanes : supported_lane_widths()) {
+        LaneWidthScope scope(lanes);
+        for (int32_t w = 1; w <= 70; ++w) {
+            for (uint32_t mode : kModes) {
+                TestPicture picture(w, 1);
+                for (uint16_t& p : picture.pixels) p = random_pixel(rng);
+                picture.alpha.resize(size_t(w));
+                for (uint8_t& a : picture.alpha) a = uint8_t(rng() % 33);
+                TestSurface expected(w, 1);
+                for (uint16_t& p : expected.pixels) p = uint16_t(rng());
+                const KeySpans spans = KeySpans::of(picture.pixels.data(), w, 1);
+
+                // The picture, its alpha plane and the target row, each
+                // against an unreadable page.
+                GuardedBytes pixels{size_t(w) * 2}, alpha{size_t(w)}, target{size_t(w) * 2};
+                ASSERT_TRUE(pixels.data() && alpha.data() && target.data());
+                std::memcpy(pixels.data(), picture.pixels.data(), size_t(w) * 2);
+                std::memcpy(alpha.data(), picture.alpha.data(), size_t(w));
+                std::memcpy(target.data(), expected.pixels.data(), size_t(w) * 2);
+
+                BlitSource src = picture.source(0, 0, mode);
+                src.alpha_value = int32_t(rng() % 33);
+                src.key_spans = (mode & TRANS_COLOR) && rng() % 2 ? &spans : nullptr;
+                reference_blit(BlitKind::plain, expected.target(), src, expected.whole());
+                src.pixels = reinterpret_cast<const uint16_t*>(pixels.data());
+                src.alpha = alpha.data();
+                blit_plain(BlitTarget{target.data(), 0, w * 2}, src, expected.whole());
+                ASSERT_EQ(std::memcmp(target.data(), expected.pixels.data(), size_t(w) * 2), 0)
+                    << lanes << " lanes, width " << w << " mode " << mode;
+            }
+        }
+    }
+}
+
 TEST(BlitterDifferential, ZoomedMatchesReference) { compare_with_reference(BlitKind::zoomed, 2, 3000); }
 TEST(BlitterDifferential, FilteredZoomMatchesReference) { compare_with_reference(BlitKind::hq_zoomed, 3, 3000); }
 TEST(BlitterDifferential, RotozoomMatchesReference) { compare_with_reference(BlitKind::rotozoomed, 4, 3000); }
