@@ -279,10 +279,16 @@ size_t arena_slots() { return g_arena_bytes.load(std::memory_order_relaxed) / kS
 }
 
 // The index of the block starting `offset` bytes into the page, or -1 when
-// no block starts there.
+// no block starts there. With offsets below 2^15 and block sizes of 16 to
+// 256, offset x reciprocal holds the quotient in its high half, and its low
+// half is below the reciprocal exactly when the offset is a multiple of the
+// block size (the low half is then at most the offset, and otherwise at
+// least the reciprocal, which is at least 2^24).
 int block_index(const Page* page, uint32_t offset) {
-    const auto index = uint32_t((uint64_t(offset) * page->reciprocal) >> 32);
-    if (index >= uint32_t(kPoolBlocksPerPage) || index * class_block_size(page->class_index) != offset) return -1;
+    static_assert(kSlotBytes <= (size_t(1) << 15) && kPoolMaxBlock <= 256);
+    const uint64_t product = uint64_t(offset) * page->reciprocal;
+    const auto index = uint32_t(product >> 32);
+    if (index >= uint32_t(kPoolBlocksPerPage) || uint32_t(product) >= page->reciprocal) return -1;
     return int(index);
 }
 

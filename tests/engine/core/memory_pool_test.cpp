@@ -45,6 +45,26 @@ TEST(MemoryPool, EveryBlockIs16AlignedAndUsable) {
     mem_free(nullptr);
 }
 
+TEST(MemoryPool, FreeingAnAddressInsideABlockChangesNothing) {
+    SKIP_WITHOUT_POOL();
+    for (int k = 0; k < kPoolClassCount; k++) {
+        const size_t size = 16 * size_t(k + 1);
+        auto* block = static_cast<uint8_t*>(mem_alloc(size));
+        const PoolClassState before = mem_class_state(k);
+        std::vector<size_t> offsets{1, 8, 15, size - 1};
+        if (size > 16) offsets.insert(offsets.end(), {16, size - 16});
+        for (size_t offset : offsets) mem_free(block + offset);
+        const PoolClassState after = mem_class_state(k);
+        EXPECT_EQ(after.pages, before.pages) << size;
+        EXPECT_EQ(after.full_pages, before.full_pages) << size;
+        EXPECT_EQ(after.open_free_counts, before.open_free_counts) << size;
+        void* next = mem_alloc(size);
+        EXPECT_NE(next, block) << size << ": the block was taken as free";
+        mem_free(next);
+        mem_free(block);
+    }
+}
+
 TEST(MemoryPool, ReallocGrowsOnlyPastTheClass) {
     SKIP_WITHOUT_POOL();
     auto* p = static_cast<uint8_t*>(mem_alloc(20));
