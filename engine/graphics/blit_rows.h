@@ -213,6 +213,16 @@ template <int N, int Count, typename Blocks>
     store(d + n - N, last);
 }
 
+// A row of n >= N pixels in as many blocks as it needs, in a loop, the
+// last one worked out first as above.
+template <int N, typename Blocks>
+[[gnu::always_inline]] inline void loop_blocks(uint16_t* d, int32_t n, const Blocks& blocks) {
+    using V = Lanes<N>;
+    const V last = blocks.template at<V>(n - N);
+    for (int32_t i = 0; i + N < n; i += N) store(d + i, blocks.template at<V>(i));
+    store(d + n - N, last);
+}
+
 // A row of n >= 8 pixels in blocks of N lanes (narrower ones when the row
 // is shorter). Up to eight blocks the count picks a path of its own, so the
 // row's length costs no mispredicted exit from a loop; longer rows loop.
@@ -231,10 +241,7 @@ template <int N, typename Blocks>
         case 7: return count_blocks<N, 7>(d, n, blocks);
         case 8: return count_blocks<N, 8>(d, n, blocks);
     }
-    using V = Lanes<N>;
-    const V last = blocks.template at<V>(n - N);
-    for (int32_t i = 0; i + N < n; i += N) store(d + i, blocks.template at<V>(i));
-    store(d + n - N, last);
+    loop_blocks<N>(d, n, blocks);
 }
 
 struct CopyBlocks {
@@ -327,19 +334,15 @@ struct MaskedShadeBlocks : ShadeBlocks<Mode> {
     }
 };
 
-// A row of n >= 1 pixels at 32 lanes. Not inlined by force: a build that
-// keeps the rows out of line calls it from code without the wide
-// instructions, which may not inline it.
+// A row of n pixels at 32 lanes. Not inlined by force: a build that keeps
+// the rows out of line calls it from code without the wide instructions,
+// which may not inline it.
 template <typename Blocks>
 [[BLIT_ROWS_AVX512]] inline void masked_blocks(uint16_t* d, int32_t n, const Blocks& blocks) {
-    if (n < 32) {
-        const uint32_t lanes = first_lanes(n);
-        return store_first(d, blocks.at_first(lanes), lanes);
-    }
-    // The last block first, as count_blocks explains.
-    const Lanes32 last = blocks.template at<Lanes32>(n - 32);
-    for (int32_t i = 0; i + 32 < n; i += 32) store(d + i, blocks.template at<Lanes32>(i));
-    store(d + n - 32, last);
+    if (n >= 32) return loop_blocks<32>(d, n, blocks);
+    if (n <= 0) return;
+    const uint32_t lanes = first_lanes(n);
+    store_first(d, blocks.at_first(lanes), lanes);
 }
 #undef BLIT_ROWS_AVX512
 #endif
