@@ -103,12 +103,12 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, i
 // them so that none is called across the change of instruction set.
 #if defined(__x86_64__) && defined(__GNUC__)
 template <uint32_t Mode>
-__attribute__((target("avx2"), flatten)) void draw_rows_16(const BlitTarget& target, const BlitSource& src,
-                                                           const Rect& r, int64_t left, int64_t top) {
+__attribute__((target(LANE_WIDTH_16_TARGET), flatten)) void draw_rows_16(
+    const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
     draw_rows<Mode, 16>(target, src, r, left, top);
 }
 template <uint32_t Mode>
-__attribute__((target("avx2,avx512f,avx512bw,avx512vl"), flatten)) void draw_rows_32(
+__attribute__((target(LANE_WIDTH_32_TARGET), flatten)) void draw_rows_32(
     const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
     draw_rows<Mode, 32>(target, src, r, left, top);
 }

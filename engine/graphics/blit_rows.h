@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "engine/graphics/blit_modes.h"
+#include "engine/graphics/lane_width.h"
 
 // Short rows at 32 lanes use masked loads and stores (below). Clang refuses
 // a wide vector passed between functions built for different instruction
@@ -302,7 +303,7 @@ struct ShadeBlocks {
 // the target there as it was. Longer rows end in an overlapping block, as
 // at the other widths: where measured, a masked store cost more than that.
 using Lanes32 = Lanes<32>;
-#define BLIT_ROWS_AVX512 gnu::target("avx2,avx512f,avx512bw,avx512vl")
+#define BLIT_ROWS_AVX512 gnu::target(LANE_WIDTH_32_TARGET)
 
 // A mask of the first count lanes, count 1..32.
 [[gnu::always_inline]] inline uint32_t first_lanes(int32_t count) { return ~0u >> (32 - count); }

@@ -8,7 +8,8 @@ namespace {
 std::vector<int32_t> detect_widths() {
     std::vector<int32_t> widths{8};
 #if defined(__x86_64__) && defined(__GNUC__)
-    // The checks include whether the system saves the wide registers.
+    // The features of LANE_WIDTH_16_TARGET and LANE_WIDTH_32_TARGET; the
+    // checks include whether the system saves the wide registers.
     if (__builtin_cpu_supports("avx2")) widths.push_back(16);
     if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
         __builtin_cpu_supports("avx512vl"))

@@ -7,6 +7,11 @@
 #include <cstdint>
 #include <vector>
 
+// The instruction sets the 16- and 32-lane rows are compiled for; the
+// widths are chosen only where the processor has all of them.
+#define LANE_WIDTH_16_TARGET "avx2"
+#define LANE_WIDTH_32_TARGET "avx2,avx512f,avx512bw,avx512vl"
+
 // The width the blitters use now: the widest this processor runs, unless
 // use_lane_width chose another.
 int32_t lane_width();
