@@ -12,6 +12,7 @@
 #endif
 #endif
 #include <algorithm>
+#include <type_traits>
 
 #include "engine/graphics/blit_placement.h"
 #include "engine/graphics/blit_rows.h"
@@ -37,6 +38,38 @@ uint32_t mean_brightness(const BlitTarget& target, const Rect& r) {
     return uint32_t(sum / (3 * uint64_t(r.width()) * uint64_t(r.height())));
 }
 
+// A frame's rows in the picture, its alpha plane and the target, from the
+// pixel drawn at the clip's top left, stepped a row at a time.
+template <uint32_t Mode>
+struct FrameRows {
+    static constexpr bool kReadsAlpha = (Mode & ALPHA_PIXEL) != 0;
+
+    const uint16_t* source;
+    const uint8_t* alpha;  // null where the mode does not read it
+    uint16_t* target;
+    std::ptrdiff_t source_step, target_step;
+
+    FrameRows(const BlitTarget& to, const BlitSource& src, const Rect& r, int64_t left, int64_t top)
+        : source_step(src.bitmap_width), target_step(to.row_pitch / 2) {
+        const int64_t first = src.frame_offset + (r.top - top) * src.bitmap_width + (r.left - left);
+        source = src.pixels + first;
+        alpha = kReadsAlpha ? src.alpha + first : nullptr;
+        target = to.at(r.left, r.top);
+    }
+
+    // Draws columns a .. b of the current row in the given mode.
+    template <uint32_t DrawMode, int Lanes>
+    void draw(int32_t a, int32_t b, int32_t alpha_value) const {
+        blit_row<DrawMode, Lanes>(target + a, source + a, kReadsAlpha ? alpha + a : nullptr, b - a, alpha_value);
+    }
+
+    void next() {
+        source += source_step;
+        if constexpr (kReadsAlpha) alpha += source_step;
+        target += target_step;
+    }
+};
+
 // The keyed rows through the picture's key spans: solid spans are drawn in
 // the mode without the key, mixed ones with it, long key gaps not at all.
 // False, having drawn nothing, when the spans do not cover the frame.
@@ -48,37 +81,35 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
     if (int64_t(first_column) + src.frame_width > spans->width() || int64_t(first_row) + src.frame_height > spans->height())
         return false;
     constexpr uint32_t unkeyed = Mode & ~TRANS_COLOR;
-    const int32_t from = first_column + int32_t(r.left - left), to = from + r.width();
-    // Row by row, stepping pointers rather than working out each span's
-    // places from scratch: a sprite's row is one span or a few.
+    // Spans are in the picture's columns; from is the one drawn at the
+    // clip's left edge.
+    const int32_t from = first_column + int32_t(r.left - left), width = r.width(), alpha_value = src.alpha_value;
     const int32_t first = first_row + int32_t(r.top - top);
-    int64_t row_index = int64_t(first) * src.bitmap_width;
-    uint16_t* target_row = target.at(r.left, r.top);
-    const std::ptrdiff_t target_step = target.row_pitch / 2;
-    auto draw = [&](const KeySpan& span, int32_t a, int32_t b) {
-        const uint16_t* s = src.pixels + row_index + a;
-        const uint8_t* alpha = (Mode & ALPHA_PIXEL) ? src.alpha + row_index + a : nullptr;
-        uint16_t* d = target_row + (a - from);
-        if (span.solid) blit_row<unkeyed, Lanes>(d, s, alpha, b - a, src.alpha_value);
-        else blit_row<Mode, Lanes>(d, s, alpha, b - a, src.alpha_value);
+    FrameRows<Mode> rows(target, src, r, left, top);
+    // Every span from the first row's to the last row's end, a row's end
+    // telling when to step to the next row.
+    const KeySpan* span = spans->row_begin(first);
+    const KeySpan* const last = spans->row_end(first + r.height() - 1);
+    const uint32_t* row_end = spans->row_ends(first);
+    auto each_row = [&](auto cut) {
+        while (span != last) {
+            for (const KeySpan* const end = spans->span_at(*row_end++); span != end; ++span) {
+                int32_t a = span->start - from, b = a + span->length;
+                if constexpr (cut.value) {
+                    a = std::max(a, 0);
+                    b = std::min(b, width);
+                    if (a >= b) continue;
+                }
+                if (span->solid) rows.template draw<unkeyed, Lanes>(a, b, alpha_value);
+                else rows.template draw<Mode, Lanes>(a, b, alpha_value);
+            }
+            rows.next();
+        }
     };
     // A frame as wide as its bitmap and not cut at either side, as most
     // sprites are drawn, needs no span cut to the frame.
-    const bool whole_rows = from == 0 && to == spans->width();
-    const KeySpan* span = spans->row_begin(first);
-    for (int32_t row = first; row < first + r.height(); ++row) {
-        const KeySpan* const end = spans->row_end(row);
-        if (whole_rows) {
-            for (; span != end; ++span) draw(*span, span->start, span->start + span->length);
-        } else {
-            for (; span != end; ++span) {
-                const int32_t a = std::max(span->start, from), b = std::min(span->start + span->length, to);
-                if (a < b) draw(*span, a, b);
-            }
-        }
-        row_index += src.bitmap_width;
-        target_row += target_step;
-    }
+    if (from == 0 && width == spans->width()) each_row(std::false_type{});
+    else each_row(std::true_type{});
     return true;
 }
 
@@ -90,13 +121,10 @@ void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, i
     if constexpr ((Mode & TRANS_COLOR) != 0) {
         if ((Mode == TRANS_COLOR || r.width() > 32) && draw_spans<Mode, Lanes>(target, src, r, left, top)) return;
     }
-    const int32_t n = r.width();
-    for (int32_t y = r.top; y < r.bottom; ++y) {
-        int64_t first = src.frame_offset + (y - top) * src.bitmap_width + (r.left - left);
-        const uint16_t* s = src.pixels + first;
-        const uint8_t* a = (Mode & ALPHA_PIXEL) ? src.alpha + first : nullptr;
-        blit_row<Mode, Lanes>(target.at(r.left, y), s, a, n, src.alpha_value);
-    }
+    const int32_t width = r.width(), alpha_value = src.alpha_value;
+    FrameRows<Mode> rows(target, src, r, left, top);
+    for (int32_t count = r.height(); count > 0; --count, rows.next())
+        rows.template draw<Mode, Lanes>(0, width, alpha_value);
 }
 
 // The same rows compiled for the wider vectors, every helper inlined into
