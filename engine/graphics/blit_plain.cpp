@@ -86,14 +86,14 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
     const int32_t from = first_column + int32_t(r.left - left), width = r.width(), alpha_value = src.alpha_value;
     const int32_t first = first_row + int32_t(r.top - top);
     FrameRows<Mode> rows(target, src, r, left, top);
-    // Every span from the first row's to the last row's end, a row's end
-    // telling when to step to the next row.
+    // Every span from the first row's first to the last row's end, stepping
+    // to the next row at each row's end; rows after the last span are not
+    // visited.
     const KeySpan* span = spans->row_begin(first);
     const KeySpan* const last = spans->row_end(first + r.height() - 1);
-    const uint32_t* row_end = spans->row_ends(first);
     auto each_row = [&](auto cut) {
-        while (span != last) {
-            for (const KeySpan* const end = spans->span_at(*row_end++); span != end; ++span) {
+        for (int32_t row = first; span != last; ++row) {
+            for (const KeySpan* const end = spans->row_end(row); span != end; ++span) {
                 int32_t a = span->start - from, b = a + span->length;
                 if constexpr (cut.value) {
                     a = std::max(a, 0);

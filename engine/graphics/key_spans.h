@@ -28,8 +28,6 @@ public:
     int32_t height() const { return height_; }
     const KeySpan* row_begin(int32_t y) const { return spans_.data() + row_first_[size_t(y)]; }
     const KeySpan* row_end(int32_t y) const { return spans_.data() + row_first_[size_t(y) + 1]; }
-    const uint32_t* row_ends(int32_t y) const { return row_first_.data() + size_t(y) + 1; }
-    const KeySpan* span_at(uint32_t i) const { return spans_.data() + i; }
 
 private:
     int32_t width_ = 0, height_ = 0;
