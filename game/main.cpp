@@ -1,6 +1,10 @@
 // Entry point of the program "tarrowind": reads the command line, picks the
 // back end (an SDL window, or none with --headless) and runs the shell.
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,9 +54,27 @@ std::string state_folder_for(const CommandLine& options) {
     return folder;
 }
 
+// The crash handler starts this program again with this one argument, in
+// place of the crashed process, to show the crash message.
+constexpr char kShowCrashMessage[] = "--show-crash-message";
+constexpr char kThisProgram[] = "/proc/self/exe";
+
+int show_crash_message() {
+    // What the crashed process left: the signal blocked in its handler, and
+    // its open files (the window's connection among them, which would keep
+    // the dead window on the screen behind the box).
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    close_range(3, ~0u, 0);
+    show_message_box_without_window(kCrashMessage, kWindowCaption, kMessageBoxExclamation);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], kShowCrashMessage) == 0) return show_crash_message();
     const ParsedCommandLine parsed = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok()) {
         std::fprintf(stderr, "tarrowind: %s\n%s", parsed.error.c_str(), kCommandLineUsage);
@@ -60,7 +82,7 @@ int main(int argc, char** argv) {
     }
     const CommandLine& options = parsed.options;
     if (options.help) {
-        std::fputs(kCommandLineUsage, stdout);
+        std::printf("%s\n%s", kCommandLineUsage, kCommandLineOptions);
         return 0;
     }
     if (const std::string error = check_command_line_paths(options); !error.empty()) {
@@ -81,12 +103,15 @@ int main(int argc, char** argv) {
     set_program_folder(utf8_to_utf16(data));
     // The state folder is made with its parents and its save folder.
     const std::string state = state_folder_for(options);
-    if (!make_folder_with_parents(state + "/savegame")) {
-        std::fprintf(stderr, "tarrowind: cannot make the state folder '%s'\n", state.c_str());
+    if (const std::string problem = prepare_state_folder(state); !problem.empty()) {
+        std::fprintf(stderr, "tarrowind: %s\n", problem.c_str());
         return 2;
     }
     set_state_folder(utf8_to_utf16(state));
-    install_crash_handler();  // after the state folder: it fixes the report's path
+    // After the state folder: it fixes the report's path. With a window the
+    // crash message is shown in a box, by this program started afresh.
+    install_crash_handler(options.headless ? std::vector<std::string>{}
+                                           : std::vector<std::string>{kThisProgram, kShowCrashMessage});
 
     std::unique_ptr<Platform> host = make_platform(options);
     if (!host) return 1;

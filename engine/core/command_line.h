@@ -34,5 +34,7 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& args);
 // screenshot's folder must exist. Empty when they do, else the reason.
 std::string check_command_line_paths(const CommandLine& options);
 
-// One line a option, for --help and error messages.
+// The usage lines, for --help and error messages.
 extern const char kCommandLineUsage[];
+// Every option with its meaning, one to a paragraph, for --help.
+extern const char kCommandLineOptions[];

@@ -5,9 +5,11 @@
 #include <ucontext.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 #include "engine/core/atomic_file.h"
 #include "engine/core/program_paths.h"
@@ -125,7 +127,11 @@ void civil_from_days(int64_t days, int& year, int& month, int& day) {
 
 char g_crash_path[4096];
 long g_utc_offset_seconds = 0;
-const char* g_crash_message = "Exception occured.\nCallstack dumped to \\crash.txt\n";
+
+// The command that shows the crash message, as execve takes it.
+constexpr size_t kMaxMessageCommandParts = 4;
+char g_message_command_text[kMaxMessageCommandParts][4096];
+char* g_message_command[kMaxMessageCommandParts + 1];
 
 uint64_t faulting_pc(void* context) {
     auto* uc = static_cast<ucontext_t*>(context);
@@ -168,8 +174,23 @@ void on_fatal_signal(int signal, siginfo_t* info, void* context) {
         write_all(fd, report.text(), report.length());
         ::close(fd);
     }
-    write_all(STDERR_FILENO, g_crash_message, std::strlen(g_crash_message));
+    if (g_message_command[0]) execve(g_message_command[0], g_message_command, environ);
+    write_all(STDERR_FILENO, kCrashMessage, sizeof kCrashMessage - 1);
+    write_all(STDERR_FILENO, "\n", 1);
     _exit(0);
+}
+
+// Copies the command where the signal handler can take it without
+// allocating; a command that does not fit is left out.
+void keep_message_command(const std::vector<std::string>& command) {
+    std::fill(std::begin(g_message_command), std::end(g_message_command), nullptr);
+    if (command.size() > kMaxMessageCommandParts) return;
+    for (const std::string& part : command)
+        if (part.size() >= sizeof g_message_command_text[0]) return;
+    for (size_t i = 0; i < command.size(); ++i) {
+        std::memcpy(g_message_command_text[i], command[i].c_str(), command[i].size() + 1);
+        g_message_command[i] = g_message_command_text[i];
+    }
 }
 
 }  // namespace
@@ -199,16 +220,16 @@ std::u16string assert_report(const char* file, int line, const char* message, co
     return text;
 }
 
-void fatal_missing_file(std::u16string_view name) { end_with_report(missing_file_report(name), 0); }
+void fatal_missing_file(std::u16string_view name) { end_with_report(missing_file_report(name), 1); }
 
 void fatal_assert(const char* file, int line, const char* message, const char* detail1,
                   const char* detail2) {
     end_with_report(assert_report(file, line, message, detail1, detail2), 1);
 }
 
-void fatal_broken_file(std::u16string_view name, const std::string& reason) {
+void fatal_broken_file(std::u16string_view name, const std::string& reason, SourcePlace where) {
     const std::string file = utf16_to_utf8(name);
-    fatal_assert(__FILE__, __LINE__, "A required file cannot be used:", file.c_str(), reason.c_str());
+    fatal_assert(where.file, where.line, "A required file cannot be used:", file.c_str(), reason.c_str());
 }
 
 int log_exception(uint32_t code, uint64_t address, const void*) {
@@ -235,9 +256,8 @@ void write_crash_report() {
 void report_unhandled_exception(CrashSite site) {
     log_exception(kExceptionCpp, 0, nullptr);
     write_crash_report();
-    const char* text = site == CrashSite::window_procedure
-                           ? "Exception occured\nCallstack dumped to \\crash.txt"
-                           : "Exception occured.\nCallstack dumped to \\crash.txt";
+    const char* text =
+        site == CrashSite::window_procedure ? "Exception occured\nCallstack dumped to \\crash.txt" : kCrashMessage;
     if (has_platform()) platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
     exit_program(0);
 }
@@ -256,9 +276,10 @@ uint32_t exception_code_for_signal(int signal, int signal_code) {
     }
 }
 
-void install_crash_handler() {
+void install_crash_handler(const std::vector<std::string>& message_command) {
     std::string path = crash_file_path();
     std::snprintf(g_crash_path, sizeof g_crash_path, "%s", path.c_str());
+    keep_message_command(message_command);
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "engine/core/source_place.h"
 
 std::u16string missing_file_report(std::u16string_view name);
 // A null detail reads "<NULL>".
@@ -13,13 +16,15 @@ std::u16string assert_report(const char* file, int line, const char* message, co
                              const char* detail2);
 
 // Write the report, stop the ticks, show it in a message box and end the
-// program: code 0 after a missing file, 1 after a broken invariant.
+// program with code 1, so that whoever started it can tell it failed.
 [[noreturn]] void fatal_missing_file(std::u16string_view name);
 [[noreturn]] void fatal_assert(const char* file, int line, const char* message,
                                const char* detail1 = nullptr, const char* detail2 = nullptr);
 // A required file that is there but cannot be used: the broken-invariant
-// report with the file's name and the reader's reason.
-[[noreturn]] void fatal_broken_file(std::u16string_view name, const std::string& reason);
+// report with the file's name and the reader's reason, placed where the
+// caller found the file broken.
+[[noreturn]] void fatal_broken_file(std::u16string_view name, const std::string& reason,
+                                    SourcePlace where = SourcePlace::here());
 // `file` (a __FILE__) relative to the project's source folder.
 const char* project_relative_source(const char* file);
 
@@ -30,6 +35,10 @@ int log_exception(uint32_t code, uint64_t address, const void* context);
 // profile and call-address sections to "\crash.txt".
 void write_crash_report();
 std::string crash_report_text(int day, int month, int year, int hour, int minute, int second);
+
+// What the player is shown after a crash (a signal, or an exception caught
+// by the message loop).
+inline constexpr char kCrashMessage[] = "Exception occured.\nCallstack dumped to \\crash.txt";
 
 // Where an unhandled exception was caught; the two sites word their message
 // differently.
@@ -48,6 +57,9 @@ constexpr uint32_t kExceptionCpp = 0xE06D7363;
 uint32_t exception_code_for_signal(int signal, int signal_code);
 
 // Fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) write the crash
-// report and end the program with code 0. The report path is fixed here:
-// call again after the state folder changes.
-void install_crash_handler();
+// report, then show kCrashMessage and end the program with code 0. A crashed
+// process cannot be trusted to draw a box, so `message_command` (the program
+// to run, then its arguments) is started in its place to show it; without
+// one, or when it cannot start, the message goes to stderr. The report path
+// and the command are fixed here: call again after the state folder changes.
+void install_crash_handler(const std::vector<std::string>& message_command = {});

@@ -39,6 +39,10 @@ constexpr int kUnscaled = 0;
 constexpr uint32_t kIgnoredKeyA = 132;
 constexpr uint32_t kIgnoredKeyB = 91;
 
+// A start the program refuses ends with this code, so that whoever started
+// it can tell it did not run.
+constexpr int kStartRefusedCode = 1;
+
 // Waiting messages served in a row before an idle call is forced.
 constexpr int kMaxMessagesBeforeIdle = 100;
 
@@ -226,10 +230,12 @@ bool run_window() {
         show_message(
             "This application can only run in Portrait mode, please change your screen "
             "orientation and try again.");
-        exit_program(0);
+        exit_program(kStartRefusedCode);
     }
-    if (!platform().acquire_instance_lock(utf16_to_utf8(state_folder()) + "tarrowind.lock")) {
+    const std::string lock = utf16_to_utf8(state_folder()) + "tarrowind.lock";
+    if (!platform().acquire_instance_lock(lock)) {
         platform().debug_output("Another instance is running.\n");
+        Platform::ask_lock_holder_to_raise(lock);  // the player sees the game they started
         return false;
     }
     // Only the instance holding the lock tidies the folder it writes.
@@ -239,7 +245,7 @@ bool run_window() {
         show_message(
             "You need at least 6 MB of free RAM to run this game. Please free up some memory "
             "or adjust memory settings and try again.");
-        exit_program(0);
+        exit_program(kStartRefusedCode);
     }
     g_main_window = 0;
     platform().create_window(main_wnd_proc);
@@ -288,7 +294,7 @@ uint32_t main_wnd_proc(const Message& message) {
         case MessageId::ScreenRestored:
             if (message.lparam == 0xC000000F && message.wparam == 1 && g_current_scene) render_frame();
             return 0;
-        case MessageId::BringToFront: return 0;
+        case MessageId::BringToFront: platform().raise_window(); return 0;
         case MessageId::PcCommand: handle_pc_command(message.wparam & 0xFFFF); return 1;
         case MessageId::TrayNotify: return 1;
         default: return 0;

@@ -12,13 +12,16 @@
 #include <vector>
 
 #include "engine/core/file_system.h"
+#include "engine/core/source_place.h"
 #include "engine/core/memory_pool.h"
 
 // Called when a required file is missing (reason empty) or does not decode;
-// the default ends the program with the fatal report. Tests replace it.
+// the default ends the program with the fatal report, which names the place
+// that reported the failure. Tests replace it.
 using ResourceFailureHandler = void (*)(std::u16string_view name, const std::string& reason);
 void set_resource_failure_handler(ResourceFailureHandler handler);  // null: the default
-void report_resource_failure(std::u16string_view name, const std::string& reason);
+void report_resource_failure(std::u16string_view name, const std::string& reason,
+                             SourcePlace where = SourcePlace::here());
 
 // The key a name is found by: ASCII letters folded, "\" turned into "/".
 std::u16string cache_key(std::u16string_view name);

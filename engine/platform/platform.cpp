@@ -9,6 +9,9 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <limits>
+#include <string>
 
 #include "engine/platform/host_memory.h"
 
@@ -23,6 +26,13 @@ std::atomic<bool> g_terminate_requested{false};
 
 extern "C" void on_terminate_signal(int) { g_terminate_requested = true; }
 
+// A second start of the program sends SIGUSR1 to the instance holding the
+// lock; the queue turns it into a BringToFront message.
+constexpr int kRaiseSignal = SIGUSR1;
+std::atomic<bool> g_raise_requested{false};
+
+extern "C" void on_raise_signal(int) { g_raise_requested = true; }
+
 // Wrap-safe: has the tick count `now` reached `deadline`?
 bool reached(uint32_t deadline, uint32_t now) { return int32_t(now - deadline) >= 0; }
 
@@ -32,6 +42,7 @@ Platform::Platform() {
     keep_freed_memory_for_reuse();
     std::signal(SIGTERM, on_terminate_signal);
     std::signal(SIGINT, on_terminate_signal);
+    std::signal(kRaiseSignal, on_raise_signal);
 }
 
 Platform::~Platform() {
@@ -81,7 +92,7 @@ uint32_t Platform::dispatch_message(const Message& message) {
 }
 
 void Platform::pump() {
-    check_terminate_signal();
+    check_signals();
     poll_host_events();
     run_due_script_events();
 }
@@ -244,8 +255,9 @@ void Platform::run_due_script_events() {
     }
 }
 
-void Platform::check_terminate_signal() {
+void Platform::check_signals() {
     if (g_terminate_requested.exchange(false)) post_close();
+    if (g_raise_requested.exchange(false)) post_message(MessageId::BringToFront);
 }
 
 // --- Services -----------------------------------------------------------
@@ -265,7 +277,19 @@ bool Platform::acquire_instance_lock(const std::string& path) {
     }
     lock_fd_ = fd;
     lock_path_ = path;
+    const std::string pid = std::to_string(getpid()) + "\n";
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, pid.data(), pid.size(), 0) != ssize_t(pid.size())) {
+        debug_output("cannot write the process id into the instance lock\n");
+    }
     return true;
+}
+
+bool Platform::ask_lock_holder_to_raise(const std::string& path) {
+    std::ifstream file(path);
+    long pid = 0;
+    // The file is the holder's: it wrote its id there when it took the lock.
+    if (!(file >> pid) || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+    return kill(pid_t(pid), kRaiseSignal) == 0;
 }
 
 void Platform::release_instance_lock() {

@@ -87,9 +87,16 @@ public:
     const std::string& oem_name() const { return oem_name_; }
     void set_oem_name(std::string name) { oem_name_ = std::move(name); }
     // Keeps one instance per lock file; taking it again in this process
-    // succeeds. False when another process holds it.
+    // succeeds. False when another process holds it. The holder writes its
+    // process id into the file, so that a second start can find it.
     bool acquire_instance_lock(const std::string& lock_path);
     void release_instance_lock();
+    // Asks the instance holding the lock to bring its window to the front;
+    // it then finds a BringToFront message in its queue. False when the
+    // file names no process to ask.
+    static bool ask_lock_holder_to_raise(const std::string& lock_path);
+    // Brings the window to the front with the input focus.
+    virtual void raise_window() = 0;
     // Text for a debugger; goes to stderr here.
     void debug_output(std::string_view text);
 
@@ -128,7 +135,7 @@ private:
 
     void pump();
     void run_due_script_events();
-    void check_terminate_signal();
+    void check_signals();
     Timer* due_timer();
     uint32_t ms_to_next_deadline();
 

@@ -93,6 +93,43 @@ void World::register_story_records() {
     for (const auto& monster : monsters) register_object(monster.get(), monster->id);
 }
 
+bool World::read_story_rpg(Archive& ar) {
+    ar.world = this;
+    read_story_chunk(ar);
+    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the story's lists");
+    ar.close();
+    return !ar.failed();
+}
+
+// story.rpg leaves out the lists that the story keeps in numbered files,
+// and only the presence of each list's first file ("00.npc", "00.mon",
+// "00.itm") says which those are. So when story.rpg reads as one of them
+// present, that missing or empty file is the fault, not story.rpg.
+void World::report_unreadable_story(const std::string& path, const std::string& reason) {
+    struct FirstFile {
+        bool World::*from_files;
+        const char* extension;
+        const char* records;
+    };
+    for (const FirstFile& first : {FirstFile{&World::people_from_files, "npc", "people"},
+                                   FirstFile{&World::monsters_from_files, "mon", "monsters"},
+                                   FirstFile{&World::items_from_files, "itm", "items"}}) {
+        if (this->*first.from_files) continue;
+        this->*first.from_files = true;
+        Archive ar;
+        const bool reads = open_story_file(ar, path) && read_story_rpg(ar);
+        this->*first.from_files = false;
+        clear_story();
+        if (reads) {
+            report_broken(numbered_file(0, first.extension),
+                          std::string("missing or empty, but story.rpg keeps the ") + first.records +
+                              " in the numbered files");
+            return;
+        }
+    }
+    report_broken(path, reason);
+}
+
 bool World::load_story(const std::string& folder) {
     clear_story();
     last_error_.clear();
@@ -107,12 +144,8 @@ bool World::load_story(const std::string& folder) {
         if (last_error_.empty()) last_error_ = path + ": missing";
         return false;
     }
-    ar.world = this;
-    read_story_chunk(ar);
-    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the story's lists");
-    ar.close();
-    if (ar.failed()) {
-        report_broken(path, ar.error());
+    if (!read_story_rpg(ar)) {
+        report_unreadable_story(path, ar.error());
         clear_story();
         return false;
     }

@@ -166,13 +166,10 @@ std::string World::numbered_file(uint32_t number, const char* extension) const {
 
 std::string World::trigger_file(uint32_t level_id) const { return trigger_story_file(folder_, level_id); }
 
-void World::end_program_on_broken_files() {
-    on_broken_file = [](const std::string& path, const std::string& reason) {
-        fatal_broken_file(utf8_to_utf16(path), reason);
-    };
-}
+void World::end_program_on_broken_files() { broken_files_end_program_ = true; }
 
-void World::report_broken(const std::string& path, const std::string& reason) {
+void World::report_broken(const std::string& path, const std::string& reason, SourcePlace where) {
     last_error_ = path + ": " + reason;
     if (on_broken_file) on_broken_file(path, reason);
+    if (broken_files_end_program_) fatal_broken_file(utf8_to_utf16(path), reason, where);
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
+#include "engine/core/source_place.h"
 #include "game/world/flag_record.h"
 #include "game/world/item_record.h"
 #include "game/world/map_region.h"
@@ -259,8 +260,13 @@ private:
     bool open_story_file(Archive& ar, const std::string& path);
     std::optional<std::vector<uint8_t>> read_file(const std::string& path) const;
     void load_tile_params();
+    // Reads the lists of an opened story.rpg; false with the reason in `ar`.
+    bool read_story_rpg(Archive& ar);
+    void report_unreadable_story(const std::string& path, const std::string& reason);
     bool story_file_exists(const std::string& path) const;
-    void report_broken(const std::string& path, const std::string& reason);
+    // The fatal report names `where`: the reader that found the file broken.
+    void report_broken(const std::string& path, const std::string& reason,
+                       SourcePlace where = SourcePlace::here());
 
     std::unordered_map<uint32_t, std::vector<StoryRecord*>> registry_;
     std::unique_ptr<HeroActor> hero_;
@@ -270,4 +276,5 @@ private:
     std::string folder_;
     std::string last_error_;
     std::vector<std::string> warnings_;
+    bool broken_files_end_program_ = false;
 };

@@ -29,6 +29,10 @@ public:
     int message_box(std::string_view text, std::string_view caption, uint32_t style) override;
     const std::vector<RecordedBox>& message_boxes() const { return boxes_; }
 
+    // Nothing to bring forward; counted so that tests can see the request.
+    void raise_window() override { ++raise_count_; }
+    int raise_count() const { return raise_count_; }
+
     DisplaySink& display() override { return screen_; }
     const FrontBuffer& front_buffer() const override { return screen_; }
 
@@ -46,5 +50,6 @@ protected:
 private:
     uint32_t now_;
     std::vector<RecordedBox> boxes_;
+    int raise_count_ = 0;
     FrontBuffer screen_;
 };

@@ -21,7 +21,19 @@ uint64_t monotonic_ms() {
     return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1'000'000;
 }
 
+// The text goes to stderr as well: there may be no screen to show a box on.
+void show_message_box(std::string_view text, std::string_view caption, uint32_t style, SDL_Window* owner) {
+    const std::string t(text), c(caption);
+    std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
+    const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+    SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner);
+}
+
 }  // namespace
+
+void show_message_box_without_window(std::string_view text, std::string_view caption, uint32_t style) {
+    show_message_box(text, caption, style, nullptr);
+}
 
 SdlPlatform::SdlPlatform(int scale) : clock_offset_ms_(kTickOffsetMs) {
     screen_.owner = this;
@@ -59,11 +71,14 @@ uint32_t SdlPlatform::tick_count() { return uint32_t(monotonic_ms() + clock_offs
 void SdlPlatform::sleep_ms(uint32_t ms) { SDL_Delay(ms); }
 
 int SdlPlatform::message_box(std::string_view text, std::string_view caption, uint32_t style) {
-    const std::string t(text), c(caption);
-    std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
-    const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-    SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), window_);
+    show_message_box(text, caption, style, window_);
     return kMessageBoxAnswerOk;
+}
+
+void SdlPlatform::raise_window() {
+    // A minimised window is shown again before it is raised.
+    if (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window_);
+    SDL_RaiseWindow(window_);
 }
 
 void SdlPlatform::poll_host_events() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "engine/platform/platform.h"
 
@@ -24,6 +25,7 @@ public:
     uint32_t tick_count() override;
     void sleep_ms(uint32_t ms) override;
     int message_box(std::string_view text, std::string_view caption, uint32_t style) override;
+    void raise_window() override;
     DisplaySink& display() override { return screen_; }
     const FrontBuffer& front_buffer() const override { return screen_.front; }
 
@@ -50,3 +52,7 @@ private:
     std::string error_;
     uint64_t clock_offset_ms_;
 };
+
+// A box of its own, for a process that has no window (the one that shows
+// the crash message in place of the crashed game); also written to stderr.
+void show_message_box_without_window(std::string_view text, std::string_view caption, uint32_t style);

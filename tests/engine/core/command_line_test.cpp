@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "engine/core/command_line.h"
 
@@ -85,6 +86,36 @@ TEST(CommandLine, HelpAndPathsAreSettledBeforeTheWindowOpens) {
         EXPECT_NE(error.find(c.error), std::string::npos) << c.args[0] << ": " << error;
     }
     EXPECT_TRUE(parse_command_line({"--headless", "--help"}).options.help);
+}
+
+// The options a text names: every "[--name" of the usage, or every line of
+// the help that starts with "  --name", with what follows the name there.
+std::map<std::string, std::string> options_in(const std::string& text, const std::string& start) {
+    std::map<std::string, std::string> found;
+    for (size_t at = text.find(start); at != std::string::npos; at = text.find(start, at + 1)) {
+        const size_t name = at + start.size() - 2;
+        const size_t end = text.find_first_of(" ,]\n", name);
+        found[text.substr(name, end - name)] = text.substr(end, text.find('\n', end) - end);
+    }
+    return found;
+}
+
+// --help explains every option the usage names, and only those, each one
+// the parser takes.
+TEST(CommandLine, HelpExplainsEveryOptionOfTheUsage) {
+    const auto usage = options_in(kCommandLineUsage, "[--");
+    const auto explained = options_in(std::string("\n") + kCommandLineOptions, "\n  --");
+    EXPECT_EQ(usage.size(), 9u);
+    ASSERT_EQ(explained.size(), usage.size());
+    for (const auto& [option, usage_rest] : usage) {
+        ASSERT_TRUE(explained.count(option)) << option;
+        const std::string& meaning = explained.at(option);
+        EXPECT_NE(meaning.find_first_of("abcdefghijklmnopqrstuvwxyz", meaning.find("  ")), std::string::npos)
+            << option << " has no meaning";
+        std::vector<std::string> args{option};
+        if (usage_rest.starts_with(" ")) args.push_back("1");  // the option takes a value
+        EXPECT_TRUE(parse_command_line(args).ok()) << option;
+    }
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST(ParseFixed, DecimalText) {
     EXPECT_EQ(parse_fixed("2-"), -131072);
 }
 
-TEST(ParseFixed, BeyondTheOriginalRange) {
+TEST(ParseFixed, LongDigitRunsAndValuesPastTheRangeSaturate) {
     EXPECT_EQ(parse_fixed("1.2345678"), int32_t(12345678LL * 65536 / 10000000));
     EXPECT_EQ(parse_fixed("3.14159"), int32_t(314159LL * 65536 / 100000));
     EXPECT_EQ(parse_fixed("32767"), 32767 * 65536);

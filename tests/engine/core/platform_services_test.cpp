@@ -33,9 +33,9 @@ protected:
     HeadlessPlatform& host_ = fatal_.platform();
 };
 
-TEST_F(ServicesTest, MissingFileReportReplacesTheErrorFileAndEndsWithCodeZero) {
+TEST_F(ServicesTest, MissingFileReportReplacesTheErrorFileAndEndsWithCodeOne) {
     folder_.write("nimbrel_error.txt", "an older report that must go\n");
-    EXPECT_EQ(ending_code([] { fatal_missing_file(u"fonts\\big.fnt"); }), 0);
+    EXPECT_EQ(ending_code([] { fatal_missing_file(u"fonts\\big.fnt"); }), 1);
     const std::string expected = "Failed to open file:\nfonts\\big.fnt\nexiting application.";
     EXPECT_EQ(folder_.read("nimbrel_error.txt"), expected);
     EXPECT_EQ(g_inactive, 1);
@@ -48,6 +48,18 @@ TEST_F(ServicesTest, AssertReportNamesThePlaceAndEndsWithCodeOne) {
     EXPECT_EQ(ending_code([] { fatal_assert("display.cpp", 42, "present failed", "blit", nullptr); }), 1);
     EXPECT_EQ(folder_.read("nimbrel_error.txt"),
               "In display.cpp:42\n\npresent failed\nblit\n<NULL>\n\nexiting application.");
+}
+
+TEST_F(ServicesTest, BrokenFileReportNamesTheCallersPlace) {
+    static int line;
+    auto report = [] {
+        line = __LINE__ + 1;
+        fatal_broken_file(u"fonts\\big.fnt", "no glyphs");
+    };
+    EXPECT_EQ(ending_code(report), 1);
+    EXPECT_EQ(folder_.read("nimbrel_error.txt"),
+              "In tests/engine/core/platform_services_test.cpp:" + std::to_string(line) +
+                  "\n\nA required file cannot be used:\nfonts\\big.fnt\nno glyphs\n\nexiting application.");
 }
 
 TEST_F(ServicesTest, ReportsKeepNamesBeyondAnyFixedBuffer) {
@@ -111,6 +123,39 @@ TEST(CrashSignals, AFatalSignalWritesTheCrashReportAndExitsWithZero) {
     EXPECT_EQ(log.rfind("At 0x", 0), 0u) << log;
     EXPECT_NE(log.find(": Exception 0xc0000005\n\nBuild '1.0' crashed at: "), std::string::npos) << log;
     EXPECT_NE(log.find("\ncall addresses\n-- Unavailable --\n"), std::string::npos);
+    set_state_folder(u"");
+}
+
+// The program that shows the crash message runs in place of the crashed
+// process (its exit code is the process's); the message goes to stderr
+// when there is none or it cannot start.
+TEST(CrashSignals, TheMessageCommandRunsInPlaceOfTheCrashedProcess) {
+    ScratchFolder folder("crash_message");
+    set_state_folder(folder.u16());
+    GTEST_FLAG_SET(death_test_style, "fast");
+    struct Case {
+        std::vector<std::string> command;
+        int exit_code;
+        const char* stderr_pattern;
+    };
+    const Case cases[] = {
+        {{"/bin/sh", "-c", "echo \"$0\" >&2; exit 3", "shown instead"}, 3, "^shown instead\n$"},
+        {{}, 0, "^Exception occured.\nCallstack dumped to .crash.txt\n$"},
+        {{folder / "no-such-program"}, 0, "^Exception occured.\nCallstack dumped to .crash.txt\n$"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EXIT(
+            {
+                install_crash_handler(c.command);
+                std::raise(SIGSEGV);
+            },
+            ::testing::ExitedWithCode(c.exit_code), c.stderr_pattern);
+    }
+    // Each crash wrote its report before the message.
+    const std::string log = folder.read("crash.txt");
+    size_t reports = 0;
+    for (size_t at = log.find("crashed at: "); at != std::string::npos; at = log.find("crashed at: ", at + 1)) ++reports;
+    EXPECT_EQ(reports, 3u);
     set_state_folder(u"");
 }
 

@@ -480,25 +480,39 @@ TEST_F(ShellTest, PenPathSetsAndClearsThePenPosition) {
     EXPECT_EQ(g_pen_down, 0);
 }
 
-TEST_F(ShellTest, LowMemoryRefusesToStart) {
+TEST_F(ShellTest, LowMemoryRefusesToStartWithAFailureCode) {
     host.set_available_memory_bytes(0x600000 - 1);
     try {
         run_shell();
         FAIL() << "the shell started with too little memory";
     } catch (const ProgramEnded& e) {
-        EXPECT_EQ(e.code, 0);
+        EXPECT_EQ(e.code, 1);
     }
     ASSERT_EQ(host.message_boxes().size(), 1u);
     EXPECT_NE(host.message_boxes()[0].text.find("6 MB"), std::string::npos);
     EXPECT_TRUE(log.empty());
 }
 
-TEST_F(ShellTest, SecondInstanceEndsWithoutAWindow) {
+// The first instance (here `other`, in this process) is asked to the front
+// and raises its window when its shell sees the request.
+TEST_F(ShellTest, SecondInstanceEndsWithoutAWindowAndRaisesTheFirst) {
     HeadlessPlatform other;
+    std::vector<MessageId> first_got;
+    other.create_window([&](const Message& m) {
+        first_got.push_back(m.id);
+        return 1u;
+    });
     ASSERT_TRUE(other.acquire_instance_lock(folder + "tarrowind.lock"));
     EXPECT_EQ(run_shell(), 0);
     EXPECT_TRUE(log.empty());
     EXPECT_FALSE(host.has_window());
+    Message m;
+    ASSERT_TRUE(other.peek_message(m));
+    EXPECT_EQ(m.id, MessageId::BringToFront);
+
+    EXPECT_EQ(host.raise_count(), 0);
+    EXPECT_EQ(main_wnd_proc(m), 0u);
+    EXPECT_EQ(host.raise_count(), 1);
 }
 
 }  // namespace

@@ -147,9 +147,12 @@ TEST_F(BitmapCacheTest, RequiredFilesEndTheProgramThroughTheFatalReport) {
     FatalReportHost host(folder_.u16());
     set_resource_failure_handler(nullptr);  // the real report
     auto ending = [&](const char16_t* name) { return exit_code_of([&] { cache().get(name, 0, 1); }); };
-    EXPECT_EQ(ending(u"pics/none.bmp"), 0);
+    EXPECT_EQ(ending(u"pics/none.bmp"), 1);
     EXPECT_EQ(ending(u"pics/broken.bmp"), 1);
     ASSERT_EQ(host.message_boxes().size(), 2u);
     EXPECT_NE(host.message_boxes()[0].text.find("pics/none.bmp"), std::string::npos);
-    EXPECT_NE(host.message_boxes()[1].text.find("pics/broken.bmp"), std::string::npos);
+    const std::string& broken = host.message_boxes()[1].text;
+    EXPECT_NE(broken.find("pics/broken.bmp"), std::string::npos);
+    // Placed in the cache that could not decode it.
+    EXPECT_EQ(broken.rfind("In engine/graphics/resource_cache.h:", 0), 0u) << broken;
 }

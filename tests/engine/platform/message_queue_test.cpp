@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "engine/platform/headless/headless_platform.h"
@@ -201,6 +204,34 @@ TEST(InstanceLock, SecondHolderIsRefusedAndRetakingSucceeds) {
     EXPECT_FALSE(second.acquire_instance_lock(path));
     first.release_instance_lock();
     EXPECT_TRUE(second.acquire_instance_lock(path));
+}
+
+// A second start finds the holder's process id in the lock file and asks
+// it to the front; the holder's queue turns that into BringToFront.
+TEST(InstanceLock, TheHolderCanBeAskedToTheFront) {
+    const std::string path = testing::TempDir() + "instance_raise_test_" + std::to_string(getpid()) + ".lock";
+    HeadlessPlatform first;
+    first.create_window([](const Message&) { return 1u; });
+    ASSERT_TRUE(first.acquire_instance_lock(path));
+    std::ifstream lock(path);
+    pid_t holder = 0;
+    EXPECT_TRUE(lock >> holder);
+    EXPECT_EQ(holder, getpid());
+    Message m;
+    EXPECT_FALSE(first.peek_message(m));
+    ASSERT_TRUE(Platform::ask_lock_holder_to_raise(path));
+    ASSERT_TRUE(first.get_message(m));
+    EXPECT_EQ(m.id, MessageId::BringToFront);
+    EXPECT_FALSE(first.peek_message(m));  // one request, one message
+    first.release_instance_lock();
+
+    // A lock file that names no process: nobody to ask.
+    for (const char* text : {"", "x", "0\n", "-5\n", "99999999999\n"}) {
+        std::ofstream(path, std::ios::trunc) << text;
+        EXPECT_FALSE(Platform::ask_lock_holder_to_raise(path)) << text;
+    }
+    EXPECT_FALSE(Platform::ask_lock_holder_to_raise(path + ".none"));
+    std::remove(path.c_str());
 }
 
 TEST(ExitHook, ReplacesTheProgramsEnd) {

@@ -1,13 +1,21 @@
 // The program itself, run headless as a user or a script would run it.
+#include <fcntl.h>
+#include <grp.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
+
+#include "engine/core/command_line.h"
 
 namespace {
 
@@ -28,6 +36,44 @@ ProgramResult run(const std::string& args) {
     if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
     return result;
 }
+
+// The program started in the background, its output going to a file. When
+// the tests run as root, `as_nobody` runs it as the user "nobody", for whom
+// permissions hold.
+class StartedProgram {
+public:
+    StartedProgram(const std::string& args, const std::string& output, bool as_nobody = false) : output_(output) {
+        pid_ = fork();
+        if (pid_ != 0) return;
+        // No box may wait for a click on a real screen.
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(fd, STDOUT_FILENO);
+        dup2(fd, STDERR_FILENO);
+        if (as_nobody && geteuid() == 0) {
+            if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(125);
+            prctl(PR_SET_DUMPABLE, 1);  // the leak checker inspects its own process
+        }
+        execl("/bin/sh", "sh", "-c", ("exec " + kProgram + " " + args).c_str(), nullptr);
+        _exit(127);
+    }
+    pid_t pid() const { return pid_; }
+    // Waits for the end; the exit code, or -1 when it did not exit.
+    ProgramResult finish() {
+        ProgramResult result;
+        int status = 0;
+        if (waitpid(pid_, &status, 0) == pid_ && WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
+        std::ifstream in(output_, std::ios::binary);
+        result.output.assign(std::istreambuf_iterator<char>(in), {});
+        return result;
+    }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    pid_t pid_;
+    std::string output_;
+};
 
 struct ProgramRunTest : ::testing::Test {
     std::string folder;
@@ -78,6 +124,78 @@ TEST_F(ProgramRunTest, ScriptedCloseEndsTheRun) {
     int lines = 0;
     for (std::string line; std::getline(log, line);) lines++;
     EXPECT_LT(lines, 10);
+}
+
+TEST_F(ProgramRunTest, HelpPrintsTheUsageAndEveryOption) {
+    const ProgramResult r = run("--help");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.output, std::string(kCommandLineUsage) + "\n" + kCommandLineOptions);
+}
+
+// A start that fails on a missing file ends with a failure code, keeping
+// the report on stderr (the headless message box) and in its file.
+TEST_F(ProgramRunTest, MissingDataEndsWithAFailureCodeAndTheReport) {
+    std::filesystem::create_directories(folder + "empty");
+    const ProgramResult r = run("--headless --data " + folder + "empty --state " + folder);
+    EXPECT_EQ(r.exit_code, 1) << r.output;
+    EXPECT_NE(r.output.find("Failed to open file:\nfonts"), std::string::npos) << r.output;
+    std::ifstream report(folder + "nimbrel_error.txt");
+    std::string first_line;
+    EXPECT_TRUE(std::getline(report, first_line));
+    EXPECT_EQ(first_line, "Failed to open file:");
+}
+
+TEST_F(ProgramRunTest, AStateFolderThatCannotBeWrittenIsNamedSo) {
+    struct Case {
+        const char* read_only;  // below the state folder
+        const char* message;
+    };
+    for (const Case& c : {Case{"", "the state folder"}, Case{"savegame", "the save folder"}}) {
+        const std::string state = folder + "state_" + (*c.read_only ? c.read_only : "itself");
+        const std::string locked = state + (*c.read_only ? "/" : "") + c.read_only;
+        namespace fs = std::filesystem;
+        fs::create_directories(locked);
+        // Open to whoever runs the program, but for the folder under test.
+        fs::permissions(state, fs::perms::all);
+        fs::permissions(locked, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+        const ProgramResult r = StartedProgram("--headless --state " + state, folder + "out.txt", true).finish();
+        EXPECT_EQ(r.exit_code, 2) << r.output;
+        EXPECT_NE(r.output.find(std::string(c.message) + " '" + locked + "' is not writable"), std::string::npos)
+            << r.output;
+        fs::permissions(locked, fs::perms::owner_write, fs::perm_options::add);
+    }
+}
+
+// A fatal signal writes the crash report and shows the crash message: in a
+// box with a window (the box itself cannot open here: no screen, so only its
+// copy on stderr is seen), on stderr when headless.
+TEST_F(ProgramRunTest, AFatalSignalShowsTheCrashMessage) {
+    struct Case {
+        const char* options;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"--headless", "\nException occured.\nCallstack dumped to \\crash.txt\n"},
+                          Case{"", "[Quenlo: Duskmarrow] Exception occured.\nCallstack dumped to \\crash.txt\n"}}) {
+        std::filesystem::remove(folder + "crash.txt");
+        std::filesystem::remove(folder + "tarrowind.lock");
+        StartedProgram program(std::string(c.options) + " --run-ms 2000000000 --state " + folder, folder + "out.txt");
+        // Running once it holds the lock: the crash handler is in place by then.
+        pid_t holder = 0;
+        for (int tries = 0; tries < 6000 && holder != program.pid(); ++tries) {
+            usleep(10000);
+            std::ifstream(folder + "tarrowind.lock") >> holder;
+        }
+        ASSERT_EQ(holder, program.pid()) << "the program never took its lock";
+        kill(program.pid(), SIGSEGV);
+        const ProgramResult r = program.finish();
+        EXPECT_EQ(r.exit_code, 0) << r.output;
+        EXPECT_NE(("\n" + r.output).find(c.shown), std::string::npos) << c.options << ": " << r.output;
+        std::ifstream log(folder + "crash.txt");
+        std::string first_line;
+        EXPECT_TRUE(std::getline(log, first_line));
+        EXPECT_NE(first_line.find(": Exception 0xc0000005"), std::string::npos) << first_line;
+    }
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST_F(GameStartupTest, AStoryFolderWithoutItsStoryFileEndsWithTheMissingFileRep
     set_program_folder(utf8_to_utf16(empty_data));
     game_engine_objects_init();
     GTEST_FLAG_SET(death_test_style, "fast");
-    EXPECT_EXIT(game_startup(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(game_startup(), ::testing::ExitedWithCode(1), "");
     EXPECT_NE(read("nimbrel_error.txt").find("Failed to open file:\nStory\\story.rpg"), std::string::npos)
         << read("nimbrel_error.txt");
     set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));

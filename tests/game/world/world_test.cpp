@@ -316,7 +316,37 @@ TEST(StoryLoading, CorruptFileEndsTheGameWithAReportNamingItAndTheReason) {
     EXPECT_EQ(text.find("Failed to open file"), std::string::npos) << text;
     EXPECT_NE(text.find("A required file cannot be used:\n" + folder + "/story.rpg\ncount of"), std::string::npos)
         << text;
-    EXPECT_EQ(text.rfind("In engine/", 0), 0u) << text;  // the source place relative to the project
+    // The reader that found it broken, relative to the project.
+    EXPECT_EQ(text.rfind("In game/world/story_loader.cpp:", 0), 0u) << text;
+}
+
+// story.rpg leaves out what the story keeps in numbered files; when the
+// first of those files is gone or empty, that file is named, not story.rpg.
+TEST(StoryLoading, AMissingOrEmptyFirstNumberedFileIsNamed) {
+    struct Case {
+        bool StoryFolderPlan::*in_files;
+        const char* first_file;
+        bool emptied;  // else removed
+    };
+    for (const Case& c : {Case{&StoryFolderPlan::people_in_files, "00.npc", false},
+                          Case{&StoryFolderPlan::people_in_files, "00.npc", true},
+                          Case{&StoryFolderPlan::monsters_in_files, "00.mon", false},
+                          Case{&StoryFolderPlan::items_in_files, "00.itm", true}}) {
+        StoryFixture fixture;
+        fixture.plan.*c.in_files = true;
+        const std::string folder = fixture.write("first-file-gone");
+        const std::string path = folder + "/" + c.first_file;
+        ASSERT_TRUE(fs::exists(path));
+        if (c.emptied) fs::resize_file(path, 0);
+        else fs::remove(path);
+        World world;
+        std::vector<std::string> reported;
+        world.on_broken_file = [&](const std::string& file, const std::string&) { reported.push_back(file); };
+        EXPECT_FALSE(world.load_story(folder)) << c.first_file;
+        EXPECT_EQ(reported, std::vector<std::string>{path}) << c.first_file;
+        EXPECT_NE(world.last_error().find("missing or empty"), std::string::npos) << world.last_error();
+        EXPECT_TRUE(world.regions.empty());
+    }
 }
 
 }  // namespace
