@@ -4,11 +4,16 @@
 // that a picture that leaves the screen and comes back is not decoded twice.
 // Names beginning with "@" stand for objects made in memory: found by name
 // while in use, but never kept at count 0, since no file can bring them back.
+// A purge may come from inside any request for memory (running out of it
+// purges the caches), so the list is never changed, nor an entry held, across
+// a request: see append and set_name.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/core/file_system.h"
@@ -76,7 +81,7 @@ public:
             if (must_exist) report_resource_failure(name, error);
             return nullptr;
         }
-        entries_.push_back({object, std::u16string(name), cache_key(name), true, flags, 1});
+        append({object, std::u16string(name), cache_key(name), true, flags, 1});
         return object;
     }
 
@@ -107,17 +112,21 @@ public:
 
     // Holds an object made in memory, without a name, at count 1.
     int32_t add_unnamed(T* object) {
-        entries_.push_back({object, std::u16string(), std::u16string(), false, 0, 1});
+        append({object, std::u16string(), std::u16string(), false, 0, 1});
         return int32_t(entries_.size() - 1);
     }
 
     // Names a held object, so that find and get return it under that name.
     void set_name(T* object, std::u16string_view name) {
+        // Copied before the entry is looked up: a purge for want of memory
+        // while copying may move the entries.
+        std::u16string copy(name);
+        std::u16string key = cache_key(name);
         int32_t i = index_of(object);
         if (i < 0) return;
         Entry& e = entries_[size_t(i)];
-        e.name = name;
-        e.key = cache_key(name);
+        e.name = std::move(copy);
+        e.key = std::move(key);
         e.named = true;
     }
 
@@ -154,6 +163,8 @@ public:
         return i < 0 ? -1 : entries_[size_t(i)].uses;
     }
     bool holds(const T* object) const { return index_of(object) >= 0; }
+    // What one entry of the list takes, for tests of its growth.
+    static constexpr size_t entry_bytes() { return sizeof(Entry); }
 
 protected:
     // Makes an object from a whole file (bytes followed by two zero bytes);
@@ -175,6 +186,22 @@ private:
         for (size_t i = 0; i < entries_.size(); ++i)
             if (entries_[i].object == object) return int32_t(i);
         return -1;
+    }
+
+    // The list never grows by itself: the out-of-memory handler purges the
+    // caches from inside the growth's own request, and a vector that is
+    // erased from under its reallocation then moves the stale range back.
+    // So larger storage is taken first, while the list is whole and nothing
+    // refers into it, and the entries move over, which takes no memory.
+    void append(Entry entry) {
+        if (entries_.size() == entries_.capacity()) {
+            std::vector<Entry> larger;
+            larger.reserve(std::max<size_t>(1, entries_.size() * 2));
+            // What a purge in that request left.
+            for (Entry& e : entries_) larger.push_back(std::move(e));
+            entries_.swap(larger);
+        }
+        entries_.push_back(std::move(entry));
     }
 
     // The entry leaves before its object is deleted: deleting a definition

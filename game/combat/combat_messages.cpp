@@ -40,20 +40,19 @@ const char* boost_word(int32_t kind) {
     return kind >= 0 && kind < 6 ? kWords[kind] : "";
 }
 
-// The hero's damage line by the weapon's matchup and the critical bit.
-const char* damage_pattern(int32_t matchup, bool critical) {
+bool missed(const CombatResult& result) { return result.flags < CombatResult::kHit; }
+
+}  // namespace
+
+std::u16string hero_damage_line(const CombatResult& result) {
     static const char* const kPatterns[3][2] = {
         {"Tolvanek barely scratches for %d damage!", "Tolvanek scratches for %d damage!"},
         {"Tolvanek attacks for %d damage!", "Tolvanek attacks critical for %d damage!"},
         {"Tolvanek hits hard for %d damage!", "Tolvanek devastates for %d damage!"},
     };
-    const int32_t row = matchup >= 0 && matchup <= 2 ? matchup : 1;
-    return kPatterns[row][critical ? 1 : 0];
+    const int32_t row = result.matchup >= 0 && result.matchup <= 2 ? result.matchup : 1;
+    return printf_text(kPatterns[row][result.critical() ? 1 : 0], result.damage);
 }
-
-bool missed(const CombatResult& result) { return result.flags < CombatResult::kHit; }
-
-}  // namespace
 
 void CombatState::show_event(int32_t event) {
     event_ = event;
@@ -198,10 +197,9 @@ std::u16string CombatState::hero_result_text() {
     }
     if (world->difficulty == 1) set_arrow_frame(result_.matchup);
     lines_[0].clear();
-    const bool critical = result_.critical();
     fly(printf_text("%d", result_.damage), true);
-    if (critical) fly(u"Critical!", true, kCriticalBelow);
-    return printf_text(damage_pattern(result_.matchup, critical), result_.damage);
+    if (result_.critical()) fly(u"Critical!", true, kCriticalBelow);
+    return hero_damage_line(result_);
 }
 
 std::u16string CombatState::monster_result_text() {

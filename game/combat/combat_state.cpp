@@ -40,6 +40,17 @@ constexpr int32_t kDieFromFrame = 13;  // the kneeling frame: a shorter fall
 
 bool names_action(const std::string& name) { return !name.empty() && name != MonsterRecord::kNoAppearAction; }
 
+// Whether any item the hero could pick in a fight (on any page) is one he
+// may use now.
+bool holds_usable_item(const HeroActor& hero) {
+    for (const auto& entry : hero.inventory) {
+        const ItemRecord* item = entry ? entry->item : nullptr;
+        const bool fights_with = item && (item->kind == kItemWeapon || item->kind == kItemWand || item->kind == kItemUsable);
+        if (fights_with && hero.refusal_for(*item) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 CombatState::CombatState() = default;
@@ -228,7 +239,15 @@ void CombatState::hero_acts() {
             show_event(kEventRefused);
             set_hero_sprite(0);
             show_idle_pose();
-            phase_ = kHeroInput;
+            if (holds_usable_item(*hero)) {
+                phase_ = kHeroInput;
+                return;
+            }
+            // Nothing he holds may be used now: the turn passes as it does
+            // with nothing at all, the refusal staying on the board, so that
+            // a monster he cannot flee still gets its turn.
+            used_item_ = nullptr;
+            phase_ = kHeroAction;
             return;
         }
         // The entry is freed when it ran out: the list must forget it now.

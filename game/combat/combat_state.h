@@ -33,6 +33,10 @@ class TextEffects;
 class UiMenu;
 struct InventoryEntry;
 
+// The board's line for a hero's blow that did damage: by the weapon's
+// matchup and the critical bit.
+std::u16string hero_damage_line(const CombatResult& result);
+
 class CombatState : public GameScreenState {
 public:
     enum Phase : int32_t {

@@ -172,7 +172,10 @@ void HeroActor::begin_combat() {
 
 int HeroActor::can_attack() const {
     if (!current_item || !current_item->item) return 1;
-    const ItemRecord& item = *current_item->item;
+    return refusal_for(*current_item->item);
+}
+
+int HeroActor::refusal_for(const ItemRecord& item) const {
     if (item.kind == kItemWand && int32_t(item.aim) > combat_knowledge + bonus_knowledge) return 3;
     if (item.kind == kItemUsable) {
         const int32_t bonuses[] = {bonus_dexterity, bonus_strength, bonus_defence, bonus_knowledge, bonus_resistance};

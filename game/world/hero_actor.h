@@ -66,6 +66,8 @@ public:
     // 0 may attack, 1 no current item, 3 the wand needs more knowledge,
     // 4 the potion's bonus is already in force.
     int can_attack() const;
+    // The same refusal for any item he holds: 0, 3 or 4.
+    int refusal_for(const ItemRecord& item) const;
     InventoryEntry* best_potion() const;
     void drink_potions();
     InventoryEntry* best_gear(int32_t kind) const;

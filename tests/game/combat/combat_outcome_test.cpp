@@ -55,11 +55,12 @@ TEST(CombatMonsterChoice, ADrunkTonicLeavesTheList) {
     EXPECT_TRUE(m.inventory.empty());
 }
 
-// The parting attack happens when the first draw modulo 100 is 50 or more.
+// The parting attack happens when the first draw modulo 100 is 50 or more:
+// the seeds whose draw is just below and just at that edge.
 uint32_t parting_seed(bool happens) {
     for (uint32_t seed = 0;; ++seed) {
         CombatRandom r(seed);
-        if ((r.next() % 100 >= 50) == happens) return seed;
+        if (r.next() % 100 == (happens ? 50u : 49u)) return seed;
     }
 }
 
@@ -71,7 +72,8 @@ TEST(CombatFlight, PartingAttackOnlyWithAWeaponOrWand) {
         bool hits;
     };
     const Case cases[] = {
-        {"the draw lets the hero go", {kTeeth}, false, false},
+        {"a draw of 49 lets the hero go", {kTeeth}, false, false},
+        {"a draw of 50 strikes", {kTeeth}, true, true},
         {"nothing carried", {}, true, false},
         {"only tonics: no endless draw", {kTonic, kDraught}, true, false},
         {"one tonic", {kTonic}, true, false},
@@ -137,6 +139,7 @@ TEST(CombatReward, ExperienceByLevelDifficultyAndEncounter) {
         {1, 0, 100, false, 16},  // 100 / 6 = 16; 100 x 16 / 100
         {1, 0, 100, true, 10},   // 11, rounded to 10
         {3, 0, 1500, false, 150},  // divisor 10
+        {3, 0, 1500, true, 105},   // an encounter gives 7 / 10
         {5, 0, 1500, false, 100},  // divisor 15
         {3, 1, 1500, false, 185},  // divisor 8: 187, rounded
         {5, 2, 1500, false, 150},  // divisor 10
@@ -240,25 +243,44 @@ std::shared_ptr<Action> action(uint16_t code, uint32_t a) {
     return act;
 }
 
+// A dropped item is one that fits a hero of 1.4 times his level: a boost
+// of value v fits level L when v <= (L + 1) / 4 + 1.
 TEST(CombatReward, AWonFightAlwaysGivesGoldOrAnItem) {
-    for (uint32_t seed = 0; seed < 60; ++seed) {
-        Fight f;
-        f.record->hit_points = 40;
-        f.hero().max_hit_points = 40;
-        f.hero().gold = 0;
-        f.begin(seed);
-        CombatReward reward;
-        f.rules.compute_reward(reward);
-        if (reward.item_id != 0) {
-            EXPECT_EQ(f.item(reward.item_id).kind, kItemUsable) << seed;
-            EXPECT_EQ(reward.gold, 0);
-            EXPECT_TRUE(f.hero().has_item(reward.item_id));
-        } else {
-            EXPECT_GE(reward.gold, 10) << seed;
-            EXPECT_LE(reward.gold, 19) << seed;
-            EXPECT_EQ(f.hero().gold, reward.gold);
+    struct Case {
+        int32_t level;
+        uint16_t draught_value;
+        bool draught_drops;
+    };
+    const Case cases[] = {
+        {1, 2, false},
+        {2, 2, false},  // 2 x 1.4 = 2.8 counts as 2: a boost of 1 at most
+        {5, 3, true},   // 5 x 1.4 = 7: a boost of 3
+    };
+    for (const Case& c : cases) {
+        int draughts = 0;
+        for (uint32_t seed = 0; seed < 300; ++seed) {
+            Fight f;
+            f.record->hit_points = 40;
+            f.item(kDraught).value = c.draught_value;
+            f.hero().max_hit_points = 40;
+            f.hero().level_number = c.level;
+            f.hero().gold = 0;
+            f.begin(seed);
+            CombatReward reward;
+            f.rules.compute_reward(reward);
+            if (reward.item_id != 0) {
+                EXPECT_EQ(f.item(reward.item_id).kind, kItemUsable) << seed;
+                EXPECT_EQ(reward.gold, 0);
+                EXPECT_TRUE(f.hero().has_item(reward.item_id));
+                draughts += reward.item_id == kDraught;
+            } else {
+                EXPECT_GE(reward.gold, 10) << seed;
+                EXPECT_LE(reward.gold, 19) << seed;
+                EXPECT_EQ(f.hero().gold, reward.gold);
+            }
+            EXPECT_EQ(f.hero().experience, reward.experience);
         }
-        EXPECT_EQ(f.hero().experience, reward.experience);
+        EXPECT_EQ(draughts > 0, c.draught_drops) << "level " << c.level << ", draught of " << c.draught_value;
     }
 }
 

@@ -1,10 +1,12 @@
-// The fight's rules: generator, initiative, hit chances, damage, matchup,
-// item use and the resolution of one attack.
+// The fight's rules: generator, initiative, hit chances, damage (and the
+// board's line for it), matchup, item use and the resolution of one attack.
 #include <gtest/gtest.h>
 
 #include <climits>
 
 #include "combat_rules_fixture.h"
+#include "engine/core/text_helpers.h"
+#include "game/combat/combat_state.h"
 #include "tests/support/seed_zero_draws.h"
 
 namespace {
@@ -158,7 +160,8 @@ TEST(CombatMatchup, WeaponSubKindAgainstTheWeakness) {
 }
 
 // Damage with the runtime's rand() at 0 and an even fight (ratio 100: the
-// attack always hits and is never critical unless the test presets it).
+// attack always hits and is never critical unless the test presets it),
+// and the line the board shows for it.
 TEST(CombatDamage, PhysicalDamageByStrengthDefenceAndMatchup) {
     struct Case {
         const char* what;
@@ -169,18 +172,24 @@ TEST(CombatDamage, PhysicalDamageByStrengthDefenceAndMatchup) {
         int32_t preset_flags;
         int32_t damage;
         int32_t flags;
+        const char* line;  // the board's line for the blow
     };
     const Case cases[] = {
-        {"plain", 10, 5, 1000, 1, 0, 85, CombatResult::kHardHit},
-        {"strong", 10, 5, 1000, 0, 0, 102, CombatResult::kHardHit},
-        {"weak", 10, 5, 1000, 2, 0, 68, CombatResult::kHardHit},
-        {"critical", 10, 5, 1000, 1, CombatResult::kCritical, 170, CombatResult::kHardHit | CombatResult::kCritical},
-        {"floor", 1, 50, 1000, 1, 0, 4, CombatResult::kHit},
-        {"s 3 vs d 2 is no hard hit", 3, 2, 1000, 1, 0, 18, CombatResult::kHit},
-        {"left with 2 dies", 10, 5, 87, 1, 0, 87, CombatResult::kHardHit},
-        {"killing blow is not critical", 10, 5, 100, 1, CombatResult::kCritical, 100, CombatResult::kHardHit},
-        {"defence -2 divides by 1", 10, -2, 1000, 1, 0, 120, CombatResult::kHardHit},
-        {"huge strength", 30000 + 65535, 5, INT32_MAX, 1, 0, 12 * (30000 + 65535), CombatResult::kHardHit},
+        {"plain", 10, 5, 1000, 1, 0, 85, CombatResult::kHardHit, "Tolvanek attacks for 85 damage!"},
+        {"strong", 10, 5, 1000, 0, 0, 102, CombatResult::kHardHit, "Tolvanek hits hard for 102 damage!"},
+        {"weak", 10, 5, 1000, 2, 0, 68, CombatResult::kHardHit, "Tolvanek barely scratches for 68 damage!"},
+        {"critical", 10, 5, 1000, 1, CombatResult::kCritical, 170, CombatResult::kHardHit | CombatResult::kCritical,
+         "Tolvanek attacks critical for 170 damage!"},
+        {"strong and critical", 10, 5, 1000, 0, CombatResult::kCritical, 204,
+         CombatResult::kHardHit | CombatResult::kCritical, "Tolvanek devastates for 204 damage!"},
+        {"floor", 1, 50, 1000, 1, 0, 4, CombatResult::kHit, "Tolvanek attacks for 4 damage!"},
+        {"s 3 vs d 2 is no hard hit", 3, 2, 1000, 1, 0, 18, CombatResult::kHit, "Tolvanek attacks for 18 damage!"},
+        {"left with 2 dies", 10, 5, 87, 1, 0, 87, CombatResult::kHardHit, "Tolvanek attacks for 87 damage!"},
+        {"killing blow is not critical", 10, 5, 100, 1, CombatResult::kCritical, 100, CombatResult::kHardHit,
+         "Tolvanek attacks for 100 damage!"},
+        {"defence -2 divides by 1", 10, -2, 1000, 1, 0, 120, CombatResult::kHardHit, "Tolvanek attacks for 120 damage!"},
+        {"huge strength", 30000 + 65535, 5, INT32_MAX, 1, 0, 12 * (30000 + 65535), CombatResult::kHardHit,
+         "Tolvanek attacks for 1146420 damage!"},
     };
     for (const Case& c : cases) {
         Fight f;
@@ -199,6 +208,7 @@ TEST(CombatDamage, PhysicalDamageByStrengthDefenceAndMatchup) {
         EXPECT_EQ(r.flags, c.flags) << c.what;
         EXPECT_EQ(m.hit_points, c.monster_hp - c.damage) << c.what;
         EXPECT_EQ(r.item_name, "Knife") << c.what;
+        EXPECT_EQ(utf16_to_utf8(hero_damage_line(r)), c.line) << c.what;
     }
 }
 

@@ -1,9 +1,9 @@
 // The combat screen in the demo game, headless: a fight's way from the
 // white fade to victory, flight or death, and the faults a fight must not
 // have (a stale flight flag, a result never shown, a freed item still
-// listed, actions left on deleted sprites, a hero stuck with nothing to do,
-// a pen that reaches no button, a dead hero healed or saved, wrapped
-// indexes and scales of 0).
+// listed, actions left on deleted sprites, a hero stuck with nothing he
+// may use, a pen that reaches no button, a dead hero healed or saved,
+// wrapped indexes and scales of 0).
 #include <filesystem>
 
 #include "engine/graphics/sprite.h"
@@ -238,14 +238,54 @@ TEST_F(CombatTest, LeavingWithAnActionRunningLeavesNoActionOnTheDeletedSprites) 
     EXPECT_EQ(screen_name(), "Walking");
 }
 
-TEST_F(CombatTest, WithNothingToFightWithActingPassesTheTurn) {
+// Against a monster that forbids flight: the hero's items, the page he
+// acts from, and whether acting passes the turn (nothing he holds may be
+// used) or leaves it to him with the refusal on the board.
+struct ActWithoutUsableItemCase {
+    const char* what;
+    std::vector<uint32_t> items;
+    int32_t page;
+    int32_t bonus_strength;
+    bool passes;
+    const char16_t* line;
+};
+
+void PrintTo(const ActWithoutUsableItemCase& c, std::ostream* out) { *out << c.what; }
+
+class ActWithoutUsableItemTest : public CombatTest, public ::testing::WithParamInterface<ActWithoutUsableItemCase> {};
+
+TEST_P(ActWithoutUsableItemTest, ActingPassesTheTurnOnlyWhenNothingHeldMayBeUsed) {
+    const ActWithoutUsableItemCase& c = GetParam();
     give_only({});
+    for (uint32_t id : c.items) hero().add_item(id);
+    hero().action_value = c.page;
+    hero().knowledge_ = 0;  // below the Ember Twig's aim
+    hero().bonus_strength = c.bonus_strength;  // a Draught of Vigour already drunk
     meet(demo::kWisp);
     ASSERT_TRUE(until_hero_input());
     press(kKeyAction);
     EXPECT_EQ(combat().phase(), Phase::kHeroActs);
-    EXPECT_TRUE(until_phase(Phase::kMonsterActs));
+    tick();
+    if (c.passes) {
+        EXPECT_TRUE(until_phase(Phase::kMonsterActs));
+    } else {
+        EXPECT_EQ(combat().phase(), Phase::kHeroInput);
+    }
+    EXPECT_EQ(utf16_to_utf8(combat().latest_line()), utf16_to_utf8(c.line));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    NoFlight, ActWithoutUsableItemTest,
+    ::testing::Values(
+        ActWithoutUsableItemCase{"an empty pack", {}, kWeaponPage, 0, true, u""},
+        ActWithoutUsableItemCase{"two draughts whose bonus is on", {demo::kDraught, demo::kDraught}, kUsablePage, 2,
+                                 true, u"Can't use this item now!"},
+        ActWithoutUsableItemCase{"a wand above his aim", {demo::kTwig}, kMagicPage, 0, true,
+                                 u"Don't know how to use it! +2 AIM needed."},
+        ActWithoutUsableItemCase{"a refused wand beside a tonic", {demo::kTwig, demo::kGreaterTonic}, kMagicPage, 0,
+                                 false, u"Don't know how to use it! +2 AIM needed."},
+        ActWithoutUsableItemCase{"refused draughts beside a knife", {demo::kDraught, demo::kKnife}, kUsablePage, 2,
+                                 false, u"Can't use this item now!"}));
 
 TEST_F(CombatTest, AMonsterThatDrinksSaysSoAfterItsUseLine) {
     // A rat whose only item is a tonic drinks it and is healed up to its
