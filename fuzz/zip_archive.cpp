@@ -22,7 +22,7 @@ namespace {
 
 // The folder the input is written to as its "data.zip", set once as the
 // program folder.
-const std::string& program_folder() {
+const std::string& input_folder() {
     static const std::string folder = [] {
         std::string path = "/tmp/nimbrel-fuzz-zip-" + std::to_string(getpid()) + "/";
         mkdir(path.c_str(), 0700);
@@ -44,7 +44,7 @@ void load_as_key_file(FileSystem& files, const std::string& name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string path = program_folder() + "data.zip";
+    const std::string path = input_folder() + "data.zip";
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return 0;
     std::fwrite(data, 1, size, file);

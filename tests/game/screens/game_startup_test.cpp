@@ -260,7 +260,7 @@ TEST_F(GameStartupTest, AStoryFolderWithoutItsStoryFileEndsWithTheMissingFileRep
 TEST_F(GameStartupTest, AnEmptyKeyFileInTheArchiveStartsAsAnEmptyLooseFileDoes) {
     const std::vector<ZipMember> members = demo_archive_members();
     ASSERT_FALSE(members.empty());
-    for (const char* key_file : {"Story/tileparams.ini", "combat/monsters/combatspr.ini", "gfx.ini", "layout.ini",
+    for (const char* key_file : {"Story/tileparams.ini", "combat/monsters/combatspr.ini", "layout.ini",
                                  "texteffect/texteffects.ini", "texteffect/textanims.ini"}) {
         SCOPED_TRACE(key_file);
         std::vector<ZipMember> emptied = members;
