@@ -137,5 +137,6 @@ private:
 int read_text_line(char* buffer, size_t size, const char*& cursor);
 
 // The next line of the text between cursor and end, with the same rules;
-// NUL counts as a line break. False at the end.
+// NUL counts as a line break. False at the end; an empty text may be given
+// as two null pointers.
 bool next_text_line(const char*& cursor, const char* end, std::string_view& line);

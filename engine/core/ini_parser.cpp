@@ -234,21 +234,23 @@ int IniFile::parse(std::string_view text) {
     return 1;
 }
 
+// Only the end bounds the walk: an empty text may come as two null
+// pointers (the data of an empty vector or view), which must read nothing.
 bool next_text_line(const char*& cursor, const char* end, std::string_view& line) {
-    auto at_end = [end](const char* p) { return end ? p >= end : *p == '\0'; };
     auto is_break = [](char c) { return c == '\r' || c == '\n' || c == '\0'; };
-    while (!at_end(cursor) && is_break(*cursor)) ++cursor;
-    if (at_end(cursor)) return false;
+    while (cursor < end && is_break(*cursor)) ++cursor;
+    if (cursor >= end) return false;
     const char* start = cursor;
-    while (!at_end(cursor) && !is_break(*cursor)) ++cursor;
+    while (cursor < end && !is_break(*cursor)) ++cursor;
     line = std::string_view(start, size_t(cursor - start));
-    while (!at_end(cursor) && (*cursor == '\r' || *cursor == '\n')) ++cursor;
+    while (cursor < end && (*cursor == '\r' || *cursor == '\n')) ++cursor;
     return true;
 }
 
 int read_text_line(char* buffer, size_t size, const char*& cursor) {
     std::string_view line;
-    if (size == 0 || !next_text_line(cursor, nullptr, line)) return 0;
+    if (size == 0 || !cursor) return 0;
+    if (!next_text_line(cursor, cursor + std::strlen(cursor), line)) return 0;
     size_t length = std::min(line.size(), size - 1);
     std::memcpy(buffer, line.data(), length);
     buffer[length] = '\0';

@@ -34,6 +34,9 @@ bool ZipSource::select(std::u16string_view name) {
 
 int ZipSource::load_file(std::u16string_view name, uint8_t** bytes, int32_t* size) {
     if (!select(name)) return kFileNotFound;
+    // An empty member counts as missing, as an empty loose file does: each
+    // reader then meets an empty file one way only, whichever source has it.
+    if (archive_->entry_info().uncompressed_size == 0) return kFileNotFound;
     end_open_member();
     if (archive_->open_entry() != kZipOk) return kFileUnreadable;
     // open_entry refuses members too large for a 32-bit size plus two.

@@ -126,10 +126,10 @@ private:
         std::optional<std::u16string> align = text_attr(u"ALIGN");
         control.align = align ? parse_align(*align) : page_align_;
         control.no_height = number(u"NOHEIGHT", 0);
-        control.width_attr = number(u"WIDTH", page_width_);
-        control.height_attr = number(u"HEIGHT", -1);
-        control.x_attr = number(u"X", -1);
-        control.y_attr = number(u"Y", -1);
+        control.width_attr = clamp_placement(number(u"WIDTH", page_width_));
+        control.height_attr = clamp_placement(number(u"HEIGHT", -1));
+        control.x_attr = clamp_placement(number(u"X", -1));
+        control.y_attr = clamp_placement(number(u"Y", -1));
         control.z = number(u"Z", depth_);
         depth_ = control.z == INT32_MAX ? control.z : control.z + 1;
     }

@@ -41,7 +41,7 @@ int32_t UiCheck::icon_frame() const {
 
 int32_t UiCheck::next_value() const {
     int32_t current = cell_value(cell);
-    if (state_count != -1) return current + 1 >= state_count || current == INT32_MAX ? 0 : current + 1;
+    if (state_count != -1) return current == INT32_MAX || current + 1 >= state_count ? 0 : current + 1;
     if (value != -1) return value;
     return current != 0 ? 0 : 1;
 }

@@ -42,6 +42,8 @@ bool UiControl::hit(int32_t x, int32_t y) const {
     return x > screen_x && x < screen_x + width && y > screen_y && y < screen_y + height;
 }
 
+int32_t clamp_placement(int32_t value) { return std::clamp(value, -kMaxPlacement, kMaxPlacement); }
+
 void add_control_sprite(SpriteGroup& group, Sprite* sprite, int32_t x, int32_t y, int32_t depth, int32_t frame) {
     if (!sprite) return;
     sprite->set_phase(frame);

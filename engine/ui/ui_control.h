@@ -70,6 +70,12 @@ public:
     int32_t kind = 0;
 };
 
+// Placements and sizes that a page file gives, and the running y built from
+// them, are kept within this many pixels either side of the group's origin:
+// far beyond any screen, yet small enough that no sum of them overflows.
+constexpr int32_t kMaxPlacement = 1 << 16;
+int32_t clamp_placement(int32_t value);
+
 // Adds a sprite to the group at x, y and the control's depth, at a frame.
 void add_control_sprite(SpriteGroup& group, Sprite* sprite, int32_t x, int32_t y, int32_t depth, int32_t frame);
 

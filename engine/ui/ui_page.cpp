@@ -60,6 +60,8 @@ void UiPage::draw(SpriteGroup& group) {
         if (!control->visible) continue;
         if (control->y_attr != -1) running_y = control->y_attr;
         control->draw_layout(group, running_y);
+        // Many tall controls must not carry the sum past what an int holds.
+        running_y = clamp_placement(running_y);
     }
 }
 

@@ -53,7 +53,7 @@ int32_t UiSlider::handle_event(int32_t event, int32_t param, std::u16string* out
         next = int32_t((int64_t(current) + 1) % n);
         if (next < 0) next += n;
     } else if (event == kMenuKey && param == kKeyLeft) {
-        next = current - 1 < 0 ? n - 1 : current - 1;
+        next = current <= 0 ? n - 1 : current - 1;
     } else if (event == kMenuTap) {
         if (width <= 0) return kMenuNotHandled;
         int64_t scaled = int64_t(n) * (int64_t(point_x(param)) - screen_x);

@@ -1,6 +1,5 @@
 #include "game/screens/game_io_state.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "engine/core/text_helpers.h"
@@ -261,13 +260,12 @@ void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) 
 // --- saving and loading ----------------------------------------------------------------------
 
 void GameIOState::save_to_slot(int slot) {
-    SaveSlot filled;
-    filled.file = slot_file_name(slot);
-    filled.place = narrow_to_wide_signed(hero_region_name(*hero));
-    filled.level_text = narrow_to_wide_signed("Level " + std::to_string(hero->level_number));
-    // 0 marks an empty slot: a game saved before the clock ran still counts.
-    filled.play_time = std::max<uint32_t>(world->play_time, 1);
-    filled.difficulty = world->difficulty;
+    SavedGameSummary game;
+    game.region = hero_region_name(*hero);
+    game.level_number = hero->level_number;
+    game.play_time = world->play_time;
+    game.difficulty = world->difficulty;
+    const SaveSlot filled = slot_describing(game, slot);
     SlotList updated = slots_;
     updated[size_t(slot)] = filled;
 
@@ -281,6 +279,12 @@ void GameIOState::save_to_slot(int slot) {
     }
     if (!saved) {
         std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, world->last_error().c_str());
+        // A first save's file stays when its index could not be written:
+        // the slot shows what its file holds now.
+        if (std::optional<SaveSlot> held = slot_from_its_file(*world, slot)) {
+            slots_[size_t(slot)] = *held;
+            show_slots();
+        }
         show_message(u"Save failed.", true);
         return;
     }

@@ -60,10 +60,12 @@ constexpr DifficultyChoice kDifficultyChoices[] = {
 
 bool any_saved_game(World& world) {
     if (world.saves_exist) return true;
-    // The automatic slot counts once its save is really there: a player who
-    // only ever had automatic saves can still load.
-    const SlotList slots = read_slots(world);
-    return !slots[kAutoSlot].empty() && read_story_file(world.save_path("save6.dat")).has_value();
+    // A slot counts once its save is really there: a player who only ever
+    // had automatic saves, or whose first save lost its index line, can
+    // still load.
+    for (const SaveSlot& slot : read_slots(world))
+        if (!slot.empty() && read_story_file(world.save_path(slot.file.c_str())).has_value()) return true;
+    return false;
 }
 
 MainMenuState::MainMenuState() = default;

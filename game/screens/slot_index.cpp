@@ -1,5 +1,7 @@
 #include "game/screens/slot_index.h"
 
+#include <algorithm>
+
 #include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
 #include "game/world/story_file_io.h"
@@ -41,11 +43,35 @@ SaveSlot parse_slot_line(std::string_view index_text, int instance, int slot) {
     return s;
 }
 
-SlotList read_slots(const World& world) {
+SaveSlot slot_describing(const SavedGameSummary& game, int slot) {
+    const bool automatic = slot == kAutoSlot;
+    SaveSlot s;
+    s.file = slot_file_name(slot);
+    s.place = narrow_to_wide_signed(game.region);
+    s.level_text = automatic ? u"Autosave!" : narrow_to_wide_signed("Level " + std::to_string(game.level_number));
+    s.play_time = automatic ? game.play_time : std::max<uint32_t>(game.play_time, 1);
+    s.difficulty = game.difficulty;
+    return s;
+}
+
+std::optional<SaveSlot> slot_from_its_file(World& world, int slot) {
+    const std::optional<SavedGameSummary> held = world.read_save_summary(world.save_path(slot_file_name(slot).c_str()));
+    if (!held) return std::nullopt;
+    return slot_describing(*held, slot);
+}
+
+// A save renames its slot file into place before it rewrites the index; a
+// kill between the two leaves the index line missing, or describing the
+// game the file replaced. The file is what loads, so a slot whose file holds
+// a save shows that save (in a consistent folder the two agree), and the
+// index speaks only for slots whose file is gone or unreadable.
+SlotList read_slots(World& world) {
     SlotList slots;
     const std::string index = read_text(world.save_path("io.ini"));
     for (int i = 0; i < kPlayerSlots; ++i) slots[size_t(i)] = parse_slot_line(index, i, i);
     slots[kAutoSlot] = parse_slot_line(read_text(world.save_path("autoio.ini")), 0, kAutoSlot);
+    for (int i = 0; i < kSlotCount; ++i)
+        if (std::optional<SaveSlot> held = slot_from_its_file(world, i)) slots[size_t(i)] = *held;
     return slots;
 }
 

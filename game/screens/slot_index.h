@@ -7,8 +7,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "game/world/saved_game_summary.h"
 
 class World;
 
@@ -30,8 +33,16 @@ using SlotList = std::array<SaveSlot, kSlotCount>;
 // index text; missing lines give an empty slot.
 SaveSlot parse_slot_line(std::string_view index_text, int instance, int slot);
 // Slots 0..5 from "io.ini", slot 6 from "autoio.ini" of the World's save
-// folder; missing files give empty slots.
-SlotList read_slots(const World& world);
+// folder; missing files give empty slots. A slot whose own file holds a
+// save is described by that save instead (see slot_index.cpp).
+SlotList read_slots(World& world);
+// The index line a slot gets for a game: "Level %d" as level text (the
+// automatic slot's reads "Autosave!"), and a play time of at least 1 in a
+// player's slot, as 0 would mark it empty.
+SaveSlot slot_describing(const SavedGameSummary& game, int slot);
+// The slot as its own file ("save%d.dat") describes it, when the file holds
+// a save of the World's story.
+std::optional<SaveSlot> slot_from_its_file(World& world, int slot);
 
 // The text of "io.ini" for all seven slots.
 std::string slot_index_text(const SlotList& slots);

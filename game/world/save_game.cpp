@@ -445,6 +445,21 @@ bool World::load_state_bytes(std::vector<uint8_t> bytes, const std::string& name
     return true;
 }
 
+std::optional<SavedGameSummary> World::read_save_summary(const std::string& path) {
+    std::optional<std::vector<uint8_t>> bytes = read_story_file(path);
+    Archive ar;
+    if (!bytes || !ar.open_bytes(std::move(*bytes), path)) return std::nullopt;
+    StagedSave staged;
+    if (!read_save(ar, *this, staged) || !staged.hero.present) return std::nullopt;
+    const MapLevel& level = *staged.hero.level;
+    SavedGameSummary summary;
+    summary.region = level.map && level.map->region ? level.map->region->name : std::string();
+    summary.level_number = staged.hero.level_number;
+    summary.play_time = staged.play_time;
+    summary.difficulty = staged.difficulty;
+    return summary;
+}
+
 bool World::load_state(const std::string& path) {
     std::optional<std::vector<uint8_t>> bytes = read_story_file(path);
     if (!bytes) {

@@ -20,6 +20,7 @@
 #include "game/world/npc_record.h"
 #include "game/world/quest.h"
 #include "game/world/recipe.h"
+#include "game/world/saved_game_summary.h"
 #include "game/world/tile_params.h"
 #include "game/world/trigger.h"
 
@@ -192,6 +193,9 @@ public:
     bool load_state_bytes(std::vector<uint8_t> bytes, const std::string& name = "<memory>");
     // The bytes save_state would write.
     std::vector<uint8_t> save_state_bytes();
+    // What the save at `path` holds, when the whole file is a save of this
+    // story with a hero in it; nothing otherwise. The game is not changed.
+    std::optional<SavedGameSummary> read_save_summary(const std::string& path);
     // save6.dat, then (only when that worked) autoio.ini.
     bool autosave();
     bool load_autosave();

@@ -115,13 +115,20 @@ int fixtures(const fs::path& folder) {
     with_extras.central_extra = {0x55, 0x54, 1, 0, 1};
 
     std::vector<ZipMember> small = {ZipMember{"a.txt", {'a'}}, with_extras};
+    // Key files cut to nothing and to one byte, stored and deflated.
+    std::vector<ZipMember> short_key_files = {ZipMember{"Story/tileparams.ini", {}},
+                                              ZipMember{"combat/monsters/combatspr.ini", {'['}}};
+    ZipMember deflated_empty{"gfx.ini", {}};
+    deflated_empty.method = ZipMember::Method::kDeflated;
+    short_key_files.push_back(deflated_empty);
     const fs::path corpus = folder / "corpus" / "zip_archive";
     bool ok = write_if_changed(folder / "zip" / "samples.zip", zip_write(mixed).bytes) &&
               write_if_changed(corpus / "small.zip", zip_write(small).bytes) &&
               write_if_changed(corpus / "commented.zip",
                                zip_write(small, "comment PK\x05\x06 inside").bytes) &&
               write_if_changed(corpus / "prefixed.zip", zip_write(small, {}, {'M', 'Z', 0, 0}).bytes) &&
-              write_if_changed(corpus / "empty.zip", zip_write({}).bytes);
+              write_if_changed(corpus / "empty.zip", zip_write({}).bytes) &&
+              write_if_changed(corpus / "short_key_files.zip", zip_write(short_key_files).bytes);
     if (!ok) std::cerr << "zippack: cannot write the fixtures in " << folder << "\n";
     return ok ? 0 : 1;
 }

@@ -145,6 +145,22 @@ TEST(IniStructure, LineEndsAndLongLines) {
     EXPECT_EQ(lines.get_int(0, "t", nullptr) + lines.get_int(0, "u", nullptr) + lines.get_int(0, "v", nullptr), 6);
 }
 
+// An empty file read from the archive comes as a view of no bytes whose
+// pointer is null; one of a single byte holds no line either.
+TEST(IniStructure, TextsWithoutALineParseToNothing) {
+    const char one_break[] = "\n";
+    const char one_nul[] = "";
+    for (std::string_view text : {std::string_view(), std::string_view(one_break, 1), std::string_view(one_nul, 1),
+                                  std::string_view("\r\n\r\n")}) {
+        IniFile ini;
+        parsed(ini, text);
+        EXPECT_EQ(ini.section_count(), 0) << text.size();
+    }
+    IniFile one_letter;
+    parsed(one_letter, "k");
+    EXPECT_EQ(one_letter.get_int(7, "k", nullptr), 7);
+}
+
 TEST(IniStructure, MultiLineStrings) {
     IniFile ini;
     parsed(ini, "a = {\n\"Hello \"\njunk\n\"world\n}, 7\nb = 1\n");
@@ -221,6 +237,10 @@ TEST(IniText, ReadTextLineCutsLongLinesAndSkipsBreaks) {
     ASSERT_EQ(read_text_line(buffer, sizeof buffer, text), 1);
     EXPECT_STREQ(buffer, "x");
     EXPECT_EQ(read_text_line(buffer, sizeof buffer, text), 0);
+    const char* no_text = nullptr;
+    EXPECT_EQ(read_text_line(buffer, sizeof buffer, no_text), 0);
+    std::string_view line;
+    EXPECT_FALSE(next_text_line(no_text, no_text, line));
 }
 
 TEST(IniLoad, LoadsThroughTheFileSystemAndTheDemoSampleParses) {

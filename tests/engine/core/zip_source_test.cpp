@@ -44,7 +44,8 @@ protected:
 TEST_F(ZipSourceTest, LooseFilesComeFirstAndEmptyOnesFallThrough) {
     write_archive({ZipMember("fonts/Big.fnt", text_bytes("archived font")),
                    ZipMember("both.txt", text_bytes("archive copy")),
-                   ZipMember("empty.txt", text_bytes("archive has content"))});
+                   ZipMember("empty.txt", text_bytes("archive has content")),
+                   ZipMember("hollow.ini", {})});
     write_file(dir_ / "both.txt", text_bytes("loose copy"));
     write_file(dir_ / "empty.txt", {});
 
@@ -62,6 +63,8 @@ TEST_F(ZipSourceTest, LooseFilesComeFirstAndEmptyOnesFallThrough) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), size_t(size)), "archive has content");
     mem_free(bytes);
     EXPECT_EQ(files.load_file(u"nowhere.txt", &bytes, &size), kFileNotFound);
+    // An empty member counts as missing, as an empty loose file does.
+    EXPECT_EQ(files.load_file(u"hollow.ini", &bytes, &size), kFileNotFound);
     // Nothing is ever written into the archive, and the save says it failed.
     EXPECT_EQ(files.save_file(u"x.txt", bytes, 0, 1), kFileFailed);
     EXPECT_FALSE(fs::exists(dir_ / "x.txt"));

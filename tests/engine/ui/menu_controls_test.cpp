@@ -21,7 +21,9 @@ TEST_F(MenuControls, CheckCyclesTogglesAndSetsRadios) {
           "<CHECK OBJNAME=toggle VAR=flag>\n"
           "<CHECK OBJNAME=r1 VAR=pick VALUE=1 IMG=ui\\ui_radio.spr>\n"
           "<CHECK OBJNAME=r2 VAR=pick VALUE=2 IMG=ui\\ui_radio.spr PAGE=*PICKED>\n"
-          "<CHECK OBJNAME=zero VAR=z STATENUM=0>\n");
+          "<CHECK OBJNAME=zero VAR=z STATENUM=0>\n"
+          "<CONST top=2147483647>\n"
+          "<CHECK OBJNAME=top VAR=top STATENUM=3>\n");
     menu_->draw();
     auto& cycle = dynamic_cast<UiCheck&>(control(u"cycle"));
     EXPECT_EQ(cycle.icon_frame(), 2);
@@ -44,6 +46,9 @@ TEST_F(MenuControls, CheckCyclesTogglesAndSetsRadios) {
     // A count of 0 wraps to 0 instead of dividing by it.
     EXPECT_EQ(tap_inside(control(u"zero")), kMenuHandled);
     EXPECT_EQ(menu_->get_var(u"z"), 0);
+    // The last int wraps to 0 with no step past it.
+    EXPECT_EQ(tap_inside(control(u"top")), kMenuHandled);
+    EXPECT_EQ(menu_->get_var(u"top"), 0);
 }
 
 TEST_F(MenuControls, SliderStepsByKeysAndTaps) {
@@ -65,6 +70,10 @@ TEST_F(MenuControls, SliderStepsByKeysAndTaps) {
     EXPECT_EQ(menu_->get_var(u"vol"), 0);
     // Without a command a slider answers nothing.
     EXPECT_EQ(tap_inside(control(u"dead")), kMenuNotHandled);
+    // Left from any step at or below 0, the lowest int too, goes to the last.
+    menu_->set_var(u"vol", INT32_MIN);
+    EXPECT_EQ(key(kKeyLeft), kMenuCommand);
+    EXPECT_EQ(menu_->get_var(u"vol"), 9);
 }
 
 TEST_F(MenuControls, SelectionCyclesOptionsAndPassesPictures) {

@@ -85,4 +85,38 @@ TEST_F(MenuLayout, AlignmentWithAndWithoutX) {
     EXPECT_EQ(out_, u"*E");
 }
 
+// Numbers a damaged file stores at the ends of the int range are clamped
+// to the placement limit before any layout sum or hit test takes them.
+TEST_F(MenuLayout, PlacementsAtTheIntLimitsAreClampedBeforeAnySum) {
+    constexpr int32_t kLimit = kMaxPlacement;
+    struct Row {
+        const char* controls;
+        int32_t x;  // of the bitmap or text called "b"
+        int32_t y;
+    };
+    const Row rows[] = {
+        {"<TEXT OBJNAME=b X=-2147483648 TITLE=x>\n", 240 - kLimit, 1},
+        {"<BITMAP OBJNAME=b IMG=pics/box.bmp Y=-2147483648>\n", 5, 320 - kLimit},
+        {"<BITMAP OBJNAME=b IMG=pics/box.bmp X=2147483647 ALIGN=RIGHT>\n", kLimit - 40, 1},
+        {"<BITMAP OBJNAME=b IMG=pics/box.bmp X=2147483647 ALIGN=CENTER>\n", kLimit - 20, 1},
+        // The running y stops at the limit however many tall areas add to it.
+        {"<EMPTY HEIGHT=2147483647>\n<EMPTY HEIGHT=2147483647>\n<EMPTY HEIGHT=70000>\n"
+         "<BITMAP OBJNAME=b IMG=pics/box.bmp>\n",
+         5, kLimit + 1},
+        {"<BITMAP IMG=pics/box.bmp Y=2147483647>\n<BITMAP OBJNAME=b IMG=pics/box.bmp>\n", 5, kLimit + 1},
+    };
+    for (const Row& row : rows) {
+        build(std::string("<PAGE>\n") + row.controls);
+        menu_->draw();
+        EXPECT_EQ(control(u"b").screen_x, row.x) << row.controls;
+        EXPECT_EQ(control(u"b").screen_y, row.y) << row.controls;
+    }
+
+    // An area whose width sum once wrapped round to a hit everywhere.
+    build("<PAGE>\n<EMPTY PAGE=*E X=-1 WIDTH=-2147483648 HEIGHT=5>\n<EMPTY PAGE=*F X=-2147483648 WIDTH=-1 HEIGHT=5>\n");
+    menu_->draw();
+    EXPECT_EQ(tap(0, 1), kMenuNotHandled);
+    EXPECT_EQ(tap(0, 6), kMenuNotHandled);
+}
+
 }  // namespace

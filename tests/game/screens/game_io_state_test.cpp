@@ -1,15 +1,33 @@
 #include "game/screens/game_io_state.h"
 
-#include "game/screens/main_menu_state.h"
+#include "engine/core/atomic_file.h"
+#include "engine/ui/ui_button.h"
 #include "engine/ui/ui_text.h"
+#include "game/screens/main_menu_state.h"
 #include "game/world/item_record.h"
 #include "game/world/map_level.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 namespace {
 
+// A slot save renames its file into place, then the index. The fault lets
+// the first rename through and refuses the second (the index's); when the
+// process is "killed" there, every later rename is refused too, so the
+// save cannot put the old slot file back either.
+int g_renames = 0;
+bool g_killed_after_first_rename = false;
+bool refuse_renames_after_the_first(AtomicWriteStep step) {
+    if (step != AtomicWriteStep::rename) return false;
+    ++g_renames;
+    return g_renames == 2 || (g_killed_after_first_rename && g_renames > 2);
+}
+
 class GameIOTest : public MenuScreenTest {
 protected:
+    void TearDown() override {
+        set_atomic_write_fault(nullptr);
+        MenuScreenTest::TearDown();
+    }
     GameIOState& io() { return *static_cast<GameIOState*>(current()); }
 
     // The save or load page, as the walk HUD or the end of a game opens it.
@@ -18,6 +36,20 @@ protected:
         ASSERT_EQ(current_name(), "GameIO");
         tick(2);
         ASSERT_NE(io().page(), nullptr);
+    }
+    std::u16string slot_text(int number) {
+        const auto* slot = dynamic_cast<const UiButton*>(
+            io().page()->find_control(u"SLOT" + std::u16string(1, char16_t(u'0' + number))));
+        return slot && slot->title ? *slot->title : std::u16string();
+    }
+    // The caption of the game in play, as a slot holding it shows it.
+    std::u16string caption_of_the_game_in_play() {
+        SaveSlot slot;
+        slot.place = narrow_to_wide_signed(world().hero().level->map->region->name);
+        slot.level_text = u"Level " + narrow_to_wide(std::to_string(world().hero().level_number));
+        slot.play_time = world().play_time;
+        slot.difficulty = world().difficulty;
+        return slot_caption(slot);
     }
     void tap_slot(int number) { tap_control(*io().page(), u"SLOT" + std::u16string(1, char16_t(u'0' + number))); }
     std::u16string dialog_text(std::u16string_view control) {
@@ -126,6 +158,63 @@ TEST_F(GameIOTest, AFailedSaveSaysSoAndKeepsFileIndexAndSlot) {
     tick(GameIOState::kMessageTicks);
     EXPECT_EQ(io().phase(), GameIOState::kChoosingSave);
     EXPECT_EQ(io().dialog(), nullptr);
+}
+
+TEST_F(GameIOTest, AfterAnIndexWriteLostBehindTheSlotFileTheSlotShowsWhatItsFileHolds) {
+    struct Row {
+        bool older_game;  // the slot held a game before
+        bool killed;      // the save could not put the old file back either
+        bool file_has_new_game;
+    };
+    const Row rows[] = {{false, true, true}, {false, false, true}, {true, true, true}, {true, false, false}};
+    start_game();
+    ASSERT_NE(world().hero().level, nullptr);
+    for (int number = 1; number <= 4; ++number) {
+        const Row& row = rows[number - 1];
+        SCOPED_TRACE(number);
+        world().play_time = 1000000 + uint32_t(number);
+        world().hero().level_number = 2;
+        world().difficulty = 1;
+        if (row.older_game) save_into(number);
+        const std::u16string old_caption = caption_of_the_game_in_play();
+        world().play_time = 3725000 + 1000 * uint32_t(number);
+        world().hero().level_number = 3 + number;
+        world().difficulty = number % 3;
+        const uint32_t new_time = world().play_time;
+        const std::u16string new_caption = caption_of_the_game_in_play();
+
+        open(1);
+        g_renames = 0;
+        g_killed_after_first_rename = row.killed;
+        set_atomic_write_fault(refuse_renames_after_the_first);
+        tap_slot(number);
+        if (row.older_game) tap_control(*io().dialog(), u"YES");
+        set_atomic_write_fault(nullptr);
+        EXPECT_EQ(dialog_text(u"message"), u"Save failed.");
+        const std::u16string held = row.file_has_new_game ? new_caption : old_caption;
+        EXPECT_EQ(slot_text(number), held);
+        if (number == 1) {
+            // No index line says so, yet the title menu offers the game.
+            EXPECT_FALSE(world().saves_exist);
+            EXPECT_TRUE(any_saved_game(world()));
+        }
+        tick(GameIOState::kMessageTicks);
+
+        // Opened afresh, the load page shows the same, and loading gives it.
+        open(0);
+        EXPECT_EQ(slot_text(number), held);
+        tap_slot(number);
+        tick(GameIOState::kLoadDelayTicks);
+        EXPECT_EQ(world().play_time == new_time, row.file_has_new_game);
+        tick(GameIOState::kMessageTicks + 12);
+
+        // The slot is in use: saving into it asks first.
+        open(1);
+        EXPECT_EQ(slot_text(number), held);
+        tap_slot(number);
+        EXPECT_EQ(io().phase(), GameIOState::kConfirming);
+        tap_control(*io().dialog(), u"NO");
+    }
 }
 
 TEST_F(GameIOTest, LoadingASlotBringsBackPlaceGoldAndItemsAndReturnsToTheMenu) {

@@ -24,9 +24,29 @@
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
+#include "game/world/monster_record.h"
+#include "tests/engine/core/zip_test_support.h"
 #include "tests/game/screens/demo_game_folder.h"
+#include "tools/zippack/zip_writer.h"
 
 namespace {
+
+// The demo archive's members, stored rather than deflated so that the
+// archives made of them are quick to write.
+std::vector<ZipMember> demo_archive_members() {
+    std::vector<ZipMember> members;
+    ZipArchive* archive = ZipArchive::open(NIMBREL_DEMO_DATA_DIR "/data.zip");
+    if (!archive) return members;
+    for (uint32_t i = 0; i < archive->entry_count(); ++i) {
+        archive->go_to_entry(i);
+        int result = kZipOk;
+        ZipMember member(archive->entry_name(), zip_test::read_member(*archive, result));
+        member.method = ZipMember::Method::kStored;
+        if (result == kZipOk) members.push_back(std::move(member));
+    }
+    ZipArchive::close(archive);
+    return members;
+}
 
 class GameStartupTest : public DemoGameFixture {
 protected:
@@ -41,7 +61,27 @@ protected:
     }
     void TearDown() override {
         set_atomic_write_fault(nullptr);
+        set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
         DemoGameFixture::TearDown();
+    }
+    // Starts the game from `data` and tells what it made: whether it
+    // started, the screen it showed, the story's tile parameters and the
+    // monsters' combat anchors. The game is shut down again.
+    std::string start_up_from(const std::string& data) {
+        game_engine_objects_shutdown();  // the file system reads the folder it was made in
+        set_program_folder(utf8_to_utf16(data + "/"));
+        game_engine_objects_init();
+        std::string made = "started " + std::to_string(game_startup());
+        if (!g_app) return made;
+        made += " screen " + std::to_string(host.front_buffer().crc());
+        const TileParams& params = g_app->world.tile_params;
+        made += " tile parameters " +
+                std::to_string(std::hash<std::string_view>()(
+                    std::string_view(reinterpret_cast<const char*>(&params), sizeof params)));
+        for (const auto& monster : g_app->world.monsters)
+            made += " " + std::to_string(monster->anchor_x) + "," + std::to_string(monster->anchor_y);
+        game_shutdown();
+        return made;
     }
 };
 
@@ -213,6 +253,36 @@ TEST_F(GameStartupTest, AStoryFolderWithoutItsStoryFileEndsWithTheMissingFileRep
     EXPECT_NE(read("nimbrel_error.txt").find("Failed to open file:\nStory\\story.rpg"), std::string::npos)
         << read("nimbrel_error.txt");
     set_program_folder(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));
+}
+
+// A key file stored empty in data.zip is taken as the same empty loose file
+// beside an archive without it: as missing, each reader's fallback.
+TEST_F(GameStartupTest, AnEmptyKeyFileInTheArchiveStartsAsAnEmptyLooseFileDoes) {
+    const std::vector<ZipMember> members = demo_archive_members();
+    ASSERT_FALSE(members.empty());
+    for (const char* key_file : {"Story/tileparams.ini", "combat/monsters/combatspr.ini", "layout.ini",
+                                 "texteffect/texteffects.ini", "texteffect/textanims.ini"}) {
+        SCOPED_TRACE(key_file);
+        std::vector<ZipMember> emptied = members;
+        std::vector<ZipMember> without;
+        for (ZipMember& member : emptied) {
+            if (member.name == key_file) member.data.clear();
+            else without.push_back(member);
+        }
+        ASSERT_EQ(without.size() + 1, emptied.size());
+
+        const std::string in_archive = folder + "/empty_member";
+        zip_test::write_file(in_archive + "/data.zip", zip_write(emptied).bytes);
+        const std::string loose = folder + "/empty_loose_file";
+        zip_test::write_file(loose + "/data.zip", zip_write(without).bytes);
+        zip_test::write_file(loose + "/" + key_file, {});
+
+        const std::string from_archive = start_up_from(in_archive);
+        EXPECT_EQ(from_archive.substr(0, 9), "started 1");
+        EXPECT_EQ(from_archive, start_up_from(loose));
+        std::filesystem::remove_all(in_archive);
+        std::filesystem::remove_all(loose);
+    }
 }
 
 TEST_F(GameStartupTest, TheFadeLayersDarkenAndLightenTheDrawnScreen) {
