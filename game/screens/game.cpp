@@ -67,13 +67,17 @@ namespace {
 
 // One axis of the camera: the view follows the focus but stops at the map's
 // edges, except that `covered_end` pixels past the far edge may show, where
-// something drawn over the map hides them. A map shorter than the view stands
-// at the fixed margin, with black around it.
+// something drawn over the map hides them. A map shorter than the view
+// follows the focus between the fixed margin and `centre_bias` pixels past
+// its far edge (the far end first, so the margin wins where they cross):
+// a 9-row map under the walk HUD moves from -11 to -1 as the hero walks
+// down, so its bottom row is not held deep under the HUD's strip.
 int32_t camera_axis(int32_t focus, int32_t view, int32_t map, int32_t centre_bias, int32_t covered_end,
                     int32_t short_map_margin) {
+    const int32_t centred = focus - (view - centre_bias) / 2;
     const int32_t last = map - view + covered_end;
-    if (last < 0) return short_map_margin;
-    return std::clamp(focus - (view - centre_bias) / 2, 0, last);
+    if (last < 0) return std::max(std::min(centred, map - view + centre_bias), short_map_margin);
+    return std::clamp(centred, 0, last);
 }
 
 }  // namespace

@@ -42,7 +42,9 @@ inline constexpr std::array<const char*, 14> kGameStateNames = {
 // The top-left map pixel shown for a focus: the screen follows the focus
 // but shows nothing beyond the map's left, top and right edges, and beyond
 // its bottom edge only the 31 pixels the walk HUD covers. A level narrower
-// or lower than the view is shown from -5 or -11 with black around it.
+// or lower than the view is shown from -5 or -11 with black around it,
+// moving with the focus only as far as its far edge allows (a 9-row level
+// down to -1).
 Point camera_origin(Point focus, Size level_tiles, Size display);
 
 class Game : public Scene, private ViewCellBuilder {

@@ -442,7 +442,11 @@ void InventoryState::dialog_input(const MenuInput& input, bool key_8) {
 // --- input -----------------------------------------------------------------------------
 
 void InventoryState::on_key(int kind, uint32_t game_key, uint32_t) {
-    if (!view_.grid() || leaving_) return;
+    if (!view_.grid()) return;
+    // Every key press clicks, over the drop question and while the screen
+    // fades out too, before anything else.
+    if (kind == kKeyPress) play_menu_click();
+    if (leaving_) return;
     if (dialog_) {
         // The question takes keys on release.
         if (kind != kKeyRelease) return;
@@ -453,14 +457,16 @@ void InventoryState::on_key(int kind, uint32_t game_key, uint32_t) {
         return;
     }
     if (kind != kKeyPress) return;
-    play_menu_click();
     if (page_ == kStatsPage) stats_key(game_key);
     else if (page_ == kQuestPage) quest_key(game_key);
     else item_key(game_key);
 }
 
 void InventoryState::on_pointer(int kind, int32_t x, int32_t y) {
-    if (!view_.grid() || leaving_) return;
+    if (!view_.grid()) return;
+    // Every pen down clicks, as every key press does.
+    if (kind == kPenDown) play_menu_click();
+    if (leaving_) return;
     if (dialog_) {
         const Point origin = dialog_.group()->position();
         const MenuInput input = send_pen_focus_style(*dialog_, kind, {x - origin.x, y - origin.y});
@@ -468,7 +474,6 @@ void InventoryState::on_pointer(int kind, int32_t x, int32_t y) {
         return;
     }
     if (kind != kPenDown) return;
-    play_menu_click();
     const Point origin = view_.page().group()->position();
     std::u16string command;
     const int32_t result = view_.page()->handle_event(kMenuTap, pack_point(x - origin.x, y - origin.y), &command);

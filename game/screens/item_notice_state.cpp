@@ -11,7 +11,6 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "game/screens/game.h"
-#include "game/screens/menu_screen.h"
 #include "game/screens/state_helpers.h"
 #include "game/screens/story_module.h"
 #include "game/screens/tile_kinds.h"
@@ -108,13 +107,13 @@ void ItemNoticeState::update() {
 void ItemNoticeState::return_to_caller() { game->switch_state(notice_.return_state.c_str(), 0); }
 
 void ItemNoticeState::on_pointer(int kind, int32_t, int32_t) {
+    // No click: the game's clicks belong to its menus, the inventory, the
+    // shop and the map zoom.
     if (kind != kPenDown || !group_) return;
-    play_menu_click();
     leaving_ = true;
 }
 
 void ItemNoticeState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (kind != kKeyPress || !group_ || !starts_leaving(game_key)) return;
-    play_menu_click();
     leaving_ = true;
 }

@@ -61,7 +61,7 @@ std::string nothing_to_sell_text(int32_t category) {
     case kItemArmour: return "You have no armor to sell.";
     case kItemShield: return "You have no shield to sell.";
     case kItemQuest: return "You have no items to sell.";
-    default: return std::string();
+    default: return "You have nothing to sell.";
     }
 }
 
@@ -89,7 +89,6 @@ void ShopState::enter(uintptr_t argument) {
         // the category the shop was opened with, not by its tab.
         std::string& text = game->screen_arguments.story_text;
         text = nothing_to_sell_text(category());
-        if (text.empty()) text = "You have nothing to sell.";
         game->switch_state("Story", reinterpret_cast<uintptr_t>(&text));
         return;
     }
@@ -327,8 +326,10 @@ void ShopState::run_command(const std::u16string& command) {
 }
 
 void ShopState::on_key(int kind, uint32_t game_key, uint32_t) {
-    if (kind != kKeyPress || !view_.grid() || leaving_) return;
+    if (kind != kKeyPress || !view_.grid()) return;
+    // Every key press clicks, while the shop fades out too.
     play_menu_click();
+    if (leaving_) return;
     switch (game_key) {
     case kKeyAction:
     case kKeyTrade: return buying() ? buy_selected() : sell_selected();
@@ -346,8 +347,9 @@ void ShopState::arrow_key(uint32_t game_key) {
 }
 
 void ShopState::on_pointer(int kind, int32_t x, int32_t y) {
-    if (kind != kPenDown || !view_.grid() || leaving_) return;
+    if (kind != kPenDown || !view_.grid()) return;
     play_menu_click();
+    if (leaving_) return;
     const Point origin = view_.page().group()->position();
     std::u16string command;
     if (view_.page()->handle_event(kMenuTap, pack_point(x - origin.x, y - origin.y), &command) == kMenuCommand) {

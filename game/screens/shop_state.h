@@ -18,7 +18,7 @@ class Font;
 class Sprite;
 
 // "You have no weapons to sell." and the others, by the category the shop
-// was opened with (1 to 6); empty for other values.
+// was opened with (1 to 6); "You have nothing to sell." for other values.
 std::string nothing_to_sell_text(int32_t category);
 
 class ShopState : public GameScreenState {

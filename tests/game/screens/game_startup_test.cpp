@@ -20,11 +20,13 @@
 #include "game/screens/game.h"
 #include "game/screens/sound_manager.h"
 #include "game/screens/story_module.h"
+#include "game/screens/tile_kinds.h"
 #include "game/world/action.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/monster_record.h"
+#include "game/world/tile_cell.h"
 #include "tests/engine/core/zip_test_support.h"
 #include "tests/game/screens/demo_game_folder.h"
 #include "tools/zippack/zip_writer.h"
@@ -413,6 +415,46 @@ TEST_F(GameStartupTest, ASaveWithAnyByteChangedIsRefusedOrPlaysOn) {
     set_resource_failure_handler(nullptr);
     EXPECT_GT(loaded, 0u);
     EXPECT_GT(refused, 0u);
+    game_shutdown();
+}
+
+// A save whose tile change names an object picture the tile files do not
+// have is refused when it is loaded on the map, where the next frame builds
+// the cells around the hero; the map drawn after it asks for no missing
+// picture.
+TEST_F(GameStartupTest, ASaveWhoseTileChangeNamesAMissingPictureIsRefusedOnTheMap) {
+    ASSERT_EQ(game_startup(), 1);
+    ASSERT_TRUE(g_game->start_new_game());
+    g_game->switch_state("Walking", 0);
+    render_frame();
+    World& world = g_app->world;
+    MapLevel* level = world.current_level();
+    ASSERT_NE(level, nullptr);
+    constexpr uint32_t kNoPicture = 0xFFFF;
+    ASSERT_FALSE(tile_value_has_pictures(kFieldObject, kNoPicture));
+    // The hero's own cell, logged as the saved change and then put back.
+    const int x = world.hero().x / 32, y = world.hero().y / 32;
+    ASSERT_NE(level->cell(x, y), nullptr);
+    const uint32_t object = level->cell(x, y)->object;
+    level->set_tile_field(x, y, kFieldObject, kNoPicture, true);
+    const std::vector<uint8_t> bytes = world.save_state_bytes();
+    ASSERT_FALSE(bytes.empty());
+    level->tile_changes.pop_back();
+    level->set_tile_field(x, y, kFieldObject, object, false);
+    const std::string path = utf16_to_utf8(resolve_path(utf8_to_utf16(world.save_path("save1.dat"))));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+
+    static std::vector<std::string> failures;
+    failures.clear();
+    set_resource_failure_handler([](std::u16string_view name, const std::string&) {
+        failures.push_back(utf16_to_utf8(name));
+    });
+    EXPECT_FALSE(g_game->load_game(world.save_path("save1.dat")));
+    for (int frame = 0; frame < 3; ++frame) render_frame();
+    EXPECT_TRUE(failures.empty()) << failures.front();
+    EXPECT_EQ(g_game->current_state()->name(), "Walking");
+    set_resource_failure_handler(nullptr);
     game_shutdown();
 }
 

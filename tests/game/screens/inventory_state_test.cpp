@@ -7,6 +7,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "game/world/quest.h"
 #include "tests/game/screens/item_screen_support.h"
+#include "tests/game/screens/recorded_sounds.h"
 
 namespace {
 
@@ -213,9 +214,37 @@ TEST_F(InventoryTest, DroppingAsksFirstAndSparesWornAndEndlessItems) {
     EXPECT_EQ(current_name(), "Inventory");
 }
 
-TEST_F(InventoryTest, TwentySevenWeaponsFillTwoPagesAndTheKeysTurnThem) {
+// Every key press and every pen down clicks before anything else: over the
+// drop question and while the screen fades out too.
+TEST_F(InventoryTest, EveryKeyPressAndPenDownClicksOverTheQuestionAndTheFadeOut) {
     start_game();
     carry_nothing();
+    carry("Minor Tonic");
+    carry("Greater Tonic");
+    open(InventoryState::kOpenItems);
+    RecordedSounds sounds;
+    expect_sounds(sounds, {
+        {"a key on the item page", [&] { press(kKeyRight); }, {kClick}},
+        {"the pen on a cell", [&] { select("Minor Tonic", kTabUsable); }, {kClick}},
+        {"the drop key (9)", [&] { press(9); }, {kClick}},
+        {"a key over the question", [&] { key(kKeyDown); }, {kClick}},
+        {"the pen on \"No\"", [&] { tap_control(*inv().dialog(), u"NO"); }, {kClick}},
+        {"the drop key again", [&] { press(9); }, {kClick}},
+        {"the pen on \"Yes\" drops it", [&] { tap_control(*inv().dialog(), u"YES"); },
+         {kClick, "sfx\\giveitem.wav"}},
+        {"a key released alone", [&] { current()->on_key(kKeyRelease, kKeyDown, 0); }, {}},
+        {"key 11 fades out", [&] { press(11); }, {kClick}},
+        {"a key during the fade-out", [&] { key(kKeyDown); }, {kClick}},
+        {"the pen during the fade-out", [&] { tap({10, 10}); }, {kClick}},
+    });
+    EXPECT_EQ(count_of("Minor Tonic"), 0u);
+    EXPECT_TRUE(inv().leaving());
+}
+
+TEST_F(InventoryTest, TwentySevenWeaponsFillTwoPagesAndTheKeysTurnThemAndDroppingTheLastTurnsBack) {
+    start_game();
+    carry_nothing();
+    item("Ash Cudgel").count = 40;  // one that wears out: droppable
     for (int i = 0; i < 27; ++i) carry("Ash Cudgel");
     open(InventoryState::kOpenItems);
     select("Ash Cudgel", kTabWeapons);
@@ -230,6 +259,16 @@ TEST_F(InventoryTest, TwentySevenWeaponsFillTwoPagesAndTheKeysTurnThem) {
     press(0);
     EXPECT_EQ(inv().cursor().page_start, 0);
     EXPECT_EQ(inv().cursor().selected, 25);
+
+    // The second page's only weapon dropped: the grid turns back a page.
+    press(1);
+    ASSERT_EQ(inv().cursor().page_start, 26);
+    press(9);
+    ASSERT_NE(inv().dialog(), nullptr);
+    tap_control(*inv().dialog(), u"YES");
+    EXPECT_EQ(count_of("Ash Cudgel"), 26u);
+    EXPECT_EQ(inv().cursor().page_start, 0);
+    EXPECT_EQ(inv().cursor().cells, 26);
 }
 
 TEST_F(InventoryTest, AnEmptyTabBlanksEveryInformationTextAndAPenPastTheLastColumnPicksNothing) {

@@ -4,6 +4,7 @@
 
 #include "engine/graphics/sprite_group.h"
 #include "tests/game/screens/item_screen_support.h"
+#include "tests/game/screens/recorded_sounds.h"
 
 namespace {
 
@@ -64,6 +65,21 @@ TEST_F(ItemNoticeTest, OnlyTheActionKeyKey8AndKey11CloseItAndItFadesBackToItsCal
     tap({120, 300});
     tick(20);
     EXPECT_EQ(current_name(), "Menu");
+}
+
+// The notice plays no click: neither the keys that close it nor the others,
+// nor the pen.
+TEST_F(ItemNoticeTest, ClosingItPlaysNoClick) {
+    start_game();
+    RecordedSounds sounds;
+    expect_sounds(sounds, {
+        {"the notice shown", [&] { show("Walking", 0, 25); tick(16); }, {}},
+        {"a key that does not close it", [&] { key(kKeyDown); }, {}},
+        {"key 8 closes it", [&] { key(8); }, {}},
+        {"the notice shown again", [&] { tick(20); show("Walking", 0, 25); tick(16); }, {}},
+        {"the pen closes it", [&] { tap({120, 300}); }, {}},
+    });
+    EXPECT_TRUE(notice().leaving());
 }
 
 TEST_F(ItemNoticeTest, AnItemNoStoryHasReturnsAtOnceWithoutABox) {

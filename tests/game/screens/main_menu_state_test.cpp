@@ -6,6 +6,7 @@
 #include "game/screens/sound_manager.h"
 #include "game/world/map_level.h"
 #include "tests/game/screens/menu_screen_support.h"
+#include "tests/game/screens/recorded_sounds.h"
 
 namespace {
 
@@ -121,6 +122,22 @@ TEST_F(MainMenuTest, CancelClosesTheDifficultyPageByKeyAndPen) {
     key(kKeyButton2);
     EXPECT_EQ(menu_state().difficulty_menu(), nullptr);
     EXPECT_FALSE(menu_state().leaving());
+}
+
+// Every key press and every pen down clicks, over the difficulty page too;
+// a key's release and the pen's moves and lifts do not.
+TEST_F(MainMenuTest, EveryKeyPressAndPenDownClicks) {
+    start_game();
+    RecordedSounds sounds;
+    expect_sounds(sounds, {
+        {"a key pressed and released", [&] { key(kKeyDown); }, {kClick}},
+        {"a key released alone", [&] { current()->on_key(kKeyRelease, kKeyDown, 0); }, {}},
+        {"the pen moved", [&] { current()->on_pointer(kPenMove, 5, 5); }, {}},
+        {"the pen on \"New game\"", [&] { tap_control(menu(), u"NEW"); }, {kClick}},
+        {"a key over the difficulty page", [&] { key(kKeyDown); }, {kClick}},
+        {"the pen on \"Cancel\"", [&] { tap_control(*menu_state().difficulty_menu(), u"CANCEL"); }, {kClick}},
+    });
+    EXPECT_EQ(menu_state().difficulty_menu(), nullptr);
 }
 
 TEST_F(MainMenuTest, ContinueLeavesAndAllowsSaving) {

@@ -18,6 +18,9 @@ public:
         int open_failures = 0;        // the first this many opens fail
         bool audio_driver = false;    // a failed open may succeed later
         int silent_opens = 0;
+        // Each sample started, by the bytes after its leading 'S' (the
+        // file's name where the test's reader serves names).
+        std::vector<std::string> played;
     };
     explicit RecordingSoundBackend(std::shared_ptr<Log> log) : log_(std::move(log)) {}
 
@@ -40,14 +43,15 @@ public:
     SoundSample* load_sample(const uint8_t* bytes, int32_t size) override {
         if (size == 0 || bytes[0] != 'S') return nullptr;
         ++log_->live_samples;
-        return reinterpret_cast<SoundSample*>(new char(0));
+        return reinterpret_cast<SoundSample*>(new std::string(bytes + 1, bytes + size));
     }
     void free_sample(SoundSample* sample) override {
         --log_->live_samples;
-        delete reinterpret_cast<char*>(sample);
+        delete reinterpret_cast<std::string*>(sample);
     }
-    int play_paused(int channel, SoundSample*) override {
+    int play_paused(int channel, SoundSample* sample) override {
         log_->calls.push_back("play " + std::to_string(channel));
+        log_->played.push_back(*reinterpret_cast<std::string*>(sample));
         return 7;
     }
     void set_loop_mode(int, int mode) override { log_->calls.push_back("loop " + std::to_string(mode)); }

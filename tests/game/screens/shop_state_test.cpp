@@ -9,6 +9,7 @@
 #include "game/screens/story_state.h"
 #include "game/world/npc_record.h"
 #include "tests/game/screens/item_screen_support.h"
+#include "tests/game/screens/recorded_sounds.h"
 
 namespace {
 
@@ -144,28 +145,70 @@ TEST_F(ShopTest, TheShopPaysSixtyPercentInItsCategoryFortyOtherwiseAndQuestItems
     EXPECT_EQ(for_sale(), (std::vector<std::string>{"Letter from Hesk"}));
 }
 
-TEST_F(ShopTest, SellingTheLastItemLeavesTheEmptyPageUp) {
+// Selling the last item of a page: on a later page the list turns back to
+// the page before; with nothing else to sell the empty page stays up and
+// selling again does nothing. The worn jerkin is the first carried.
+TEST_F(ShopTest, SellingThePagesLastItemTurnsBackOrLeavesTheEmptyPageUp) {
+    start_game();
+    struct Case {
+        int carried;
+        int32_t page_start, cells;
+        bool name_blank;
+    };
+    const Case cases[] = {{1, 0, 0, true}, {27, 0, 26, false}};
+    for (const Case& c : cases) {
+        carry_nothing();
+        hero().armour = carry("Padded Jerkin");
+        for (int i = 1; i < c.carried; ++i) carry("Padded Jerkin");
+        const int32_t gold = hero().gold;
+        open(kItemArmour, 0);
+        ASSERT_EQ(current_name(), "Shop") << c.carried;
+        if (shop().cursor().has_next_page()) {
+            tick(2);
+            tap_control(*shop().menu(), u"rightbutton");
+            ASSERT_EQ(shop().cursor().cells, 1) << c.carried;
+        }
+        const int32_t price = shop().selected_price();
+        press(8);
+        EXPECT_EQ(current_name(), "Shop");
+        EXPECT_EQ(shop().message(), "You sold\nPadded Jerkin");
+        EXPECT_EQ(hero().gold, gold + price);
+        EXPECT_EQ(count_of("Padded Jerkin"), size_t(c.carried - 1));
+        EXPECT_EQ(hero().armour != nullptr, c.carried > 1) << c.carried;
+        EXPECT_EQ(shop().cursor().page_start, c.page_start) << c.carried;
+        EXPECT_EQ(shop().cursor().cells, c.cells) << c.carried;
+        EXPECT_EQ(text(shop().menu(), u"NAME") == " ", c.name_blank) << c.carried;
+        if (c.cells == 0) {
+            press(8);
+            EXPECT_EQ(hero().gold, gold + price);
+        }
+        // The shop fades out as usual.
+        key(11);
+        tick(40);
+        EXPECT_EQ(current_name(), "Walking") << c.carried;
+    }
+}
+
+// Every key press and every pen down clicks before anything else, while
+// the shop fades out too.
+TEST_F(ShopTest, EveryKeyPressAndPenDownClicksTheFadeOutToo) {
     start_game();
     carry_nothing();
-    hero().armour = carry("Padded Jerkin");
-    const int32_t gold = hero().gold;
-    open(kItemArmour, 0);
+    hero().gold = 1000;
+    open(kItemWeapon, 1);
     ASSERT_EQ(current_name(), "Shop");
-    const int32_t price = shop().selected_price();
-    press(8);
-    EXPECT_EQ(current_name(), "Shop");
-    EXPECT_EQ(shop().message(), "You sold\nPadded Jerkin");
-    EXPECT_EQ(hero().gold, gold + price);
-    EXPECT_TRUE(hero().inventory.empty());
-    EXPECT_EQ(hero().armour, nullptr);
-    EXPECT_EQ(shop().cursor().cells, 0);
-    EXPECT_EQ(text(shop().menu(), u"NAME"), " ");
-    // Selling again does nothing; the shop still fades out as usual.
-    press(8);
-    EXPECT_EQ(hero().gold, gold + price);
-    key(11);
-    tick(40);
-    EXPECT_EQ(current_name(), "Walking");
+    RecordedSounds sounds;
+    expect_sounds(sounds, {
+        {"a key", [&] { press(kKeyRight); }, {kClick}},
+        {"the pen on a cell", [&] { select(offered().front()); }, {kClick}},
+        {"the buying key", [&] { press(8); }, {kClick, "sfx\\coins.wav"}},
+        {"a key released alone", [&] { current()->on_key(kKeyRelease, kKeyRight, 0); }, {}},
+        {"key 11 fades out", [&] { press(11); }, {kClick}},
+        {"a key during the fade-out", [&] { key(kKeyRight); }, {kClick}},
+        {"the pen during the fade-out", [&] { tap({10, 10}); }, {kClick}},
+    });
+    EXPECT_FALSE(hero().inventory.empty());
+    EXPECT_TRUE(shop().leaving());
 }
 
 TEST_F(ShopTest, BuySellAlternatesBetweenBuyingAndSellingFromEveryStoryFlag) {
@@ -203,7 +246,8 @@ TEST_F(ShopTest, NothingToSellIsToldByTheShopsCategoryAndLeavesToTheMap) {
     };
     const Case cases[] = {{kItemWeapon, "You have no weapons to sell."}, {kItemWand, "You have no wand to sell."},
                           {kItemUsable, "You have no magic items to sell."}, {kItemArmour, "You have no armor to sell."},
-                          {kItemShield, "You have no shield to sell."}, {kItemQuest, "You have no items to sell."}};
+                          {kItemShield, "You have no shield to sell."}, {kItemQuest, "You have no items to sell."},
+                          {kItemQuest + 3, "You have nothing to sell."}};
     for (const Case& c : cases) {
         EXPECT_EQ(nothing_to_sell_text(c.category), c.text);
         open(c.category, 0);

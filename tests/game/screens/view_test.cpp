@@ -7,18 +7,29 @@ namespace {
 
 constexpr Size kDisplay{240, 320};
 
-TEST(Camera, SmallLevelIsShownFromTheFixedMargin) {
-    EXPECT_EQ(camera_origin({0, 0}, {6, 6}, kDisplay), (Point{-5, -11}));
-    EXPECT_EQ(camera_origin({190, 190}, {6, 6}, kDisplay), (Point{-5, -11}));
-}
-
-// No black beyond the left, top and right edges; past the bottom edge only
-// what the walk HUD's 34-pixel strip covers.
-TEST(Camera, LargeLevelClampsToItsEdges) {
-    const Size level{30, 20};
-    EXPECT_EQ(camera_origin({0, 0}, level, kDisplay), (Point{0, 0}));
-    EXPECT_EQ(camera_origin({5000, 5000}, level, kDisplay), (Point{720, 351}));
-    EXPECT_EQ(camera_origin({400, 300}, level, kDisplay), (Point{400 - 117, 300 - 144}));
+// A level smaller than the view stands at the fixed margin (-5, -11) with
+// black around it, a 9-row level following the hero down to -1 so that its
+// bottom row is no deeper under the walk HUD than it must be. A larger level
+// shows no black beyond its left, top and right edges, and past its bottom
+// edge only what the walk HUD's 34-pixel strip covers.
+TEST(Camera, TheOriginFollowsTheFocusWithinTheLevelsBounds) {
+    struct Case {
+        const char* what;
+        Point focus;
+        Size level;
+        Point origin;
+    };
+    const Case cases[] = {
+        {"6 x 6, top left", {0, 0}, {6, 6}, {-5, -11}},
+        {"6 x 6, bottom right", {190, 190}, {6, 6}, {-5, -11}},
+        {"9 rows, top", {100, 0}, {12, 9}, {0, -11}},
+        {"9 rows, middle", {100, 139}, {12, 9}, {0, -5}},
+        {"9 rows, bottom", {100, 270}, {12, 9}, {0, -1}},
+        {"30 x 20, top left", {0, 0}, {30, 20}, {0, 0}},
+        {"30 x 20, bottom right", {5000, 5000}, {30, 20}, {720, 351}},
+        {"30 x 20, inside", {400, 300}, {30, 20}, {400 - 117, 300 - 144}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(camera_origin(c.focus, c.level, kDisplay), c.origin) << c.what;
 }
 
 struct CountingBuilder : ViewCellBuilder {

@@ -15,6 +15,7 @@
 #include "game/screens/zoom_picture.h"
 #include "game/screens/zoom_state.h"
 #include "tests/game/screens/golden_screen.h"
+#include "tests/game/screens/recorded_sounds.h"
 #include "tests/game/screens/walking_game_support.h"
 #include "tests/game/screens/zoom_levels.h"
 
@@ -242,6 +243,26 @@ TEST_F(ZoomStateTest, KeysAndTapsBeforeTheMapShowsAreIgnored) {
     ASSERT_NE(hero().sprite(), nullptr);
     ASSERT_NE(hero().sprite()->picture(), nullptr);
     EXPECT_EQ(hero().sprite()->picture()->group, game().object_group());
+}
+
+// The map's F3 clicks as it opens the zoom; the zoom itself clicks only as
+// it is left, by a key press or a lifted pen once the map shows.
+TEST_F(ZoomStateTest, OnlyLeavingClicks) {
+    start_walking();
+    finish_fades();
+    RecordedSounds sounds;
+    expect_sounds(sounds, {
+        {"F3 on the map", [&] { open_zoom(); }, {kClick}},
+        {"a key before the map shows", [&] { zoom().on_key(kKeyPress, 8, 0); }, {}},
+        {"the pen before the map shows", [&] { zoom().on_pointer(kPenDown, 120, 160); }, {}},
+        {"the map drawn", [&] { tick_until(ZoomState::kShowing); }, {}},
+        {"a pen down", [&] { zoom().on_pointer(kPenDown, 120, 160); }, {}},
+        {"a key released", [&] { zoom().on_key(kKeyRelease, 8, 0); }, {}},
+        {"the pen lifted leaves", [&] { zoom().on_pointer(kPenUp, 120, 160); }, {kClick}},
+        {"F3 again", [&] { open_zoom(); tick_until(ZoomState::kShowing); }, {kClick}},
+        {"a key pressed leaves", [&] { zoom().on_key(kKeyPress, 8, 0); }, {kClick}},
+    });
+    EXPECT_EQ(screen_name(), "Walking");
 }
 
 TEST_F(ZoomStateTest, TheMarkerStandsOnTheHeroAndBlinks) {
