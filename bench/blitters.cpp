@@ -8,17 +8,30 @@
 // key with alpha and per-pixel alpha ("key" alone is SDL without it). Our
 // keyed modes get the picture's key spans, made once, as a sprite's bitmap
 // gives them.
+//
+// Beside the disc, whose one run a row suits run-length encoding best, the
+// keyed modes draw sprite sheets of the demo data, stepping through their
+// frames: ours from the whole sheet, as a sprite draws its frames, SDL from
+// one run-length encoded surface per frame, its best use.
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "engine/graphics/blitters.h"
 #include "engine/graphics/bitmap.h"
+#include "engine/graphics/bmp_decoder.h"
 #include "engine/graphics/key_spans.h"
 #include "engine/graphics/lane_width.h"
 #include "engine/graphics/sprite_flags.h"
@@ -29,19 +42,21 @@ constexpr int32_t kScreenW = 240, kScreenH = 320;
 
 using Blitter = void (*)(const BlitTarget&, BlitSource, const BlitView&);
 
+// A picture of frames stacked top to bottom (one frame for the disc).
 struct Picture {
     int32_t width, height;
     std::vector<uint16_t> pixels;
     std::vector<uint8_t> alpha;
     std::vector<uint32_t> argb;  // the same picture for SDL's blended blits
     KeySpans spans;
+    int32_t frame_height = height;
+
+    int32_t frames() const { return height / frame_height; }
+    size_t frame_offset(int32_t frame) const { return size_t(frame) * size_t(width) * size_t(frame_height); }
 };
 
-const Picture& disc(int32_t w, int32_t h) {
-    static std::vector<Picture*> made;
-    for (Picture* p : made)
-        if (p->width == w && p->height == h) return *p;
-    auto* p = new Picture{w, h, {}, {}, {}, {}};
+Picture disc(int32_t w, int32_t h) {
+    Picture p{w, h, {}, {}, {}, {}};
     std::mt19937 rng(uint32_t(w * 1000 + h));
     double radius = std::sqrt(0.5 * w * h / 3.14159265);
     for (int32_t y = 0; y < h; ++y)
@@ -49,14 +64,68 @@ const Picture& disc(int32_t w, int32_t h) {
             bool inside = std::hypot(x + 0.5 - w / 2.0, y + 0.5 - h / 2.0) < radius;
             uint16_t c = inside ? uint16_t(rng() & ~0x0020) : kColorKey;  // never the key inside
             uint8_t a = inside ? uint8_t(rng() % 33) : 0;
-            p->pixels.push_back(c);
-            p->alpha.push_back(a);
+            p.pixels.push_back(c);
+            p.alpha.push_back(a);
             uint32_t r = (c >> 11) << 3, g = ((c >> 5) & 0x3F) << 2, b = (c & 0x1F) << 3;
-            p->argb.push_back((uint32_t(a * 255 / 32) << 24) | (r << 16) | (g << 8) | b);
+            p.argb.push_back((uint32_t(a * 255 / 32) << 24) | (r << 16) | (g << 8) | b);
         }
-    p->spans = KeySpans::of(p->pixels.data(), w, h);
-    made.push_back(p);
-    return *p;
+    return p;
+}
+
+// A picture of the built demo data, ending the program if it is missing.
+std::unique_ptr<Bitmap> demo_bitmap(const std::string& name) {
+    std::ifstream in(std::string(NIMBREL_DEMO_DATA_DIR) + "/" + name, std::ios::binary);
+    const std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string error;
+    std::unique_ptr<Bitmap> bitmap = decode_bmp(file, 0, error);
+    if (!bitmap) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), error.c_str());
+        std::exit(1);
+    }
+    return bitmap;
+}
+
+Picture sheet(const std::string& name, int32_t frame_height) {
+    const std::unique_ptr<Bitmap> b = demo_bitmap(name);
+    return Picture{b->width, b->height, b->pixels, {}, {}, {}, frame_height};
+}
+
+// The item icons side by side in rows, as the inventory shows them, on the
+// key: a 240x320 picture of many short runs.
+Picture icon_grid() {
+    Picture p{kScreenW, kScreenH, std::vector<uint16_t>(size_t(kScreenW) * kScreenH, kColorKey), {}, {}, {}};
+    const int icons[] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 48, 49, 50, 51, 52, 86};
+    int next = 0;
+    for (int32_t top = 0; top + 32 <= kScreenH; top += 32)
+        for (int32_t left = 1; left + 32 <= kScreenW; left += 34) {
+            const std::unique_ptr<const Bitmap> icon = demo_bitmap("tiles/item_" + std::to_string(icons[next++ % std::size(icons)]) + ".bmp");
+            for (int32_t y = 0; y < 32; ++y)
+                std::copy_n(icon->pixels.data() + y * 32, 32, p.pixels.data() + (top + y) * kScreenW + left);
+        }
+    return p;
+}
+
+// The pictures by the name their benchmarks carry, made when first drawn.
+const Picture& picture(const std::string& name) {
+    static const std::map<std::string, Picture (*)()> makers = {
+        {"32x32", [] { return disc(32, 32); }},
+        {"64x64", [] { return disc(64, 64); }},
+        {"240x320", [] { return disc(240, 320); }},
+        {"walk_sheet_32x32", [] { return sheet("npc/walk_full/hero.bmp", 32); }},
+        {"tile_with_holes_32x32", [] { return sheet("tiles/tiles_7.bmp", 32); }},
+        {"fighter_64x96", [] { return sheet("combat/monsters/player_base.bmp", 96); }},
+        {"monster_132x84", [] { return sheet("combat/monsters/cmossboar.bmp", 84); }},
+        {"screen_240x320", [] { return sheet("screens/funeral.bmp", 320); }},
+        {"icon_grid_240x320", icon_grid},
+    };
+    static std::map<std::string, Picture> made;
+    auto found = made.find(name);
+    if (found == made.end()) {
+        Picture p = makers.at(name)();
+        p.spans = KeySpans::of(p.pixels.data(), p.width, p.height);
+        found = made.emplace(name, std::move(p)).first;
+    }
+    return found->second;
 }
 
 // Offsets from the screen's centre that a run of blits steps through.
@@ -85,9 +154,10 @@ void report(benchmark::State& state, int64_t pixels_per_blit) {
                                                   benchmark::Counter::kIsRate);
 }
 
-void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t w, int32_t h, int32_t zoom,
+void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, const std::string& name, int32_t zoom,
                  int32_t degrees) {
-    const Picture& p = disc(w, h);
+    const Picture& p = picture(name);
+    const int32_t w = p.width, h = p.frame_height;
     BlitSource src;
     src.pixels = p.pixels.data();
     src.alpha = p.alpha.data();
@@ -106,6 +176,7 @@ void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t 
     const std::vector<Offset>& moves = offsets();
     size_t step = 0;
     for (auto _ : state) {
+        src.frame_offset = int32_t(p.frame_offset(int32_t(step % size_t(p.frames()))));
         const Offset o = moves[step++ % moves.size()];
         src.x = kScreenW / 2 + o.dx;
         src.y = kScreenH / 2 + o.dy;
@@ -119,15 +190,16 @@ void run_blitter(benchmark::State& state, Blitter blit, uint32_t flags, int32_t 
 
 // The plain blitter at a narrower lane width than this processor's widest,
 // as it runs where the wider instructions are missing.
-void run_plain_at_lane_width(benchmark::State& state, int32_t lanes, uint32_t flags, int32_t w, int32_t h) {
+void run_plain_at_lane_width(benchmark::State& state, int32_t lanes, uint32_t flags, const std::string& name) {
     const int32_t widest = lane_width();
     use_lane_width(lanes);
-    run_blitter(state, blit_plain, flags, w, h, 1024, 0);
+    run_blitter(state, blit_plain, flags, name, 1024, 0);
     use_lane_width(widest);
 }
 
-void run_memcpy(benchmark::State& state, int32_t w, int32_t h) {
-    const Picture& p = disc(w, h);
+void run_memcpy(benchmark::State& state, const std::string& name) {
+    const Picture& p = picture(name);
+    const int32_t w = p.width, h = p.height;
     uint8_t* dst = reinterpret_cast<uint8_t*>(screen().data());
     for (auto _ : state) {
         for (int32_t y = 0; y < h; ++y) std::memcpy(dst + y * kScreenW * 2, p.pixels.data() + y * w, size_t(w) * 2);
@@ -138,17 +210,17 @@ void run_memcpy(benchmark::State& state, int32_t w, int32_t h) {
 
 enum class SdlOp { copy, key, key_rle, alpha, key_alpha, argb_blend, add, scaled };
 
-void run_sdl(benchmark::State& state, SdlOp op, int32_t w, int32_t h, int32_t zoom) {
-    const Picture& p = disc(w, h);
-    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+// One frame of the picture as an SDL surface set up for op.
+SDL_Surface* sdl_frame(const Picture& p, int32_t frame, SdlOp op) {
+    const int32_t w = p.width, h = p.frame_height;
     SDL_Surface* src = nullptr;
     if (op == SdlOp::argb_blend) {
-        src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(p.argb.data()), w, h, 32, w * 4,
-                                                 SDL_PIXELFORMAT_ARGB8888);
+        src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(p.argb.data() + p.frame_offset(frame)), w, h,
+                                                 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
         SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
     } else {
-        src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(p.pixels.data()), w, h, 16, w * 2,
-                                                 SDL_PIXELFORMAT_RGB565);
+        src = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(p.pixels.data() + p.frame_offset(frame)), w, h,
+                                                 16, w * 2, SDL_PIXELFORMAT_RGB565);
         SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
     }
     if (op == SdlOp::key || op == SdlOp::key_rle || op == SdlOp::key_alpha) SDL_SetColorKey(src, SDL_TRUE, kColorKey);
@@ -158,10 +230,20 @@ void run_sdl(benchmark::State& state, SdlOp op, int32_t w, int32_t h, int32_t zo
         SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_BLEND);
     }
     if (op == SdlOp::add) SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_ADD);
+    return src;
+}
+
+void run_sdl(benchmark::State& state, SdlOp op, const std::string& name, int32_t zoom) {
+    const Picture& p = picture(name);
+    const int32_t w = p.width, h = p.frame_height;
+    SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, kScreenW, kScreenH, 16, SDL_PIXELFORMAT_RGB565);
+    std::vector<SDL_Surface*> frames;
+    for (int32_t f = 0; f < p.frames(); ++f) frames.push_back(sdl_frame(p, f, op));
     int32_t zw = int32_t((int64_t(zoom) * w + 512) >> 10), zh = int32_t((int64_t(zoom) * h + 512) >> 10);
     const std::vector<Offset>& moves = offsets();
     size_t step = 0;
     for (auto _ : state) {
+        SDL_Surface* src = frames[step % frames.size()];
         const Offset o = moves[step++ % moves.size()];
         SDL_Rect r{kScreenW / 2 - zw / 2 + o.dx, kScreenH / 2 - zh / 2 + o.dy, zw, zh};
         if (op == SdlOp::scaled) {
@@ -172,16 +254,13 @@ void run_sdl(benchmark::State& state, SdlOp op, int32_t w, int32_t h, int32_t zo
         benchmark::ClobberMemory();
     }
     report(state, int64_t(std::min(zw, kScreenW)) * std::min(zh, kScreenH));
-    SDL_FreeSurface(src);
+    for (SDL_Surface* f : frames) SDL_FreeSurface(f);
     SDL_FreeSurface(dst);
 }
 
-struct Size2 {
-    int32_t w, h;
-};
-constexpr Size2 kSizes[] = {{32, 32}, {64, 64}, {240, 320}};
-
-std::string size_name(Size2 s) { return std::to_string(s.w) + "x" + std::to_string(s.h); }
+const char* const kDiscs[] = {"32x32", "64x64", "240x320"};
+const char* const kSheets[] = {"walk_sheet_32x32", "tile_with_holes_32x32", "fighter_64x96",
+                               "monster_132x84",   "screen_240x320",        "icon_grid_240x320"};
 
 int register_all() {
     Blitter plain = blit_plain, zoomed = blit_zoomed, hq = blit_hq_zoomed, roto = blit_rotozoomed;
@@ -190,39 +269,47 @@ int register_all() {
     const uint32_t zoom_modes[] = {0, 1, 2, 3, 16, 17, 4096, 4097, 4098, 4113, 8195};
     const uint32_t hq_modes[] = {16, 19};
     const uint32_t roto_modes[] = {0, 1, 2, 3, 17, 18, 19, 4096, 4098};
-    for (Size2 s : kSizes) {
-        std::string sz = size_name(s);
-        benchmark::RegisterBenchmark(("memcpy/" + sz).c_str(), run_memcpy, s.w, s.h);
+    const uint32_t keyed_modes[] = {16, 17, 4112, 8208};
+    for (std::string sz : kDiscs) {
+        benchmark::RegisterBenchmark(("memcpy/" + sz).c_str(), run_memcpy, sz);
         for (uint32_t m : plain_modes)
             benchmark::RegisterBenchmark(("plain/mode" + std::to_string(m) + "/" + sz).c_str(), run_blitter, plain, m,
-                                         s.w, s.h, 1024, 0);
+                                         sz, 1024, 0);
         for (int32_t lanes : supported_lane_widths())
             if (lanes != lane_width())
                 for (uint32_t m : {0u, 16u, 4112u, 8208u})
                     benchmark::RegisterBenchmark(
                         ("plain_lanes" + std::to_string(lanes) + "/mode" + std::to_string(m) + "/" + sz).c_str(),
-                        run_plain_at_lane_width, lanes, m, s.w, s.h);
+                        run_plain_at_lane_width, lanes, m, sz);
         for (int32_t zoom : {512, 1024, 2048}) {
             std::string z = "/zoom" + std::to_string(zoom) + "/" + sz;
             for (uint32_t m : zoom_modes)
                 benchmark::RegisterBenchmark(("zoomed/mode" + std::to_string(m) + z).c_str(), run_blitter, zoomed, m,
-                                             s.w, s.h, zoom, 0);
+                                             sz, zoom, 0);
             for (uint32_t m : hq_modes)
                 benchmark::RegisterBenchmark(("hq_zoomed/mode" + std::to_string(m) + z).c_str(), run_blitter, hq, m,
-                                             s.w, s.h, zoom, 0);
+                                             sz, zoom, 0);
             for (int32_t degrees : {0, 30, 45})
                 for (uint32_t m : roto_modes)
                     benchmark::RegisterBenchmark(
                         ("rotozoomed/mode" + std::to_string(m) + "/deg" + std::to_string(degrees) + z).c_str(),
-                        run_blitter, roto, m, s.w, s.h, zoom, degrees);
-            benchmark::RegisterBenchmark(("sdl/scaled" + z).c_str(), run_sdl, SdlOp::scaled, s.w, s.h, zoom);
+                        run_blitter, roto, m, sz, zoom, degrees);
+            benchmark::RegisterBenchmark(("sdl/scaled" + z).c_str(), run_sdl, SdlOp::scaled, sz, zoom);
         }
         const std::pair<const char*, SdlOp> sdl_ops[] = {
             {"copy", SdlOp::copy},     {"key", SdlOp::key},           {"key_rle", SdlOp::key_rle},
             {"alpha", SdlOp::alpha},   {"key_alpha", SdlOp::key_alpha}, {"argb_blend", SdlOp::argb_blend},
             {"add", SdlOp::add}};
         for (auto [name, op] : sdl_ops)
-            benchmark::RegisterBenchmark(("sdl/" + std::string(name) + "/" + sz).c_str(), run_sdl, op, s.w, s.h, 1024);
+            benchmark::RegisterBenchmark(("sdl/" + std::string(name) + "/" + sz).c_str(), run_sdl, op, sz, 1024);
+    }
+    for (std::string sheet_name : kSheets) {
+        for (uint32_t m : keyed_modes)
+            benchmark::RegisterBenchmark(("plain/mode" + std::to_string(m) + "/" + sheet_name).c_str(), run_blitter,
+                                         plain, m, sheet_name, 1024, 0);
+        for (auto [name, op] : {std::pair{"key_rle", SdlOp::key_rle}, std::pair{"key_alpha", SdlOp::key_alpha}})
+            benchmark::RegisterBenchmark(("sdl/" + std::string(name) + "/" + sheet_name).c_str(), run_sdl, op,
+                                         sheet_name, 1024);
     }
     return 0;
 }

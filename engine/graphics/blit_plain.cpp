@@ -115,11 +115,14 @@ bool draw_spans(const BlitTarget& target, const BlitSource& src, const Rect& r, 
 
 template <uint32_t Mode, int Lanes>
 void draw_rows(const BlitTarget& target, const BlitSource& src, const Rect& r, int64_t left, int64_t top) {
-    // The alpha blends finish a row pixel by pixel: for them a short span
-    // leaves more pixels to that tail than its key gaps save, so frames up
-    // to 32 pixels wide blend whole rows with the key test.
+    // Narrow frames draw whole rows with the key test: a row of one to four
+    // blocks of lanes costs less than finding and drawing its spans. Keyed
+    // copies, the cheapest blocks, gain so up to 64 pixels at 16 and 32
+    // lanes; the blends, and the per-pixel alpha ones' pixel-by-pixel tail
+    // of every span, up to 32.
     if constexpr ((Mode & TRANS_COLOR) != 0) {
-        if ((Mode == TRANS_COLOR || r.width() > 32) && draw_spans<Mode, Lanes>(target, src, r, left, top)) return;
+        constexpr int32_t whole_rows_up_to = Mode == TRANS_COLOR && Lanes >= 16 ? 64 : 32;
+        if (r.width() > whole_rows_up_to && draw_spans<Mode, Lanes>(target, src, r, left, top)) return;
     }
     const int32_t width = r.width(), alpha_value = src.alpha_value;
     FrameRows<Mode> rows(target, src, r, left, top);

@@ -2,10 +2,11 @@
 // shared by the blitters whose source row is contiguous (the plain blitter,
 // and the zoom blitter at zoom 1.0). The common modes work on eight pixels
 // at a time: copy, colour-keyed copy, layer or pixel alpha with or without
-// the key, and lighten and darken in every one of those. Copies and lighten
-// and darken also come in 16 and 32 lanes, for callers compiled for AVX2 or
-// AVX-512 (see lane_width.h), the widest with masked loads and stores for
-// rows shorter than its blocks; every width gives the same pixels.
+// the key, and lighten and darken in every one of those. Copies, layer
+// alpha and lighten and darken also come in 16 and 32 lanes, for callers
+// compiled for AVX2 or AVX-512 (see lane_width.h), the widest with masked
+// loads and stores for rows shorter than its blocks; every width gives the
+// same pixels.
 #pragma once
 
 #include <cstdint>
@@ -51,13 +52,13 @@ template <typename V>
 inline Pixels8 load8(const uint16_t* p) { return load<Pixels8>(p); }
 inline void store8(uint16_t* p, Pixels8 v) { store(p, v); }
 
-// blend565 on eight pixels. Each channel gets its own 16-bit lanes, where
+// blend565 lane by lane. Each channel gets its own 16-bit lanes, where
 // channel x 32 still fits, so the result equals the spread form's.
-template <typename Opacity>
-inline Pixels8 blend8(Pixels8 s, Pixels8 d, Opacity sa, Opacity da) {
-    Pixels8 red = ((s >> 11) * sa + (d >> 11) * da) >> 5;
-    Pixels8 green = (((s >> 5) & 0x3F) * sa + ((d >> 5) & 0x3F) * da) >> 5;
-    Pixels8 blue = ((s & 0x1F) * sa + (d & 0x1F) * da) >> 5;
+template <typename V, typename Opacity>
+[[gnu::always_inline]] inline V blend(V s, V d, Opacity sa, Opacity da) {
+    V red = ((s >> 11) * sa + (d >> 11) * da) >> 5;
+    V green = (((s >> 5) & 0x3F) * sa + ((d >> 5) & 0x3F) * da) >> 5;
+    V blue = ((s & 0x1F) * sa + (d & 0x1F) * da) >> 5;
     return (red << 11) | (green << 5) | blue;
 }
 
@@ -100,49 +101,6 @@ inline bool no_lanes(Pixels8 mask) {
 
 }  // namespace blit_rows_detail
 
-// Colour-keyed copy: each lane keeps the target where the source is the key.
-// Runs of eight key pixels leave the target untouched, runs of eight others
-// are stored whole; a sprite's clear surround and solid body cost little.
-inline void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
-    using namespace blit_rows_detail;
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const Pixels8 src = load8(s + i), keep = key_lanes(src);
-        if (no_lanes(keep)) {
-            store8(d + i, src);
-        } else if (!all_lanes(keep)) {
-            const Pixels8 dst = load8(d + i);
-            store8(d + i, (dst & keep) | (src & ~keep));
-        }
-    }
-    for (; i < n; ++i)
-        if (s[i] != kColorKey) d[i] = s[i];
-}
-
-// s over d at opacity a (1..31), optionally skipping key pixels. Lanes where
-// s equals d come out unchanged, as blend_pixel leaves them.
-template <bool Keyed>
-void blend_row_layer(uint16_t* d, const uint16_t* s, int32_t n, int32_t a) {
-    using namespace blit_rows_detail;
-    const uint16_t sa = uint16_t(a), da = uint16_t(32 - a);
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        Pixels8 src = load8(s + i);
-        if constexpr (Keyed) {
-            if (all_lanes(key_lanes(src))) continue;
-        }
-        Pixels8 dst = load8(d + i);
-        Pixels8 mixed = blend8(src, dst, sa, da);
-        if constexpr (Keyed) {
-            Pixels8 keep = key_lanes(src);
-            mixed = (dst & keep) | (mixed & ~keep);
-        }
-        store8(d + i, mixed);
-    }
-    constexpr uint32_t mode = Keyed ? (TRANS_COLOR | ALPHA_LAYER) : ALPHA_LAYER;
-    for (; i < n; ++i) blend_pixel<mode>(d[i], s[i], 0, a);
-}
-
 // s over d by the opacity of each pixel (ALPHA_PIXEL, and with ALPHA_LAYER
 // also the sprite's alpha, which must lie in 0..32 here).
 template <uint32_t Mode>
@@ -158,7 +116,7 @@ void blend_row_pixel(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32
         }
         Pixels8 dst = load8(d + i);
         Pixels8 o = opacity<with_sprite_alpha>(load_alpha<Pixels8>(alpha + i), uint16_t(a));
-        Pixels8 mixed = blend8(src, dst, o, full - o);
+        Pixels8 mixed = blend(src, dst, o, full - o);
         if constexpr (keyed) {
             Pixels8 keep = key_lanes(src);
             mixed = (dst & keep) | (mixed & ~keep);
@@ -253,22 +211,43 @@ struct CopyBlocks {
     }
 };
 
-// Lighten or darken s onto d with the mode's opacity and colour key; the
-// same choices as blend_pixel lane by lane.
+// The new target lanes of a mode from source and target lanes and, where
+// the mode reads it, the alpha plane's bytes for them (LaneOps below).
+
+// Colour-keyed copy: key lanes keep the target.
+struct KeyedCopyLanes {
+    static constexpr bool kReadsAlpha = false;
+    template <typename V>
+    [[gnu::always_inline]] inline V operator()(V src, V dst, AlphaBytes<V>) const {
+        const V keep = key_lanes(src);
+        return (dst & keep) | (src & ~keep);
+    }
+};
+
+// s over d at the sprite's opacity (1..31), optionally skipping key lanes.
+// Lanes where s equals d come out unchanged, as blend_pixel leaves them.
+template <bool Keyed>
+struct LayerBlendLanes {
+    static constexpr bool kReadsAlpha = false;
+    uint16_t source_share, target_share;  // a and 32 - a
+    template <typename V>
+    [[gnu::always_inline]] inline V operator()(V src, V dst, AlphaBytes<V>) const {
+        const V mixed = blend(src, dst, source_share, target_share);
+        if constexpr (!Keyed) return mixed;
+        const V keep = key_lanes(src);
+        return (dst & keep) | (mixed & ~keep);
+    }
+};
+
+// Lighten or darken with the mode's opacity and colour key; the same
+// choices as blend_pixel lane by lane.
 template <uint32_t Mode>
-struct ShadeBlocks {
-    const uint16_t* d;
-    const uint16_t* s;
-    const uint8_t* alpha;
+struct ShadeLanes {
+    static constexpr bool kReadsAlpha = (Mode & ALPHA_PIXEL) != 0;
     uint16_t layer;  // the sprite's alpha, limited to 0..32
 
-    // Whether the mode reads the alpha plane.
-    static constexpr bool kReadsAlpha = (Mode & ALPHA_PIXEL) != 0;
-
-    // New target lanes from source and target lanes and, where the mode
-    // reads it, the alpha plane's bytes for them.
     template <typename V>
-    [[gnu::always_inline]] inline V shade(V src, V dst, AlphaBytes<V> alpha_bytes) const {
+    [[gnu::always_inline]] inline V operator()(V src, V dst, AlphaBytes<V> alpha_bytes) const {
         constexpr bool keyed = (Mode & TRANS_COLOR) != 0, has_alpha = (Mode & 3) != 0;
         constexpr bool layer_only = (Mode & 3) == ALPHA_LAYER;
         V faded = src;
@@ -286,12 +265,22 @@ struct ShadeBlocks {
         const V shaded = (Mode & (BLT_LIGHTEN | BLT_DARKEN)) == BLT_LIGHTEN ? lighten(dst, faded) : darken(dst, faded);
         return (shaded & apply) | (dst & ~apply);
     }
+};
+
+// The blocks of a row whose new pixels LaneOps works out from the source,
+// the target and the alpha plane.
+template <typename LaneOps>
+struct ReadBackBlocks {
+    const uint16_t* d;
+    const uint16_t* s;
+    const uint8_t* alpha;  // read only where LaneOps::kReadsAlpha
+    LaneOps ops;
 
     template <typename V>
     [[gnu::always_inline]] inline V at(int32_t i) const {
         AlphaBytes<V> bytes{};
-        if constexpr (kReadsAlpha) bytes = load_alpha<V>(alpha + i);
-        return shade(load<V>(s + i), load<V>(d + i), bytes);
+        if constexpr (LaneOps::kReadsAlpha) bytes = load_alpha<V>(alpha + i);
+        return ops(load<V>(s + i), load<V>(d + i), bytes);
     }
 };
 
@@ -326,12 +315,12 @@ struct MaskedCopyBlocks : CopyBlocks {
     }
 };
 
-template <uint32_t Mode>
-struct MaskedShadeBlocks : ShadeBlocks<Mode> {
+template <typename LaneOps>
+struct MaskedReadBackBlocks : ReadBackBlocks<LaneOps> {
     [[gnu::always_inline, BLIT_ROWS_AVX512]] inline Lanes32 at_first(uint32_t lanes) const {
         AlphaBytes<Lanes32> bytes{};
-        if constexpr (ShadeBlocks<Mode>::kReadsAlpha) bytes = load_first_alpha(this->alpha, lanes);
-        return this->shade(load_first(this->s, lanes), load_first(this->d, lanes), bytes);
+        if constexpr (LaneOps::kReadsAlpha) bytes = load_first_alpha(this->alpha, lanes);
+        return this->ops(load_first(this->s, lanes), load_first(this->d, lanes), bytes);
     }
 };
 
@@ -363,24 +352,6 @@ inline void copy_short(uint16_t* d, const uint16_t* s, int32_t n) {
 
 }  // namespace blit_rows_detail
 
-// Lighten or darken s onto d, N pixels at a time. With ALPHA_PIXEL and
-// ALPHA_LAYER together the sprite's alpha must lie in 0..32.
-template <uint32_t Mode, int N = 8>
-void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
-    using namespace blit_rows_detail;
-    if ((Mode & 3) == ALPHA_LAYER && sprite_alpha <= 0) return;  // no pixel is drawn
-    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
-#if BLIT_ROWS_MASKED
-    if constexpr (N == 32) return masked_blocks(d, n, MaskedShadeBlocks<Mode>{{d, s, alpha, layer}});
-#endif
-    if (n < 8) {
-        for (int32_t i = 0; i < n; ++i)
-            blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
-        return;
-    }
-    each_block<N>(d, n, ShadeBlocks<Mode>{d, s, alpha, layer});
-}
-
 // A plain copy. Rows (a sprite's spans) are copied in blocks instead of
 // through a call; at eight lanes, rows longer than 64 go to memcpy.
 template <int N = 8>
@@ -398,22 +369,64 @@ inline void copy_row(uint16_t* d, const uint16_t* s, int32_t n) {
     }
 }
 
-// One row in any mode; copies and lighten and darken at N lanes.
+// A row in Mode through LaneOps, N pixels at a time; rows shorter than
+// eight pixels pixel by pixel below 32 lanes.
+template <uint32_t Mode, int N, typename LaneOps>
+void read_back_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha,
+                   LaneOps ops) {
+    using namespace blit_rows_detail;
+#if BLIT_ROWS_MASKED
+    if constexpr (N == 32) return masked_blocks(d, n, MaskedReadBackBlocks<LaneOps>{{d, s, alpha, ops}});
+#endif
+    if (n < 8) {
+        for (int32_t i = 0; i < n; ++i)
+            blend_pixel<Mode>(d[i], s[i], (Mode & ALPHA_PIXEL) ? alpha[i] : 0, sprite_alpha);
+        return;
+    }
+    each_block<N>(d, n, ReadBackBlocks<LaneOps>{d, s, alpha, ops});
+}
+
+// Lighten or darken s onto d, N pixels at a time. With ALPHA_PIXEL and
+// ALPHA_LAYER together the sprite's alpha must lie in 0..32.
+template <uint32_t Mode, int N = 8>
+void shade_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
+    if ((Mode & 3) == ALPHA_LAYER && sprite_alpha <= 0) return;  // no pixel is drawn
+    const uint16_t layer = uint16_t(sprite_alpha > 32 ? 32 : sprite_alpha);
+    read_back_row<Mode, N>(d, s, alpha, n, sprite_alpha, blit_rows_detail::ShadeLanes<Mode>{layer});
+}
+
+// Colour-keyed copy, N pixels at a time.
+template <int N = 8>
+void copy_row_keyed(uint16_t* d, const uint16_t* s, int32_t n) {
+    read_back_row<TRANS_COLOR, N>(d, s, nullptr, n, 0, blit_rows_detail::KeyedCopyLanes{});
+}
+
+// s over d at the sprite's opacity, optionally skipping key pixels, N
+// pixels at a time.
+template <bool Keyed, int N = 8>
+void blend_row_layer(uint16_t* d, const uint16_t* s, int32_t n, int32_t sprite_alpha) {
+    if (sprite_alpha <= 0) return;
+    if (sprite_alpha >= 32) {
+        if constexpr (Keyed) copy_row_keyed<N>(d, s, n);
+        else copy_row<N>(d, s, n);
+        return;
+    }
+    const auto share = uint16_t(sprite_alpha);
+    constexpr uint32_t mode = Keyed ? (TRANS_COLOR | ALPHA_LAYER) : ALPHA_LAYER;
+    read_back_row<mode, N>(d, s, nullptr, n, sprite_alpha,
+                           blit_rows_detail::LayerBlendLanes<Keyed>{share, uint16_t(32 - share)});
+}
+
+// One row in any mode; copies, layer alpha and lighten and darken at N
+// lanes.
 template <uint32_t Mode, int N = 8>
 void blit_row(uint16_t* d, const uint16_t* s, const uint8_t* alpha, int32_t n, int32_t sprite_alpha) {
     if constexpr (Mode == 0) {
         copy_row<N>(d, s, n);
     } else if constexpr (Mode == TRANS_COLOR) {
-        copy_row_keyed(d, s, n);
+        copy_row_keyed<N>(d, s, n);
     } else if constexpr (Mode == ALPHA_LAYER || Mode == (ALPHA_LAYER | TRANS_COLOR)) {
-        constexpr bool keyed = (Mode & TRANS_COLOR) != 0;
-        if (sprite_alpha <= 0) return;
-        if (sprite_alpha >= 32) {
-            if constexpr (keyed) copy_row_keyed(d, s, n);
-            else copy_row<N>(d, s, n);
-            return;
-        }
-        blend_row_layer<keyed>(d, s, n, sprite_alpha);
+        blend_row_layer<(Mode & TRANS_COLOR) != 0, N>(d, s, n, sprite_alpha);
     } else if constexpr ((Mode & ~(TRANS_COLOR | ALPHA_LAYER)) == ALPHA_PIXEL) {
         if ((Mode & ALPHA_LAYER) && (sprite_alpha < 0 || sprite_alpha > 32)) {
             for (int32_t i = 0; i < n; ++i) blend_pixel<Mode>(d[i], s[i], alpha[i], sprite_alpha);

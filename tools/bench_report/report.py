@@ -1,50 +1,116 @@
-"""Prints the benchmark table of tools/bench from Google Benchmark's JSON
-results, and times the song renderer beside xmp on the same songs."""
+"""Runs the benchmarks of tools/bench that have an anchor and prints one
+table: figure, ours, anchor, ratio (our time over the anchor's), the spread
+of the ratio, goal, met.
+
+Every row is timed in short alternating chunks, ours then the anchor's, so
+that a busy machine slows both sides of a chunk alike. The times shown are
+the 10th percentile of each side's chunks (the least disturbed), the ratio
+is theirs, and the spread is the 10th to 90th percentile of the per-chunk
+ratios."""
 import json
 import pathlib
+import re
 import shutil
-import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
 
-def medians(path):
-    """Median CPU time per benchmark name, in nanoseconds."""
-    times = {}
-    for b in json.loads(pathlib.Path(path).read_text())["benchmarks"]:
-        if b.get("run_type") != "iteration" or b.get("error_occurred"):
-            continue
-        scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[b["time_unit"]]
-        key = "manual_time" if "manual_time" in b else "cpu_time"
-        value = b["real_time"] if b["name"].endswith("/manual_time") else b[key] if key in b else b["cpu_time"]
-        times.setdefault(b["run_name"], []).append(value * scale)
-    return {name: statistics.median(v) for name, v in times.items()}
+def percentile(values, fraction):
+    """The value below which the given fraction of values lie, interpolated."""
+    ordered = sorted(values)
+    place = fraction * (len(ordered) - 1)
+    low = int(place)
+    high = min(low + 1, len(ordered) - 1)
+    return ordered[low] + (ordered[high] - ordered[low]) * (place - low)
 
 
-def figures(results):
-    """(figure, our benchmark, anchor benchmark, goal ratio)."""
+def alternating(chunk, chunks):
+    """Calls chunk() (which times ours, then the anchor, and returns both
+    times) the given number of times; the list of (ours, anchor) pairs."""
+    return [chunk() for _ in range(chunks)]
+
+
+class Row:
+    """A figure of the table: a way to time one chunk of both sides, the
+    goal for the ratio, and the pairs timed."""
+
+    def __init__(self, figure, chunk, goal):
+        self.figure, self.chunk, self.goal, self.pairs = figure, chunk, goal, []
+
+    def measure(self, chunks):
+        self.pairs = alternating(self.chunk, chunks) if self.chunk else []
+
+    def ours(self):
+        return percentile([o for o, _ in self.pairs], 0.1) if self.pairs else None
+
+    def anchor(self):
+        return percentile([a for _, a in self.pairs], 0.1) if self.pairs else None
+
+    def ratio_spread(self):
+        ratios = [o / a for o, a in self.pairs if a > 0]
+        return (percentile(ratios, 0.1), percentile(ratios, 0.9)) if ratios else None
+
+
+def benchmark_time(entry):
+    """A Google Benchmark result's time per iteration in nanoseconds: CPU
+    time, or for manually timed ones the time they report."""
+    scale = {"ns": 1, "us": 1e3, "ms": 1e6, "s": 1e9}[entry["time_unit"]]
+    manual = entry["name"].endswith("/manual_time")
+    return (entry["real_time"] if manual else entry["cpu_time"]) * scale
+
+
+def benchmark_pair(program, ours, anchor, min_time):
+    """A chunk of two Google Benchmark cases run in one process, one after
+    the other: their times, ours first."""
+    names = [ours, anchor]
+
+    def chunk():
+        with tempfile.NamedTemporaryFile(suffix=".json") as out:
+            pattern = "^(" + "|".join(re.escape(n) for n in names) + ")$"
+            subprocess.run([program, f"--benchmark_filter={pattern}", f"--benchmark_min_time={min_time}",
+                            f"--benchmark_out={out.name}", "--benchmark_out_format=json"],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            results = json.loads(pathlib.Path(out.name).read_text())["benchmarks"]
+        times = {b["name"]: benchmark_time(b) for b in results if not b.get("error_occurred")}
+        return times[ours], times[anchor]
+
+    return chunk
+
+
+def benchmark_rows(programs):
+    """(figure, program, our case, anchor case, goal) for every benchmarked
+    figure with an anchor."""
     rows = []
     for pattern, ours in [("LIFO", "BM_Lifo<{}>"), ("page-boundary churn", "BM_PageBoundaryChurn<{}>"),
                           ("1,000 live blocks", "BM_RandomLifetimes<{}>/1000"),
                           ("1,000,000 live blocks", "BM_RandomLifetimes<{}>/1000000")]:
         rows.append(("pool " + pattern, "bench_allocator", ours.format("Pool"), ours.format("Malloc"), 1.0))
+    # Keyed lighten and darken against SDL's fastest keyed blit that also
+    # reads the target (colour key, surface alpha, RLE), and against its
+    # keyed RLE copy as a bound of how fast pixels can be moved at all.
+    keyed = [(16, "keyed", "key_rle", 1.0), (17, "keyed alpha", "key_alpha", 1.0),
+             (4112, "keyed lighten", "key_alpha", 1.0), (8208, "keyed darken", "key_alpha", 1.0),
+             (4112, "keyed lighten (RLE copy)", "key_rle", 1.5), (8208, "keyed darken (RLE copy)", "key_rle", 1.5)]
     for size in ["32x32", "64x64", "240x320"]:
-        for mode, name, anchor in [(16, "keyed", "key_rle"), (17, "keyed alpha", "key_alpha"),
-                                   (4112, "keyed lighten", "key_rle"), (8208, "keyed darken", "key_rle"),
-                                   (2, "per-pixel alpha", "argb_blend"), (18, "keyed per-pixel alpha", "argb_blend")]:
-            rows.append((f"{name} {size}", "bench_blitters", f"plain/mode{mode}/{size}", f"sdl/{anchor}/{size}", 1.0))
+        for mode, name, anchor, goal in keyed + [(2, "per-pixel alpha", "argb_blend", 1.0),
+                                                 (18, "keyed per-pixel alpha", "argb_blend", 1.0)]:
+            rows.append((f"{name} disc {size}", "bench_blitters", f"plain/mode{mode}/{size}",
+                         f"sdl/{anchor}/{size}", goal))
         for zoom in [512, 2048]:
             for mode, name in [(0, "zoomed"), (16, "zoomed keyed")]:
                 rows.append((f"{name} {zoom / 1024:g}x {size}", "bench_blitters", f"zoomed/mode{mode}/zoom{zoom}/{size}",
                              f"sdl/scaled/zoom{zoom}/{size}", 1.0))
-    rows.append(("zip read 20 MB", "bench_zip_archive", "BM_ReadEveryMember20MB", "BM_UnzipToolSame20MB/manual_time", 1.0))
-    table = []
-    for figure, program, ours, anchor, goal in rows:
-        times = results.get(program, {})
-        table.append((figure, times.get(ours), times.get(anchor), goal))
-    return table
+    for sheet in ["walk_sheet_32x32", "tile_with_holes_32x32", "fighter_64x96", "monster_132x84", "screen_240x320",
+                  "icon_grid_240x320"]:
+        for mode, name, anchor, goal in keyed:
+            rows.append((f"{name} {sheet.replace('_', ' ')}", "bench_blitters", f"plain/mode{mode}/{sheet}",
+                         f"sdl/{anchor}/{sheet}", goal))
+    rows.append(("zip read 20 MB", "bench_zip_archive", "BM_ReadEveryMember20MB", "BM_UnzipToolSame20MB/manual_time",
+                 1.0))
+    return [Row(figure, benchmark_pair(programs / program, ours, anchor, 0.05), goal)
+            for figure, program, ours, anchor, goal in rows]
 
 
 def timed(command):
@@ -53,26 +119,26 @@ def timed(command):
     return time.perf_counter() - start
 
 
-def song_figures(renderer, songs, repetitions):
-    """Our renderer and xmp on every song, interleaved; total median times."""
+def song_rows(renderer, songs, scratch):
+    """Our renderer and xmp on every song, each chunk rendering all songs
+    with ours, then with xmp, into files in the scratch folder."""
     if not shutil.which("xmp"):
-        return [("sound_render (xmp not installed)", None, None, 0.75)]
+        return [Row("sound_render (xmp not installed)", None, 0.75)]
     songs = sorted(pathlib.Path(songs).glob("*.xm"))
-    table = []
-    with tempfile.TemporaryDirectory() as scratch:
-        wav = str(pathlib.Path(scratch) / "out.wav")
-        raw = str(pathlib.Path(scratch) / "out.raw")
-        for rate in [44100, 22050]:
-            for interpolation, quality in [("nearest", 3), ("linear", 4)]:
-                ours, theirs = [], []
-                for _ in range(repetitions):
-                    ours.append(sum(timed([renderer, str(s), wav, "--quality", str(quality), "--rate", str(rate)])
-                                    for s in songs))
-                    theirs.append(sum(timed(["xmp", "--norc", "-q", "-i", interpolation, "-f", str(rate), "-o", raw,
-                                             str(s)]) for s in songs))
-                table.append((f"sound_render {len(songs)} demo songs {rate} Hz {interpolation}",
-                              statistics.median(ours) * 1e9, statistics.median(theirs) * 1e9, 0.75))
-    return table
+    wav = str(pathlib.Path(scratch) / "out.wav")
+    raw = str(pathlib.Path(scratch) / "out.raw")
+    rows = []
+    for rate in [44100, 22050]:
+        for interpolation, quality in [("nearest", 3), ("linear", 4)]:
+            def chunk(rate=rate, interpolation=interpolation, quality=quality):
+                ours = sum(timed([renderer, str(s), wav, "--quality", str(quality), "--rate", str(rate)])
+                           for s in songs)
+                theirs = sum(timed(["xmp", "--norc", "-q", "-i", interpolation, "-f", str(rate), "-o", raw, str(s)])
+                             for s in songs)
+                return ours * 1e9, theirs * 1e9
+
+            rows.append(Row(f"sound_render {len(songs)} demo songs {rate} Hz {interpolation}", chunk, 0.75))
+    return rows
 
 
 def shown(ns):
@@ -84,16 +150,28 @@ def shown(ns):
     return f"{ns:.3g} ns"
 
 
+def print_row(row):
+    ours, anchor, spread = row.ours(), row.anchor(), row.ratio_spread()
+    ratio = ours / anchor if ours and anchor else None
+    met = "-" if ratio is None else ("met" if ratio <= row.goal else "NOT met")
+    ratio_text = "-" if ratio is None else f"{ratio:.2f}"
+    spread_text = "-" if spread is None else f"{spread[0]:.2f}-{spread[1]:.2f}"
+    print(f"{row.figure:<44} {shown(ours):>10} {shown(anchor):>10} {ratio_text:>6} {spread_text:>10} "
+          f"{'<=' + format(row.goal, 'g'):>6}  {met}", flush=True)
+
+
 def main():
-    out, renderer, songs, repetitions = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
-    results = {p.stem: medians(p) for p in pathlib.Path(out).glob("*.json")}
-    table = figures(results) + song_figures(renderer, songs, repetitions)
-    print(f"{'figure':<40} {'ours':>10} {'anchor':>10} {'ratio':>7} {'goal':>6}  met")
-    for figure, ours, anchor, goal in table:
-        ratio = ours / anchor if ours and anchor else None
-        met = "-" if ratio is None else ("met" if ratio <= goal else "NOT met")
-        ratio_text = "-" if ratio is None else f"{ratio:.2f}"
-        print(f"{figure:<40} {shown(ours):>10} {shown(anchor):>10} {ratio_text:>7} {'<=' + format(goal, 'g'):>6}  {met}")
+    programs, renderer, songs, chunks = pathlib.Path(sys.argv[1]), sys.argv[2], sys.argv[3], int(sys.argv[4])
+    only = re.compile(sys.argv[5]) if len(sys.argv) > 5 else None
+    print(f"{chunks} alternating chunks a row; times: 10th percentile; spread: 10th-90th percentile of the "
+          "per-chunk ratios")
+    print(f"{'figure':<44} {'ours':>10} {'anchor':>10} {'ratio':>6} {'spread':>10} {'goal':>6}  met")
+    with tempfile.TemporaryDirectory() as scratch:
+        for row in benchmark_rows(programs) + song_rows(renderer, songs, scratch):
+            if only and not only.search(row.figure):
+                continue
+            row.measure(chunks)
+            print_row(row)
 
 
 main()
