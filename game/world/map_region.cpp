@@ -8,63 +8,57 @@
 
 void Map::set_name(const std::string& text) { name = story_display_name(text); }
 
-void Map::read(Archive& ar) {
-    ar.read_begin("MS_MAP");
-    id = ar.read_u32("ID");
-    set_name(ar.read_text("Name"));
-    params[0] = ar.read_i32("Param1");
-    params[1] = ar.read_i32("Param2");
-    const uint16_t count = ar.read_count("LEVELCNT", 40);
-    levels.clear();
-    for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-        auto level = std::make_unique<MapLevel>();
-        level->map = this;
-        level->read(ar);
-        levels.push_back(std::move(level));
+void Map::serialize(Archive& ar) {
+    ar.begin("MS_MAP", kRecordVersion);
+    ar.u32("ID", id);
+    ar.text("Name", name);
+    if (ar.reading()) set_name(name);
+    ar.u32("Param1", params[0]);
+    ar.u32("Param2", params[1]);
+    const uint16_t count = ar.count("LEVELCNT", levels.size(), 40);
+    if (ar.reading()) {
+        levels.clear();
+        for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
+            levels.push_back(std::make_unique<MapLevel>());
+            levels.back()->map = this;
+            levels.back()->read(ar);
+        }
+    } else {
+        for (const auto& level : levels) level->write(ar);
     }
-    music = ar.read_text("Music");
-    music_loop = ar.read_i32("MusicLoop");
-    ar.read_end("MS_MAP");
+    ar.text("Music", music);
+    ar.u32("MusicLoop", music_loop);
+    ar.end("MS_MAP");
 }
 
-void Map::write(Archive& ar) const {
-    ar.write_begin("MS_MAP", kRecordVersion);
-    ar.write_u32("ID", id);
-    ar.write_string("Name", name);
-    ar.write_u32("Param1", uint32_t(params[0]));
-    ar.write_u32("Param2", uint32_t(params[1]));
-    ar.write_count("LEVELCNT", levels.size());
-    for (const auto& level : levels) level->write(ar);
-    ar.write_string("Music", music);
-    ar.write_u32("MusicLoop", uint32_t(music_loop));
-    ar.write_end("MS_MAP");
-}
+void Map::read(Archive& ar) { serialize(ar); }
+
+void Map::write(Archive& ar) const { ar.write_record(*this); }
 
 void MapRegion::set_name(const std::string& text) { name = story_display_name(text); }
 
-void MapRegion::read(Archive& ar) {
-    ar.read_begin("MS_MAPREGION");
-    set_name(ar.read_text("Name"));
-    id = ar.read_u32("ID");
-    const uint16_t count = ar.read_count("MAPCNT", Map::kMinStoredBytes);
-    maps.clear();
-    for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-        auto map = std::make_unique<Map>();
-        map->region = this;
-        map->read(ar);
-        maps.push_back(std::move(map));
+void MapRegion::serialize(Archive& ar) {
+    ar.begin("MS_MAPREGION", kRecordVersion);
+    ar.text("Name", name);
+    if (ar.reading()) set_name(name);
+    ar.u32("ID", id);
+    const uint16_t count = ar.count("MAPCNT", maps.size(), Map::kMinStoredBytes);
+    if (ar.reading()) {
+        maps.clear();
+        for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
+            maps.push_back(std::make_unique<Map>());
+            maps.back()->region = this;
+            maps.back()->read(ar);
+        }
+    } else {
+        for (const auto& map : maps) map->write(ar);
     }
-    ar.read_end("MS_MAPREGION");
+    ar.end("MS_MAPREGION");
 }
 
-void MapRegion::write(Archive& ar) const {
-    ar.write_begin("MS_MAPREGION", kRecordVersion);
-    ar.write_string("Name", name);
-    ar.write_u32("ID", id);
-    ar.write_count("MAPCNT", maps.size());
-    for (const auto& map : maps) map->write(ar);
-    ar.write_end("MS_MAPREGION");
-}
+void MapRegion::read(Archive& ar) { serialize(ar); }
+
+void MapRegion::write(Archive& ar) const { ar.write_record(*this); }
 
 std::string MapRegion::file_name() const { return region_file_name(id); }
 
