@@ -62,39 +62,31 @@ void MapRegion::write(Archive& ar) const { ar.write_record(*this); }
 
 std::string MapRegion::file_name() const { return region_file_name(id); }
 
-void MapRegion::read_tiles(Archive& ar) {
-    ar.read_begin("MS_MAPREGION");
-    const uint16_t map_count = ar.read_count("MAPCNT");
-    if (!ar.failed() && map_count != maps.size())
+void MapRegion::serialize_tiles(Archive& ar) {
+    ar.begin("MS_MAPREGION", kRecordVersion);
+    const uint16_t map_count = ar.count("MAPCNT", maps.size(), 1);
+    if (ar.reading() && !ar.failed() && map_count != maps.size())
         ar.fail("the region file holds " + std::to_string(map_count) + " maps, the story " +
                 std::to_string(maps.size()));
     for (const auto& map : maps) {
         if (ar.failed()) break;
-        ar.read_begin("MS_MAP");
-        const uint16_t level_count = ar.read_count("LEVELCNT");
-        if (!ar.failed() && level_count != map->levels.size())
+        ar.begin("MS_MAP", kRecordVersion);
+        const uint16_t level_count = ar.count("LEVELCNT", map->levels.size(), 1);
+        if (ar.reading() && !ar.failed() && level_count != map->levels.size())
             ar.fail("map " + std::to_string(map->id) + " has " + std::to_string(level_count) +
                     " levels in the region file, the story " + std::to_string(map->levels.size()));
         for (const auto& level : map->levels) {
             if (ar.failed()) break;
-            level->read_tiles(ar);
+            level->serialize_tiles(ar);
         }
-        ar.read_end("MS_MAP");
+        ar.end("MS_MAP");
     }
-    ar.read_end("MS_MAPREGION");
+    ar.end("MS_MAPREGION");
 }
 
-void MapRegion::write_tiles(Archive& ar) const {
-    ar.write_begin("MS_MAPREGION", kRecordVersion);
-    ar.write_count("MAPCNT", maps.size());
-    for (const auto& map : maps) {
-        ar.write_begin("MS_MAP", kRecordVersion);
-        ar.write_count("LEVELCNT", map->levels.size());
-        for (const auto& level : map->levels) level->write_tiles(ar);
-        ar.write_end("MS_MAP");
-    }
-    ar.write_end("MS_MAPREGION");
-}
+void MapRegion::read_tiles(Archive& ar) { serialize_tiles(ar); }
+
+void MapRegion::write_tiles(Archive& ar) const { ar.write_record(*this, &MapRegion::serialize_tiles); }
 
 bool MapRegion::load_file(const std::string& folder, std::string* error) {
     const std::string path = folder + "/" + file_name();

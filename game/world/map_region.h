@@ -60,6 +60,7 @@ struct MapRegion : StoryRecord {
     bool load_from(Archive& ar, std::string* error = nullptr);
     void unload_file();
     // The region file's content: per map, per level, tile set name and grid.
+    void serialize_tiles(Archive& ar);
     void read_tiles(Archive& ar);
     void write_tiles(Archive& ar) const;
 };
