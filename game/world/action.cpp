@@ -25,71 +25,38 @@ ActionForm action_form(uint16_t code) {
     }
 }
 
-void Action::read(Archive& ar) {
-    ar.read_begin("M_ACTION");
-    code = ar.read_u16("Code");
-    switch (form()) {
+void Action::serialize(Archive& ar) {
+    ar.begin("M_ACTION", kRecordVersion);
+    ar.u16("Code", code);
+    const ActionForm stored_form = form();
+    if (stored_form != ActionForm::None) ar.u32("A", a);
+    switch (stored_form) {
     case ActionForm::None:
-        break;
     case ActionForm::OneNumber:
-        a = ar.read_u32("A");
         break;
     case ActionForm::TwoNumbers:
-        a = ar.read_u32("A");
-        b = ar.read_u32("B");
+        ar.u32("B", b);
         break;
     case ActionForm::ThreeNumbers:
-        a = ar.read_u32("A");
-        b = ar.read_u32("B");
-        c = ar.read_u32("C");
+        ar.u32("B", b);
+        ar.u32("C", c);
         break;
     case ActionForm::TwoNumbersText:
-        a = ar.read_u32("A");
-        b = ar.read_u32("B");
-        text = ar.read_text("Text");
+        ar.u32("B", b);
+        ar.text("Text", text);
         break;
     case ActionForm::TwoNumbersExpression:
-        a = ar.read_u32("A");
-        b = ar.read_u32("B");
-        ar.read_temp_string("Comment");
-        expression.read(ar);
+        ar.u32("B", b);
+        ar.unkept_text("Comment");
+        expression.serialize(ar);
         break;
     }
-    ar.read_end("M_ACTION");
+    ar.end("M_ACTION");
 }
 
-void Action::write(Archive& ar) const {
-    ar.write_begin("M_ACTION", kRecordVersion);
-    ar.write_u16("Code", code);
-    switch (form()) {
-    case ActionForm::None:
-        break;
-    case ActionForm::OneNumber:
-        ar.write_u32("A", a);
-        break;
-    case ActionForm::TwoNumbers:
-        ar.write_u32("A", a);
-        ar.write_u32("B", b);
-        break;
-    case ActionForm::ThreeNumbers:
-        ar.write_u32("A", a);
-        ar.write_u32("B", b);
-        ar.write_u32("C", c);
-        break;
-    case ActionForm::TwoNumbersText:
-        ar.write_u32("A", a);
-        ar.write_u32("B", b);
-        ar.write_string("Text", text);
-        break;
-    case ActionForm::TwoNumbersExpression:
-        ar.write_u32("A", a);
-        ar.write_u32("B", b);
-        ar.write_string("Comment", nullptr);
-        expression.write(ar);
-        break;
-    }
-    ar.write_end("M_ACTION");
-}
+void Action::read(Archive& ar) { serialize(ar); }
+
+void Action::write(Archive& ar) const { ar.write_record(*this); }
 
 void ActionList::insert(std::shared_ptr<Action> action, uint16_t position) {
     auto after = std::upper_bound(entries_.begin(), entries_.end(), position,
@@ -104,21 +71,20 @@ void action_list_insert(ActionList& list, std::shared_ptr<Action> action, uint16
 // Position (2 bytes), version byte and code at the least.
 static constexpr size_t kMinStoredActionBytes = 5;
 
-void ActionList::read(Archive& ar) {
-    entries_.clear();
-    const uint16_t count = ar.read_count("ACTIONCNT", kMinStoredActionBytes);
-    for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-        const uint16_t position = ar.read_u16("Pos");
-        auto action = std::make_shared<Action>();
-        action->read(ar);
-        insert(std::move(action), position);
+void ActionList::serialize(Archive& ar) {
+    const uint16_t count = ar.count("ACTIONCNT", entries_.size(), kMinStoredActionBytes);
+    std::vector<Entry> stored(ar.reading() ? count : 0);
+    for (Entry& e : ar.reading() ? stored : entries_) {
+        ar.u16("Pos", e.position);
+        if (ar.reading()) e.action = std::make_shared<Action>();
+        e.action->serialize(ar);
     }
+    if (!ar.reading()) return;
+    // Actions run in the order of their positions, whatever the file's order.
+    entries_.clear();
+    for (Entry& e : stored) insert(std::move(e.action), e.position);
 }
 
-void ActionList::write(Archive& ar) const {
-    ar.write_count("ACTIONCNT", entries_.size());
-    for (const Entry& e : entries_) {
-        ar.write_u16("Pos", e.position);
-        e.action->write(ar);
-    }
-}
+void ActionList::read(Archive& ar) { serialize(ar); }
+
+void ActionList::write(Archive& ar) const { ar.write_record(*this); }

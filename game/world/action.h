@@ -38,6 +38,8 @@ struct Action {
     uint8_t category() const { return uint8_t(code >> 8); }
     ActionForm form() const { return action_form(code); }
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
     // Whether the action names the level (the codes that move, place or
@@ -61,6 +63,8 @@ public:
     bool empty() const { return entries_.empty(); }
 
     // Stored as a count, then per action its u16 position and the action.
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine/core/pooled_text.h"
@@ -86,6 +87,63 @@ public:
     void write_temp_string(const std::string& text) { write_string("", text.c_str()); }
     void write_blob(const char* key, const std::vector<uint8_t>& data);
 
+    // --- one field list for both directions ---------------------------------
+    // A record lists its stored fields once, in a `serialize(Archive&)` made
+    // of the calls below: reading, each call fills its field from the file;
+    // writing, it stores the field. The call's name is the stored width;
+    // signed widths are sign-extended when read. Writing only reads the
+    // record's fields, so a const record is written through `write_record`.
+    bool reading() const { return !writing_; }
+    void begin(const char* tag, uint8_t version) {
+        if (writing_) write_begin(tag, version);
+        else read_begin(tag);
+    }
+    void end(const char* tag) { (void)tag; }
+    template <class T> void u8(const char* key, T& value) { field<uint8_t>(key, value); }
+    template <class T> void i8(const char* key, T& value) { field<int8_t>(key, value); }
+    template <class T> void u16(const char* key, T& value) { field<uint16_t>(key, value); }
+    template <class T> void i16(const char* key, T& value) { field<int16_t>(key, value); }
+    template <class T> void u32(const char* key, T& value) { field<uint32_t>(key, value); }
+    // A text; a stored null string reads as `if_null`.
+    template <class Text> void text(const char* key, Text& value, const char* if_null = "") {
+        if (writing_) write_string(key, value);
+        else value = read_string(key).value_or(if_null);
+    }
+    // A text the game does not keep: dropped when read, stored as `written`.
+    void unkept_text(const char* key, const char* written = nullptr) {
+        if (writing_) write_string(key, written);
+        else read_temp_string(key);
+    }
+    // A list's u16 count: `size` when writing; when reading, the stored count
+    // bounded as `read_count` bounds it.
+    uint16_t count(const char* key, size_t size, size_t min_entry_bytes) {
+        if (!writing_) return read_count(key, min_entry_bytes);
+        write_count(key, size);
+        return uint16_t(size);
+    }
+    // A list of records, each with its own `serialize`; reading replaces the list.
+    template <class Record> void records(const char* key, std::vector<Record>& list, size_t min_entry_bytes) {
+        const uint16_t n = count(key, list.size(), min_entry_bytes);
+        if (!writing_) list.assign(n, Record{});
+        for (Record& record : list) record.serialize(*this);
+    }
+    // A list of plain values of the stored width `Stored`.
+    template <class Stored, class T> void values(const char* key, std::vector<T>& list, size_t min_entry_bytes = sizeof(Stored)) {
+        const uint16_t n = count(key, list.size(), min_entry_bytes);
+        if (!writing_) list.assign(n, T{});
+        for (T& value : list) field<Stored>(key, value);
+    }
+    // A byte block with its u32 length.
+    void blob(const char* key, std::vector<uint8_t>& data) {
+        if (writing_) write_blob(key, data);
+        else data = read_blob(key);
+    }
+    // Writes `record` through one of its field lists (`serialize` unless named).
+    template <class Record>
+    void write_record(const Record& record, void (Record::*fields)(Archive&) = &Record::serialize) {
+        (const_cast<Record&>(record).*fields)(*this);
+    }
+
     // Bytes written so far, the file mark included.
     const std::vector<uint8_t>& written() const { return data_; }
 
@@ -101,6 +159,22 @@ public:
     World* world = nullptr;
 
 private:
+    template <class Stored, class T> void field(const char* key, T& value) {
+        static_assert(sizeof(Stored) <= 4);
+        if (writing_) {
+            const uint32_t v = uint32_t(value);
+            if constexpr (sizeof(Stored) == 1) write_u8(key, v);
+            else if constexpr (sizeof(Stored) == 2) write_u16(key, v);
+            else write_u32(key, v);
+            return;
+        }
+        if constexpr (std::is_const_v<T>) {
+            fail(std::string("\"") + key + "\" cannot be read into a constant");
+        } else if constexpr (sizeof(Stored) == 1) value = T(Stored(read_u8(key)));
+        else if constexpr (sizeof(Stored) == 2) value = T(Stored(read_u16(key)));
+        else value = T(Stored(read_u32(key)));
+    }
+
     const uint8_t* take(size_t n, const char* key);
     // `count` itself, or 0 with the stream marked corrupt when the rest of
     // the file cannot hold that many entries.

@@ -3,35 +3,25 @@
 #include "game/world/archive.h"
 #include "game/world/story_record.h"
 
-void Condition::read(Archive& ar) {
-    ar.read_begin("M_CONDITION");
-    kind = ar.read_u8("Type");
-    aux = ar.read_u8("Aux");
-    id = ar.read_u32("ID");
-    value = ar.read_u32("Value");
-    ar.read_end("M_CONDITION");
+void Condition::serialize(Archive& ar) {
+    ar.begin("M_CONDITION", kRecordVersion);
+    ar.u8("Type", kind);
+    ar.u8("Aux", aux);
+    ar.u32("ID", id);
+    ar.u32("Value", value);
+    ar.end("M_CONDITION");
 }
 
-void Condition::write(Archive& ar) const {
-    ar.write_begin("M_CONDITION", kRecordVersion);
-    ar.write_u8("Type", kind);
-    ar.write_u8("Aux", aux);
-    ar.write_u32("ID", id);
-    ar.write_u32("Value", value);
-    ar.write_end("M_CONDITION");
+void Condition::read(Archive& ar) { serialize(ar); }
+
+void Condition::write(Archive& ar) const { ar.write_record(*this); }
+
+void Expression::serialize(Archive& ar) {
+    ar.begin("M_EXPRESSION", kRecordVersion);
+    ar.records("CONDCNT", conditions, Condition::kStoredBytes);
+    ar.end("M_EXPRESSION");
 }
 
-void Expression::read(Archive& ar) {
-    ar.read_begin("M_EXPRESSION");
-    const uint16_t count = ar.read_count("CONDCNT", Condition::kStoredBytes);
-    conditions.assign(count, Condition{});
-    for (Condition& c : conditions) c.read(ar);
-    ar.read_end("M_EXPRESSION");
-}
+void Expression::read(Archive& ar) { serialize(ar); }
 
-void Expression::write(Archive& ar) const {
-    ar.write_begin("M_EXPRESSION", kRecordVersion);
-    ar.write_count("CONDCNT", conditions.size());
-    for (const Condition& c : conditions) c.write(ar);
-    ar.write_end("M_EXPRESSION");
-}
+void Expression::write(Archive& ar) const { ar.write_record(*this); }

@@ -20,6 +20,8 @@ struct Condition {
     uint8_t base_kind() const { return kind & 0x7F; }
     bool negated() const { return (kind & 0x80) != 0; }
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
     bool operator==(const Condition&) const = default;
@@ -35,6 +37,8 @@ struct Expression {
 
     static constexpr size_t kMinStoredBytes = 3;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
     bool empty() const { return conditions.empty(); }

@@ -2,20 +2,15 @@
 
 #include "game/world/archive.h"
 
-void FlagRecord::read(Archive& ar) {
-    ar.read_begin("MS_FLAG");
-    ar.read_temp_string("Name");
-    id = ar.read_u32("ID");
-    value = ar.read_i32("nValue");
-    hi_value = ar.read_i32("nHiValue");
-    ar.read_end("MS_FLAG");
+void FlagRecord::serialize(Archive& ar) {
+    ar.begin("MS_FLAG", kRecordVersion);
+    ar.unkept_text("Name", name.c_str());  // stored for the editor only
+    ar.u32("ID", id);
+    ar.u32("nValue", value);
+    ar.u32("nHiValue", hi_value);
+    ar.end("MS_FLAG");
 }
 
-void FlagRecord::write(Archive& ar) const {
-    ar.write_begin("MS_FLAG", kRecordVersion);
-    ar.write_string("Name", name);
-    ar.write_u32("ID", id);
-    ar.write_u32("nValue", uint32_t(value));
-    ar.write_u32("nHiValue", uint32_t(hi_value));
-    ar.write_end("MS_FLAG");
-}
+void FlagRecord::read(Archive& ar) { serialize(ar); }
+
+void FlagRecord::write(Archive& ar) const { ar.write_record(*this); }

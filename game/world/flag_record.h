@@ -19,6 +19,8 @@ struct FlagRecord : StoryRecord {
 
     static constexpr size_t kMinStoredBytes = 1 + 2 + 12;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };

@@ -5,56 +5,37 @@
 #include "game/world/archive.h"
 #include "game/world/world.h"
 
+void ItemRecord::serialize(Archive& ar) {
+    ar.begin("M_ITEM", kRecordVersion);
+    ar.u32("ID", id);
+    ar.u32("Param1", param1);
+    ar.u32("Price", price);
+    ar.text("Name", name);
+    ar.text("Text2", text2, " ");
+    ar.u32("Param2", param2);
+    ar.u32("Param3", param3);
+    ar.u32("Param4", param4);
+    ar.text("Text3", text3, "<");
+    ar.u16("Value", value);
+    ar.u16("SubKind", sub_kind);
+    ar.u16("Count", count);
+    ar.u16("Amount2", amount2);
+    ar.u16("Amount3", amount3);
+    ar.u16("Aim", aim);
+    ar.u16("Flag1", flag1);
+    ar.u16("Flag2", flag2);
+    ar.u32("Kind", kind);
+    ar.text("Text4", text4);
+    ar.u16("Priceless", priceless);
+    ar.end("M_ITEM");
+}
+
 void ItemRecord::read(Archive& ar) {
-    ar.read_begin("M_ITEM");
-    id = ar.read_u32("ID");
-    param1 = ar.read_i32("Param1");
-    price = ar.read_i32("Price");
-    name = ar.read_text("Name");
-    text2 = ar.read_string("Text2").value_or(" ");
-    param2 = ar.read_i32("Param2");
-    param3 = ar.read_i32("Param3");
-    param4 = ar.read_i32("Param4");
-    text3 = ar.read_string("Text3").value_or("<");
-    value = ar.read_u16("Value");
-    sub_kind = ar.read_u16("SubKind");
-    count = ar.read_u16("Count");
-    amount2 = ar.read_u16("Amount2");
-    amount3 = ar.read_u16("Amount3");
-    aim = ar.read_u16("Aim");
-    flag1 = ar.read_u16("Flag1");
-    flag2 = ar.read_u16("Flag2");
-    kind = ar.read_i32("Kind");
-    text4 = ar.read_text("Text4");
-    priceless = ar.read_u16("Priceless");
-    ar.read_end("M_ITEM");
+    serialize(ar);
     validate();
 }
 
-void ItemRecord::write(Archive& ar) const {
-    ar.write_begin("M_ITEM", kRecordVersion);
-    ar.write_u32("ID", id);
-    ar.write_u32("Param1", uint32_t(param1));
-    ar.write_u32("Price", uint32_t(price));
-    ar.write_string("Name", name);
-    ar.write_string("Text2", text2);
-    ar.write_u32("Param2", uint32_t(param2));
-    ar.write_u32("Param3", uint32_t(param3));
-    ar.write_u32("Param4", uint32_t(param4));
-    ar.write_string("Text3", text3);
-    ar.write_u16("Value", value);
-    ar.write_u16("SubKind", sub_kind);
-    ar.write_u16("Count", count);
-    ar.write_u16("Amount2", amount2);
-    ar.write_u16("Amount3", amount3);
-    ar.write_u16("Aim", aim);
-    ar.write_u16("Flag1", flag1);
-    ar.write_u16("Flag2", flag2);
-    ar.write_u32("Kind", uint32_t(kind));
-    ar.write_string("Text4", text4);
-    ar.write_u16("Priceless", priceless);
-    ar.write_end("M_ITEM");
-}
+void ItemRecord::write(Archive& ar) const { ar.write_record(*this); }
 
 int32_t item_base_price(const ItemRecord& item) {
     const int32_t v = item.value;
@@ -101,37 +82,35 @@ void ItemRecord::validate() {
     if (price > 10000) price = 10000;
 }
 
-void ItemGroup::read(Archive& ar) {
-    ar.read_begin("M_ITEMGROUP");
-    group_kind = ar.read_i32("Kind");
-    id = ar.read_u32("ID");
-    name = ar.read_text("Name");
-    const uint16_t count = ar.read_count("ITEMCNT", ItemRecord::kMinStoredBytes);
-    items.clear();
-    for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-        auto item = std::make_unique<ItemRecord>();
-        item->read(ar);
-        items.push_back(std::move(item));
+void ItemGroup::serialize(Archive& ar) {
+    ar.begin("M_ITEMGROUP", kRecordVersion);
+    ar.u32("Kind", group_kind);
+    ar.u32("ID", id);
+    ar.text("Name", name);
+    const uint16_t count = ar.count("ITEMCNT", items.size(), ItemRecord::kMinStoredBytes);
+    if (ar.reading()) {
+        items.clear();
+        for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
+            items.push_back(std::make_unique<ItemRecord>());
+            items.back()->read(ar);
+        }
+    } else {
+        for (const auto& item : items) item->write(ar);
     }
-    priceless = ar.read_u16("Priceless");
+    ar.u16("Priceless", priceless);
+    ar.end("M_ITEMGROUP");
+}
+
+void ItemGroup::read(Archive& ar) {
+    serialize(ar);
     if (priceless > 1) priceless = 0;
-    ar.read_end("M_ITEMGROUP");
     for (auto& item : items) {
         item->priceless = uint16_t(priceless);
         if (priceless) item->price = 0;
     }
 }
 
-void ItemGroup::write(Archive& ar) const {
-    ar.write_begin("M_ITEMGROUP", kRecordVersion);
-    ar.write_u32("Kind", uint32_t(group_kind));
-    ar.write_u32("ID", id);
-    ar.write_string("Name", name);
-    ar.write_count("ITEMCNT", items.size());
-    for (const auto& item : items) item->write(ar);
-    ar.write_u16("Priceless", uint32_t(priceless));
-    ar.write_end("M_ITEMGROUP");
-}
+void ItemGroup::write(Archive& ar) const { ar.write_record(*this); }
 
 namespace {
 

@@ -56,6 +56,8 @@ struct ItemRecord : StoryRecord {
     static constexpr size_t kMinStoredBytes = 1 + 4 * 3 + 2 * 2 + 4 * 3 + 2 + 2 * 8 + 4 + 2 + 2;
 
     // Registered by its group's loader.
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
     // Clamps and defaults, then the derived price.
@@ -72,6 +74,8 @@ struct ItemGroup : StoryRecord {
 
     static constexpr size_t kMinStoredBytes = 1 + 4 + 4 + 2 + 2 + 2;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };

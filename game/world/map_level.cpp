@@ -3,78 +3,62 @@
 #include "game/world/archive.h"
 #include "game/world/story_names.h"
 
-void Encounter::read(Archive& ar) {
-    ar.read_begin("M_ENCOUNTER");
-    monster_id = ar.read_u32("MonsterID");
-    value = ar.read_u8("Value");
-    ar.read_temp_string("Comment");
-    expression.read(ar);
-    ar.read_end("M_ENCOUNTER");
+void Encounter::serialize(Archive& ar) {
+    ar.begin("M_ENCOUNTER", kRecordVersion);
+    ar.u32("MonsterID", monster_id);
+    ar.u8("Value", value);
+    ar.unkept_text("Comment");
+    expression.serialize(ar);
+    ar.end("M_ENCOUNTER");
 }
 
-void Encounter::write(Archive& ar) const {
-    ar.write_begin("M_ENCOUNTER", kRecordVersion);
-    ar.write_u32("MonsterID", monster_id);
-    ar.write_u8("Value", value);
-    ar.write_string("Comment", nullptr);
-    expression.write(ar);
-    ar.write_end("M_ENCOUNTER");
-}
+void Encounter::read(Archive& ar) { serialize(ar); }
+
+void Encounter::write(Archive& ar) const { ar.write_record(*this); }
 
 void MapLevel::set_name(const std::string& text) { name = story_display_name(text); }
 
-void MapLevel::read(Archive& ar) {
-    ar.read_begin("MS_MAPLEVEL");
-    id = ar.read_u32("ID");
-    width = ar.read_i32("Width");
-    height = ar.read_i32("Height");
-    if (!ar.failed() && (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide))
+void MapLevel::serialize(Archive& ar) {
+    ar.begin("MS_MAPLEVEL", kRecordVersion);
+    ar.u32("ID", id);
+    ar.u32("Width", width);
+    ar.u32("Height", height);
+    if (ar.reading() && !ar.failed() && (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide))
         ar.fail("level " + std::to_string(id) + " has the size " + std::to_string(width) + " x " +
                 std::to_string(height) + ", outside 1..250");
-    params[2] = ar.read_u32("Param2");
-    for (int i = 3; i <= 5; ++i) params[i] = ar.read_u32("Param");
-    params[1] = ar.read_u32("Param1");
-    music = ar.read_text("Music");
-    music_loop = ar.read_i32("MusicLoop");
-    params[6] = ar.read_u32("Param6");
-    for (int i = 7; i <= 9; ++i) params[i] = ar.read_u32("Param");
-    const uint16_t count = ar.read_count("ENCOUNTERCNT", Encounter::kMinStoredBytes);
-    encounters.assign(count, Encounter{});
-    for (Encounter& e : encounters) e.read(ar);
-    set_name(ar.read_text("Name"));
-    combat_background = ar.read_u32("CombatBack");
-    const uint32_t packed = ar.read_u32("Weather");
-    params[11] = packed & 0xFF;
-    weather = packed >> 8;
-    ar.read_end("MS_MAPLEVEL");
+    ar.u32("Param2", params[2]);
+    for (int i = 3; i <= 5; ++i) ar.u32("Param", params[i]);
+    ar.u32("Param1", params[1]);
+    ar.text("Music", music);
+    ar.u32("MusicLoop", music_loop);
+    ar.u32("Param6", params[6]);
+    for (int i = 7; i <= 9; ++i) ar.u32("Param", params[i]);
+    ar.records("ENCOUNTERCNT", encounters, Encounter::kMinStoredBytes);
+    ar.text("Name", name);
+    if (ar.reading()) set_name(name);
+    ar.u32("CombatBack", combat_background);
+    // Parameter 11 and the weather share one field: the low byte and the rest.
+    uint32_t packed = (params[11] & 0xFF) | (weather << 8);
+    ar.u32("Weather", packed);
+    if (ar.reading()) {
+        params[11] = packed & 0xFF;
+        weather = packed >> 8;
+    }
+    ar.end("MS_MAPLEVEL");
 }
 
-void MapLevel::write(Archive& ar) const {
-    ar.write_begin("MS_MAPLEVEL", kRecordVersion);
-    ar.write_u32("ID", id);
-    ar.write_u32("Width", uint32_t(width));
-    ar.write_u32("Height", uint32_t(height));
-    ar.write_u32("Param2", params[2]);
-    for (int i = 3; i <= 5; ++i) ar.write_u32("Param", params[i]);
-    ar.write_u32("Param1", params[1]);
-    ar.write_string("Music", music);
-    ar.write_u32("MusicLoop", uint32_t(music_loop));
-    ar.write_u32("Param6", params[6]);
-    for (int i = 7; i <= 9; ++i) ar.write_u32("Param", params[i]);
-    ar.write_count("ENCOUNTERCNT", encounters.size());
-    for (const Encounter& e : encounters) e.write(ar);
-    ar.write_string("Name", name);
-    ar.write_u32("CombatBack", combat_background);
-    ar.write_u32("Weather", (params[11] & 0xFF) | (weather << 8));
-    ar.write_end("MS_MAPLEVEL");
-}
+void MapLevel::read(Archive& ar) { serialize(ar); }
 
-void MapLevel::read_tiles(Archive& ar) {
-    ar.read_begin("MS_MAPLEVEL");
-    set_name(ar.read_text("Name"));
-    const std::vector<uint8_t> blob = ar.read_blob("Tiles");
-    ar.read_end("MS_MAPLEVEL");
-    if (ar.failed()) return;
+void MapLevel::write(Archive& ar) const { ar.write_record(*this); }
+
+void MapLevel::serialize_tiles(Archive& ar) {
+    ar.begin("MS_MAPLEVEL", kRecordVersion);
+    ar.text("Name", name);
+    if (ar.reading()) set_name(name);
+    std::vector<uint8_t> blob = ar.reading() ? std::vector<uint8_t>{} : encode_tile_grid(grid);
+    ar.blob("Tiles", blob);
+    ar.end("MS_MAPLEVEL");
+    if (!ar.reading() || ar.failed()) return;
     auto cells = decode_tile_grid(blob, size_t(width) * size_t(height));
     if (!cells) {
         ar.fail("the grid of level " + std::to_string(id) + " does not hold exactly " + std::to_string(width) +
@@ -85,12 +69,9 @@ void MapLevel::read_tiles(Archive& ar) {
     for (const TileChange& change : tile_changes) set_tile_field(change.x, change.y, change.field, change.value, false);
 }
 
-void MapLevel::write_tiles(Archive& ar) const {
-    ar.write_begin("MS_MAPLEVEL", kRecordVersion);
-    ar.write_string("Name", name);
-    ar.write_blob("Tiles", encode_tile_grid(grid));
-    ar.write_end("MS_MAPLEVEL");
-}
+void MapLevel::read_tiles(Archive& ar) { serialize_tiles(ar); }
+
+void MapLevel::write_tiles(Archive& ar) const { ar.write_record(*this, &MapLevel::serialize_tiles); }
 
 void MapLevel::set_tile_field(int x, int y, uint16_t field, uint32_t value, bool log) {
     // Fields 8..15 change nothing but are logged; higher ones would not fit
@@ -145,62 +126,60 @@ bool fits_compact(const std::vector<TileChange>& changes) {
     return true;
 }
 
-// Reads the chunk's entries; false on an unknown version.
-bool read_tile_mod(Archive& ar, std::vector<TileChange>& out) {
-    const uint8_t version = ar.read_u8("TILEMOD");
+// The chunk's one field list. `Changes` is const when writing. Reading
+// replaces `changes` and gives false on an unknown version.
+template <class Changes>
+bool serialize_tile_mod(Archive& ar, Changes& changes) {
+    uint8_t version = fits_compact(changes) ? kTileModCompact : kTileModWide;
+    ar.u8("TILEMOD", version);
     if (version != kTileModCompact && version != kTileModWide) {
         if (!ar.failed()) ar.fail("unknown tile change version " + std::to_string(version));
         return false;
     }
     const size_t entry_bytes = version == kTileModCompact ? 6 : 9;
-    const uint16_t count = ar.read_count("TILECNT", entry_bytes);
-    out.clear();
-    out.reserve(count);
-    for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-        TileChange c;
-        c.x = ar.read_u16("X");
-        c.y = ar.read_u16("Y");
-        const uint8_t field_byte = ar.read_u8("Field");
-        if (version == kTileModCompact) {
-            c.field = field_byte & 0x0F;
-            c.value = uint32_t(field_byte >> 4) << 8 | ar.read_u8("Value");
-        } else {
-            c.field = field_byte;
-            c.value = ar.read_u32("Value");
+    const uint16_t count = ar.count("TILECNT", changes.size(), entry_bytes);
+    if constexpr (!std::is_const_v<Changes>) {
+        if (ar.reading()) changes.assign(count, TileChange{});
+    }
+    for (auto& c : changes) {
+        ar.u16("X", c.x);
+        ar.u16("Y", c.y);
+        if (version == kTileModWide) {
+            ar.u8("Field", c.field);
+            ar.u32("Value", c.value);
+            continue;
         }
-        out.push_back(c);
+        // Compact: the field in the low four bits, the value's bits 8..11 in
+        // the high four, then the value's low byte.
+        uint8_t field_byte = uint8_t(c.field | ((c.value >> 8) & 0x0F) << 4);
+        uint8_t low_byte = uint8_t(c.value & 0xFF);
+        ar.u8("Field", field_byte);
+        ar.u8("Value", low_byte);
+        if constexpr (!std::is_const_v<Changes>) {
+            c.field = field_byte & 0x0F;
+            c.value = uint32_t(field_byte >> 4) << 8 | low_byte;
+        }
     }
     return !ar.failed();
 }
 
 }  // namespace
 
-void MapLevel::write_tile_changes(Archive& ar) const {
-    const bool compact = fits_compact(tile_changes);
-    ar.write_u8("TILEMOD", compact ? kTileModCompact : kTileModWide);
-    ar.write_count("TILECNT", tile_changes.size());
-    for (const TileChange& c : tile_changes) {
-        ar.write_u16("X", c.x);
-        ar.write_u16("Y", c.y);
-        if (compact) {
-            ar.write_u8("Field", c.field | ((c.value >> 8) & 0x0F) << 4);
-            ar.write_u8("Value", c.value & 0xFF);
-        } else {
-            ar.write_u8("Field", c.field);
-            ar.write_u32("Value", c.value);
-        }
-    }
+bool serialize_tile_changes(Archive& ar, std::vector<TileChange>& changes) {
+    return serialize_tile_mod(ar, changes);
 }
+
+void MapLevel::write_tile_changes(Archive& ar) const { serialize_tile_mod(ar, tile_changes); }
 
 void MapLevel::read_tile_changes(Archive& ar) {
     free_tiles();
     tile_changes.clear();
     std::vector<TileChange> changes;
-    if (!read_tile_mod(ar, changes)) return;
+    if (!serialize_tile_mod(ar, changes)) return;
     for (const TileChange& c : changes) set_tile_field(c.x, c.y, c.field, c.value, true);
 }
 
 void MapLevel::skip_tile_changes(Archive& ar) {
     std::vector<TileChange> dropped;
-    read_tile_mod(ar, dropped);
+    serialize_tile_mod(ar, dropped);
 }

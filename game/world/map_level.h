@@ -27,6 +27,8 @@ struct Encounter {
 
     static constexpr size_t kMinStoredBytes = 1 + 4 + 1 + 2 + Expression::kMinStoredBytes;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };
@@ -38,6 +40,11 @@ struct TileChange {
     uint32_t value = 0;
     bool operator==(const TileChange&) const = default;
 };
+
+// The "TILEMOD" chunk of save games (see MapLevel::write_tile_changes):
+// reading replaces `changes` with the stored list, unfiltered; false when the
+// chunk is damaged or of an unknown version.
+bool serialize_tile_changes(Archive& ar, std::vector<TileChange>& changes);
 
 // The edges a level can be left by; see MapLevel::exit_level.
 enum class LevelEdge { Up, Left, Down, Right };
@@ -86,10 +93,13 @@ struct MapLevel : StoryRecord {
     void set_name(const std::string& text);
 
     // "MS_MAPLEVEL" of story.rpg. Sizes outside 1..250 mark the file corrupt.
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
     // The level's part of a region file: tile set name and packed grid. The
     // grid must decode to exactly width x height cells; the log is replayed.
+    void serialize_tiles(Archive& ar);
     void read_tiles(Archive& ar);
     void write_tiles(Archive& ar) const;
     void free_tiles() { grid.clear(); grid.shrink_to_fit(); }

@@ -29,6 +29,8 @@ struct Map : StoryRecord {
     static constexpr size_t kMinStoredBytes = 1 + 4 + 2 + 8 + 2 + 2 + 4;
 
     void set_name(const std::string& text);
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };
@@ -43,6 +45,8 @@ struct MapRegion : StoryRecord {
     static constexpr size_t kMinStoredBytes = 1 + 2 + 4 + 2;
 
     void set_name(const std::string& text);
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 
@@ -56,6 +60,7 @@ struct MapRegion : StoryRecord {
     bool load_from(Archive& ar, std::string* error = nullptr);
     void unload_file();
     // The region file's content: per map, per level, tile set name and grid.
+    void serialize_tiles(Archive& ar);
     void read_tiles(Archive& ar);
     void write_tiles(Archive& ar) const;
 };

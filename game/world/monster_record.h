@@ -64,6 +64,8 @@ struct MonsterRecord : StoryRecord {
     static constexpr size_t kMinStoredBytes = 80;
 
     // The id is read here but registered by the loader.
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
     // The clamps and defaults applied after reading.

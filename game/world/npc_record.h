@@ -25,6 +25,8 @@ struct NpcTopic {
 
     static constexpr size_t kMinStoredBytes = 1 + 5 * 2 + Expression::kMinStoredBytes + 2 + 4;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };
@@ -49,6 +51,8 @@ struct NpcRecord : StoryRecord {
     static constexpr size_t kMinStoredBytes = 1 + 4 + 2 + 2 + 1 + 4 + 8 + 2 + 1;
 
     // The id is read here but registered by the loader.
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };

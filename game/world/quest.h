@@ -17,6 +17,8 @@ struct Quest : StoryRecord {
 
     static constexpr size_t kMinStoredBytes = 1 + 4 + 3 * 2;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };

@@ -18,6 +18,8 @@ struct RecipeItem {
 
     static constexpr size_t kMinStoredBytes = 1 + 2 * 2 + 11 * 4;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };
@@ -29,6 +31,8 @@ struct RecipeCategory : PoolObject {
 
     static constexpr size_t kMinStoredBytes = 1 + 2 + 4 + 2;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 };

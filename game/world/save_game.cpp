@@ -30,10 +30,8 @@ constexpr size_t kLevelChangeMinBytes = 4 + 1 + 2;
 constexpr size_t kItemBytes = 8;
 constexpr size_t kQuestBytes = 8;
 
-// --- the hero record ------------------------------------------------------------
-
 // The hero's numbers kept as runs of 32-bit values, in the order the file
-// keeps them. Reading, applying and writing all follow these lists.
+// keeps them.
 using HeroField = int32_t HeroActor::*;
 constexpr std::array<HeroField, 5> kAttributeFields{&HeroActor::dexterity_, &HeroActor::strength_,
                                                     &HeroActor::defence_, &HeroActor::knowledge_,
@@ -47,38 +45,226 @@ constexpr std::array<HeroField, 5> kBonusFields{&HeroActor::bonus_dexterity, &He
                                                 &HeroActor::bonus_resistance};
 
 template <size_t N>
+std::array<int32_t, N> get_fields(const HeroActor& hero, const std::array<HeroField, N>& fields) {
+    std::array<int32_t, N> values{};
+    for (size_t i = 0; i < N; ++i) values[i] = hero.*fields[i];
+    return values;
+}
+
+template <size_t N>
 void set_fields(HeroActor& hero, const std::array<HeroField, N>& fields, const std::array<int32_t, N>& values) {
     for (size_t i = 0; i < N; ++i) hero.*fields[i] = values[i];
 }
 
 template <size_t N>
-void write_fields(Archive& ar, const char* name, const HeroActor& hero, const std::array<HeroField, N>& fields) {
-    for (HeroField field : fields) ar.write_u32(name, uint32_t(hero.*field));
+void serialize_u32s(Archive& ar, const char* key, std::array<int32_t, N>& values) {
+    for (int32_t& v : values) ar.u32(key, v);
 }
 
-struct StagedHero {
-    bool present = false;  // version 0 stores no hero fields
-    int x = 0;
-    int y = 0;
-    int facing = 0;
-    int animation = 0;
-    int next_step = 0;
-    MapLevel* level = nullptr;
-    int32_t experience = 0;
-    int32_t level_number = 1;
+// --- what a save file holds -------------------------------------------------------
+// Each stored record lists its fields once; `capture_*` fills one from the
+// running game for writing, `check_*` and `apply_*` take a read one into it.
+
+struct StoredItem {
+    uint32_t id = 0;
+    uint32_t usage = 0;
+    void serialize(Archive& ar) {
+        ar.u32("ItemID", id);
+        ar.u32("Usage", usage);
+    }
+};
+
+struct StoredQuest {
+    uint32_t id = 0;
+    int32_t done = 0;
+    void serialize(Archive& ar) {
+        ar.u32("QuestID", id);
+        ar.u32("Done", done);
+    }
+};
+
+struct StoredHero {
+    uint8_t version = kHeroRecordVersion;  // 0 stores no hero fields
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t facing = 0;
+    int32_t animation = 0;
+    int32_t next_step = 0;  // goes negative while waiting
+    uint32_t level_id = 0;
+    // Experience and level are stored twice; the later copies count.
+    int32_t first_experience = 0;
+    int32_t first_level_number = 0;
     int32_t gold = 0;
     std::array<int32_t, kAttributeFields.size()> attributes{};
     int32_t hit_points = 0;
     int32_t max_hit_points = 0;
+    int32_t level_number = 1;
+    int32_t experience = 0;
     std::array<int32_t, kProgressFields.size()> progress{};
-    std::vector<InventoryEntry> items;
-    int armour = -1;  // indexes into `items`
-    int shield = -1;
-    std::array<int32_t, 3> quick_items{-1, -1, -1};
-    std::vector<std::pair<uint32_t, int32_t>> quests;  // id, done
+    std::vector<StoredItem> items;
+    uint32_t armour = kNone;  // indexes into `items`
+    uint32_t shield = kNone;
+    uint32_t last_item = kNone;  // not restored: the current item starts empty
+    std::array<uint32_t, 3> quick_items{kNone, kNone, kNone};
+    std::vector<StoredQuest> quests;
     int32_t action_value = 0;
     std::array<int32_t, 4> appearance{};  // premade, head, hair, body
+
+    void serialize(Archive& ar) {
+        ar.u8("HERO", version);
+        if (version == 0) return;
+        if (version != kHeroRecordVersion) return ar.fail("unknown hero record version " + std::to_string(version));
+        ar.i16("PosX", x);
+        ar.i16("PosY", y);
+        ar.u16("DrawDir", facing);
+        ar.u8("AnimCnt", animation);
+        ar.i8("NextStep", next_step);
+        ar.u32("LevelUID", level_id);
+        ar.u32("nXp", first_experience);
+        ar.u32("nLevel", first_level_number);
+        ar.u32("nMoney", gold);
+        serialize_u32s(ar, "attribute", attributes);
+        ar.u32("nHth", hit_points);
+        ar.u32("nHthMax", max_hit_points);
+        ar.u32("nLev", level_number);
+        ar.u32("nExp", experience);
+        serialize_u32s(ar, "progress", progress);
+        ar.records("ItemCnt", items, kItemBytes);
+        ar.u32("Armor", armour);
+        ar.u32("Shield", shield);
+        ar.u32("LastItem", last_item);
+        for (uint32_t& q : quick_items) ar.u32("nIdx", q);
+        ar.records("QuestCnt", quests, kQuestBytes);
+        ar.u16("nAction", action_value);
+        serialize_u32s(ar, "appearance", appearance);
+    }
 };
+
+struct StoredFlag {
+    uint32_t id = 0;
+    int32_t value = 0;
+    int32_t hi_value = 0;
+    void serialize(Archive& ar) {
+        ar.u32("ID", id);
+        ar.u32("nValue", value);
+        ar.u32("nHiValue", hi_value);
+    }
+};
+
+struct StoredTrigger {
+    uint32_t id = 0;
+    void serialize(Archive& ar) { ar.u32("ID", id); }
+};
+
+struct StoredTileLog {
+    uint32_t level_id = 0;
+    std::vector<TileChange> changes;
+    void serialize(Archive& ar) {
+        ar.u32("LevelUID", level_id);
+        serialize_tile_changes(ar, changes);
+    }
+};
+
+struct StoredSave {
+    std::vector<StoredFlag> flags;
+    std::vector<StoredTrigger> fired;
+    std::vector<StoredTileLog> tile_logs;
+    StoredHero hero;
+    std::vector<NpcPlacement> npcs;
+    std::vector<NpcPlacement> monsters;  // npc_id holds the monster record id
+    uint32_t play_time = 0;
+    std::array<int32_t, kBonusFields.size()> bonuses{};
+    uint32_t difficulty = 1;
+
+    void serialize(Archive& ar) {
+        ar.records("FLAGCNT", flags, kFlagBytes);
+        ar.records("TRIGGERCNT", fired, 4);
+        ar.records("LEVELCNT", tile_logs, kLevelChangeMinBytes);
+        hero.serialize(ar);
+        ar.records("NPCCNT", npcs, kPlacementBytes);
+        ar.records("MONSTERCNT", monsters, kPlacementBytes);
+        ar.u32("PlayTime", play_time);
+        serialize_u32s(ar, "bonus", bonuses);
+        ar.u32("nDifficulty", difficulty);
+    }
+};
+
+// --- from the running game ---------------------------------------------------------
+
+StoredHero capture_hero(const HeroActor& hero) {
+    StoredHero h;
+    h.x = hero.x;
+    h.y = hero.y;
+    h.facing = hero.facing;
+    h.animation = hero.animation;
+    h.next_step = hero.next_step;
+    h.level_id = hero.level ? hero.level->id : hero.level_id;
+    h.first_experience = h.experience = hero.experience;
+    h.first_level_number = h.level_number = hero.level_number;
+    h.gold = hero.gold;
+    h.attributes = get_fields(hero, kAttributeFields);
+    h.hit_points = hero.hit_points;
+    h.max_hit_points = hero.max_hit_points;
+    h.progress = get_fields(hero, kProgressFields);
+    for (const auto& e : hero.inventory) h.items.push_back({e->item ? e->item->id : 0, uint32_t(e->uses)});
+    h.armour = uint32_t(hero.item_index(hero.armour));
+    h.shield = uint32_t(hero.item_index(hero.shield));
+    h.last_item = uint32_t(hero.item_index(hero.current_item));
+    for (size_t i = 0; i < h.quick_items.size(); ++i) h.quick_items[i] = uint32_t(hero.quick_items[i]);
+    for (const QuestEntry& q : hero.quests) h.quests.push_back({q.quest ? q.quest->id : 0, q.done});
+    h.action_value = hero.action_value;
+    h.appearance = {hero.premade, hero.head, hero.hair, hero.body};
+    return h;
+}
+
+template <class Fn>
+void for_each_level(const World& world, Fn fn) {
+    for (const auto& region : world.regions)
+        for (const auto& map : region->maps)
+            for (const auto& level : map->levels) fn(*level);
+}
+
+StoredSave capture_save(World& world) {
+    StoredSave s;
+    for (const auto& flag : world.flags)
+        if (flag->value != 0 || flag->hi_value != 0) s.flags.push_back({flag->id, flag->value, flag->hi_value});
+    world.record_fired_triggers();
+    for (uint32_t id : world.fired_trigger_ids) s.fired.push_back({id});
+    for_each_level(world, [&](const MapLevel& level) {
+        if (level.has_tile_changes()) s.tile_logs.push_back({level.id, level.tile_changes});
+    });
+    const HeroActor& hero = world.hero();
+    s.hero = capture_hero(hero);
+    s.npcs = world.npc_placements;
+    for (const auto& monster : world.monster_actors) {
+        NpcPlacement p;
+        p.npc_id = monster->record() ? monster->record()->id : 0;
+        p.level_id = monster->level ? monster->level->id : monster->level_id;
+        p.x = uint16_t(monster->x);
+        p.y = uint16_t(monster->y);
+        p.home_x = uint16_t(monster->home_x);
+        p.home_y = uint16_t(monster->home_y);
+        s.monsters.push_back(p);
+    }
+    s.play_time = world.play_time;
+    s.bonuses = get_fields(hero, kBonusFields);
+    s.difficulty = uint32_t(world.difficulty);
+    return s;
+}
+
+// --- into the running game ---------------------------------------------------------
+// Loading reads the whole file into a StoredSave and checks it before the
+// world changes at all.
+
+// A level's stored log as the level keeps it: changes outside the level or
+// of fields beyond the format's are dropped.
+std::vector<TileChange> kept_tile_changes(const MapLevel& level, const std::vector<TileChange>& stored) {
+    MapLevel scratch;
+    scratch.width = level.width;
+    scratch.height = level.height;
+    for (const TileChange& c : stored) scratch.set_tile_field(c.x, c.y, c.field, c.value, true);
+    return std::move(scratch.tile_changes);
+}
 
 // Stored index -> index among the entries that were kept, -1 for none.
 int32_t map_index(uint32_t stored, const std::vector<int>& kept) {
@@ -86,71 +272,60 @@ int32_t map_index(uint32_t stored, const std::vector<int>& kept) {
     return kept[stored];
 }
 
-bool read_hero(Archive& ar, World& world, StagedHero& h) {
-    const uint8_t version = ar.read_u8("HERO");
-    if (version == 0) return !ar.failed();
-    if (version != kHeroRecordVersion) {
-        ar.fail("unknown hero record version " + std::to_string(version));
-        return false;
-    }
-    h.present = true;
-    h.x = int16_t(ar.read_u16("PosX"));
-    h.y = int16_t(ar.read_u16("PosY"));
-    h.facing = ar.read_u16("DrawDir");
-    h.animation = ar.read_u8("AnimCnt");
-    h.next_step = int8_t(ar.read_u8("NextStep"));  // goes negative while waiting
-    const uint32_t level_id = ar.read_u32("LevelUID");
-    ar.read_i32("nXp");
-    ar.read_i32("nLevel");
-    h.gold = ar.read_i32("nMoney");
-    for (int32_t& a : h.attributes) a = ar.read_i32("attribute");
-    h.hit_points = ar.read_i32("nHth");
-    h.max_hit_points = ar.read_i32("nHthMax");
-    h.level_number = ar.read_i32("nLev");
-    h.experience = ar.read_i32("nExp");
-    for (int32_t& p : h.progress) p = ar.read_i32("progress");
-
-    const uint16_t item_count = ar.read_count("ItemCnt", kItemBytes);
-    std::vector<int> kept(item_count, -1);
-    for (uint16_t i = 0; i < item_count && !ar.failed(); ++i) {
-        const uint32_t id = ar.read_u32("ItemID");
-        const uint32_t usage = ar.read_u32("Usage");
-        ItemRecord* item = world.get_item(id);
-        if (!item || h.items.size() >= HeroActor::kMaxItems) continue;
-        // 0 would never run out nor be removed; above the endless count is
-        // no count at all: both get the item's own.
-        const int32_t uses = (usage == 0 || usage > ItemRecord::kEndlessUses) ? item->count : int32_t(usage);
-        kept[i] = int(h.items.size());
-        h.items.push_back({item, uses});
-    }
-    auto worn = [&](uint32_t stored, int32_t kind) {
-        const int32_t index = map_index(stored, kept);
-        return index >= 0 && h.items[size_t(index)].item->kind == kind ? index : -1;
-    };
-    h.armour = worn(ar.read_u32("Armor"), kItemArmour);
-    h.shield = worn(ar.read_u32("Shield"), kItemShield);
-    ar.read_u32("LastItem");  // the current item starts empty
-    for (int32_t& q : h.quick_items) q = map_index(ar.read_u32("nIdx"), kept);
-
-    const uint16_t quest_count = ar.read_count("QuestCnt", kQuestBytes);
-    for (uint16_t i = 0; i < quest_count && !ar.failed(); ++i) {
-        const uint32_t id = ar.read_u32("QuestID");
-        const int32_t done = ar.read_i32("Done");
-        h.quests.emplace_back(id, done);
-    }
-    h.action_value = ar.read_u16("nAction");
-    for (int32_t& a : h.appearance) a = ar.read_i32("appearance");
-    if (ar.failed()) return false;
-
-    h.level = world.get_level(level_id);
-    if (!h.level) return ar.fail("the hero's level " + std::to_string(level_id) + " is not in the story"), false;
+bool check_hero(Archive& ar, World& world, const StoredHero& h) {
+    if (h.version == 0) return true;
+    if (!world.get_level(h.level_id))
+        return ar.fail("the hero's level " + std::to_string(h.level_id) + " is not in the story"), false;
     if (h.facing >= Actor::kFacings) return ar.fail("facing " + std::to_string(h.facing) + " out of range"), false;
     if (h.experience < 0) return ar.fail("negative experience"), false;
     return true;
 }
 
-void apply_hero(HeroActor& hero, const StagedHero& h) {
-    hero.place(h.level->id, h.x, h.y, h.facing);
+bool check_save(Archive& ar, World& world, const StoredSave& s) {
+    if (ar.failed()) return false;
+    if (!ar.at_end()) return ar.fail("unexpected bytes after the difficulty"), false;
+    for (const StoredTileLog& log : s.tile_logs) {
+        const MapLevel* level = world.get_level(log.level_id);
+        if (!level || !world.tile_change_drawable) continue;
+        for (const TileChange& c : kept_tile_changes(*level, log.changes)) {
+            if (world.tile_change_drawable(c.field, c.value)) continue;
+            return ar.fail("tile change at " + std::to_string(c.x) + "," + std::to_string(c.y) + " to " +
+                           std::to_string(c.value) + " has no picture"),
+                   false;
+        }
+    }
+    return check_hero(ar, world, s.hero);
+}
+
+void apply_items(HeroActor& hero, World& world, const StoredHero& h) {
+    hero.current_item = nullptr;
+    hero.armour = nullptr;
+    hero.shield = nullptr;
+    hero.inventory.clear();
+    std::vector<int> kept(h.items.size(), -1);
+    for (size_t i = 0; i < h.items.size(); ++i) {
+        ItemRecord* item = world.get_item(h.items[i].id);
+        if (!item || hero.inventory.size() >= HeroActor::kMaxItems) continue;
+        // 0 would never run out nor be removed; above the endless count is
+        // no count at all: both get the item's own.
+        const uint32_t usage = h.items[i].usage;
+        const int32_t uses = (usage == 0 || usage > ItemRecord::kEndlessUses) ? item->count : int32_t(usage);
+        kept[i] = int(hero.inventory.size());
+        hero.add_entry(item, uses);
+    }
+    auto worn = [&](uint32_t stored, int32_t kind) -> InventoryEntry* {
+        const int32_t index = map_index(stored, kept);
+        if (index < 0) return nullptr;
+        InventoryEntry* entry = hero.inventory[size_t(index)].get();
+        return entry->item->kind == kind ? entry : nullptr;
+    };
+    hero.armour = worn(h.armour, kItemArmour);
+    hero.shield = worn(h.shield, kItemShield);
+    for (size_t i = 0; i < h.quick_items.size(); ++i) hero.quick_items[i] = map_index(h.quick_items[i], kept);
+}
+
+void apply_hero(HeroActor& hero, World& world, const StoredHero& h) {
+    hero.place(h.level_id, h.x, h.y, h.facing);
     hero.animation = h.animation;
     hero.next_step = h.next_step;
     hero.gold = h.gold;
@@ -160,20 +335,11 @@ void apply_hero(HeroActor& hero, const StagedHero& h) {
     hero.level_number = h.level_number;
     hero.experience = h.experience;
     set_fields(hero, kProgressFields, h.progress);
-
-    hero.current_item = nullptr;
-    hero.armour = nullptr;
-    hero.shield = nullptr;
-    hero.inventory.clear();
-    for (const InventoryEntry& e : h.items) hero.add_entry(e.item, e.uses);
-    if (h.armour >= 0) hero.armour = hero.inventory[size_t(h.armour)].get();
-    if (h.shield >= 0) hero.shield = hero.inventory[size_t(h.shield)].get();
-    hero.quick_items = h.quick_items;
-
+    apply_items(hero, world, h);
     hero.clear_quests();
-    for (const auto& [id, done] : h.quests) {
-        hero.add_quest(id);
-        if (done) hero.complete_quest(id);
+    for (const StoredQuest& q : h.quests) {
+        hero.add_quest(q.id);
+        if (q.done) hero.complete_quest(q.id);
     }
     hero.action_value = h.action_value;
     hero.premade = h.appearance[0];
@@ -185,222 +351,47 @@ void apply_hero(HeroActor& hero, const StagedHero& h) {
     hero.shield_lost = false;
 }
 
-// --- the whole file ---------------------------------------------------------------
-
-struct StagedMonster {
-    MonsterRecord* record = nullptr;
-    MapLevel* level = nullptr;
-    NpcPlacement where;  // npc_id holds the monster record id
-};
-
-struct StagedSave {
-    std::vector<std::pair<FlagRecord*, std::pair<int32_t, int32_t>>> flags;
-    std::vector<uint32_t> fired;
-    std::vector<std::pair<MapLevel*, std::vector<TileChange>>> tile_logs;
-    StagedHero hero;
-    std::vector<NpcPlacement> placements;
-    std::vector<StagedMonster> monsters;
-    uint32_t play_time = 0;
-    std::array<int32_t, kBonusFields.size()> bonuses{};
-    int32_t difficulty = 1;
-};
-
-NpcPlacement read_placement(Archive& ar) {
-    NpcPlacement p;
-    p.npc_id = ar.read_u32("ID");
-    p.level_id = ar.read_u32("LevelUID");
-    p.x = ar.read_u16("PosX");
-    p.y = ar.read_u16("PosY");
-    p.home_x = ar.read_u16("OrigPosX");
-    p.home_y = ar.read_u16("OrigPosY");
-    return p;
-}
-
-void write_placement(Archive& ar, const NpcPlacement& p) {
-    ar.write_u32("ID", p.npc_id);
-    ar.write_u32("LevelUID", p.level_id);
-    ar.write_u16("PosX", p.x);
-    ar.write_u16("PosY", p.y);
-    ar.write_u16("OrigPosX", p.home_x);
-    ar.write_u16("OrigPosY", p.home_y);
-}
-
-template <class Fn>
-void for_each_level(const World& world, Fn fn) {
-    for (const auto& region : world.regions)
-        for (const auto& map : region->maps)
-            for (const auto& level : map->levels) fn(*level);
-}
-
-bool read_save(Archive& ar, World& world, StagedSave& s) {
-    const uint16_t flag_count = ar.read_count("FLAGCNT", kFlagBytes);
-    for (uint16_t i = 0; i < flag_count && !ar.failed(); ++i) {
-        const uint32_t id = ar.read_u32("ID");
-        const int32_t value = ar.read_i32("nValue");
-        const int32_t hi_value = ar.read_i32("nHiValue");
-        if (FlagRecord* flag = world.get_flag(id)) s.flags.push_back({flag, {value, hi_value}});
-    }
-    const uint16_t trigger_count = ar.read_count("TRIGGERCNT", 4);
-    for (uint16_t i = 0; i < trigger_count && !ar.failed(); ++i) s.fired.push_back(ar.read_u32("ID"));
-
-    const uint16_t level_count = ar.read_count("LEVELCNT", kLevelChangeMinBytes);
-    for (uint16_t i = 0; i < level_count && !ar.failed(); ++i) {
-        MapLevel* level = world.get_level(ar.read_u32("LevelUID"));
-        if (!level) {
-            MapLevel::skip_tile_changes(ar);
-            continue;
-        }
-        // Read into a scratch level of the same size, so the real one keeps
-        // its log and grid until the whole file proved good.
-        MapLevel scratch;
-        scratch.width = level->width;
-        scratch.height = level->height;
-        scratch.read_tile_changes(ar);
-        for (const TileChange& c : scratch.tile_changes) {
-            if (ar.failed() || !world.tile_change_drawable || world.tile_change_drawable(c.field, c.value)) continue;
-            ar.fail("tile change at " + std::to_string(c.x) + "," + std::to_string(c.y) + " to " +
-                    std::to_string(c.value) + " has no picture");
-        }
-        s.tile_logs.emplace_back(level, std::move(scratch.tile_changes));
-    }
-    if (ar.failed() || !read_hero(ar, world, s.hero)) return false;
-
-    const uint16_t npc_count = ar.read_count("NPCCNT", kPlacementBytes);
-    for (uint16_t i = 0; i < npc_count && !ar.failed(); ++i) s.placements.push_back(read_placement(ar));
-
-    const uint16_t monster_count = ar.read_count("MONSTERCNT", kPlacementBytes);
-    for (uint16_t i = 0; i < monster_count && !ar.failed(); ++i) {
-        StagedMonster m;
-        m.where = read_placement(ar);
-        if (ar.failed()) break;
-        m.record = world.get_or_load_monster(m.where.npc_id);
-        m.level = world.get_level(m.where.level_id);
-        if (m.record && m.level) s.monsters.push_back(m);
-    }
-    s.play_time = ar.read_u32("PlayTime");
-    for (int32_t& b : s.bonuses) b = ar.read_i32("bonus");
-    const uint32_t difficulty = ar.read_u32("nDifficulty");
-    s.difficulty = difficulty <= 2 ? int32_t(difficulty) : 1;
-    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the difficulty");
-    return !ar.failed();
-}
-
-void apply_save(World& world, const StagedSave& s) {
+void apply_save(World& world, const StoredSave& s) {
     world.clear_npcs();
     world.clear_monster_actors();
 
     for (const auto& flag : world.flags) flag->value = flag->hi_value = 0;
-    for (const auto& [flag, values] : s.flags) {
-        flag->value = values.first;
-        flag->hi_value = values.second;
+    for (const StoredFlag& stored : s.flags) {
+        if (FlagRecord* flag = world.get_flag(stored.id)) {
+            flag->value = stored.value;
+            flag->hi_value = stored.hi_value;
+        }
     }
 
     for (const auto& trigger : world.triggers) trigger->fired = 0;
-    world.fired_trigger_ids = s.fired;
+    world.fired_trigger_ids.clear();
+    for (const StoredTrigger& t : s.fired) world.fired_trigger_ids.push_back(t.id);
     world.restore_fired_triggers();
 
     for (const auto& region : world.regions) region->unload_file();
     for_each_level(world, [](MapLevel& level) { level.tile_changes.clear(); });
-    for (const auto& [level, log] : s.tile_logs) level->tile_changes = log;
+    for (const StoredTileLog& log : s.tile_logs)
+        if (MapLevel* level = world.get_level(log.level_id)) level->tile_changes = kept_tile_changes(*level, log.changes);
 
     HeroActor& hero = world.hero();
-    if (s.hero.present) apply_hero(hero, s.hero);
+    if (s.hero.version != 0) apply_hero(hero, world, s.hero);
 
-    world.npc_placements = s.placements;
-    for (const StagedMonster& m : s.monsters) {
-        auto monster = std::make_shared<MonsterActor>(&world, m.record);
+    world.npc_placements = s.npcs;
+    for (const NpcPlacement& where : s.monsters) {
+        MonsterRecord* record = world.get_or_load_monster(where.npc_id);
+        MapLevel* level = world.get_level(where.level_id);
+        if (!record || !level) continue;
+        auto monster = std::make_shared<MonsterActor>(&world, record);
         world.monster_actors.push_back(monster);
-        m.level->extra_actors.push_back(monster);
-        monster->place(m.level->id, m.where.x, m.where.y, monster->facing);
-        monster->home_x = m.where.home_x;
-        monster->home_y = m.where.home_y;
+        level->extra_actors.push_back(monster);
+        monster->place(level->id, where.x, where.y, monster->facing);
+        monster->home_x = where.home_x;
+        monster->home_y = where.home_y;
     }
 
     world.play_time = s.play_time;
     set_fields(hero, kBonusFields, s.bonuses);
-    world.difficulty = s.difficulty;
-}
-
-void write_hero(Archive& ar, const HeroActor& hero) {
-    ar.write_u8("HERO", kHeroRecordVersion);
-    ar.write_u16("PosX", uint32_t(hero.x));
-    ar.write_u16("PosY", uint32_t(hero.y));
-    ar.write_u16("DrawDir", uint32_t(hero.facing));
-    ar.write_u8("AnimCnt", uint32_t(hero.animation));
-    ar.write_u8("NextStep", uint32_t(hero.next_step));
-    ar.write_u32("LevelUID", hero.level ? hero.level->id : hero.level_id);
-    ar.write_u32("nXp", uint32_t(hero.experience));
-    ar.write_u32("nLevel", uint32_t(hero.level_number));
-    ar.write_u32("nMoney", uint32_t(hero.gold));
-    write_fields(ar, "attribute", hero, kAttributeFields);
-    ar.write_u32("nHth", uint32_t(hero.hit_points));
-    ar.write_u32("nHthMax", uint32_t(hero.max_hit_points));
-    ar.write_u32("nLev", uint32_t(hero.level_number));
-    ar.write_u32("nExp", uint32_t(hero.experience));
-    write_fields(ar, "progress", hero, kProgressFields);
-    ar.write_count("ItemCnt", hero.inventory.size());
-    for (const auto& e : hero.inventory) {
-        ar.write_u32("ItemID", e->item ? e->item->id : 0);
-        ar.write_u32("Usage", uint32_t(e->uses));
-    }
-    ar.write_u32("Armor", uint32_t(hero.item_index(hero.armour)));
-    ar.write_u32("Shield", uint32_t(hero.item_index(hero.shield)));
-    ar.write_u32("LastItem", uint32_t(hero.item_index(hero.current_item)));
-    for (int32_t q : hero.quick_items) ar.write_u32("nIdx", uint32_t(q));
-    ar.write_count("QuestCnt", hero.quests.size());
-    for (const QuestEntry& q : hero.quests) {
-        ar.write_u32("QuestID", q.quest ? q.quest->id : 0);
-        ar.write_u32("Done", uint32_t(q.done));
-    }
-    ar.write_u16("nAction", uint32_t(hero.action_value));
-    for (int32_t a : {hero.premade, hero.head, hero.hair, hero.body}) ar.write_u32("appearance", uint32_t(a));
-}
-
-void write_save(Archive& ar, World& world) {
-    size_t flag_count = 0;
-    for (const auto& flag : world.flags) flag_count += (flag->value != 0 || flag->hi_value != 0);
-    ar.write_count("FLAGCNT", flag_count);
-    for (const auto& flag : world.flags) {
-        if (flag->value == 0 && flag->hi_value == 0) continue;
-        ar.write_u32("ID", flag->id);
-        ar.write_u32("nValue", uint32_t(flag->value));
-        ar.write_u32("nHiValue", uint32_t(flag->hi_value));
-    }
-
-    world.record_fired_triggers();
-    ar.write_count("TRIGGERCNT", world.fired_trigger_ids.size());
-    for (uint32_t id : world.fired_trigger_ids) ar.write_u32("ID", id);
-
-    size_t level_count = 0;
-    for_each_level(world, [&](const MapLevel& level) { level_count += level.has_tile_changes(); });
-    ar.write_count("LEVELCNT", level_count);
-    for_each_level(world, [&](const MapLevel& level) {
-        if (!level.has_tile_changes()) return;
-        ar.write_u32("LevelUID", level.id);
-        level.write_tile_changes(ar);
-    });
-
-    const HeroActor& hero = world.hero();
-    write_hero(ar, hero);
-
-    ar.write_count("NPCCNT", world.npc_placements.size());
-    for (const NpcPlacement& p : world.npc_placements) write_placement(ar, p);
-
-    ar.write_count("MONSTERCNT", world.monster_actors.size());
-    for (const auto& monster : world.monster_actors) {
-        NpcPlacement p;
-        p.npc_id = monster->record() ? monster->record()->id : 0;
-        p.level_id = monster->level ? monster->level->id : monster->level_id;
-        p.x = uint16_t(monster->x);
-        p.y = uint16_t(monster->y);
-        p.home_x = uint16_t(monster->home_x);
-        p.home_y = uint16_t(monster->home_y);
-        write_placement(ar, p);
-    }
-
-    ar.write_u32("PlayTime", world.play_time);
-    write_fields(ar, "bonus", hero, kBonusFields);
-    ar.write_u32("nDifficulty", uint32_t(world.difficulty));
+    world.difficulty = s.difficulty <= 2 ? int32_t(s.difficulty) : 1;
 }
 
 std::string host_path(const std::string& name) {
@@ -410,21 +401,30 @@ std::string host_path(const std::string& name) {
 
 }  // namespace
 
+void NpcPlacement::serialize(Archive& ar) {
+    ar.u32("ID", npc_id);
+    ar.u32("LevelUID", level_id);
+    ar.u16("PosX", x);
+    ar.u16("PosY", y);
+    ar.u16("OrigPosX", home_x);
+    ar.u16("OrigPosY", home_y);
+}
+
 // --- World entry points ------------------------------------------------------------
 
-void HeroActor::save(Archive& ar) const { write_hero(ar, *this); }
+void HeroActor::save(Archive& ar) const { capture_hero(*this).serialize(ar); }
 
 std::vector<uint8_t> World::save_state_bytes() {
     Archive ar;
     ar.open_write_memory();
-    write_save(ar, *this);
+    capture_save(*this).serialize(ar);
     return ar.failed() ? std::vector<uint8_t>{} : ar.written();
 }
 
 bool World::save_state(const std::string& path) {
     Archive ar;
     ar.open_write(path);
-    write_save(ar, *this);
+    capture_save(*this).serialize(ar);
     if (ar.close()) return true;
     last_error_ = path + ": " + (ar.failed() ? ar.error() : std::string("cannot be written"));
     return false;
@@ -436,12 +436,13 @@ bool World::load_state_bytes(std::vector<uint8_t> bytes, const std::string& name
         last_error_ = name + ": not a save game";
         return false;
     }
-    StagedSave staged;
-    if (!read_save(ar, *this, staged)) {
+    StoredSave stored;
+    stored.serialize(ar);
+    if (!check_save(ar, *this, stored)) {
         last_error_ = name + ": damaged save game (" + ar.error() + ")";
         return false;
     }
-    apply_save(*this, staged);
+    apply_save(*this, stored);
     return true;
 }
 

@@ -21,6 +21,8 @@ struct Trigger : StoryRecord {
 
     static constexpr size_t kMinStoredBytes = 1 + 4 + 2 + 1 + 2 + Expression::kMinStoredBytes + 2;
 
+    // Reads or writes the stored fields, as the archive does.
+    void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
 

@@ -49,6 +49,8 @@ struct NpcPlacement {
     uint16_t home_x = 0;
     uint16_t home_y = 0;
     bool operator==(const NpcPlacement&) const = default;
+    // Its fields in a save game.
+    void serialize(Archive& ar);
 };
 
 // Rounds a price or reward: above 900 to 50, above 450 to 10, above 90 to 5,

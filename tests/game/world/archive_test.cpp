@@ -166,4 +166,76 @@ TEST(ArchiveRead, SkippedStringsMayBeLong) {
     EXPECT_FALSE(in.failed());
 }
 
+// A record that lists its fields once, as every stored record does.
+struct TwoWayRecord {
+    int32_t small = 0;
+    int32_t signed_byte = 0;
+    int32_t signed_half = 0;
+    uint32_t half = 0;
+    int32_t whole = 0;
+    std::string text;
+    std::string defaulted;
+    std::vector<uint16_t> list;
+    void serialize(Archive& ar) {
+        ar.begin("TWOWAY", 3);
+        ar.u8("small", small);
+        ar.i8("signed_byte", signed_byte);
+        ar.i16("signed_half", signed_half);
+        ar.u16("half", half);
+        ar.u32("whole", whole);
+        ar.text("text", text);
+        ar.unkept_text("comment", "dropped");
+        ar.text("defaulted", defaulted, "<none>");
+        ar.values<uint16_t>("list", list);
+        ar.end("TWOWAY");
+    }
+};
+
+TEST(ArchiveFieldList, WritesTheSameBytesAsTheOneWayCallsAndReadsThemBack) {
+    const TwoWayRecord written{200, -3, -1234, 65000, -7, "abc", "kept", {1, 0xFFFF}};
+    Archive two_way;
+    two_way.open_write_memory();
+    two_way.write_record(written);
+
+    Archive one_way;
+    one_way.open_write_memory();
+    one_way.write_begin("TWOWAY", 3);
+    one_way.write_u8("small", 200);
+    one_way.write_u8("signed_byte", uint32_t(-3));
+    one_way.write_u16("signed_half", uint32_t(-1234));
+    one_way.write_u16("half", 65000);
+    one_way.write_u32("whole", uint32_t(-7));
+    one_way.write_string("text", "abc");
+    one_way.write_string("comment", "dropped");
+    one_way.write_string("defaulted", "kept");
+    one_way.write_count("list", 2);
+    one_way.write_u16("list", 1);
+    one_way.write_u16("list", 0xFFFF);
+    EXPECT_EQ(two_way.written(), one_way.written());
+
+    Archive in = reader(two_way.written());
+    TwoWayRecord read;
+    read.serialize(in);
+    ASSERT_FALSE(in.failed()) << in.error();
+    EXPECT_TRUE(in.at_end());
+    EXPECT_EQ(read.small, 200);
+    EXPECT_EQ(read.signed_byte, -3);
+    EXPECT_EQ(read.signed_half, -1234);
+    EXPECT_EQ(read.half, 65000u);
+    EXPECT_EQ(read.whole, -7);
+    EXPECT_EQ(read.text, "abc");
+    EXPECT_EQ(read.defaulted, "kept");
+    EXPECT_EQ(read.list, (std::vector<uint16_t>{1, 0xFFFF}));
+}
+
+TEST(ArchiveFieldList, ANullTextReadsAsItsDefault) {
+    Archive out;
+    out.open_write_memory();
+    out.write_string("text", nullptr);
+    Archive in = reader(out.written());
+    std::string text = "old";
+    in.text("text", text, "<none>");
+    EXPECT_EQ(text, "<none>");
+}
+
 }  // namespace
