@@ -176,6 +176,9 @@ struct StoredSave {
     std::array<int32_t, kBonusFields.size()> bonuses{};
     uint32_t difficulty = 1;
 
+    // A difficulty the game does not know plays as the normal one.
+    int32_t kept_difficulty() const { return difficulty <= 2 ? int32_t(difficulty) : 1; }
+
     void serialize(Archive& ar) {
         ar.records("FLAGCNT", flags, kFlagBytes);
         ar.records("TRIGGERCNT", fired, 4);
@@ -391,7 +394,7 @@ void apply_save(World& world, const StoredSave& s) {
 
     world.play_time = s.play_time;
     set_fields(hero, kBonusFields, s.bonuses);
-    world.difficulty = s.difficulty <= 2 ? int32_t(s.difficulty) : 1;
+    world.difficulty = s.kept_difficulty();
 }
 
 std::string host_path(const std::string& name) {
@@ -450,14 +453,15 @@ std::optional<SavedGameSummary> World::read_save_summary(const std::string& path
     std::optional<std::vector<uint8_t>> bytes = read_story_file(path);
     Archive ar;
     if (!bytes || !ar.open_bytes(std::move(*bytes), path)) return std::nullopt;
-    StagedSave staged;
-    if (!read_save(ar, *this, staged) || !staged.hero.present) return std::nullopt;
-    const MapLevel& level = *staged.hero.level;
+    StoredSave stored;
+    stored.serialize(ar);
+    if (!check_save(ar, *this, stored) || stored.hero.version == 0) return std::nullopt;
+    const MapLevel& level = *get_level(stored.hero.level_id);  // checked above
     SavedGameSummary summary;
     summary.region = level.map && level.map->region ? level.map->region->name : std::string();
-    summary.level_number = staged.hero.level_number;
-    summary.play_time = staged.play_time;
-    summary.difficulty = staged.difficulty;
+    summary.level_number = stored.hero.level_number;
+    summary.play_time = stored.play_time;
+    summary.difficulty = stored.kept_difficulty();
     return summary;
 }
 
