@@ -110,7 +110,7 @@ void InventoryState::enter(uintptr_t argument) {
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();
     cursor_.per_row = grid.per_row;
-    view_.build(*game, grid, kMessageBoxY);
+    view_.build(*game, grid, grid.grid_area(true), kMessageBoxY);
 
     Layer& layer = *game->first_layer();
     const Rect quests{layout.get_int(0, "questlayer", kSection, 0, 0), layout.get_int(0, "questlayer", kSection, 0, 1),
