@@ -25,10 +25,6 @@ constexpr uint32_t kDarkeningDepth = 502;
 constexpr uint32_t kPageDepth = 1100;
 constexpr uint32_t kDialogDepth = 11002;
 constexpr int32_t kUndarkenStep = 2;
-constexpr int32_t kTallSide = 480;
-constexpr int32_t kDialogHalfWidth = 102, kTallDialogY = 180;
-// The confirmation and the message pages are drawn within this size.
-constexpr Size kDialogSize{203, 106};
 
 std::string hero_region_name(const HeroActor& hero) {
     const MapLevel* level = hero.level;
@@ -77,9 +73,9 @@ void GameIOState::enter(uintptr_t argument) {
     darkening_ = new FadeLayer;
     darkening_->set_color(0);
     layer->add(darkening_, kDarkeningDepth);
-    const Rect whole{0, 0, layer->size().width, layer->size().height};
-    page_.add_group(*layer, whole, kPageDepth);
-    dialog_.add_group(*layer, whole, kDialogDepth);
+    page_.add_group(*layer, {0, 0, layer->size().width, layer->size().height}, kPageDepth);
+    // The confirmation and the messages stand in the middle of the screen.
+    dialog_.add_group(*layer, centred_dialog_area(layer->size()), kDialogDepth);
 
     slots_ = read_slots(*world);
     mode_ = argument == 1 ? kSaveMode : kLoadMode;
@@ -231,27 +227,21 @@ void GameIOState::choose_slot(int slot) {
 
 // --- dialogs -----------------------------------------------------------------------------
 
-void GameIOState::open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text,
-                              Point at) {
-    dialog_.unload();  // before the group moves: its sprites are cleared where they were
-    dialog_.group()->set_position(at.x, at.y);
-    dialog_.group()->set_size(kDialogSize.width, kDialogSize.height);
+void GameIOState::open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text) {
     set_control_text(dialog_.load(path), text_control, std::u16string(text));
     dialog_->draw();
 }
 
 void GameIOState::confirm(int slot) {
-    const Size layer = game->first_layer()->size();
-    const Point at = layer.height == kTallSide ? Point{layer.width / 2 - kDialogHalfWidth, kTallDialogY} : Point{0, 0};
     pending_slot_ = slot;
     pending_phase_ = phase_;
-    open_dialog(page_variant(u"menus/io/confirm_reset", layer), u"question",
-                u"Data will be overwritten.\nAre you sure?", at);
+    open_dialog(page_variant(u"menus/io/confirm_reset", game->first_layer()->size()), u"question",
+                u"Data will be overwritten.\nAre you sure?");
     phase_ = kConfirming;
 }
 
 void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) {
-    open_dialog(page_variant(u"menus/io/message", game->first_layer()->size()), u"message", text, {0, 0});
+    open_dialog(page_variant(u"menus/io/message", game->first_layer()->size()), u"message", text);
     phase_ = kMessage;
     countdown_ = kMessageTicks;
     message_returns_ = back_to_choosing;

@@ -60,7 +60,7 @@ private:
     void save_to_slot(int slot);
     void load_slot();
     void show_message(std::u16string_view text, bool back_to_choosing);
-    void open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text, Point at);
+    void open_dialog(std::u16string_view path, std::u16string_view text_control, std::u16string_view text);
     void start_closing(bool to_menu);
     void finish_closing();
     UiMenu* input_menu() const;

@@ -34,7 +34,6 @@ constexpr int32_t kQuestScrollStep = 2;
 constexpr int32_t kPurgeBelowMb = 5, kPurgeAgainBelowMb = 3;
 constexpr uint32_t kFadingSprite = ALPHA_LAYER | ALPHA_AUTO;
 // The drop question stands in the middle of the screen.
-constexpr Size kDialogSize{203, 106};
 
 // Game keys of these pages besides the menus' own.
 enum : uint32_t { kKeyLeave = 5, kKeyUse = 8, kKeyDrop = 9, kKeyNextTab = 10, kKeyClose = 11 };
@@ -110,7 +109,7 @@ void InventoryState::enter(uintptr_t argument) {
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();
     cursor_.per_row = grid.per_row;
-    view_.build(*game, grid, kMessageBoxY);
+    view_.build(*game, grid, grid.grid_area(true), kMessageBoxY);
 
     Layer& layer = *game->first_layer();
     const Rect quests{layout.get_int(0, "questlayer", kSection, 0, 0), layout.get_int(0, "questlayer", kSection, 0, 1),
@@ -129,9 +128,7 @@ void InventoryState::enter(uintptr_t argument) {
     armour_at_ = {layout.get_int(0, "armor", kSection, 0, 0), layout.get_int(0, "armor", kSection, 0, 1)};
     shield_at_ = {layout.get_int(0, "shield", kSection, 0, 0), layout.get_int(0, "shield", kSection, 0, 1)};
 
-    const Point centre{layer.size().width / 2 - kDialogSize.width / 2, layer.size().height / 2 - kDialogSize.height / 2};
-    dialog_.add_group(layer, {centre.x, centre.y, centre.x + kDialogSize.width, centre.y + kDialogSize.height},
-                      kDialogDepth);
+    dialog_.add_group(layer, centred_dialog_area(layer.size()), kDialogDepth);
 
     if (!quest_font_) {
         quest_font_ = new Font;

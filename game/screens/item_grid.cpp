@@ -134,14 +134,14 @@ void sort_buy_list(std::vector<ItemRecord*>& items) {
 
 // --- layout ----------------------------------------------------------------------
 
-Rect ItemGridLayout::grid_area() const {
-    const int32_t x = grid.x - 8, y = grid.y + page.top;
-    return {x, y, x + cell.width * per_row + 5, y + cell.height * 5 + grid.y};
-}
-
 Rect ItemGridLayout::selection_area() const {
     const int32_t x = grid.x - 8, y = grid.y + page.top - 2;
     return {x, y, x + cell.width * per_row + 5, y + cell.height * 3 + grid.y};
+}
+
+Rect ItemGridLayout::grid_area(bool with_selection) const {
+    const int32_t x = grid.x - 8, y = with_selection ? selection_area().top : grid.y + page.top;
+    return {x, y, x + cell.width * per_row + 5, y + cell.height * 5 + grid.y};
 }
 
 int32_t ItemGridLayout::cell_at(Point p) const {
@@ -246,7 +246,7 @@ ItemGridView::~ItemGridView() {
     }
 }
 
-void ItemGridView::build(Game& game, const ItemGridLayout& layout, int32_t message_box_y) {
+void ItemGridView::build(Game& game, const ItemGridLayout& layout, Rect grid_area, int32_t message_box_y) {
     game_ = &game;
     layout_ = layout;
     message_box_y_ = message_box_y;
@@ -258,7 +258,7 @@ void ItemGridView::build(Game& game, const ItemGridLayout& layout, int32_t messa
         return group;
     };
     selection_ = add_group(layout.selection_area(), kSelectionDepth);
-    grid_ = add_group(layout.grid_area(), kGridDepth);
+    grid_ = add_group(grid_area, kGridDepth);
     page_.add_group(layer, layout.page, kPageDepth);
     frame_ = selection_->create_sprite(narrow_to_wide(layout.frame_sprite), 0, 0, 0, 0, kFadingSprite, 0);
     place_frame(0);

@@ -71,9 +71,12 @@ struct ItemGridLayout {
     int32_t cells_per_page() const { return per_row == 7 ? 26 : 18; }
     // A cell's top-left corner within the grid group.
     Point cell_origin(int32_t index) const { return {index % per_row * cell.width, index / per_row * cell.height}; }
-    // The grid group's and the selection group's places on the map layer.
-    Rect grid_area() const;
+    // The selection group's place on the map layer: 2 px above the first
+    // row, so that the frame's edge shows above a cell.
     Rect selection_area() const;
+    // The grid group's place: the shop's on the first row, the inventory's
+    // (`with_selection`) where its selection group stands.
+    Rect grid_area(bool with_selection) const;
     // The cell under a point of the grid group, or -1 outside the columns
     // and rows (a point right of the last column picks nothing).
     int32_t cell_at(Point in_group) const;
@@ -128,9 +131,9 @@ public:
     ItemGridView(const ItemGridView&) = delete;
     ItemGridView& operator=(const ItemGridView&) = delete;
 
-    // Makes the groups and the selection frame; `message_box_y` is where the
-    // message box stands in the grid group.
-    void build(Game& game, const ItemGridLayout& layout, int32_t message_box_y);
+    // Makes the groups and the selection frame; the grid group stands at
+    // `grid_area` and the message box `message_box_y` below its top.
+    void build(Game& game, const ItemGridLayout& layout, Rect grid_area, int32_t message_box_y);
     // Takes every group off the layer (null when the layer is gone).
     void remove(Layer* layer);
     // Loads a page file into the page group.
@@ -167,6 +170,7 @@ public:
     void show_message(std::string_view text);
     void hide_message();
     bool message_up() const { return message_box_ != nullptr; }
+    const Sprite* message_box() const { return message_box_; }
     void tick_message();
     const std::string& message_text() const { return message_; }
 

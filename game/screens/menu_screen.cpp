@@ -21,6 +21,11 @@ std::u16string page_variant(std::u16string_view base, Size layer) {
     return path + u".def";
 }
 
+Rect centred_dialog_area(Size layer) {
+    const Point at{layer.width / 2 - kDialogSize.width / 2, layer.height / 2 - kDialogSize.height / 2};
+    return {at.x, at.y, at.x + kDialogSize.width, at.y + kDialogSize.height};
+}
+
 void play_menu_click() {
     if (g_sound_manager) g_sound_manager->play_sound(u"sfx\\switchon.wav", kClickVolume, -1, false);
 }

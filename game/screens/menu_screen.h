@@ -20,6 +20,12 @@ class UiMenu;
 // "menus/main/menu_q.def" on a 480-high one, else "menus/main/menu.def".
 std::u16string page_variant(std::u16string_view base, Size layer);
 
+// The message and question pages ("menus/io/message.def",
+// "menus/io/confirm_reset.def") are laid out for a group of their picture's
+// size; every screen shows them centred over its layer.
+inline constexpr Size kDialogSize{203, 106};
+Rect centred_dialog_area(Size layer);
+
 // "sfx\switchon.wav" at volume 190, when the game has sound.
 void play_menu_click();
 

@@ -100,7 +100,7 @@ void ShopState::build_pages() {
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();
     cursor_.per_row = grid.per_row;
-    view_.build(*game, grid, kMessageBoxY);
+    view_.build(*game, grid, grid.grid_area(false), kMessageBoxY);
     if (!count_font_) {
         count_font_ = new Font;
         count_font_->load(u"font1");

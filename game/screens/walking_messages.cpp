@@ -8,6 +8,7 @@
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/game.h"
+#include "game/screens/menu_screen.h"
 #include "game/screens/story_module.h"
 #include "game/screens/walking_rules.h"
 #include "game/screens/walking_state.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr int32_t kMessageDepth = 8654;
 constexpr int32_t kWornOutMessageTicks = 150;
 constexpr const char* kQuestionPage = "menus/io/confirm_reset.def";
-constexpr Size kQuestionSize{203, 106};
 
 }  // namespace
 
@@ -31,12 +31,12 @@ void WalkingState::show_message(const char* def, const char* control, const char
         return;
     }
     message_group_ = new SpriteGroup;
-    const bool question = ticks == kMessageWaits;
-    const Point at = question ? Point{kDisplay.width / 2 - 100, kDisplay.height / 2 - 80} : Point{0, 0};
-    const Size size = question ? kQuestionSize : kDisplay;
-    message_group_->set_position(at.x, at.y);
-    message_group_->set_size(size.width, size.height);
-    if (Layer* layer = game->first_layer()) layer->add_at(message_group_, at.x, at.y, size.width, size.height, kMessageDepth);
+    // Messages and questions alike stand in the middle of the screen.
+    const Rect area = centred_dialog_area(kDisplay);
+    message_group_->set_position(area.left, area.top);
+    message_group_->set_size(area.width(), area.height());
+    if (Layer* layer = game->first_layer())
+        layer->add_at(message_group_, area.left, area.top, area.width(), area.height(), kMessageDepth);
     message_menu_ = std::make_unique<UiMenu>(message_group_, path);
     if (UiControl* line = message_menu_->find_control(utf8_to_utf16(control))) line->set_text(utf8_to_utf16(text));
     message_menu_->draw();

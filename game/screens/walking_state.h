@@ -66,6 +66,7 @@ public:
     int32_t encounter_countdown() const { return encounter_countdown_; }
     void set_encounter_countdown(int32_t ticks) { encounter_countdown_ = ticks; }
     bool has_message() const { return message_menu_ != nullptr; }
+    const UiMenu* message() const { return message_menu_.get(); }
     int32_t message_countdown() const { return message_countdown_; }
     Sprite* click_marker() const { return click_marker_; }
 

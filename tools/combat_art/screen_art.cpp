@@ -89,22 +89,23 @@ bool draw_bar(const std::filesystem::path& out, const std::string& name, bool re
 }
 
 // Frames: weak (red, down), normal (yellow, level), strong (green, up),
-// hidden (all colour key).
+// hidden (all colour key). 13 pixels high, so that the arrow (at y 6) ends
+// above the row of the hit-point captions (y 19) it stands between.
 bool draw_helper(const std::filesystem::path& out) {
-    constexpr int size = 18;
+    constexpr int size = 13, centre = 6;
     Canvas canvas(size, size * 4, kKeyColour);
     const uint32_t colours[3] = {rgb(230, 60, 50), rgb(240, 210, 60), rgb(80, 220, 90)};
     for (int i = 0; i < 3; ++i) {
         const Frame f{canvas, i * size};
-        f.disc(8.5, 8.5, 8.5, rgb(30, 24, 20));
+        f.disc(centre, centre, centre + 0.5, rgb(30, 24, 20));
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x) {
-                const int dx = x - 8, dy = y - 8;
+                const int dx = x - centre, dy = y - centre;
                 bool on = false;
-                if (i == 1) on = (std::abs(dy) <= 1 && dx >= -5 && dx <= 1) || (dx > 1 && std::abs(dy) <= 6 - dx);
+                if (i == 1) on = (std::abs(dy) <= 1 && dx >= -4 && dx <= 0) || (dx > 0 && std::abs(dy) <= 4 - dx);
                 else {
                     const int ty = i == 2 ? -dy : dy;  // the tip up for strong
-                    on = (std::abs(dx) <= 1 && ty >= -5 && ty <= 1) || (ty > 1 && std::abs(dx) <= 6 - ty);
+                    on = (std::abs(dx) <= 1 && ty >= -4 && ty <= 0) || (ty > 0 && std::abs(dx) <= 4 - ty);
                 }
                 if (on) f.put(x, y, colours[i]);
             }
@@ -119,8 +120,9 @@ bool draw_panel(const std::filesystem::path& out) {
     const Frame f{canvas, 0};
     for (int y = 0; y < kPanelHeight; ++y) f.rect(0, y, kWidth, 1, rgb(58 - y / 4, 46 - y / 4, 36 - y / 5));
     f.rect(0, 0, kWidth, 1, rgb(180, 150, 100));
-    f.rect(86, 8, 68, 44, rgb(30, 24, 18));  // the carousel's well
-    canvas.frame(86, 8, 68, 44, rgb(120, 96, 64));
+    // The carousel's well, below the row of the item's caption (y 1 to 9).
+    f.rect(86, 11, 68, 41, rgb(30, 24, 18));
+    canvas.frame(86, 11, 68, 41, rgb(120, 96, 64));
     return write_canvas(out, "combat/panel.bmp", canvas);
 }
 

@@ -118,6 +118,8 @@ TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
     // neither continued nor saved.
     play_until(97700);
     EXPECT_EQ(screen(), "GameIO");
+    // The automatic save's line names the long region and fits its row.
+    expect_screen("load_page");
     EXPECT_FALSE(world().saving_allowed);
     EXPECT_FALSE(g_game->resumable());
 }

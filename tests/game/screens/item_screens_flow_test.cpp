@@ -5,6 +5,8 @@
 // going back to it.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/screens/inventory_state.h"
@@ -144,6 +146,52 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     ASSERT_TRUE(g_game->load_game(path));
     ASSERT_NE(hero().armour, nullptr);
     EXPECT_EQ(hero().armour->item->name, "Padded Jerkin");
+}
+
+// Both screens show their message box over the same rows of the screen;
+// the inventory's icons stand in the group of its selection frame, the
+// shop's 2 px below it.
+TEST_F(ItemScreensFlowTest, BothScreensShowTheMessageBoxAtTheSamePlace) {
+    start_game();
+    walk();
+    carry_nothing();
+    carry("Ash Cudgel");
+    hero().gold = 0;
+    struct Case {
+        const char* screen;
+        std::function<const ItemGridView&()> show_message;
+        int32_t grid_below_frame;
+    };
+    const Case cases[] = {
+        {"Inventory",
+         [&]() -> const ItemGridView& {
+             open_inventory(InventoryState::kOpenArmour);
+             auto& inv = *static_cast<InventoryState*>(current());
+             key(10);  // weapons
+             tap_item(inv.cell_entries(), inv.view(), "Ash Cudgel");
+             key(9);  // "You shouldn't drop it!"
+             return inv.view();
+         },
+         0},
+        {"Shop",
+         [&]() -> const ItemGridView& {
+             open_shop(kItemWeapon, 1);
+             auto& shop = *static_cast<ShopState*>(current());
+             tap_item(shop.buy_cells(), shop.view(), "Hunting Knife");
+             key(8);  // "Sorry. You can't afford it."
+             return shop.view();
+         },
+         2},
+    };
+    constexpr int32_t kMessageBoxTop = 211;
+    for (const Case& c : cases) {
+        const ItemGridView& view = c.show_message();
+        ASSERT_EQ(current_name(), c.screen);
+        ASSERT_NE(view.message_box(), nullptr) << c.screen;
+        EXPECT_EQ(view.grid()->position().y + view.message_box()->y, kMessageBoxTop) << c.screen;
+        EXPECT_EQ(view.grid()->position().y - view.selection()->position().y, c.grid_below_frame) << c.screen;
+        close();
+    }
 }
 
 TEST_F(ItemScreensFlowTest, FiftyVisitsLeaveTheCachesAsTheyWere) {
