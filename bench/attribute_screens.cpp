@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/core/frame_loop.h"
-#include "engine/core/input_kind.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/input_kind.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"
 #include "game/screens/level_state.h"

@@ -26,8 +26,8 @@
 #include <string>
 
 #include "engine/core/crt_random.h"
-#include "engine/core/frame_loop.h"
-#include "engine/core/input_kind.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/input_kind.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/ui/menu_event.h"
 #include "game/combat/combat_state.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/frame_loop.h"
-#include "engine/core/game_state.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/screen.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"

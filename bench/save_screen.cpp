@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"

@@ -14,10 +14,10 @@
 #include <filesystem>
 #include <thread>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/scene.h"
-#include "engine/core/shell.h"
+#include "engine/app/scene.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/display.h"
 #include "engine/platform/sdl/sdl_platform.h"

@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/core/frame_loop.h"
-#include "engine/core/input_kind.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/input_kind.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/screens/end_of_game_state.h"

@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "engine/core/crt_random.h"
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/scene.h"
+#include "engine/app/scene.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/frame_render.h"
 #include "engine/graphics/sprite_group.h"

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/command_line.h"
+#include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/platform_services.h"
-#include "engine/core/shell.h"
+#include "engine/platform/platform_services.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"

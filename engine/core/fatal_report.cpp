@@ -13,7 +13,7 @@
 
 #include "engine/core/atomic_file.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/platform.h"
 

@@ -1,6 +1,6 @@
 #include "engine/ui/ui_menu.h"
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/core/text_helpers.h"
 #include "game/screens/game.h"
 #include "game/screens/game_screen_state.h"

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "engine/core/file_system.h"
-#include "engine/core/frame_loop.h"
-#include "engine/core/platform_services.h"
+#include "engine/app/frame_loop.h"
+#include "engine/platform/platform_services.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/fade_layer.h"

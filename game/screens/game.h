@@ -13,7 +13,7 @@
 #include <string_view>
 
 #include "engine/core/geometry.h"
-#include "engine/core/scene.h"
+#include "engine/app/scene.h"
 #include "game/screens/action_queue.h"
 #include "game/screens/actor_sprites.h"
 #include "game/screens/fade_control.h"

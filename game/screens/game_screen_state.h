@@ -2,7 +2,7 @@
 // scene, its World and the World's hero.
 #pragma once
 
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 
 class Game;
 class HeroActor;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "engine/core/input_kind.h"
+#include "engine/app/input_kind.h"
 #include "game/combat/action_player.h"
 #include "game/screens/game.h"
 #include "game/world/hero_actor.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "engine/core/ini_file.h"
-#include "engine/core/scene_manager.h"
+#include "engine/app/scene_manager.h"
 #include "game/screens/game_settings.h"
 #include "game/screens/gfx_config.h"
 #include "game/world/world.h"

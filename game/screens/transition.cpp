@@ -1,6 +1,6 @@
 #include "game/screens/transition.h"
 
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 #include "game/screens/fade_control.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "engine/core/crt_random.h"
-#include "engine/core/frame_loop.h"
-#include "engine/core/shell.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/shell.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"

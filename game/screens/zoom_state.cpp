@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 

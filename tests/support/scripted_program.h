@@ -9,9 +9,9 @@
 #include <string>
 
 #include "engine/core/crt_random.h"
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/game.h"

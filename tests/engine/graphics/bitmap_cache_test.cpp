@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "graphics_files.h"
 #include "tests/support/program_end.h"

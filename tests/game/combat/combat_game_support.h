@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "engine/core/input_kind.h"
+#include "engine/app/input_kind.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/combat/action_player.h"

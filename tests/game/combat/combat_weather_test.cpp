@@ -3,7 +3,7 @@
 // anew above the band, the fog's wrap, and golden frames of rain, snow,
 // fog and red fog at fixed seeds.
 #include "engine/core/crt_random.h"
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"

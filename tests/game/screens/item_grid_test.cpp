@@ -14,7 +14,7 @@
 #include "engine/core/text_helpers.h"
 #include "engine/platform/platform.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/item_grid.h"
 #include "game/world/item_record.h"

@@ -3,7 +3,7 @@
 // the village, each compared with its golden picture.
 #include <gtest/gtest.h>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/inventory_state.h"
 #include "game/screens/shop_state.h"

@@ -1,6 +1,6 @@
 #include "game/screens/main_menu_state.h"
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/display.h"
 #include "game/screens/slot_index.h"
 #include "game/screens/sound_manager.h"

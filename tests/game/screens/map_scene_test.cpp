@@ -2,7 +2,7 @@
 // walls, trees, objects and the people composed from their parts.
 #include <gtest/gtest.h>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/sprite.h"

@@ -6,7 +6,7 @@
 
 #include <set>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"

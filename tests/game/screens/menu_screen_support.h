@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"

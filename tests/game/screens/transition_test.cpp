@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 #include "game/screens/action_queue.h"
 #include "game/screens/fade_control.h"
 #include "game/world/action.h"

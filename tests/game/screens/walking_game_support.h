@@ -10,7 +10,7 @@
 #include <string>
 
 #include "engine/core/crt_random.h"
-#include "engine/core/scene.h"
+#include "engine/app/scene.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/game.h"
 #include "game/screens/game_startup.h"

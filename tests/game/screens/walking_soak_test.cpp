@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "game/screens/walking_game_support.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/world/archive.h"

@@ -9,8 +9,8 @@
 #include <filesystem>
 
 #include "engine/core/program_paths.h"
-#include "engine/core/scene.h"
-#include "engine/core/shell.h"
+#include "engine/app/scene.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/sdl/sdl_platform.h"
 

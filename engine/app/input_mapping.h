@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/core/input_kind.h"
+#include "engine/app/input_kind.h"
 
 // Virtual-key codes the mapping knows by name.
 enum VirtualKey : int {

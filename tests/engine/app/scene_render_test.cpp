@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/frame_loop.h"
-#include "engine/core/scene.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/scene.h"
 #include "engine/graphics/fill_rect.h"
 #include "engine/graphics/frame_render.h"
 #include "tests/engine/graphics/graphics_test_support.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/core/input_kind.h"
+#include "engine/app/input_kind.h"
 #include "engine/core/memory_pool.h"
 
 class Scene;

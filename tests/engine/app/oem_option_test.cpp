@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/core/command_line.h"
+#include "engine/app/command_line.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <fstream>
 #include <memory>
 
-#include "engine/core/input_mapping.h"
+#include "engine/app/input_mapping.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"

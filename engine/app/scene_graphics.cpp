@@ -1,9 +1,9 @@
 // The part of a scene that draws: its layers, its screen region and the
 // frame render. A scene made without a display (the shell's stand-in loading
 // scene) has no screen of its own; its frames present a black screen.
-#include "engine/core/frame_loop.h"
-#include "engine/core/scene.h"
-#include "engine/core/shell.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/scene.h"
+#include "engine/app/shell.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/frame_render.h"
 #include "engine/graphics/layer.h"

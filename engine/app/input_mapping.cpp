@@ -1,4 +1,4 @@
-#include "engine/core/input_mapping.h"
+#include "engine/app/input_mapping.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 
 #include <cinttypes>
 #include <cstdio>
@@ -8,14 +8,14 @@
 
 #include "engine/core/atomic_file.h"
 #include "engine/core/fatal_report.h"
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/core/heap_exhaustion.h"
-#include "engine/core/game_state.h"
-#include "engine/core/input_mapping.h"
+#include "engine/app/screen.h"
+#include "engine/app/input_mapping.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/scene.h"
-#include "engine/core/scene_manager.h"
+#include "engine/app/scene.h"
+#include "engine/app/scene_manager.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/display.h"
 #include "engine/platform/platform.h"

@@ -1,9 +1,9 @@
-#include "engine/core/scene.h"
+#include "engine/app/scene.h"
 
 #include <cstring>
 
-#include "engine/core/frame_loop.h"
-#include "engine/core/game_state.h"
+#include "engine/app/frame_loop.h"
+#include "engine/app/screen.h"
 
 Scene* g_current_scene = nullptr;
 

@@ -1,8 +1,8 @@
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 
-#include "engine/core/game_state.h"
+#include "engine/app/screen.h"
 #include "engine/core/memory_pool.h"
-#include "engine/core/scene.h"
+#include "engine/app/scene.h"
 #include "engine/platform/platform.h"
 
 namespace {

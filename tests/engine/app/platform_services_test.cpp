@@ -7,12 +7,12 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/core/fatal_report.h"
-#include "engine/core/platform_services.h"
+#include "engine/platform/platform_services.h"
 #include "engine/core/program_paths.h"
-#include "engine/core/shell.h"
+#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "scratch_folder.h"
+#include "tests/engine/core/scratch_folder.h"
 #include "tests/support/program_end.h"
 
 namespace {

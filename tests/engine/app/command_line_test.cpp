@@ -5,7 +5,7 @@
 #include <fstream>
 #include <map>
 
-#include "engine/core/command_line.h"
+#include "engine/app/command_line.h"
 
 namespace {
 

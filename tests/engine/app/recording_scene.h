@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/game_state.h"
-#include "engine/core/scene.h"
-#include "engine/core/scene_manager.h"
+#include "engine/app/screen.h"
+#include "engine/app/scene.h"
+#include "engine/app/scene_manager.h"
 
 using CallLog = std::vector<std::string>;
 

@@ -1,4 +1,4 @@
-#include "engine/core/platform_services.h"
+#include "engine/platform/platform_services.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The two fixed-step catch-up loops and the render that follows them.
 #include <gtest/gtest.h>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
 

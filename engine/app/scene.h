@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/input_kind.h"
+#include "engine/app/input_kind.h"
 #include "engine/core/memory_pool.h"
 
 class Display;

@@ -1,4 +1,4 @@
-#include "engine/core/command_line.h"
+#include "engine/app/command_line.h"
 
 #include <charconv>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // Scenes, their game states and key mask, and the scene manager.
 #include <gtest/gtest.h>
 
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
 
