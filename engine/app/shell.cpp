@@ -31,6 +31,12 @@ bool g_engine_started = false;
 
 namespace {
 
+// A fatal report stops the ticks, as losing the focus does. Installed as the
+// program starts, by whichever program holds the shell, since the report may
+// come before the window exists.
+void stop_ticks_for_fatal_report() { g_inactive = 1; }
+const bool kFatalReportHookInstalled = (set_fatal_report_hook(stop_ticks_for_fatal_report), true);
+
 // The back buffer is shown upright and unscaled on this platform.
 constexpr int kPortraitOrientation = 1;
 constexpr int kUnscaled = 0;

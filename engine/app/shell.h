@@ -8,9 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/core/program_end.h"
 #include "engine/platform/messages.h"
-
-inline constexpr char kWindowCaption[] = "Quenlo: Duskmarrow";
 
 // Timers of the main window.
 constexpr uint32_t kReassertTimer = 2;    // every 5000 ms

@@ -12,10 +12,9 @@
 #include <iterator>
 
 #include "engine/core/atomic_file.h"
+#include "engine/core/program_end.h"
 #include "engine/core/program_paths.h"
-#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
-#include "engine/platform/platform.h"
 
 namespace {
 
@@ -38,8 +37,8 @@ void append_to_file(const std::string& path, const std::string& text) {
     // Replaced, not appended: the file holds the last report only.
     std::string path = utf16_to_utf8(state_folder()) + kErrorFileName;
     write_file_atomically(path, utf8.data(), utf8.size());
-    g_inactive = 1;
-    if (has_platform()) platform().message_box(utf8, kWindowCaption, kMessageBoxExclamation);
+    notify_fatal_report();
+    show_notice(utf8, kWindowCaption, NoticeStyle::warning);
     exit_program(exit_code);
 }
 
@@ -258,7 +257,7 @@ void report_unhandled_exception(CrashSite site) {
     write_crash_report();
     const char* text =
         site == CrashSite::window_procedure ? "Exception occured\nCallstack dumped to \\crash.txt" : kCrashMessage;
-    if (has_platform()) platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
+    show_notice(text, kWindowCaption, NoticeStyle::warning);
     exit_program(0);
 }
 

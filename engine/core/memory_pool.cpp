@@ -11,7 +11,7 @@
 #include <thread>
 #include <utility>
 
-#include "engine/platform/platform.h"
+#include "engine/core/program_end.h"
 
 namespace {
 
@@ -148,11 +148,7 @@ void* try_heap_alloc(size_t bytes) { return inject_failure() ? nullptr : std::ma
 void* try_heap_realloc(void* p, size_t bytes) { return inject_failure() ? nullptr : std::realloc(p, bytes); }
 
 [[noreturn]] void memory_full() {
-    if (has_platform()) {
-        platform().message_box("Memory full!", "Memory full!", kMessageBoxOk);
-    } else {
-        std::fputs("Memory full!\n", stderr);
-    }
+    if (!show_notice("Memory full!", "Memory full!", NoticeStyle::plain)) std::fputs("Memory full!\n", stderr);
     exit_program(0);
 }
 

@@ -18,7 +18,6 @@
 namespace {
 
 Platform* g_platform = nullptr;
-ExitHook g_exit_hook;
 
 // SIGTERM and SIGINT only raise this flag; the queue turns it into a Close
 // message, so the game's exit (and its save) runs as for a closed window.
@@ -304,7 +303,7 @@ void Platform::debug_output(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-// --- The current platform and the program's end -------------------------
+// --- The current platform and the program's notices ---------------------
 
 Platform& platform() {
     if (!g_platform) {
@@ -314,14 +313,18 @@ Platform& platform() {
     return *g_platform;
 }
 
-void set_platform(Platform* p) { g_platform = p; }
+namespace {
+bool show_notice_in_message_box(std::string_view text, std::string_view caption, NoticeStyle style) {
+    if (!g_platform) return false;
+    g_platform->message_box(text, caption, style == NoticeStyle::warning ? kMessageBoxExclamation : kMessageBoxOk);
+    return true;
+}
+}  // namespace
+
+void set_platform(Platform* p) {
+    g_platform = p;
+    set_notice_hook(p ? show_notice_in_message_box : nullptr);
+}
 
 bool has_platform() { return g_platform != nullptr; }
 
-void set_exit_hook(ExitHook hook) { g_exit_hook = std::move(hook); }
-
-void exit_program(int code) {
-    if (g_exit_hook) g_exit_hook(code);
-    std::fflush(nullptr);
-    std::exit(code);
-}

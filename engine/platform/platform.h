@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine/core/geometry.h"
+#include "engine/core/program_end.h"
 #include "engine/platform/front_buffer.h"
 #include "engine/platform/input_script.h"
 #include "engine/platform/messages.h"
@@ -158,11 +159,8 @@ private:
 
 // The platform the program runs on; set once by the program (or a test).
 Platform& platform();
+// Setting a platform also makes its message box the way the program's
+// notices are shown (engine/core/program_end.h); none without a platform.
 void set_platform(Platform* p);
 bool has_platform();
 
-// Ends the program with the code. Tests replace the ending with a hook that
-// must not return (it throws, for instance); the default flushes and exits.
-[[noreturn]] void exit_program(int code);
-using ExitHook = std::function<void(int code)>;
-void set_exit_hook(ExitHook hook);

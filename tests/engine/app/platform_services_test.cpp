@@ -13,7 +13,7 @@
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "tests/engine/core/scratch_folder.h"
-#include "tests/support/program_end.h"
+#include "tests/support/fatal_report_host.h"
 
 namespace {
 
@@ -21,6 +21,7 @@ namespace {
 class ServicesTest : public ::testing::Test {
 protected:
     ServicesTest() : folder_("services"), fatal_(folder_.u16()) {}
+    ~ServicesTest() override { g_inactive = 0; }  // a fatal report raises it
 
     int ending_code(void (*report)()) {
         const int code = exit_code_of(report);

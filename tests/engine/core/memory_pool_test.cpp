@@ -6,10 +6,13 @@
 #include <cstring>
 #include <map>
 #include <random>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "engine/core/memory_pool.h"
-#include "engine/platform/headless/headless_platform.h"
+#include "engine/core/program_end.h"
 #include "tests/support/program_end.h"
 
 namespace {
@@ -141,11 +144,22 @@ TEST(MemoryPool, NewBlocksComeFromTheFullestOpenPage) {
     EXPECT_EQ(mem_class_state(kClass).pages, 0);
 }
 
+// The notices shown, as the platform's message boxes would show them.
+struct Notice {
+    std::string text;
+    std::string caption;
+};
+
 struct OutOfMemoryTest : ::testing::Test {
-    HeadlessPlatform host;
+    static inline std::vector<Notice> notices;
     static inline int purges = 0;
+    static bool record_notice(std::string_view text, std::string_view caption, NoticeStyle) {
+        notices.push_back({std::string(text), std::string(caption)});
+        return true;
+    }
     void SetUp() override {
-        set_platform(&host);
+        notices.clear();
+        set_notice_hook(record_notice);
         throw_on_program_end();
         set_cache_purge([] { purges++; });
         purges = 0;
@@ -156,7 +170,7 @@ struct OutOfMemoryTest : ::testing::Test {
         ensure_memory_reserve();
         set_cache_purge(nullptr);
         set_exit_hook(nullptr);
-        set_platform(nullptr);
+        set_notice_hook(nullptr);
     }
 };
 
@@ -167,9 +181,9 @@ TEST_F(OutOfMemoryTest, HugeRequestsEndWithMemoryFull) {
     void* p = mem_alloc(20);
     EXPECT_EQ(exit_code_of([p] { mem_realloc(p, SIZE_MAX); }), 0);
     mem_free(p);
-    ASSERT_EQ(host.message_boxes().size(), 4u);
-    EXPECT_EQ(host.message_boxes()[0].text, "Memory full!");
-    EXPECT_EQ(host.message_boxes()[0].caption, "Memory full!");
+    ASSERT_EQ(notices.size(), 4u);
+    EXPECT_EQ(notices[0].text, "Memory full!");
+    EXPECT_EQ(notices[0].caption, "Memory full!");
     // (INT32_MAX itself is inside the range; not asked for here.)
 }
 
@@ -180,7 +194,7 @@ TEST_F(OutOfMemoryTest, OneFailureIsMetByGivingBackTheReserve) {
     EXPECT_NE(p, nullptr);
     EXPECT_FALSE(mem_reserve_held());
     EXPECT_EQ(purges, 0);
-    EXPECT_TRUE(host.message_boxes().empty());
+    EXPECT_TRUE(notices.empty());
     mem_free(p);
     // The next purge point runs the requested purge and takes the reserve again.
     ensure_memory_reserve();
@@ -223,8 +237,8 @@ TEST_F(OutOfMemoryTest, ReserveFirstThenPurgeThenMemoryFull) {
     EXPECT_EQ(purges, 0);
     EXPECT_EQ(exit_code_of([] { mem_alloc(1000); }), 0);
     EXPECT_EQ(purges, 1);  // then, with no reserve left, the caches
-    ASSERT_EQ(host.message_boxes().size(), 2u);
-    EXPECT_EQ(host.message_boxes()[1].text, "Memory full!");
+    ASSERT_EQ(notices.size(), 2u);
+    EXPECT_EQ(notices[1].text, "Memory full!");
 }
 
 TEST_F(OutOfMemoryTest, NewPagesAndHeapReallocTakeTheSamePath) {
@@ -237,7 +251,7 @@ TEST_F(OutOfMemoryTest, NewPagesAndHeapReallocTakeTheSamePath) {
     EXPECT_EQ(exit_code_of([big] { mem_realloc(big, 800); }), 0);
     mem_inject_heap_failures(0);
     mem_free(big);  // a failed realloc leaves the block as it was
-    EXPECT_EQ(host.message_boxes().size(), 2u);
+    EXPECT_EQ(notices.size(), 2u);
 }
 
 // --- Model run ----------------------------------------------------------

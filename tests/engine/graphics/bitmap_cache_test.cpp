@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/app/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "graphics_files.h"
-#include "tests/support/program_end.h"
+#include "tests/support/fatal_report_host.h"
 
 class BitmapCacheTest : public GraphicsFilesTest {
 protected:

@@ -18,7 +18,7 @@
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/item_grid.h"
 #include "game/world/item_record.h"
-#include "tests/support/program_end.h"
+#include "tests/support/fatal_report_host.h"
 
 namespace {
 

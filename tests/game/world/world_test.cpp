@@ -6,13 +6,12 @@
 #include <filesystem>
 
 #include "engine/core/program_paths.h"
-#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/world/archive.h"
 #include "game/world/story_file_io.h"
 #include "game/world/story_writer.h"
-#include "tests/support/program_end.h"
+#include "tests/support/fatal_report_host.h"
 #include "tests/support/seed_zero_draws.h"
 
 namespace {
