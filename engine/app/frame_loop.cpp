@@ -4,8 +4,13 @@
 #include "engine/core/memory_pool.h"
 #include "engine/app/scene.h"
 #include "engine/platform/platform.h"
+#include "engine/ui/ui_menu.h"
 
 namespace {
+
+// A menu page drawn restarts the timers, as loading does; installed as the
+// program starts.
+const bool kPageDrawnHookInstalled = (set_page_drawn_hook(restart_scene_timers), true);
 
 // 0 marks an unset stamp, so a stamp that lands on 0 moves on by one ms.
 uint32_t set_stamp(uint32_t value) { return value ? value : 1; }

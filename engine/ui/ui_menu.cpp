@@ -1,10 +1,15 @@
 #include "engine/ui/ui_menu.h"
 
-#include "engine/app/frame_loop.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
+
+namespace {
+PageDrawnHook g_page_drawn_hook = nullptr;
+}  // namespace
+
+void set_page_drawn_hook(PageDrawnHook hook) { g_page_drawn_hook = hook; }
 
 UiMenu::UiMenu(SpriteGroup* group) : group_(group) {}
 
@@ -53,7 +58,7 @@ void UiMenu::draw() {
     if (!group_) return;
     group_->clear();
     if (UiPage* page = current()) page->draw(*group_);
-    restart_scene_timers();
+    if (g_page_drawn_hook) g_page_drawn_hook();
 }
 
 int32_t UiMenu::handle_event(int32_t kind, int32_t param, std::u16string* out) {

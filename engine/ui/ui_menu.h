@@ -17,6 +17,11 @@
 class Sprite;
 class SpriteGroup;
 
+// Drawing a whole page takes long; after it, the time spent must not be caught
+// up as game steps. The application's frame loop installs what does that.
+using PageDrawnHook = void (*)();
+void set_page_drawn_hook(PageDrawnHook hook);
+
 class UiMenu {
 public:
     // Reads the file (a missing one is fatal), loads the check and radio
