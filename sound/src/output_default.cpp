@@ -100,8 +100,15 @@ int output_get_settings(void* block) {
     return 1;
 }
 
+namespace {
+OutputDriver* g_audio_device_driver = nullptr;
+}  // namespace
+
+void set_audio_device_driver(OutputDriver* driver) { g_audio_device_driver = driver; }
+
 OutputDriver* output_driver_for(int type) {
-    if (type == OUTPUT_DEFAULT || type == OUTPUT_AUDIO_DEVICE) return output_sdl_driver();
+    if (type == OUTPUT_DEFAULT || type == OUTPUT_AUDIO_DEVICE)
+        return g_audio_device_driver ? g_audio_device_driver : output_nosound_driver();
     if (type == OUTPUT_CAPTURE || (type == OUTPUT_NONREALTIME && output_capture_configured()))
         return output_capture_driver();
     return output_nosound_driver();

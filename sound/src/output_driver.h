@@ -42,7 +42,10 @@ enum OutputType {
 };
 
 OutputDriver* output_nosound_driver();
-OutputDriver* output_sdl_driver();
+// The audio device output needs SDL, so it lives outside the library, in a
+// target of the SDL back end that installs it as the program starts. Without
+// one, asking for the device gets the no-sound output.
+void set_audio_device_driver(OutputDriver* driver);
 OutputDriver* output_capture_driver();
 // The driver record for an output type (-1 means 1).
 OutputDriver* output_driver_for(int type);

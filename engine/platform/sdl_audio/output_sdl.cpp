@@ -220,6 +220,8 @@ OutputDriver g_sdl = {0, 0, 1, sdl_enumerate, sdl_init, sdl_close, sdl_sample_op
                       sdl_handle, nullptr, output_update, output_pool_check, output_set_settings,
                       output_get_settings, sdl_block_written};
 
-}  // namespace
+// Every program linking this target plays through SDL: the target is linked
+// as objects, so this runs before main.
+const bool kInstalled = (set_audio_device_driver(&g_sdl), true);
 
-OutputDriver* output_sdl_driver() { return &g_sdl; }
+}  // namespace

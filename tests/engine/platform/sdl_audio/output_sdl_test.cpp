@@ -1,0 +1,69 @@
+// The audio device output on SDL2's dummy driver: it opens, plays and closes
+// again and again, and a missing driver falls back to no sound.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "sound/src/sound_system.h"
+#include "tests/sound/sound_test_support.h"
+
+namespace {
+
+using sound_test::eventually;
+using sound_test::make_sample;
+using sound_test::wave;
+
+struct AudioDriverEnv {
+    explicit AudioDriverEnv(const char* name) {
+        const char* old = std::getenv("SDL_AUDIODRIVER");
+        had = old != nullptr;
+        if (had) previous = old;
+        setenv("SDL_AUDIODRIVER", name, 1);
+    }
+    ~AudioDriverEnv() {
+        if (had) setenv("SDL_AUDIODRIVER", previous.c_str(), 1);
+        else unsetenv("SDL_AUDIODRIVER");
+    }
+    bool had = false;
+    std::string previous;
+};
+
+TEST(SdlAudioOutput, AudioDeviceOpensPlaysAndClosesRepeatedly) {
+    AudioDriverEnv env("dummy");
+    for (int round = 0; round < 100; ++round) {
+        sound_set_output(OUTPUT_AUDIO_DEVICE);
+        sound_set_mixer(round % 2 ? MIXER_MONO : MIXER_QUALITY_AUTODETECT);
+        // 44.1 kHz keeps the dummy device's short buffers, so closing is quick.
+        ASSERT_EQ(sound_init(44100, 8, 2), 1) << round;
+        ASSERT_EQ(sound_get_output(), OUTPUT_AUDIO_DEVICE) << "the dummy device opens";
+        EXPECT_NE(sound_get_output_handle(), 0u);
+        ASSERT_NE(sound_system().mixer_thread, nullptr);
+        if (round % 25 == 0) {
+            SoundSample* tone = make_sample(wave(100, 441, 44100), 1, SAMPLE_LOOP_NORMAL, 44100);
+            ASSERT_GE(channel_play_sound(kChannelFree, tone), 0);
+            SoundChannel* primary = channel_lookup(kPrimaryChannel);
+            EXPECT_TRUE(eventually([&] { return primary->ops.get_position(primary) > 4096; }));
+        }
+        sound_close();
+        EXPECT_EQ(sound_system().mixer_thread, nullptr);
+        EXPECT_TRUE(sound_system().mixer_done.load());
+    }
+    sound_set_mixer(MIXER_QUALITY_AUTODETECT);
+    sound_set_output(OUTPUT_DEFAULT);
+}
+
+TEST(SdlAudioOutput, MissingAudioDeviceFallsBackToNoSoundAndStillMixes) {
+    AudioDriverEnv env("no-such-audio-driver");
+    sound_set_output(OUTPUT_DEFAULT);
+    ASSERT_EQ(sound_init(22050, 8, 2), 1);
+    EXPECT_EQ(sound_get_output(), OUTPUT_NOSOUND);
+    SoundSample* blip = make_sample(wave(2205, 441, 22050), 1, SAMPLE_LOOP_OFF, 22050);  // 100 ms
+    const int h = channel_play_sound(kChannelFree, blip);
+    ASSERT_GE(h, 0);
+    EXPECT_TRUE(eventually([&] { return channel_is_playing(h & kChannelIndexMask) == 0; }));
+    sound_close();
+    sound_set_output(OUTPUT_DEFAULT);
+}
+
+}  // namespace
