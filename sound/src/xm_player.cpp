@@ -10,6 +10,7 @@
 #include "sound/src/music_song.h"
 #include "sound/src/sound_random.h"
 #include "sound/src/sound_sample.h"
+#include "sound/src/xm_effects.h"
 
 namespace {
 
@@ -223,7 +224,7 @@ void start_note(MusicSong* song, SongChannel& ch, ChannelEntry& e, bool with_ins
         ch.porta_target = ch.period;
     }
     e.flags |= ENTRY_VOLUME;
-    if (n.note == kNoteKeyOff || n.effect == 20) e.key_off = true;
+    if (n.note == kNoteKeyOff || n.effect == kFxKeyOff) e.key_off = true;
     const Instrument& ins = channel_instrument(song, ch);
     if (ins.volume_envelope.on()) envelope_step(ins.volume_envelope, e.volume_envelope, e.key_off);
     else if (e.key_off) e.volume_envelope.current = 0;
@@ -294,7 +295,7 @@ void process_row(MusicSong* song) {
         ChannelEntry& e = ch.entry;
         const PatternNote& n = pattern.notes[size_t(song->row) * song->channel_count + c];
         const int p = n.param, x = p >> 4, y = p & 15;
-        const bool porta = n.effect == 3 || n.effect == 5 || (n.volume >> 4) == 0xF;
+        const bool porta = n.effect == kFxTonePorta || n.effect == kFxTonePortaVolumeSlide || (n.volume >> 4) == 0xF;
         const bool has_instrument = n.instrument >= 1 && n.instrument <= 128;
         if (has_instrument && !porta) ch.instrument = n.instrument;
         if (has_instrument) music_queue_callback(song, song->instrument_callbacks[n.instrument], n.instrument);
@@ -302,7 +303,8 @@ void process_row(MusicSong* song) {
         SoundSample* sample = entry_sample(song, ch);
         if (!porta || !e.sample) e.sample = sample;
         const int saved_period = e.period, saved_volume = e.volume, saved_pan = e.pan;
-        if (ch.last_effect == 7 && n.effect != 7) e.volume = std::clamp(e.volume + ch.tremolo_delta, 0, 64);
+        if (ch.last_effect == kFxTremolo && n.effect != kFxTremolo)
+            e.volume = std::clamp(e.volume + ch.tremolo_delta, 0, 64);
         ch.last_effect = n.effect;
         e.volume_delta = 0;
         e.flags = 0;
@@ -322,28 +324,28 @@ void process_row(MusicSong* song) {
         e.flags |= ENTRY_FREQUENCY | ENTRY_VOLUME;
         // A delayed note starts at its tick: until then the note before it
         // goes on as it was, keyed off or not.
-        const bool delayed = n.effect == 14 && x == 0xD && y;
+        const bool delayed = n.effect == kFxExtended && x == kFxNoteDelay && y;
         if (!delayed) start_note(song, ch, e, has_instrument, n);
         switch (n.effect) {
-        case 1: if (p) ch.porta_up = p; break;
-        case 2: if (p) ch.porta_down = p; break;
-        case 3: if (p) ch.porta_speed = p; break;
-        case 4:
+        case kFxPortaUp: if (p) ch.porta_up = p; break;
+        case kFxPortaDown: if (p) ch.porta_down = p; break;
+        case kFxTonePorta: if (p) ch.porta_speed = p; break;
+        case kFxVibrato:
             if (x) ch.vibrato_speed = x;
             if (y) ch.vibrato_depth = y;
             vibrato_step(ch, e, false);
             break;
-        case 5: if (p) ch.volume_slide = p; break;
-        case 6:
+        case kFxTonePortaVolumeSlide: if (p) ch.volume_slide = p; break;
+        case kFxVibratoVolumeSlide:
             if (p) ch.volume_slide = p;
             vibrato_step(ch, e, false);
             break;
-        case 7:
+        case kFxTremolo:
             if (x) ch.tremolo_speed = x;
             if (y) ch.tremolo_depth = y;
             break;
-        case 8: e.pan = p, e.flags |= ENTRY_PAN; break;
-        case 9:
+        case kFxSetPan: e.pan = p, e.flags |= ENTRY_PAN; break;
+        case kFxSampleOffset:
             if (p) ch.sample_offset = p;
             if (e.flags & ENTRY_TRIGGER) {
                 const int offset = ch.sample_offset * 256;
@@ -351,25 +353,27 @@ void process_row(MusicSong* song) {
                 else e.start_offset = offset;
             }
             break;
-        case 10: if (p) ch.volume_slide = p; break;
-        case 11:
+        case kFxVolumeSlide: if (p) ch.volume_slide = p; break;
+        case kFxPositionJump:
             song->next_row = 0;
             set_next_order(song, p);
             jumped = explicit_next = true;
             break;
-        case 12: e.volume = std::min(p, 64); break;
-        case 13:
+        case kFxSetVolume: e.volume = std::min(p, 64); break;
+        case kFxPatternBreak:
             song->next_row = x * 10 + y > 63 ? 0 : x * 10 + y;
             if (!jumped) set_next_order(song, song->order + 1);
             explicit_next = true;
             break;
-        case 14:
+        case kFxExtended:
             switch (x) {
-            case 1: if (y) ch.fine_porta_up = y; e.period -= ch.fine_porta_up * 4; break;
-            case 2: if (y) ch.fine_porta_down = y; e.period += ch.fine_porta_down * 4; break;
-            case 4: ch.waveforms = uint8_t((ch.waveforms & 0xF0) | y); break;
-            case 5: if (e.sample && e.sample != music_dummy_sample()) e.sample->finetune = int8_t(y); break;
-            case 6:
+            case kFxFinePortaUp: if (y) ch.fine_porta_up = y; e.period -= ch.fine_porta_up * 4; break;
+            case kFxFinePortaDown: if (y) ch.fine_porta_down = y; e.period += ch.fine_porta_down * 4; break;
+            case kFxVibratoWaveform: ch.waveforms = uint8_t((ch.waveforms & 0xF0) | y); break;
+            case kFxSetFinetune:
+                if (e.sample && e.sample != music_dummy_sample()) e.sample->finetune = int8_t(y);
+                break;
+            case kFxPatternLoop:
                 if (y == 0) ch.loop_row = song->row;
                 else {
                     if (ch.loop_count == 0) ch.loop_count = y;
@@ -377,38 +381,44 @@ void process_row(MusicSong* song) {
                     if (ch.loop_count) song->next_row = ch.loop_row, song->next_order = song->order;
                 }
                 break;
-            case 7: ch.waveforms = uint8_t((ch.waveforms & 0x0F) | (y << 4)); break;
-            case 8: e.pan = y * 16, e.flags |= ENTRY_PAN; break;
-            case 0xA: if (y) ch.fine_volume_up = y; e.volume = std::min(64, e.volume + ch.fine_volume_up); break;
-            case 0xB: if (y) ch.fine_volume_down = y; e.volume = std::max(0, e.volume - ch.fine_volume_down); break;
-            case 0xD:
+            case kFxTremoloWaveform: ch.waveforms = uint8_t((ch.waveforms & 0x0F) | (y << 4)); break;
+            case kFxSetPanCoarse: e.pan = y * 16, e.flags |= ENTRY_PAN; break;
+            case kFxFineVolumeUp:
+                if (y) ch.fine_volume_up = y;
+                e.volume = std::min(64, e.volume + ch.fine_volume_up);
+                break;
+            case kFxFineVolumeDown:
+                if (y) ch.fine_volume_down = y;
+                e.volume = std::max(0, e.volume - ch.fine_volume_down);
+                break;
+            case kFxNoteDelay:
                 if (y) {
                     e.period = saved_period, e.volume = saved_volume, e.pan = saved_pan;
                     e.flags = 0;
                 }
                 break;
-            case 0xE: song->pattern_delay = y * song->speed; break;
+            case kFxPatternDelay: song->pattern_delay = y * song->speed; break;
             }
             break;
-        case 15:
+        case kFxSetSpeedOrTempo:
             if (p >= 32) music_set_tempo(song, p);
             else song->speed = p;
             break;
-        case 16: song->global_volume = std::min(p, 64); break;
-        case 17: if (p) song->channels[0].global_volume_slide = p; break;
-        case 21:
+        case kFxSetGlobalVolume: song->global_volume = std::min(p, 64); break;
+        case kFxGlobalVolumeSlide: if (p) song->channels[0].global_volume_slide = p; break;
+        case kFxSetEnvelopePosition:
             if (channel_instrument(song, ch).volume_envelope.on())
                 envelope_set_tick(channel_instrument(song, ch).volume_envelope, e.volume_envelope, p);
             break;
-        case 25: if (p) ch.pan_slide = p; break;
-        case 27:
+        case kFxPanSlide: if (p) ch.pan_slide = p; break;
+        case kFxMultiRetrigger:
             if (p) ch.retrigger_volume = x, ch.retrigger_interval = y;
             break;
-        case 29:
+        case kFxTremor:
             if (p) ch.tremor_on = x + 1, ch.tremor_off = y + 1;
             break;
-        case 35: music_queue_callback(song, song->zxx_callback, p); break;
-        case 33:
+        case kFxCallback: music_queue_callback(song, song->zxx_callback, p); break;
+        case kFxExtraFinePorta:
             if (x == 1) { if (y) ch.extra_fine_up = y; e.period -= ch.extra_fine_up; }
             if (x == 2) { if (y) ch.extra_fine_down = y; e.period += ch.extra_fine_down; }
             break;
@@ -450,7 +460,7 @@ void process_tick(MusicSong* song) {
         case 0xF: tone_portamento(ch, e); break;
         }
         switch (n.effect) {
-        case 0:
+        case kFxArpeggio:
             if (p) {
                 const int k = song->tick % 3;
                 const int semis = k == 1 ? x : k == 2 ? y : 0;
@@ -459,41 +469,41 @@ void process_tick(MusicSong* song) {
                 e.flags |= ENTRY_FREQUENCY;
             }
             break;
-        case 1: e.period = std::max(56, e.period - ch.porta_up * 4), e.flags |= ENTRY_FREQUENCY; break;
-        case 2: e.period += ch.porta_down * 4, e.flags |= ENTRY_FREQUENCY; break;
-        case 3: tone_portamento(ch, e); break;
-        case 4: vibrato_step(ch, e, true); break;
-        case 5:
+        case kFxPortaUp: e.period = std::max(56, e.period - ch.porta_up * 4), e.flags |= ENTRY_FREQUENCY; break;
+        case kFxPortaDown: e.period += ch.porta_down * 4, e.flags |= ENTRY_FREQUENCY; break;
+        case kFxTonePorta: tone_portamento(ch, e); break;
+        case kFxVibrato: vibrato_step(ch, e, true); break;
+        case kFxTonePortaVolumeSlide:
             tone_portamento(ch, e);
             volume_slide(e, ch.volume_slide);
             break;
-        case 6:
+        case kFxVibratoVolumeSlide:
             vibrato_step(ch, e, true);
             volume_slide(e, ch.volume_slide);
             break;
-        case 7: tremolo_step(ch, e); break;
-        case 10: volume_slide(e, ch.volume_slide); break;
-        case 14:
-            if (x == 0xC && song->tick == y) e.volume = 0;
-            if (x == 0x9 && y && song->tick % y == 0) e.flags |= ENTRY_TRIGGER;
-            if (x == 0xD && song->tick == y) {
+        case kFxTremolo: tremolo_step(ch, e); break;
+        case kFxVolumeSlide: volume_slide(e, ch.volume_slide); break;
+        case kFxExtended:
+            if (x == kFxNoteCut && song->tick == y) e.volume = 0;
+            if (x == kFxRetrigger && y && song->tick % y == 0) e.flags |= ENTRY_TRIGGER;
+            if (x == kFxNoteDelay && song->tick == y) {
                 if (n.note >= 1 && n.note <= 96) e.period = ch.period;
                 start_note(song, ch, e, n.instrument >= 1 && n.instrument <= 128, n);
                 e.flags |= ENTRY_TRIGGER | ENTRY_FREQUENCY | ENTRY_PAN;
             }
             break;
-        case 17: {
+        case kFxGlobalVolumeSlide: {
             const int m = song->channels[0].global_volume_slide;
             if (m >> 4) song->global_volume = std::min(64, song->global_volume + (m >> 4));
             else song->global_volume = std::max(0, song->global_volume - (m & 15));
             break;
         }
-        case 25:
+        case kFxPanSlide:
             if (ch.pan_slide >> 4) e.pan = std::min(255, e.pan + (ch.pan_slide >> 4));
             else e.pan = std::max(0, e.pan - (ch.pan_slide & 15));
             e.flags |= ENTRY_PAN;
             break;
-        case 27:
+        case kFxMultiRetrigger:
             if (ch.retrigger_interval && song->tick % ch.retrigger_interval == 0) {
                 const int m = ch.retrigger_volume;
                 int v = e.volume + kRetriggerAdd[m];
@@ -505,7 +515,7 @@ void process_tick(MusicSong* song) {
                 e.flags |= ENTRY_TRIGGER;
             }
             break;
-        case 29:
+        case kFxTremor:
             if (ch.tremor_on + ch.tremor_off > 0) {
                 if (ch.tremor_counter >= ch.tremor_on) e.volume_delta = -e.volume;
                 ch.tremor_counter = (ch.tremor_counter + 1) % (ch.tremor_on + ch.tremor_off);
