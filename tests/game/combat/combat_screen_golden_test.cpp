@@ -2,7 +2,7 @@
 // golden picture: the Mossback Boar's caption with its full health beside
 // the matchup arrow, and the hero's item named once, above the carousel's
 // well.
-#include "engine/core/frame_loop.h"
+#include "engine/app/frame_loop.h"
 #include "tests/game/combat/combat_game_support.h"
 #include "tests/game/screens/golden_screen.h"
 

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/core/command_line.h"
+#include "engine/app/command_line.h"
 
 namespace {
 
