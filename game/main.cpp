@@ -68,7 +68,7 @@ int show_crash_message() {
     sigprocmask(SIG_SETMASK, &none, nullptr);
     close_range(3, ~0u, 0);
     show_message_box_without_window(kCrashMessage, kWindowCaption, kMessageBoxExclamation);
-    return 0;
+    return kFailureExitCode;
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ constexpr uint32_t kIgnoredKeyB = 91;
 
 // A start the program refuses ends with this code, so that whoever started
 // it can tell it did not run.
-constexpr int kStartRefusedCode = 1;
 
 // Waiting messages served in a row before an idle call is forced.
 constexpr int kMaxMessagesBeforeIdle = 100;
@@ -236,7 +235,7 @@ bool run_window() {
         show_message(
             "This application can only run in Portrait mode, please change your screen "
             "orientation and try again.");
-        exit_program(kStartRefusedCode);
+        exit_program(kFailureExitCode);
     }
     const std::string lock = utf16_to_utf8(state_folder()) + "tarrowind.lock";
     if (!platform().acquire_instance_lock(lock)) {
@@ -251,7 +250,7 @@ bool run_window() {
         show_message(
             "You need at least 6 MB of free RAM to run this game. Please free up some memory "
             "or adjust memory settings and try again.");
-        exit_program(kStartRefusedCode);
+        exit_program(kFailureExitCode);
     }
     g_main_window = 0;
     platform().create_window(main_wnd_proc);

@@ -176,7 +176,7 @@ void on_fatal_signal(int signal, siginfo_t* info, void* context) {
     if (g_message_command[0]) execve(g_message_command[0], g_message_command, environ);
     write_all(STDERR_FILENO, kCrashMessage, sizeof kCrashMessage - 1);
     write_all(STDERR_FILENO, "\n", 1);
-    _exit(0);
+    _exit(kFailureExitCode);
 }
 
 // Copies the command where the signal handler can take it without
@@ -219,11 +219,11 @@ std::u16string assert_report(const char* file, int line, const char* message, co
     return text;
 }
 
-void fatal_missing_file(std::u16string_view name) { end_with_report(missing_file_report(name), 1); }
+void fatal_missing_file(std::u16string_view name) { end_with_report(missing_file_report(name), kFailureExitCode); }
 
 void fatal_assert(const char* file, int line, const char* message, const char* detail1,
                   const char* detail2) {
-    end_with_report(assert_report(file, line, message, detail1, detail2), 1);
+    end_with_report(assert_report(file, line, message, detail1, detail2), kFailureExitCode);
 }
 
 void fatal_broken_file(std::u16string_view name, const std::string& reason, SourcePlace where) {
@@ -258,7 +258,7 @@ void report_unhandled_exception(CrashSite site) {
     const char* text =
         site == CrashSite::window_procedure ? "Exception occured\nCallstack dumped to \\crash.txt" : kCrashMessage;
     show_notice(text, kWindowCaption, NoticeStyle::warning);
-    exit_program(0);
+    exit_program(kFailureExitCode);
 }
 
 uint32_t exception_code_for_signal(int signal, int signal_code) {

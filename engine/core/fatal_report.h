@@ -38,6 +38,10 @@ std::string crash_report_text(int day, int month, int year, int hour, int minute
 
 // What the player is shown after a crash (a signal, or an exception caught
 // by the message loop).
+// The exit status of every failed end: a refused start, a missing or broken
+// file, a crash, memory that ran out. A launcher or script sees the failure.
+inline constexpr int kFailureExitCode = 1;
+
 inline constexpr char kCrashMessage[] = "Exception occured.\nCallstack dumped to \\crash.txt";
 
 // Where an unhandled exception was caught; the two sites word their message

@@ -1,5 +1,7 @@
 #include "engine/core/memory_pool.h"
 
+#include "engine/core/fatal_report.h"
+
 #include <atomic>
 #include <bit>
 #include <climits>
@@ -149,7 +151,7 @@ void* try_heap_realloc(void* p, size_t bytes) { return inject_failure() ? nullpt
 
 [[noreturn]] void memory_full() {
     if (!show_notice("Memory full!", "Memory full!", NoticeStyle::plain)) std::fputs("Memory full!\n", stderr);
-    exit_program(0);
+    exit_program(kFailureExitCode);
 }
 
 // A request the allocator cannot make at all: above 2^31 - 1 bytes, or one

@@ -91,8 +91,8 @@ TEST_F(ServicesTest, CrashLogLinesAppendToTheCrashFile) {
 }
 
 TEST_F(ServicesTest, UnhandledExceptionsAreLoggedShownAndEndTheProgram) {
-    EXPECT_EQ(ending_code([] { report_unhandled_exception(CrashSite::message_loop); }), 0);
-    EXPECT_EQ(ending_code([] { report_unhandled_exception(CrashSite::window_procedure); }), 0);
+    EXPECT_EQ(ending_code([] { report_unhandled_exception(CrashSite::message_loop); }), kFailureExitCode);
+    EXPECT_EQ(ending_code([] { report_unhandled_exception(CrashSite::window_procedure); }), kFailureExitCode);
     ASSERT_EQ(host_.message_boxes().size(), 2u);
     EXPECT_EQ(host_.message_boxes()[0].text, "Exception occured.\nCallstack dumped to \\crash.txt");
     EXPECT_EQ(host_.message_boxes()[1].text, "Exception occured\nCallstack dumped to \\crash.txt");
@@ -110,7 +110,7 @@ TEST(CrashSignals, ExceptionCodesFollowTheSignal) {
     EXPECT_EQ(exception_code_for_signal(SIGABRT, 0), kExceptionAbort);
 }
 
-TEST(CrashSignals, AFatalSignalWritesTheCrashReportAndExitsWithZero) {
+TEST(CrashSignals, AFatalSignalWritesTheCrashReportAndEndsWithTheFailureCode) {
     ScratchFolder folder("crash_signal");
     set_state_folder(folder.u16());
     GTEST_FLAG_SET(death_test_style, "fast");  // the child writes into this folder
@@ -119,7 +119,7 @@ TEST(CrashSignals, AFatalSignalWritesTheCrashReportAndExitsWithZero) {
             install_crash_handler();
             std::raise(SIGSEGV);
         },
-        ::testing::ExitedWithCode(0), "Exception occured");
+        ::testing::ExitedWithCode(kFailureExitCode), "Exception occured");
     std::string log = folder.read("crash.txt");
     EXPECT_EQ(log.rfind("At 0x", 0), 0u) << log;
     EXPECT_NE(log.find(": Exception 0xc0000005\n\nBuild '1.0' crashed at: "), std::string::npos) << log;
@@ -141,8 +141,8 @@ TEST(CrashSignals, TheMessageCommandRunsInPlaceOfTheCrashedProcess) {
     };
     const Case cases[] = {
         {{"/bin/sh", "-c", "echo \"$0\" >&2; exit 3", "shown instead"}, 3, "^shown instead\n$"},
-        {{}, 0, "^Exception occured.\nCallstack dumped to .crash.txt\n$"},
-        {{folder / "no-such-program"}, 0, "^Exception occured.\nCallstack dumped to .crash.txt\n$"},
+        {{}, kFailureExitCode, "^Exception occured.\nCallstack dumped to .crash.txt\n$"},
+        {{folder / "no-such-program"}, kFailureExitCode, "^Exception occured.\nCallstack dumped to .crash.txt\n$"},
     };
     for (const Case& c : cases) {
         EXPECT_EXIT(

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "engine/app/command_line.h"
+#include "engine/core/fatal_report.h"
 
 namespace {
 
@@ -189,7 +190,7 @@ TEST_F(ProgramRunTest, AFatalSignalShowsTheCrashMessage) {
         ASSERT_EQ(holder, program.pid()) << "the program never took its lock";
         kill(program.pid(), SIGSEGV);
         const ProgramResult r = program.finish();
-        EXPECT_EQ(r.exit_code, 0) << r.output;
+        EXPECT_EQ(r.exit_code, kFailureExitCode) << r.output;
         EXPECT_NE(("\n" + r.output).find(c.shown), std::string::npos) << c.options << ": " << r.output;
         std::ifstream log(folder + "crash.txt");
         std::string first_line;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "engine/app/input_mapping.h"
+#include "engine/core/fatal_report.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/program_paths.h"
 #include "engine/app/shell.h"
@@ -367,7 +368,7 @@ TEST_F(ShellTest, TheCppHeapGivesBackTheReserveThenPurgesThenReportsMemoryFull) 
         EXPECT_EQ(purges, step.purges_after);
         EXPECT_TRUE(host.message_boxes().empty());
     }
-    EXPECT_EQ(exit_code_of(refused), 0);
+    EXPECT_EQ(exit_code_of(refused), kFailureExitCode);
     ASSERT_EQ(host.message_boxes().size(), 1u);
     EXPECT_EQ(host.message_boxes()[0].text, "Memory full!");
     std::set_new_handler(nullptr);

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/core/fatal_report.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/program_end.h"
 #include "tests/support/program_end.h"
@@ -175,11 +176,11 @@ struct OutOfMemoryTest : ::testing::Test {
 };
 
 TEST_F(OutOfMemoryTest, HugeRequestsEndWithMemoryFull) {
-    EXPECT_EQ(exit_code_of([] { mem_alloc(size_t(1) << 31); }), 0);
-    EXPECT_EQ(exit_code_of([] { mem_alloc(SIZE_MAX); }), 0);
-    EXPECT_EQ(exit_code_of([] { mem_alloc(SIZE_MAX - 8); }), 0);
+    EXPECT_EQ(exit_code_of([] { mem_alloc(size_t(1) << 31); }), kFailureExitCode);
+    EXPECT_EQ(exit_code_of([] { mem_alloc(SIZE_MAX); }), kFailureExitCode);
+    EXPECT_EQ(exit_code_of([] { mem_alloc(SIZE_MAX - 8); }), kFailureExitCode);
     void* p = mem_alloc(20);
-    EXPECT_EQ(exit_code_of([p] { mem_realloc(p, SIZE_MAX); }), 0);
+    EXPECT_EQ(exit_code_of([p] { mem_realloc(p, SIZE_MAX); }), kFailureExitCode);
     mem_free(p);
     ASSERT_EQ(notices.size(), 4u);
     EXPECT_EQ(notices[0].text, "Memory full!");
@@ -232,10 +233,10 @@ TEST_F(OutOfMemoryTest, AnEmptiedClassKeepsOnePageBackUntilThePurge) {
 
 TEST_F(OutOfMemoryTest, ReserveFirstThenPurgeThenMemoryFull) {
     mem_inject_heap_failures(-1);
-    EXPECT_EQ(exit_code_of([] { mem_alloc(1000); }), 0);
+    EXPECT_EQ(exit_code_of([] { mem_alloc(1000); }), kFailureExitCode);
     EXPECT_FALSE(mem_reserve_held());  // first the reserve went back
     EXPECT_EQ(purges, 0);
-    EXPECT_EQ(exit_code_of([] { mem_alloc(1000); }), 0);
+    EXPECT_EQ(exit_code_of([] { mem_alloc(1000); }), kFailureExitCode);
     EXPECT_EQ(purges, 1);  // then, with no reserve left, the caches
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_EQ(notices[1].text, "Memory full!");
@@ -244,11 +245,11 @@ TEST_F(OutOfMemoryTest, ReserveFirstThenPurgeThenMemoryFull) {
 TEST_F(OutOfMemoryTest, NewPagesAndHeapReallocTakeTheSamePath) {
     SKIP_WITHOUT_POOL();
     mem_inject_heap_failures(-1);
-    EXPECT_EQ(exit_code_of([] { mem_alloc(232); }), 0);  // class 14 has no page yet
+    EXPECT_EQ(exit_code_of([] { mem_alloc(232); }), kFailureExitCode);  // class 14 has no page yet
     mem_inject_heap_failures(0);
     void* big = mem_alloc(400);
     mem_inject_heap_failures(-1);
-    EXPECT_EQ(exit_code_of([big] { mem_realloc(big, 800); }), 0);
+    EXPECT_EQ(exit_code_of([big] { mem_realloc(big, 800); }), kFailureExitCode);
     mem_inject_heap_failures(0);
     mem_free(big);  // a failed realloc leaves the block as it was
     EXPECT_EQ(notices.size(), 2u);
