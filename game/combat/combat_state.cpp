@@ -492,7 +492,7 @@ void CombatState::game_over() {
 }
 
 void CombatState::back_to_map() {
-    const bool level_up = hero->experience >= hero->experience_step && screen_is_built(*game, "Level");
+    const bool level_up = hero->experience >= hero->experience_step;
     game->switch_state(level_up ? "Level" : "Walking", 0);
 }
 

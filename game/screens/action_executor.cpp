@@ -326,21 +326,17 @@ void run_code(Game& game, const Action& action, const std::string& here) {
 
 Point packed_tile_pixels(uint32_t packed) { return {int32_t(packed & 0x7FFF) * kTile, int32_t(packed >> 16) * kTile}; }
 
-bool screen_is_built(Game& game, std::string_view name) {
-    GameState* screen = find_screen(game, name);
-    return screen && !dynamic_cast<PendingScreenState*>(screen);
-}
-
 bool enter_screen(Game& game, std::string_view name, uintptr_t argument) {
-    if (!screen_is_built(game, name)) {
-        // Said once a screen: a player pressing its key again learns nothing new.
+    GameState* screen = find_screen(game, name);
+    if (!screen) {
+        // Said once a name: a story that names it again tells nothing new.
         static std::set<std::string, std::less<>> told;
         if (told.insert(std::string(name)).second)
-            std::fprintf(stderr, "tarrowind: the \"%.*s\" screen is not built yet; staying on \"%s\"\n",
+            std::fprintf(stderr, "tarrowind: the story names a screen \"%.*s\" that the game does not have; staying on \"%s\"\n",
                          int(name.size()), name.data(), current_screen_name(game).c_str());
         return false;
     }
-    game.switch_state(find_screen(game, name)->name().c_str(), argument);
+    game.switch_state(screen->name().c_str(), argument);
     return true;
 }
 

@@ -67,9 +67,7 @@ int run_action(Game& game, const Action& action);
 // map pixels.
 Point packed_tile_pixels(uint32_t packed);
 
-// Switches to the named screen with the argument; a screen that is not built
-// yet is not entered (the game stays where it is) and the fact is logged.
-// True when the switch happened.
+// Switches to the named screen with the argument; a name that is not one of
+// the game's screens is logged and the game stays where it is. True when the
+// switch happened.
 bool enter_screen(Game& game, std::string_view name, uintptr_t argument);
-// Whether the named screen exists and is more than a placeholder.
-bool screen_is_built(Game& game, std::string_view name);

@@ -17,10 +17,3 @@ public:
     HeroActor* hero = nullptr;
     Game* game = nullptr;
 };
-
-// A screen whose own behaviour comes with a later part of the game: it has
-// its name and is entered and left like the others, and does nothing more.
-class PendingScreenState : public GameScreenState {
-public:
-    void enter(uintptr_t) override { bind_context(); }
-};

@@ -19,8 +19,6 @@
 #include "game/screens/zoom_state.h"
 
 GameScreenState* create_game_screen(std::string_view name) {
-    // Each screen adds one line here when it is written, e.g.
-    //   if (name == "Walking") return new WalkingState;
     if (name == "Menu") return new MainMenuState;
     if (name == "GameIO") return new GameIOState;
     if (name == "Talking") {
@@ -40,5 +38,5 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "Story") return new StoryState;
     if (name == "Sleep") return new SleepState;
     if (name == "EndOfGame") return new EndOfGameState;
-    return new PendingScreenState;
+    return nullptr;
 }

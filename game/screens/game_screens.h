@@ -6,6 +6,5 @@
 
 class GameScreenState;
 
-// A new screen for `name`; names whose screen is still to be written get a
-// PendingScreenState, which is entered and left and does nothing else.
+// A new screen for `name`; nullptr for a name that is not a screen of the game.
 GameScreenState* create_game_screen(std::string_view name);

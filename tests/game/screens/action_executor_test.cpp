@@ -295,4 +295,14 @@ TEST_F(ActionExecutorTest, RewardsGiveGoldOrAnItemThatFits) {
     EXPECT_EQ(hero().inventory.size(), items + 1);
 }
 
+TEST_F(ActionExecutorTest, AScreenNameTheGameDoesNotHaveIsToldAndLeavesTheScreenAsItIs) {
+    const auto* before = game().current_state();
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(enter_screen(game(), "Aviary", 0));
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(game().current_state(), before);
+    EXPECT_NE(told.find("\"Aviary\""), std::string::npos) << told;
+    EXPECT_TRUE(enter_screen(game(), "Stats", 0));
+}
+
 }  // namespace
