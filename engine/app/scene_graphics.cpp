@@ -12,7 +12,7 @@
 namespace {
 
 Size screen_size_of(const Display* display) {
-    return display ? Size{display->width(), display->height()} : Size{240, 320};
+    return display ? Size{display->width(), display->height()} : kScreenSize;
 }
 
 }  // namespace

@@ -361,7 +361,7 @@ void show_black_screen() {
 
 int show_empty_load_scene() {
     static Display display;
-    if (!display.open(&platform().display(), 1, 240, 320)) return 0;
+    if (!display.open(&platform().display(), 1, kScreenSize.width, kScreenSize.height)) return 0;
     g_current_scene = new Scene(&display, "Load");
     g_current_scene->create_layer();
     render_frame();

@@ -23,6 +23,10 @@ struct Size {
     constexpr int64_t area() const { return empty() ? 0 : int64_t(width) * height; }
 };
 
+// The handheld's portrait screen: the size the program draws for and every
+// back end shows.
+inline constexpr Size kScreenSize{240, 320};
+
 struct Rect {
     int32_t left = 0;
     int32_t top = 0;

@@ -93,7 +93,7 @@ bool write_png(FILE* file, const Size& size, std::vector<uint8_t>& row, RowOf ro
 }  // namespace
 
 bool FrontBuffer::save_png(const std::string& path, std::string& error) const {
-    const Size size = is_open() ? Size{width_, height_} : Size{240, 320};
+    const Size size = is_open() ? Size{width_, height_} : kScreenSize;
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
     if (!file) {
         error = "cannot write " + path;

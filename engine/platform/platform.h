@@ -84,7 +84,7 @@ public:
     uint64_t available_memory_bytes() const;
     void set_available_memory_bytes(std::optional<uint64_t> bytes) { memory_override_ = bytes; }
     // The device screen (not the monitor): portrait 240x320.
-    Size screen_size() const { return {240, 320}; }
+    Size screen_size() const { return kScreenSize; }
     const std::string& oem_name() const { return oem_name_; }
     void set_oem_name(std::string name) { oem_name_ = std::move(name); }
     // Keeps one instance per lock file; taking it again in this process

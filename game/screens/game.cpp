@@ -105,7 +105,7 @@ World& Game::world() const { return module()->world; }
 HeroActor& Game::hero() const { return world().hero(); }
 bool Game::hero_runs() const { return hero().running; }
 
-Size Game::display_size() const { return {240, 320}; }
+Size Game::display_size() const { return kScreenSize; }
 
 Size Game::level_tiles() const {
     const MapLevel* level = world().current_level();

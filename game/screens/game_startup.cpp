@@ -28,7 +28,6 @@
 
 namespace {
 
-constexpr int32_t kScreenWidth = 240, kScreenHeight = 320;
 constexpr int32_t kFullAlpha = 32;
 constexpr uint32_t kExitHoldMs = 800;
 // "Version: %s" with the version "1.0".
@@ -81,7 +80,7 @@ int game_startup() {
     g_sound_manager = new SoundManager(make_library_sound_backend(game_startup_options().silent_sound));
     string_pool_create();
     g_display = new Display;
-    if (!g_display->open(&platform().display(), 1, kScreenWidth, kScreenHeight)) {
+    if (!g_display->open(&platform().display(), 1, kScreenSize.width, kScreenSize.height)) {
         fatal_assert(__FILE__, __LINE__, "Cannot open the display", "", "");
         return 0;
     }

@@ -169,7 +169,7 @@ ItemGridLayout read_item_grid_layout(IniFile& file, const char* section) {
     layout.cell = {layout_int(file, section, "itemx", 1), layout_int(file, section, "itemy", 1)};
     layout.per_row = layout_int(file, section, "itemperrow", 0);
     const int32_t x = layout_int(file, section, "layer", 0), y = layout_int(file, section, "layer", 1);
-    layout.page = {x, y, x + layout_int(file, section, "layer", 2, 240), y + layout_int(file, section, "layer", 3, 320)};
+    layout.page = {x, y, x + layout_int(file, section, "layer", 2, kScreenSize.width), y + layout_int(file, section, "layer", 3, kScreenSize.height)};
     layout.frame_sprite = file.get_string(layout.frame_sprite.c_str(), "sel", section, 0, 0);
     layout.frame_offset = {layout_int(file, section, "sel", 1), layout_int(file, section, "sel", 2)};
     return layout;

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr Size kDefaultLayer{240, 320};
 
 std::string region_name_of(const World& world) {
     const MapLevel* level = world.current_level();
@@ -43,7 +42,7 @@ void WalkHud::create(Layer& map_layer, World& world, const GameSettings& setting
     settings_ = &settings;
     texts_hidden_ = false;
     size_ = map_layer.size();
-    if (size_.width <= 0 || size_.height <= 0) size_ = kDefaultLayer;
+    if (size_.width <= 0 || size_.height <= 0) size_ = kScreenSize;
 
     group_ = new SpriteGroup;
     layer_->add_at(group_, 0, 0, size_.width, size_.height, kMenuDepth);

@@ -111,7 +111,7 @@ void WalkingState::on_message_pointer(int kind, int32_t x, int32_t y) {
 }
 
 void WalkingState::on_map_pen_down(int32_t x, int32_t y) {
-    if (y >= kDisplay.height - kHudHeight) return;
+    if (y >= kScreenSize.height - kHudHeight) return;
     const HeroActor& h = world->hero();
     const Point offset = map_offset();
     // The point 16 pixels ahead of the hero's centre, on the screen.

@@ -32,7 +32,7 @@ void WalkingState::show_message(const char* def, const char* control, const char
     }
     message_group_ = new SpriteGroup;
     // Messages and questions alike stand in the middle of the screen.
-    const Rect area = centred_dialog_area(kDisplay);
+    const Rect area = centred_dialog_area(kScreenSize);
     message_group_->set_position(area.left, area.top);
     message_group_->set_size(area.width(), area.height());
     if (Layer* layer = game->first_layer())

@@ -81,8 +81,8 @@ std::optional<LevelEdge> edge_crossed(const MapLevel& level, Point at, Point nex
 }
 
 Point pen_walk_target(Point screen, Point hero, Point map_point) {
-    const int32_t px = screen.x * 100 / kDisplay.width - 50;
-    const int32_t py = screen.y * 100 / kDisplay.height - 50;
+    const int32_t px = screen.x * 100 / kScreenSize.width - 50;
+    const int32_t py = screen.y * 100 / kScreenSize.height - 50;
     if (std::abs(py) < std::abs(px) / 2) return {px < 0 ? -kFarAway : kFarAway, hero.y};
     if (std::abs(px) < std::abs(py) / 2) return {hero.x, py < 0 ? -kFarAway : kFarAway};
     // Computed in 64 bits: far points of a large level do not overflow.

@@ -15,7 +15,6 @@ class Sprite;
 class SpriteGroup;
 
 inline constexpr int32_t kTilePixels = 32;
-inline constexpr Size kDisplay{240, 320};
 inline constexpr int32_t kArrowStep = 10;
 // A walk target not reached after this many ticks is given up.
 inline constexpr int32_t kWalkTimeLimit = 1500;

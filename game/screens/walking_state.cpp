@@ -57,7 +57,7 @@ void WalkingState::enter(uintptr_t argument) {
     walk_mode_ = kWalkNone;
 
     hud_group_ = new SpriteGroup;
-    hud_group_->set_size(kDisplay.width, kDisplay.height);
+    hud_group_->set_size(kScreenSize.width, kScreenSize.height);
     if (Layer* layer = g.first_layer()) layer->add(hud_group_, kHudGroupDepth);
     action_sprite_ = load_optional_sprite(*hud_group_, u"menus\\walk\\action.spr", kActionButtonAt, kActionButtonDepth);
     if (action_sprite_) {

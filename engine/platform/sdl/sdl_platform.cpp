@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kScreenWidth = 240;
-constexpr int kScreenHeight = 320;
 
 // Device tick counts do not start at 0; this one starts about 3.5 days in.
 constexpr uint64_t kTickOffsetMs = 300'000'000;
@@ -43,7 +41,7 @@ SdlPlatform::SdlPlatform(int scale) : clock_offset_ms_(kTickOffsetMs) {
     }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     window_ = SDL_CreateWindow("Quenlo: Duskmarrow", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               kScreenWidth * scale, kScreenHeight * scale, 0);
+                               kScreenSize.width * scale, kScreenSize.height * scale, 0);
     if (window_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) {
         error_ = std::string("cannot open a window: ") + SDL_GetError();
@@ -51,7 +49,7 @@ SdlPlatform::SdlPlatform(int scale) : clock_offset_ms_(kTickOffsetMs) {
         window_ = nullptr;
         return;
     }
-    SDL_RenderSetLogicalSize(renderer_, kScreenWidth, kScreenHeight);
+    SDL_RenderSetLogicalSize(renderer_, kScreenSize.width, kScreenSize.height);
     SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr Size kDisplay{240, 320};
-
 // A level smaller than the view stands at the fixed margin (-5, -11) with
 // black around it, a 9-row level following the hero down to -1 so that its
 // bottom row is no deeper under the walk HUD than it must be. A larger level
@@ -29,7 +27,7 @@ TEST(Camera, TheOriginFollowsTheFocusWithinTheLevelsBounds) {
         {"30 x 20, bottom right", {5000, 5000}, {30, 20}, {720, 351}},
         {"30 x 20, inside", {400, 300}, {30, 20}, {400 - 117, 300 - 144}},
     };
-    for (const Case& c : cases) EXPECT_EQ(camera_origin(c.focus, c.level, kDisplay), c.origin) << c.what;
+    for (const Case& c : cases) EXPECT_EQ(camera_origin(c.focus, c.level, kScreenSize), c.origin) << c.what;
 }
 
 struct CountingBuilder : ViewCellBuilder {
@@ -51,8 +49,8 @@ TEST(ViewGrid, IncrementalRefreshBuildsOneBlockOrOnePairOfListsPerFrame) {
     do {
         before = grid.blocks_built() + grid.lists_built();
         grid.start_frame();
-        grid.refresh({600, 600}, level, kDisplay, true, false, 16);
-        grid.refresh({602, 600}, level, kDisplay, true, false, 16);
+        grid.refresh({600, 600}, level, kScreenSize, true, false, 16);
+        grid.refresh({602, 600}, level, kScreenSize, true, false, 16);
         EXPECT_LE(grid.blocks_built() + grid.lists_built() - before, 1u) << "frame " << frames;
         ++frames;
     } while (grid.blocks_built() + grid.lists_built() != before && frames < 200);
@@ -67,17 +65,17 @@ TEST(ViewGrid, IncrementalRefreshBuildsOneBlockOrOnePairOfListsPerFrame) {
     ViewGrid fresh(builder);
     builder = {};
     fresh.start_frame();
-    fresh.refresh({600, 600}, level, kDisplay, false, true, 16);
+    fresh.refresh({600, 600}, level, kScreenSize, false, true, 16);
     const int full = builder.built;
     EXPECT_GT(full, 1);
-    fresh.refresh({600, 600}, level, kDisplay, true, false, 16);
+    fresh.refresh({600, 600}, level, kScreenSize, true, false, 16);
     EXPECT_EQ(builder.built, full);
 }
 
 TEST(ViewGrid, FullRefreshCoversTheScreenOnlyInsideTheLevel) {
     CountingBuilder builder;
     ViewGrid grid(builder);
-    grid.refresh({0, 0}, {6, 6}, kDisplay, false, true, 16);
+    grid.refresh({0, 0}, {6, 6}, kScreenSize, false, true, 16);
     // A 6x6 tile level spans cells 0..1 on each axis.
     EXPECT_TRUE(grid.has_block(0, 0));
     EXPECT_TRUE(grid.has_block(1, 1));
@@ -86,28 +84,28 @@ TEST(ViewGrid, FullRefreshCoversTheScreenOnlyInsideTheLevel) {
 }
 
 TEST(ViewGrid, MostKeptCellsIsTheLevelOrTheKeepWindowWhicheverIsSmaller) {
-    EXPECT_EQ(ViewGrid::most_kept_cells({16, 12}, kDisplay, 16), 4 * 3);
-    EXPECT_EQ(ViewGrid::most_kept_cells({16, 11}, kDisplay, 16), 4 * 3);  // a part cell counts
+    EXPECT_EQ(ViewGrid::most_kept_cells({16, 12}, kScreenSize, 16), 4 * 3);
+    EXPECT_EQ(ViewGrid::most_kept_cells({16, 11}, kScreenSize, 16), 4 * 3);  // a part cell counts
     // Keep radius 2 + 4 cells, grown once: 15 cells across.
-    EXPECT_EQ(ViewGrid::most_kept_cells({120, 120}, kDisplay, 16), 15 * 15);
-    EXPECT_EQ(ViewGrid::most_kept_cells({120, 120}, kDisplay, 3), 13 * 13);
-    EXPECT_EQ(ViewGrid::most_kept_cells({0, 0}, kDisplay, 16), 0);
+    EXPECT_EQ(ViewGrid::most_kept_cells({120, 120}, kScreenSize, 16), 15 * 15);
+    EXPECT_EQ(ViewGrid::most_kept_cells({120, 120}, kScreenSize, 3), 13 * 13);
+    EXPECT_EQ(ViewGrid::most_kept_cells({0, 0}, kScreenSize, 16), 0);
 }
 
 TEST(ViewGrid, FarCellsAreDroppedAndLowMemoryShrinksTheRadius) {
     CountingBuilder builder;
     ViewGrid grid(builder);
     const Size level{200, 200};
-    grid.refresh({300, 300}, level, kDisplay, false, true, 16);
+    grid.refresh({300, 300}, level, kScreenSize, false, true, 16);
     EXPECT_TRUE(grid.has_block(1, 1));
-    grid.refresh({3000, 3000}, level, kDisplay, false, true, 16);
+    grid.refresh({3000, 3000}, level, kScreenSize, false, true, 16);
     EXPECT_FALSE(grid.has_block(1, 1));
     EXPECT_EQ(builder.dropped, builder.built - grid.built_cells());
     EXPECT_TRUE(grid.has_block(18, 17));
     // Five rows away: kept with plenty of memory, dropped under 2 MB.
-    grid.refresh({3000, 3000 + 4 * 160}, level, kDisplay, false, true, 16);
+    grid.refresh({3000, 3000 + 4 * 160}, level, kScreenSize, false, true, 16);
     EXPECT_TRUE(grid.has_block(18, 17));
-    grid.refresh({3000, 3000 + 4 * 160}, level, kDisplay, false, true, 1);
+    grid.refresh({3000, 3000 + 4 * 160}, level, kScreenSize, false, true, 1);
     EXPECT_FALSE(grid.has_block(18, 17));
     grid.clear();
     EXPECT_EQ(grid.built_cells(), 0);

@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr Size kDisplay{240, 320};
 
 TEST(ZoomLayout, TheDivisorFitsTheWholeLevelOnTheDisplay) {
     struct Case {
@@ -31,11 +30,11 @@ TEST(ZoomLayout, TheDivisorFitsTheWholeLevelOnTheDisplay) {
     };
     for (const Case& c : {Case{{40, 30}, 6, {213, 160}}, Case{{16, 12}, 3, {170, 128}}, Case{{8, 6}, 2, {128, 96}},
                           Case{{250, 250}, 37, {216, 216}}, Case{{1, 1}, 1, {32, 32}}, Case{{6, 80}, 10, {19, 256}}}) {
-        const ZoomLayout layout = zoom_layout(c.level, kDisplay);
+        const ZoomLayout layout = zoom_layout(c.level, kScreenSize);
         EXPECT_EQ(layout.divisor, c.divisor) << c.level.width << "x" << c.level.height;
         EXPECT_EQ(layout.picture, c.picture) << c.level.width << "x" << c.level.height;
-        EXPECT_LE(layout.picture.width, kDisplay.width - 20);
-        EXPECT_LE(layout.picture.height, kDisplay.height - 50);
+        EXPECT_LE(layout.picture.width, kScreenSize.width - 20);
+        EXPECT_LE(layout.picture.height, kScreenSize.height - 50);
     }
 }
 
@@ -54,7 +53,7 @@ TEST(ZoomPicture, ColoursAverageChannelByChannelWithoutCarries) {
 // (modulo 2^16) into a map of `map_size` filled with a sentinel; returns the
 // written map pixels by their place.
 std::map<std::pair<int, int>, uint16_t> sample(Point block, int32_t divisor, Size map_size) {
-    Bitmap scratch(kDisplay.width, kDisplay.height, false);
+    Bitmap scratch(kScreenSize.width, kScreenSize.height, false);
     for (int32_t y = 0; y < scratch.height; ++y)
         for (int32_t x = 0; x < scratch.width; ++x) scratch.pixels[scratch.index(x, y)] = uint16_t(x + 240 * y) & 0x7BEF;
     constexpr uint16_t kSentinel = 0xF81F;
