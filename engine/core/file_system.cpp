@@ -28,6 +28,24 @@ int FileSystem::load_file(std::u16string_view name, uint8_t** bytes, int32_t* si
     return kFileNotFound;
 }
 
+std::optional<std::vector<uint8_t>> FileSystem::read_whole_file(std::u16string_view name) {
+    uint8_t* bytes = nullptr;
+    int32_t size = 0;
+    if (load_file(name, &bytes, &size) != kFileOk) return std::nullopt;
+    std::vector<uint8_t> whole(bytes, bytes + size);
+    mem_free(bytes);
+    return whole;
+}
+
+std::optional<std::vector<uint8_t>> read_game_file(std::u16string_view name) {
+    if (!g_file_system) return std::nullopt;
+    return g_file_system->read_whole_file(name);
+}
+
+std::string_view as_text(const std::vector<uint8_t>& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
 int FileSystem::save_file(std::u16string_view name, const uint8_t* bytes, int32_t size,
                           int32_t source_index) {
     if (source_index < 0 || source_index >= sources_.count()) return kFileFailed;

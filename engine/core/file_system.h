@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/core/memory_pool.h"
 #include "engine/core/ptr_array.h"
@@ -67,6 +69,8 @@ public:
     // 0 with a new buffer (size + 2 bytes, two zero bytes at the end; free
     // it with mem_free), or 1 when no source has the file.
     int load_file(std::u16string_view name, uint8_t** bytes, int32_t* size);
+    // The whole file, or nothing when no source has it.
+    std::optional<std::vector<uint8_t>> read_whole_file(std::u16string_view name);
     // 0, or 2 when the source index is out of range or the source fails.
     int save_file(std::u16string_view name, const uint8_t* bytes, int32_t size,
                   int32_t source_index = 0);
@@ -81,3 +85,9 @@ private:
 
 // Lives from engine start-up to shutdown.
 extern FileSystem* g_file_system;
+
+// A whole file of the running engine's file system; nothing when the file is
+// missing or no file system is up.
+std::optional<std::vector<uint8_t>> read_game_file(std::u16string_view name);
+// File bytes seen as text (no terminating NUL).
+std::string_view as_text(const std::vector<uint8_t>& bytes);

@@ -25,11 +25,9 @@ IniKey* IniInstance::find_key(std::string_view name) const {
 
 int IniFile::load(std::u16string_view file_name) {
     file_name_ = std::u16string(file_name);
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (!g_file_system || g_file_system->load_file(file_name, &bytes, &size) != kFileOk) return 0;
-    parse(std::string_view(reinterpret_cast<const char*>(bytes), size_t(size)));
-    mem_free(bytes);
+    const std::optional<std::vector<uint8_t>> bytes = read_game_file(file_name);
+    if (!bytes) return 0;
+    parse(as_text(*bytes));
     return 1;
 }
 

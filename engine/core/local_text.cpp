@@ -45,11 +45,8 @@ char16_t escaped_char(char c) {
 LocalText* g_local_text = nullptr;
 
 void LocalText::load() {
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (!g_file_system || g_file_system->load_file(u"local.txt", &bytes, &size) != kFileOk) return;
-    parse(reinterpret_cast<const char*>(bytes), size_t(size));
-    mem_free(bytes);
+    const std::optional<std::vector<uint8_t>> bytes = read_game_file(u"local.txt");
+    if (bytes) parse(as_text(*bytes).data(), bytes->size());
 }
 
 void LocalText::parse(const char* bytes, size_t size) {

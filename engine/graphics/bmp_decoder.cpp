@@ -223,13 +223,10 @@ std::unique_ptr<Bitmap> load_bitmap_file(std::string_view name, std::span<const 
 std::unique_ptr<Bitmap> load_bitmap_file(FileSystem& files, std::u16string_view name,
                                          uint32_t flags) {
     const std::string narrow_name = utf16_to_utf8(name);
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (files.load_file(name, &bytes, &size) != 0) {
+    const std::optional<std::vector<uint8_t>> bytes = files.read_whole_file(name);
+    if (!bytes) {
         std::fprintf(stderr, "Cannot load bitmap \"%s\": file not found\n", narrow_name.c_str());
         return nullptr;
     }
-    auto bitmap = load_bitmap_file(narrow_name, {bytes, size_t(size)}, flags);
-    mem_free(bytes);
-    return bitmap;
+    return load_bitmap_file(narrow_name, {bytes->data(), bytes->size()}, flags);
 }

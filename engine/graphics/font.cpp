@@ -23,13 +23,9 @@ IniSymbol g_font_symbols[] = {
 
 // The whole "Chars" file as bytes; empty when it cannot be read.
 std::string read_chars_file(std::u16string_view name) {
-    if (!g_file_system || name.empty()) return {};
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (g_file_system->load_file(name, &bytes, &size) != 0) return {};
-    std::string chars(reinterpret_cast<const char*>(bytes), size_t(size));
-    mem_free(bytes);
-    return chars;
+    if (name.empty()) return {};
+    const std::optional<std::vector<uint8_t>> bytes = read_game_file(name);
+    return bytes ? std::string(as_text(*bytes)) : std::string();
 }
 
 }  // namespace

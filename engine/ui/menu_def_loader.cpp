@@ -155,9 +155,7 @@ void UiMenu::load_def_text(std::string_view text) {
 }
 
 void UiMenu::load_def(std::u16string_view path) {
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (!g_file_system || g_file_system->load_file(path, &bytes, &size) != kFileOk) fatal_missing_file(path);
-    load_def_text(std::string_view(reinterpret_cast<const char*>(bytes), size_t(size)));
-    mem_free(bytes);
+    const std::optional<std::vector<uint8_t>> bytes = read_game_file(path);
+    if (!bytes) fatal_missing_file(path);
+    load_def_text(as_text(*bytes));
 }

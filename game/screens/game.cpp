@@ -51,14 +51,10 @@ FadeLayer* add_fade(Layer& layer, uint32_t depth, uint16_t color) {
     return fade;
 }
 
-std::string read_game_file(std::u16string_view name) {
-    if (!g_file_system) return {};
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (g_file_system->load_file(name, &bytes, &size) != kFileOk) return {};
-    std::string text(reinterpret_cast<const char*>(bytes), size_t(size));
-    mem_free(bytes);
-    return text;
+// A text file of the game; empty when it is missing.
+std::string read_text_file(std::u16string_view name) {
+    const std::optional<std::vector<uint8_t>> bytes = read_game_file(name);
+    return bytes ? std::string(as_text(*bytes)) : std::string();
 }
 
 }  // namespace
@@ -169,7 +165,7 @@ void Game::enter(uintptr_t) {
 }
 
 void Game::load_start_config() {
-    start_config_ = StartConfig::parse(read_game_file(u"Story\\story.txt"));
+    start_config_ = StartConfig::parse(read_text_file(u"Story\\story.txt"));
     World& w = world();
     if (MapLevel* start = w.find_level(start_config_.region, start_config_.map, start_config_.level))
         w.set_current_level(start->id);

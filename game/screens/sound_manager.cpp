@@ -26,22 +26,12 @@ constexpr int kLoopNormal = 2;
 int clamp_quality(int q) { return std::clamp(q, 0, SoundManager::kQualityCount - 1); }
 int clamp_volume(int v) { return std::clamp(v, 0, SoundManager::kMaxVolume); }
 
-std::optional<std::vector<uint8_t>> read_through_file_system(std::u16string_view name) {
-    if (!g_file_system) return std::nullopt;
-    uint8_t* bytes = nullptr;
-    int32_t size = 0;
-    if (g_file_system->load_file(name, &bytes, &size) != kFileOk) return std::nullopt;
-    std::vector<uint8_t> out(bytes, bytes + size);
-    mem_free(bytes);
-    return out;
-}
-
 void sleep_on_this_thread(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
 
 SoundManager::SoundManager(std::unique_ptr<SoundBackend> backend)
-    : read_file(read_through_file_system), wait_ms(sleep_on_this_thread), backend_(std::move(backend)) {}
+    : read_file(read_game_file), wait_ms(sleep_on_this_thread), backend_(std::move(backend)) {}
 
 SoundManager::~SoundManager() { close_output(); }
 

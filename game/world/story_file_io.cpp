@@ -12,14 +12,7 @@
 // without it read and write host paths directly.
 
 std::optional<std::vector<uint8_t>> read_story_file(const std::string& path) {
-    if (g_file_system) {
-        uint8_t* bytes = nullptr;
-        int32_t size = 0;
-        if (g_file_system->load_file(utf8_to_utf16(path), &bytes, &size) != kFileOk) return std::nullopt;
-        std::vector<uint8_t> out(bytes, bytes + size);
-        mem_free(bytes);
-        return out;
-    }
+    if (g_file_system) return g_file_system->read_whole_file(utf8_to_utf16(path));
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     in.seekg(0, std::ios::end);

@@ -80,6 +80,21 @@ TEST_F(FileSystemTest, LoadsWholeFilesWithTwoZeroBytesAppended) {
     EXPECT_EQ(load(u"a_folder"), "<missing>");
 }
 
+TEST_F(FileSystemTest, WholeFileReadsGiveTheBytesOrNothing) {
+    folder_.write("ten.txt", "0123456789");
+    const auto ten = files_.read_whole_file(u"TEN.TXT");
+    ASSERT_TRUE(ten.has_value());
+    EXPECT_EQ(as_text(*ten), "0123456789");
+    EXPECT_FALSE(files_.read_whole_file(u"absent.txt").has_value());
+    // The game's reads go through the running file system, when there is one.
+    FileSystem* running = g_file_system;
+    g_file_system = nullptr;
+    EXPECT_FALSE(read_game_file(u"ten.txt").has_value());
+    g_file_system = &files_;
+    EXPECT_EQ(read_game_file(u"ten.txt"), ten);
+    g_file_system = running;
+}
+
 TEST_F(FileSystemTest, NamesResolveInAnyCaseWithEitherSeparator) {
     folder_.write("story/story.txt", "plot");
     folder_.write("Fonts/Big.FNT", "font");
