@@ -1,13 +1,13 @@
 """Prints the benchmark table of tools/bench from Google Benchmark's JSON
 results, and times the song renderer beside xmp on the same songs."""
 import json
+import os
 import pathlib
 import shutil
 import statistics
 import subprocess
 import sys
 import tempfile
-import time
 
 
 def medians(path):
@@ -47,32 +47,84 @@ def figures(results):
     return table
 
 
-def timed(command):
-    start = time.perf_counter()
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return time.perf_counter() - start
+# ---- songs: sound_render beside xmp --------------------------------------
+
+# Modules by other people, from Debian's heroes-sound-tracks package
+# (tools/install-deps bench installs it).
+REAL_MODULES = pathlib.Path("/usr/share/games/heroes/mod")
+MIX_BLOCK_FRAMES = 1024  # the renderer's mix block at 22.05 and 44.1 kHz
 
 
-def song_figures(renderer, songs, repetitions):
-    """Our renderer and xmp on every song, interleaved; total median times."""
-    if not shutil.which("xmp"):
-        return [("sound_render (xmp not installed)", None, None, 0.75)]
-    songs = sorted(pathlib.Path(songs).glob("*.xm"))
+def cpu_seconds(command):
+    """User plus system CPU time of one run: unlike wall time, it does not
+    count the time other programs on a busy machine hold the cores."""
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if process.returncode != 0:
+        raise subprocess.CalledProcessError(process.returncode, command)
+    return usage.ru_utime + usage.ru_stime
+
+
+def low_percentile(values, fraction=0.1):
+    """The value a `fraction` of the way up the sorted runs: the runs least
+    slowed by the machine's other work."""
+    ordered = sorted(values)
+    return ordered[int(fraction * (len(ordered) - 1))]
+
+
+def song_frames_differ(song, wav, raw):
+    """Our render's frames (a WAV of 16-bit stereo) against xmp's (raw 16-bit
+    stereo); more than one mix block apart means the two did not play the
+    same song and the times cannot be compared."""
+    ours = (pathlib.Path(wav).stat().st_size - 44) // 4
+    theirs = pathlib.Path(raw).stat().st_size // 4
+    if abs(ours - theirs) > MIX_BLOCK_FRAMES:
+        print(f"{song.name}: {ours} frames rendered, xmp {theirs}", file=sys.stderr)
+        return True
+    return False
+
+
+def song_set_figures(name, renderer, songs, repetitions):
+    """CPU time of our renderer and xmp on every song at each rate and
+    interpolation. Runs of the two alternate, one song at a time, which
+    order first turning each round; each song's time is its 10th
+    percentile, and the row sums them."""
+    if not songs:
+        return [(f"songs {name} (none found)", None, None, 0.75)]
     table = []
     with tempfile.TemporaryDirectory() as scratch:
         wav = str(pathlib.Path(scratch) / "out.wav")
         raw = str(pathlib.Path(scratch) / "out.raw")
         for rate in [44100, 22050]:
             for interpolation, quality in [("nearest", 3), ("linear", 4)]:
-                ours, theirs = [], []
-                for _ in range(repetitions):
-                    ours.append(sum(timed([renderer, str(s), wav, "--quality", str(quality), "--rate", str(rate)])
-                                    for s in songs))
-                    theirs.append(sum(timed(["xmp", "--norc", "-q", "-i", interpolation, "-f", str(rate), "-o", raw,
-                                             str(s)]) for s in songs))
-                table.append((f"sound_render {len(songs)} demo songs {rate} Hz {interpolation}",
-                              statistics.median(ours) * 1e9, statistics.median(theirs) * 1e9, 0.75))
+                ours_total = theirs_total = 0.0
+                lengths_differ = False
+                for song in songs:
+                    runs = {
+                        "ours": ([renderer, str(song), wav, "--quality", str(quality), "--rate", str(rate)], []),
+                        "xmp": (["xmp", "--norc", "-q", "-i", interpolation, "-f", str(rate), "-o", raw, str(song)], []),
+                    }
+                    for repetition in range(repetitions):
+                        order = ["ours", "xmp"] if repetition % 2 == 0 else ["xmp", "ours"]
+                        for who in order:
+                            command, times = runs[who]
+                            times.append(cpu_seconds(command))
+                    lengths_differ |= song_frames_differ(song, wav, raw)
+                    ours_total += low_percentile(runs["ours"][1])
+                    theirs_total += low_percentile(runs["xmp"][1])
+                note = " (LENGTHS DIFFER)" if lengths_differ else ""
+                table.append((f"songs {len(songs)} {name} {rate / 1000:g} kHz {interpolation}{note}",
+                              ours_total * 1e9, theirs_total * 1e9, 0.75))
     return table
+
+
+def song_figures(renderer, demo_songs, repetitions):
+    """The demo songs and the real modules, ours against xmp."""
+    if not shutil.which("xmp"):
+        return [("songs (xmp not installed)", None, None, 0.75)]
+    return (song_set_figures("demo", renderer, sorted(pathlib.Path(demo_songs).glob("*.xm")), repetitions)
+            + song_set_figures("real", renderer, sorted(REAL_MODULES.glob("*.xm")), repetitions))
 
 
 def shown(ns):
