@@ -268,7 +268,7 @@ TEST(MixKernels, GroupedFramesMixLikeFrameByFrame) {
         int direction;
         bool playing;
     };
-    for (int trial = 0; trial < 3000; ++trial) {
+    for (int trial = 0; trial < 800; ++trial) {
         const bool sixteen = below(2) == 1;
         const bool stereo_source = below(5) == 0;
         const int channels = stereo_source ? 2 : 1;
