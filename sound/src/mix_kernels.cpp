@@ -4,12 +4,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sound/src/mix_frames_sse2.h"
 #include "sound/src/sound_channel.h"
 #include "sound/src/sound_sample.h"
 
 namespace {
 
 constexpr int64_t kOne = int64_t(1) << 32;  // one frame in 32.32 fixed point
+
+bool g_use_vectors = true;
 
 // Where a channel may play in its sample, in 32.32 fixed point. A loop of
 // no length, or one that lies outside the sample, plays as no loop.
@@ -121,13 +124,18 @@ void mix_one(SoundChannel& c, const SoundSample& s, int32_t* acc, int frames) {
     const T* data = static_cast<const T*>(c.data);
     const int lg = c.left_gain, rg = c.right_gain, mg = c.mean_gain;
     const bool silent = StereoOut ? (lg == 0 && rg == 0) : mg == 0;
+    const bool vectors = g_use_vectors && mix_frames::gains_fit(lg, rg);
     auto play = [&](int64_t& p, int64_t signed_step, int n) {
         if (silent) {
             p += int64_t(n) * signed_step;
             acc += n * (StereoOut ? 2 : 1);
             return;
         }
-        for (int k = 0; k < n; ++k) {
+        int k = 0;
+        if constexpr (StereoOut && SrcCh == 1) {
+            if (vectors) k = mix_frames::mono_to_stereo<T, Quality>(data, p, signed_step, n, acc, lg, rg);
+        }
+        for (; k < n; ++k) {
             int l, r;
             read_frame<T, SrcCh, Quality>(data, p, l, r);
             if constexpr (StereoOut) {
@@ -202,6 +210,12 @@ void measure_one(SoundChannel& c, const SoundSample& s, int frames, int* left, i
 }
 
 }  // namespace
+
+bool mix_use_vectors(bool on) {
+    const bool before = g_use_vectors;
+    g_use_vectors = on;
+    return before;
+}
 
 void mix_clear_mono_block(int32_t* acc, int frames) {
     if (acc && frames > 0) std::memset(acc, 0, size_t(frames) * 4);

@@ -16,6 +16,11 @@ void mix_channel_mono_quality(ListNode& channels, int32_t* acc, int frames);
 void mix_channel_stereo(ListNode& channels, int32_t* acc, int frames);
 void mix_channel_stereo_quality(ListNode& channels, int32_t* acc, int frames);
 
+// The stereo kernels mix mono samples four frames at a time (see
+// mix_frames_sse2.h); off, they go frame by frame, which the tests hold the
+// grouped mixing against. Both give the same sums. Returns the setting before.
+bool mix_use_vectors(bool on);
+
 void mixer_clip_to_16bit_mono(int16_t* dst, const int32_t* src, int frames);
 void mixer_clip_to_16bit_stereo(int16_t* dst, const int32_t* src, int frames);
 

@@ -8,13 +8,13 @@ the 10th percentile of each side's chunks (the least disturbed), the ratio
 is theirs, and the spread is the 10th to 90th percentile of the per-chunk
 ratios."""
 import json
+import os
 import pathlib
 import re
 import shutil
 import subprocess
 import sys
 import tempfile
-import time
 
 
 def percentile(values, fraction):
@@ -113,32 +113,79 @@ def benchmark_rows(programs):
             for figure, program, ours, anchor, goal in rows]
 
 
-def timed(command):
-    start = time.perf_counter()
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    return time.perf_counter() - start
+# ---- songs: sound_render beside xmp --------------------------------------
+
+# Modules by other people, from Debian's heroes-sound-tracks package
+# (tools/install-deps bench installs it).
+REAL_MODULES = pathlib.Path("/usr/share/games/heroes/mod")
+MIX_BLOCK_FRAMES = 1024  # the renderer's mix block at 22.05 and 44.1 kHz
 
 
-def song_rows(renderer, songs, scratch):
-    """Our renderer and xmp on every song, each chunk rendering all songs
-    with ours, then with xmp, into files in the scratch folder."""
-    if not shutil.which("xmp"):
-        return [Row("sound_render (xmp not installed)", None, 0.75)]
-    songs = sorted(pathlib.Path(songs).glob("*.xm"))
+def cpu_seconds(command):
+    """User plus system CPU time of one run: unlike wall time, it does not
+    count the time other programs on a busy machine hold the cores."""
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    returncode = os.waitstatus_to_exitcode(status)
+    if returncode != 0:
+        raise subprocess.CalledProcessError(returncode, command)
+    return usage.ru_utime + usage.ru_stime
+
+
+def song_frames_differ(song, wav, raw):
+    """Our render's frames (a WAV of 16-bit stereo) against xmp's (raw 16-bit
+    stereo); more than one mix block apart means the two did not play the
+    same song and the times cannot be compared."""
+    ours = (pathlib.Path(wav).stat().st_size - 44) // 4
+    theirs = pathlib.Path(raw).stat().st_size // 4
+    if abs(ours - theirs) > MIX_BLOCK_FRAMES:
+        print(f"{song.name}: {ours} frames rendered, xmp {theirs}", file=sys.stderr)
+        return True
+    return False
+
+
+def song_set_rows(name, renderer, songs, scratch):
+    """CPU time of our renderer and xmp on every song of a set, at each rate
+    and interpolation. A chunk renders each song with ours and with xmp, one
+    song at a time, which goes first turning each chunk; a row whose song
+    lengths differ says so in its name."""
+    if not songs:
+        return [Row(f"songs {name} (none found)", None, 0.75)]
     wav = str(pathlib.Path(scratch) / "out.wav")
     raw = str(pathlib.Path(scratch) / "out.raw")
     rows = []
     for rate in [44100, 22050]:
         for interpolation, quality in [("nearest", 3), ("linear", 4)]:
-            def chunk(rate=rate, interpolation=interpolation, quality=quality):
-                ours = sum(timed([renderer, str(s), wav, "--quality", str(quality), "--rate", str(rate)])
-                           for s in songs)
-                theirs = sum(timed(["xmp", "--norc", "-q", "-i", interpolation, "-f", str(rate), "-o", raw, str(s)])
-                             for s in songs)
+            row = Row(f"songs {len(songs)} {name} {rate / 1000:g} kHz {interpolation}", None, 0.75)
+            turn = [0]
+
+            def chunk(row=row, rate=rate, interpolation=interpolation, quality=quality):
+                ours = theirs = 0.0
+                for song in songs:
+                    commands = {
+                        "ours": [renderer, str(song), wav, "--quality", str(quality), "--rate", str(rate)],
+                        "xmp": ["xmp", "--norc", "-q", "-i", interpolation, "-f", str(rate), "-o", raw, str(song)],
+                    }
+                    times = {}
+                    for who in (["ours", "xmp"] if turn[0] % 2 == 0 else ["xmp", "ours"]):
+                        times[who] = cpu_seconds(commands[who])
+                    ours, theirs = ours + times["ours"], theirs + times["xmp"]
+                    if song_frames_differ(song, wav, raw) and "LENGTHS DIFFER" not in row.figure:
+                        row.figure += " (LENGTHS DIFFER)"
+                turn[0] += 1
                 return ours * 1e9, theirs * 1e9
 
-            rows.append(Row(f"sound_render {len(songs)} demo songs {rate} Hz {interpolation}", chunk, 0.75))
+            row.chunk = chunk
+            rows.append(row)
     return rows
+
+
+def song_rows(renderer, demo_songs, scratch):
+    """The demo songs and the real modules, ours against xmp."""
+    if not shutil.which("xmp"):
+        return [Row("songs (xmp not installed)", None, 0.75)]
+    return (song_set_rows("demo", renderer, sorted(pathlib.Path(demo_songs).glob("*.xm")), scratch)
+            + song_set_rows("real", renderer, sorted(REAL_MODULES.glob("*.xm")), scratch))
 
 
 def shown(ns):
