@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -126,6 +127,24 @@ public:
         const uint16_t n = count(key, list.size(), min_entry_bytes);
         if (!writing_) list.assign(n, Record{});
         for (Record& record : list) record.serialize(*this);
+    }
+    // A list of records the list owns, each read and written by its own
+    // `read` and `write`; reading makes each new one, lets `adopt` tie it to
+    // its owner, then reads it.
+    template <class Record, class Adopt>
+    void owned_records(const char* key, std::vector<std::unique_ptr<Record>>& list, size_t min_entry_bytes,
+                       Adopt adopt) {
+        const uint16_t n = count(key, list.size(), min_entry_bytes);
+        if (writing_) {
+            for (const auto& record : list) record->write(*this);
+            return;
+        }
+        list.clear();
+        for (uint16_t i = 0; i < n && !failed_; ++i) {
+            list.push_back(std::make_unique<Record>());
+            adopt(*list.back());
+            list.back()->read(*this);
+        }
     }
     // A list of plain values of the stored width `Stored`.
     template <class Stored, class T> void values(const char* key, std::vector<T>& list, size_t min_entry_bytes = sizeof(Stored)) {

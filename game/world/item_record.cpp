@@ -87,16 +87,7 @@ void ItemGroup::serialize(Archive& ar) {
     ar.u32("Kind", group_kind);
     ar.u32("ID", id);
     ar.text("Name", name);
-    const uint16_t count = ar.count("ITEMCNT", items.size(), ItemRecord::kMinStoredBytes);
-    if (ar.reading()) {
-        items.clear();
-        for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-            items.push_back(std::make_unique<ItemRecord>());
-            items.back()->read(ar);
-        }
-    } else {
-        for (const auto& item : items) item->write(ar);
-    }
+    ar.owned_records("ITEMCNT", items, ItemRecord::kMinStoredBytes, [](ItemRecord&) {});
     ar.u16("Priceless", priceless);
     ar.end("M_ITEMGROUP");
 }

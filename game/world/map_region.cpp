@@ -15,17 +15,7 @@ void Map::serialize(Archive& ar) {
     if (ar.reading()) set_name(name);
     ar.u32("Param1", params[0]);
     ar.u32("Param2", params[1]);
-    const uint16_t count = ar.count("LEVELCNT", levels.size(), 40);
-    if (ar.reading()) {
-        levels.clear();
-        for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-            levels.push_back(std::make_unique<MapLevel>());
-            levels.back()->map = this;
-            levels.back()->read(ar);
-        }
-    } else {
-        for (const auto& level : levels) level->write(ar);
-    }
+    ar.owned_records("LEVELCNT", levels, 40, [this](MapLevel& level) { level.map = this; });
     ar.text("Music", music);
     ar.u32("MusicLoop", music_loop);
     ar.end("MS_MAP");
@@ -42,17 +32,7 @@ void MapRegion::serialize(Archive& ar) {
     ar.text("Name", name);
     if (ar.reading()) set_name(name);
     ar.u32("ID", id);
-    const uint16_t count = ar.count("MAPCNT", maps.size(), Map::kMinStoredBytes);
-    if (ar.reading()) {
-        maps.clear();
-        for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
-            maps.push_back(std::make_unique<Map>());
-            maps.back()->region = this;
-            maps.back()->read(ar);
-        }
-    } else {
-        for (const auto& map : maps) map->write(ar);
-    }
+    ar.owned_records("MAPCNT", maps, Map::kMinStoredBytes, [this](Map& map) { map.region = this; });
     ar.end("MS_MAPREGION");
 }
 
