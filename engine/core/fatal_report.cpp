@@ -199,9 +199,15 @@ std::u16string missing_file_report(std::u16string_view name) {
 }
 
 // __FILE__ is what the build handed the compiler: an absolute path under the
-// source folder, or one relative to the build folder ("../engine/...").
+// source folder, or one relative to the build folder ("../engine/..."). A
+// header found through a layer's include root (the build's view of the
+// folders that layer may use, "include_roots/LAYER/engine/...") is named by
+// its place in the source too.
 const char* project_relative_source(const char* file) {
     if (!file) return file;
+    constexpr char kIncludeRoots[] = "include_roots/";
+    if (const char* roots = std::strstr(file, kIncludeRoots))
+        if (const char* layer_end = std::strchr(roots + sizeof kIncludeRoots - 1, '/')) return layer_end + 1;
 #ifdef NIMBREL_SOURCE_ROOT
     const size_t root = std::strlen(NIMBREL_SOURCE_ROOT);
     if (std::strncmp(file, NIMBREL_SOURCE_ROOT, root) == 0) return file + root;

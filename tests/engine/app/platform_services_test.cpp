@@ -59,7 +59,7 @@ TEST_F(ServicesTest, BrokenFileReportNamesTheCallersPlace) {
     };
     EXPECT_EQ(ending_code(report), 1);
     EXPECT_EQ(folder_.read("nimbrel_error.txt"),
-              "In tests/engine/core/platform_services_test.cpp:" + std::to_string(line) +
+              "In tests/engine/app/platform_services_test.cpp:" + std::to_string(line) +
                   "\n\nA required file cannot be used:\nfonts\\big.fnt\nno glyphs\n\nexiting application.");
 }
 
