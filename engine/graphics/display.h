@@ -45,7 +45,6 @@ public:
     int32_t width() const { return width_; }
     int32_t height() const { return height_; }
     int32_t bits_per_pixel() const { return 16; }
-    int32_t bytes_per_pixel() const { return 2; }
     int32_t pitch() const { return width_ * 2; }
     Rect bounds() const { return {0, 0, width_, height_}; }
     int orientation() const { return orientation_; }

@@ -44,7 +44,6 @@ public:
     void set_flags(uint32_t flags) { flags_ = flags; }
     Layer* layer() const { return layer_; }
     bool is_dirty() const { return dirty_; }
-    void set_dirty(bool dirty) { dirty_ = dirty; }
     bool is_visible() const { return visible_; }
     // Showing or hiding reports the rectangle, as any visible change does.
     void set_visible(bool visible);

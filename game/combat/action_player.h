@@ -102,7 +102,6 @@ public:
     const CombatAction& action(int32_t index) const { return actions_[size_t(index)]; }
     int32_t modal_count() const { return modal_count_; }
     Sprite* overlay() const { return overlay_; }
-    int32_t last_id() const { return id_counter_; }
     SpriteGroup* effect_layer() const { return effect_layer_; }
 
 private:

@@ -79,7 +79,6 @@ public:
 
     // --- camera -----------------------------------------------------------
     void set_scripted_focus(Point focus) { scripted_focus_ = focus; }
-    Point scripted_focus() const { return scripted_focus_; }
     bool focus_scripted() const { return focus_scripted_; }
     // The focus glides toward its next target for at most 1000 frames.
     void start_pan();

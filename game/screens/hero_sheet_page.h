@@ -58,8 +58,6 @@ public:
     UiMenu* menu() const { return page_.get(); }
     // The group of the gear pictures, where the level-up action plays.
     SpriteGroup* pictures() const { return pictures_; }
-    const Sprite* armour_picture() const { return armour_; }
-    const Sprite* shield_picture() const { return shield_; }
 
 private:
     void place_gear(const HeroActor& hero);

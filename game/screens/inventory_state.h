@@ -54,7 +54,6 @@ public:
     UiMenu* dialog() const { return dialog_.get(); }
     const std::string& message() const { return view_.message_text(); }
     const std::vector<QuestLine>& quest_lines() const { return quest_lines_; }
-    int32_t selected_quest() const { return selected_quest_; }
     const ItemGridView& view() const { return view_; }
 
 private:

@@ -27,7 +27,6 @@ public:
 
     int32_t phase() const { return phase_; }
     int32_t choice() const { return choice_; }
-    int32_t countdown() const { return countdown_; }
     int32_t action_id() const { return action_id_; }
     const HeroSheetPage& page() const { return page_; }
 

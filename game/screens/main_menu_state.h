@@ -33,7 +33,6 @@ public:
 
     int32_t mode() const { return mode_; }
     bool leaving() const { return leaving_; }
-    int32_t about_page() const { return about_page_; }
     UiMenu* menu() const { return menu_.get(); }
     UiMenu* difficulty_menu() const { return difficulty_.get(); }
     int32_t backdrop_level() const;

@@ -157,8 +157,6 @@ public:
 
 protected:
     virtual void forget_entry(const InventoryEntry*) {}
-    bool is_hero_actor() const { return !controlled; }
-
 
 private:
     // Both initialisers' common part: hit points follow the level.

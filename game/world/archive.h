@@ -44,7 +44,6 @@ public:
     uint8_t read_u8(const char* key);
     uint16_t read_u16(const char* key);
     uint32_t read_u32(const char* key);
-    int32_t read_i32(const char* key) { return int32_t(read_u32(key)); }
     // A u16 list count. Every entry takes at least `min_entry_bytes` bytes, so
     // a count that the rest of the file cannot hold marks the file corrupt
     // and reads as 0.
@@ -171,7 +170,6 @@ public:
     // saved at all, so a half-written file never replaces a good one.
     bool close();
 
-    bool is_writing() const { return writing_; }
     const std::string& name() const { return name_; }
 
     // The world a story loader reads into, for record readers that need it.

@@ -113,7 +113,6 @@ public:
     // seed = seed x 214013 + 2531011; result bits 16..30 of the seed.
     int32_t random();
     void set_random_seed(uint32_t seed) { random_seed_ = seed; }
-    uint32_t random_seed() const { return random_seed_; }
 
     // --- story loading -------------------------------------------------------
     // Reads "story.rpg" of the folder and the numbered files. False, with the
