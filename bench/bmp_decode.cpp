@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "engine/graphics/bmp_decoder.h"
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/bitmap_tools/bmp_writer.h"
 
 namespace {
 

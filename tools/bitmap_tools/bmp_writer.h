@@ -1,6 +1,7 @@
-// Writes uncompressed BMP files: the demo-data tool uses it for the game's
-// pictures, the tests for hand-made files of every layout the decoder reads.
-// Header-only so that both can include it without a library of their own.
+// Writes uncompressed BMP files: the data tools use it for the game's
+// pictures, the tests and benchmarks for hand-made files of every layout the
+// decoder reads. Header-only so that all of them can include it without
+// linking the art tools' library.
 #pragma once
 
 #include <cstdint>

@@ -1,31 +1,18 @@
-#include "tools/menu_art/canvas.h"
+#include "tools/bitmap_tools/canvas.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
-#include "tools/demo_bitmaps/bmp_file.h"
-
-namespace {
-constexpr int kSpaceWidth = 3;
-}
-
-bool read_glyph_set(const std::filesystem::path& path, GlyphSet& glyphs) {
-    std::ifstream in(path);
-    if (!in) return false;
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream words(line);
-        std::string keyword, character;
-        if (!(words >> keyword >> character) || keyword != "glyph" || character.size() != 1) continue;
-        std::vector<std::string>& rows = glyphs[character[0]];
-        for (std::string row; words >> row;) rows.push_back(row);
-    }
-    return !glyphs.empty();
-}
+#include "tools/bitmap_tools/bmp_file.h"
 
 void Canvas::fill(int x, int y, int w, int h, uint32_t colour) {
     for (int j = y; j < y + h; ++j)
         for (int i = x; i < x + w; ++i) put(i, j, colour);
+}
+
+void Canvas::fill_corners(int x0, int y0, int x1, int y1, uint32_t colour) {
+    fill(x0, y0, x1 - x0 + 1, y1 - y0 + 1, colour);
 }
 
 void Canvas::frame(int x, int y, int w, int h, uint32_t colour) {
@@ -35,38 +22,53 @@ void Canvas::frame(int x, int y, int w, int h, uint32_t colour) {
     fill(x + w - 1, y, 1, h, colour);
 }
 
-int Canvas::text_width(const GlyphSet& glyphs, const std::string& text, int scale) {
-    int width = 0;
-    for (char c : text) {
-        const auto it = glyphs.find(c);
-        width += (it == glyphs.end() || it->second.empty() ? kSpaceWidth : int(it->second[0].size())) + 1;
-    }
-    return width > 0 ? (width - 1) * scale : 0;
-}
-
-void Canvas::text(const GlyphSet& glyphs, const std::string& text, int x, int y, int scale, uint32_t colour) {
-    for (char c : text) {
-        const auto it = glyphs.find(c);
-        if (it == glyphs.end() || it->second.empty()) {
-            x += (kSpaceWidth + 1) * scale;
-            continue;
+void Canvas::ellipse(double cx, double cy, double rx, double ry, uint32_t colour, double from_y, double to_y) {
+    for (int y = int(cy - ry) - 1; y <= int(cy + ry) + 1; ++y)
+        for (int x = int(cx - rx) - 1; x <= int(cx + rx) + 1; ++x) {
+            const double dx = (x + 0.5 - cx) / rx, dy = (y + 0.5 - cy) / ry;
+            if (dx * dx + dy * dy <= 1.0 && y >= from_y && y <= to_y) put(x, y, colour);
         }
-        const std::vector<std::string>& rows = it->second;
-        for (size_t row = 0; row < rows.size(); ++row)
-            for (size_t col = 0; col < rows[row].size(); ++col)
-                if (rows[row][col] == '#') fill(x + int(col) * scale, y + int(row) * scale, scale, scale, colour);
-        x += (int(rows[0].size()) + 1) * scale;
+}
+
+void Canvas::line(int x0, int y0, int x1, int y1, uint32_t colour) {
+    const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+    for (int i = 0; i <= steps; ++i) {
+        const double t = steps ? double(i) / steps : 0;
+        put(int(std::lround(x0 + (x1 - x0) * t)), int(std::lround(y0 + (y1 - y0) * t)), colour);
     }
 }
 
-void Canvas::centred_text(const GlyphSet& glyphs, const std::string& text, int cx, int y, int scale,
-                          uint32_t colour) {
-    this->text(glyphs, text, cx - text_width(glyphs, text, scale) / 2, y, scale, colour);
+void Canvas::paste(const Canvas& other, int x, int y) {
+    for (int j = 0; j < other.height; ++j)
+        for (int i = 0; i < other.width; ++i) put(x + i, y + j, other.get(i, j));
 }
 
-bool write_canvas(const std::filesystem::path& out, const std::string& name, const Canvas& canvas) {
+namespace {
+
+bool write_canvas_bits(const std::filesystem::path& root, const std::string& name, const Canvas& canvas,
+                       uint16_t bits) {
     BmpLayout layout;
     layout.width = canvas.width;
     layout.height = canvas.height;
-    return save_bmp_file(out, name, layout, canvas.pixels);
+    layout.bits = bits;
+    return save_bmp_file(root, name, layout, canvas.pixels);
+}
+
+}  // namespace
+
+bool write_canvas(const std::filesystem::path& root, const std::string& name, const Canvas& canvas) {
+    return write_canvas_bits(root, name, canvas, 24);
+}
+
+bool write_canvas_with_alpha(const std::filesystem::path& root, const std::string& name, const Canvas& canvas) {
+    return write_canvas_bits(root, name, canvas, 32);
+}
+
+bool write_picture(const std::filesystem::path& root, const std::string& name, int width, int frame_height,
+                   int frames, const FramePainter& paint) {
+    Canvas canvas(width, frame_height * frames, kKeyColour);
+    for (int f = 0; f < frames; ++f)
+        for (int y = 0; y < frame_height; ++y)
+            for (int x = 0; x < width; ++x) canvas.put(x, f * frame_height + y, paint(f, x, y));
+    return write_canvas(root, name, canvas);
 }

@@ -1,12 +1,13 @@
-// Shapes the combat pictures are drawn with, on a Canvas of frames stacked
-// top to bottom: each frame's drawing is offset by its frame's top row.
+// Shapes the combat and effect pictures are drawn with, on a Canvas of
+// frames stacked top to bottom: each frame's drawing is offset by its
+// frame's top row.
 #pragma once
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "tools/menu_art/canvas.h"
+#include "tools/bitmap_tools/canvas.h"
 
 // A frame of a stacked canvas: coordinates relative to its top-left.
 struct Frame {
@@ -14,7 +15,7 @@ struct Frame {
     int top = 0;
 
     void put(int x, int y, uint32_t c) const { canvas.put(x, top + y, c); }
-    void rect(int x, int y, int w, int h, uint32_t c) const {
+    void fill(int x, int y, int w, int h, uint32_t c) const {
         for (int j = 0; j < h; ++j)
             for (int i = 0; i < w; ++i) put(x + i, y + j, c);
     }
@@ -36,8 +37,3 @@ struct Frame {
         }
     }
 };
-
-inline uint32_t shade(uint32_t c, int percent) {
-    const auto ch = [&](int s) { return std::clamp(int(c >> s & 255) * percent / 100, 0, 255); };
-    return rgb(ch(16), ch(8), ch(0));
-}

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tools/menu_art/canvas.h"
+#include "tools/bitmap_tools/glyph_text.h"
 
 bool draw_hero_sprites(const std::filesystem::path& out);
 bool draw_monster_sprites(const std::filesystem::path& out);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tools/combat_art/art.h"
-#include "tools/combat_art/shapes.h"
+#include "tools/bitmap_tools/frame_shapes.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void draw_item(const Frame& f, Held held, double hx, double hy, double angle, do
         break;
     case kFlask:
         f.ellipse(hx, hy - 4, 4, 5, rgb(200, 40, 50));
-        f.rect(int(hx) - 1, int(hy) - 12, 3, 4, rgb(230, 230, 220));
+        f.fill(int(hx) - 1, int(hy) - 12, 3, 4, rgb(230, 230, 220));
         break;
     case kNothing: break;
     }
@@ -69,12 +69,12 @@ void draw_standing(const Frame& f, double cx, int ground, const Pose& p) {
     f.line(cx - 1, hip_y, cx - 7 - knee / 2, ground - 14 + knee / 3, 6, kTrousers);
     f.line(cx - 7 - knee / 2, ground - 14 + knee / 3, cx - 7, ground - 2, 6, kTrousers);
     f.line(cx + 1, hip_y, cx + 6, ground - 2, 6, kTrousers);
-    f.rect(int(cx) - 11, ground - 3, 8, 3, rgb(40, 30, 24));
-    f.rect(int(cx) + 3, ground - 3, 8, 3, rgb(40, 30, 24));
+    f.fill(int(cx) - 11, ground - 3, 8, 3, rgb(40, 30, 24));
+    f.fill(int(cx) + 3, ground - 3, 8, 3, rgb(40, 30, 24));
     // The far arm, then the body over it.
-    f.line(shoulder_x + 4, shoulder_y + 2, shoulder_x + 8, shoulder_y + 20, 4, shade(kTunic, 70));
+    f.line(shoulder_x + 4, shoulder_y + 2, shoulder_x + 8, shoulder_y + 20, 4, shade_percent(kTunic, 70));
     f.line(cx, hip_y, shoulder_x, shoulder_y, 13, kTunic);
-    f.rect(int(cx) - 7, int(hip_y) - 3, 14, 3, rgb(90, 60, 30));
+    f.fill(int(cx) - 7, int(hip_y) - 3, 14, 3, rgb(90, 60, 30));
     const double head_x = shoulder_x - 1, head_y = shoulder_y - 10;
     f.disc(head_x, head_y, 7, kSkin);
     f.ellipse(head_x + 2, head_y - 4, 7, 4, kHair);
@@ -203,8 +203,8 @@ void draw_rat(const Frame& f, int frame, int w, int h) {
     f.disc(cx + 16, cy - 7, 4, rgb(210, 160, 150));
     f.disc(cx + 25, cy - 1, 1.5, rgb(20, 10, 10));
     f.disc(cx + 32, cy + 2, 2, rgb(60, 30, 30));
-    f.line(cx - 10, cy + 10, cx - 12, h - 1, 3, shade(fur, 70));
-    f.line(cx + 12, cy + 10, cx + 14 + shift / 4, h - 1, 3, shade(fur, 70));
+    f.line(cx - 10, cy + 10, cx - 12, h - 1, 3, shade_percent(fur, 70));
+    f.line(cx + 12, cy + 10, cx + 14 + shift / 4, h - 1, 3, shade_percent(fur, 70));
 }
 
 // The Mossback Boar: a heavy dark boar with moss on its back and a tusk;
@@ -215,7 +215,7 @@ void draw_boar(const Frame& f, int frame, int w, int h) {
     const uint32_t hide = frame == 3 ? rgb(150, 120, 110) : rgb(84, 60, 48);
     const double cx = w / 2.0 - 8 + shift, cy = h - 30;
     for (int leg = 0; leg < 4; ++leg)
-        f.line(cx - 24 + leg * 14, cy + 10, cx - 24 + leg * 14, h - 1, 6, shade(hide, 70));
+        f.line(cx - 24 + leg * 14, cy + 10, cx - 24 + leg * 14, h - 1, 6, shade_percent(hide, 70));
     f.ellipse(cx, cy, 36, 20, hide);
     f.ellipse(cx - 4, cy - 14, 26, 8, rgb(70, 120, 50));
     f.ellipse(cx + 36, cy + head_low, 15, 13, hide);
@@ -233,7 +233,7 @@ void draw_wisp(const Frame& f, int frame, int w, int h) {
     const double s = size[frame];
     const double cx = w / 2.0 + (frame == 2 ? 6 : 0), cy = h / 2.0 - 4;
     const uint32_t outer = frame == 3 ? rgb(255, 160, 160) : rgb(150, 220, 255);
-    f.ellipse(cx, cy + 14 * s, 8 * s, 18 * s, shade(outer, 60));
+    f.ellipse(cx, cy + 14 * s, 8 * s, 18 * s, shade_percent(outer, 60));
     f.ellipse(cx, cy, 18 * s, 20 * s, outer);
     f.ellipse(cx, cy - 2, 11 * s, 13 * s, rgb(230, 250, 255));
     f.ellipse(cx, cy, 5 * s, 7 * s, rgb(30, 40, 70));
@@ -252,17 +252,17 @@ void draw_crawler(const Frame& f, int frame, int w, int h) {
     for (int seg = 0; seg < 6; ++seg) {
         const double sx = cx - 30 + seg * 10, sy = cy - (seg >= 4 ? rear * (seg - 3) / 2 : 0);
         const double r = frame == 4 ? 5 : 7;
-        f.line(sx, sy + 4, sx - 4, h - 1, 2, shade(shell, 60));
-        f.line(sx, sy + 4, sx + 4, h - 1, 2, shade(shell, 60));
-        f.ellipse(sx, sy, r + 1, r, seg % 2 ? shell : shade(shell, 85));
+        f.line(sx, sy + 4, sx - 4, h - 1, 2, shade_percent(shell, 60));
+        f.line(sx, sy + 4, sx + 4, h - 1, 2, shade_percent(shell, 60));
+        f.ellipse(sx, sy, r + 1, r, seg % 2 ? shell : shade_percent(shell, 85));
     }
     const double hx = cx + 30, hy = cy - rear * 1.5;
-    f.ellipse(hx, hy, 9, 7, shade(shell, 90));
+    f.ellipse(hx, hy, 9, 7, shade_percent(shell, 90));
     const double bite = frame == 2 ? 2 : 6;
     f.line(hx + 6, hy - 3, hx + 16, hy - bite, 3, rgb(120, 70, 50));
     f.line(hx + 6, hy + 3, hx + 16, hy + bite, 3, rgb(120, 70, 50));
     f.disc(hx + 4, hy - 3, 1.5, rgb(200, 30, 30));
-    f.line(hx + 2, hy - 6, hx + 10, hy - 16, 1, shade(shell, 60));
+    f.line(hx + 2, hy - 6, hx + 10, hy - 16, 1, shade_percent(shell, 60));
 }
 
 // The Slatehide Beetle: a squat beetle whose back is plated like a slate
@@ -280,9 +280,9 @@ void draw_beetle(const Frame& f, int frame, int w, int h) {
     f.ellipse(cx, cy - lift / 2, 34, 20 + lift / 2, slate);
     for (int row = 0; row < 3; ++row)
         for (int plate = 0; plate < 4 - row % 2; ++plate)
-            f.ellipse(cx - 22 + plate * 14 + (row % 2) * 7, cy - 12 + row * 7 - lift, 7, 4, shade(slate, 115 - row * 10));
-    f.line(cx - 2, cy - 20 - lift, cx - 2, cy + 12, 1, shade(slate, 50));
-    f.ellipse(cx + 34, cy + 4, 12, 10, shade(slate, 70));
+            f.ellipse(cx - 22 + plate * 14 + (row % 2) * 7, cy - 12 + row * 7 - lift, 7, 4, shade_percent(slate, 115 - row * 10));
+    f.line(cx - 2, cy - 20 - lift, cx - 2, cy + 12, 1, shade_percent(slate, 50));
+    f.ellipse(cx + 34, cy + 4, 12, 10, shade_percent(slate, 70));
     f.line(cx + 42, cy + 2, cx + 54, cy - 6, 4, rgb(60, 60, 64));
     f.line(cx + 42, cy + 8, cx + 54, cy + 14, 4, rgb(60, 60, 64));
     f.disc(cx + 38, cy, 2, rgb(230, 200, 60));
@@ -294,9 +294,9 @@ void draw_tippler(const Frame& f, int frame, int w, int h) {
     const double sway = frame == 1 ? 4 : (frame == 2 ? 8 : (frame == 3 ? -5 : 0));
     const uint32_t mist = frame == 3 ? rgb(240, 190, 190) : rgb(170, 200, 190);
     const double cx = w / 2.0 + sway, ground = h - 1;
-    f.ellipse(cx - sway / 2, ground - 10, 14, 10, shade(mist, 70));
+    f.ellipse(cx - sway / 2, ground - 10, 14, 10, shade_percent(mist, 70));
     f.line(cx - sway / 2, ground - 14, cx, ground - 52, 22, mist);
-    f.ellipse(cx, ground - 50, 15, 12, shade(mist, 90));
+    f.ellipse(cx, ground - 50, 15, 12, shade_percent(mist, 90));
     const double head_x = cx + 2, head_y = ground - 70;
     f.disc(head_x, head_y, 10, rgb(200, 220, 210));
     f.ellipse(head_x, head_y - 8, 11, 5, rgb(96, 84, 70));
@@ -305,9 +305,9 @@ void draw_tippler(const Frame& f, int frame, int w, int h) {
     f.put(int(head_x) + 5, int(head_y) - 1, rgb(20, 30, 30));
     const bool swig = frame == 4;
     const double hand_x = swig ? head_x + 9 : cx + 16, hand_y = swig ? head_y + 2 : ground - 40;
-    f.line(cx + 8, ground - 56, hand_x, hand_y, 5, shade(mist, 80));
+    f.line(cx + 8, ground - 56, hand_x, hand_y, 5, shade_percent(mist, 80));
     f.ellipse(hand_x + 2, hand_y - (swig ? 4 : 0), 5, 7, rgb(150, 130, 100));
-    f.rect(int(hand_x), int(hand_y) - (swig ? 14 : 10), 4, 4, rgb(90, 70, 50));
+    f.fill(int(hand_x), int(hand_y) - (swig ? 14 : 10), 4, 4, rgb(90, 70, 50));
 }
 
 // The Bellwarden: the delvers' guardian, a tall figure of grey stone with a
@@ -318,19 +318,19 @@ void draw_warden(const Frame& f, int frame, int w, int h) {
     const uint32_t stone = frame == 3 ? rgb(200, 170, 170) : rgb(118, 116, 110);
     const uint32_t bronze = frame == 4 ? rgb(240, 200, 90) : rgb(176, 120, 56);
     const double cx = w / 2.0 - 8, ground = h - 1;
-    f.line(cx - 10, ground - 44, cx - 14, ground - 2, 12, shade(stone, 75));
-    f.line(cx + 10, ground - 44, cx + 14, ground - 2, 12, shade(stone, 75));
-    f.rect(int(cx) - 24, int(ground) - 5, 18, 5, shade(stone, 55));
-    f.rect(int(cx) + 6, int(ground) - 5, 18, 5, shade(stone, 55));
+    f.line(cx - 10, ground - 44, cx - 14, ground - 2, 12, shade_percent(stone, 75));
+    f.line(cx + 10, ground - 44, cx + 14, ground - 2, 12, shade_percent(stone, 75));
+    f.fill(int(cx) - 24, int(ground) - 5, 18, 5, shade_percent(stone, 55));
+    f.fill(int(cx) + 6, int(ground) - 5, 18, 5, shade_percent(stone, 55));
     const double sx = cx + lean, sy = ground - 82;
     f.line(cx, ground - 44, sx, sy, 34, stone);
     for (int crack = 0; crack < 3; ++crack)
-        f.line(sx - 8 + crack * 7, sy + 6 + crack * 9, sx - 2 + crack * 7, sy + 14 + crack * 9, 1, shade(stone, 50));
+        f.line(sx - 8 + crack * 7, sy + 6 + crack * 9, sx - 2 + crack * 7, sy + 14 + crack * 9, 1, shade_percent(stone, 50));
     // The bell: a rounded crown widening to its lip, with a clapper below.
     const double bx = sx + 2, by = sy - 22;
     f.ellipse(bx, by - 6, 11, 9, bronze);
     f.line(bx, by - 2, bx, by + 8, 26, bronze);
-    f.rect(int(bx) - 16, int(by) + 10, 33, 3, shade(bronze, 70));
+    f.fill(int(bx) - 16, int(by) + 10, 33, 3, shade_percent(bronze, 70));
     f.disc(bx + 2, by + 15, 3, rgb(60, 50, 40));
     f.line(bx + 6, by - 10, bx + 9, by + 4, 1, rgb(70, 44, 20));  // the crack
     if (frame == 4)
@@ -340,7 +340,7 @@ void draw_warden(const Frame& f, int frame, int w, int h) {
     const double a = haft[frame] * kPi / 180;
     const double hx = sx + 18, hy = sy + 26;
     const double tx = hx + std::cos(a) * 34, ty = hy - std::sin(a) * 34;
-    f.line(sx + 10, sy + 8, hx, hy, 8, shade(stone, 90));
+    f.line(sx + 10, sy + 8, hx, hy, 8, shade_percent(stone, 90));
     f.line(hx - std::cos(a) * 8, hy + std::sin(a) * 8, tx, ty, 4, kWood);
     f.ellipse(tx, ty, 9, 7, rgb(84, 84, 92));
 }

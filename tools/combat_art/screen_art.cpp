@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tools/combat_art/art.h"
-#include "tools/combat_art/shapes.h"
+#include "tools/bitmap_tools/frame_shapes.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ bool draw_background(const std::filesystem::path& out, const std::string& name, 
             uint32_t c;
             if (y < p.horizon) c = mix(p.sky_top, p.sky_low, double(y) / p.horizon);
             else c = mix(p.ground_far, p.ground_near, double(y - p.horizon) / (kSceneHeight - p.horizon));
-            if (y >= p.horizon && ((x * 7 + y * 13) % 23 == 0)) c = shade(c, 85);
+            if (y >= p.horizon && ((x * 7 + y * 13) % 23 == 0)) c = shade_percent(c, 85);
             f.put(x, y, c);
         }
     for (int x = 0; x < kWidth; ++x) {
@@ -46,13 +46,13 @@ bool draw_background(const std::filesystem::path& out, const std::string& name, 
         if (kind == 0) top -= int(10 + 8 * std::sin(x / 30.0) + 4 * std::sin(x / 9.0));
         if (kind == 1) top -= (x / 30) % 2 ? 34 - std::abs(x % 30 - 15) : 18;
         if (kind == 2) top -= int(40 + 14 * std::abs(std::sin(x / 11.0)) + 6 * std::sin(x / 3.0));
-        for (int y = std::max(0, top); y < p.horizon; ++y) f.put(x, y, shade(p.far, 80 + (y - top) / 3));
+        for (int y = std::max(0, top); y < p.horizon; ++y) f.put(x, y, shade_percent(p.far, 80 + (y - top) / 3));
     }
     if (kind == 1)
         for (int house = 0; house < 8; ++house)
-            f.rect(house * 30 + 12, p.horizon - 14, 5, 6, rgb(250, 210, 120));  // lit windows
+            f.fill(house * 30 + 12, p.horizon - 14, 5, 6, rgb(250, 210, 120));  // lit windows
     // A worn patch where the fight happens.
-    f.ellipse(120, 200, 110, 16, shade(p.ground_near, 80));
+    f.ellipse(120, 200, 110, 16, shade_percent(p.ground_near, 80));
     return write_canvas(out, "combat/background/" + name + ".bmp", canvas);
 }
 
@@ -70,12 +70,12 @@ constexpr int kHeroBarLeft = 155;
 bool draw_bar_frame(const std::filesystem::path& out) {
     Canvas canvas(kWidth, kBarFrameHeight, kKeyColour);
     const Frame f{canvas, 0};
-    f.rect(0, 6, kWidth, 17, rgb(60, 46, 34));
-    f.rect(0, 6, kWidth, 1, rgb(170, 140, 90));
-    f.rect(0, 22, kWidth, 1, rgb(30, 22, 16));
+    f.fill(0, 6, kWidth, 17, rgb(60, 46, 34));
+    f.fill(0, 6, kWidth, 1, rgb(170, 140, 90));
+    f.fill(0, 22, kWidth, 1, rgb(30, 22, 16));
     for (const int left : {kEnemyBarLeft, kHeroBarLeft}) {
-        f.rect(left - 2, kBarTop - 2, kBarWidth + 4, kBarHeight + 4, rgb(200, 170, 110));
-        f.rect(left, kBarTop, kBarWidth, kBarHeight, kKeyColour);
+        f.fill(left - 2, kBarTop - 2, kBarWidth + 4, kBarHeight + 4, rgb(200, 170, 110));
+        f.fill(left, kBarTop, kBarWidth, kBarHeight, kKeyColour);
     }
     return write_canvas(out, "combat/hpcsikok.bmp", canvas);
 }
@@ -84,7 +84,7 @@ bool draw_bar(const std::filesystem::path& out, const std::string& name, bool re
     Canvas canvas(kBarWidth, kBarHeight, 0);
     const Frame f{canvas, 0};
     for (int y = 0; y < kBarHeight; ++y)
-        f.rect(0, y, kBarWidth, 1, red ? rgb(240 - y * 22, 50 + y * 8, 40) : rgb(20, 14, 12));
+        f.fill(0, y, kBarWidth, 1, red ? rgb(240 - y * 22, 50 + y * 8, 40) : rgb(20, 14, 12));
     return write_canvas(out, "combat/" + name + ".bmp", canvas);
 }
 
@@ -118,10 +118,10 @@ bool draw_helper(const std::filesystem::path& out) {
 bool draw_panel(const std::filesystem::path& out) {
     Canvas canvas(kWidth, kPanelHeight, 0);
     const Frame f{canvas, 0};
-    for (int y = 0; y < kPanelHeight; ++y) f.rect(0, y, kWidth, 1, rgb(58 - y / 4, 46 - y / 4, 36 - y / 5));
-    f.rect(0, 0, kWidth, 1, rgb(180, 150, 100));
+    for (int y = 0; y < kPanelHeight; ++y) f.fill(0, y, kWidth, 1, rgb(58 - y / 4, 46 - y / 4, 36 - y / 5));
+    f.fill(0, 0, kWidth, 1, rgb(180, 150, 100));
     // The carousel's well, below the row of the item's caption (y 1 to 9).
-    f.rect(86, 11, 68, 41, rgb(30, 24, 18));
+    f.fill(86, 11, 68, 41, rgb(30, 24, 18));
     canvas.frame(86, 11, 68, 41, rgb(120, 96, 64));
     return write_canvas(out, "combat/panel.bmp", canvas);
 }
@@ -130,8 +130,8 @@ bool draw_labelled_button(const std::filesystem::path& out, const GlyphSet& glyp
                           const std::string& label, uint32_t fill) {
     Canvas canvas(48, 28, fill);
     canvas.frame(0, 0, 48, 28, rgb(220, 200, 150));
-    canvas.frame(1, 1, 46, 26, shade(fill, 60));
-    canvas.centred_text(glyphs, label, 24, 10, 1, rgb(255, 250, 235));
+    canvas.frame(1, 1, 46, 26, shade_percent(fill, 60));
+    draw_centred_text(canvas, glyphs, label, 24, 10, 1, rgb(255, 250, 235));
     return write_canvas(out, "combat/" + name + ".bmp", canvas);
 }
 
@@ -152,7 +152,7 @@ bool draw_page_icons(const std::filesystem::path& out) {
     Canvas canvas(w, h * 3, kKeyColour);
     for (int i = 0; i < 3; ++i) {
         const Frame f{canvas, i * h};
-        f.rect(0, 0, w, h, rgb(40, 32, 26));
+        f.fill(0, 0, w, h, rgb(40, 32, 26));
         if (i == 0) f.line(4, 14, 15, 3, 2, rgb(210, 220, 230));
         if (i == 1) {
             f.line(4, 14, 13, 5, 2, rgb(150, 60, 30));
@@ -173,7 +173,7 @@ bool draw_levelup(const std::filesystem::path& out, const GlyphSet& glyphs) {
         f.line(120, 100, 120 + std::cos(a) * 96, 100 + std::sin(a) * 80, 3, rgb(255, 220, 120));
     }
     f.disc(120, 100, 46, rgb(255, 240, 180));
-    canvas.centred_text(glyphs, "LEVEL UP!", 120, 92, 2, rgb(120, 60, 10));
+    draw_centred_text(canvas, glyphs, "LEVEL UP!", 120, 92, 2, rgb(120, 60, 10));
     return write_canvas(out, "combat/background/levelup.bmp", canvas);
 }
 
@@ -182,12 +182,12 @@ bool draw_levelup(const std::filesystem::path& out, const GlyphSet& glyphs) {
 bool draw_funeral(const std::filesystem::path& out, const GlyphSet& glyphs) {
     Canvas canvas(kWidth, 320, kKeyColour);
     const Frame f{canvas, 0};
-    f.rect(30, 200, 180, 12, rgb(60, 80, 40));
+    f.fill(30, 200, 180, 12, rgb(60, 80, 40));
     f.ellipse(120, 110, 46, 46, rgb(130, 130, 136));
-    f.rect(74, 110, 93, 92, rgb(130, 130, 136));
+    f.fill(74, 110, 93, 92, rgb(130, 130, 136));
     f.ellipse(120, 112, 40, 40, rgb(112, 112, 120));
-    f.rect(80, 112, 81, 86, rgb(112, 112, 120));
-    canvas.centred_text(glyphs, "R.I.P.", 120, 104, 2, rgb(40, 40, 46));
+    f.fill(80, 112, 81, 86, rgb(112, 112, 120));
+    draw_centred_text(canvas, glyphs, "R.I.P.", 120, 104, 2, rgb(40, 40, 46));
     for (int leaf = 0; leaf < 12; ++leaf) f.line(20 + leaf * 4, 30 + leaf * 12, 30 + leaf * 4, 46 + leaf * 12, 3, rgb(70, 110, 50));
     return write_canvas(out, "screens/funeral.bmp", canvas);
 }

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/bitmap_tools/bmp_file.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/bitmap_tools/bmp_writer.h"
 
 namespace {
 

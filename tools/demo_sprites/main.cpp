@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/bitmap_tools/bmp_file.h"
 
 namespace {
 

@@ -9,8 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/combat_art/shapes.h"
-#include "tools/menu_art/canvas.h"
+#include "tools/bitmap_tools/frame_shapes.h"
 
 namespace {
 
@@ -56,7 +55,7 @@ bool draw_flare(const std::filesystem::path& out, const std::string& name, int s
     Canvas canvas(size, size, kKeyColour);
     const Frame f{canvas, 0};
     const double r = size / 2.0;
-    glow(f, r, r, r - 0.5, colour, shade(colour, 40));
+    glow(f, r, r, r - 0.5, colour, shade_percent(colour, 40));
     if (ring) glow(f, r, r, r * 0.6, kKeyColour, kKeyColour);
     return write_canvas(out, "gfx/" + name + ".bmp", canvas);
 }

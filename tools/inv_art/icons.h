@@ -6,13 +6,12 @@
 #include <functional>
 #include <vector>
 
-inline constexpr uint32_t kArtKey = 0xFF00FF;
+#include "tools/bitmap_tools/colour.h"
 
-uint32_t art_rgb(int r, int g, int b);
 // The colour at two thirds of its brightness (unchosen tabs).
 uint32_t art_dim(uint32_t colour);
 
-// The colour of pixel (x, y), kArtKey where the icon is see-through.
+// The colour of pixel (x, y), kKeyColour where the icon is see-through.
 using IconPainter = std::function<uint32_t(int x, int y)>;
 
 struct ItemIcon {

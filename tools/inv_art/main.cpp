@@ -14,7 +14,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/bitmap_tools/canvas.h"
 #include "tools/inv_art/icons.h"
 
 namespace {
@@ -32,10 +32,10 @@ constexpr int kNoticeWidth = 220, kNoticeHeight = 52;
 // quest list and the description stand.
 uint32_t page(int, int x, int y) {
     const int edge = std::min({x, y, kScreenWidth - 1 - x, kScreenHeight - 1 - y});
-    if (edge < 2) return art_rgb(150, 120, 70);
-    if (edge < 4) return art_rgb(70, 52, 34);
+    if (edge < 2) return rgb(150, 120, 70);
+    if (edge < 4) return rgb(70, 52, 34);
     const int grain = (x * 7 + y * 13) % 11 == 0 ? 6 : 0;
-    return art_rgb(52 + grain, 40 + grain, 30 + grain / 2);
+    return rgb(52 + grain, 40 + grain, 30 + grain / 2);
 }
 
 // The quest page's parchment panels (list and description) on the leather.
@@ -44,7 +44,7 @@ uint32_t quest_page(int frame, int x, int y) {
     const bool text = x >= 8 && x < 232 && y >= 176 && y < 276;
     if (!list && !text) return page(frame, x, y);
     const bool rim = x == 8 || x == 231 || y == 44 || y == 169 || y == 176 || y == 275;
-    return rim ? art_rgb(120, 90, 50) : art_rgb(236, 222, 186 - (y % 40) / 8);
+    return rim ? rgb(120, 90, 50) : rgb(236, 222, 186 - (y % 40) / 8);
 }
 
 // The attribute page of the level-up and stats screens: the leather page
@@ -55,9 +55,9 @@ uint32_t attribute_page(int frame, int x, int y) {
         const int top = 94, side = 40;
         if (x < left || y < top || x >= left + side || y >= top + side) continue;
         const int edge = std::min({x - left, y - top, left + side - 1 - x, top + side - 1 - y});
-        if (edge == 0) return art_rgb(150, 120, 70);
-        if (edge == 1) return art_rgb(24, 18, 12);
-        return art_rgb(36, 28, 20);
+        if (edge == 0) return rgb(150, 120, 70);
+        if (edge == 1) return rgb(24, 18, 12);
+        return rgb(36, 28, 20);
     }
     return page(frame, x, y);
 }
@@ -66,12 +66,12 @@ uint32_t attribute_page(int frame, int x, int y) {
 FramePainter tab(IconPainter mark) {
     return [mark](int frame, int x, int y) {
         const bool rim = x == 0 || y == 0 || x == kTab - 1 || y == kTab - 1;
-        if ((x == 0 || x == kTab - 1) && (y == 0 || y == kTab - 1)) return kArtKey;
-        if (rim) return frame ? art_rgb(255, 220, 110) : art_rgb(120, 100, 70);
+        if ((x == 0 || x == kTab - 1) && (y == 0 || y == kTab - 1)) return kKeyColour;
+        if (rim) return frame ? rgb(255, 220, 110) : rgb(120, 100, 70);
         // The mark is the item icon shrunk to the plate (every 32 / 24th pixel).
         const uint32_t ink = mark(2 + (x - 2) * kIcon / (kTab - 4), 2 + (y - 2) * kIcon / (kTab - 4));
-        if (x >= 2 && y >= 2 && x < kTab - 2 && y < kTab - 2 && ink != kArtKey) return frame ? ink : art_dim(ink);
-        return frame ? art_rgb(110, 80, 40) : art_rgb(60, 46, 34);
+        if (x >= 2 && y >= 2 && x < kTab - 2 && y < kTab - 2 && ink != kKeyColour) return frame ? ink : art_dim(ink);
+        return frame ? rgb(110, 80, 40) : rgb(60, 46, 34);
     };
 }
 
@@ -81,41 +81,41 @@ FramePainter arrow(bool right) {
         const int ax = right ? x : kArrow - 1 - x;
         const int half = ax / 2;
         const bool ink = ax >= 4 && ax < 16 && std::abs(y - kArrow / 2) <= 8 - half + 2 && std::abs(y - kArrow / 2) <= half;
-        if (!ink) return kArtKey;
-        if (frame == 2) return art_rgb(90, 80, 70);
-        return frame ? art_rgb(255, 230, 120) : art_rgb(220, 190, 120);
+        if (!ink) return kKeyColour;
+        if (frame == 2) return rgb(90, 80, 70);
+        return frame ? rgb(255, 230, 120) : rgb(220, 190, 120);
     };
 }
 
 // The selection frame over an icon, pulsing through three brightnesses.
 uint32_t selection(int frame, int x, int y) {
     const int edge = std::min({x, y, kIcon - 1 - x, kIcon - 1 - y});
-    if (edge >= 2) return kArtKey;
+    if (edge >= 2) return kKeyColour;
     const int corner = std::min(std::abs(x - 15) + 1, std::abs(y - 15) + 1);
-    if (corner < 8 && edge == 1) return kArtKey;  // the sides' middles stay open
+    if (corner < 8 && edge == 1) return kKeyColour;  // the sides' middles stay open
     const int lift = frame * 30;
-    return art_rgb(200 + lift / 2, 160 + lift, 40 + lift);
+    return rgb(200 + lift / 2, 160 + lift, 40 + lift);
 }
 
 // The mark of the worn armour and the held shield: a green bar under the
 // icon and a small badge at its top-left corner (the picture is a whole
 // cell; the icon stands 5 pixels right of the cell's left edge).
 uint32_t worn_mark(int, int x, int y) {
-    if (y >= kCellHeight - 2 && x >= 6 && x < 36) return art_rgb(80, 210, 110);
-    if (x >= 5 && x < 11 && y < 6) return x == 5 || y == 0 || x == 10 || y == 5 ? art_rgb(20, 60, 30) : art_rgb(80, 210, 110);
-    return kArtKey;
+    if (y >= kCellHeight - 2 && x >= 6 && x < 36) return rgb(80, 210, 110);
+    if (x >= 5 && x < 11 && y < 6) return x == 5 || y == 0 || x == 10 || y == 5 ? rgb(20, 60, 30) : rgb(80, 210, 110);
+    return kKeyColour;
 }
 
 uint32_t message_box(int, int x, int y) {
     const int edge = std::min({x, y, kBoxWidth - 1 - x, kBoxHeight - 1 - y});
-    if (edge < 1) return art_rgb(200, 170, 100);
-    if (edge < 2) return art_rgb(30, 22, 14);
-    return art_rgb(40 + y / 6, 30 + y / 8, 22);
+    if (edge < 1) return rgb(200, 170, 100);
+    if (edge < 2) return rgb(30, 22, 14);
+    return rgb(40 + y / 6, 30 + y / 8, 22);
 }
 
 uint32_t quest_bar(int, int x, int y) {
-    if (y == 0 || y == kQuestBarHeight - 1 || x == 0 || x == kQuestBarWidth - 1) return art_rgb(150, 110, 50);
-    return art_rgb(250, 214, 120);
+    if (y == 0 || y == kQuestBarHeight - 1 || x == 0 || x == kQuestBarWidth - 1) return rgb(150, 110, 50);
+    return rgb(250, 214, 120);
 }
 
 // The notice box: parchment with rounded ends and a dark rim; the icon
@@ -125,11 +125,11 @@ uint32_t notice(int, int x, int y) {
     const int cx = std::clamp(x, r, kNoticeWidth - 1 - r);
     const int cy = std::clamp(y, r, kNoticeHeight - 1 - r);
     const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
-    if (d2 > r * r) return kArtKey;
+    if (d2 > r * r) return kKeyColour;
     if (d2 > (r - 2) * (r - 2) || x < 2 || y < 2 || x > kNoticeWidth - 3 || y > kNoticeHeight - 3)
-        return art_rgb(90, 70, 40);
-    if (x >= 8 && x < 44 && y >= 8 && y < 44 && (x == 8 || x == 43 || y == 8 || y == 43)) return art_rgb(180, 150, 100);
-    return art_rgb(244, 234, 206 - y / 6);
+        return rgb(90, 70, 40);
+    if (x >= 8 && x < 44 && y >= 8 && y < 44 && (x == 8 || x == 43 || y == 8 || y == 43)) return rgb(180, 150, 100);
+    return rgb(244, 234, 206 - y / 6);
 }
 
 }  // namespace

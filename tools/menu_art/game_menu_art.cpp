@@ -44,7 +44,7 @@ Canvas entry(const GlyphSet& glyphs, const std::string& label) {
         // Round the corners with the colour key.
         for (int x : {0, kEntryW - 1})
             for (int y : {top, top + kEntryH - 1}) c.put(x, y, kKeyColour);
-        c.centred_text(glyphs, label, kEntryW / 2, top + 6, 1, inks[f]);
+        draw_centred_text(c, glyphs, label, kEntryW / 2, top + 6, 1, inks[f]);
     }
     return c;
 }
@@ -89,15 +89,15 @@ Canvas panel(int w, int h, const GlyphSet& glyphs, const std::string& title) {
     Canvas c(w, h, rgb(24, 30, 58));
     c.frame(0, 0, w, h, rgb(200, 190, 140));
     c.frame(2, 2, w - 4, h - 4, rgb(90, 90, 120));
-    if (!title.empty()) c.centred_text(glyphs, title, w / 2, 6, 1, rgb(255, 220, 120));
+    if (!title.empty()) draw_centred_text(c, glyphs, title, w / 2, 6, 1, rgb(255, 220, 120));
     return c;
 }
 
 Canvas title_page(const GlyphSet& glyphs) {
     Canvas c = dusk_background(1.0);
-    c.centred_text(glyphs, "Quenlo", kScreenW / 2 + 2, 22, 4, rgb(30, 20, 40));
-    c.centred_text(glyphs, "Quenlo", kScreenW / 2, 20, 4, rgb(255, 215, 120));
-    c.centred_text(glyphs, "Duskmarrow", kScreenW / 2, 64, 2, rgb(200, 190, 240));
+    draw_centred_text(c, glyphs, "Quenlo", kScreenW / 2 + 2, 22, 4, rgb(30, 20, 40));
+    draw_centred_text(c, glyphs, "Quenlo", kScreenW / 2, 20, 4, rgb(255, 215, 120));
+    draw_centred_text(c, glyphs, "Duskmarrow", kScreenW / 2, 64, 2, rgb(200, 190, 240));
     return c;
 }
 

@@ -5,6 +5,6 @@
 
 #include <filesystem>
 
-#include "tools/menu_art/canvas.h"
+#include "tools/bitmap_tools/glyph_text.h"
 
 bool draw_game_menus(const std::filesystem::path& out, const GlyphSet& glyphs);

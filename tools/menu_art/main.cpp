@@ -11,12 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/bitmap_tools/canvas.h"
 #include "tools/menu_art/game_menu_art.h"
 
 namespace {
 
-constexpr uint32_t kKey = 0xFF00FF;
 
 uint32_t rgb(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
 
@@ -39,7 +38,7 @@ uint32_t tick(int frame, int x, int y) {
 
 uint32_t dot(int frame, int x, int y) {
     const double dx = x - 6.5, dy = y - 6.5, r = std::sqrt(dx * dx + dy * dy);
-    if (r > 6.6) return kKey;
+    if (r > 6.6) return kKeyColour;
     if (r > 5.4) return rgb(230, 230, 240);
     if (frame == 1 && r < 3.2) return rgb(250, 220, 60);
     return rgb(30, 40, 60);
@@ -47,7 +46,7 @@ uint32_t dot(int frame, int x, int y) {
 
 uint32_t gem(int frame, int x, int y) {
     const int cx = 11, cy = 11;
-    if (std::abs(x - cx) + std::abs(y - cy) > 10) return kKey;
+    if (std::abs(x - cx) + std::abs(y - cy) > 10) return kKeyColour;
     const int shade = 120 + (cy - y) * 8 + (cx - x) * 3;
     switch (frame) {
     case 0: return rgb(40, std::clamp(shade, 0, 255), 200);
@@ -63,7 +62,7 @@ uint32_t slider(int frame, int x, int y) {
     return x < fill ? rgb(60 + frame * 19, 120, 220 - frame * 15) : rgb(25, 25, 35);
 }
 
-uint32_t focus_frame(int, int x, int y) { return on_border(x, y, 14) ? rgb(255, 120, 40) : kKey; }
+uint32_t focus_frame(int, int x, int y) { return on_border(x, y, 14) ? rgb(255, 120, 40) : kKeyColour; }
 
 uint32_t button(int frame, int x, int y) {
     const int width = 80, height = 20;
@@ -80,7 +79,7 @@ uint32_t ruler(int, int x, int y) {
 
 // The slider's focus look: its border in the focus colour.
 uint32_t slider_focus(int, int x, int y) {
-    return x == 0 || y == 0 || x == 59 || y == 9 ? rgb(255, 120, 40) : kKey;
+    return x == 0 || y == 0 || x == 59 || y == 9 ? rgb(255, 120, 40) : kKeyColour;
 }
 
 // A small landscape for the pictures page: sky, sun, hills.

@@ -16,28 +16,22 @@
 #include <tuple>
 #include <vector>
 
-#include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/bitmap_tools/canvas.h"
 #include "tools/talk_art/page_backgrounds.h"
 
 namespace {
 
-constexpr uint32_t kKey = 0xFF00FF;
 constexpr int kScreenWidth = 240;
 constexpr int kPanelHeight = 34;
 constexpr int kBarWidth = 46;
 constexpr int kBarHeight = 5;
 constexpr int kButton = 20;
 
-uint32_t rgb(int r, int g, int b) {
-    return uint32_t(std::clamp(r, 0, 255)) << 16 | uint32_t(std::clamp(g, 0, 255)) << 8 |
-           uint32_t(std::clamp(b, 0, 255));
-}
-
 // The strip under the map; the bar window (centred, one pixel below the
 // top) is left see-through so the bar sliding beneath shows only there.
 uint32_t hud_panel(int, int x, int y) {
     const int window_left = kScreenWidth / 2 - 23;
-    if (y >= 1 && y < 1 + kBarHeight && x >= window_left && x < window_left + kBarWidth) return kKey;
+    if (y >= 1 && y < 1 + kBarHeight && x >= window_left && x < window_left + kBarWidth) return kKeyColour;
     if (y == 0) return rgb(150, 130, 90);
     return rgb(40 + y, 34 + y, 28 + y / 2);
 }
@@ -81,7 +75,7 @@ bool disk_mark(int x, int y) {
 // frame 1 lit. Four see-through rows on top, so that it lines up with the
 // buttons when placed four pixels above them.
 uint32_t action_button(int frame, int x, int y) {
-    if (y < 4) return kKey;
+    if (y < 4) return kKeyColour;
     const int by = y - 4;
     if (x == 0 || by == 0 || x == kButton - 1 || by == kButton - 1) return frame ? rgb(255, 230, 90) : rgb(200, 190, 160);
     if (hand_mark(x - kButton / 2, by - kButton / 2)) return frame ? rgb(255, 250, 200) : rgb(230, 225, 210);
@@ -97,7 +91,7 @@ uint32_t bubble(int, int x, int y) {
     const int cx = std::clamp(x, r, kBubbleWidth - 1 - r);
     const int cy = std::clamp(y, r, kBubbleHeight - 1 - r);
     const int d2 = (x - cx) * (x - cx) + (y - cy) * (y - cy);
-    if (d2 > r * r) return kKey;
+    if (d2 > r * r) return kKeyColour;
     if (d2 > (r - 2) * (r - 2) || x < 2 || y < 2 || x > kBubbleWidth - 3 || y > kBubbleHeight - 3)
         return rgb(90, 70, 40);
     return rgb(244, 234, 206 - y / 12);
@@ -117,7 +111,7 @@ uint32_t thought(int, int x, int y) {
     for (const auto& [cx, cy, r] : {std::tuple{30, 51, 4}, std::tuple{20, 56, 3}}) {
         if (inside(x - cx, y - cy, r, r)) return inside(x - cx, y - cy, r - 1, r - 1) ? rgb(48, 54, 70) : rgb(150, 160, 190);
     }
-    return kKey;
+    return kKeyColour;
 }
 
 // Pointers: a triangle 20 wide, 14 high; down points to a speaker below
@@ -128,7 +122,7 @@ constexpr int kPointerHeight = 14;
 uint32_t pointer(int y_from_base, int x) {
     const int half = (kPointerWidth / 2) * (kPointerHeight - y_from_base) / kPointerHeight;
     const int dx = std::abs(x - kPointerWidth / 2);
-    if (dx > half) return kKey;
+    if (dx > half) return kKeyColour;
     if (dx >= half - 1) return rgb(90, 70, 40);
     return rgb(244, 234, 200);
 }

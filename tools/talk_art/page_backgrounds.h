@@ -11,15 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/demo_bitmaps/bmp_file.h"
+#include "tools/bitmap_tools/canvas.h"
 
 namespace page_backgrounds {
-
-constexpr uint32_t kKey = 0xFF00FF;
-
-inline uint32_t rgb(int r, int g, int b) {
-    return uint32_t(std::clamp(r, 0, 255)) << 16 | uint32_t(std::clamp(g, 0, 255)) << 8 | uint32_t(std::clamp(b, 0, 255));
-}
 
 // A page's size: its text area (lines of `line_height`) plus the margins.
 struct PageSize {
@@ -48,7 +42,7 @@ inline int outside_rounded(int x, int y, int w, int h, int r) {
 // middle, with a red ribbon hanging out at the bottom.
 inline uint32_t book(int, int x, int y) {
     const int w = kBook.width, h = kBook.height();
-    if (outside_rounded(x, y, w, h, 6) > 0) return kKey;
+    if (outside_rounded(x, y, w, h, 6) > 0) return kKeyColour;
     if (x >= w / 2 + 40 && x < w / 2 + 46 && y >= h - 14) return rgb(170, 30, 30);
     if (x < 8 || y < 8 || x >= w - 8 || y >= h - 8) return rgb(92 - y / 8, 44, 26);
     return rgb(70 - std::abs(x - w / 2) / 8, 52 - std::abs(x - w / 2) / 10, 38);
@@ -58,7 +52,7 @@ inline uint32_t book(int, int x, int y) {
 inline uint32_t story(int, int x, int y) {
     const int w = kStory.width, h = kStory.height();
     const int out = outside_rounded(x, y, w, h, 5);
-    if (out > 0) return kKey;
+    if (out > 0) return kKeyColour;
     if (x < 3 || y < 3 || x >= w - 3 || y >= h - 3) return rgb(200, 160, 70);
     return rgb(24, 30, 70 - y / 6);
 }
@@ -73,7 +67,7 @@ inline uint32_t note(int, int x, int y) {
 // A computer screen: a grey bezel round a dark green glass with scan lines.
 inline uint32_t computer(int, int x, int y) {
     const int w = kComputer.width, h = kComputer.height();
-    if (outside_rounded(x, y, w, h, 8) > 0) return kKey;
+    if (outside_rounded(x, y, w, h, 8) > 0) return kKeyColour;
     if (x < 12 || y < 12 || x >= w - 12 || y >= h - 12) return rgb(110, 112, 118);
     return y % 3 == 0 ? rgb(6, 30, 12) : rgb(10, 40, 18);
 }

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "tools/tile_art/canvas.h"
+#include "tools/bitmap_tools/canvas.h"
 
 // tiles/*.bmp: ground, tiles, decorations, shade, trees, walls, objects.
 bool draw_tiles(const std::filesystem::path& root);

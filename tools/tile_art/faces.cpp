@@ -66,7 +66,7 @@ void nose(Canvas& c, int n) {
 void clothes(Canvas& c, int n) {
     const uint32_t cloth = kCloth[size_t(n)];
     c.ellipse(kCx, 66, 30, 15, cloth);
-    c.rect(27, 50, 37, 53, kSkins[0]);  // neck
+    c.fill_corners(27, 50, 37, 53, kSkins[0]);  // neck
     c.line(24, 52, 32, 58, shade(cloth, -40));
     c.line(40, 52, 32, 58, shade(cloth, -40));
 }
@@ -75,8 +75,8 @@ void hair(Canvas& c, int n) {
     const uint32_t h = kHairs[size_t(n)];
     c.ellipse(kCx, 18, 18, 11, h, -1e9, 20);
     if (n % 2 == 0) {  // longer hair at the sides
-        c.rect(14, 16, 17, 34 + n * 2, h);
-        c.rect(47, 16, 50, 34 + n * 2, h);
+        c.fill_corners(14, 16, 17, 34 + n * 2, h);
+        c.fill_corners(47, 16, 50, 34 + n * 2, h);
     }
 }
 
@@ -85,8 +85,8 @@ void extra(Canvas& c, int n) {
         case 0: break;
         case 1: c.ellipse(14, 36, 1.5, 2.5, rgb(230, 200, 60)); break;  // earring
         case 2:
-            c.rect(12, 8, 52, 11, rgb(90, 60, 40));  // hat
-            c.rect(20, 0, 44, 8, rgb(110, 76, 50));
+            c.fill_corners(12, 8, 52, 11, rgb(90, 60, 40));  // hat
+            c.fill_corners(20, 0, 44, 8, rgb(110, 76, 50));
             break;
         case 3: c.line(38, 22, 44, 36, rgb(170, 90, 80)); break;  // scar
         case 4:
@@ -111,7 +111,7 @@ bool draw_faces(const std::filesystem::path& root) {
         for (int n = 0; n < kVariants; ++n) {
             Canvas c(kSize, kSize, kClear);
             layer.draw(c, n);
-            ok &= save_picture(root, "npc/heads/" + std::string(layer.name) + "_" + std::to_string(n) + ".bmp", c, true);
+            ok &= write_canvas_with_alpha(root, "npc/heads/" + std::string(layer.name) + "_" + std::to_string(n) + ".bmp", c);
         }
     return ok;
 }

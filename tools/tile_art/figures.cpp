@@ -29,13 +29,13 @@ void draw_person(Canvas& c, int top, int direction, int step, const Look& look, 
     const int bob = step == 0 ? 0 : 1;
     if (parts & kBody) {
         const int left_leg = step < 0 ? -2 : 0, right_leg = step > 0 ? -2 : 0;
-        c.rect(12, top + 25 + left_leg, 14, top + 30 + left_leg / 2, look.legs);
-        c.rect(17, top + 25 + right_leg, 19, top + 30 + right_leg / 2, look.legs);
-        c.rect(11, top + 15 + bob, 20, top + 26, look.tunic);
-        c.rect(11, top + 24, 20, top + 25, shade(look.tunic, -50));  // belt
+        c.fill_corners(12, top + 25 + left_leg, 14, top + 30 + left_leg / 2, look.legs);
+        c.fill_corners(17, top + 25 + right_leg, 19, top + 30 + right_leg / 2, look.legs);
+        c.fill_corners(11, top + 15 + bob, 20, top + 26, look.tunic);
+        c.fill_corners(11, top + 24, 20, top + 25, shade(look.tunic, -50));  // belt
         const int swing = step * (dy != 0 ? 1 : 2);
-        if (dx <= 0 || dy != 0) c.rect(8, top + 16 + bob + swing, 10, top + 23 + bob + swing, shade(look.tunic, -25));
-        if (dx >= 0 || dy != 0) c.rect(21, top + 16 + bob - swing, 23, top + 23 + bob - swing, shade(look.tunic, -25));
+        if (dx <= 0 || dy != 0) c.fill_corners(8, top + 16 + bob + swing, 10, top + 23 + bob + swing, shade(look.tunic, -25));
+        if (dx >= 0 || dy != 0) c.fill_corners(21, top + 16 + bob - swing, 23, top + 23 + bob - swing, shade(look.tunic, -25));
     }
     const double cx = 16 + dx * 1.5, cy = top + 9 + bob;
     if (parts & kHead) {
@@ -43,13 +43,13 @@ void draw_person(Canvas& c, int top, int direction, int step, const Look& look, 
         if (dy >= 0 || dx != 0) {  // eyes unless walking away
             const uint32_t eye = rgb(30, 30, 40);
             if (dx == 0) {
-                c.set(int(cx) - 3, int(cy) + 1, eye);
-                c.set(int(cx) + 2, int(cy) + 1, eye);
+                c.put(int(cx) - 3, int(cy) + 1, eye);
+                c.put(int(cx) + 2, int(cy) + 1, eye);
             } else if (dy >= 0) {
-                c.set(int(cx) + dx * 3, int(cy) + 1, eye);
-                c.set(int(cx) + dx * 3 - dx * 4, int(cy) + 1, eye);
+                c.put(int(cx) + dx * 3, int(cy) + 1, eye);
+                c.put(int(cx) + dx * 3 - dx * 4, int(cy) + 1, eye);
             } else {
-                c.set(int(cx) + dx * 4, int(cy) + 1, eye);
+                c.put(int(cx) + dx * 4, int(cy) + 1, eye);
             }
         }
     }
@@ -75,17 +75,17 @@ void draw_creature(Canvas& c, int top, int direction, int step, int kind) {
     const double rx = boar ? 11 : 7, ry = boar ? 7 : 4.5, cy = top + (boar ? 20 : 24);
     for (int leg = -1; leg <= 1; leg += 2) {
         const int lift = leg == step ? -2 : 0;
-        c.rect(16 + leg * int(rx / 2) - 1, int(cy) + 2 + lift, 16 + leg * int(rx / 2) + 1, int(cy + ry) + 2 + lift,
+        c.fill_corners(16 + leg * int(rx / 2) - 1, int(cy) + 2 + lift, 16 + leg * int(rx / 2) + 1, int(cy + ry) + 2 + lift,
                shade(fur, -40));
     }
     c.ellipse(16, cy, rx, ry, fur);
     if (boar) c.ellipse(16, cy - 4, rx - 2, 3, rgb(80, 120, 60));  // moss on the back
     const double hx = 16 + dx * (rx - 1), hy = cy - 2 + dy * 3;
     c.ellipse(hx, hy, boar ? 5 : 3.5, boar ? 4.5 : 3, shade(fur, 15));
-    c.set(int(hx) + dx, int(hy) - 1, rgb(20, 20, 20));
+    c.put(int(hx) + dx, int(hy) - 1, rgb(20, 20, 20));
     if (boar) {
-        c.set(int(hx) - 2, int(hy) + 2, rgb(240, 240, 220));
-        c.set(int(hx) + 2, int(hy) + 2, rgb(240, 240, 220));
+        c.put(int(hx) - 2, int(hy) + 2, rgb(240, 240, 220));
+        c.put(int(hx) + 2, int(hy) + 2, rgb(240, 240, 220));
     } else {
         c.line(16 - dx * int(rx), int(cy), 16 - dx * int(rx + 6), int(cy) - 3, rgb(200, 150, 150));  // tail
     }
@@ -94,10 +94,10 @@ void draw_creature(Canvas& c, int top, int direction, int step, int kind) {
 
 bool walk_sheet(const std::filesystem::path& root, const std::string& name,
                 const std::function<void(Canvas&, int, int, int)>& draw) {
-    Canvas c(32, 32 * kFrames, kKey);
+    Canvas c(32, 32 * kFrames, kKeyColour);
     for (int d = 0; d < 8; ++d)
         for (int s = 0; s < 3; ++s) draw(c, 32 * (3 * d + s), d, s - 1);
-    return save_picture(root, "npc/" + name, c, false);
+    return write_canvas(root, "npc/" + name, c);
 }
 
 bool person_sheet(const std::filesystem::path& root, const std::string& name, const Look& look, int parts) {

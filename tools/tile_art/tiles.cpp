@@ -1,6 +1,9 @@
 // The map's tile pictures: ground, tiles, decorations, shade, trees, walls,
 // objects and an animated object. Sheets hold 32 x 32 frames stacked top to
 // bottom; the picture numbers the demo story uses are noted at each sheet.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <functional>
 
 #include "tools/tile_art/art.h"
@@ -16,12 +19,12 @@ bool sheet(const std::filesystem::path& root, const std::string& name, int frame
         draw(frame, f);
         whole.paste(frame, 0, 32 * f);
     }
-    return save_picture(root, "tiles/" + name, whole, false);
+    return write_canvas(root, "tiles/" + name, whole);
 }
 
 void speckle(Canvas& c, uint32_t base, int seed, int spread) {
     for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) c.set(x, y, shade(base, noise(x, y, seed) * spread / 255 - spread / 2));
+        for (int x = 0; x < 32; ++x) c.put(x, y, shade(base, noise(x, y, seed) * spread / 255 - spread / 2));
 }
 
 void grass(Canvas& c, int f) {
@@ -51,7 +54,7 @@ void cobbles(Canvas& c, int f) {
             const int x = col * 9 + (row % 2) * 4 + 5, y = row * 8 + 4;
             const uint32_t stone = shade(rgb(150, 146, 138), noise(col + 9, row, f) % 40 - 20);
             c.ellipse(x, y, 4.0, 3.2, stone);
-            c.set(x - 1, y - 1, shade(stone, 30));
+            c.put(x - 1, y - 1, shade(stone, 30));
         }
 }
 
@@ -66,12 +69,12 @@ void reeds(Canvas& c, int f) {
     for (int i = 0; i < 6 + f; ++i) {
         const int x = 4 + noise(i, f, 12) % 24, top = 4 + noise(i, f, 13) % 10;
         c.line(x, 30, x + (i % 2), top, rgb(96, 130, 50));
-        c.rect(x, top, x + 1, top + 4, rgb(110, 72, 36));
+        c.fill_corners(x, top, x + 1, top + 4, rgb(110, 72, 36));
     }
 }
 
 void tree(Canvas& c, int f) {
-    c.rect(14, 20, 17, 31, rgb(96, 64, 38));
+    c.fill_corners(14, 20, 17, 31, rgb(96, 64, 38));
     const uint32_t leaves = rgb(40 + 8 * f, 104 + 6 * f, 44);
     c.ellipse(16, 12, 12 - f % 2, 11, shade(leaves, -20));
     c.ellipse(14, 10, 9, 8, leaves);
@@ -79,7 +82,7 @@ void tree(Canvas& c, int f) {
 }
 
 void field_stone(Canvas& c, int f) {
-    c.rect(0, 0, 31, 31, rgb(88, 84, 78));
+    c.fill_corners(0, 0, 31, 31, rgb(88, 84, 78));
     for (int row = 0; row < 4; ++row)
         for (int col = -1; col < 3; ++col) {
             const int x = col * 13 + (row % 2) * 6 + 7, y = row * 8 + 4;
@@ -88,13 +91,13 @@ void field_stone(Canvas& c, int f) {
 }
 
 void house_wall(Canvas& c, int) {
-    c.rect(0, 0, 31, 31, rgb(222, 206, 170));
+    c.fill_corners(0, 0, 31, 31, rgb(222, 206, 170));
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
-            if (noise(x, y, 40) < 24) c.set(x, y, rgb(206, 190, 152));
-    c.rect(0, 0, 31, 3, rgb(112, 70, 40));   // beams
-    c.rect(0, 28, 31, 31, rgb(112, 70, 40));
-    c.rect(0, 0, 3, 31, rgb(112, 70, 40));
+            if (noise(x, y, 40) < 24) c.put(x, y, rgb(206, 190, 152));
+    c.fill_corners(0, 0, 31, 3, rgb(112, 70, 40));   // beams
+    c.fill_corners(0, 28, 31, 31, rgb(112, 70, 40));
+    c.fill_corners(0, 0, 3, 31, rgb(112, 70, 40));
     c.line(4, 4, 27, 27, rgb(112, 70, 40));
 }
 
@@ -106,34 +109,34 @@ void log(Canvas& c, int) {
 
 void doorway(Canvas& c, bool open) {
     house_wall(c, 0);
-    c.rect(8, 6, 23, 31, open ? rgb(36, 26, 20) : rgb(140, 92, 48));
+    c.fill_corners(8, 6, 23, 31, open ? rgb(36, 26, 20) : rgb(140, 92, 48));
     if (!open) {
         c.line(15, 6, 15, 31, rgb(100, 64, 34));
-        c.set(20, 19, rgb(220, 200, 90));
+        c.put(20, 19, rgb(220, 200, 90));
     } else {
-        c.rect(8, 28, 23, 31, rgb(70, 56, 44));  // threshold
+        c.fill_corners(8, 28, 23, 31, rgb(70, 56, 44));  // threshold
     }
 }
 
 void chest(Canvas& c, bool open) {
-    c.rect(5, 14, 26, 28, rgb(132, 84, 40));
-    c.rect(5, 14, 26, 15, rgb(90, 56, 28));
-    c.rect(14, 14, 17, 28, rgb(200, 170, 70));
+    c.fill_corners(5, 14, 26, 28, rgb(132, 84, 40));
+    c.fill_corners(5, 14, 26, 15, rgb(90, 56, 28));
+    c.fill_corners(14, 14, 17, 28, rgb(200, 170, 70));
     if (open) {
-        c.rect(5, 6, 26, 13, rgb(104, 66, 32));
-        c.rect(8, 12, 23, 15, rgb(240, 210, 80));  // gold inside
+        c.fill_corners(5, 6, 26, 13, rgb(104, 66, 32));
+        c.fill_corners(8, 12, 23, 15, rgb(240, 210, 80));  // gold inside
     } else {
-        c.rect(5, 10, 26, 13, rgb(150, 98, 48));
-        c.rect(14, 16, 17, 19, rgb(60, 50, 40));
+        c.fill_corners(5, 10, 26, 13, rgb(150, 98, 48));
+        c.fill_corners(14, 16, 17, 19, rgb(60, 50, 40));
     }
 }
 
 void well(Canvas& c, int) {
     c.ellipse(16, 22, 13, 8, rgb(140, 136, 128));
     c.ellipse(16, 21, 9, 5, rgb(30, 40, 70));
-    c.rect(4, 4, 5, 22, rgb(110, 72, 40));
-    c.rect(26, 4, 27, 22, rgb(110, 72, 40));
-    c.rect(2, 2, 29, 5, rgb(150, 60, 40));
+    c.fill_corners(4, 4, 5, 22, rgb(110, 72, 40));
+    c.fill_corners(26, 4, 27, 22, rgb(110, 72, 40));
+    c.fill_corners(2, 2, 29, 5, rgb(150, 60, 40));
     c.line(16, 5, 16, 16, rgb(190, 180, 160));
 }
 
@@ -150,7 +153,7 @@ void brazier(Canvas& c, int f) {
     c.ellipse(13 - lean, 18, 2.5, 4 * flicker, rgb(230, 110, 30));
     c.ellipse(19 - lean, 18, 2.5, 3.5 / flicker, rgb(230, 110, 30));
     c.ellipse(16 + lean, 17, 3, 4.5 * flicker, rgb(250, 210, 70));
-    c.set(16 - lean * 3, 8 - f % 4 * 2, rgb(255, 230, 120));       // a spark
+    c.put(16 - lean * 3, 8 - f % 4 * 2, rgb(255, 230, 120));       // a spark
     c.ellipse(16, 22, 8, 3.5, iron);                                 // the bowl
     c.ellipse(16, 21, 6.5, 1.6, rgb(200, 70, 30));                   // its coals
     c.line(9, 22, 23, 22, shade(iron, 30));
@@ -162,7 +165,7 @@ void shade_piece(Canvas& c, uint32_t colour, const std::function<double(int x, i
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const double s = std::clamp(strength(x, y), 0.0, 1.0);
-            c.set(x, y, rgb(int(((colour >> 16) & 255) * s), int(((colour >> 8) & 255) * s), int((colour & 255) * s)));
+            c.put(x, y, rgb(int(((colour >> 16) & 255) * s), int(((colour >> 8) & 255) * s), int((colour & 255) * s)));
         }
 }
 
@@ -211,23 +214,23 @@ using Quarter = Canvas;
 // it empty (a course that has fallen); `tumbled` shades the stones' corners
 // as if they had shifted.
 void stone_courses(Quarter& q, int seed, int from_y, int tumbled) {
-    q.rect(0, from_y, 15, 15, rgb(58, 54, 48));   // the dark chinks between stones
+    q.fill_corners(0, from_y, 15, 15, rgb(58, 54, 48));   // the dark chinks between stones
     for (int course = 0; course < 3; ++course) {
         const int top = course * 5 + 1;
         if (top < from_y) continue;
         for (int x = -(course % 2) * 3; x < 16; x += 6 + noise(course, x, seed) % 3) {
             const int w = 4 + noise(x, course, seed + 1) % 3, sag = noise(x, course, seed + 3) % 2;
             const uint32_t stone = shade(rgb(142, 136, 124), noise(x, course, seed + 2) % 36 - 18 - course * 8);
-            q.rect(std::max(x, 0), top + sag, std::min(x + w - 1, 15), top + 3, stone);
+            q.fill_corners(std::max(x, 0), top + sag, std::min(x + w - 1, 15), top + 3, stone);
             q.line(std::max(x, 0), top + sag, std::min(x + w - 2, 15), top + sag, shade(stone, 24));   // the sunlit edge
-            if (tumbled) q.set(std::clamp(x + w - 1, 0, 15), top + 3, shade(stone, -40));
+            if (tumbled) q.put(std::clamp(x + w - 1, 0, 15), top + 3, shade(stone, -40));
         }
     }
 }
 
 // Rough stones seen from above: the crown of the wall, or a cairn's pile.
 void stone_crown(Quarter& q, int seed, double roundness) {
-    q.rect(0, 0, 15, 15, rgb(84, 80, 72));
+    q.fill_corners(0, 0, 15, 15, rgb(84, 80, 72));
     for (int i = 0; i < 7; ++i) {
         const double cx = 2 + noise(i, 0, seed) % 12, cy = 2 + noise(i, 1, seed) % 12;
         const uint32_t stone = shade(rgb(160, 154, 142), noise(i, 2, seed) % 40 - 20);
@@ -239,7 +242,7 @@ void stone_crown(Quarter& q, int seed, double roundness) {
 void moss(Quarter& q, int seed) {
     for (int i = 0; i < 9; ++i) {
         const int x = noise(i, 3, seed) % 16, y = noise(i, 4, seed) % 16;
-        if ((q.get(x, y) >> 24) != 0) q.rect(x, y, x + 1, y, rgb(86, 122, 52));
+        if ((q.get(x, y) >> 24) != 0) q.fill_corners(x, y, x + 1, y, rgb(86, 122, 52));
     }
 }
 
@@ -256,7 +259,7 @@ void break_off(Quarter& q, int side, int seed) {
             if (side == 2) gone = y < 7 + ragged;
             if (side == 3) gone = std::hypot(x - 15.5, y - 15.5) > 15.0;
             if (side == 4) gone = std::hypot(x + 0.5, y - 15.5) > 15.0;
-            if (gone) q.set(x, y, kClear);
+            if (gone) q.put(x, y, kClear);
         }
 }
 
@@ -296,7 +299,7 @@ bool quarter_sheet(const std::filesystem::path& root, const std::string& name, i
         quarter_picture(q, first + i);
         whole.paste(q, 0, 16 * i);
     }
-    return save_picture(root, "tiles/" + name, whole, true);
+    return write_canvas_with_alpha(root, "tiles/" + name, whole);
 }
 
 // --- animated objects: eight phases each ----------------------------------------
@@ -308,7 +311,7 @@ void ripples(Canvas& c, int f) {
         const int light = 90 - int(r * 5);
         for (int a = 0; a < 64; ++a) {
             const double t = a * 3.14159265 / 32;
-            c.set(int(16 + r * std::cos(t)), int(16 + r * 0.7 * std::sin(t)), rgb(140 + light, 180 + light / 2, 230));
+            c.put(int(16 + r * std::cos(t)), int(16 + r * 0.7 * std::sin(t)), rgb(140 + light, 180 + light / 2, 230));
         }
     }
     c.ellipse(16, 16, 1.5 + (f % 2) * 0.5, 1.0, rgb(220, 240, 255));   // the welling source
@@ -317,8 +320,8 @@ void ripples(Canvas& c, int f) {
 // A vane on a post, its arrow turning round in the wind; the arrow's far
 // end is drawn lighter so that it reads as it swings.
 void wind_vane(Canvas& c, int f) {
-    c.rect(15, 12, 16, 30, rgb(96, 64, 38));
-    c.rect(13, 29, 18, 30, rgb(70, 48, 30));
+    c.fill_corners(15, 12, 16, 30, rgb(96, 64, 38));
+    c.fill_corners(13, 29, 18, 30, rgb(70, 48, 30));
     const double t = f * 3.14159265 / 4;
     const double dx = 10 * std::cos(t), dy = 4 * std::sin(t);
     c.line(int(16 - dx), int(10 - dy), int(16 + dx), int(10 + dy), rgb(60, 60, 66));
@@ -332,38 +335,38 @@ void wind_vane(Canvas& c, int f) {
 bool draw_tiles(const std::filesystem::path& root) {
     bool ok = true;
     // Backgrounds 1 grass, 2 earth, 3 pond: three variations each.
-    ok &= sheet(root, "background_0.bmp", 3, kKey, grass);
-    ok &= sheet(root, "background_1.bmp", 3, kKey, earth);
-    ok &= sheet(root, "background_2.bmp", 3, kKey, water);
+    ok &= sheet(root, "background_0.bmp", 3, kKeyColour, grass);
+    ok &= sheet(root, "background_1.bmp", 3, kKeyColour, earth);
+    ok &= sheet(root, "background_2.bmp", 3, kKeyColour, water);
     // Tiles 29-32 (cobbles) and 61-64 (grass tufts).
-    ok &= sheet(root, "tiles_7.bmp", 4, kKey, cobbles);
-    ok &= sheet(root, "tiles_15.bmp", 4, kKey, [](Canvas& c, int f) { tuft(c, f % 3); });
+    ok &= sheet(root, "tiles_7.bmp", 4, kKeyColour, cobbles);
+    ok &= sheet(root, "tiles_15.bmp", 4, kKeyColour, [](Canvas& c, int f) { tuft(c, f % 3); });
     // Decorations 1-2 (reeds).
-    ok &= sheet(root, "tiledecors_0.bmp", 2, kKey, reeds);
+    ok &= sheet(root, "tiledecors_0.bmp", 2, kKeyColour, reeds);
     // Shade 1 (a spot), 2 and 3 (a wall's shadow below it and to its right),
     // 4 (leaves), 5 (firelight).
-    ok &= sheet(root, "shade_0.bmp", 1, kKey, shade_blob);
-    ok &= sheet(root, "shade_1.bmp", 1, kKey, [](Canvas& c, int) { shade_edge(c, 0); });
-    ok &= sheet(root, "shade_2.bmp", 1, kKey, [](Canvas& c, int) { shade_edge(c, 1); });
-    ok &= sheet(root, "shade_3.bmp", 1, kKey, shade_dapple);
-    ok &= sheet(root, "shade_4.bmp", 1, kKey, shade_glow);
+    ok &= sheet(root, "shade_0.bmp", 1, kKeyColour, shade_blob);
+    ok &= sheet(root, "shade_1.bmp", 1, kKeyColour, [](Canvas& c, int) { shade_edge(c, 0); });
+    ok &= sheet(root, "shade_2.bmp", 1, kKeyColour, [](Canvas& c, int) { shade_edge(c, 1); });
+    ok &= sheet(root, "shade_3.bmp", 1, kKeyColour, shade_dapple);
+    ok &= sheet(root, "shade_4.bmp", 1, kKeyColour, shade_glow);
     // 16-pixel quarters, set 1 (dry stone): pictures 1-15 and 16-30.
     ok &= quarter_sheet(root, "walls16_0.bmp", 1);
     ok &= quarter_sheet(root, "walls16_1.bmp", 16);
-    ok &= sheet(root, "trees_0.bmp", 4, kKey, tree);
+    ok &= sheet(root, "trees_0.bmp", 4, kKeyColour, tree);
     // Walls 5-8 field stone; 9-12 house wall, house wall, fallen log, log;
     // 121-124 house walls and the open door; 125 the closed door.
-    ok &= sheet(root, "walls_1.bmp", 4, kKey, field_stone);
-    ok &= sheet(root, "walls_2.bmp", 4, kKey, [](Canvas& c, int f) { f < 2 ? house_wall(c, f) : log(c, f); });
-    ok &= sheet(root, "walls_30.bmp", 4, kKey, [](Canvas& c, int f) { f < 3 ? house_wall(c, f) : doorway(c, true); });
-    ok &= sheet(root, "walls_31.bmp", 4, kKey, [](Canvas& c, int f) { f == 0 ? doorway(c, false) : house_wall(c, f); });
+    ok &= sheet(root, "walls_1.bmp", 4, kKeyColour, field_stone);
+    ok &= sheet(root, "walls_2.bmp", 4, kKeyColour, [](Canvas& c, int f) { f < 2 ? house_wall(c, f) : log(c, f); });
+    ok &= sheet(root, "walls_30.bmp", 4, kKeyColour, [](Canvas& c, int f) { f < 3 ? house_wall(c, f) : doorway(c, true); });
+    ok &= sheet(root, "walls_31.bmp", 4, kKeyColour, [](Canvas& c, int f) { f == 0 ? doorway(c, false) : house_wall(c, f); });
     // Objects 3/4 (chest closed/open), 7 (well).
-    ok &= sheet(root, "objects_2.bmp", 1, kKey, [](Canvas& c, int) { chest(c, false); });
-    ok &= sheet(root, "objects_3.bmp", 1, kKey, [](Canvas& c, int) { chest(c, true); });
-    ok &= sheet(root, "objects_6.bmp", 1, kKey, well);
+    ok &= sheet(root, "objects_2.bmp", 1, kKeyColour, [](Canvas& c, int) { chest(c, false); });
+    ok &= sheet(root, "objects_3.bmp", 1, kKeyColour, [](Canvas& c, int) { chest(c, true); });
+    ok &= sheet(root, "objects_6.bmp", 1, kKeyColour, well);
     // Animated objects 1 (a brazier), 2 (a spring's ripples), 3 (a wind vane).
-    ok &= sheet(root, "animobjects_0.bmp", 8, kKey, brazier);
-    ok &= sheet(root, "animobjects_1.bmp", 8, kKey, ripples);
-    ok &= sheet(root, "animobjects_2.bmp", 8, kKey, wind_vane);
+    ok &= sheet(root, "animobjects_0.bmp", 8, kKeyColour, brazier);
+    ok &= sheet(root, "animobjects_1.bmp", 8, kKeyColour, ripples);
+    ok &= sheet(root, "animobjects_2.bmp", 8, kKeyColour, wind_vane);
     return ok;
 }

@@ -5,10 +5,11 @@
 // "weather/snow.bmp" (a soft flake), and "weather/fog.bmp" and
 // "weather/redfog.bmp", 480 x 480 banks of mist whose edges meet
 // seamlessly, so that the game can tile them 3 by 3.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "tools/tile_art/canvas.h"
+#include "tools/bitmap_tools/canvas.h"
 
 namespace {
 
@@ -22,10 +23,10 @@ Canvas raindrop() {
     Canvas c(3, 12, kClear);
     for (int y = 0; y < c.height; ++y) {
         const int alpha = 40 + 200 * y / (c.height - 1);  // the head, at the bottom, is the brightest
-        c.set(1, y, argb(alpha, 200, 215, 255));
+        c.put(1, y, argb(alpha, 200, 215, 255));
         if (y >= c.height / 2) {
-            c.set(0, y, argb(alpha / 3, 170, 190, 240));
-            c.set(2, y, argb(alpha / 3, 170, 190, 240));
+            c.put(0, y, argb(alpha / 3, 170, 190, 240));
+            c.put(2, y, argb(alpha / 3, 170, 190, 240));
         }
     }
     return c;
@@ -36,7 +37,7 @@ Canvas snowflake() {
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
             const double d = std::hypot(x - 2.0, y - 2.0) / 2.9;
-            if (d < 1.0) c.set(x, y, argb(int(std::lround(255 * (1 - d * d))), 250, 252, 255));
+            if (d < 1.0) c.put(x, y, argb(int(std::lround(255 * (1 - d * d))), 250, 252, 255));
         }
     return c;
 }
@@ -69,7 +70,7 @@ Canvas fog(int r, int g, int b, int seed) {
                              0.15 * wrapped_noise(x, y, 16, seed + 2) + 0.1 * wrapped_noise(x, y, 40, seed + 3);
             const double density = std::clamp((n - 0.35) / 0.5, 0.0, 1.0);
             const int shade = int(std::lround(20 * (n - 0.5)));
-            c.set(x, y, argb(int(std::lround(170 * density)), r + shade, g + shade, b + shade));
+            c.put(x, y, argb(int(std::lround(170 * density)), r + shade, g + shade, b + shade));
         }
     return c;
 }
@@ -82,9 +83,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path root = argv[1];
-    const bool ok = save_picture(root, "weather/rain.bmp", raindrop(), true) &&
-                    save_picture(root, "weather/snow.bmp", snowflake(), true) &&
-                    save_picture(root, "weather/fog.bmp", fog(225, 228, 232, 11), true) &&
-                    save_picture(root, "weather/redfog.bmp", fog(200, 60, 50, 23), true);
+    const bool ok = write_canvas_with_alpha(root, "weather/rain.bmp", raindrop()) &&
+                    write_canvas_with_alpha(root, "weather/snow.bmp", snowflake()) &&
+                    write_canvas_with_alpha(root, "weather/fog.bmp", fog(225, 228, 232, 11)) &&
+                    write_canvas_with_alpha(root, "weather/redfog.bmp", fog(200, 60, 50, 23));
     return ok ? 0 : 1;
 }

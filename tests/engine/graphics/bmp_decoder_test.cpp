@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/graphics/color_convert.h"
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/bitmap_tools/bmp_writer.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/scratch_folder.h"
 #include "engine/graphics/resource_caches.h"
-#include "tools/demo_bitmaps/bmp_writer.h"
+#include "tools/bitmap_tools/bmp_writer.h"
 
 struct FailureLog {
     static std::vector<std::u16string>& names() {
