@@ -12,11 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/bitmap_tools/bmp_writer.h"
+#include "tools/bitmap_tools/canvas.h"
 
 namespace {
-
-constexpr uint32_t kKey = 0xFF00FF;
 
 struct Glyph {
     char character = 0;
@@ -119,16 +117,16 @@ bool has_shade(const FontSpec& font) {
     return false;
 }
 
-// The strip of one font: every look drawn over the same columns.
-std::vector<uint32_t> draw_strip(const FontSpec& font, const std::vector<Glyph>& glyphs, int& width, int& frame_height) {
+// The strip of one font: every look drawn over the same columns. The
+// background of an alpha font is see-through by its alpha too.
+Canvas draw_strip(const FontSpec& font, const std::vector<Glyph>& glyphs, int& frame_height) {
     const int s = font.scale, shadow = has_shade(font) ? 1 : 0;
     frame_height = 8 * s + shadow;
-    width = 1;
+    int width = 1;
     for (const Glyph& glyph : glyphs) width += glyph.width() * s + shadow + 1;
     const int height = frame_height * int(font.looks.size());
-    const uint32_t transparent = font.mode == "ALPHA" ? kKey : 0xFF000000u | kKey;
-    std::vector<uint32_t> pixels(size_t(width) * size_t(height), transparent);
-    auto put = [&](int x, int y, uint32_t rgb) { pixels[size_t(y) * size_t(width) + size_t(x)] = 0xFF000000u | rgb; };
+    Canvas strip(width, height, font.mode == "ALPHA" ? kKeyColour & 0x00FFFFFFu : kKeyColour);
+    auto put = [&](int x, int y, uint32_t rgb) { strip.put(x, y, 0xFF000000u | rgb); };
     for (size_t l = 0; l < font.looks.size(); ++l) {
         const Look& look = font.looks[l];
         const int top = int(l) * frame_height;
@@ -148,7 +146,7 @@ std::vector<uint32_t> draw_strip(const FontSpec& font, const std::vector<Glyph>&
             left += glyph.width() * s + shadow + 1;
         }
     }
-    return pixels;
+    return strip;
 }
 
 bool write_file(const std::filesystem::path& path, const std::string& text) {
@@ -158,14 +156,11 @@ bool write_file(const std::filesystem::path& path, const std::string& text) {
 }
 
 bool write_font(const FontSpec& font, const std::vector<Glyph>& glyphs, const std::filesystem::path& dir) {
-    int width = 0, frame_height = 0;
-    const std::vector<uint32_t> pixels = draw_strip(font, glyphs, width, frame_height);
-    BmpLayout layout;
-    layout.width = width;
-    layout.height = frame_height * int(font.looks.size());
-    layout.bits = font.mode == "ALPHA" ? 32 : 24;
-    const std::vector<uint8_t> bmp = write_bmp(layout, pixels);
-    if (!write_file(dir / (font.name + ".bmp"), std::string(bmp.begin(), bmp.end()))) return false;
+    int frame_height = 0;
+    const Canvas strip = draw_strip(font, glyphs, frame_height);
+    const bool written = font.mode == "ALPHA" ? write_canvas_with_alpha(dir, font.name + ".bmp", strip)
+                                              : write_canvas(dir, font.name + ".bmp", strip);
+    if (!written) return false;
 
     const char* flags = font.mode == "ALPHA" ? "ALPHA_PIXEL" : font.mode == "LIGHTS" ? "BLT_LIGHTEN" : "TRANS_COLOR";
     std::string spr = "; Glyph strip of the font " + font.name + " (made by demo_fonts).\n";
