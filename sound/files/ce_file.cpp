@@ -1,11 +1,11 @@
-#include "sound/src/ce_file.h"
+#include "sound/files/ce_file.h"
 
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "sound/src/sound_memory.h"
+#include "sound/system/sound_memory.h"
 
 namespace {
 

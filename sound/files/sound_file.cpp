@@ -1,4 +1,4 @@
-#include "sound/src/sound_file.h"
+#include "sound/files/sound_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <new>
 #include <thread>
 
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_system.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <mutex>
 #include <thread>
 
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_system.h"  // sound_is_nonrealtime
+#include "sound/files/sound_file.h"
+#include "sound/system/sound_system.h"  // sound_is_nonrealtime
 
 namespace {
 

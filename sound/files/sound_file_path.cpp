@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "sound/src/sound_file.h"
+#include "sound/files/sound_file.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sound/src/adpcm.h"
+#include "sound/formats/adpcm.h"
 
 #include "engine/core/byte_order.h"
 

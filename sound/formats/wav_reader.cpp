@@ -1,14 +1,14 @@
-#include "sound/src/wav_reader.h"
+#include "sound/formats/wav_reader.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "engine/core/byte_order.h"
-#include "sound/src/adpcm.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_memory.h"
+#include "sound/files/sound_file.h"
+#include "sound/formats/adpcm.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "engine/core/byte_order.h"
-#include "sound/src/music_song.h"
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
+#include "sound/music/music_song.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
 
 namespace {
 

@@ -1,16 +1,16 @@
-#include "sound/src/channel.h"
+#include "sound/mixer/channel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include "sound/src/dsp_unit.h"
-#include "sound/src/mixer.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_random.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/dsp_unit.h"
+#include "sound/mixer/mixer.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_random.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

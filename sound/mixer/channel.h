@@ -6,7 +6,7 @@
 // every channel, -1000 is the reserved primary channel.
 #pragma once
 
-#include "sound/src/sound_channel.h"
+#include "sound/mixer/sound_channel.h"
 
 struct SoundSample;
 struct DspUnit;

@@ -1,13 +1,13 @@
-#include "sound/src/dsp_mix.h"
+#include "sound/mixer/dsp_mix.h"
 
 #include <cstring>
 
-#include "sound/src/dsp_unit.h"
-#include "sound/src/mixer.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/dsp_unit.h"
+#include "sound/mixer/mixer.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
-#include "sound/src/dsp_unit.h"
+#include "sound/mixer/dsp_unit.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "sound/src/mix_kernels.h"
-#include "sound/src/mixer.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/mix_kernels.h"
+#include "sound/mixer/mixer.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

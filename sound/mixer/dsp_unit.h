@@ -3,7 +3,7 @@
 // add). A unit handed to a play becomes a channel group mixing its channels.
 #pragma once
 
-#include "sound/src/sound_list.h"
+#include "sound/system/sound_list.h"
 
 // (block start, current buffer, frames, user data) -> buffer for the next unit.
 using DspCallback = void* (*)(void* block, void* buffer, int frames, void* user_data);

@@ -1,12 +1,12 @@
-#include "sound/src/mix_kernels.h"
+#include "sound/mixer/mix_kernels.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-#include "sound/src/mix_frames_sse2.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_sample.h"
+#include "sound/mixer/mix_frames_sse2.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/samples/sound_sample.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "sound/src/sound_list.h"
+#include "sound/system/sound_list.h"
 
 struct SoundChannel;
 struct SoundSample;

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "sound/src/sound_list.h"
+#include "sound/system/sound_list.h"
 
 struct SoundSample;
 struct SoundChannel;

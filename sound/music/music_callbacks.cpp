@@ -8,11 +8,11 @@
 #include <algorithm>
 #include <new>
 
-#include "sound/src/music_song.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/music/music_song.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

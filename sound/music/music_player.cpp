@@ -9,16 +9,16 @@
 #include <new>
 #include <vector>
 
-#include "sound/src/async_open.h"
-#include "sound/src/channel.h"
-#include "sound/src/mixer.h"
-#include "sound/src/music_song.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/files/sound_file.h"
+#include "sound/mixer/channel.h"
+#include "sound/mixer/mixer.h"
+#include "sound/music/music_song.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/async_open.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "sound/src/channel.h"
-#include "sound/src/music_song.h"
-#include "sound/src/sound_random.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/xm_effects.h"
+#include "sound/mixer/channel.h"
+#include "sound/music/music_song.h"
+#include "sound/music/xm_effects.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_random.h"
 
 namespace {
 

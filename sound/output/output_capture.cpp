@@ -1,15 +1,15 @@
-#include "sound/src/output_capture.h"
+#include "sound/output/output_capture.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <mutex>
 
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

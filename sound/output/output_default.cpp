@@ -2,13 +2,13 @@
 #include <bit>
 #include <cstring>
 
-#include "sound/src/mixer.h"
-#include "sound/src/output_capture.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/mixer.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/output/output_capture.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

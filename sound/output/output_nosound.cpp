@@ -2,8 +2,8 @@
 // for output type 12, once per update call).
 #include <cstring>
 
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_system.h"
+#include "sound/output/output_driver.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "sound/src/output_watchdog.h"
+#include "sound/output/output_watchdog.h"
 
 #include <atomic>
 #include <ctime>
 
-#include "sound/src/channel.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/channel.h"
+#include "sound/output/output_driver.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Loop mode changes and the read-only view of a sample.
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_sample.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_error.h"
 
 namespace {
 

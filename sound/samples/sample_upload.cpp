@@ -4,11 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sound/src/adpcm.h"
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
+#include "sound/formats/adpcm.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-#include "sound/src/sound_sample.h"
+#include "sound/samples/sound_sample.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "sound/src/channel.h"
-#include "sound/src/mixer.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/channel.h"
+#include "sound/mixer/mixer.h"
+#include "sound/output/output_driver.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

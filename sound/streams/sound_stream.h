@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "sound/src/dsp_unit.h"
-#include "sound/src/sound_list.h"
+#include "sound/mixer/dsp_unit.h"
+#include "sound/system/sound_list.h"
 
 struct SoundSample;
 struct SoundFile;

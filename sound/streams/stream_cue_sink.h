@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "sound/src/wav_reader.h"
+#include "sound/formats/wav_reader.h"
 
 struct SoundStream;
 

@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "engine/core/byte_order.h"
-#include "sound/src/mixer.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
-#include "sound/src/wav_reader.h"
+#include "sound/files/sound_file.h"
+#include "sound/formats/wav_reader.h"
+#include "sound/mixer/mixer.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

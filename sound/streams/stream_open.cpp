@@ -6,17 +6,17 @@
 #include <cstring>
 #include <new>
 
-#include "sound/src/async_open.h"
-#include "sound/src/dsp_unit.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
-#include "sound/src/stream_cue_sink.h"
-#include "sound/src/wav_reader.h"
+#include "sound/files/sound_file.h"
+#include "sound/formats/wav_reader.h"
+#include "sound/mixer/dsp_unit.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/streams/stream_cue_sink.h"
+#include "sound/system/async_open.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // Playing, stopping and seeking streams, and their settings and queries.
 #include <algorithm>
 
-#include "sound/src/channel.h"
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
-#include "sound/src/stream_cue_sink.h"
+#include "sound/files/sound_file.h"
+#include "sound/mixer/channel.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/streams/stream_cue_sink.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstring>
 #include <new>
 
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_thread.h"
-#include "sound/src/stream_cue_sink.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/streams/stream_cue_sink.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

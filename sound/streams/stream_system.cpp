@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
-#include "sound/src/async_open.h"
-#include "sound/src/channel.h"
-#include "sound/src/mixer.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/mixer/channel.h"
+#include "sound/mixer/mixer.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/system/async_open.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

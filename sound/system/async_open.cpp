@@ -1,14 +1,14 @@
-#include "sound/src/async_open.h"
+#include "sound/system/async_open.h"
 
 #include <atomic>
 #include <deque>
 #include <mutex>
 
-#include "sound/src/music_song.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/sound_thread.h"
+#include "sound/music/music_song.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_system.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

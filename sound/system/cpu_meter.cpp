@@ -1,6 +1,6 @@
-#include "sound/src/cpu_meter.h"
+#include "sound/system/cpu_meter.h"
 
-#include "sound/src/sound_thread.h"
+#include "sound/system/sound_thread.h"
 
 void cpu_meter_start(CpuMeter* meter) { cpu_meter_start_at(meter, sound_timer_ticks()); }
 

@@ -1,10 +1,10 @@
-#include "sound/src/sound_memory.h"
+#include "sound/system/sound_memory.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_system.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

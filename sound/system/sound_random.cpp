@@ -1,4 +1,4 @@
-#include "sound/src/sound_random.h"
+#include "sound/system/sound_random.h"
 
 #include <mutex>
 

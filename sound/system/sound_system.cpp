@@ -1,4 +1,4 @@
-#include "sound/src/sound_system.h"
+#include "sound/system/sound_system.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,14 +6,14 @@
 #include <cstring>
 #include <new>
 
-#include "sound/src/channel.h"
-#include "sound/src/mixer.h"
-#include "sound/src/music_song.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_stream.h"
-#include "sound/src/sound_thread.h"
+#include "sound/files/sound_file.h"
+#include "sound/mixer/channel.h"
+#include "sound/mixer/mixer.h"
+#include "sound/music/music_song.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/streams/sound_stream.h"
+#include "sound/system/sound_thread.h"
 
 namespace {
 

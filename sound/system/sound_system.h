@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <thread>
 
-#include "sound/src/cpu_meter.h"
-#include "sound/src/dsp_unit.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_list.h"
-#include "sound/src/sound_memory.h"
+#include "sound/mixer/dsp_unit.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/system/cpu_meter.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_list.h"
+#include "sound/system/sound_memory.h"
 
 struct OutputDriver;
 struct MixerDescriptor;

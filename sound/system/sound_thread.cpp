@@ -1,12 +1,12 @@
-#include "sound/src/sound_thread.h"
+#include "sound/system/sound_thread.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <new>
 
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_system.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
 
 struct SoundThread {
     std::thread thread;
