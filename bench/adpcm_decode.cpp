@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "sound/src/adpcm.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/wav_reader.h"
+#include "sound/files/sound_file.h"
+#include "sound/formats/adpcm.h"
+#include "sound/formats/wav_reader.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
 

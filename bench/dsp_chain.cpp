@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "sound/src/sound.h"
+#include "sound/system/sound.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "sound/src/mix_kernels.h"
-#include "sound/src/sound.h"
+#include "sound/mixer/mix_kernels.h"
+#include "sound/system/sound.h"
 
 namespace {
 

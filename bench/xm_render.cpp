@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "sound/src/music_song.h"
-#include "sound/src/sound.h"
+#include "sound/music/music_song.h"
+#include "sound/system/sound.h"
 #include "tools/xm_tools/xm_writer.h"
 
 namespace {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
-#include "sound/src/wav_reader.h"
+#include "sound/files/sound_file.h"
+#include "sound/formats/wav_reader.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sound/src/music_song.h"
-#include "sound/src/sound_system.h"
+#include "sound/music/music_song.h"
+#include "sound/system/sound_system.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     sound_set_output(12);

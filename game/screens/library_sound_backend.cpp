@@ -3,12 +3,12 @@
 
 #include <cstdio>
 
-#include "sound/src/channel.h"
-#include "sound/src/music_song.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
+#include "sound/mixer/channel.h"
+#include "sound/music/music_song.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

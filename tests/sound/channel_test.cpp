@@ -2,7 +2,7 @@
 // steps and gains.
 #include <gtest/gtest.h>
 
-#include "sound/src/mixer.h"
+#include "sound/mixer/mixer.h"
 #include "sound_test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "sound/src/dsp_mix.h"
+#include "sound/mixer/dsp_mix.h"
 
 #include <gtest/gtest.h>
 

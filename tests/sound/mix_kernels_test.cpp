@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "sound/src/mix_kernels.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_sample.h"
+#include "sound/mixer/mix_kernels.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/samples/sound_sample.h"
 
 namespace {
 

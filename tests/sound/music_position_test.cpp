@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "sound/src/sample_load.h"
+#include "sound/samples/sample_load.h"
 #include "xm_test_support.h"
 
 namespace {

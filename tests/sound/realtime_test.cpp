@@ -9,7 +9,7 @@
 #include <mutex>
 #include <thread>
 
-#include "sound/src/mixer.h"
+#include "sound/mixer/mixer.h"
 #include "sound_test_support.h"
 
 namespace {

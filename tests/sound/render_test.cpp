@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "sound/src/mixer.h"
+#include "sound/mixer/mixer.h"
 #include "sound_test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "sound/src/sound_file.h"
+#include "sound/files/sound_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

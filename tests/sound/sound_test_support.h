@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "sound/src/sound.h"
+#include "sound/system/sound.h"
 
 namespace sound_test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/src/sample_load.h"
+#include "sound/samples/sample_load.h"
 #include "sound_test_support.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "sound/src/mixer.h"
+#include "sound/mixer/mixer.h"
 #include "sound_test_support.h"
 
 namespace {

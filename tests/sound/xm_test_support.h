@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "sound/src/music_song.h"
+#include "sound/music/music_song.h"
 #include "sound_test_support.h"
 #include "tools/xm_tools/xm_writer.h"
 

@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "engine/core/byte_order.h"
-#include "sound/src/channel.h"
-#include "sound/src/music_song.h"
-#include "sound/src/output_capture.h"
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
+#include "sound/mixer/channel.h"
+#include "sound/music/music_song.h"
+#include "sound/output/output_capture.h"
+#include "sound/samples/sample_load.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_system.h"
 #include "tools/wav_tools/wav_writer.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/core/byte_order.h"
-#include "sound/src/adpcm.h"
+#include "sound/formats/adpcm.h"
 #include "tools/wav_tools/wav_writer.h"
 
 namespace ima_encoder {

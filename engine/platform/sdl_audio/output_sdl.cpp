@@ -15,12 +15,12 @@
 #include <cstring>
 #include <mutex>
 
-#include "sound/src/mixer.h"
-#include "sound/src/output_driver.h"
-#include "sound/src/sound_channel.h"
-#include "sound/src/sound_memory.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/sound_system.h"
+#include "sound/mixer/mixer.h"
+#include "sound/mixer/sound_channel.h"
+#include "sound/output/output_driver.h"
+#include "sound/samples/sound_sample.h"
+#include "sound/system/sound_memory.h"
+#include "sound/system/sound_system.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "sound/src/adpcm.h"
-#include "sound/src/sound_error.h"
+#include "sound/formats/adpcm.h"
+#include "sound/system/sound_error.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
 #include "wav_test_support.h"

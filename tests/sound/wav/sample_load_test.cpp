@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "sound/src/sample_load.h"
-#include "sound/src/sound_error.h"
+#include "sound/samples/sample_load.h"
+#include "sound/system/sound_error.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
 #include "wav_test_support.h"

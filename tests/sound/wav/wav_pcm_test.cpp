@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "sound/src/sound_error.h"
-#include "sound/src/sound_memory.h"
+#include "sound/system/sound_error.h"
+#include "sound/system/sound_memory.h"
 #include "tools/wav_tools/wav_writer.h"
 #include "wav_test_support.h"
 

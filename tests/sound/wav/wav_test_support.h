@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
-#include "sound/src/sound_file.h"
-#include "sound/src/sound_sample.h"
-#include "sound/src/wav_reader.h"
+#include "sound/files/sound_file.h"
+#include "sound/formats/wav_reader.h"
+#include "sound/samples/sound_sample.h"
 
 // Starts and stops the library around a test (non-real-time, no sound device).
 void start_sound_library();

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "sound/src/sound_system.h"
+#include "sound/system/sound_system.h"
 #include "tests/sound/sound_test_support.h"
 
 namespace {
