@@ -4,8 +4,8 @@
 // frame's edge so that drawing in pieces equals drawing whole.
 #include <algorithm>
 
-#include "engine/graphics/blit_placement.h"
-#include "engine/graphics/blitters.h"
+#include "engine/blit/blit_placement.h"
+#include "engine/blit/blitters.h"
 
 namespace {
 

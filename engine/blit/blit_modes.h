@@ -7,10 +7,10 @@
 #include <type_traits>
 #include <utility>
 
+#include "engine/blit/color_math.h"
 #include "engine/core/geometry.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/color_math.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 
 constexpr uint32_t blit_mode(uint32_t flags) { return flags & BLIT_MODE_MASK; }
 

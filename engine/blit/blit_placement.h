@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/graphics/blit_modes.h"
-#include "engine/graphics/blit_types.h"
+#include "engine/blit/blit_modes.h"
+#include "engine/blit/blit_types.h"
 
 // Whether src has a frame to draw. A source without an alpha plane loses
 // ALPHA_PIXEL, so that no mode reads a plane that is not there.

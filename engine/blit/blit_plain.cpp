@@ -14,11 +14,11 @@
 #include <algorithm>
 #include <type_traits>
 
-#include "engine/graphics/blit_placement.h"
-#include "engine/graphics/blit_rows.h"
-#include "engine/graphics/blitters.h"
-#include "engine/graphics/key_spans.h"
-#include "engine/graphics/lane_width.h"
+#include "engine/blit/blit_placement.h"
+#include "engine/blit/blit_rows.h"
+#include "engine/blit/blitters.h"
+#include "engine/blit/key_spans.h"
+#include "engine/blit/lane_width.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "engine/blit/blit_placement.h"
+#include "engine/blit/blitters.h"
 #include "engine/core/fixed_math.h"
-#include "engine/graphics/blit_placement.h"
-#include "engine/graphics/blitters.h"
 
 namespace {
 

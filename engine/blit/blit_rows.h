@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/graphics/blit_modes.h"
-#include "engine/graphics/lane_width.h"
+#include "engine/blit/blit_modes.h"
+#include "engine/blit/lane_width.h"
 
 // Short rows at 32 lanes use masked loads and stores (below). Clang refuses
 // a wide vector passed between functions built for different instruction

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/graphics/blit_placement.h"
-#include "engine/graphics/blit_rows.h"
-#include "engine/graphics/blitters.h"
+#include "engine/blit/blit_placement.h"
+#include "engine/blit/blit_rows.h"
+#include "engine/blit/blitters.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // call.
 #pragma once
 
-#include "engine/graphics/blit_types.h"
+#include "engine/blit/blit_types.h"
 
 void blit_plain(const BlitTarget& target, BlitSource source, const BlitView& view);
 void blit_zoomed(const BlitTarget& target, BlitSource source, const BlitView& view);

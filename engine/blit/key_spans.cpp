@@ -1,6 +1,6 @@
-#include "engine/graphics/key_spans.h"
+#include "engine/blit/key_spans.h"
 
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 namespace {
 

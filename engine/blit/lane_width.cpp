@@ -1,4 +1,4 @@
-#include "engine/graphics/lane_width.h"
+#include "engine/blit/lane_width.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,9 +1,9 @@
-#include "engine/graphics/sprite_blitters.h"
+#include "engine/blit/sprite_blitters.h"
 
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/blitters.h"
+#include "engine/blit/blitters.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // picture has no alpha plane.
 #pragma once
 
-#include "engine/graphics/blit_types.h"
+#include "engine/blit/blit_types.h"
 #include "engine/graphics/draw_target.h"
 
 class Sprite;

@@ -1,4 +1,4 @@
-#include "engine/core/atomic_file.h"
+#include "engine/files/atomic_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/core/case_insensitive_paths.h"
+#include "engine/files/case_insensitive_paths.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/core/file_readers.h"
+#include "engine/files/file_readers.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/core/file_system.h"
+#include "engine/files/file_system.h"
 
 class BufferedFileReader {
 public:

@@ -1,9 +1,9 @@
-#include "engine/core/file_system.h"
+#include "engine/files/file_system.h"
 
 #include <algorithm>
 
-#include "engine/core/local_source.h"
-#include "engine/core/zip_source.h"
+#include "engine/files/local_source.h"
+#include "engine/files/zip_source.h"
 
 FileSystem* g_file_system = nullptr;
 

@@ -1,9 +1,9 @@
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 #include <cstring>
 
-#include "engine/core/file_system.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
 
 uint32_t ini_symbol_hash(std::string_view name) {
     uint32_t hash = 0;

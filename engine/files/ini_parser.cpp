@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "engine/core/fixed_math.h"
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

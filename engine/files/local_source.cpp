@@ -1,12 +1,12 @@
-#include "engine/core/local_source.h"
+#include "engine/files/local_source.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 
-#include "engine/core/atomic_file.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/program_paths.h"
 
 std::string LocalSource::host_path(std::u16string_view name) const {
     return utf16_to_utf8(resolve_path(name));

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "engine/core/case_insensitive_paths.h"
-#include "engine/core/file_system.h"
+#include "engine/files/case_insensitive_paths.h"
+#include "engine/files/file_system.h"
 
 class LocalSource : public FileSource {
 public:

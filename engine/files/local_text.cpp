@@ -1,10 +1,10 @@
-#include "engine/core/local_text.h"
+#include "engine/files/local_text.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 
-#include "engine/core/file_system.h"
+#include "engine/files/file_system.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/core/program_paths.h"
+#include "engine/files/program_paths.h"
 
 #include <filesystem>
 #include <system_error>

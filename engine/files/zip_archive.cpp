@@ -1,4 +1,4 @@
-#include "engine/core/zip_archive.h"
+#include "engine/files/zip_archive.h"
 
 #include <zlib.h>
 

@@ -1,10 +1,10 @@
-#include "engine/core/zip_source.h"
+#include "engine/files/zip_source.h"
 
 #include <algorithm>
 #include <string>
 
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 
 int ZipSource::mount() {
     unmount();

@@ -3,8 +3,8 @@
 // the one open before, and a handle whose member was ended reads nothing.
 #pragma once
 
-#include "engine/core/file_system.h"
-#include "engine/core/zip_archive.h"
+#include "engine/files/file_system.h"
+#include "engine/files/zip_archive.h"
 
 class ZipSource : public FileSource {
 public:

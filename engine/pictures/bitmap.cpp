@@ -1,4 +1,4 @@
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 Bitmap::Bitmap(int32_t w, int32_t h, bool with_alpha)
     : width(w), height(h), pixels(size_t(w) * size_t(h), 0) {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
-#include "engine/graphics/pixel_plane.h"
+#include "engine/pictures/pixel_plane.h"
 
 inline constexpr uint16_t kColorKey = 0xF81F;
 inline constexpr uint8_t kOpaque = 32;

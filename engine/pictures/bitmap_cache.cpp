@@ -1,9 +1,9 @@
-#include "engine/graphics/bitmap_cache.h"
+#include "engine/pictures/bitmap_cache.h"
 
 #include <span>
 
-#include "engine/graphics/bmp_decoder.h"
-#include "engine/graphics/color_convert.h"
+#include "engine/pictures/bmp_decoder.h"
+#include "engine/pictures/color_convert.h"
 
 BitmapCache* g_bitmap_cache = nullptr;
 

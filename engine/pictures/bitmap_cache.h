@@ -1,8 +1,8 @@
 // The shared store of decoded pictures, keyed by file name and load flags.
 #pragma once
 
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/resource_cache.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/resource_cache.h"
 
 class BitmapCache : public ResourceCache<Bitmap> {
 public:

@@ -1,12 +1,12 @@
-#include "engine/graphics/bmp_decoder.h"
+#include "engine/pictures/bmp_decoder.h"
 
 #include <cstdio>
 #include <vector>
 
 #include "engine/core/byte_order.h"
-#include "engine/core/file_system.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/color_convert.h"
+#include "engine/files/file_system.h"
+#include "engine/pictures/color_convert.h"
 
 namespace {
 

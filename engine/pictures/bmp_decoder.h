@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 class FileSystem;
 

@@ -1,4 +1,4 @@
-#include "engine/graphics/color_convert.h"
+#include "engine/pictures/color_convert.h"
 
 #include <algorithm>
 

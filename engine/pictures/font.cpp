@@ -1,15 +1,15 @@
 // Loading a font: the ".fnt" key file, the list of glyph characters and the
 // scan of the glyph strip for separator columns.
-#include "engine/graphics/font.h"
+#include "engine/pictures/font.h"
 
 #include <string>
 
-#include "engine/core/file_system.h"
-#include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/resource_cache.h"
+#include "engine/files/file_system.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/resource_cache.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/bitmap_cache.h"
-#include "engine/graphics/font.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/sprite_def.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/graphics/pixel_plane.h"
+#include "engine/pictures/pixel_plane.h"
 
 const KeySpans& PixelPlane::key_spans(int32_t width) const {
     const int32_t height = width > 0 ? int32_t(pixels_.size() / size_t(width)) : 0;

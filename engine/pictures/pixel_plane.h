@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/graphics/key_spans.h"
+#include "engine/blit/key_spans.h"
 
 class PixelPlane {
 public:

@@ -1,4 +1,4 @@
-#include "engine/graphics/resource_cache.h"
+#include "engine/pictures/resource_cache.h"
 
 #include "engine/core/fatal_report.h"
 #include "engine/core/text_helpers.h"

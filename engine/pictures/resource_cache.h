@@ -16,9 +16,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/file_system.h"
-#include "engine/core/source_place.h"
 #include "engine/core/memory_pool.h"
+#include "engine/core/source_place.h"
+#include "engine/files/file_system.h"
 
 // Called when a required file is missing (reason empty) or does not decode;
 // the default ends the program with the fatal report, which names the place

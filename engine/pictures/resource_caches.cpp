@@ -1,4 +1,4 @@
-#include "engine/graphics/resource_caches.h"
+#include "engine/pictures/resource_caches.h"
 
 #include "engine/core/memory_pool.h"
 

@@ -3,8 +3,8 @@
 // releases its bitmap into the bitmap cache.
 #pragma once
 
-#include "engine/graphics/bitmap_cache.h"
-#include "engine/graphics/sprite_def_cache.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/pictures/sprite_def_cache.h"
 
 void create_resource_caches();
 void destroy_resource_caches();

@@ -1,13 +1,13 @@
-#include "engine/graphics/sprite_def.h"
+#include "engine/pictures/sprite_def.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap_cache.h"
-#include "engine/graphics/color_convert.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/files/ini_file.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/pictures/color_convert.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 // One named animation: frames named by letters ("A" is frame 0), played
 // once through start, repeated through loop, and once through end before

@@ -1,4 +1,4 @@
-#include "engine/graphics/sprite_def_cache.h"
+#include "engine/pictures/sprite_def_cache.h"
 
 SpriteDefCache* g_sprite_def_cache = nullptr;
 

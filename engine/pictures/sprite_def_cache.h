@@ -1,8 +1,8 @@
 // The shared store of sprite definitions read from ".spr" files.
 #pragma once
 
-#include "engine/graphics/resource_cache.h"
-#include "engine/graphics/sprite_def.h"
+#include "engine/pictures/resource_cache.h"
+#include "engine/pictures/sprite_def.h"
 
 class SpriteDefCache : public ResourceCache<SpriteDef> {
 protected:

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/graphics/blit_types.h"
+#include "engine/blit/blit_types.h"
 
 enum class BlitKind { plain, zoomed, hq_zoomed, rotozoomed };
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "blit_reference.h"
-#include "engine/graphics/blitters.h"
-#include "engine/graphics/lane_width.h"
+#include "engine/blit/blitters.h"
+#include "engine/blit/lane_width.h"
 
 struct TestPicture {
     int32_t width = 0, height = 0;

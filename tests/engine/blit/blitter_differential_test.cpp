@@ -11,9 +11,9 @@
 #include <random>
 
 #include "blit_test_support.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/key_spans.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/blit/key_spans.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

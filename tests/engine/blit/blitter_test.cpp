@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "blit_test_support.h"
-#include "engine/graphics/color_math.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/blit/color_math.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

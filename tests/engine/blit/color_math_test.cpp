@@ -1,4 +1,4 @@
-#include "engine/graphics/color_math.h"
+#include "engine/blit/color_math.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // through the spans against the reference model on random pictures, frames
 // and clips, and pictures changed after their spans were made drawing their
 // new pixels, whichever way they were changed.
-#include "engine/graphics/key_spans.h"
+#include "engine/blit/key_spans.h"
 
 #include <gtest/gtest.h>
 
@@ -10,12 +10,12 @@
 #include <random>
 
 #include "blit_test_support.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/blit/sprite_blitters.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_blitters.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "graphics_files.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 namespace {
 

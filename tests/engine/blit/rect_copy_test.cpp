@@ -1,4 +1,4 @@
-#include "engine/graphics/rect_copy.h"
+#include "engine/blit/rect_copy.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <random>
 
 #include "blit_test_support.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/core/atomic_file.h"
-#include "engine/core/file_readers.h"
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/file_readers.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 #include "scratch_folder.h"
 
 namespace {

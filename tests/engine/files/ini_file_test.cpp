@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "engine/core/file_system.h"
-#include "engine/core/ini_file.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
+#include "engine/files/ini_file.h"
+#include "engine/files/program_paths.h"
 #include "scratch_folder.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/core/local_text.h"
+#include "engine/files/local_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "engine/core/zip_archive.h"
+#include "engine/files/zip_archive.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <memory>
 
-#include "tests/engine/core/zip_test_support.h"
+#include "tests/engine/files/zip_test_support.h"
 #include "tools/zippack/zip_writer.h"
 
 namespace {

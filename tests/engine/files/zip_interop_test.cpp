@@ -8,8 +8,8 @@
 #include <map>
 #include <memory>
 
-#include "engine/core/zip_archive.h"
-#include "tests/engine/core/zip_test_support.h"
+#include "engine/files/zip_archive.h"
+#include "tests/engine/files/zip_test_support.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The archive behind the loose files: precedence, whole-file loads, member
 // handles, damaged members, and the demo data run from the archive alone.
-#include "engine/core/zip_source.h"
+#include "engine/files/zip_source.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/core/local_text.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
-#include "tests/engine/core/zip_test_support.h"
+#include "engine/files/local_text.h"
+#include "engine/files/program_paths.h"
+#include "tests/engine/files/zip_test_support.h"
 #include "tools/zippack/zip_writer.h"
 
 namespace {

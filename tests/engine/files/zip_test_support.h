@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/zip_archive.h"
-#include "tests/engine/core/scratch_folder.h"
+#include "engine/files/zip_archive.h"
+#include "tests/engine/files/scratch_folder.h"
 
 namespace zip_test {
 

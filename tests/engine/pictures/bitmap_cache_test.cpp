@@ -1,4 +1,4 @@
-#include "engine/graphics/bitmap_cache.h"
+#include "engine/pictures/bitmap_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -153,5 +153,5 @@ TEST_F(BitmapCacheTest, RequiredFilesEndTheProgramThroughTheFatalReport) {
     const std::string& broken = host.message_boxes()[1].text;
     EXPECT_NE(broken.find("pics/broken.bmp"), std::string::npos);
     // Placed in the cache that could not decode it.
-    EXPECT_EQ(broken.rfind("In engine/graphics/resource_cache.h:", 0), 0u) << broken;
+    EXPECT_EQ(broken.rfind("In engine/pictures/resource_cache.h:", 0), 0u) << broken;
 }

@@ -1,4 +1,4 @@
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 #include <gtest/gtest.h>
 

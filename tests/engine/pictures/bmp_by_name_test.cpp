@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bmp_decoder.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
+#include "engine/pictures/bmp_decoder.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "engine/graphics/bmp_decoder.h"
+#include "engine/pictures/bmp_decoder.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/graphics/color_convert.h"
+#include "engine/pictures/color_convert.h"
 #include "tools/demo_bitmaps/bmp_writer.h"
 
 namespace {

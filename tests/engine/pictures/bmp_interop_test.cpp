@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/core/byte_order.h"
-#include "engine/graphics/bmp_decoder.h"
+#include "engine/pictures/bmp_decoder.h"
 
 namespace {
 

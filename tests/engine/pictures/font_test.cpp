@@ -1,6 +1,6 @@
 // Fonts: the glyph scan, loading, layout (breaks, justify, limits) and the
 // rendered pictures (styles, colours, backgrounds, looks).
-#include "engine/graphics/font.h"
+#include "engine/pictures/font.h"
 
 #include <gtest/gtest.h>
 
@@ -9,9 +9,9 @@
 #include <map>
 #include <sstream>
 
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 #include "graphics_files.h"
 
 namespace {

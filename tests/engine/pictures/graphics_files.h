@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
-#include "engine/core/scratch_folder.h"
-#include "engine/graphics/resource_caches.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
+#include "engine/files/scratch_folder.h"
+#include "engine/pictures/resource_caches.h"
 #include "tools/demo_bitmaps/bmp_writer.h"
 
 struct FailureLog {

@@ -1,9 +1,9 @@
 // Reading ".spr" definitions and sharing them through the definition cache.
-#include "engine/graphics/sprite_def.h"
+#include "engine/pictures/sprite_def.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "graphics_files.h"
 
 class SpriteDefTest : public GraphicsFilesTest {
