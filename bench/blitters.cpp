@@ -29,12 +29,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/blitters.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/bmp_decoder.h"
-#include "engine/graphics/key_spans.h"
-#include "engine/graphics/lane_width.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/blit/blitters.h"
+#include "engine/blit/key_spans.h"
+#include "engine/blit/lane_width.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/bmp_decoder.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

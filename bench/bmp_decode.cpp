@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "engine/graphics/bmp_decoder.h"
+#include "engine/pictures/bmp_decoder.h"
 #include "tools/bitmap_tools/bmp_writer.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "engine/core/atomic_file.h"
-#include "engine/core/case_insensitive_paths.h"
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/case_insensitive_paths.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 
 namespace {
 

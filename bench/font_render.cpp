@@ -4,11 +4,11 @@
 
 #include <string>
 
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
-#include "engine/graphics/font.h"
-#include "engine/graphics/resource_caches.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/resource_caches.h"
 
 namespace {
 

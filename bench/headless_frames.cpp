@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "engine/core/program_paths.h"
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

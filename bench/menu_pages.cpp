@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
-#include "engine/graphics/resource_caches.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_caches.h"
 #include "engine/ui/ui_menu.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <thread>
 
 #include "engine/app/frame_loop.h"
-#include "engine/core/program_paths.h"
 #include "engine/app/scene.h"
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/display.h"
 #include "engine/platform/sdl/sdl_platform.h"
 

@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/resource_caches.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/resource_caches.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

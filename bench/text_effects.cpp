@@ -7,10 +7,10 @@
 #include <fstream>
 #include <vector>
 
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/resource_caches.h"
+#include "engine/pictures/resource_caches.h"
 #include "engine/ui/text_effects.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/zip_archive.h"
+#include "engine/files/zip_archive.h"
 #include "tools/zippack/zip_writer.h"
 
 namespace {

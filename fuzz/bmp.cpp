@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/graphics/bmp_decoder.h"
+#include "engine/pictures/bmp_decoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;

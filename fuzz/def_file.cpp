@@ -6,13 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/file_system.h"
-#include "engine/core/ini_file.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/resource_cache.h"
-#include "engine/graphics/resource_caches.h"
+#include "engine/files/file_system.h"
+#include "engine/files/ini_file.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_cache.h"
+#include "engine/pictures/resource_caches.h"
 #include "engine/ui/def_parser.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/core/file_system.h"
-#include "engine/core/ini_file.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
-#include "engine/core/zip_archive.h"
+#include "engine/files/file_system.h"
+#include "engine/files/ini_file.h"
+#include "engine/files/program_paths.h"
+#include "engine/files/zip_archive.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
-#include "engine/core/program_paths.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/platform_services.h"
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"

@@ -6,17 +6,17 @@
 #include <filesystem>
 #include <system_error>
 
-#include "engine/core/atomic_file.h"
-#include "engine/core/fatal_report.h"
 #include "engine/app/frame_loop.h"
-#include "engine/core/heap_exhaustion.h"
-#include "engine/app/screen.h"
 #include "engine/app/input_mapping.h"
-#include "engine/core/memory_pool.h"
-#include "engine/core/program_paths.h"
 #include "engine/app/scene.h"
 #include "engine/app/scene_manager.h"
+#include "engine/app/screen.h"
+#include "engine/core/fatal_report.h"
+#include "engine/core/heap_exhaustion.h"
+#include "engine/core/memory_pool.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/display.h"
 #include "engine/platform/platform.h"
 

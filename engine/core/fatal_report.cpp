@@ -11,10 +11,10 @@
 #include <ctime>
 #include <iterator>
 
-#include "engine/core/atomic_file.h"
 #include "engine/core/program_end.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/program_paths.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/graphics/color_math.h"
+#include "engine/blit/color_math.h"
 #include "engine/graphics/layer.h"
 
 namespace {

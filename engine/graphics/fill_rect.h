@@ -3,8 +3,8 @@
 // picture is smaller than the layer, the rest keeps what lower drawables drew.
 #pragma once
 
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/drawable.h"
+#include "engine/pictures/bitmap.h"
 
 class FillRect : public Drawable {
 public:

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/blit/blit_modes.h"
+#include "engine/blit/blitters.h"
 #include "engine/core/crt_random.h"
-#include "engine/graphics/bitmap_cache.h"
-#include "engine/graphics/blit_modes.h"
-#include "engine/graphics/blitters.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_def_cache.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_def_cache.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/blit/blit_types.h"
 #include "engine/core/geometry.h"
 #include "engine/core/memory_pool.h"
-#include "engine/graphics/blit_types.h"
 
 class Bitmap;
 class SpriteDef;

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/bitmap_cache.h"
+#include "engine/blit/sprite_blitters.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/sprite_blitters.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_list.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 
 int32_t SpriteList::add(Sprite* sprite, int32_t a, int32_t b, int32_t c, int32_t d) {
     entries_.push_back({sprite, {a, b, c, d}});

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/atomic_file.h"
-#include "engine/core/ini_file.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/ini_file.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/platform.h"
 
 // --- Free memory ----------------------------------------------------------

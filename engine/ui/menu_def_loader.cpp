@@ -2,10 +2,10 @@
 #include <string>
 
 #include "engine/core/fatal_report.h"
-#include "engine/core/file_system.h"
-#include "engine/core/ini_file.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
+#include "engine/files/ini_file.h"
 #include "engine/ui/def_parser.h"
 #include "engine/ui/ui_bitmap.h"
 #include "engine/ui/ui_button.h"

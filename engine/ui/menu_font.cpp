@@ -1,7 +1,7 @@
 #include "engine/ui/menu_font.h"
 
-#include "engine/graphics/font.h"
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/font.h"
 
 MenuFont::MenuFont(std::u16string_view name) : name_(name), font_(std::make_unique<Font>()) { font_->load(name_); }
 

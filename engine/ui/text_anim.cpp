@@ -5,12 +5,12 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/core/fixed_math.h"
-#include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 
 namespace {
 

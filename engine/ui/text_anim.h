@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
-#include "engine/graphics/font.h"
+#include "engine/pictures/font.h"
 #include "engine/ui/text_effect_params.h"
 
 class IniFile;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

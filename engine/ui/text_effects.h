@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/text_anim.h"
 

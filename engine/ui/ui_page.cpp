@@ -1,10 +1,10 @@
 #include "engine/ui/ui_page.h"
 
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/bitmap_cache.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/bitmap_cache.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_bitmap.h"
 #include "engine/ui/ui_menu.h"

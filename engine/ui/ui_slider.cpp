@@ -1,8 +1,8 @@
 #include "engine/ui/ui_slider.h"
 
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_page.h"
 

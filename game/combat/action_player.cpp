@@ -4,8 +4,8 @@
 
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/action_script.h"
 #include "game/combat/effect_file.h"
 #include "game/screens/sound_manager.h"

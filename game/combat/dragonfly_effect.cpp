@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_math.h"
 #include "game/combat/effect_types.h"

@@ -6,9 +6,9 @@
 #include <deque>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/copy_effect_types.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_sprite_copy.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "engine/core/geometry.h"
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 // The effect types, as "Type" names them.
 enum EffectType : int32_t {

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/copy_effect_types.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_sprite_copy.h"

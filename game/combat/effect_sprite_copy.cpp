@@ -4,11 +4,11 @@
 #include <unordered_map>
 #include <utility>
 
-#include "engine/graphics/blit_modes.h"
+#include "engine/blit/blit_modes.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_object.h"
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 
 #include "engine/core/geometry.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 class Sprite;
 class SpriteGroup;

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_types.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/combat/effect_file.h"
 #include "game/combat/effect_types.h"
 #include "game/combat/motion_path.h"

@@ -7,7 +7,7 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/core/fixed_math.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 namespace {
 

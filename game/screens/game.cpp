@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/file_system.h"
+#include "engine/files/file_system.h"
 #include "engine/app/frame_loop.h"
 #include "engine/platform/platform_services.h"
 #include "engine/core/text_helpers.h"
@@ -13,7 +13,7 @@
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/fill_rect.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/resource_caches.h"
+#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/host_memory.h"
 #include "game/combat/action_player.h"

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/atomic_file.h"
-#include "engine/core/ini_file.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/ini_file.h"
 #include "game/screens/write_folder.h"
 
 namespace {

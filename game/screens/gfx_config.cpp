@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/core/file_system.h"
-#include "engine/core/ini_file.h"
+#include "engine/files/file_system.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_caches.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/game.h"

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/ini_file.h"
 #include "game/world/story_file_io.h"
 #include "game/world/world.h"
 

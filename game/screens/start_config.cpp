@@ -1,6 +1,6 @@
 #include "game/screens/start_config.h"
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 StartConfig StartConfig::parse(const std::string& text) {
     IniFile ini;

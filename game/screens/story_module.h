@@ -2,7 +2,7 @@
 // and the story's World, with the player's settings and the game's key files.
 #pragma once
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 #include "engine/app/scene_manager.h"
 #include "game/screens/game_settings.h"
 #include "game/screens/gfx_config.h"

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "engine/graphics/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "game/screens/game.h"
 #include "game/screens/state_helpers.h"

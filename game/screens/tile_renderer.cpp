@@ -7,11 +7,11 @@
 #include <utility>
 
 #include "engine/core/crt_random.h"
-#include "engine/graphics/bitmap_cache.h"
+#include "engine/pictures/bitmap_cache.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_def_cache.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_def_cache.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "engine/core/text_helpers.h"

@@ -8,7 +8,7 @@
 #include "engine/app/shell.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"

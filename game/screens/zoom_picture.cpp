@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "engine/core/fatal_report.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 
 namespace {
 

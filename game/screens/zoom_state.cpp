@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "engine/app/frame_loop.h"
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/screens/game.h"
 #include "game/screens/menu_screen.h"
 #include "game/screens/tile_renderer.h"

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "engine/graphics/font.h"
+#include "engine/pictures/font.h"
 #include "game/screens/game_screen_state.h"
 #include "game/screens/zoom_picture.h"
 

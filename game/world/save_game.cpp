@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "engine/core/file_system.h"
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 #include "game/world/archive.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_region.h"

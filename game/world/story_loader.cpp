@@ -2,7 +2,7 @@
 // of people, monsters and items, and the trigger files of the levels.
 #include <cstdio>
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 #include "game/world/archive.h"
 #include "game/world/story_file_io.h"
 #include "game/world/story_paths.h"

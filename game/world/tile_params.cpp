@@ -1,6 +1,6 @@
 #include "game/world/tile_params.h"
 
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

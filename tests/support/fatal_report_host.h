@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "engine/core/program_paths.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "tests/support/program_end.h"

@@ -10,7 +10,7 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/app/screen.h"
-#include "engine/core/program_paths.h"
+#include "engine/files/program_paths.h"
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/bmp_decoder.h"
-#include "engine/graphics/color_convert.h"
+#include "engine/pictures/bmp_decoder.h"
+#include "engine/pictures/color_convert.h"
 
 namespace {
 

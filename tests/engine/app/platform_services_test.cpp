@@ -5,14 +5,14 @@
 #include <utility>
 #include <vector>
 
+#include "engine/app/shell.h"
 #include "engine/core/crt_random.h"
 #include "engine/core/fatal_report.h"
-#include "engine/platform/platform_services.h"
-#include "engine/core/program_paths.h"
-#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "tests/engine/core/scratch_folder.h"
+#include "engine/platform/platform_services.h"
+#include "tests/engine/files/scratch_folder.h"
 #include "tests/support/fatal_report_host.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "engine/app/input_mapping.h"
+#include "engine/app/shell.h"
 #include "engine/core/fatal_report.h"
 #include "engine/core/memory_pool.h"
-#include "engine/core/program_paths.h"
-#include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
 #include "tests/support/program_end.h"

@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
+#include "engine/blit/blit_types.h"
+#include "engine/blit/sprite_blitters.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/blit_types.h"
-#include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_blitters.h"
-#include "engine/graphics/sprite_flags.h"
-#include "graphics_files.h"
+#include "engine/pictures/resource_caches.h"
+#include "engine/pictures/sprite_flags.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 TEST(DemoSprites, EveryDefinitionLoadsAndDraws) {
     ResourceFiles resources(utf8_to_utf16(NIMBREL_DEMO_DATA_DIR));

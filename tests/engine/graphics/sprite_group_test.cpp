@@ -8,10 +8,10 @@
 #include <random>
 
 #include "engine/graphics/layer.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_list.h"
-#include "graphics_files.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 namespace {
 

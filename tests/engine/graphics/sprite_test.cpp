@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/blit/sprite_blitters.h"
 #include "engine/core/crt_random.h"
-#include "engine/graphics/sprite_blitters.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
-#include "graphics_files.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 class SpriteTest : public GraphicsFilesTest {
 protected:

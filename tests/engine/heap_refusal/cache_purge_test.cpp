@@ -11,7 +11,7 @@
 #include "engine/core/heap_exhaustion.h"
 #include "engine/core/memory_pool.h"
 #include "refused_requests.h"
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "engine/graphics/bitmap_cache.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def_cache.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/pictures/sprite_def_cache.h"
 #include "engine/ui/ui_bitmap.h"
 #include "engine/ui/ui_button.h"
 #include "engine/ui/ui_check.h"

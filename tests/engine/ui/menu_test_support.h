@@ -10,7 +10,7 @@
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 inline std::string strip_sprite(const std::string& picture, int32_t frame_height) {
     return "DefFlags = TRANS_COLOR\nStripes = " + std::to_string(frame_height) + "\nbmp = \"" + picture + "\"\n";

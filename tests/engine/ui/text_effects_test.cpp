@@ -8,10 +8,10 @@
 #include <set>
 
 #include "engine/core/crt_random.h"
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
-#include "engine/graphics/graphics_files.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/graphics_files.h"
+#include "engine/pictures/sprite_flags.h"
 
 static void run_frames(TextEffects& fx, int frames) {
     for (int i = 0; i < frames; ++i) fx.update();

@@ -12,7 +12,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "game/combat/action_player.h"
 #include "game/screens/sound_manager.h"
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 #include "tests/game/screens/recording_sound_backend.h"
 
 class ActionPlayerTest : public ::testing::Test {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 #include "tests/game/combat/action_player_support.h"
 
 namespace {

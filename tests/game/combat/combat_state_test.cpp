@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def.h"
+#include "engine/pictures/sprite_def.h"
 #include "game/combat/action_script.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/screens/end_of_game_state.h"

@@ -16,7 +16,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "game/combat/copy_effects.h"
 #include "game/combat/effect_file.h"
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 inline constexpr uint32_t kKeyRgb = 0xFF00FF;
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/core/crt_random.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/platform/front_buffer.h"
 #include "game/combat/effect_sprite_copy.h"
 #include "game/combat/effect_wave.h"

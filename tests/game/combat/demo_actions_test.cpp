@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/sprite_def.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_def.h"
 #include "game/combat/action_player.h"
 #include "game/combat/action_script.h"
 #include "game/combat/effect_file.h"
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 namespace {
 

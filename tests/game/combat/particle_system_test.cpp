@@ -7,7 +7,7 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/graphics/sprite_group.h"
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 namespace {
 

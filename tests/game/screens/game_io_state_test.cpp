@@ -1,6 +1,6 @@
 #include "game/screens/game_io_state.h"
 
-#include "engine/core/atomic_file.h"
+#include "engine/files/atomic_file.h"
 #include "engine/ui/ui_button.h"
 #include "engine/ui/ui_text.h"
 #include "game/screens/main_menu_state.h"

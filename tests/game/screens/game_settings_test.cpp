@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/core/atomic_file.h"
+#include "engine/files/atomic_file.h"
 #include "game/screens/start_config.h"
-#include "tests/engine/core/scratch_folder.h"
+#include "tests/engine/files/scratch_folder.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/core/atomic_file.h"
+#include "engine/files/atomic_file.h"
 #include "engine/core/memory_pool.h"
-#include "engine/graphics/bitmap_cache.h"
-#include "engine/core/program_paths.h"
+#include "engine/pictures/bitmap_cache.h"
+#include "engine/files/program_paths.h"
 #include "engine/app/scene.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/scene_manager.h"
@@ -27,7 +27,7 @@
 #include "game/world/map_level.h"
 #include "game/world/monster_record.h"
 #include "game/world/tile_cell.h"
-#include "tests/engine/core/zip_test_support.h"
+#include "tests/engine/files/zip_test_support.h"
 #include "tests/game/screens/demo_game_folder.h"
 #include "tools/zippack/zip_writer.h"
 

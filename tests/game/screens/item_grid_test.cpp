@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "engine/core/fatal_report.h"
-#include "engine/core/ini_file.h"
+#include "engine/files/ini_file.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/platform.h"
-#include "engine/core/program_paths.h"
+#include "engine/files/program_paths.h"
 #include "engine/app/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/item_grid.h"

@@ -6,11 +6,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/graphics/bitmap.h"
-#include "engine/graphics/graphics_files.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/graphics_files.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_def.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "game/screens/actor_sprites.h"

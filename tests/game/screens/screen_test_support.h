@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/engine/graphics/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 class DemoDataTest : public GraphicsFilesTest {
 protected:

@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "engine/graphics/font.h"
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/font.h"
 #include "game/screens/walking_state.h"
 #include "tests/game/screens/item_screen_support.h"
 

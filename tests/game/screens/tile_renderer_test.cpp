@@ -6,9 +6,9 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/core/text_helpers.h"
-#include "engine/graphics/bitmap.h"
+#include "engine/pictures/bitmap.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_flags.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "game/screens/tile_kinds.h"

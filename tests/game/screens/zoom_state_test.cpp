@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "engine/app/frame_loop.h"
-#include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
 #include "game/screens/tile_renderer.h"
 #include "game/screens/zoom_picture.h"
 #include "game/screens/zoom_state.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "engine/core/atomic_file.h"
+#include "engine/files/atomic_file.h"
 #include "game/world/story_file_io.h"
 #include "game_world_support.h"
 

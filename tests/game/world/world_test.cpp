@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/world/archive.h"
 #include "game/world/story_file_io.h"

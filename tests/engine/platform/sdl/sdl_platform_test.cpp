@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "engine/core/program_paths.h"
 #include "engine/app/scene.h"
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/sdl/sdl_platform.h"
 
 namespace {

@@ -1,9 +1,0 @@
-#include "engine/graphics/sprite_def_cache.h"
-
-SpriteDefCache* g_sprite_def_cache = nullptr;
-
-SpriteDef* SpriteDefCache::decode(std::u16string_view name, std::string_view bytes, uint32_t, std::string& error) {
-    return SpriteDef::parse(name, bytes, error);
-}
-
-SpriteDef* SpriteDefCache::copy(const SpriteDef& def) { return def.copy(); }
