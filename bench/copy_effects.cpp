@@ -17,8 +17,8 @@
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/copy_effects.h"
-#include "game/combat/effect_file.h"
+#include "game/effects/copy_effects.h"
+#include "game/effects/effect_file.h"
 
 namespace {
 

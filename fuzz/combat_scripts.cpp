@@ -20,7 +20,7 @@
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/action_player.h"
+#include "game/effects/action_player.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/combat/action_player.h"
+#include "game/effects/action_player.h"
 
 #include <algorithm>
 
@@ -6,9 +6,9 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/action_script.h"
-#include "game/combat/effect_file.h"
-#include "game/screens/sound_manager.h"
+#include "game/effects/action_script.h"
+#include "game/effects/effect_file.h"
+#include "game/sound/sound_manager.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
-#include "game/combat/combat_action.h"
+#include "game/effects/combat_action.h"
 
 class Layer;
 class SoundManager;

@@ -1,4 +1,4 @@
-#include "game/combat/action_script.h"
+#include "game/effects/action_script.h"
 
 #include <algorithm>
 #include <string>

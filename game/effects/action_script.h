@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "engine/core/geometry.h"
-#include "game/combat/combat_action.h"
+#include "game/effects/combat_action.h"
 
 class IniFile;
 

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_math.h"
-#include "game/combat/effect_types.h"
-#include "game/combat/particle_system.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_math.h"
+#include "game/effects/effect_types.h"
+#include "game/effects/particle_system.h"
 
 namespace {
 

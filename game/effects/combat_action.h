@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/core/geometry.h"
-#include "game/combat/effect_object.h"
+#include "game/effects/effect_object.h"
 
 class Sprite;
 class SpriteGroup;

@@ -1,7 +1,7 @@
-#include "game/combat/copy_effects.h"
+#include "game/effects/copy_effects.h"
 
-#include "game/combat/copy_effect_types.h"
-#include "game/combat/effect_file.h"
+#include "game/effects/copy_effect_types.h"
+#include "game/effects/effect_file.h"
 
 std::unique_ptr<EffectObject> make_copy_effect(int32_t type, EffectFile& file, EffectTarget& target) {
     switch (type) {

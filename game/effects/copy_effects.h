@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "game/combat/effect_object.h"
+#include "game/effects/effect_object.h"
 
 class EffectFile;
 

@@ -7,12 +7,12 @@
 
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_math.h"
-#include "game/combat/effect_types.h"
-#include "game/combat/flying_sprite.h"
-#include "game/combat/motion_path.h"
-#include "game/combat/particle_system.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_math.h"
+#include "game/effects/effect_types.h"
+#include "game/effects/flying_sprite.h"
+#include "game/effects/motion_path.h"
+#include "game/effects/particle_system.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "game/combat/copy_effects.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_object.h"
-#include "game/combat/effect_types.h"
+#include "game/effects/copy_effects.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_object.h"
+#include "game/effects/effect_types.h"
 
 std::unique_ptr<EffectObject> make_effect_object(int32_t type, EffectFile& file, EffectTarget& target) {
     switch (type) {

@@ -1,4 +1,4 @@
-#include "game/combat/effect_file.h"
+#include "game/effects/effect_file.h"
 
 #include <algorithm>
 

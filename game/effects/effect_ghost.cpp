@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "engine/graphics/sprite.h"
-#include "game/combat/copy_effect_types.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_sprite_copy.h"
-#include "game/combat/effect_wave.h"
-#include "game/combat/motion_path.h"
+#include "game/effects/copy_effect_types.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_sprite_copy.h"
+#include "game/effects/effect_wave.h"
+#include "game/effects/motion_path.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/combat/effect_math.h"
+#include "game/effects/effect_math.h"
 
 #include "engine/core/fixed_math.h"
 

@@ -7,9 +7,9 @@
 
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
-#include "game/combat/copy_effect_types.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_sprite_copy.h"
+#include "game/effects/copy_effect_types.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_sprite_copy.h"
 
 namespace {
 

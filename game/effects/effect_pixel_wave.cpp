@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "engine/graphics/sprite.h"
-#include "game/combat/copy_effect_types.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_sprite_copy.h"
-#include "game/combat/effect_wave.h"
+#include "game/effects/copy_effect_types.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_sprite_copy.h"
+#include "game/effects/effect_wave.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/combat/effect_sprite_copy.h"
+#include "game/effects/effect_sprite_copy.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -9,8 +9,8 @@
 #include "engine/graphics/sprite_def.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_object.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_object.h"
 
 bool group_holds(const SpriteGroup* group, const Sprite* sprite) {
     if (!group || !sprite) return false;

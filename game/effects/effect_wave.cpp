@@ -1,4 +1,4 @@
-#include "game/combat/effect_wave.h"
+#include "game/effects/effect_wave.h"
 
 #include "engine/core/fixed_math.h"
 

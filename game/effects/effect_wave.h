@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "game/combat/effect_sprite_copy.h"
+#include "game/effects/effect_sprite_copy.h"
 
 // The shift of one row, -amplitude .. amplitude.
 int32_t wave_shift(int32_t amplitude, int32_t frequency, int32_t phase, int32_t row);

@@ -1,4 +1,4 @@
-#include "game/combat/flying_sprite.h"
+#include "game/effects/flying_sprite.h"
 
 #include <utility>
 

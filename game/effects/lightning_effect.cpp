@@ -12,8 +12,8 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_types.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_types.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/combat/motion_path.h"
+#include "game/effects/motion_path.h"
 
 #include <algorithm>
 #include <utility>

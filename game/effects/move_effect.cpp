@@ -8,9 +8,9 @@
 
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_types.h"
-#include "game/combat/motion_path.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_types.h"
+#include "game/effects/motion_path.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "engine/graphics/sprite.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_types.h"
-#include "game/combat/motion_path.h"
-#include "game/combat/particle_system.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_types.h"
+#include "game/effects/motion_path.h"
+#include "game/effects/particle_system.h"
 
 namespace {
 

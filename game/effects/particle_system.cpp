@@ -1,4 +1,4 @@
-#include "game/combat/particle_system.h"
+#include "game/effects/particle_system.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,8 +8,8 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/effect_file.h"
-#include "game/combat/effect_math.h"
+#include "game/effects/effect_file.h"
+#include "game/effects/effect_math.h"
 
 namespace {
 

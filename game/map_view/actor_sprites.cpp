@@ -1,11 +1,11 @@
-#include "game/screens/actor_sprites.h"
+#include "game/map_view/actor_sprites.h"
 
 #include <algorithm>
 
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/screens/npc_sprite_composer.h"
+#include "game/map_view/npc_sprite_composer.h"
 #include "game/world/actor.h"
 
 // One actor's sprite in the object group; harmless once the session ended.

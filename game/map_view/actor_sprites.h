@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "game/screens/gfx_config.h"
+#include "game/map_view/gfx_config.h"
 
 class SpriteGroup;
 class ComposedActorSprite;

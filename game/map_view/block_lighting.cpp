@@ -1,4 +1,4 @@
-#include "game/screens/block_lighting.h"
+#include "game/map_view/block_lighting.h"
 
 #include <algorithm>
 #include <array>

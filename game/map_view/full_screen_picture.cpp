@@ -1,4 +1,4 @@
-#include "game/screens/full_screen_picture.h"
+#include "game/map_view/full_screen_picture.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "game/screens/map_view_cells.h"
+#include "game/map_view/map_view_cells.h"
 
 #include <algorithm>
 #include <utility>

@@ -9,8 +9,8 @@
 #include <array>
 #include <cstdint>
 
-#include "game/screens/tile_renderer.h"
-#include "game/screens/view_grid.h"
+#include "game/map_view/tile_renderer.h"
+#include "game/map_view/view_grid.h"
 
 class SpriteGroup;
 class SpriteList;

@@ -1,4 +1,4 @@
-#include "game/screens/map_weather.h"
+#include "game/map_view/map_weather.h"
 
 #include <algorithm>
 

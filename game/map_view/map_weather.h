@@ -5,7 +5,7 @@
 // them behind.
 #pragma once
 
-#include "game/screens/weather.h"
+#include "game/map_view/weather.h"
 
 class Layer;
 

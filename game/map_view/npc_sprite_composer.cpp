@@ -1,4 +1,4 @@
-#include "game/screens/npc_sprite_composer.h"
+#include "game/map_view/npc_sprite_composer.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -13,7 +13,7 @@
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 
 namespace {
 

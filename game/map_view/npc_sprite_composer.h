@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/screens/gfx_config.h"
+#include "game/map_view/gfx_config.h"
 
 class Sprite;
 class SpriteGroup;

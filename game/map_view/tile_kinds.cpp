@@ -1,4 +1,4 @@
-#include "game/screens/tile_kinds.h"
+#include "game/map_view/tile_kinds.h"
 
 #include <array>
 #include <cstdio>

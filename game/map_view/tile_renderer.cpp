@@ -1,4 +1,4 @@
-#include "game/screens/tile_renderer.h"
+#include "game/map_view/tile_renderer.h"
 
 #include <algorithm>
 #include <array>
@@ -15,8 +15,8 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
 #include "engine/core/text_helpers.h"
-#include "game/screens/block_lighting.h"
-#include "game/screens/tile_kinds.h"
+#include "game/map_view/block_lighting.h"
+#include "game/map_view/tile_kinds.h"
 #include "game/world/map_level.h"
 #include "game/world/tile_params.h"
 

@@ -1,7 +1,7 @@
-#include "game/screens/transition.h"
+#include "game/map_view/transition.h"
 
 #include "engine/app/screen.h"
-#include "game/screens/fade_control.h"
+#include "game/map_view/fade_control.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/screens/view_grid.h"
+#include "game/map_view/view_grid.h"
 
 #include <algorithm>
 #include <cstdlib>

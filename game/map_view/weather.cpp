@@ -1,4 +1,4 @@
-#include "game/screens/weather.h"
+#include "game/map_view/weather.h"
 
 #include <array>
 

@@ -18,8 +18,8 @@
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/write_folder.h"
+#include "game/session/game_startup.h"
+#include "game/session/write_folder.h"
 
 namespace {
 

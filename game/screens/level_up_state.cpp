@@ -1,8 +1,8 @@
-#include "game/screens/level_state.h"
+#include "game/screens/level_up_state.h"
 
 #include "engine/app/input_kind.h"
-#include "game/combat/action_player.h"
-#include "game/screens/game.h"
+#include "game/effects/action_player.h"
+#include "game/session/game.h"
 #include "game/world/hero_actor.h"
 
 namespace {

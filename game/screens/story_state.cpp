@@ -8,8 +8,8 @@
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
-#include "game/screens/game.h"
-#include "game/screens/state_helpers.h"
+#include "game/session/game.h"
+#include "game/session/state_helpers.h"
 
 namespace {
 

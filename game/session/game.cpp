@@ -1,4 +1,4 @@
-#include "game/screens/game.h"
+#include "game/session/game.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,11 +16,11 @@
 #include "engine/graphics/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/host_memory.h"
-#include "game/combat/action_player.h"
-#include "game/screens/game_screen_state.h"
-#include "game/screens/game_screens.h"
-#include "game/screens/sound_manager.h"
-#include "game/screens/story_module.h"
+#include "game/effects/action_player.h"
+#include "game/session/game_screen_state.h"
+#include "game/program/game_screens.h"
+#include "game/sound/sound_manager.h"
+#include "game/session/story_module.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"

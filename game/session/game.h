@@ -14,16 +14,16 @@
 
 #include "engine/core/geometry.h"
 #include "engine/app/scene.h"
-#include "game/screens/action_queue.h"
-#include "game/screens/actor_sprites.h"
-#include "game/screens/fade_control.h"
-#include "game/screens/map_view_cells.h"
-#include "game/screens/map_weather.h"
-#include "game/screens/screen_arguments.h"
-#include "game/screens/start_config.h"
-#include "game/screens/transition.h"
-#include "game/screens/view_grid.h"
-#include "game/screens/walk_hud.h"
+#include "game/session/action_queue.h"
+#include "game/map_view/actor_sprites.h"
+#include "game/map_view/fade_control.h"
+#include "game/map_view/map_view_cells.h"
+#include "game/map_view/map_weather.h"
+#include "game/session/screen_arguments.h"
+#include "game/session/start_config.h"
+#include "game/map_view/transition.h"
+#include "game/map_view/view_grid.h"
+#include "game/session/walk_hud.h"
 
 class ActionPlayer;
 class Actor;

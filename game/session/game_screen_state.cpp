@@ -1,7 +1,7 @@
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 
-#include "game/screens/game.h"
-#include "game/screens/story_module.h"
+#include "game/session/game.h"
+#include "game/session/story_module.h"
 
 void GameScreenState::bind_context() {
     game = static_cast<Game*>(owner());

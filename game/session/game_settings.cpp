@@ -1,4 +1,4 @@
-#include "game/screens/game_settings.h"
+#include "game/session/game_settings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -7,7 +7,7 @@
 
 #include "engine/core/atomic_file.h"
 #include "engine/core/ini_file.h"
-#include "game/screens/write_folder.h"
+#include "game/session/write_folder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/screens/game_startup.h"
+#include "game/session/game_startup.h"
 
 #include <cstdio>
 
@@ -20,11 +20,11 @@
 #include "engine/graphics/sprite_def_cache.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/platform.h"
-#include "game/screens/full_screen_picture.h"
-#include "game/screens/game.h"
-#include "game/screens/sound_manager.h"
-#include "game/screens/story_module.h"
-#include "game/screens/tile_kinds.h"
+#include "game/map_view/full_screen_picture.h"
+#include "game/session/game.h"
+#include "game/sound/sound_manager.h"
+#include "game/session/story_module.h"
+#include "game/map_view/tile_kinds.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "game/screens/slot_index.h"
+#include "game/session/slot_index.h"
 
 #include <algorithm>
 
 #include "engine/core/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 #include "game/world/world.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/world/saved_game_summary.h"
+#include "game/story/saved_game_summary.h"
 
 class World;
 

@@ -1,4 +1,4 @@
-#include "game/screens/start_config.h"
+#include "game/session/start_config.h"
 
 #include "engine/core/ini_file.h"
 

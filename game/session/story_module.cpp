@@ -1,4 +1,4 @@
-#include "game/screens/story_module.h"
+#include "game/session/story_module.h"
 
 StoryModule* g_app = nullptr;
 

@@ -4,8 +4,8 @@
 
 #include "engine/core/ini_file.h"
 #include "engine/app/scene_manager.h"
-#include "game/screens/game_settings.h"
-#include "game/screens/gfx_config.h"
+#include "game/session/game_settings.h"
+#include "game/map_view/gfx_config.h"
 #include "game/world/world.h"
 
 class StoryModule : public SceneManager {

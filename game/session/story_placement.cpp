@@ -1,12 +1,12 @@
-#include "game/screens/story_placement.h"
+#include "game/session/story_placement.h"
 
 #include <algorithm>
 
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/world/map_level.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 #include "game/world/world.h"
 
 void attach_if_shown(Game& game, Actor& actor, MapLevel& level) {

@@ -1,4 +1,4 @@
-#include "game/screens/walk_hud.h"
+#include "game/session/walk_hud.h"
 
 #include <algorithm>
 
@@ -8,8 +8,8 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game_settings.h"
-#include "game/screens/state_helpers.h"
+#include "game/session/game_settings.h"
+#include "game/session/state_helpers.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"

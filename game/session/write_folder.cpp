@@ -1,4 +1,4 @@
-#include "game/screens/write_folder.h"
+#include "game/session/write_folder.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // The sound facade's calls mapped onto the sound library.
-#include "game/screens/sound_backend.h"
+#include "game/sound/sound_backend.h"
 
 #include <cstdio>
 

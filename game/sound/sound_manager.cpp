@@ -1,4 +1,4 @@
-#include "game/screens/sound_manager.h"
+#include "game/sound/sound_manager.h"
 
 #include <algorithm>
 #include <chrono>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/core/memory_pool.h"
-#include "game/screens/sound_backend.h"
+#include "game/sound/sound_backend.h"
 
 class SoundManager : public PoolObject {
 public:

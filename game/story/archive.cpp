@@ -1,10 +1,10 @@
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 #include <cstring>
 #include <utility>
 
 #include "engine/core/byte_order.h"
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 
 bool Archive::open_read(const std::string& path) {
     auto bytes = read_story_file(path);

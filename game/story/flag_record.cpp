@@ -1,6 +1,6 @@
-#include "game/world/flag_record.h"
+#include "game/story/flag_record.h"
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 void FlagRecord::serialize(Archive& ar) {
     ar.begin("MS_FLAG", kRecordVersion);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/world/story_record.h"
+#include "game/story/story_record.h"
 
 class Archive;
 

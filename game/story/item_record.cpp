@@ -1,8 +1,8 @@
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 
 #include <cstdio>
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 #include "game/world/world.h"
 
 void ItemRecord::serialize(Archive& ar) {

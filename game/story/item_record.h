@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/core/pooled_text.h"
-#include "game/world/story_record.h"
+#include "game/story/story_record.h"
 
 class Archive;
 

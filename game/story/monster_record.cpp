@@ -1,6 +1,6 @@
-#include "game/world/monster_record.h"
+#include "game/story/monster_record.h"
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 namespace {
 

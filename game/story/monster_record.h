@@ -10,8 +10,8 @@
 
 #include "engine/core/pooled_text.h"
 #include "game/world/action.h"
-#include "game/world/npc_record.h"
-#include "game/world/story_record.h"
+#include "game/story/npc_record.h"
+#include "game/story/story_record.h"
 
 class Archive;
 

@@ -1,6 +1,6 @@
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 void NpcTopic::serialize(Archive& ar) {
     ar.begin("M_NPCTOPIC", kRecordVersion);

@@ -1,6 +1,6 @@
-#include "game/world/quest.h"
+#include "game/story/quest.h"
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 void Quest::serialize(Archive& ar) {
     ar.begin("M_QUEST", kRecordVersion);

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "game/world/story_record.h"
+#include "game/story/story_record.h"
 
 class Archive;
 

@@ -1,7 +1,7 @@
-#include "game/world/recipe.h"
+#include "game/story/recipe.h"
 
-#include "game/world/archive.h"
-#include "game/world/story_record.h"
+#include "game/story/archive.h"
+#include "game/story/story_record.h"
 
 void RecipeItem::serialize(Archive& ar) {
     ar.begin("RECIPEITEM", kRecordVersion);

@@ -12,12 +12,12 @@
 #include "engine/core/file_system.h"
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_region.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 #include "game/world/world.h"
 
 namespace {

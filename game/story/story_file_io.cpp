@@ -1,4 +1,4 @@
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 
 #include <fstream>
 

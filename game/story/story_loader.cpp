@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "engine/core/ini_file.h"
-#include "game/world/archive.h"
-#include "game/world/story_file_io.h"
-#include "game/world/story_paths.h"
+#include "game/story/archive.h"
+#include "game/story/story_file_io.h"
+#include "game/story/story_paths.h"
 #include "game/world/world.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/world/story_names.h"
+#include "game/story/story_names.h"
 
 #include "engine/core/text_helpers.h"
 

@@ -1,4 +1,4 @@
-#include "game/world/story_paths.h"
+#include "game/story/story_paths.h"
 
 #include <cstdio>
 

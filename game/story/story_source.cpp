@@ -1,4 +1,4 @@
-#include "game/world/story_source.h"
+#include "game/story/story_source.h"
 
 #include <cerrno>
 #include <cstdio>

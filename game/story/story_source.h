@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/world/story_writer.h"
+#include "game/story/story_writer.h"
 
 class World;
 

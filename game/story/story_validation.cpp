@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "game/world/story_source.h"
+#include "game/story/story_source.h"
 #include "game/world/topic_menu.h"
 #include "game/world/world.h"
 

@@ -1,7 +1,7 @@
-#include "game/world/story_writer.h"
+#include "game/story/story_writer.h"
 
-#include "game/world/archive.h"
-#include "game/world/story_paths.h"
+#include "game/story/archive.h"
+#include "game/story/story_paths.h"
 #include "game/world/world.h"
 
 namespace {

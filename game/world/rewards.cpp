@@ -1,10 +1,10 @@
-#include "game/screens/rewards.h"
+#include "game/world/rewards.h"
 
 #include <vector>
 
 #include "engine/core/crt_random.h"
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "game/world/world.h"
 
 int32_t gold_reward(const HeroActor& hero) {

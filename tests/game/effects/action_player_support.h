@@ -10,10 +10,10 @@
 #include <string>
 
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/action_player.h"
-#include "game/screens/sound_manager.h"
+#include "game/effects/action_player.h"
+#include "game/sound/sound_manager.h"
 #include "tests/engine/graphics/graphics_files.h"
-#include "tests/game/screens/recording_sound_backend.h"
+#include "tests/game/sound/recording_sound_backend.h"
 
 class ActionPlayerTest : public ::testing::Test {
 protected:

@@ -2,7 +2,7 @@
 // finished and when it is removed, missing scripts, removal in the middle of
 // a frame, the dimming overlay, sounds, and the safety of removing actions
 // before their sprites go.
-#include "game/combat/action_player.h"
+#include "game/effects/action_player.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "engine/graphics/sprite_def.h"
 #include "engine/graphics/sprite_flags.h"
-#include "tests/game/combat/action_player_support.h"
+#include "tests/game/effects/action_player_support.h"
 
 namespace {
 

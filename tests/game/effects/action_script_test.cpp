@@ -1,7 +1,7 @@
 // Action scripts: which lines an action takes for the flags it was started
 // with, the defaults of short lines, and the weapon digit of the hero's hurt
 // and return animations.
-#include "game/combat/action_script.h"
+#include "game/effects/action_script.h"
 
 #include <gtest/gtest.h>
 

@@ -14,8 +14,8 @@
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/copy_effects.h"
-#include "game/combat/effect_file.h"
+#include "game/effects/copy_effects.h"
+#include "game/effects/effect_file.h"
 #include "tests/engine/graphics/graphics_files.h"
 
 inline constexpr uint32_t kKeyRgb = 0xFF00FF;

@@ -8,9 +8,9 @@
 #include "engine/core/crt_random.h"
 #include "engine/graphics/sprite_flags.h"
 #include "engine/platform/front_buffer.h"
-#include "game/combat/effect_sprite_copy.h"
-#include "game/combat/effect_wave.h"
-#include "tests/game/combat/copy_effect_support.h"
+#include "game/effects/effect_sprite_copy.h"
+#include "game/effects/effect_wave.h"
+#include "tests/game/effects/copy_effect_support.h"
 #include "tests/game/screens/golden_screen.h"
 
 namespace {

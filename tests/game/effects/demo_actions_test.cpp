@@ -14,9 +14,9 @@
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite_def.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/action_player.h"
-#include "game/combat/action_script.h"
-#include "game/combat/effect_file.h"
+#include "game/effects/action_player.h"
+#include "game/effects/action_script.h"
+#include "game/effects/effect_file.h"
 #include "tests/engine/graphics/graphics_files.h"
 
 namespace {

@@ -8,9 +8,9 @@
 
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/action_player.h"
-#include "game/combat/effect_file.h"
-#include "tests/game/combat/action_player_support.h"
+#include "game/effects/action_player.h"
+#include "game/effects/effect_file.h"
+#include "tests/game/effects/action_player_support.h"
 
 namespace {
 

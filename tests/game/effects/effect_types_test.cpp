@@ -6,8 +6,8 @@
 #include <string>
 
 #include "engine/graphics/sprite_group.h"
-#include "game/combat/action_player.h"
-#include "tests/game/combat/action_player_support.h"
+#include "game/effects/action_player.h"
+#include "tests/game/effects/action_player_support.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Motion paths: the ends of the fraction, the middle point of three, the
 // lists too short for tangents, and the walk of a given step count.
-#include "game/combat/motion_path.h"
+#include "game/effects/motion_path.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "game/combat/effect_file.h"
+#include "game/effects/effect_file.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The particle system: the drag in integer 16.16 arithmetic, the bounce,
 // collecting particles, lives and fading, and the divisors a script may set
 // to 0.
-#include "game/combat/particle_system.h"
+#include "game/effects/particle_system.h"
 
 #include <gtest/gtest.h>
 

@@ -8,10 +8,10 @@
 #include <sstream>
 
 #include "engine/core/string_pool.h"
-#include "game/screens/tile_kinds.h"
-#include "game/world/item_record.h"
-#include "game/world/story_file_io.h"
-#include "game/world/story_source.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/story/item_record.h"
+#include "game/story/story_file_io.h"
+#include "game/story/story_source.h"
 #include "game/world/world.h"
 
 namespace {

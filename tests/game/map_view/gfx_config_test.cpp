@@ -1,4 +1,4 @@
-#include "game/screens/gfx_config.h"
+#include "game/map_view/gfx_config.h"
 
 #include <gtest/gtest.h>
 

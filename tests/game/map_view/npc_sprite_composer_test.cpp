@@ -1,4 +1,4 @@
-#include "game/screens/npc_sprite_composer.h"
+#include "game/map_view/npc_sprite_composer.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +13,11 @@
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "game/screens/actor_sprites.h"
+#include "game/map_view/actor_sprites.h"
 #include "engine/core/text_helpers.h"
 #include "game/world/actor.h"
-#include "game/world/npc_record.h"
-#include "game/world/story_source.h"
+#include "game/story/npc_record.h"
+#include "game/story/story_source.h"
 #include "game/world/world.h"
 
 namespace {

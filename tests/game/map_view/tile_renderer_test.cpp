@@ -1,4 +1,4 @@
-#include "game/screens/tile_renderer.h"
+#include "game/map_view/tile_renderer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "game/screens/tile_kinds.h"
-#include "game/screens/tile_files.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/map_view/tile_files.h"
 #include "game/world/tile_params.h"
 
 namespace {

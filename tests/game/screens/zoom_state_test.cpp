@@ -11,11 +11,11 @@
 #include "engine/graphics/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/screens/tile_renderer.h"
+#include "game/map_view/tile_renderer.h"
 #include "game/screens/zoom_picture.h"
 #include "game/screens/zoom_state.h"
 #include "tests/game/screens/golden_screen.h"
-#include "tests/game/screens/recorded_sounds.h"
+#include "tests/game/sound/recorded_sounds.h"
 #include "tests/game/screens/walking_game_support.h"
 #include "tests/game/screens/zoom_levels.h"
 

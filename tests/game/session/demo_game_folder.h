@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "tests/game/screens/demo_game_host.h"
+#include "tests/game/session/demo_game_host.h"
 #include "tests/game/screens/scratch_folder.h"
 
 // Returns the fresh write folder (with its "savegame" folder).

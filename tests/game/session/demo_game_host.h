@@ -11,8 +11,8 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 
 inline void prepare_demo_game_in(HeadlessPlatform& host, const std::string& folder) {
     std::filesystem::remove_all(folder);

@@ -1,4 +1,4 @@
-#include "game/screens/full_screen_picture.h"
+#include "game/map_view/full_screen_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/screens/game_startup.h"
-#include "scratch_folder.h"
+#include "game/session/game_startup.h"
+#include "tests/game/screens/scratch_folder.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // (ids from 1 again) by the next session.
 #include <gtest/gtest.h>
 
-#include "game/combat/action_player.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "tests/game/screens/demo_game_folder.h"
+#include "game/effects/action_player.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "tests/game/session/demo_game_folder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/screens/game_settings.h"
+#include "game/session/game_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/core/atomic_file.h"
-#include "game/screens/start_config.h"
+#include "game/session/start_config.h"
 #include "tests/engine/core/scratch_folder.h"
 
 namespace {

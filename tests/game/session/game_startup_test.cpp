@@ -1,4 +1,4 @@
-#include "game/screens/game_startup.h"
+#include "game/session/game_startup.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +17,18 @@
 #include "engine/app/screen.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/screens/game.h"
-#include "game/screens/sound_manager.h"
-#include "game/screens/story_module.h"
-#include "game/screens/tile_kinds.h"
+#include "game/session/game.h"
+#include "game/sound/sound_manager.h"
+#include "game/session/story_module.h"
+#include "game/map_view/tile_kinds.h"
 #include "game/world/action.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
-#include "game/world/monster_record.h"
+#include "game/story/monster_record.h"
 #include "game/world/tile_cell.h"
 #include "tests/engine/core/zip_test_support.h"
-#include "tests/game/screens/demo_game_folder.h"
+#include "tests/game/session/demo_game_folder.h"
 #include "tools/zippack/zip_writer.h"
 
 namespace {

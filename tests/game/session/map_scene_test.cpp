@@ -9,13 +9,13 @@
 #include "engine/graphics/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/npc_actor.h"
-#include "tests/game/screens/demo_game_folder.h"
+#include "tests/game/session/demo_game_folder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "game/screens/slot_index.h"
+#include "game/session/slot_index.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/screens/state_helpers.h"
+#include "game/session/state_helpers.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/screens/transition.h"
+#include "game/map_view/transition.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/app/screen.h"
-#include "game/screens/action_queue.h"
-#include "game/screens/fade_control.h"
+#include "game/session/action_queue.h"
+#include "game/map_view/fade_control.h"
 #include "game/world/action.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/screens/walk_hud.h"
+#include "game/session/walk_hud.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_menu.h"
 #include "engine/ui/ui_text.h"
-#include "game/screens/game_settings.h"
+#include "game/session/game_settings.h"
 #include "tests/game/screens/screen_test_support.h"
 #include "tests/game/world/game_world_support.h"
 

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "engine/core/text_helpers.h"
-#include "game/screens/sound_manager.h"
-#include "tests/game/screens/recording_sound_backend.h"
+#include "game/sound/sound_manager.h"
+#include "tests/game/sound/recording_sound_backend.h"
 
 class RecordedSounds {
 public:

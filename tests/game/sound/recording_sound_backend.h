@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/screens/sound_backend.h"
+#include "game/sound/sound_backend.h"
 
 class RecordingSoundBackend : public SoundBackend {
 public:

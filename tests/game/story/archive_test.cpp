@@ -1,4 +1,4 @@
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 // Writes `record` into a fresh in-memory archive and returns the bytes.
 template <class T>

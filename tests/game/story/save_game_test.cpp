@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "engine/core/atomic_file.h"
-#include "game/world/story_file_io.h"
-#include "game_world_support.h"
+#include "game/story/story_file_io.h"
+#include "tests/game/world/game_world_support.h"
 
 namespace {
 

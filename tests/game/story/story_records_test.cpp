@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "game/world/item_record.h"
-#include "game/world/monster_record.h"
-#include "game/world/npc_record.h"
-#include "game/world/quest.h"
-#include "game/world/recipe.h"
+#include "game/story/item_record.h"
+#include "game/story/monster_record.h"
+#include "game/story/npc_record.h"
+#include "game/story/quest.h"
+#include "game/story/recipe.h"
 #include "game/world/world.h"
 #include "record_test_support.h"
 

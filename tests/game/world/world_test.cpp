@@ -8,9 +8,9 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "game/world/archive.h"
-#include "game/world/story_file_io.h"
-#include "game/world/story_writer.h"
+#include "game/story/archive.h"
+#include "game/story/story_file_io.h"
+#include "game/story/story_writer.h"
 #include "tests/support/fatal_report_host.h"
 #include "tests/support/seed_zero_draws.h"
 
