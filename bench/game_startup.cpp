@@ -25,6 +25,7 @@
 #include "engine/graphics/bitmap_cache.h"
 #include "engine/graphics/sprite_def_cache.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "game/program/game_screens.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
 #include "game/sound/sound_manager.h"
@@ -48,6 +49,7 @@ struct HeadlessGame {
         set_state_folder(utf8_to_utf16(folder + "/"));
         set_platform(&host);
         game_startup_options().silent_sound = true;
+        install_game_screens();
     }
     ~HeadlessGame() { set_platform(nullptr); }
 };

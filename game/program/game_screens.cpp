@@ -3,6 +3,7 @@
 #include "game/combat/combat_state.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/end_of_game_state.h"
+#include "game/session/game.h"
 #include "game/screens/game_io_state.h"
 #include "game/session/game_screen_state.h"
 #include "game/screens/inventory_state.h"
@@ -40,3 +41,5 @@ GameScreenState* create_game_screen(std::string_view name) {
     if (name == "EndOfGame") return new EndOfGameState;
     return nullptr;
 }
+
+void install_game_screens() { set_game_screen_factory(create_game_screen); }

@@ -18,6 +18,7 @@
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
+#include "game/program/game_screens.h"
 #include "game/session/game_startup.h"
 #include "game/session/write_folder.h"
 
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
     set_exit_hook([&options](int) { save_screenshot(options); });
 
     game_startup_options().silent_sound = options.headless;
+    install_game_screens();
     shell_hooks().engine_objects_init = game_engine_objects_init;
     shell_hooks().engine_objects_shutdown = game_engine_objects_shutdown;
     shell_hooks().game_startup = game_startup;

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/core/fatal_report.h"
 #include "engine/core/file_system.h"
 #include "engine/app/frame_loop.h"
 #include "engine/platform/platform_services.h"
@@ -18,7 +19,6 @@
 #include "engine/platform/host_memory.h"
 #include "game/effects/action_player.h"
 #include "game/session/game_screen_state.h"
-#include "game/program/game_screens.h"
 #include "game/sound/sound_manager.h"
 #include "game/session/story_module.h"
 #include "game/world/actor.h"
@@ -29,6 +29,8 @@
 Game* g_game = nullptr;
 
 namespace {
+
+GameScreenFactory g_screen_factory = nullptr;
 
 constexpr int32_t kTile = ViewGrid::kTilePixels;
 constexpr int32_t kPanSteps = 1000;
@@ -86,10 +88,13 @@ Point camera_origin(Point focus, Size level_tiles, Size display) {
             camera_axis(focus.y, display.height, level_tiles.height * kTile, 31, 31, -11)};
 }
 
+void set_game_screen_factory(GameScreenFactory factory) { g_screen_factory = factory; }
+
 Game::Game(Display* display, std::string_view name) : Scene(display, name) {
     g_game = this;
     free_memory = [] { return free_memory_mb(); };
-    for (const char* state_name : kGameStateNames) add_state(state_name, create_game_screen(state_name));
+    if (!g_screen_factory) fatal_assert(__FILE__, __LINE__, "No screen factory installed", "", "");
+    for (const char* state_name : kGameStateNames) add_state(state_name, g_screen_factory(state_name));
 }
 
 Game::~Game() {

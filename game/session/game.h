@@ -28,6 +28,7 @@
 class ActionPlayer;
 class Actor;
 class FillRect;
+class GameScreenState;
 class HeroActor;
 struct MapLevel;
 class SpriteGroup;
@@ -38,6 +39,12 @@ class World;
 inline constexpr std::array<const char*, 14> kGameStateNames = {
     "Walking", "Zoom", "Sleep", "Menu", "Talking", "Story", "Shop",
     "Inventory", "Item", "Combat", "GameIO", "EndOfGame", "Level", "Stats"};
+
+// Makes the screen that serves one of those names. The screens (combat's
+// among them) build on the session, so the session cannot name them: the
+// program installs their factory at start-up, before the game scene is made.
+using GameScreenFactory = GameScreenState* (*)(std::string_view name);
+void set_game_screen_factory(GameScreenFactory factory);
 
 // The top-left map pixel shown for a focus: the screen follows the focus
 // but shows nothing beyond the map's left, top and right edges, and beyond

@@ -11,6 +11,7 @@
 #include "engine/core/program_paths.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "game/program/game_screens.h"
 #include "game/session/game_startup.h"
 #include "game/session/story_module.h"
 
@@ -21,6 +22,7 @@ inline void prepare_demo_game_in(HeadlessPlatform& host, const std::string& fold
     set_state_folder(utf8_to_utf16(folder + "/"));
     set_platform(&host);
     game_startup_options().silent_sound = true;
+    install_game_screens();
     game_engine_objects_init();
 }
 
