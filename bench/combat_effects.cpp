@@ -28,8 +28,8 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/pictures/resource_caches.h"
 #include "engine/ui/text_effects.h"
-#include "game/combat/action_player.h"
-#include "game/combat/effect_file.h"
+#include "game/effects/action_player.h"
+#include "game/effects/effect_file.h"
 
 namespace {
 

@@ -32,7 +32,7 @@
 #include "engine/pictures/resource_caches.h"
 #include "engine/ui/menu_event.h"
 #include "game/combat/combat_state.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
 #include "game/world/world.h"

@@ -16,9 +16,8 @@
 #include "engine/files/program_paths.h"
 #include "engine/graphics/draw_target.h"
 #include "engine/graphics/sprite_group.h"
-#include "engine/pictures/resource_caches.h"
-#include "game/combat/copy_effects.h"
-#include "game/combat/effect_file.h"
+#include "game/effects/copy_effects.h"
+#include "game/effects/effect_file.h"
 
 namespace {
 

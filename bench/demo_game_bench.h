@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "tests/game/screens/demo_game_host.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "tests/game/session/demo_game_host.h"
 
 inline constexpr double kTickSeconds = 0.012;
 

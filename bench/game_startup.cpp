@@ -25,15 +25,16 @@
 #include "engine/pictures/bitmap_cache.h"
 #include "engine/pictures/sprite_def_cache.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/sound_manager.h"
-#include "game/screens/story_module.h"
-#include "game/screens/story_placement.h"
-#include "game/screens/view_grid.h"
+#include "game/program/game_screens.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/sound/sound_manager.h"
+#include "game/session/story_module.h"
+#include "game/session/story_placement.h"
+#include "game/map_view/view_grid.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 #include "game/world/world.h"
 
 namespace {
@@ -48,6 +49,7 @@ struct HeadlessGame {
         set_state_folder(utf8_to_utf16(folder + "/"));
         set_platform(&host);
         game_startup_options().silent_sound = true;
+        install_game_screens();
     }
     ~HeadlessGame() { set_platform(nullptr); }
 };

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 #include "game/world/world.h"
 
 namespace {

@@ -11,10 +11,8 @@
 #include "engine/files/program_paths.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
-#include "engine/pictures/bitmap.h"
-#include "engine/pictures/resource_caches.h"
-#include "game/screens/block_lighting.h"
-#include "game/screens/tile_renderer.h"
+#include "game/map_view/block_lighting.h"
+#include "game/map_view/tile_renderer.h"
 #include "game/world/map_level.h"
 #include "game/world/tile_params.h"
 

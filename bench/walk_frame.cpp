@@ -32,10 +32,11 @@
 #include "engine/graphics/frame_render.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "game/screens/game.h"
-#include "game/screens/game_settings.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/program/game_screens.h"
+#include "game/session/game.h"
+#include "game/session/game_settings.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
@@ -160,6 +161,7 @@ struct WalkingGame {
         settings.gfx_quality = gfx_quality;
         save_settings_file(settings_path(), settings);
         game_startup_options().silent_sound = true;
+        install_game_screens();
         game_engine_objects_init();
         game_startup();
         crt_srand(3);

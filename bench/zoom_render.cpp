@@ -16,10 +16,10 @@
 #include <filesystem>
 #include <string>
 
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/map_view_cells.h"
-#include "game/screens/story_module.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/map_view/map_view_cells.h"
+#include "game/session/story_module.h"
 #include "game/screens/zoom_state.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"

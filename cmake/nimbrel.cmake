@@ -14,13 +14,13 @@ endfunction()
 # include that points up fails to build. Each layer's folders appear, by
 # their paths from the source root, under an include root of its own in the
 # build folder; the layers used pass their roots on.
-#   nimbrel_layer(<name> FOLDERS <dirs..> [EXCLUDE <dirs..>] [USES <targets..>] [OBJECT])
+#   nimbrel_layer(<name> FOLDERS <dirs..> [EXCLUDE <dirs or files..>] [USES <targets..>] [OBJECT])
 # makes the target nimbrel_<name>.
 function(nimbrel_layer name)
   cmake_parse_arguments(LAYER "OBJECT" "" "FOLDERS;EXCLUDE;USES" ${ARGN})
   nimbrel_collect_sources(sources ${LAYER_FOLDERS})
   foreach(dir ${LAYER_EXCLUDE})
-    list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${dir}/")
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${dir}(/|$)")
   endforeach()
   if(LAYER_OBJECT)
     add_library(nimbrel_${name} OBJECT ${sources})

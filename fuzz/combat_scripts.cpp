@@ -19,8 +19,7 @@
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
 #include "engine/graphics/sprite_group.h"
-#include "engine/pictures/resource_caches.h"
-#include "game/combat/action_player.h"
+#include "game/effects/action_player.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/core/string_pool.h"
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 #include "game/world/world.h"
 
 namespace {

@@ -12,10 +12,10 @@
 #include "engine/ui/ui_menu.h"
 #include "game/combat/combat_state.h"
 #include "game/screens/menu_screen.h"
-#include "game/screens/state_helpers.h"
-#include "game/screens/tile_kinds.h"
+#include "game/session/state_helpers.h"
+#include "game/map_view/tile_kinds.h"
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include "game/combat/combat_rules.h"
 #include "game/combat/combat_tools.h"
 #include "game/combat/combat_weather.h"
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 
 class FadeLayer;
 struct ItemRecord;

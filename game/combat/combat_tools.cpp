@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 
 const ItemRecord* CombatToolGroup::item() const {
     return entries.empty() ? nullptr : entries.front()->item;

@@ -4,7 +4,7 @@
 // those that faded in completely start again somewhere over it.
 #pragma once
 
-#include "game/screens/weather.h"
+#include "game/map_view/weather.h"
 
 class Layer;
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 
 class FillRect;
 class SpriteGroup;

@@ -10,13 +10,13 @@
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/screens/main_menu_state.h"
 #include "game/screens/menu_screen.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 #include "game/world/world.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "engine/core/geometry.h"
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/screens/menu_screen.h"
-#include "game/screens/slot_index.h"
+#include "game/session/slot_index.h"
 
 class FadeLayer;
 class UiMenu;

@@ -10,13 +10,13 @@
 #include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/screens/item_grid.h"
-#include "game/screens/story_module.h"
-#include "game/screens/tile_kinds.h"
-#include "game/screens/tile_renderer.h"
+#include "game/session/story_module.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/map_view/tile_renderer.h"
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/screens/item_grid.h"
 #include "game/screens/menu_screen.h"
 

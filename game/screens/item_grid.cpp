@@ -14,12 +14,12 @@
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
-#include "game/screens/sound_manager.h"
-#include "game/screens/state_helpers.h"
-#include "game/screens/tile_kinds.h"
-#include "game/screens/tile_renderer.h"
-#include "game/world/item_record.h"
+#include "game/session/game.h"
+#include "game/sound/sound_manager.h"
+#include "game/session/state_helpers.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/map_view/tile_renderer.h"
+#include "game/story/item_record.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
-#include "game/screens/game.h"
-#include "game/screens/state_helpers.h"
-#include "game/screens/story_module.h"
-#include "game/screens/tile_kinds.h"
-#include "game/screens/tile_renderer.h"
+#include "game/session/game.h"
+#include "game/session/state_helpers.h"
+#include "game/session/story_module.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/map_view/tile_renderer.h"
 #include "game/world/world.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "game/screens/game_screen_state.h"
-#include "game/screens/screen_arguments.h"
+#include "game/session/game_screen_state.h"
+#include "game/session/screen_arguments.h"
 
 class Sprite;
 class SpriteGroup;

@@ -14,13 +14,13 @@
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/screens/menu_screen.h"
-#include "game/screens/slot_index.h"
-#include "game/screens/sound_manager.h"
-#include "game/screens/story_module.h"
+#include "game/session/slot_index.h"
+#include "game/sound/sound_manager.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
-#include "game/world/story_file_io.h"
+#include "game/story/story_file_io.h"
 
 namespace {
 

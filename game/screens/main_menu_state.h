@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/screens/menu_screen.h"
 
 class FadeLayer;

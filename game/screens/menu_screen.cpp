@@ -4,8 +4,8 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
-#include "game/screens/sound_manager.h"
+#include "game/session/game.h"
+#include "game/sound/sound_manager.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/screens/menu_screen.h"
-#include "game/screens/story_module.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "game/world/world.h"
 
 namespace {

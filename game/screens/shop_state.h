@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/screens/item_grid.h"
-#include "game/screens/screen_arguments.h"
+#include "game/session/screen_arguments.h"
 
 class Font;
 class Sprite;

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "engine/app/input_kind.h"
-#include "game/combat/action_player.h"
-#include "game/screens/game.h"
+#include "game/effects/action_player.h"
+#include "game/session/game.h"
 #include "game/world/hero_actor.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/screens/hero_sheet_page.h"
 
 class HeroActor;

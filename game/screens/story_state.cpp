@@ -8,8 +8,8 @@
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
-#include "game/screens/game.h"
-#include "game/screens/state_helpers.h"
+#include "game/session/game.h"
+#include "game/session/state_helpers.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 
 class Font;
 class Sprite;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/world/topic_menu.h"
 
 class FadeLayer;

@@ -10,7 +10,7 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/platform.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"

@@ -12,7 +12,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"
-#include "game/screens/game.h"
+#include "game/session/game.h"
 #include "game/screens/walking_rules.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "engine/core/geometry.h"
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 
 class Actor;
 class MonsterActor;

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "engine/pictures/font.h"
-#include "game/screens/game_screen_state.h"
+#include "game/session/game_screen_state.h"
 #include "game/screens/zoom_picture.h"
 
 class Sprite;

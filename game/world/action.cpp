@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "game/world/archive.h"
-#include "game/world/story_record.h"
+#include "game/story/archive.h"
+#include "game/story/story_record.h"
 
 ActionForm action_form(uint16_t code) {
     switch (code) {

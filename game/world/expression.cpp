@@ -1,7 +1,7 @@
 #include "game/world/expression.h"
 
-#include "game/world/archive.h"
-#include "game/world/story_record.h"
+#include "game/story/archive.h"
+#include "game/story/story_record.h"
 
 void Condition::serialize(Archive& ar) {
     ar.begin("M_CONDITION", kRecordVersion);

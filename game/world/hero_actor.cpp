@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/core/text_helpers.h"
-#include "game/world/item_record.h"
-#include "game/world/quest.h"
+#include "game/story/item_record.h"
+#include "game/story/quest.h"
 #include "game/world/world.h"
 
 HeroActor::HeroActor(World* w) : Actor(w, false) { body = kStartBody; }

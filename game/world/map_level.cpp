@@ -1,7 +1,7 @@
 #include "game/world/map_level.h"
 
-#include "game/world/archive.h"
-#include "game/world/story_names.h"
+#include "game/story/archive.h"
+#include "game/story/story_names.h"
 
 void Encounter::serialize(Archive& ar) {
     ar.begin("M_ENCOUNTER", kRecordVersion);

@@ -11,7 +11,7 @@
 
 #include "engine/core/pooled_text.h"
 #include "game/world/expression.h"
-#include "game/world/story_record.h"
+#include "game/story/story_record.h"
 #include "game/world/tile_cell.h"
 
 class Archive;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "game/world/archive.h"
-#include "game/world/story_names.h"
-#include "game/world/story_paths.h"
+#include "game/story/archive.h"
+#include "game/story/story_names.h"
+#include "game/story/story_paths.h"
 
 void Map::set_name(const std::string& text) { name = story_display_name(text); }
 

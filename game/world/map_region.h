@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "game/world/map_level.h"
-#include "game/world/story_record.h"
+#include "game/story/story_record.h"
 
 class Archive;
 class World;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "game/world/item_record.h"
-#include "game/world/monster_record.h"
+#include "game/story/item_record.h"
+#include "game/story/monster_record.h"
 #include "game/world/npc_actor.h"
 #include "game/world/world.h"
 

@@ -1,6 +1,6 @@
 #include "game/world/npc_actor.h"
 
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 
 int sentry_facing(int stance, bool monster) {
     switch (stance) {

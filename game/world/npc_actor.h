@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "game/world/actor.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 
 class NpcActor : public Actor {
 public:

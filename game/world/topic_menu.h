@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 
 class World;
 

@@ -1,6 +1,6 @@
 #include "game/world/trigger.h"
 
-#include "game/world/archive.h"
+#include "game/story/archive.h"
 
 void Trigger::serialize(Archive& ar) {
     ar.begin("MS_TRIGGER", kRecordVersion);

@@ -6,7 +6,7 @@
 
 #include "game/world/action.h"
 #include "game/world/expression.h"
-#include "game/world/story_record.h"
+#include "game/story/story_record.h"
 
 class World;
 

@@ -11,7 +11,7 @@
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/world/story_paths.h"
+#include "game/story/story_paths.h"
 
 int32_t round_price(int32_t v) {
     if (v > 900) return (v / 50) * 50;

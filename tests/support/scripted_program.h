@@ -14,9 +14,10 @@
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/program/game_screens.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"
@@ -44,6 +45,7 @@ protected:
         g_engine_started = false;
         g_current_scene = nullptr;
         game_startup_options().silent_sound = true;
+        install_game_screens();
         ShellHooks& hooks = shell_hooks();
         hooks = ShellHooks{};
         hooks.engine_objects_init = game_engine_objects_init;

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "game/world/story_source.h"
-#include "game/world/story_writer.h"
+#include "game/story/story_source.h"
+#include "game/story/story_writer.h"
 #include "game/world/world.h"
 
 // Makes the folder "data" below `parent` and returns it; problems of the

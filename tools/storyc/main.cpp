@@ -15,8 +15,8 @@
 #include <sstream>
 #include <string>
 
-#include "game/world/story_source.h"
-#include "game/world/story_writer.h"
+#include "game/story/story_source.h"
+#include "game/story/story_writer.h"
 #include "game/world/world.h"
 #include "tools/storyc/synthetic_story.h"
 

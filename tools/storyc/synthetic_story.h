@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "game/world/story_writer.h"
+#include "game/story/story_writer.h"
 
 class World;
 

@@ -9,7 +9,7 @@
 
 #include "game/combat/combat_tools.h"
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 
 namespace {
 

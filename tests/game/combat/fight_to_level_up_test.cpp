@@ -2,7 +2,7 @@
 // of his step, a won fight gives at least 10, so the second won fight ends
 // on the level-up screen instead of the map, which plays its action on the
 // fights' action player and returns to the map.
-#include "game/screens/level_state.h"
+#include "game/screens/level_up_state.h"
 #include "tests/game/combat/combat_game_support.h"
 
 namespace {

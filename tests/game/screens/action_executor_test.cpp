@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 
 #include "game/screens/walking_game_support.h"
 #include "game/world/map_region.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 
 namespace {
 

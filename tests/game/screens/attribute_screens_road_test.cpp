@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <string>
 
-#include "game/screens/level_state.h"
+#include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "engine/graphics/sprite.h"
-#include "game/screens/sound_manager.h"
+#include "game/sound/sound_manager.h"
 #include "tests/game/screens/item_screen_support.h"
-#include "tests/game/screens/recording_sound_backend.h"
+#include "tests/game/sound/recording_sound_backend.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "game/screens/walking_state.h"
 #include "game/world/map_level.h"
 #include "game/world/npc_actor.h"
-#include "game/world/npc_record.h"
-#include "game/world/quest.h"
+#include "game/story/npc_record.h"
+#include "game/story/quest.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include "engine/ui/ui_button.h"
 #include "engine/ui/ui_text.h"
 #include "game/screens/main_menu_state.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "game/world/map_level.h"
 #include "tests/game/screens/menu_screen_support.h"
 

@@ -13,8 +13,8 @@
 #include "game/screens/end_of_game_state.h"
 #include "game/world/map_level.h"
 #include "game/world/monster_actor.h"
-#include "game/world/monster_record.h"
-#include "game/world/quest.h"
+#include "game/story/monster_record.h"
+#include "game/story/quest.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <algorithm>
 
 #include "engine/graphics/sprite_group.h"
-#include "game/world/quest.h"
+#include "game/story/quest.h"
 #include "tests/game/screens/item_screen_support.h"
-#include "tests/game/screens/recorded_sounds.h"
+#include "tests/game/sound/recorded_sounds.h"
 
 namespace {
 

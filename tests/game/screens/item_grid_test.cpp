@@ -17,7 +17,7 @@
 #include "engine/app/shell.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/screens/item_grid.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "tests/support/fatal_report_host.h"
 
 namespace {

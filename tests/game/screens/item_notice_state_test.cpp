@@ -4,7 +4,7 @@
 
 #include "engine/graphics/sprite_group.h"
 #include "tests/game/screens/item_screen_support.h"
-#include "tests/game/screens/recorded_sounds.h"
+#include "tests/game/sound/recorded_sounds.h"
 
 namespace {
 

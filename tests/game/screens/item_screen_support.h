@@ -6,9 +6,9 @@
 #include <string>
 
 #include "engine/ui/ui_text.h"
-#include "game/screens/state_helpers.h"
+#include "game/session/state_helpers.h"
 #include "game/world/hero_actor.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 class ItemScreenTest : public MenuScreenTest {

@@ -13,7 +13,7 @@
 #include "game/screens/shop_state.h"
 #include "game/screens/talking_state.h"
 #include "game/world/map_level.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 #include "tests/game/screens/item_screen_support.h"
 
 namespace {

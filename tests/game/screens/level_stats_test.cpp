@@ -4,9 +4,9 @@
 #include <climits>
 #include <filesystem>
 
-#include "game/screens/level_state.h"
+#include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
-#include "tests/game/combat/action_player_support.h"
+#include "tests/game/effects/action_player_support.h"
 #include "tests/game/screens/item_screen_support.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include "engine/app/frame_loop.h"
 #include "engine/graphics/display.h"
-#include "game/screens/slot_index.h"
-#include "game/screens/sound_manager.h"
+#include "game/session/slot_index.h"
+#include "game/sound/sound_manager.h"
 #include "game/world/map_level.h"
 #include "tests/game/screens/menu_screen_support.h"
-#include "tests/game/screens/recorded_sounds.h"
+#include "tests/game/sound/recorded_sounds.h"
 
 namespace {
 

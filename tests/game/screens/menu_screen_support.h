@@ -14,12 +14,12 @@
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_folder.h"
+#include "tests/game/session/demo_game_folder.h"
 
 class MenuScreenTest : public DemoGameFixture {
 protected:

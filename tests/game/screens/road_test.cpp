@@ -13,9 +13,9 @@
 #include "game/combat/combat_state.h"
 #include "game/screens/talking_state.h"
 #include "game/world/monster_actor.h"
-#include "game/world/monster_record.h"
-#include "game/world/npc_record.h"
-#include "game/world/quest.h"
+#include "game/story/monster_record.h"
+#include "game/story/npc_record.h"
+#include "game/story/quest.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

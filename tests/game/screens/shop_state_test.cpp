@@ -7,9 +7,9 @@
 
 #include "engine/graphics/sprite_group.h"
 #include "game/screens/story_state.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 #include "tests/game/screens/item_screen_support.h"
-#include "tests/game/screens/recorded_sounds.h"
+#include "tests/game/sound/recorded_sounds.h"
 
 namespace {
 

@@ -17,13 +17,13 @@
 #include "engine/ui/ui_page.h"
 #include "engine/ui/ui_text.h"
 #include "game/screens/action_executor.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_folder.h"
+#include "tests/game/session/demo_game_folder.h"
 
 namespace {
 

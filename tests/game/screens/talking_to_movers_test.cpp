@@ -8,7 +8,7 @@
 
 #include "game/world/map_level.h"
 #include "game/world/npc_actor.h"
-#include "game/world/npc_record.h"
+#include "game/story/npc_record.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

@@ -12,15 +12,15 @@
 #include "engine/core/crt_random.h"
 #include "engine/app/scene.h"
 #include "game/screens/action_executor.h"
-#include "game/screens/game.h"
-#include "game/screens/game_startup.h"
-#include "game/screens/story_module.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
+#include "game/session/story_module.h"
 #include "game/screens/walking_state.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"
-#include "tests/game/screens/demo_game_folder.h"
+#include "tests/game/session/demo_game_folder.h"
 
 namespace demo {
 // Records of the demo story (data/story/demo.story).

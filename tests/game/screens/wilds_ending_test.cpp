@@ -15,7 +15,7 @@
 
 #include "game/screens/end_of_game_state.h"
 #include "game/screens/walking_state.h"
-#include "game/world/item_record.h"
+#include "game/story/item_record.h"
 #include "game/world/map_level.h"
 #include "tests/support/scripted_program.h"
 

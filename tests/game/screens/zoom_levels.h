@@ -14,9 +14,9 @@
 
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
-#include "game/world/story_file_io.h"
-#include "game/world/story_source.h"
-#include "game/world/story_writer.h"
+#include "game/story/story_file_io.h"
+#include "game/story/story_source.h"
+#include "game/story/story_writer.h"
 #include "game/world/world.h"
 
 namespace zoom_story {

@@ -3,7 +3,7 @@
 #include "game/world/map_collision.h"
 #include "game/world/map_region.h"
 #include "game/world/tile_params.h"
-#include "record_test_support.h"
+#include "tests/game/story/record_test_support.h"
 
 namespace {
 

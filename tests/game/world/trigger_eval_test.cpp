@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/crt_random.h"
-#include "game/world/archive.h"
-#include "game/world/story_file_io.h"
+#include "game/story/archive.h"
+#include "game/story/story_file_io.h"
 #include "game_world_support.h"
 
 namespace {

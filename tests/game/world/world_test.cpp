@@ -8,9 +8,9 @@
 #include "engine/core/text_helpers.h"
 #include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
-#include "game/world/archive.h"
-#include "game/world/story_file_io.h"
-#include "game/world/story_writer.h"
+#include "game/story/archive.h"
+#include "game/story/story_file_io.h"
+#include "game/story/story_writer.h"
 #include "tests/support/fatal_report_host.h"
 #include "tests/support/seed_zero_draws.h"
 
@@ -316,7 +316,7 @@ TEST(StoryLoading, CorruptFileEndsTheGameWithAReportNamingItAndTheReason) {
     EXPECT_NE(text.find("A required file cannot be used:\n" + folder + "/story.rpg\ncount of"), std::string::npos)
         << text;
     // The reader that found it broken, relative to the project.
-    EXPECT_EQ(text.rfind("In game/world/story_loader.cpp:", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("In game/story/story_loader.cpp:", 0), 0u) << text;
 }
 
 // story.rpg leaves out what the story keeps in numbered files; when the

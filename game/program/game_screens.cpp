@@ -1,0 +1,45 @@
+#include "game/program/game_screens.h"
+
+#include "game/combat/combat_state.h"
+#include "game/screens/action_executor.h"
+#include "game/screens/end_of_game_state.h"
+#include "game/session/game.h"
+#include "game/screens/game_io_state.h"
+#include "game/session/game_screen_state.h"
+#include "game/screens/inventory_state.h"
+#include "game/screens/item_notice_state.h"
+#include "game/screens/level_up_state.h"
+#include "game/screens/main_menu_state.h"
+#include "game/map_view/npc_sprite_composer.h"
+#include "game/screens/shop_state.h"
+#include "game/screens/sleep_state.h"
+#include "game/screens/stats_state.h"
+#include "game/screens/story_state.h"
+#include "game/screens/talking_state.h"
+#include "game/screens/walking_state.h"
+#include "game/screens/zoom_state.h"
+
+GameScreenState* create_game_screen(std::string_view name) {
+    if (name == "Menu") return new MainMenuState;
+    if (name == "GameIO") return new GameIOState;
+    if (name == "Talking") {
+        // Topics' actions run through the game's action executor.
+        TalkingState::action_runner() = [](Game& game, const Action& action) { run_action(game, action); };
+        TalkingState::portrait_builder() = build_npc_head;
+        return new TalkingState;
+    }
+    if (name == "Walking") return new WalkingState;
+    if (name == "Inventory") return new InventoryState;
+    if (name == "Shop") return new ShopState;
+    if (name == "Item") return new ItemNoticeState;
+    if (name == "Combat") return new CombatState;
+    if (name == "Zoom") return new ZoomState;
+    if (name == "Level") return new LevelUpState;
+    if (name == "Stats") return new StatsState;
+    if (name == "Story") return new StoryState;
+    if (name == "Sleep") return new SleepState;
+    if (name == "EndOfGame") return new EndOfGameState;
+    return nullptr;
+}
+
+void install_game_screens() { set_game_screen_factory(create_game_screen); }

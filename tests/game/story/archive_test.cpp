@@ -1,0 +1,241 @@
+#include "game/story/archive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> bytes(std::initializer_list<int> values) {
+    std::vector<uint8_t> out;
+    for (int v : values) out.push_back(uint8_t(v));
+    return out;
+}
+
+Archive reader(std::vector<uint8_t> data) {
+    Archive ar;
+    EXPECT_TRUE(ar.open_bytes(std::move(data)));
+    return ar;
+}
+
+TEST(ArchiveWrite, FieldsAreLittleEndianWithoutPadding) {
+    Archive ar;
+    ar.open_write_memory();
+    ar.write_begin("MS_TEST", 7);
+    ar.write_u8("a", 0x1FF);
+    ar.write_u16("b", 70000);  // keeps the low 16 bits: 4464
+    ar.write_u32("c", 0x12345678);
+    ar.write_count("n", 3);
+    ar.write_end("MS_TEST");
+    EXPECT_EQ(ar.written(), bytes({0x23, 7, 0xFF, 0x70, 0x11, 0x78, 0x56, 0x34, 0x12, 3, 0}));
+    EXPECT_TRUE(ar.close());
+}
+
+TEST(ArchiveWrite, NullAndEmptyStringsDiffer) {
+    Archive ar;
+    ar.open_write_memory();
+    ar.write_string("null", nullptr);
+    ar.write_string("empty", "");
+    ar.write_string("text", std::string("Hi"));
+    EXPECT_EQ(ar.written(), bytes({0x23, 0, 0, 1, 0, 0, 3, 0, 'H', 'i', 0}));
+
+    Archive in = reader(ar.written());
+    EXPECT_EQ(in.read_string("null"), std::nullopt);
+    EXPECT_EQ(in.read_string("empty"), std::optional<std::string>(""));
+    EXPECT_EQ(in.read_string("text"), std::optional<std::string>("Hi"));
+    EXPECT_TRUE(in.at_end());
+    EXPECT_FALSE(in.failed());
+}
+
+TEST(ArchiveWrite, RefusesWhatTheCountsCannotHold) {
+    Archive ar;
+    ar.open_write_memory();
+    ar.write_string("fits", std::string(65533, 'x'));
+    EXPECT_FALSE(ar.failed());
+    ar.write_string("long", std::string(65534, 'x'));  // 65535 bytes with the NUL fits too
+    EXPECT_FALSE(ar.failed());
+    ar.write_string("too long", std::string(65535, 'x'));
+    EXPECT_TRUE(ar.failed());
+    EXPECT_FALSE(ar.close());
+
+    Archive list;
+    list.open_write_memory();
+    list.write_count("n", 65535);
+    EXPECT_FALSE(list.failed());
+    list.write_count("n", 65536);
+    EXPECT_TRUE(list.failed());
+}
+
+TEST(ArchiveWrite, EmptyFileIsTheMarkAlone) {
+    const std::string path = std::string(NIMBREL_BINARY_DIR) + "/archive_test_empty.bin";
+    Archive ar;
+    ar.open_write(path);
+    ASSERT_TRUE(ar.close());
+    Archive in;
+    ASSERT_TRUE(in.open_read(path));
+    EXPECT_TRUE(in.at_end());
+    std::remove(path.c_str());
+}
+
+TEST(ArchiveWrite, FailedArchiveLeavesTheOldFile) {
+    const std::string path = std::string(NIMBREL_BINARY_DIR) + "/archive_test_keep.bin";
+    Archive good;
+    good.open_write(path);
+    good.write_u32("v", 42);
+    ASSERT_TRUE(good.close());
+
+    Archive bad;
+    bad.open_write(path);
+    bad.write_count("n", 100000);
+    EXPECT_FALSE(bad.close());
+
+    Archive in;
+    ASSERT_TRUE(in.open_read(path));
+    EXPECT_EQ(in.read_u32("v"), 42u);
+    std::remove(path.c_str());
+}
+
+TEST(ArchiveRead, RefusesFilesWithoutTheMark) {
+    Archive ar;
+    EXPECT_FALSE(ar.open_bytes(bytes({0x24, 1, 2})));
+    EXPECT_FALSE(ar.open_bytes({}));
+    EXPECT_FALSE(ar.open_read(std::string(NIMBREL_BINARY_DIR) + "/no such file.rpg"));
+}
+
+TEST(ArchiveRead, BlobsRoundTripAndEmptyBlobIsEmpty) {
+    Archive ar;
+    ar.open_write_memory();
+    ar.write_blob("empty", {});
+    ar.write_blob("data", {1, 2, 3});
+    Archive in = reader(ar.written());
+    EXPECT_TRUE(in.read_blob("empty").empty());
+    EXPECT_EQ(in.read_blob("data"), bytes({1, 2, 3}));
+    EXPECT_EQ(in.read_begin("past"), 0);
+    EXPECT_TRUE(in.failed());
+}
+
+TEST(ArchiveRead, PastTheEndIsStickyAndYieldsZeros) {
+    Archive in = reader(bytes({0x23, 0x34, 0x12, 0x99}));
+    EXPECT_EQ(in.read_u16("a"), 0x1234);
+    EXPECT_EQ(in.read_u16("b"), 0);  // only one byte left
+    EXPECT_TRUE(in.failed());
+    EXPECT_NE(in.error().find("\"b\""), std::string::npos);
+    // The byte that was left is not handed out after the failure.
+    EXPECT_EQ(in.read_u8("c"), 0);
+    EXPECT_EQ(in.read_string("d"), std::nullopt);
+}
+
+TEST(ArchiveRead, CountsAndLengthsAreBoundedByTheBytesLeft) {
+    // A count of 1000 entries with two bytes left.
+    Archive count = reader(bytes({0x23, 0xE8, 0x03, 0, 0}));
+    EXPECT_EQ(count.read_count("n"), 0);
+    EXPECT_TRUE(count.failed());
+
+    // A count that fits one byte per entry but not four.
+    Archive wide = reader(bytes({0x23, 2, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(wide.read_count("n", 4), 0);
+    EXPECT_TRUE(wide.failed());
+
+    // A blob claiming 4 GB.
+    Archive blob = reader(bytes({0x23, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2}));
+    EXPECT_TRUE(blob.read_blob("b").empty());
+    EXPECT_TRUE(blob.failed());
+
+    Archive records = reader(bytes({0x23, 0xFF, 0xFF, 0xFF, 0x7F}));
+    EXPECT_EQ(records.read_record_count("n"), 0u);
+    EXPECT_TRUE(records.failed());
+}
+
+TEST(ArchiveRead, StringsMustEndInTheirNul) {
+    Archive in = reader(bytes({0x23, 2, 0, 'a', 'b'}));
+    EXPECT_EQ(in.read_string("s"), std::nullopt);
+    EXPECT_TRUE(in.failed());
+    EXPECT_NE(in.error().find("NUL"), std::string::npos);
+}
+
+TEST(ArchiveRead, SkippedStringsMayBeLong) {
+    Archive ar;
+    ar.open_write_memory();
+    ar.write_temp_string(std::string(5000, 'z'));
+    ar.write_u8("after", 9);
+    Archive in = reader(ar.written());
+    in.read_temp_string("skip");
+    EXPECT_EQ(in.read_u8("after"), 9);
+    EXPECT_FALSE(in.failed());
+}
+
+// A record that lists its fields once, as every stored record does.
+struct TwoWayRecord {
+    int32_t small = 0;
+    int32_t signed_byte = 0;
+    int32_t signed_half = 0;
+    uint32_t half = 0;
+    int32_t whole = 0;
+    std::string text;
+    std::string defaulted;
+    std::vector<uint16_t> list;
+    void serialize(Archive& ar) {
+        ar.begin("TWOWAY", 3);
+        ar.u8("small", small);
+        ar.i8("signed_byte", signed_byte);
+        ar.i16("signed_half", signed_half);
+        ar.u16("half", half);
+        ar.u32("whole", whole);
+        ar.text("text", text);
+        ar.unkept_text("comment", "dropped");
+        ar.text("defaulted", defaulted, "<none>");
+        ar.values<uint16_t>("list", list);
+        ar.end("TWOWAY");
+    }
+};
+
+TEST(ArchiveFieldList, WritesTheSameBytesAsTheOneWayCallsAndReadsThemBack) {
+    const TwoWayRecord written{200, -3, -1234, 65000, -7, "abc", "kept", {1, 0xFFFF}};
+    Archive two_way;
+    two_way.open_write_memory();
+    two_way.write_record(written);
+
+    Archive one_way;
+    one_way.open_write_memory();
+    one_way.write_begin("TWOWAY", 3);
+    one_way.write_u8("small", 200);
+    one_way.write_u8("signed_byte", uint32_t(-3));
+    one_way.write_u16("signed_half", uint32_t(-1234));
+    one_way.write_u16("half", 65000);
+    one_way.write_u32("whole", uint32_t(-7));
+    one_way.write_string("text", "abc");
+    one_way.write_string("comment", "dropped");
+    one_way.write_string("defaulted", "kept");
+    one_way.write_count("list", 2);
+    one_way.write_u16("list", 1);
+    one_way.write_u16("list", 0xFFFF);
+    EXPECT_EQ(two_way.written(), one_way.written());
+
+    Archive in = reader(two_way.written());
+    TwoWayRecord read;
+    read.serialize(in);
+    ASSERT_FALSE(in.failed()) << in.error();
+    EXPECT_TRUE(in.at_end());
+    EXPECT_EQ(read.small, 200);
+    EXPECT_EQ(read.signed_byte, -3);
+    EXPECT_EQ(read.signed_half, -1234);
+    EXPECT_EQ(read.half, 65000u);
+    EXPECT_EQ(read.whole, -7);
+    EXPECT_EQ(read.text, "abc");
+    EXPECT_EQ(read.defaulted, "kept");
+    EXPECT_EQ(read.list, (std::vector<uint16_t>{1, 0xFFFF}));
+}
+
+TEST(ArchiveFieldList, ANullTextReadsAsItsDefault) {
+    Archive out;
+    out.open_write_memory();
+    out.write_string("text", nullptr);
+    Archive in = reader(out.written());
+    std::string text = "old";
+    in.text("text", text, "<none>");
+    EXPECT_EQ(text, "<none>");
+}
+
+}  // namespace
