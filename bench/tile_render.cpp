@@ -6,9 +6,11 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
+#include "engine/core/text_helpers.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/map_view/block_lighting.h"

@@ -7,8 +7,8 @@
 #include <cstdlib>
 
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_group.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_menu.h"
 #include "game/combat/combat_state.h"
 #include "game/screens/menu_screen.h"

@@ -5,12 +5,12 @@
 #include <cstdio>
 
 #include "engine/core/text_helpers.h"
+#include "engine/pictures/bitmap.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_group.h"
-#include "engine/pictures/bitmap.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/ui/text_effects.h"
 #include "engine/ui/ui_menu.h"
 #include "game/effects/action_player.h"

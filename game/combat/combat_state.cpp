@@ -4,10 +4,10 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_group.h"
 #include "engine/pictures/resource_caches.h"
+#include "engine/graphics/sprite.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/platform/platform.h"
 #include "engine/ui/text_effects.h"
 #include "engine/ui/ui_menu.h"

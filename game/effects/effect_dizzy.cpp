@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/effects/copy_effect_types.h"
 #include "game/effects/effect_file.h"

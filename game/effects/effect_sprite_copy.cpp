@@ -6,6 +6,8 @@
 
 #include "engine/blit/blit_modes.h"
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/effects/effect_file.h"
 #include "game/effects/effect_object.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/map_view/npc_sprite_composer.h"
 #include "game/world/actor.h"

@@ -4,10 +4,10 @@
 
 #include "engine/files/ini_file.h"
 #include "engine/graphics/layer.h"
-#include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_group.h"
 #include "engine/pictures/resource_caches.h"
+#include "engine/graphics/sprite.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/session/game.h"

@@ -4,13 +4,13 @@
 #include <string>
 
 #include "engine/core/fatal_report.h"
-#include "engine/core/text_helpers.h"
 #include "engine/files/ini_file.h"
+#include "engine/core/text_helpers.h"
+#include "engine/pictures/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/graphics/sprite_group.h"
-#include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"

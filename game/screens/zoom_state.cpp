@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "engine/app/frame_loop.h"
+#include "engine/pictures/bitmap.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/session/game.h"
 #include "game/screens/menu_screen.h"

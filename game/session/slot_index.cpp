@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/files/ini_file.h"
 #include "engine/core/text_helpers.h"
 #include "game/story/story_file_io.h"
 #include "game/world/world.h"

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/files/file_system.h"
+#include "engine/files/program_paths.h"
 #include "engine/core/text_helpers.h"
 #include "game/story/archive.h"
 #include "game/world/hero_actor.h"

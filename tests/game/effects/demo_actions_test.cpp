@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/text_helpers.h"
 #include "engine/files/ini_file.h"
+#include "engine/core/text_helpers.h"
+#include "engine/pictures/sprite_def.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/effects/action_player.h"
 #include "game/effects/action_script.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "engine/pictures/bitmap.h"
-#include "engine/pictures/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 #include "engine/graphics/sprite.h"
 #include "engine/pictures/sprite_def.h"
 #include "engine/pictures/sprite_flags.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/pictures/graphics_files.h"
+#include "tests/engine/pictures/graphics_files.h"
 #include "game/world/map_level.h"
 
 // Frame f of a sheet is filled with colour base + f (0xRRGGBB).

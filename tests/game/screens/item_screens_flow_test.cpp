@@ -7,8 +7,8 @@
 
 #include <functional>
 
-#include "engine/graphics/sprite_group.h"
 #include "engine/pictures/resource_caches.h"
+#include "engine/graphics/sprite_group.h"
 #include "game/screens/inventory_state.h"
 #include "game/screens/shop_state.h"
 #include "game/screens/talking_state.h"

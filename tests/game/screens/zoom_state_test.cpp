@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/app/frame_loop.h"
+#include "engine/pictures/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/map_view/tile_renderer.h"
