@@ -132,8 +132,8 @@ void Game::enter(uintptr_t) {
     main_fade_.set_level(FadeControl::kDark);  // the screen starts dark
     upper_fade_.set_level(0);
     play_clock_ = false;
-    period_a = kLogicTickMs;
-    period_b = kAnimationTickMs;
+    logic_period = kLogicTickMs;
+    animation_period = kAnimationTickMs;
     // An abandoned game's actions never run in the next one.
     actions_.clear();
     transition_.clear();
@@ -402,8 +402,8 @@ void Game::update() {
         purge_resource_caches();
         purge_counter_ = 0;
     }
-    period_a = kLogicTickMs;
-    period_b = kAnimationTickMs;
+    logic_period = kLogicTickMs;
+    animation_period = kAnimationTickMs;
 }
 
 void Game::animate() {
