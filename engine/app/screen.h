@@ -18,9 +18,9 @@ public:
     // The argument is a number or a pointer, depending on the state.
     virtual void enter(uintptr_t argument) { (void)argument; }
     virtual void leave() {}
-    // After the scene's first tick (the logic tick).
+    // After the scene's logic tick.
     virtual void update() {}
-    // After the scene's second tick.
+    // After the scene's animation tick.
     virtual void animate() {}
     // kPenMove, kPenDown or kPenUp; screen pixels.
     virtual void on_pointer(int kind, int32_t x, int32_t y) { (void)kind, (void)x, (void)y; }

@@ -1,7 +1,7 @@
 // "Story": a story text shown page by page over a background that the
 // text's two-character prefix chooses (a book, a thought bubble, a story
 // panel, a small note, a computer screen or a main panel). Each page fades
-// in on the second tick; the action key, key 8 or a tap turns the page, and
+// in on the animation tick; the action key, key 8 or a tap turns the page, and
 // after the last one the screen fades out to "Walking".
 #pragma once
 

@@ -1,5 +1,5 @@
 // Story pages: the prefix that chooses the background, lines, margins and
-// font; pages cut at line breaks; the fade in and out on the second tick; the
+// font; pages cut at line breaks; the fade in and out on the animation tick; the
 // keys that turn a page; and the way back to the map.
 #include "game/screens/story_state.h"
 
