@@ -85,7 +85,7 @@ void EndOfGameState::finish() {
     game->play_music(kTitleMusic, 0);
     world->autosave_exists = false;
     world->saving_allowed = false;
-    game->switch_state(variant_ == kGameOver ? "GameIO" : "Menu", 0);
+    game->switch_state(variant_ == kGameOver ? kGameIOScreen : kMainMenuScreen, 0);
 }
 
 void EndOfGameState::start_leaving() {

@@ -157,7 +157,7 @@ void Game::enter(uintptr_t) {
     }
     hud.autosave = [this] { autosave(); };
     hud.create(*map_layer_, w, module()->settings);
-    switch_state("Menu", 0);
+    switch_state(kMainMenuScreen, 0);
     play_music(kTitleMusic, 0);
     animation_counter_ = 0;
     tile_phase_ = 0;
@@ -310,9 +310,9 @@ void Game::follow_camera() {
         pan_countdown_ = kPanSteps;
     }
     const GameState* state = current_state();
-    const bool scripted_screen = state && (state->name() == "Walking" || state->name() == "Talking" ||
-                                           state->name() == "Item" || state->name() == "Story");
-    const bool follows_actor = followed_actor && state && state->name() == "Walking";
+    const bool scripted_screen = state && (state->name() == kWalkingScreen || state->name() == kTalkingScreen ||
+                                           state->name() == kItemNoticeScreen || state->name() == kStoryScreen);
+    const bool follows_actor = followed_actor && state && state->name() == kWalkingScreen;
     Point target = hero().position();
     if (follows_actor || (scripted_screen && scripted_focus_.x && scripted_focus_.y)) {
         target = follows_actor ? followed_actor->position() : scripted_focus_;
@@ -354,7 +354,7 @@ void Game::pre_render() {
 
 void Game::refresh_view(Point at, bool incremental, bool force) {
     const GameState* state = current_state();
-    if (!state || state->name() == "Menu" || state->name() == "Inventory" || full_screen_page) return;
+    if (!state || state->name() == kMainMenuScreen || state->name() == kInventoryScreen || full_screen_page) return;
     view_.refresh(at, level_tiles(), display_size(), incremental, force, free_memory());
 }
 
@@ -413,7 +413,7 @@ void Game::animate() {
     }
     GameState* walking = nullptr;
     for (GameState* state : states())
-        if (state->name() == "Walking") walking = state;
+        if (state->name() == kWalkingScreen) walking = state;
     transition_.step(current_state(), walking, main_fade_, upper_fade_, [] { render_frame(); });
     if (play_clock_) world().play_time += kAnimationTickMs;
 }

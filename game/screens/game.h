@@ -24,6 +24,7 @@
 #include "game/screens/transition.h"
 #include "game/screens/view_grid.h"
 #include "game/screens/walk_hud.h"
+#include "game/world/screen_names.h"
 
 class ActionPlayer;
 class Actor;
@@ -36,8 +37,9 @@ class World;
 
 // The screens in the order the game registers them.
 inline constexpr std::array<const char*, 14> kGameStateNames = {
-    "Walking", "Zoom", "Sleep", "Menu", "Talking", "Story", "Shop",
-    "Inventory", "Item", "Combat", "GameIO", "EndOfGame", "Level", "Stats"};
+    kWalkingScreen, kZoomScreen, kSleepScreen, kMainMenuScreen, kTalkingScreen,
+    kStoryScreen, kShopScreen, kInventoryScreen, kItemNoticeScreen, kCombatScreen,
+    kGameIOScreen, kEndOfGameScreen, kLevelUpScreen, kStatsScreen};
 
 // The top-left map pixel shown for a focus: the screen follows the focus
 // but shows nothing beyond the map's left, top and right edges, and beyond

@@ -149,11 +149,11 @@ void GameIOState::start_closing(bool to_menu) {
 
 void GameIOState::finish_closing() {
     if (close_to_menu_ || from_menu_) {
-        game->switch_state("Menu", 0);
+        game->switch_state(kMainMenuScreen, 0);
         return;
     }
     world->saving_allowed = true;
-    game->switch_state("Walking", 0);
+    game->switch_state(kWalkingScreen, 0);
 }
 
 // --- input ---------------------------------------------------------------------------

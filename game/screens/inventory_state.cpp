@@ -200,7 +200,7 @@ void InventoryState::update() {
         view_.tick_message();
     }
     equipment_->add_alpha(leaving_ ? -1 : 1);
-    if (!view_.fade(leaving_)) game->switch_state("Walking", 0);
+    if (!view_.fade(leaving_)) game->switch_state(kWalkingScreen, 0);
 }
 
 // --- pages ---------------------------------------------------------------------------

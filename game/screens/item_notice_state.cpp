@@ -50,7 +50,7 @@ void ItemNoticeState::enter(uintptr_t argument) {
     bind_context();
     leaving_ = false;
     notice_ = argument ? *reinterpret_cast<const ItemNotice*>(argument) : ItemNotice{};
-    if (notice_.return_state.empty()) notice_.return_state = "Walking";
+    if (notice_.return_state.empty()) notice_.return_state = kWalkingScreen;
     if (item_notice_text(*world, notice_).empty()) {
         // An item no story record has: nothing to tell.
         std::fprintf(stderr, "tarrowind: no notice for the unknown item %08X\n", unsigned(notice_.item_id));

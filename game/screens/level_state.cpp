@@ -66,7 +66,7 @@ void LevelUpState::apply() {
 void LevelUpState::finish() {
     // No save while the HUD mode is on; the game's save refuses a dead hero.
     if (!game->hud_mode()) game->autosave();
-    game->switch_state("Walking", 0);
+    game->switch_state(kWalkingScreen, 0);
 }
 
 void LevelUpState::update() {

@@ -89,7 +89,7 @@ void ShopState::enter(uintptr_t argument) {
         // the category the shop was opened with, not by its tab.
         std::string& text = game->screen_arguments.story_text;
         text = nothing_to_sell_text(category());
-        game->switch_state("Story", reinterpret_cast<uintptr_t>(&text));
+        game->switch_state(kStoryScreen, reinterpret_cast<uintptr_t>(&text));
         return;
     }
     build_pages();
@@ -373,7 +373,7 @@ void ShopState::update() {
     if (right || left) view_.draw_page();
     view_.place_frame(cursor_.selected);
     if (!view_.fade(leaving_)) {
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     view_.tick_message();

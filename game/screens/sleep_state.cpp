@@ -80,7 +80,7 @@ void SleepState::update() {
         break;
     default:
         picture_group_->add_alpha(-1);
-        if (!outline_group_->add_alpha(-1)) game->switch_state("Walking", WalkingState::kEnterAfterSleep);
+        if (!outline_group_->add_alpha(-1)) game->switch_state(kWalkingScreen, WalkingState::kEnterAfterSleep);
         break;
     }
 }

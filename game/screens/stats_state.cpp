@@ -70,7 +70,7 @@ void StatsState::update() {
         return;
     }
     page_.fade(-1);
-    if (page_.alpha() == 0) game->switch_state("Walking", 0);
+    if (page_.alpha() == 0) game->switch_state(kWalkingScreen, 0);
 }
 
 bool StatsState::takes_input() const {

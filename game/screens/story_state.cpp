@@ -54,7 +54,7 @@ void StoryState::enter(uintptr_t argument) {
     const std::string* text = reinterpret_cast<const std::string*>(argument);
     if (!text || text->empty()) {
         std::fprintf(stderr, "tarrowind: a story page without text\n");
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     style_ = story_page_style(*text);
@@ -116,7 +116,7 @@ void StoryState::animate() {
     if (!leaving_) {
         if (group_->group_alpha() < style_.full_alpha) group_->add_alpha(1);
     } else if (group_->add_alpha(-1) == 0) {
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
     }
 }
 

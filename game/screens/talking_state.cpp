@@ -129,7 +129,7 @@ void TalkingState::enter(uintptr_t argument) {
     // Nothing to say, or more than one opening: no conversation.
     if (!npc_ || topic_menu_.size() != 1) {
         topic_menu_.clear();
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     const NpcTopic& topic = *topic_menu_.front().topics.front();
@@ -379,7 +379,7 @@ void TalkingState::fade_out() {
     const int32_t before = bubble_->group_alpha();
     bubble_->add_alpha(-1);
     if (bubble_->group_alpha() == before) {
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     const int32_t shade = bubble_->group_alpha() * 9 / 10;

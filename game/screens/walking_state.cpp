@@ -137,7 +137,7 @@ void WalkingState::update() {
     update_script_waits();
     const HeroActor& h = world->hero();
     if (!scripted_ && h.experience >= h.experience_step) {
-        enter_screen(*game, "Level", 0);
+        enter_screen(*game, kLevelUpScreen, 0);
         return;
     }
     if (scripted_) continue_script();

@@ -204,7 +204,7 @@ void ZoomState::place_marker() {
 
 void ZoomState::return_to_walking() {
     play_menu_click();
-    game->switch_state("Walking", 0);
+    game->switch_state(kWalkingScreen, 0);
 }
 
 void ZoomState::on_key(int kind, uint32_t, uint32_t) {
