@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/app/input_kind.h"
+#include "engine/app/screen_argument.h"
 #include "engine/core/memory_pool.h"
 
 class Display;
@@ -27,7 +28,7 @@ public:
     Scene& operator=(const Scene&) = delete;
 
     // --- Operations a scene may override (defaults do nothing) -----------
-    virtual void enter(uintptr_t argument) { (void)argument; }
+    virtual void enter(ScreenArgument argument) { (void)argument; }
     virtual void leave() {}
     virtual void pre_render() {}
     virtual void post_render() {}
@@ -49,7 +50,7 @@ public:
     // Leaves the current state; then, unless `name` is null, enters the
     // first state of exactly that name (case matters). An unknown name
     // leaves no current state. Either way both tick clocks restart.
-    void switch_state(const char* name, uintptr_t argument);
+    void switch_state(const char* name, ScreenArgument argument);
     GameState* current_state() const { return current_state_; }
     const std::vector<GameState*>& states() const { return states_; }
 

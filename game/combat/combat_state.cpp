@@ -84,10 +84,10 @@ void CombatState::reset_fight() {
     carousel_.fill(nullptr);
 }
 
-void CombatState::enter(uintptr_t argument) {
+void CombatState::enter(ScreenArgument argument) {
     bind_context();
     reset_fight();
-    monster_ = reinterpret_cast<MonsterActor*>(argument);
+    monster_ = argument.pointer<MonsterActor>();
     if (!monster_ || !monster_->record()) {
         // Nothing to fight: back to the map, out of the white fade.
         monster_ = nullptr;

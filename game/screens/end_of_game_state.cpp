@@ -26,9 +26,9 @@ const char16_t* end_of_game_picture(int32_t variant) {
     }
 }
 
-void EndOfGameState::enter(uintptr_t argument) {
+void EndOfGameState::enter(ScreenArgument argument) {
     bind_context();
-    const auto* chosen = reinterpret_cast<const int32_t*>(argument);
+    const int32_t* chosen = argument.pointer<const int32_t>();
     // Anything but the two endings is game over.
     variant_ = chosen && (*chosen == kFirstEnding || *chosen == kSecondEnding) ? *chosen : kGameOver;
     leaving_ = false;

@@ -123,7 +123,7 @@ void Game::build_display_list() {
     upper_fade_.attach(add_fade(*map_layer_, kUpperFadeDepth, kWhite565));
 }
 
-void Game::enter(uintptr_t) {
+void Game::enter(ScreenArgument) {
     World& w = world();
     w.play_time = 0;
     if (MapLevel* first = w.first_level()) w.set_current_level(first->id);

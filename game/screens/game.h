@@ -57,7 +57,7 @@ public:
     Game(Display* display, std::string_view name);
     ~Game() override;
 
-    void enter(uintptr_t argument) override;  // starts a session
+    void enter(ScreenArgument argument) override;  // starts a session
     void leave() override;                    // ends it
     void pre_render() override;               // the camera
     void update() override;                   // 12 ms tick

@@ -22,7 +22,7 @@ bool level_up_action_done(const ActionPlayer& player, int32_t id) {
     return player.is_action_finished(id) && action.frame > action.show_frame;
 }
 
-void LevelUpState::enter(uintptr_t) {
+void LevelUpState::enter(ScreenArgument) {
     bind_context();
     choice_ = kDexterity;
     phase_ = kChoosing;

@@ -73,7 +73,7 @@ MainMenuState::~MainMenuState() = default;
 
 int32_t MainMenuState::backdrop_level() const { return backdrop_ ? backdrop_->level() : 0; }
 
-void MainMenuState::enter(uintptr_t argument) {
+void MainMenuState::enter(ScreenArgument argument) {
     bind_context();
     leaving_ = false;
     mode_ = kMain;
@@ -88,7 +88,7 @@ void MainMenuState::enter(uintptr_t argument) {
     // the backdrop's alpha would darken it.
     backdrop_ = new FadeLayer;
     backdrop_->set_color(0);
-    backdrop_->set_level(argument ? kBackdropLevel : 0);
+    backdrop_->set_level(argument.number() ? kBackdropLevel : 0);
     layer->add(backdrop_, kBackdropDepth);
 
     const Rect whole{0, 0, layer->size().width, layer->size().height};

@@ -20,7 +20,7 @@ constexpr int32_t kSlowStep = 2, kSlowEvery = 3;
 
 }  // namespace
 
-void SleepState::enter(uintptr_t) {
+void SleepState::enter(ScreenArgument) {
     bind_context();
     phase_ = kOutlineIn;
     counter_ = 0;

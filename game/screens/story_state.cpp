@@ -46,12 +46,12 @@ StoryPageStyle story_page_style(std::string_view text) {
 StoryState::StoryState() = default;
 StoryState::~StoryState() = default;
 
-void StoryState::enter(uintptr_t argument) {
+void StoryState::enter(ScreenArgument argument) {
     bind_context();
     leaving_ = false;
     position_ = 0;
     pages_shown_ = 0;
-    const std::string* text = reinterpret_cast<const std::string*>(argument);
+    const std::string* text = argument.pointer<const std::string>();
     if (!text || text->empty()) {
         std::fprintf(stderr, "tarrowind: a story page without text\n");
         game->switch_state(kWalkingScreen, 0);

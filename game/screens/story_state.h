@@ -41,7 +41,7 @@ public:
     ~StoryState() override;
 
     // The argument points at the narrow text (a std::string); it is copied.
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void animate() override;
     void on_key(int kind, uint32_t game_key, uint32_t key_code) override;

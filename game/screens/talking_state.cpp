@@ -100,7 +100,7 @@ Sprite* TalkingState::render_text(const std::string& text) {
 
 // --- entering and leaving -------------------------------------------------
 
-void TalkingState::enter(uintptr_t argument) {
+void TalkingState::enter(ScreenArgument argument) {
     if (!full_enter_) {
         // Back from a screen one of the topic's actions opened.
         if (bubble_) {
@@ -115,7 +115,7 @@ void TalkingState::enter(uintptr_t argument) {
     text_.clear();
     closing_ = false;
     page_start_ = 0;
-    npc_ = reinterpret_cast<NpcRecord*>(argument);
+    npc_ = argument.pointer<NpcRecord>();
     actor_ = nullptr;
     if (npc_)
         for (const auto& actor : world->npc_actors)

@@ -39,7 +39,7 @@ bool WalkingState::input_blocked() const {
 
 Point WalkingState::map_offset() const { return game->object_group() ? game->object_group()->offset() : Point{0, 0}; }
 
-void WalkingState::open_screen(const char* name, uintptr_t argument) {
+void WalkingState::open_screen(const char* name, ScreenArgument argument) {
     play_menu_click();
     enter_screen(*game, name, argument);
 }

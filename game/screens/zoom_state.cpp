@@ -42,7 +42,7 @@ void clear_picture(Sprite& sprite) {
 
 }  // namespace
 
-void ZoomState::enter(uintptr_t) {
+void ZoomState::enter(ScreenArgument) {
     bind_context();
     phase_ = kBubbleIn;
     blink_counter_ = 0;
