@@ -83,7 +83,7 @@ public:
         auto monster = std::make_shared<MonsterActor>(&g_app->world, g_app->world.get_or_load_monster(monster_id));
         monster->encounter = true;
         g_game->screen_arguments.opponent = monster;
-        g_game->switch_state("Combat", reinterpret_cast<uintptr_t>(monster.get()));
+        g_game->switch_state("Combat", monster.get());
     }
     // After a death the load screen (or the end of the game) follows:
     // back to the map for the next fight.

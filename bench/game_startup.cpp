@@ -203,7 +203,7 @@ void BM_FiftyTalks(benchmark::State& state) {
         }
         for (int i = 0; i < 50; ++i) {
             game.screen_arguments.talk_partner = marta;
-            game.switch_state("Talking", reinterpret_cast<uintptr_t>(marta.get()));
+            game.switch_state("Talking", marta.get());
             for (int frame = 0; frame < 5; ++frame) run_frame();
             talks += game.current_state() && game.current_state()->name() == "Talking";
             game.switch_state("Walking", 0);

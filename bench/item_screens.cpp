@@ -127,7 +127,7 @@ void BM_ShopFillBuyList(benchmark::State& state) {
     }
     ShopRequest& request = g_game->screen_arguments.shop;
     request = {world.get_or_load_npc(0x2002), 1, 0, 1};
-    g_game->switch_state("Shop", reinterpret_cast<uintptr_t>(&request));
+    g_game->switch_state("Shop", &request);
     auto& shop = *static_cast<ShopState*>(game.current());
     double seconds = 0;
     bool forward = true;

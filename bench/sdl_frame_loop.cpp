@@ -45,14 +45,14 @@ class TimedScene : public Scene {
 public:
     TimedScene(Platform& host, Display* display) : Scene(display, "Game"), host_(host) {
         create_layer();
-        period_a = 12;
-        period_b = 10;
+        logic_period = 12;
+        animation_period = 10;
     }
     void update() override {
         updates++;
-        // due_a was already moved on by one period: the step was due at
-        // due_a - period_a.
-        const int32_t late = int32_t(host_.tick_count() - (due_a - period_a));
+        // logic_due was already moved on by one period: the step was due at
+        // logic_due - logic_period.
+        const int32_t late = int32_t(host_.tick_count() - (logic_due - logic_period));
         max_late_ms = std::max(max_late_ms, late);
         total_late_ms += late;
     }

@@ -45,7 +45,7 @@ std::string book(int pages) {
 
 void open_story(const std::string& text) {
     g_game->screen_arguments.story_text = text;
-    g_game->switch_state("Story", reinterpret_cast<uintptr_t>(&g_game->screen_arguments.story_text));
+    g_game->switch_state("Story", &g_game->screen_arguments.story_text);
 }
 
 void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {
@@ -134,7 +134,7 @@ void BM_EndingPictureFadeFrame(benchmark::State& state) {
         auto* end = dynamic_cast<EndOfGameState*>(game.current());
         if (!end || end->group()->group_alpha() >= 31) {
             g_game->switch_state("Walking", 0);
-            g_game->switch_state("EndOfGame", reinterpret_cast<uintptr_t>(&ending));
+            g_game->switch_state("EndOfGame", &ending);
         }
         state.ResumeTiming();
         const auto start = BenchClock::now();

@@ -15,7 +15,7 @@ const bool kPageDrawnHookInstalled = (set_page_drawn_hook(restart_scene_timers),
 // 0 marks an unset stamp, so a stamp that lands on 0 moves on by one ms.
 uint32_t set_stamp(uint32_t value) { return value ? value : 1; }
 
-// The shared shape of both loops: reset a stamp that is unset or too far
+// The shared shape of both kinds of tick: reset a stamp that is unset or too far
 // behind to one period before now, then run a step per period that fell due.
 // `stamp_of` picks the stamp, `step` runs the scene's and the state's call.
 template <typename StampOf, typename Step>
@@ -40,27 +40,27 @@ int run_catch_up(uint32_t now, StampOf stamp_of, Step step) {
     return steps;
 }
 
-struct StampA {
-    uint32_t& operator()(Scene& s) const { return s.due_a; }
-    uint32_t period(const Scene& s) const { return s.period_a; }
+struct LogicStamp {
+    uint32_t& operator()(Scene& s) const { return s.logic_due; }
+    uint32_t period(const Scene& s) const { return s.logic_period; }
 };
-struct StampB {
-    uint32_t& operator()(Scene& s) const { return s.due_b; }
-    uint32_t period(const Scene& s) const { return s.period_b; }
+struct AnimationStamp {
+    uint32_t& operator()(Scene& s) const { return s.animation_due; }
+    uint32_t period(const Scene& s) const { return s.animation_period; }
 };
 
 }  // namespace
 
-int run_tick_loop_a(uint32_t now) {
-    return run_catch_up(now, StampA{}, [](Scene& scene) {
+int run_logic_ticks(uint32_t now) {
+    return run_catch_up(now, LogicStamp{}, [](Scene& scene) {
         scene.update();
         if (g_current_scene)
             if (GameState* state = g_current_scene->current_state()) state->update();
     });
 }
 
-int run_tick_loop_b(uint32_t now) {
-    return run_catch_up(now, StampB{}, [](Scene& scene) {
+int run_animation_ticks(uint32_t now) {
+    return run_catch_up(now, AnimationStamp{}, [](Scene& scene) {
         scene.animate();
         if (g_current_scene)
             if (GameState* state = g_current_scene->current_state()) state->animate();
@@ -68,7 +68,7 @@ int run_tick_loop_b(uint32_t now) {
 }
 
 int run_frame(uint32_t now) {
-    const int steps = run_tick_loop_a(now) + run_tick_loop_b(now);
+    const int steps = run_logic_ticks(now) + run_animation_ticks(now);
     if (steps > 0 && g_current_scene) {
         render_frame();
         ensure_memory_reserve();
@@ -79,6 +79,6 @@ int run_frame(uint32_t now) {
 void restart_scene_timers() {
     if (!g_current_scene || !has_platform()) return;
     const uint32_t now = platform().tick_count();
-    g_current_scene->due_a = set_stamp(now);
-    g_current_scene->due_b = set_stamp(now);
+    g_current_scene->logic_due = set_stamp(now);
+    g_current_scene->animation_due = set_stamp(now);
 }

@@ -15,13 +15,13 @@ inline bool tick_behind_by_more_than(uint32_t stamp, uint32_t now, uint32_t ms) 
     return int32_t(now - stamp) > int32_t(ms);
 }
 
-// Runs every step of loop A (scene update, then state update) that fell due
-// by `now`; returns the number of steps. The scene and its state are looked
-// up again before each call, so a step may switch either.
-int run_tick_loop_a(uint32_t now);
-// The same for loop B (scene animate, then state animate).
-int run_tick_loop_b(uint32_t now);
-// Both loops, then one render when any step ran; returns the steps run.
+// Runs every logic tick (scene update, then state update) that fell due by
+// `now`; returns the number of ticks. The scene and its state are looked up
+// again before each call, so a tick may switch either.
+int run_logic_ticks(uint32_t now);
+// The same for the animation ticks (scene animate, then state animate).
+int run_animation_ticks(uint32_t now);
+// Both kinds of tick, then one render when any ran; returns the ticks run.
 int run_frame(uint32_t now);
 
 // Sets both due stamps of the current scene to now, so that time spent

@@ -25,7 +25,7 @@ void Scene::add_state(std::string_view name, GameState* state) {
     states_.push_back(state);
 }
 
-void Scene::switch_state(const char* name, uintptr_t argument) {
+void Scene::switch_state(const char* name, ScreenArgument argument) {
     if (current_state_) {
         current_state_->leave();
         current_state_ = nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/app/input_kind.h"
+#include "engine/app/screen_argument.h"
 #include "engine/core/memory_pool.h"
 
 class Display;
@@ -27,12 +28,12 @@ public:
     Scene& operator=(const Scene&) = delete;
 
     // --- Operations a scene may override (defaults do nothing) -----------
-    virtual void enter(uintptr_t argument) { (void)argument; }
+    virtual void enter(ScreenArgument argument) { (void)argument; }
     virtual void leave() {}
     virtual void pre_render() {}
     virtual void post_render() {}
-    virtual void update() {}   // tick loop A
-    virtual void animate() {}  // tick loop B
+    virtual void update() {}   // each logic tick
+    virtual void animate() {}  // each animation tick
     virtual void idle() {}     // between messages while `idle_pump` is set
     virtual int on_pointer(int kind, int32_t x, int32_t y) {
         (void)kind, (void)x, (void)y;
@@ -49,7 +50,7 @@ public:
     // Leaves the current state; then, unless `name` is null, enters the
     // first state of exactly that name (case matters). An unknown name
     // leaves no current state. Either way both tick clocks restart.
-    void switch_state(const char* name, uintptr_t argument);
+    void switch_state(const char* name, ScreenArgument argument);
     GameState* current_state() const { return current_state_; }
     const std::vector<GameState*>& states() const { return states_; }
 
@@ -80,10 +81,10 @@ public:
     SceneManager* owner() const { return owner_; }
 
     // Read and written by the frame loop.
-    uint32_t period_a = 100;  // ms between update() calls
-    uint32_t period_b = 100;  // ms between animate() calls
-    uint32_t due_a = 0;       // next due tick count of loop A; 0 = unset
-    uint32_t due_b = 0;
+    uint32_t logic_period = 100;      // ms between update() calls
+    uint32_t animation_period = 100;  // ms between animate() calls
+    uint32_t logic_due = 0;           // next due tick count of update(); 0 = unset
+    uint32_t animation_due = 0;       // the same for animate()
     bool idle_pump = false;   // the message loop calls idle() between messages
 
 private:

@@ -24,7 +24,7 @@ int SceneManager::add(Scene* scene) {
     return 1;
 }
 
-int SceneManager::switch_to(std::string_view name, uintptr_t argument) {
+int SceneManager::switch_to(std::string_view name, ScreenArgument argument) {
     Scene* next = find(name);
     if (!next) return 0;
     if (current_) current_->leave();

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/app/screen_argument.h"
 #include "engine/core/memory_pool.h"
 
 class Scene;
@@ -30,7 +31,7 @@ public:
     int add(Scene* scene);
     // Leaves the current scene, enters the named one (even when it is the
     // same) and restarts its tick clocks; 0 and no change for an unknown name.
-    int switch_to(std::string_view name, uintptr_t argument);
+    int switch_to(std::string_view name, ScreenArgument argument);
     // Leaves the current state and scene, then deletes every scene.
     void shutdown();
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/app/input_kind.h"
+#include "engine/app/screen_argument.h"
 #include "engine/core/memory_pool.h"
 
 class Scene;
@@ -16,11 +17,11 @@ public:
     virtual ~GameState() = default;
 
     // The argument is a number or a pointer, depending on the state.
-    virtual void enter(uintptr_t argument) { (void)argument; }
+    virtual void enter(ScreenArgument argument) { (void)argument; }
     virtual void leave() {}
-    // After the scene's first tick (the logic tick).
+    // After the scene's logic tick.
     virtual void update() {}
-    // After the scene's second tick.
+    // After the scene's animation tick.
     virtual void animate() {}
     // kPenMove, kPenDown or kPenUp; screen pixels.
     virtual void on_pointer(int kind, int32_t x, int32_t y) { (void)kind, (void)x, (void)y; }

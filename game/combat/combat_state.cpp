@@ -84,15 +84,15 @@ void CombatState::reset_fight() {
     carousel_.fill(nullptr);
 }
 
-void CombatState::enter(uintptr_t argument) {
+void CombatState::enter(ScreenArgument argument) {
     bind_context();
     reset_fight();
-    monster_ = reinterpret_cast<MonsterActor*>(argument);
+    monster_ = argument.pointer<MonsterActor>();
     if (!monster_ || !monster_->record()) {
         // Nothing to fight: back to the map, out of the white fade.
         monster_ = nullptr;
         game->upper_fade().add_level(-FadeControl::kDark);
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     hero_sprite_file_.clear();
@@ -488,12 +488,12 @@ void CombatState::game_over() {
     // saved (the automatic save refuses him).
     game->set_hud_mode(false);
     // The game-over picture, then the load screen.
-    game->switch_state("EndOfGame", 0);
+    game->switch_state(kEndOfGameScreen, 0);
 }
 
 void CombatState::back_to_map() {
     const bool level_up = hero->experience >= hero->experience_step;
-    game->switch_state(level_up ? "Level" : "Walking", 0);
+    game->switch_state(level_up ? kLevelUpScreen : kWalkingScreen, 0);
 }
 
 void CombatState::remove_monster_from_world() {

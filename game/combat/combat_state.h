@@ -86,7 +86,7 @@ public:
     ~CombatState() override;
 
     // The argument is the MonsterActor met (not owned).
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

@@ -45,7 +45,7 @@ public:
     void post(int32_t type, int32_t kind, uint32_t a, uint32_t b) { event_ = {type, kind, a, b}; }
     const TransitionEvent& pending() const { return event_; }
 
-    // One step, on the scene's second tick. `walking` is the state that
+    // One step, on the scene's animation tick. `walking` is the state that
     // carries level changes and combat starts: when a fade-out for one of
     // those ends under another state that does not take it, the event waits
     // until `walking` is current, so the screen never stays dark.

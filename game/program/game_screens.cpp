@@ -18,27 +18,28 @@
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 #include "game/screens/zoom_state.h"
+#include "game/world/screen_names.h"
 
 GameScreenState* create_game_screen(std::string_view name) {
-    if (name == "Menu") return new MainMenuState;
-    if (name == "GameIO") return new GameIOState;
-    if (name == "Talking") {
+    if (name == kMainMenuScreen) return new MainMenuState;
+    if (name == kGameIOScreen) return new GameIOState;
+    if (name == kTalkingScreen) {
         // Topics' actions run through the game's action executor.
         TalkingState::action_runner() = [](Game& game, const Action& action) { run_action(game, action); };
         TalkingState::portrait_builder() = build_npc_head;
         return new TalkingState;
     }
-    if (name == "Walking") return new WalkingState;
-    if (name == "Inventory") return new InventoryState;
-    if (name == "Shop") return new ShopState;
-    if (name == "Item") return new ItemNoticeState;
-    if (name == "Combat") return new CombatState;
-    if (name == "Zoom") return new ZoomState;
-    if (name == "Level") return new LevelUpState;
-    if (name == "Stats") return new StatsState;
-    if (name == "Story") return new StoryState;
-    if (name == "Sleep") return new SleepState;
-    if (name == "EndOfGame") return new EndOfGameState;
+    if (name == kWalkingScreen) return new WalkingState;
+    if (name == kInventoryScreen) return new InventoryState;
+    if (name == kShopScreen) return new ShopState;
+    if (name == kItemNoticeScreen) return new ItemNoticeState;
+    if (name == kCombatScreen) return new CombatState;
+    if (name == kZoomScreen) return new ZoomState;
+    if (name == kLevelUpScreen) return new LevelUpState;
+    if (name == kStatsScreen) return new StatsState;
+    if (name == kStoryScreen) return new StoryState;
+    if (name == kSleepScreen) return new SleepState;
+    if (name == kEndOfGameScreen) return new EndOfGameState;
     return nullptr;
 }
 

@@ -35,11 +35,11 @@ GameState* find_screen(Game& game, std::string_view name) {
     return nullptr;
 }
 
-WalkingState* walking_screen(Game& game) { return dynamic_cast<WalkingState*>(find_screen(game, "Walking")); }
+WalkingState* walking_screen(Game& game) { return dynamic_cast<WalkingState*>(find_screen(game, kWalkingScreen)); }
 
 std::string current_screen_name(Game& game) {
     const GameState* state = game.current_state();
-    return state ? state->name() : std::string("Walking");
+    return state ? state->name() : std::string(kWalkingScreen);
 }
 
 // --- items and gold -----------------------------------------------------------
@@ -47,7 +47,7 @@ std::string current_screen_name(Game& game) {
 void show_item_notice(Game& game, const std::string& return_state, uint32_t item_id, int32_t amount) {
     ItemNotice& notice = game.screen_arguments.item_notice;
     notice = {return_state, item_id, amount};
-    enter_screen(game, "Item", reinterpret_cast<uintptr_t>(&notice));
+    enter_screen(game, kItemNoticeScreen, &notice);
 }
 
 void change_gold(Game& game, const std::string& return_state, int64_t amount) {
@@ -119,21 +119,21 @@ void change_hero_looks(Game& game, const Action& action) {
 void open_story(Game& game, const Action& action) {
     if (action.text.empty()) return skip(action, "no text", 0);
     game.screen_arguments.story_text = action.text;
-    enter_screen(game, "Story", reinterpret_cast<uintptr_t>(&game.screen_arguments.story_text));
+    enter_screen(game, kStoryScreen, &game.screen_arguments.story_text);
 }
 
 void open_shop(Game& game, const Action& action) {
     std::shared_ptr<NpcRecord> keeper = game.world().get_or_load_npc(action.a);
     if (!keeper) return skip(action, "no person", action.a);
     game.screen_arguments.shop = {std::move(keeper), uint16_t(action.b & 0xFFFF), uint16_t(action.b >> 16), action.c};
-    enter_screen(game, "Shop", reinterpret_cast<uintptr_t>(&game.screen_arguments.shop));
+    enter_screen(game, kShopScreen, &game.screen_arguments.shop);
 }
 
 void open_talk(Game& game, const Action& action) {
     std::shared_ptr<NpcRecord> partner = game.world().get_or_load_npc(action.a);
     if (!partner) return skip(action, "no person", action.a);
     game.screen_arguments.talk_partner = std::move(partner);
-    enter_screen(game, "Talking", reinterpret_cast<uintptr_t>(game.screen_arguments.talk_partner.get()));
+    enter_screen(game, kTalkingScreen, game.screen_arguments.talk_partner.get());
 }
 
 // Only a conversation on screen has a portrait to change.
@@ -144,12 +144,12 @@ void change_portrait_part(Game& game, const Action& action) {
 
 void end_game(Game& game, int32_t kind) {
     game.screen_arguments.ending = kind;
-    enter_screen(game, "EndOfGame", reinterpret_cast<uintptr_t>(&game.screen_arguments.ending));
+    enter_screen(game, kEndOfGameScreen, &game.screen_arguments.ending);
 }
 
 // A scripted sequence step: the walking screen runs it.
 WalkingState* enter_scripted_walk(Game& game) {
-    enter_screen(game, "Walking", WalkingState::kEnterScripted);
+    enter_screen(game, kWalkingScreen, WalkingState::kEnterScripted);
     return walking_screen(game);
 }
 
@@ -283,7 +283,7 @@ void run_code(Game& game, const Action& action, const std::string& here) {
         if (WalkingState* walking = enter_scripted_walk(game))
             walking->set_wait_ticks(int32_t(action.a / Game::kLogicTickMs));
         return restart_scene_timers();
-    case kActSleep: enter_screen(game, "Sleep", 0); return;
+    case kActSleep: enter_screen(game, kSleepScreen, 0); return;
     case kActQuest: return action.b ? hero.complete_quest(action.a) : hero.add_quest(action.a);
     case kActRestore: return restore_hero(hero);
     case kActEnding1: return end_game(game, kEndingFirst);
@@ -293,7 +293,7 @@ void run_code(Game& game, const Action& action, const std::string& here) {
     case kActHudMode: game.set_hud_mode(action.a != 0); return;
     case kActItemReward: return item_reward(game, here);
     case kActGoldReward: return change_gold(game, here, gold_reward(hero));
-    case kActStats: enter_screen(game, "Stats", 0); return;
+    case kActStats: enter_screen(game, kStatsScreen, 0); return;
     case kActAutosave: game.autosave(); return;
     case kActFlagFromExpression: return set_flag(game, action, action.expression.holds(world) ? 1 : 0, 0);
     case kActSetFlag: return set_flag(game, action, int32_t(action.b), int32_t(action.c));
@@ -326,7 +326,7 @@ void run_code(Game& game, const Action& action, const std::string& here) {
 
 Point packed_tile_pixels(uint32_t packed) { return {int32_t(packed & 0x7FFF) * kTile, int32_t(packed >> 16) * kTile}; }
 
-bool enter_screen(Game& game, std::string_view name, uintptr_t argument) {
+bool enter_screen(Game& game, std::string_view name, ScreenArgument argument) {
     GameState* screen = find_screen(game, name);
     if (!screen) {
         // Said once a name: a story that names it again tells nothing new.

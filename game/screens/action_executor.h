@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "engine/app/screen_argument.h"
 #include "engine/core/geometry.h"
 
 class Game;
@@ -70,4 +71,4 @@ Point packed_tile_pixels(uint32_t packed);
 // Switches to the named screen with the argument; a name that is not one of
 // the game's screens is logged and the game stays where it is. True when the
 // switch happened.
-bool enter_screen(Game& game, std::string_view name, uintptr_t argument);
+bool enter_screen(Game& game, std::string_view name, ScreenArgument argument);

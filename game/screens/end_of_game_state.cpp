@@ -26,9 +26,9 @@ const char16_t* end_of_game_picture(int32_t variant) {
     }
 }
 
-void EndOfGameState::enter(uintptr_t argument) {
+void EndOfGameState::enter(ScreenArgument argument) {
     bind_context();
-    const auto* chosen = reinterpret_cast<const int32_t*>(argument);
+    const int32_t* chosen = argument.pointer<const int32_t>();
     // Anything but the two endings is game over.
     variant_ = chosen && (*chosen == kFirstEnding || *chosen == kSecondEnding) ? *chosen : kGameOver;
     leaving_ = false;
@@ -85,7 +85,7 @@ void EndOfGameState::finish() {
     game->play_music(kTitleMusic, 0);
     world->autosave_exists = false;
     world->saving_allowed = false;
-    game->switch_state(variant_ == kGameOver ? "GameIO" : "Menu", 0);
+    game->switch_state(variant_ == kGameOver ? kGameIOScreen : kMainMenuScreen, 0);
 }
 
 void EndOfGameState::start_leaving() {

@@ -25,7 +25,7 @@ public:
     static constexpr uint32_t kGroupDepth = 1000;
 
     // The argument points at the variant (an int32_t); null is game over.
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_key(int kind, uint32_t game_key, uint32_t key_code) override;

@@ -65,7 +65,7 @@ std::optional<int> slot_of_command(std::u16string_view command, int32_t mode) {
 GameIOState::GameIOState() = default;
 GameIOState::~GameIOState() = default;
 
-void GameIOState::enter(uintptr_t argument) {
+void GameIOState::enter(ScreenArgument argument) {
     purge_resource_caches();
     bind_context();
     from_menu_ = opened_by_main_menu(*game);
@@ -78,7 +78,7 @@ void GameIOState::enter(uintptr_t argument) {
     dialog_.add_group(*layer, centred_dialog_area(layer->size()), kDialogDepth);
 
     slots_ = read_slots(*world);
-    mode_ = argument == 1 ? kSaveMode : kLoadMode;
+    mode_ = argument.number() == 1 ? kSaveMode : kLoadMode;
     phase_ = kOpening;
     darkened_ = false;
     close_to_menu_ = false;
@@ -149,11 +149,11 @@ void GameIOState::start_closing(bool to_menu) {
 
 void GameIOState::finish_closing() {
     if (close_to_menu_ || from_menu_) {
-        game->switch_state("Menu", 0);
+        game->switch_state(kMainMenuScreen, 0);
         return;
     }
     world->saving_allowed = true;
-    game->switch_state("Walking", 0);
+    game->switch_state(kWalkingScreen, 0);
 }
 
 // --- input ---------------------------------------------------------------------------

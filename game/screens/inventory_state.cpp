@@ -95,7 +95,7 @@ InventoryEntry* InventoryState::selected_entry() const {
 
 // --- entering and leaving -------------------------------------------------------------
 
-void InventoryState::enter(uintptr_t argument) {
+void InventoryState::enter(ScreenArgument argument) {
     bind_context();
     hero->gold = std::min(hero->gold, kMaxGold);
     game->release_level_sprites();
@@ -141,9 +141,9 @@ void InventoryState::enter(uintptr_t argument) {
     build_quest_list(0);
     quest_group_->set_visible(false);
     rebuild_grid();
-    if (argument == kOpenStats) show_page(kStatsPage, false);
-    else if (argument == kOpenArmour) show_page(kItemPage, true);
-    else if (argument == kOpenItems) show_page(kItemPage, false);
+    if (argument.number() == kOpenStats) show_page(kStatsPage, false);
+    else if (argument.number() == kOpenArmour) show_page(kItemPage, true);
+    else if (argument.number() == kOpenItems) show_page(kItemPage, false);
     view_.start_fade_in();
     equipment_->set_all_flags(kFadingSprite);
     equipment_->set_alpha(0);
@@ -200,7 +200,7 @@ void InventoryState::update() {
         view_.tick_message();
     }
     equipment_->add_alpha(leaving_ ? -1 : 1);
-    if (!view_.fade(leaving_)) game->switch_state("Walking", 0);
+    if (!view_.fade(leaving_)) game->switch_state(kWalkingScreen, 0);
 }
 
 // --- pages ---------------------------------------------------------------------------

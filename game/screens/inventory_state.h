@@ -37,7 +37,7 @@ public:
     InventoryState();
     ~InventoryState() override;
 
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

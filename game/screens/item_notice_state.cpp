@@ -46,11 +46,12 @@ int32_t item_notice_icon(const World& world, const ItemNotice& notice) {
     return item ? std::max(item->param1, 0) : 0;
 }
 
-void ItemNoticeState::enter(uintptr_t argument) {
+void ItemNoticeState::enter(ScreenArgument argument) {
     bind_context();
     leaving_ = false;
-    notice_ = argument ? *reinterpret_cast<const ItemNotice*>(argument) : ItemNotice{};
-    if (notice_.return_state.empty()) notice_.return_state = "Walking";
+    const ItemNotice* notice = argument.pointer<const ItemNotice>();
+    notice_ = notice ? *notice : ItemNotice{};
+    if (notice_.return_state.empty()) notice_.return_state = kWalkingScreen;
     if (item_notice_text(*world, notice_).empty()) {
         // An item no story record has: nothing to tell.
         std::fprintf(stderr, "tarrowind: no notice for the unknown item %08X\n", unsigned(notice_.item_id));

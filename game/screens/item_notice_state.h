@@ -28,7 +28,7 @@ public:
 
     // The argument points at an ItemNotice; it is copied, since the next
     // such action overwrites the game's.
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

@@ -22,7 +22,7 @@ bool level_up_action_done(const ActionPlayer& player, int32_t id) {
     return player.is_action_finished(id) && action.frame > action.show_frame;
 }
 
-void LevelUpState::enter(uintptr_t) {
+void LevelUpState::enter(ScreenArgument) {
     bind_context();
     choice_ = kDexterity;
     phase_ = kChoosing;
@@ -66,7 +66,7 @@ void LevelUpState::apply() {
 void LevelUpState::finish() {
     // No save while the HUD mode is on; the game's save refuses a dead hero.
     if (!game->hud_mode()) game->autosave();
-    game->switch_state("Walking", 0);
+    game->switch_state(kWalkingScreen, 0);
 }
 
 void LevelUpState::update() {

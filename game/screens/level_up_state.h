@@ -19,7 +19,7 @@ public:
     enum Phase : int32_t { kChoosing = 0, kActionPlaying = 1, kApply = 2, kShowing = 3, kFadingOut = 4 };
     static constexpr int32_t kShowTicks = 150;
 
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

@@ -73,7 +73,7 @@ MainMenuState::~MainMenuState() = default;
 
 int32_t MainMenuState::backdrop_level() const { return backdrop_ ? backdrop_->level() : 0; }
 
-void MainMenuState::enter(uintptr_t argument) {
+void MainMenuState::enter(ScreenArgument argument) {
     bind_context();
     leaving_ = false;
     mode_ = kMain;
@@ -88,7 +88,7 @@ void MainMenuState::enter(uintptr_t argument) {
     // the backdrop's alpha would darken it.
     backdrop_ = new FadeLayer;
     backdrop_->set_color(0);
-    backdrop_->set_level(argument ? kBackdropLevel : 0);
+    backdrop_->set_level(argument.number() ? kBackdropLevel : 0);
     layer->add(backdrop_, kBackdropDepth);
 
     const Rect whole{0, 0, layer->size().width, layer->size().height};
@@ -146,7 +146,7 @@ void MainMenuState::update() {
     if (mode_ == kAbout && --about_countdown_ < 1) show_about(about_page_ % kAboutPages + 1);
 }
 
-void MainMenuState::leave_to_game() { game->switch_state("Walking", mode_ == kNewGame ? 1 : 0); }
+void MainMenuState::leave_to_game() { game->switch_state(kWalkingScreen, mode_ == kNewGame ? 1 : 0); }
 
 // --- input ---------------------------------------------------------------------
 
@@ -213,10 +213,10 @@ void MainMenuState::run_command(const std::u16string& command) {
         back_to_main();
     } else if (command == u"*LOAD") {
         mode_ = kLoad;
-        game->switch_state("GameIO", 0);
+        game->switch_state(kGameIOScreen, 0);
     } else if (command == u"*SAVE") {
         mode_ = kSave;
-        game->switch_state("GameIO", 1);
+        game->switch_state(kGameIOScreen, 1);
     } else if (command == u"*EXIT") {
         request_quit();
     } else if (command == u"*ENDSETTINGS") {

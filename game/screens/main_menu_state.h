@@ -25,7 +25,7 @@ public:
 
     // 0 when the game starts (the backdrop darkens slowly), else opened from
     // the map (dark at once).
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

@@ -78,10 +78,11 @@ bool ShopState::current() const { return game && game->current_state() == this; 
 
 // --- entering and leaving ---------------------------------------------------------------
 
-void ShopState::enter(uintptr_t argument) {
+void ShopState::enter(ScreenArgument argument) {
     bind_context();
     hero->gold = std::min(hero->gold, kMaxGold);
-    request_ = argument ? *reinterpret_cast<const ShopRequest*>(argument) : ShopRequest{};
+    const ShopRequest* request = argument.pointer<const ShopRequest>();
+    request_ = request ? *request : ShopRequest{};
     leaving_ = false;
     left_enabled_ = right_enabled_ = false;
     if (!buying() && hero->inventory.empty()) {
@@ -89,7 +90,7 @@ void ShopState::enter(uintptr_t argument) {
         // the category the shop was opened with, not by its tab.
         std::string& text = game->screen_arguments.story_text;
         text = nothing_to_sell_text(category());
-        game->switch_state("Story", reinterpret_cast<uintptr_t>(&text));
+        game->switch_state(kStoryScreen, &text);
         return;
     }
     build_pages();
@@ -299,7 +300,7 @@ void ShopState::switch_buy_sell() {
     ShopRequest next = request_;
     next.third = buying() ? kSelling : kBuyingAgain;
     leave();
-    enter(reinterpret_cast<uintptr_t>(&next));
+    enter(&next);
 }
 
 // --- input ----------------------------------------------------------------------------------
@@ -373,7 +374,7 @@ void ShopState::update() {
     if (right || left) view_.draw_page();
     view_.place_frame(cursor_.selected);
     if (!view_.fade(leaving_)) {
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     view_.tick_message();

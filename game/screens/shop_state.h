@@ -32,7 +32,7 @@ public:
 
     // The argument points at a ShopRequest: the keeper, the category (first),
     // the extra value (second) and the buy flag (third, 0 sells).
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

@@ -20,7 +20,7 @@ constexpr int32_t kSlowStep = 2, kSlowEvery = 3;
 
 }  // namespace
 
-void SleepState::enter(uintptr_t) {
+void SleepState::enter(ScreenArgument) {
     bind_context();
     phase_ = kOutlineIn;
     counter_ = 0;
@@ -80,7 +80,7 @@ void SleepState::update() {
         break;
     default:
         picture_group_->add_alpha(-1);
-        if (!outline_group_->add_alpha(-1)) game->switch_state("Walking", WalkingState::kEnterAfterSleep);
+        if (!outline_group_->add_alpha(-1)) game->switch_state(kWalkingScreen, WalkingState::kEnterAfterSleep);
         break;
     }
 }

@@ -19,7 +19,7 @@ public:
     static constexpr uint32_t kOutlineGroupDepth = 1000;
     static constexpr uint32_t kPictureGroupDepth = 2000;
 
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
 

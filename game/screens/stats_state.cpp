@@ -29,7 +29,7 @@ int32_t pooled_points(int32_t dexterity, int32_t strength, int32_t knowledge) {
     return int32_t(std::clamp<int64_t>(int64_t(dexterity) + strength + knowledge - 3, 0, INT32_MAX));
 }
 
-void StatsState::enter(uintptr_t) {
+void StatsState::enter(ScreenArgument) {
     bind_context();
     leaving_ = false;
     page_.build(*game);
@@ -70,7 +70,7 @@ void StatsState::update() {
         return;
     }
     page_.fade(-1);
-    if (page_.alpha() == 0) game->switch_state("Walking", 0);
+    if (page_.alpha() == 0) game->switch_state(kWalkingScreen, 0);
 }
 
 bool StatsState::takes_input() const {

@@ -24,7 +24,7 @@ class StatsState : public GameScreenState {
 public:
     enum Attribute : int32_t { kDexterity = 0, kStrength = 1, kKnowledge = 2 };
 
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

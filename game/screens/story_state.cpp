@@ -46,15 +46,15 @@ StoryPageStyle story_page_style(std::string_view text) {
 StoryState::StoryState() = default;
 StoryState::~StoryState() = default;
 
-void StoryState::enter(uintptr_t argument) {
+void StoryState::enter(ScreenArgument argument) {
     bind_context();
     leaving_ = false;
     position_ = 0;
     pages_shown_ = 0;
-    const std::string* text = reinterpret_cast<const std::string*>(argument);
+    const std::string* text = argument.pointer<const std::string>();
     if (!text || text->empty()) {
         std::fprintf(stderr, "tarrowind: a story page without text\n");
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     style_ = story_page_style(*text);
@@ -116,7 +116,7 @@ void StoryState::animate() {
     if (!leaving_) {
         if (group_->group_alpha() < style_.full_alpha) group_->add_alpha(1);
     } else if (group_->add_alpha(-1) == 0) {
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
     }
 }
 

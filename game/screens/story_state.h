@@ -1,7 +1,7 @@
 // "Story": a story text shown page by page over a background that the
 // text's two-character prefix chooses (a book, a thought bubble, a story
 // panel, a small note, a computer screen or a main panel). Each page fades
-// in on the second tick; the action key, key 8 or a tap turns the page, and
+// in on the animation tick; the action key, key 8 or a tap turns the page, and
 // after the last one the screen fades out to "Walking".
 #pragma once
 
@@ -41,7 +41,7 @@ public:
     ~StoryState() override;
 
     // The argument points at the narrow text (a std::string); it is copied.
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void animate() override;
     void on_key(int kind, uint32_t game_key, uint32_t key_code) override;

@@ -100,7 +100,7 @@ Sprite* TalkingState::render_text(const std::string& text) {
 
 // --- entering and leaving -------------------------------------------------
 
-void TalkingState::enter(uintptr_t argument) {
+void TalkingState::enter(ScreenArgument argument) {
     if (!full_enter_) {
         // Back from a screen one of the topic's actions opened.
         if (bubble_) {
@@ -115,7 +115,7 @@ void TalkingState::enter(uintptr_t argument) {
     text_.clear();
     closing_ = false;
     page_start_ = 0;
-    npc_ = reinterpret_cast<NpcRecord*>(argument);
+    npc_ = argument.pointer<NpcRecord>();
     actor_ = nullptr;
     if (npc_)
         for (const auto& actor : world->npc_actors)
@@ -129,7 +129,7 @@ void TalkingState::enter(uintptr_t argument) {
     // Nothing to say, or more than one opening: no conversation.
     if (!npc_ || topic_menu_.size() != 1) {
         topic_menu_.clear();
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     const NpcTopic& topic = *topic_menu_.front().topics.front();
@@ -379,7 +379,7 @@ void TalkingState::fade_out() {
     const int32_t before = bubble_->group_alpha();
     bubble_->add_alpha(-1);
     if (bubble_->group_alpha() == before) {
-        game->switch_state("Walking", 0);
+        game->switch_state(kWalkingScreen, 0);
         return;
     }
     const int32_t shade = bubble_->group_alpha() * 9 / 10;

@@ -49,7 +49,7 @@ public:
     ~TalkingState() override;
 
     // The argument is the NpcRecord* of the person spoken to.
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;

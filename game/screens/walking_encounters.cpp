@@ -87,7 +87,7 @@ void WalkingState::start_combat(std::shared_ptr<MonsterActor> monster, int32_t m
 
 void WalkingState::begin_fight() {
     const std::shared_ptr<MonsterActor> opponent = game->screen_arguments.opponent;
-    if (opponent && enter_screen(*game, "Combat", reinterpret_cast<uintptr_t>(opponent.get()))) return;
+    if (opponent && enter_screen(*game, kCombatScreen, opponent.get())) return;
     // No fight after all: the screen comes back.
     game->screen_arguments.opponent.reset();
     game->upper_fade().add_level(-FadeControl::kDark);

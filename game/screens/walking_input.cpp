@@ -39,7 +39,7 @@ bool WalkingState::input_blocked() const {
 
 Point WalkingState::map_offset() const { return game->object_group() ? game->object_group()->offset() : Point{0, 0}; }
 
-void WalkingState::open_screen(const char* name, uintptr_t argument) {
+void WalkingState::open_screen(const char* name, ScreenArgument argument) {
     play_menu_click();
     enter_screen(*game, name, argument);
 }
@@ -53,11 +53,11 @@ void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     case kKeyMenu:
         play_menu_click();
         if (g_app) g_app->resumable = true;
-        enter_screen(*game, "Menu", 0);
+        enter_screen(*game, kMainMenuScreen, 0);
         return;
-    case kKeyInventory: return open_screen("Inventory", 0);
-    case kKeyZoom: return open_screen("Zoom", 0);
-    case kKeyInventoryItems: return open_screen("Inventory", 2);
+    case kKeyInventory: return open_screen(kInventoryScreen, 0);
+    case kKeyZoom: return open_screen(kZoomScreen, 0);
+    case kKeyInventoryItems: return open_screen(kInventoryScreen, 2);
     case kKeyActionButton: find_action_target(); return;
     default: return;
     }
@@ -81,7 +81,7 @@ void WalkingState::on_message_result(int32_t result, const std::u16string& comma
         play_menu_click();
         if (command == u"*YES") {
             close_message();
-            enter_screen(*game, "Inventory", 1);
+            enter_screen(*game, kInventoryScreen, 1);
         } else if (command == u"*NO") {
             close_message();
         }
@@ -153,23 +153,23 @@ void WalkingState::on_hud_command(std::u16string_view command) {
     if (command == u"*MENU") {
         play_menu_click();
         if (g_app) g_app->resumable = true;
-        enter_screen(*game, "Menu", 0);
+        enter_screen(*game, kMainMenuScreen, 0);
     } else if (command == u"*RUN") {
         world->hero().running = !world->hero().running;
     } else if (command == u"*ZOOM") {
-        open_screen("Zoom", 0);
+        open_screen(kZoomScreen, 0);
     } else if (command == u"*INV") {
-        open_screen("Inventory", 0);
+        open_screen(kInventoryScreen, 0);
     } else if (command == u"*INV2") {
-        open_screen("Inventory", 2);
+        open_screen(kInventoryScreen, 2);
     } else if (command == u"*SLEEP") {
         // Only a hero whose next level is due may raise it.
         const HeroActor& h = world->hero();
-        if (h.experience >= h.experience_step) enter_screen(*game, "Level", 0);
+        if (h.experience >= h.experience_step) enter_screen(*game, kLevelUpScreen, 0);
     } else if (command == u"*ACTION") {
         find_action_target();
     } else if (command == u"*SAVE") {
-        enter_screen(*game, "GameIO", 1);
+        enter_screen(*game, kGameIOScreen, 1);
     }
 }
 

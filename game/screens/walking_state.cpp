@@ -41,12 +41,12 @@ WalkingState::~WalkingState() = default;
 
 // --- entering and leaving ---------------------------------------------------------
 
-void WalkingState::enter(uintptr_t argument) {
+void WalkingState::enter(ScreenArgument argument) {
     bind_context();
     Game& g = *game;
     g.request_full_refresh();
     click_marker_ = nullptr;
-    scripted_ = argument == kEnterScripted;
+    scripted_ = argument.number() == kEnterScripted;
     g.clear_held_keys();
     if (!scripted_) g.play_level_music();
 
@@ -74,7 +74,7 @@ void WalkingState::enter(uintptr_t argument) {
     message_countdown_ = kMessageWaits;
     const HeroActor& h = world->hero();
     if (h.armour_lost || h.shield_lost) check_worn_out_gear();
-    else if (argument == kEnterAfterSleep)
+    else if (argument.number() == kEnterAfterSleep)
         show_message(kMessagePage, "message", "Your health is fully restored.", kHealedMessageTicks);
 }
 
@@ -137,7 +137,7 @@ void WalkingState::update() {
     update_script_waits();
     const HeroActor& h = world->hero();
     if (!scripted_ && h.experience >= h.experience_step) {
-        enter_screen(*game, "Level", 0);
+        enter_screen(*game, kLevelUpScreen, 0);
         return;
     }
     if (scripted_) continue_script();

@@ -34,7 +34,7 @@ public:
     WalkingState();
     ~WalkingState() override;
 
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_pointer(int kind, int32_t x, int32_t y) override;
@@ -114,7 +114,7 @@ private:
     void on_hud_command(std::u16string_view command);
     void place_click_marker(Point at);
     void remove_click_marker();
-    void open_screen(const char* name, uintptr_t argument);
+    void open_screen(const char* name, ScreenArgument argument);
     Point map_offset() const;
 
     // --- messages (walking_messages.cpp) -----------------------------------------

@@ -130,5 +130,5 @@ bool WalkingState::talk_to_nearest(Point at) {
     const NpcActor* person = nearest_person(at, 40, kTalkReach);
     if (!person || !person->record()) return false;
     game->screen_arguments.talk_partner = person->record();
-    return enter_screen(*game, "Talking", reinterpret_cast<uintptr_t>(person->record().get()));
+    return enter_screen(*game, kTalkingScreen, person->record().get());
 }

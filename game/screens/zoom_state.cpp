@@ -42,7 +42,7 @@ void clear_picture(Sprite& sprite) {
 
 }  // namespace
 
-void ZoomState::enter(uintptr_t) {
+void ZoomState::enter(ScreenArgument) {
     bind_context();
     phase_ = kBubbleIn;
     blink_counter_ = 0;
@@ -204,7 +204,7 @@ void ZoomState::place_marker() {
 
 void ZoomState::return_to_walking() {
     play_menu_click();
-    game->switch_state("Walking", 0);
+    game->switch_state(kWalkingScreen, 0);
 }
 
 void ZoomState::on_key(int kind, uint32_t, uint32_t) {

@@ -19,7 +19,7 @@ public:
     enum Phase : int32_t { kBubbleIn = 0, kRender = 1, kBubbleOut = 2, kShowing = 3 };
     static constexpr int32_t kBubbleAlpha = 28;
 
-    void enter(uintptr_t argument) override;
+    void enter(ScreenArgument argument) override;
     void leave() override;
     void update() override;
     void on_key(int kind, uint32_t game_key, uint32_t key_code) override;

@@ -128,7 +128,7 @@ void Game::build_display_list() {
     upper_fade_.attach(add_fade(*map_layer_, kUpperFadeDepth, kWhite565));
 }
 
-void Game::enter(uintptr_t) {
+void Game::enter(ScreenArgument) {
     World& w = world();
     w.play_time = 0;
     if (MapLevel* first = w.first_level()) w.set_current_level(first->id);
@@ -137,8 +137,8 @@ void Game::enter(uintptr_t) {
     main_fade_.set_level(FadeControl::kDark);  // the screen starts dark
     upper_fade_.set_level(0);
     play_clock_ = false;
-    period_a = kLogicTickMs;
-    period_b = kAnimationTickMs;
+    logic_period = kLogicTickMs;
+    animation_period = kAnimationTickMs;
     // An abandoned game's actions never run in the next one.
     actions_.clear();
     transition_.clear();
@@ -162,7 +162,7 @@ void Game::enter(uintptr_t) {
     }
     hud.autosave = [this] { autosave(); };
     hud.create(*map_layer_, w, module()->settings);
-    switch_state("Menu", 0);
+    switch_state(kMainMenuScreen, 0);
     play_music(kTitleMusic, 0);
     animation_counter_ = 0;
     tile_phase_ = 0;
@@ -315,9 +315,9 @@ void Game::follow_camera() {
         pan_countdown_ = kPanSteps;
     }
     const GameState* state = current_state();
-    const bool scripted_screen = state && (state->name() == "Walking" || state->name() == "Talking" ||
-                                           state->name() == "Item" || state->name() == "Story");
-    const bool follows_actor = followed_actor && state && state->name() == "Walking";
+    const bool scripted_screen = state && (state->name() == kWalkingScreen || state->name() == kTalkingScreen ||
+                                           state->name() == kItemNoticeScreen || state->name() == kStoryScreen);
+    const bool follows_actor = followed_actor && state && state->name() == kWalkingScreen;
     Point target = hero().position();
     if (follows_actor || (scripted_screen && scripted_focus_.x && scripted_focus_.y)) {
         target = follows_actor ? followed_actor->position() : scripted_focus_;
@@ -359,7 +359,7 @@ void Game::pre_render() {
 
 void Game::refresh_view(Point at, bool incremental, bool force) {
     const GameState* state = current_state();
-    if (!state || state->name() == "Menu" || state->name() == "Inventory" || full_screen_page) return;
+    if (!state || state->name() == kMainMenuScreen || state->name() == kInventoryScreen || full_screen_page) return;
     view_.refresh(at, level_tiles(), display_size(), incremental, force, free_memory());
 }
 
@@ -407,8 +407,8 @@ void Game::update() {
         purge_resource_caches();
         purge_counter_ = 0;
     }
-    period_a = kLogicTickMs;
-    period_b = kAnimationTickMs;
+    logic_period = kLogicTickMs;
+    animation_period = kAnimationTickMs;
 }
 
 void Game::animate() {
@@ -418,7 +418,7 @@ void Game::animate() {
     }
     GameState* walking = nullptr;
     for (GameState* state : states())
-        if (state->name() == "Walking") walking = state;
+        if (state->name() == kWalkingScreen) walking = state;
     transition_.step(current_state(), walking, main_fade_, upper_fade_, [] { render_frame(); });
     if (play_clock_) world().play_time += kAnimationTickMs;
 }

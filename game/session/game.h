@@ -24,6 +24,7 @@
 #include "game/map_view/transition.h"
 #include "game/map_view/view_grid.h"
 #include "game/session/walk_hud.h"
+#include "game/world/screen_names.h"
 
 class ActionPlayer;
 class Actor;
@@ -37,8 +38,9 @@ class World;
 
 // The screens in the order the game registers them.
 inline constexpr std::array<const char*, 14> kGameStateNames = {
-    "Walking", "Zoom", "Sleep", "Menu", "Talking", "Story", "Shop",
-    "Inventory", "Item", "Combat", "GameIO", "EndOfGame", "Level", "Stats"};
+    kWalkingScreen, kZoomScreen, kSleepScreen, kMainMenuScreen, kTalkingScreen,
+    kStoryScreen, kShopScreen, kInventoryScreen, kItemNoticeScreen, kCombatScreen,
+    kGameIOScreen, kEndOfGameScreen, kLevelUpScreen, kStatsScreen};
 
 // Makes the screen that serves one of those names. The screens (combat's
 // among them) build on the session, so the session cannot name them: the
@@ -62,7 +64,7 @@ public:
     Game(Display* display, std::string_view name);
     ~Game() override;
 
-    void enter(uintptr_t argument) override;  // starts a session
+    void enter(ScreenArgument argument) override;  // starts a session
     void leave() override;                    // ends it
     void pre_render() override;               // the camera
     void update() override;                   // 12 ms tick

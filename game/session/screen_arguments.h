@@ -1,7 +1,7 @@
 // What story actions hand to the screens they open. A screen's enter
-// argument is one pointer-sized value; for these screens it points at the
-// matching record here, which the game keeps until the next action of the
-// same kind replaces it.
+// argument is a number or a pointer (`ScreenArgument`); for these screens it
+// points at the matching record here, which the game keeps until the next
+// action of the same kind replaces it.
 #pragma once
 
 #include <cstdint>

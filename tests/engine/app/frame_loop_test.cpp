@@ -1,4 +1,4 @@
-// The two fixed-step catch-up loops and the render that follows them.
+// The catch-up of the logic and animation ticks and the render that follows them.
 #include <gtest/gtest.h>
 
 #include "engine/app/frame_loop.h"
@@ -28,37 +28,37 @@ struct FrameLoopTest : ::testing::Test {
 
 TEST_F(FrameLoopTest, CatchesUpEveryDueStepAndEndsAhead) {
     const uint32_t now = 100000;
-    game->due_a = now - 250;
-    EXPECT_EQ(run_tick_loop_a(now), 3);
-    EXPECT_EQ(game->due_a, now + 50);
+    game->logic_due = now - 250;
+    EXPECT_EQ(run_logic_ticks(now), 3);
+    EXPECT_EQ(game->logic_due, now + 50);
     EXPECT_EQ(count_of(log, "Game.update"), 3);
 }
 
 TEST_F(FrameLoopTest, MoreThan600BehindDropsTheLostTime) {
     const uint32_t now = 100000;
-    game->due_a = now - 700;
-    game->due_b = now - 601;
-    EXPECT_EQ(run_tick_loop_a(now), 1);
-    EXPECT_EQ(game->due_a, now);
-    EXPECT_EQ(run_tick_loop_b(now), 1);
+    game->logic_due = now - 700;
+    game->animation_due = now - 601;
+    EXPECT_EQ(run_logic_ticks(now), 1);
+    EXPECT_EQ(game->logic_due, now);
+    EXPECT_EQ(run_animation_ticks(now), 1);
     // Exactly 600 behind is still caught up.
-    game->due_b = now - 600;
-    EXPECT_EQ(run_tick_loop_b(now), 6);
+    game->animation_due = now - 600;
+    EXPECT_EQ(run_animation_ticks(now), 6);
 }
 
 TEST_F(FrameLoopTest, UnsetStampRunsOneStep) {
-    game->due_a = 0;
-    EXPECT_EQ(run_tick_loop_a(100000), 1);
-    EXPECT_EQ(game->due_a, 100000u);
+    game->logic_due = 0;
+    EXPECT_EQ(run_logic_ticks(100000), 1);
+    EXPECT_EQ(game->logic_due, 100000u);
 }
 
 TEST_F(FrameLoopTest, RendersOnlyWhenAStepRan) {
     const uint32_t now = 100000;
-    game->due_a = now + 10;
-    game->due_b = now + 10;
+    game->logic_due = now + 10;
+    game->animation_due = now + 10;
     EXPECT_EQ(run_frame(now), 0);
     EXPECT_EQ(count_of(log, "Game.render"), 0);
-    game->due_b = now - 1;
+    game->animation_due = now - 1;
     EXPECT_EQ(run_frame(now), 1);
     EXPECT_EQ(log, (CallLog{"Game.animate", "Game.render"}));
 }
@@ -68,8 +68,8 @@ TEST_F(FrameLoopTest, SceneCallComesBeforeTheStateCall) {
     game->switch_state("Walking", 0);
     log.clear();
     const uint32_t now = 100000;
-    game->due_a = now - 1;
-    game->due_b = now - 1;
+    game->logic_due = now - 1;
+    game->animation_due = now - 1;
     run_frame(now);
     EXPECT_EQ(log, (CallLog{"Game.update", "state Walking.update", "Game.animate",
                             "state Walking.animate", "Game.render"}));
@@ -80,11 +80,11 @@ TEST_F(FrameLoopTest, StepThatSwitchesSceneSendsTheNextCallToTheNewOne) {
     manager.add(other);
     game->on_update = [&] { manager.switch_to("Other", 0); };
     const uint32_t now = host.tick_count() + 250;
-    game->due_a = now - 250;
-    other->due_a = 0;
-    run_tick_loop_a(now);
+    game->logic_due = now - 250;
+    other->logic_due = 0;
+    run_logic_ticks(now);
     // The switch restarted Other's clock at the host's time, 250 ms before
-    // `now`; its own catch-up then runs in the same loop.
+    // `now`; its own catch-up then runs in the same call.
     EXPECT_EQ(log[0], "Game.update");
     EXPECT_EQ(log[1], "Game.leave");
     EXPECT_EQ(log[2], "Other.enter 0");
@@ -101,14 +101,14 @@ TEST_F(FrameLoopTest, StepThatSwitchesStateSendsTheNextCallToTheNewOne) {
     log.clear();
     host.sleep_ms(250);
     const uint32_t now = host.tick_count();
-    game->due_a = now - 250;
-    run_tick_loop_a(now);
+    game->logic_due = now - 250;
+    run_logic_ticks(now);
     EXPECT_EQ(count_of(log, "state A.update"), 1);
     // B's clock restarted at now, so B runs no step in this call.
     EXPECT_EQ(count_of(log, "state B.update"), 0);
     EXPECT_EQ(game->current_state()->name(), "B");
-    game->due_a = now - 1;
-    run_tick_loop_a(now);
+    game->logic_due = now - 1;
+    run_logic_ticks(now);
     EXPECT_EQ(count_of(log, "state B.update"), 1);
 }
 
@@ -121,7 +121,7 @@ TEST_F(FrameLoopTest, NoSceneNoSteps) {
 
 TEST_F(FrameLoopTest, SceneRemovedByAStepStopsTheLoop) {
     game->on_update = [] { g_current_scene = nullptr; };
-    game->due_a = 100000 - 300;
+    game->logic_due = 100000 - 300;
     EXPECT_EQ(run_frame(100000), 1);
     EXPECT_EQ(count_of(log, "Game.render"), 0);
     g_current_scene = game;
@@ -142,7 +142,7 @@ TEST_P(TickRateAcrossStarts, StepsPerSecondMatchThePeriodWithoutBurstOrStall) {
     set_platform(&host);
     CallLog log;
     RecordingScene scene(log, "Game");
-    scene.period_a = c.period;
+    scene.logic_period = c.period;
     g_current_scene = &scene;
     restart_scene_timers();
 
@@ -151,7 +151,7 @@ TEST_P(TickRateAcrossStarts, StepsPerSecondMatchThePeriodWithoutBurstOrStall) {
     for (int call = 0; call < 4000 / 5; call++) {  // four seconds of frame timers
         host.sleep_ms(5);
         const uint32_t now = host.tick_count();
-        const int steps = run_tick_loop_a(now);
+        const int steps = run_logic_ticks(now);
         total += steps;
         most_in_one_call = std::max(most_in_one_call, steps);
         if (steps) {

@@ -16,7 +16,7 @@ class RecordingState : public GameState {
 public:
     explicit RecordingState(CallLog& log) : log_(log) {}
     ~RecordingState() override { log_.push_back(label() + ".destroyed"); }
-    void enter(uintptr_t argument) override { log_.push_back(label() + ".enter " + std::to_string(argument)); }
+    void enter(ScreenArgument argument) override { log_.push_back(label() + ".enter " + std::to_string(argument.number())); }
     void leave() override { log_.push_back(label() + ".leave"); }
     void update() override {
         log_.push_back(label() + ".update");
@@ -42,7 +42,7 @@ class RecordingScene : public Scene {
 public:
     RecordingScene(CallLog& log, const char* name) : Scene(nullptr, name), log_(log) {}
     ~RecordingScene() override { log_.push_back(name() + ".destroyed"); }
-    void enter(uintptr_t argument) override { log_.push_back(name() + ".enter " + std::to_string(argument)); }
+    void enter(ScreenArgument argument) override { log_.push_back(name() + ".enter " + std::to_string(argument.number())); }
     void leave() override { log_.push_back(name() + ".leave"); }
     void pre_render() override { log_.push_back(name() + ".render"); }
     void update() override {

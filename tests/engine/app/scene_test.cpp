@@ -46,8 +46,8 @@ TEST_F(SceneTest, SwitchToLeavesEntersAndRestartsTheClocks) {
     ASSERT_EQ(manager.switch_to("Game", 9), 1);
     EXPECT_EQ(g_current_scene, game);
     EXPECT_EQ(manager.current(), game);
-    EXPECT_EQ(game->due_a, 5300u);
-    EXPECT_EQ(game->due_b, 5300u);
+    EXPECT_EQ(game->logic_due, 5300u);
+    EXPECT_EQ(game->animation_due, 5300u);
     EXPECT_EQ(log, (CallLog{"Load.enter 7", "Load.leave", "Game.enter 9"}));
 
     // An unknown name changes nothing.
@@ -72,11 +72,11 @@ TEST_F(SceneTest, SwitchStateIsCaseSensitiveAndAlwaysRestartsTheClocks) {
     EXPECT_EQ(game->current_state()->owner(), game);
 
     host.sleep_ms(1000);
-    game->due_a = game->due_b = 1;
+    game->logic_due = game->animation_due = 1;
     game->switch_state("walking", 0);  // wrong case: nothing found
     EXPECT_EQ(game->current_state(), nullptr);
-    EXPECT_EQ(game->due_a, host.tick_count());
-    EXPECT_EQ(game->due_b, host.tick_count());
+    EXPECT_EQ(game->logic_due, host.tick_count());
+    EXPECT_EQ(game->animation_due, host.tick_count());
     EXPECT_EQ(log, (CallLog{"state Walking.enter 3", "state Walking.leave"}));
 
     log.clear();
@@ -139,9 +139,9 @@ TEST(GameKeyMask, BitsOfEveryGameKey) {
 TEST(SceneDefaults, NewSceneStartsIdleWithDefaultPeriods) {
     Scene scene(nullptr, "Load");
     EXPECT_EQ(scene.name(), "Load");
-    EXPECT_EQ(scene.period_a, 100u);
-    EXPECT_EQ(scene.period_b, 100u);
-    EXPECT_EQ(scene.due_a, 0u);
+    EXPECT_EQ(scene.logic_period, 100u);
+    EXPECT_EQ(scene.animation_period, 100u);
+    EXPECT_EQ(scene.logic_due, 0u);
     EXPECT_FALSE(scene.idle_pump);
     EXPECT_EQ(scene.owner(), nullptr);
     EXPECT_EQ(scene.current_state(), nullptr);

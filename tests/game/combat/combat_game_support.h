@@ -58,7 +58,7 @@ protected:
         auto monster = std::make_shared<MonsterActor>(&world(), record);
         monster->encounter = encounter;
         game().screen_arguments.opponent = monster;
-        game().switch_state("Combat", reinterpret_cast<uintptr_t>(monster.get()));
+        game().switch_state("Combat", monster.get());
         return *monster;
     }
     // Ticks until the fight waits for the player (or is over).

@@ -65,7 +65,7 @@ TEST_F(CombatTest, AVictoryPaysTheRewardAndTakesTheMonsterOffItsLevel) {
     ASSERT_NE(monster, nullptr);
     monster->encounter = false;
     game().screen_arguments.opponent = monster;
-    game().switch_state("Combat", reinterpret_cast<uintptr_t>(monster.get()));
+    game().switch_state("Combat", monster.get());
     const int32_t gold = hero().gold, experience = hero().experience;
     ASSERT_TRUE(attack_until([&] { return combat().phase() == Phase::kCountedWait; }));
     EXPECT_LE(monster->hit_points, 0);

@@ -43,7 +43,7 @@ protected:
     }
     EndOfGameState& end() { return *static_cast<EndOfGameState*>(current()); }
     void open(const int32_t* variant) {
-        g_game->switch_state("EndOfGame", reinterpret_cast<uintptr_t>(variant));
+        g_game->switch_state("EndOfGame", variant);
         ASSERT_EQ(current_name(), "EndOfGame");
     }
     bool was_read(const std::string& name) const { return std::find(read.begin(), read.end(), name) != read.end(); }

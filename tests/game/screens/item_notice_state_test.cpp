@@ -14,7 +14,7 @@ protected:
     void show(const std::string& back_to, uint32_t item, int32_t amount) {
         ItemNotice& request = g_game->screen_arguments.item_notice;
         request = {back_to, item, amount};
-        g_game->switch_state("Item", reinterpret_cast<uintptr_t>(&request));
+        g_game->switch_state("Item", &request);
     }
 };
 

@@ -31,7 +31,7 @@ protected:
     void open_shop(uint16_t category, uint32_t buy) {
         ShopRequest& request = g_game->screen_arguments.shop;
         request = {world().get_or_load_npc(0x2002), category, 0, buy};
-        g_game->switch_state("Shop", reinterpret_cast<uintptr_t>(&request));
+        g_game->switch_state("Shop", &request);
         tick(33);
     }
     void open_inventory(uintptr_t argument) {
@@ -245,7 +245,7 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
     const std::shared_ptr<NpcRecord> hesk = world().get_or_load_npc(0x2003);
     ASSERT_NE(hesk, nullptr);
     g_game->screen_arguments.talk_partner = hesk;
-    g_game->switch_state("Talking", reinterpret_cast<uintptr_t>(hesk.get()));
+    g_game->switch_state("Talking", hesk.get());
     ASSERT_EQ(current_name(), "Talking");
     auto* talk = static_cast<TalkingState*>(current());
     tick(40);

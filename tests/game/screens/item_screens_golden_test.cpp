@@ -70,7 +70,7 @@ TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
     set_up_hero();
     ShopRequest& request = g_game->screen_arguments.shop;
     request = {world().get_or_load_npc(0x2002), kItemWeapon, 0, 1};
-    g_game->switch_state("Shop", reinterpret_cast<uintptr_t>(&request));
+    g_game->switch_state("Shop", &request);
     tick(40);
     shot("shop_buying");
     key(9);
@@ -83,7 +83,7 @@ TEST_F(ItemScreensGoldenTest, AnItemNoticeOverTheMap) {
     set_up_hero();
     ItemNotice& notice = g_game->screen_arguments.item_notice;
     notice = {"Walking", item("Minor Tonic").id, 1};
-    g_game->switch_state("Item", reinterpret_cast<uintptr_t>(&notice));
+    g_game->switch_state("Item", &notice);
     tick(20);
     shot("notice");
 }

@@ -24,7 +24,7 @@ protected:
         ShopRequest& request = g_game->screen_arguments.shop;
         request = {world().get_or_load_npc(kDunstan), category, 7, buy};
         ASSERT_NE(request.keeper, nullptr);
-        g_game->switch_state("Shop", reinterpret_cast<uintptr_t>(&request));
+        g_game->switch_state("Shop", &request);
         tick(33);
     }
     std::vector<std::string> offered() {

@@ -1,5 +1,5 @@
 // Story pages: the prefix that chooses the background, lines, margins and
-// font; pages cut at line breaks; the fade in and out on the second tick; the
+// font; pages cut at line breaks; the fade in and out on the animation tick; the
 // keys that turn a page; and the way back to the map.
 #include "game/screens/story_state.h"
 
@@ -18,7 +18,7 @@ protected:
     StoryState& story() { return *static_cast<StoryState*>(current()); }
     void open(const std::string& text) {
         g_game->screen_arguments.story_text = text;
-        g_game->switch_state("Story", reinterpret_cast<uintptr_t>(&g_game->screen_arguments.story_text));
+        g_game->switch_state("Story", &g_game->screen_arguments.story_text);
     }
     void animate(int n) {
         for (int i = 0; i < n && current_name() == "Story"; ++i) current()->animate();

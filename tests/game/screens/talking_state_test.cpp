@@ -71,7 +71,7 @@ protected:
         TalkingState::action_runner() = [this](Game& game, const Action& act) {
             ran.push_back(act.code);
             if (act.code == 0x402) game.post_transition(kTransitionFadeOut, kTransitionChangeLevel, act.a, act.b);
-            if (act.code == 0x203) game.switch_state("Talking", reinterpret_cast<uintptr_t>(world().get_npc(act.a)));
+            if (act.code == 0x203) game.switch_state("Talking", world().get_npc(act.a));
             if (act.code == 0x207) game.switch_state("Walking", 1);
             if (act.code == 0x103) game.switch_state("Item", 0);
         };
@@ -101,7 +101,7 @@ protected:
         world().people.push_back(npc);
         return *npc;
     }
-    void talk_to(NpcRecord& npc) { g_game->switch_state("Talking", reinterpret_cast<uintptr_t>(&npc)); }
+    void talk_to(NpcRecord& npc) { g_game->switch_state("Talking", &npc); }
     std::string screen() const { return g_game->current_state() ? g_game->current_state()->name() : ""; }
     // Both ticks of the game scene and of its current screen, as the frame
     // loop runs them.
