@@ -271,10 +271,12 @@ struct ShadeLanes {
 // block from memory again at each use, as an operand of the instruction
 // (it counts such reads as free); where the block spans two cache lines, as
 // most do, every read costs two, and at 32 lanes those reads were most of a
-// lighten's time.
+// lighten's time. Only in optimised GCC builds: there the wide rows are
+// inlined into the functions built for their instructions, which have a
+// register for the block; an unoptimised build keeps them apart.
 template <typename V>
-[[gnu::always_inline]] inline void keep_in_register(V& v) {
-#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::always_inline]] inline void keep_in_register([[maybe_unused]] V& v) {
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && defined(__OPTIMIZE__)
     __asm__("" : "+v"(v));
 #endif
 }
