@@ -33,16 +33,17 @@ void copy_rows(const PixelSource& s, const PixelDest& d, const Rect& r) {
                     s.start + at(s.x_step, s.y_step, r.left, y), row_bytes);
 }
 
-// A 240 x 320 portrait frame into a landscape buffer of 320-pixel rows, each
-// holding one portrait column from bottom to top: two source rows at a time,
-// so that each write stores two neighbouring destination pixels (row y + 1
-// lies just below row y in memory).
+// A portrait frame of the screen's size into a landscape buffer whose rows
+// are the screen's height long, each holding one portrait column from bottom
+// to top: two source rows at a time, so that each write stores two
+// neighbouring destination pixels (row y + 1 lies just below row y in memory).
 void copy_portrait_to_landscape(const PixelSource& s, const PixelDest& d) {
-    for (int32_t y = 0; y + 1 < 320; y += 2) {
+    for (int32_t y = 0; y + 1 < kScreenSize.height; y += 2) {
         const uint8_t* upper = s.start + at(s.x_step, s.y_step, 0, y);
         const uint8_t* lower = upper + s.y_step;
         uint8_t* out = d.start + at(d.x_pitch, d.y_pitch, 0, y + 1);
-        for (int32_t x = 0; x < 240; ++x, upper += kPixel, lower += kPixel, out += d.x_pitch) {
+        for (int32_t x = 0; x < kScreenSize.width;
+             ++x, upper += kPixel, lower += kPixel, out += d.x_pitch) {
             std::memcpy(out, lower, kPixel);
             std::memcpy(out + kPixel, upper, kPixel);
         }
@@ -72,8 +73,9 @@ void copy_rect(const PixelSource& s, const PixelDest& d, const Rect& r, bool who
     if (whole && same_layout && packed_rows) return copy_block(s, d, r);
     if (s.x_step == kPixel && d.x_pitch == kPixel && s.y_step > 0 && d.y_pitch > 0)
         return copy_rows(s, d, r);
-    if (r == Rect{0, 0, 240, 320} && s.x_step == kPixel && s.y_step == 480 && d.x_pitch == 640 &&
-        d.y_pitch == -kPixel)
+    const Rect screen = Rect::from({}, kScreenSize);
+    if (r == screen && s.x_step == kPixel && s.y_step == screen.width() * kPixel &&
+        d.x_pitch == screen.height() * kPixel && d.y_pitch == -kPixel)
         return copy_portrait_to_landscape(s, d);
     copy_in_strips(s, d, r);
 }
