@@ -12,16 +12,16 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/input_kind.h"
-#include "game/session/game.h"
-#include "game/session/game_startup.h"
 #include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
 #include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "bench/demo_game_bench.h"
 
 namespace {
 

@@ -25,9 +25,10 @@
 #include <memory>
 #include <string>
 
-#include "engine/core/crt_random.h"
+#include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/input_kind.h"
+#include "engine/core/crt_random.h"
 #include "engine/pictures/resource_caches.h"
 #include "engine/ui/menu_event.h"
 #include "game/combat/combat_state.h"
@@ -35,7 +36,6 @@
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
 #include "game/world/world.h"
-#include "bench/demo_game_bench.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "engine/core/crt_random.h"
+#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/core/text_helpers.h"
 #include "engine/graphics/draw_target.h"
-#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_caches.h"
 #include "game/effects/copy_effects.h"
 #include "game/effects/effect_file.h"
 

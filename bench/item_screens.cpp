@@ -13,19 +13,19 @@
 #include <memory>
 #include <string>
 
+#include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/session/game.h"
-#include "game/session/game_startup.h"
 #include "game/screens/inventory_state.h"
 #include "game/screens/shop_state.h"
-#include "game/session/story_module.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
 #include "game/session/state_helpers.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "bench/demo_game_bench.h"
 
 namespace {
 

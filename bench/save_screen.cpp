@@ -13,18 +13,18 @@
 #include <fstream>
 #include <string>
 
+#include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/session/game.h"
 #include "game/screens/game_io_state.h"
-#include "game/session/game_startup.h"
 #include "game/screens/main_menu_state.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
 #include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
-#include "bench/demo_game_bench.h"
 
 namespace {
 

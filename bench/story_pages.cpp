@@ -12,17 +12,17 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/input_kind.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/screens/end_of_game_state.h"
-#include "game/session/game.h"
-#include "game/session/game_startup.h"
 #include "game/screens/sleep_state.h"
 #include "game/screens/story_state.h"
+#include "game/session/game.h"
+#include "game/session/game_startup.h"
 #include "game/world/world.h"
-#include "bench/demo_game_bench.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/core/text_helpers.h"
-#include "engine/pictures/bitmap.h"
-#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/resource_caches.h"
 #include "game/map_view/block_lighting.h"
 #include "game/map_view/tile_renderer.h"
 #include "game/world/map_level.h"

@@ -24,11 +24,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/core/crt_random.h"
-#include "engine/app/screen.h"
-#include "engine/files/program_paths.h"
 #include "engine/app/scene.h"
+#include "engine/app/screen.h"
+#include "engine/core/crt_random.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/frame_render.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/headless/headless_platform.h"

@@ -16,14 +16,14 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/demo_game_bench.h"
+#include "game/map_view/map_view_cells.h"
+#include "game/screens/zoom_state.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
-#include "game/map_view/map_view_cells.h"
 #include "game/session/story_module.h"
-#include "game/screens/zoom_state.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"
-#include "bench/demo_game_bench.h"
 #include "tests/game/screens/zoom_levels.h"
 
 namespace {

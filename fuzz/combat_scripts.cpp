@@ -15,11 +15,11 @@
 #include <string>
 #include <string_view>
 
+#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/core/text_helpers.h"
-#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_caches.h"
 #include "game/effects/action_player.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "engine/app/frame_loop.h"
 
+#include "engine/app/scene.h"
 #include "engine/app/screen.h"
 #include "engine/core/memory_pool.h"
-#include "engine/app/scene.h"
 #include "engine/platform/platform.h"
 #include "engine/ui/ui_menu.h"
 

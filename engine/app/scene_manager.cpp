@@ -1,8 +1,8 @@
 #include "engine/app/scene_manager.h"
 
 #include "engine/app/frame_loop.h"
-#include "engine/app/screen.h"
 #include "engine/app/scene.h"
+#include "engine/app/screen.h"
 #include "engine/core/text_helpers.h"
 
 SceneManager::~SceneManager() {

@@ -7,15 +7,15 @@
 #include <cstdlib>
 
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/ui_menu.h"
 #include "game/combat/combat_state.h"
+#include "game/map_view/tile_kinds.h"
 #include "game/screens/menu_screen.h"
 #include "game/session/state_helpers.h"
-#include "game/map_view/tile_kinds.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include "engine/ui/ui_check.h"
 #include "engine/ui/ui_menu.h"
 #include "game/combat/combat_state.h"
-#include "game/session/game.h"
 #include "game/screens/menu_screen.h"
+#include "game/session/game.h"
+#include "game/story/monster_record.h"
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
-#include "game/story/monster_record.h"
 
 namespace {
 

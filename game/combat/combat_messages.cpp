@@ -10,12 +10,12 @@
 #include "engine/ui/ui_text.h"
 #include "game/combat/combat_state.h"
 #include "game/session/game.h"
-#include "game/sound/sound_manager.h"
 #include "game/session/state_helpers.h"
-#include "game/world/hero_actor.h"
+#include "game/sound/sound_manager.h"
 #include "game/story/item_record.h"
-#include "game/world/monster_actor.h"
 #include "game/story/monster_record.h"
+#include "game/world/hero_actor.h"
+#include "game/world/monster_actor.h"
 #include "game/world/world.h"
 
 namespace {

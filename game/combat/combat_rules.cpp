@@ -4,11 +4,11 @@
 #include <climits>
 
 #include "engine/core/crt_random.h"
+#include "game/story/item_record.h"
+#include "game/story/monster_record.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
-#include "game/story/item_record.h"
 #include "game/world/monster_actor.h"
-#include "game/story/monster_record.h"
 #include "game/world/world.h"
 
 namespace {

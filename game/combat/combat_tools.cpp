@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 
 const ItemRecord* CombatToolGroup::item() const {
     return entries.empty() ? nullptr : entries.front()->item;

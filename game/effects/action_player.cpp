@@ -4,8 +4,8 @@
 
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/effects/action_script.h"
 #include "game/effects/effect_file.h"
 #include "game/sound/sound_manager.h"

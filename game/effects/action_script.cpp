@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "engine/files/ini_file.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/ini_file.h"
 
 namespace {
 

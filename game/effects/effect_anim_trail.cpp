@@ -6,9 +6,9 @@
 #include <deque>
 
 #include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/pictures/sprite_def.h"
 #include "engine/pictures/sprite_flags.h"
-#include "engine/graphics/sprite_group.h"
 #include "game/effects/copy_effect_types.h"
 #include "game/effects/effect_file.h"
 #include "game/effects/effect_sprite_copy.h"

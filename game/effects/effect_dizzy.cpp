@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/effects/copy_effect_types.h"
 #include "game/effects/effect_file.h"
 #include "game/effects/effect_sprite_copy.h"

@@ -4,8 +4,8 @@
 
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 
 FlyingSprite::FlyingSprite(SpriteGroup* layer, std::string_view file, uint32_t set_flags, int32_t depth,
                            int32_t alpha) {

@@ -6,8 +6,8 @@
 #include "engine/core/crt_random.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/effects/effect_file.h"
 #include "game/effects/effect_math.h"
 

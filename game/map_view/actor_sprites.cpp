@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/map_view/npc_sprite_composer.h"
 #include "game/world/actor.h"
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/files/file_system.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 

@@ -5,14 +5,14 @@
 #include <string>
 
 #include "engine/core/text_helpers.h"
+#include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
+#include "engine/graphics/sprite_list.h"
 #include "engine/pictures/bitmap_cache.h"
 #include "engine/pictures/resource_cache.h"
-#include "engine/graphics/sprite.h"
 #include "engine/pictures/sprite_def.h"
 #include "engine/pictures/sprite_def_cache.h"
 #include "engine/pictures/sprite_flags.h"
-#include "engine/graphics/sprite_group.h"
-#include "engine/graphics/sprite_list.h"
 #include "game/story/npc_record.h"
 
 namespace {

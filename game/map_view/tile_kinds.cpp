@@ -3,8 +3,8 @@
 #include <array>
 #include <cstdio>
 
-#include "engine/files/file_system.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
 #include "game/world/tile_cell.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include <utility>
 
 #include "engine/core/crt_random.h"
-#include "engine/pictures/bitmap_cache.h"
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
+#include "engine/graphics/sprite_list.h"
+#include "engine/pictures/bitmap_cache.h"
 #include "engine/pictures/sprite_def.h"
 #include "engine/pictures/sprite_def_cache.h"
 #include "engine/pictures/sprite_flags.h"
-#include "engine/graphics/sprite_group.h"
-#include "engine/graphics/sprite_list.h"
-#include "engine/core/text_helpers.h"
 #include "game/map_view/block_lighting.h"
 #include "game/map_view/tile_kinds.h"
 #include "game/world/map_level.h"

@@ -1,16 +1,14 @@
 #include "game/program/game_screens.h"
 
 #include "game/combat/combat_state.h"
+#include "game/map_view/npc_sprite_composer.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/end_of_game_state.h"
-#include "game/session/game.h"
 #include "game/screens/game_io_state.h"
-#include "game/session/game_screen_state.h"
 #include "game/screens/inventory_state.h"
 #include "game/screens/item_notice_state.h"
 #include "game/screens/level_up_state.h"
 #include "game/screens/main_menu_state.h"
-#include "game/map_view/npc_sprite_composer.h"
 #include "game/screens/shop_state.h"
 #include "game/screens/sleep_state.h"
 #include "game/screens/stats_state.h"
@@ -18,6 +16,8 @@
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
 #include "game/screens/zoom_state.h"
+#include "game/session/game.h"
+#include "game/session/game_screen_state.h"
 #include "game/world/screen_names.h"
 
 GameScreenState* create_game_screen(std::string_view name) {

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "engine/app/command_line.h"
-#include "engine/core/fatal_report.h"
-#include "engine/files/program_paths.h"
-#include "engine/platform/platform_services.h"
 #include "engine/app/shell.h"
+#include "engine/core/fatal_report.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
+#include "engine/platform/platform_services.h"
 #include "engine/platform/sdl/sdl_platform.h"
 #include "game/program/game_screens.h"
 #include "game/session/game_startup.h"

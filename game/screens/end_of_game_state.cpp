@@ -2,8 +2,8 @@
 
 #include "engine/graphics/fill_rect.h"
 #include "engine/graphics/layer.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/map_view/full_screen_picture.h"
 #include "game/session/game.h"
 #include "game/sound/sound_manager.h"

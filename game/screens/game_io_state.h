@@ -10,8 +10,8 @@
 #include <string>
 
 #include "engine/core/geometry.h"
-#include "game/session/game_screen_state.h"
 #include "game/screens/menu_screen.h"
+#include "game/session/game_screen_state.h"
 #include "game/session/slot_index.h"
 
 class FadeLayer;

@@ -4,19 +4,19 @@
 
 #include "engine/files/ini_file.h"
 #include "engine/graphics/layer.h"
-#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_caches.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/session/game.h"
-#include "game/screens/item_grid.h"
-#include "game/session/story_module.h"
 #include "game/map_view/tile_kinds.h"
 #include "game/map_view/tile_renderer.h"
-#include "game/world/hero_actor.h"
+#include "game/screens/item_grid.h"
+#include "game/session/game.h"
+#include "game/session/story_module.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 
 namespace {
 

@@ -4,22 +4,22 @@
 #include <cstdio>
 
 #include "engine/files/ini_file.h"
-#include "engine/pictures/font.h"
 #include "engine/graphics/layer.h"
-#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/resource_caches.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/map_view/tile_renderer.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
 #include "game/session/story_module.h"
-#include "game/map_view/tile_kinds.h"
-#include "game/map_view/tile_renderer.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
 #include "game/story/quest.h"
+#include "game/world/hero_actor.h"
 #include "game/world/world.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "game/session/game_screen_state.h"
 #include "game/screens/item_grid.h"
 #include "game/screens/menu_screen.h"
+#include "game/session/game_screen_state.h"
 
 class Font;
 class Sprite;

@@ -4,21 +4,21 @@
 #include <string>
 
 #include "engine/core/fatal_report.h"
-#include "engine/files/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "engine/pictures/font.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/session/game.h"
-#include "game/sound/sound_manager.h"
-#include "game/session/state_helpers.h"
 #include "game/map_view/tile_kinds.h"
 #include "game/map_view/tile_renderer.h"
+#include "game/session/game.h"
+#include "game/session/state_helpers.h"
+#include "game/sound/sound_manager.h"
 #include "game/story/item_record.h"
 
 namespace {

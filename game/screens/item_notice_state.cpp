@@ -4,17 +4,17 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/pictures/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
+#include "game/map_view/tile_kinds.h"
+#include "game/map_view/tile_renderer.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
 #include "game/session/story_module.h"
-#include "game/map_view/tile_kinds.h"
-#include "game/map_view/tile_renderer.h"
 #include "game/world/world.h"
 
 namespace {

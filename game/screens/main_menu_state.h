@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "game/session/game_screen_state.h"
 #include "game/screens/menu_screen.h"
+#include "game/session/game_screen_state.h"
 
 class FadeLayer;
 class UiMenu;

@@ -3,18 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/pictures/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/session/game.h"
 #include "game/screens/menu_screen.h"
+#include "game/session/game.h"
 #include "game/session/story_module.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 #include "game/world/world.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "game/session/game_screen_state.h"
 #include "game/screens/item_grid.h"
+#include "game/session/game_screen_state.h"
 #include "game/session/screen_arguments.h"
 
 class Font;

@@ -2,11 +2,11 @@
 
 #include "engine/graphics/fill_rect.h"
 #include "engine/graphics/layer.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/map_view/full_screen_picture.h"
-#include "game/session/game.h"
 #include "game/screens/walking_state.h"
+#include "game/session/game.h"
 
 namespace {
 

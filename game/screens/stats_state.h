@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "game/session/game_screen_state.h"
 #include "game/screens/hero_sheet_page.h"
+#include "game/session/game_screen_state.h"
 
 class HeroActor;
 

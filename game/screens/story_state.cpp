@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-#include "engine/pictures/font.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/font.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/menu_event.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"

@@ -6,14 +6,14 @@
 
 #include "engine/core/crt_random.h"
 #include "game/screens/action_executor.h"
-#include "game/session/game.h"
-#include "game/sound/sound_manager.h"
-#include "game/session/story_placement.h"
 #include "game/screens/walking_state.h"
+#include "game/session/game.h"
+#include "game/session/story_placement.h"
+#include "game/sound/sound_manager.h"
+#include "game/story/monster_record.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/monster_actor.h"
-#include "game/story/monster_record.h"
 #include "game/world/npc_actor.h"
 #include "game/world/world.h"
 

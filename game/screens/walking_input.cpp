@@ -8,11 +8,11 @@
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"
-#include "game/session/game.h"
 #include "game/screens/menu_screen.h"
-#include "game/session/story_module.h"
 #include "game/screens/walking_rules.h"
 #include "game/screens/walking_state.h"
+#include "game/session/game.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
 

@@ -7,11 +7,11 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
-#include "game/session/game.h"
 #include "game/screens/menu_screen.h"
-#include "game/session/story_module.h"
 #include "game/screens/walking_rules.h"
 #include "game/screens/walking_state.h"
+#include "game/session/game.h"
+#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
 

@@ -5,8 +5,8 @@
 #include <set>
 #include <string>
 
-#include "engine/files/file_system.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/platform.h"

@@ -3,17 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/core/crt_random.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/shell.h"
+#include "engine/core/crt_random.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_flags.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"
-#include "game/session/game.h"
 #include "game/screens/walking_rules.h"
+#include "game/session/game.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"

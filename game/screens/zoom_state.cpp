@@ -3,14 +3,14 @@
 #include <algorithm>
 
 #include "engine/app/frame_loop.h"
-#include "engine/pictures/bitmap.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
-#include "game/session/game.h"
-#include "game/screens/menu_screen.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/map_view/tile_renderer.h"
+#include "game/screens/menu_screen.h"
+#include "game/session/game.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"

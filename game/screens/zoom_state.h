@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "engine/pictures/font.h"
-#include "game/session/game_screen_state.h"
 #include "game/screens/zoom_picture.h"
+#include "game/session/game_screen_state.h"
 
 class Sprite;
 class SpriteGroup;

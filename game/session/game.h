@@ -12,17 +12,17 @@
 #include <string>
 #include <string_view>
 
-#include "engine/core/geometry.h"
 #include "engine/app/scene.h"
-#include "game/session/action_queue.h"
+#include "engine/core/geometry.h"
 #include "game/map_view/actor_sprites.h"
 #include "game/map_view/fade_control.h"
 #include "game/map_view/map_view_cells.h"
 #include "game/map_view/map_weather.h"
-#include "game/session/screen_arguments.h"
-#include "game/session/start_config.h"
 #include "game/map_view/transition.h"
 #include "game/map_view/view_grid.h"
+#include "game/session/action_queue.h"
+#include "game/session/screen_arguments.h"
+#include "game/session/start_config.h"
 #include "game/session/walk_hud.h"
 #include "game/world/screen_names.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/files/ini_file.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/ini_file.h"
 #include "game/story/story_file_io.h"
 #include "game/world/world.h"
 

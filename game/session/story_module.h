@@ -2,10 +2,10 @@
 // and the story's World, with the player's settings and the game's key files.
 #pragma once
 
-#include "engine/files/ini_file.h"
 #include "engine/app/scene_manager.h"
-#include "game/session/game_settings.h"
+#include "engine/files/ini_file.h"
 #include "game/map_view/gfx_config.h"
+#include "game/session/game_settings.h"
 #include "game/world/world.h"
 
 class StoryModule : public SceneManager {

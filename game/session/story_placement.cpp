@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "game/session/game.h"
+#include "game/story/npc_record.h"
 #include "game/world/map_level.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/story/npc_record.h"
 #include "game/world/world.h"
 
 void attach_if_shown(Game& game, Actor& actor, MapLevel& level) {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/files/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 
 namespace {
 

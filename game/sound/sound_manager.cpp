@@ -4,8 +4,8 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/files/file_system.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/file_system.h"
 
 SoundManager* g_sound_manager = nullptr;
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine/core/pooled_text.h"
-#include "game/world/action.h"
 #include "game/story/npc_record.h"
 #include "game/story/story_record.h"
+#include "game/world/action.h"
 
 class Archive;
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "game/story/story_record.h"
 #include "game/world/action.h"
 #include "game/world/expression.h"
-#include "game/story/story_record.h"
 
 class Archive;
 

@@ -9,15 +9,15 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/core/text_helpers.h"
 #include "game/story/archive.h"
+#include "game/story/story_file_io.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_region.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/story/story_file_io.h"
 #include "game/world/world.h"
 
 namespace {

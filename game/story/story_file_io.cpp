@@ -2,10 +2,10 @@
 
 #include <fstream>
 
-#include "engine/files/atomic_file.h"
-#include "engine/files/file_system.h"
 #include "engine/core/memory_pool.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/atomic_file.h"
+#include "engine/files/file_system.h"
 
 // While the engine runs, files go through its file system (loose files,
 // then data.zip; any case, either separator). Tools and tests that run

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "engine/core/fixed_math.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 #include "game/world/map_collision.h"
 #include "game/world/map_level.h"
 #include "game/world/world.h"

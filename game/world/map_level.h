@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/core/pooled_text.h"
-#include "game/world/expression.h"
 #include "game/story/story_record.h"
+#include "game/world/expression.h"
 #include "game/world/tile_cell.h"
 
 class Archive;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "game/world/map_level.h"
 #include "game/story/story_record.h"
+#include "game/world/map_level.h"
 
 class Archive;
 class World;

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "game/world/actor.h"
 #include "game/story/npc_record.h"
+#include "game/world/actor.h"
 
 class NpcActor : public Actor {
 public:

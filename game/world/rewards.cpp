@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "engine/core/crt_random.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 #include "game/world/world.h"
 
 int32_t gold_reward(const HeroActor& hero) {

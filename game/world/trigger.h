@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "game/story/story_record.h"
 #include "game/world/action.h"
 #include "game/world/expression.h"
-#include "game/story/story_record.h"
 
 class World;
 

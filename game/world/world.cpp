@@ -8,10 +8,10 @@
 #include "engine/core/crt_random.h"
 #include "engine/core/fatal_report.h"
 #include "engine/core/text_helpers.h"
+#include "game/story/story_paths.h"
 #include "game/world/hero_actor.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/story/story_paths.h"
 
 int32_t round_price(int32_t v) {
     if (v > 900) return (v / 50) * 50;

@@ -15,12 +15,12 @@
 #include "engine/core/source_place.h"
 #include "game/story/flag_record.h"
 #include "game/story/item_record.h"
-#include "game/world/map_region.h"
 #include "game/story/monster_record.h"
 #include "game/story/npc_record.h"
 #include "game/story/quest.h"
 #include "game/story/recipe.h"
 #include "game/story/saved_game_summary.h"
+#include "game/world/map_region.h"
 #include "game/world/tile_params.h"
 #include "game/world/trigger.h"
 

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sound/samples/sample_load.h"
 #include "sound/files/sound_file.h"
 #include "sound/formats/wav_reader.h"
 #include "sound/mixer/mixer.h"
-#include "sound/samples/sample_load.h"
 #include "sound/samples/sound_sample.h"
 #include "sound/system/sound_error.h"
 #include "sound/system/sound_memory.h"

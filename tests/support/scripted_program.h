@@ -8,11 +8,11 @@
 
 #include <string>
 
-#include "engine/core/crt_random.h"
 #include "engine/app/screen.h"
-#include "engine/files/program_paths.h"
 #include "engine/app/shell.h"
+#include "engine/core/crt_random.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/program/game_screens.h"
 #include "game/session/game.h"

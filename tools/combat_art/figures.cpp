@@ -5,8 +5,8 @@
 #include <cmath>
 #include <string>
 
-#include "tools/combat_art/art.h"
 #include "tools/bitmap_tools/frame_shapes.h"
+#include "tools/combat_art/art.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/combat_art/art.h"
 #include "tools/bitmap_tools/frame_shapes.h"
+#include "tools/combat_art/art.h"
 
 namespace {
 

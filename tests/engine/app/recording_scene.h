@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/app/screen.h"
 #include "engine/app/scene.h"
 #include "engine/app/scene_manager.h"
+#include "engine/app/screen.h"
 
 using CallLog = std::vector<std::string>;
 

@@ -11,11 +11,11 @@
 #include "engine/app/input_kind.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
-#include "game/effects/action_player.h"
 #include "game/combat/combat_state.h"
+#include "game/effects/action_player.h"
 #include "game/story/item_record.h"
-#include "game/world/monster_actor.h"
 #include "game/story/monster_record.h"
+#include "game/world/monster_actor.h"
 #include "tests/game/screens/walking_game_support.h"
 
 namespace demo {

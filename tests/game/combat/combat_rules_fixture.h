@@ -9,10 +9,10 @@
 #include <string>
 
 #include "game/combat/combat_rules.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
-#include "game/world/monster_actor.h"
 #include "game/story/monster_record.h"
+#include "game/world/hero_actor.h"
+#include "game/world/monster_actor.h"
 #include "game/world/world.h"
 
 namespace combat_test {

@@ -7,9 +7,9 @@
 #include <filesystem>
 
 #include "engine/graphics/sprite.h"
+#include "engine/graphics/sprite_group.h"
 #include "engine/pictures/sprite_def.h"
 #include "game/effects/action_script.h"
-#include "engine/graphics/sprite_group.h"
 #include "game/screens/end_of_game_state.h"
 #include "game/session/story_placement.h"
 #include "tests/game/combat/combat_game_support.h"

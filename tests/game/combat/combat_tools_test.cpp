@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "game/combat/combat_tools.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // while the map's own weather waits, drops that fall straight and start
 // anew above the band, the fog's wrap, and golden frames of rain, snow,
 // fog and red fog at fixed seeds.
-#include "engine/core/crt_random.h"
 #include "engine/app/frame_loop.h"
+#include "engine/core/crt_random.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite.h"

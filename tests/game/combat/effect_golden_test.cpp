@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "engine/core/crt_random.h"
 #include "engine/app/frame_loop.h"
+#include "engine/core/crt_random.h"
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite_group.h"
 #include "tests/game/combat/combat_game_support.h"

@@ -14,9 +14,9 @@
 #include "engine/ui/ui_menu.h"
 #include "game/combat/combat_state.h"
 #include "game/story/item_record.h"
+#include "game/story/monster_record.h"
 #include "game/world/map_level.h"
 #include "game/world/monster_actor.h"
-#include "game/story/monster_record.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

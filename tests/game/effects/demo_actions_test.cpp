@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/files/ini_file.h"
 #include "engine/core/text_helpers.h"
-#include "engine/pictures/sprite_def.h"
+#include "engine/files/ini_file.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/sprite_def.h"
 #include "game/effects/action_player.h"
 #include "game/effects/action_script.h"
 #include "game/effects/effect_file.h"

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/core/text_helpers.h"
 
 namespace {
 

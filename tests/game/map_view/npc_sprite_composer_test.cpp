@@ -6,19 +6,19 @@
 #include <fstream>
 #include <sstream>
 
-#include "engine/pictures/bitmap.h"
-#include "tests/engine/pictures/graphics_files.h"
+#include "engine/core/text_helpers.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_def.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_def.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/map_view/actor_sprites.h"
-#include "engine/core/text_helpers.h"
-#include "game/world/actor.h"
 #include "game/story/npc_record.h"
 #include "game/story/story_source.h"
+#include "game/world/actor.h"
 #include "game/world/world.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine/pictures/graphics_files.h"
 #include "game/world/map_level.h"
+#include "tests/engine/pictures/graphics_files.h"
 
 // Frame f of a sheet is filled with colour base + f (0xRRGGBB).
 inline std::string frame_sheet(int32_t frame_size, int32_t frames, uint32_t base) {

@@ -6,13 +6,13 @@
 
 #include "engine/core/crt_random.h"
 #include "engine/core/text_helpers.h"
-#include "engine/pictures/bitmap.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
-#include "game/map_view/tile_kinds.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/map_view/tile_files.h"
+#include "game/map_view/tile_kinds.h"
 #include "game/world/tile_params.h"
 
 namespace {

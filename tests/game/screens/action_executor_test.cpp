@@ -5,10 +5,10 @@
 #include "game/story/item_record.h"
 
 #include "game/screens/walking_game_support.h"
+#include "game/story/npc_record.h"
 #include "game/world/map_region.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
-#include "game/story/npc_record.h"
 
 namespace {
 

@@ -18,10 +18,10 @@
 #include "game/screens/story_state.h"
 #include "game/screens/talking_state.h"
 #include "game/screens/walking_state.h"
-#include "game/world/map_level.h"
-#include "game/world/npc_actor.h"
 #include "game/story/npc_record.h"
 #include "game/story/quest.h"
+#include "game/world/map_level.h"
+#include "game/world/npc_actor.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

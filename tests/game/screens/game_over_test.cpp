@@ -11,10 +11,10 @@
 #include <string>
 
 #include "game/screens/end_of_game_state.h"
-#include "game/world/map_level.h"
-#include "game/world/monster_actor.h"
 #include "game/story/monster_record.h"
 #include "game/story/quest.h"
+#include "game/world/map_level.h"
+#include "game/world/monster_actor.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "engine/core/fatal_report.h"
-#include "engine/files/ini_file.h"
-#include "engine/core/text_helpers.h"
-#include "engine/platform/platform.h"
-#include "engine/files/program_paths.h"
 #include "engine/app/shell.h"
+#include "engine/core/fatal_report.h"
+#include "engine/core/text_helpers.h"
+#include "engine/files/ini_file.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "engine/platform/platform.h"
 #include "game/screens/item_grid.h"
 #include "game/story/item_record.h"
 #include "tests/support/fatal_report_host.h"

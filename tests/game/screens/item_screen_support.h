@@ -7,8 +7,8 @@
 
 #include "engine/ui/ui_text.h"
 #include "game/session/state_helpers.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 class ItemScreenTest : public MenuScreenTest {

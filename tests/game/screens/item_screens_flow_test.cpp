@@ -7,13 +7,13 @@
 
 #include <functional>
 
-#include "engine/pictures/resource_caches.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/resource_caches.h"
 #include "game/screens/inventory_state.h"
 #include "game/screens/shop_state.h"
 #include "game/screens/talking_state.h"
-#include "game/world/map_level.h"
 #include "game/story/npc_record.h"
+#include "game/world/map_level.h"
 #include "tests/game/screens/item_screen_support.h"
 
 namespace {

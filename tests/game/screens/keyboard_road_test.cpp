@@ -15,8 +15,8 @@
 #include <string>
 
 #include "engine/core/memory_pool.h"
-#include "game/world/hero_actor.h"
 #include "game/story/item_record.h"
+#include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
 #include "game/world/world.h"

@@ -12,10 +12,10 @@
 #include "engine/graphics/sprite_group.h"
 #include "game/combat/combat_state.h"
 #include "game/screens/talking_state.h"
-#include "game/world/monster_actor.h"
 #include "game/story/monster_record.h"
 #include "game/story/npc_record.h"
 #include "game/story/quest.h"
+#include "game/world/monster_actor.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

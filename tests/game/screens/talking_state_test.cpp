@@ -20,8 +20,8 @@
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
 #include "game/session/story_module.h"
-#include "game/world/hero_actor.h"
 #include "game/story/npc_record.h"
+#include "game/world/hero_actor.h"
 #include "game/world/world.h"
 #include "tests/game/session/demo_game_folder.h"
 

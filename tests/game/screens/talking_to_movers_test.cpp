@@ -6,9 +6,9 @@
 // talk_yard.input on the demo data.
 #include <string>
 
+#include "game/story/npc_record.h"
 #include "game/world/map_level.h"
 #include "game/world/npc_actor.h"
-#include "game/story/npc_record.h"
 #include "tests/support/scripted_program.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <memory>
 #include <string>
 
-#include "engine/core/crt_random.h"
 #include "engine/app/scene.h"
+#include "engine/core/crt_random.h"
 #include "game/screens/action_executor.h"
+#include "game/screens/walking_state.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
 #include "game/session/story_module.h"
-#include "game/screens/walking_state.h"
 #include "game/world/action.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"

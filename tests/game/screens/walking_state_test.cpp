@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "game/screens/walking_game_support.h"
 #include "engine/graphics/sprite_group.h"
+#include "game/screens/walking_game_support.h"
 #include "game/screens/walking_rules.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <utility>
 
-#include "game/world/map_level.h"
-#include "game/world/map_region.h"
 #include "game/story/story_file_io.h"
 #include "game/story/story_source.h"
 #include "game/story/story_writer.h"
+#include "game/world/map_level.h"
+#include "game/world/map_region.h"
 #include "game/world/world.h"
 
 namespace zoom_story {

@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "engine/app/frame_loop.h"
-#include "engine/pictures/bitmap.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/pictures/bitmap.h"
 #include "game/map_view/tile_renderer.h"
 #include "game/screens/zoom_picture.h"
 #include "game/screens/zoom_state.h"
 #include "tests/game/screens/golden_screen.h"
-#include "tests/game/sound/recorded_sounds.h"
 #include "tests/game/screens/walking_game_support.h"
 #include "tests/game/screens/zoom_levels.h"
+#include "tests/game/sound/recorded_sounds.h"
 
 namespace {
 

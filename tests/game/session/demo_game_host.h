@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
-#include "engine/files/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/program/game_screens.h"
 #include "game/session/game_startup.h"

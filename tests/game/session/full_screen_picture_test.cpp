@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "engine/files/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/session/game_startup.h"

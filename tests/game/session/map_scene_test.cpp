@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "engine/app/frame_loop.h"
-#include "engine/pictures/bitmap.h"
 #include "engine/graphics/display.h"
 #include "engine/graphics/sprite.h"
-#include "engine/pictures/sprite_flags.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/graphics/sprite_list.h"
+#include "engine/pictures/bitmap.h"
+#include "engine/pictures/sprite_flags.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
 #include "game/session/story_module.h"

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/app/screen.h"
-#include "game/session/action_queue.h"
 #include "game/map_view/fade_control.h"
+#include "game/session/action_queue.h"
 #include "game/world/action.h"
 
 namespace {

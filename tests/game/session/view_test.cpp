@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "game/session/game.h"
 #include "game/map_view/view_grid.h"
+#include "game/session/game.h"
 
 namespace {
 

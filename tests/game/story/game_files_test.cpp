@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/core/text_helpers.h"
 #include "game/world/world.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "engine/files/program_paths.h"
 #include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "game/story/archive.h"
 #include "game/story/story_file_io.h"
