@@ -6,6 +6,7 @@
 #include <map>
 
 #include "engine/app/command_line.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -58,8 +59,7 @@ TEST(CommandLine, BadOptionsAreRefusedWithTheReason) {
 // standard output for --help, else with the reason.
 TEST(CommandLine, HelpAndPathsAreSettledBeforeTheWindowOpens) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::path(testing::TempDir()) / "command_line_paths";
-    fs::remove_all(dir);
+    const fs::path dir = make_scratch_folder("command_line_paths");
     fs::create_directories(dir / "data");
     std::ofstream(dir / "input.txt") << "";
     const std::string d = dir.string();
@@ -86,6 +86,7 @@ TEST(CommandLine, HelpAndPathsAreSettledBeforeTheWindowOpens) {
         EXPECT_NE(error.find(c.error), std::string::npos) << c.args[0] << ": " << error;
     }
     EXPECT_TRUE(parse_command_line({"--headless", "--help"}).options.help);
+    fs::remove_all(dir);
 }
 
 // The options a text names: every "[--name" of the usage, or every line of

@@ -17,6 +17,7 @@
 
 #include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -80,9 +81,7 @@ struct ProgramRunTest : ::testing::Test {
     std::string folder;
     void SetUp() override {
         if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "the program is not built";
-        folder = testing::TempDir() + "program_run_" + std::to_string(getpid()) + "_" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::create_directories(folder);
+        folder = make_scratch_folder("program_run") + "/";
     }
     void TearDown() override {
         if (!folder.empty()) std::filesystem::remove_all(folder);

@@ -1,7 +1,6 @@
 // The shell driven end to end through the headless back end: start-up and
 // shutdown order, focus, closing, desktop commands, the idle pump, the
 // memory log and the key and pen paths.
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
 #include "tests/support/program_end.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -30,10 +30,7 @@ struct ShellTest : ::testing::Test {
     int startups = 0;
 
     void SetUp() override {
-        folder = testing::TempDir() + "shell_test_" + std::to_string(getpid()) + "_" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
+        folder = make_scratch_folder("shell_test") + "/";
         set_state_folder(utf8_to_utf16(folder));
         set_platform(&host);
         throw_on_program_end();

@@ -204,6 +204,8 @@ TEST(InstanceLock, SecondHolderIsRefusedAndRetakingSucceeds) {
     EXPECT_FALSE(second.acquire_instance_lock(path));
     first.release_instance_lock();
     EXPECT_TRUE(second.acquire_instance_lock(path));
+    second.release_instance_lock();
+    std::remove(path.c_str());
 }
 
 // A second start finds the holder's process id in the lock file and asks

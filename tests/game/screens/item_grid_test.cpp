@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include "game/screens/item_grid.h"
 #include "game/story/item_record.h"
 #include "tests/support/fatal_report_host.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -176,7 +178,8 @@ TEST(ItemGridLayoutTest, AMissingOrZeroCellSizeEndsWithAReportNamingFileSectionA
     }
 
     // The report instead of a division by zero.
-    FatalReportHost host(utf8_to_utf16(::testing::TempDir()));
+    const std::string state = make_scratch_folder("item_grid") + "/";
+    FatalReportHost host(utf8_to_utf16(state));
     IniFile file;
     file.parse("[inv]\nitemx = 8\nitemy = 96\nitemperrow = 6\n");
     EXPECT_EQ(exit_code_of([&] { read_item_grid_layout(file, "inv"); }), 1);
@@ -185,6 +188,7 @@ TEST(ItemGridLayoutTest, AMissingOrZeroCellSizeEndsWithAReportNamingFileSectionA
     EXPECT_NE(text.find("layout.ini"), std::string::npos) << text;
     EXPECT_NE(text.find("[inv]"), std::string::npos) << text;
     EXPECT_NE(text.find("\"itemx\""), std::string::npos) << text;
+    std::filesystem::remove_all(state);
 }
 
 }  // namespace

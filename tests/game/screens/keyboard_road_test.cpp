@@ -20,7 +20,7 @@
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
 #include "game/world/world.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "tests/game/screens/scratch_folder.h"
 #include "tests/game/session/demo_game_host.h"
+#include "tests/support/scratch_folder.h"
 
 // Returns the fresh write folder (with its "savegame" folder).
 inline std::string prepare_demo_game(HeadlessPlatform& host, const std::string& prefix) {

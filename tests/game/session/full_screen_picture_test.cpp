@@ -9,7 +9,7 @@
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
 #include "game/session/game_startup.h"
-#include "tests/game/screens/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
