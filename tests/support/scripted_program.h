@@ -22,8 +22,8 @@
 #include "game/world/map_level.h"
 #include "game/world/world.h"
 #include "tests/game/screens/golden_screen.h"
-#include "tests/support/scratch_folder.h"
 #include "tests/support/program_end.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/story_data.h"
 
 class ScriptedProgramTest : public ::testing::Test {

@@ -12,8 +12,8 @@
 #include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform_services.h"
-#include "tests/engine/files/scratch_folder.h"
 #include "tests/support/fatal_report_host.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 

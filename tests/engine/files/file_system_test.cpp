@@ -9,7 +9,7 @@
 #include "engine/files/file_readers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "engine/files/file_system.h"
 #include "engine/files/ini_file.h"
 #include "engine/files/program_paths.h"
-#include "scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/files/zip_archive.h"
-#include "tests/engine/files/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace zip_test {
 

@@ -11,8 +11,8 @@
 
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
-#include "engine/files/scratch_folder.h"
 #include "engine/pictures/resource_caches.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/bitmap_tools/bmp_writer.h"
 
 struct FailureLog {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-
 #include <memory>
 #include <string>
 #include <vector>

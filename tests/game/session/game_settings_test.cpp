@@ -7,7 +7,7 @@
 
 #include "engine/files/atomic_file.h"
 #include "game/session/start_config.h"
-#include "tests/engine/files/scratch_folder.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
