@@ -11,10 +11,24 @@
 
 #include "tools/bitmap_tools/canvas.h"
 
-// Glyph rows ("#" ink) by character.
+// One character's shape: its rows from the top, "#" ink and "." empty.
+struct Glyph {
+    char character = 0;
+    std::vector<std::string> rows;
+    int width() const { return rows.empty() ? 0 : int(rows[0].size()); }
+};
+
+// Reads the "glyph C rows..." lines of a glyph file in their order, passing
+// over blank lines and ";" comments. False, with the file and line named on
+// stderr, for a file that cannot be read or holds no glyph, any other line,
+// and a glyph that is not 8 rows of one width of "#" and "." or has an empty
+// column (the game's strip scanner would split the glyph there).
+bool read_glyphs(const std::filesystem::path& path, std::vector<Glyph>& glyphs);
+
+// Glyph rows by character.
 using GlyphSet = std::map<char, std::vector<std::string>>;
 
-// Reads "glyph C rows..." lines; false when the file cannot be read.
+// The glyphs of a glyph file (read_glyphs) by character.
 bool read_glyph_set(const std::filesystem::path& path, GlyphSet& glyphs);
 
 // Width in pixels of `text` at `scale` (one empty column between glyphs).

@@ -13,14 +13,9 @@
 #include <vector>
 
 #include "tools/bitmap_tools/canvas.h"
+#include "tools/bitmap_tools/glyph_text.h"
 
 namespace {
-
-struct Glyph {
-    char character = 0;
-    std::vector<std::string> rows;
-    int width() const { return rows.empty() ? 0 : int(rows[0].size()); }
-};
 
 struct Look {
     uint32_t ink = 0xFFFFFF;
@@ -39,34 +34,6 @@ struct FontSpec {
 bool fail(const std::string& where, const std::string& message) {
     std::fprintf(stderr, "demo_fonts: %s: %s\n", where.c_str(), message.c_str());
     return false;
-}
-
-bool read_glyphs(const std::string& path, std::vector<Glyph>& glyphs) {
-    std::ifstream in(path);
-    if (!in) return fail(path, "cannot read");
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        std::istringstream words(line);
-        std::string keyword, character;
-        if (!(words >> keyword) || keyword[0] == ';') continue;
-        const std::string where = path + ":" + std::to_string(number);
-        if (keyword != "glyph" || !(words >> character) || character.size() != 1) return fail(where, "expected: glyph C rows...");
-        Glyph glyph;
-        glyph.character = character[0];
-        for (std::string row; words >> row;) glyph.rows.push_back(row);
-        if (glyph.rows.size() != 8) return fail(where, "a glyph has 8 rows");
-        for (const std::string& row : glyph.rows)
-            if (int(row.size()) != glyph.width() || row.find_first_not_of("#.") != std::string::npos)
-                return fail(where, "rows must be equally long and hold only '#' and '.'");
-        for (int column = 0; column < glyph.width(); ++column) {
-            bool ink = false;
-            for (const std::string& row : glyph.rows) ink |= row[size_t(column)] == '#';
-            if (!ink) return fail(where, "an empty column would split the glyph");
-        }
-        glyphs.push_back(glyph);
-    }
-    if (glyphs.empty()) return fail(path, "no glyphs");
-    return true;
 }
 
 uint32_t parse_color(const std::string& text) { return uint32_t(std::stoul(text, nullptr, 16)) & 0xFFFFFF; }
