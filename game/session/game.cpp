@@ -59,10 +59,6 @@ std::string read_text_file(std::u16string_view name) {
     return bytes ? std::string(as_text(*bytes)) : std::string();
 }
 
-}  // namespace
-
-namespace {
-
 // One axis of the camera: the view follows the focus but stops at the map's
 // edges, except that `covered_end` pixels past the far edge may show, where
 // something drawn over the map hides them. A map shorter than the view
