@@ -167,6 +167,23 @@ TEST_F(FontTest, RendersGlyphsAsDesigned) {
         }
 }
 
+// Every demo font is drawn from the one glyph design, so two characters
+// drawn alike in it read alike in every font ("l" once looked like "]").
+TEST_F(FontTest, NoTwoGlyphsAreDrawnAlike) {
+    Font& f = loaded(u"test_normal");
+    std::map<std::vector<uint16_t>, char> seen;
+    for (const auto& [c, rows] : glyph_design()) {
+        const char16_t text[] = {char16_t(c), 0};
+        Rendered r(f.render_text(text, 1000, 0, 0, 0, 0, -1));
+        ASSERT_GT(r.width(), 1) << "no glyph for '" << c << "'";
+        std::vector<uint16_t> picture{uint16_t(r.width())};
+        for (int32_t y = 0; y < r.height(); ++y)
+            for (int32_t x = 0; x < r.width(); ++x) picture.push_back(r.at(x, y));
+        const auto [twin, fresh] = seen.emplace(picture, c);
+        EXPECT_TRUE(fresh) << "'" << c << "' is drawn as '" << twin->second << "'";
+    }
+}
+
 TEST_F(FontTest, SelectedFrameGivesItsLook) {
     Font& f = loaded(u"test_normal");
     f.glyph_sprite->set_phase(1);
