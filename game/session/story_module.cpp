@@ -1,7 +1,14 @@
 #include "game/session/story_module.h"
 
+#include "engine/platform/platform.h"
+
 StoryModule* g_app = nullptr;
 
-StoryModule::StoryModule() : gfx(load_gfx_config()) { layout.load(u"layout.ini"); }
+StoryModule::StoryModule() : gfx(load_gfx_config()) {
+    // The story's generator starts from the platform's clock, like the
+    // game's own: the virtual clock when headless, so a run repeats itself.
+    world.set_random_seed(platform().tick_count());
+    layout.load(u"layout.ini");
+}
 
 StoryModule::~StoryModule() { shutdown(); }

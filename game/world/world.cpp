@@ -1,7 +1,6 @@
 #include "game/world/world.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <strings.h>
 
@@ -37,10 +36,6 @@ const char* record_kind_name(RecordKind kind) {
 }
 
 World::World() {
-    // The story's generator starts from the clock, like the game's own.
-    random_seed_ = uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                std::chrono::steady_clock::now().time_since_epoch())
-                                .count());
     hero_ = std::make_unique<HeroActor>(this);
 }
 

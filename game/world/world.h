@@ -110,7 +110,8 @@ public:
     void clear_triggers();
 
     // --- random generator ----------------------------------------------------
-    // seed = seed x 214013 + 2531011; result bits 16..30 of the seed.
+    // seed = seed x 214013 + 2531011; result bits 16..30 of the seed. The
+    // seed is 0 until the owner sets it (the game: the tick count at start).
     int32_t random();
     void set_random_seed(uint32_t seed) { random_seed_ = seed; }
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "engine/app/command_line.h"
@@ -99,6 +100,25 @@ TEST_F(ProgramRunTest, HeadlessRunEndsCleanlyAndWritesTheScreen) {
     EXPECT_EQ(image.height, 320u);
     png_image_free(&image);
     EXPECT_TRUE(std::filesystem::exists(folder + "memlog.txt"));
+}
+
+// Everything a headless run does follows its virtual clock, the story's
+// random draws included (the wilds' gift is drawn from them).
+TEST_F(ProgramRunTest, TheSameScriptTwiceWritesTheSameSaves) {
+    const std::string script = NIMBREL_SOURCE_DIR "/tests/game/screens/wilds_ending.input";
+    std::map<std::string, std::string> saves[2];
+    for (auto& files : saves) {
+        const std::string state = folder + std::to_string(&files - saves);
+        const ProgramResult r = run("--headless --run-ms 100000 --state " + state + " --input " + script);
+        ASSERT_EQ(r.exit_code, 0) << r.output;
+        for (const auto& entry : std::filesystem::directory_iterator(state + "/savegame")) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            files[entry.path().filename()].assign(std::istreambuf_iterator<char>(in), {});
+        }
+    }
+    EXPECT_TRUE(saves[0].count("save6.dat"));  // the wilds' automatic save, made after the gift
+    for (const auto& [name, bytes] : saves[0]) EXPECT_EQ(bytes, saves[1][name]) << name << " differs";
+    EXPECT_EQ(saves[0].size(), saves[1].size());
 }
 
 TEST_F(ProgramRunTest, MalformedScriptIsReportedWithItsLineBeforeStarting) {
