@@ -69,6 +69,7 @@ void WalkingState::enter(ScreenArgument argument) {
     g.set_play_clock(true);
     action_pending_ = false;
     action_available_ = false;
+    g.update_hud_status();
     if (!scripted_ && !g.hud_mode()) check_action_button();
 
     message_countdown_ = kMessageWaits;

@@ -1,6 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
+#include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/ui_menu.h"
+#include "engine/ui/ui_page.h"
+#include "engine/ui/ui_text.h"
 #include "game/screens/walking_game_support.h"
 #include "game/screens/walking_rules.h"
 #include "game/world/monster_actor.h"
@@ -267,6 +278,51 @@ TEST_F(WalkingTest, SleepingHeroSeesTheHealthMessageAndAScriptedWalkDoesNot) {
     }
     start_walking(WalkingState::kEnterScripted);
     EXPECT_FALSE(walking().has_message());
+}
+
+// The map bar follows the hero's health whatever changed it: a fight, a
+// load or a level-up away from the map shows as soon as the map is back, a
+// change on the map at the next tick.
+TEST_F(WalkingTest, TheMapBarShowsTheHerosHealthOnceTheMapIsBack) {
+    const auto stats = [] {
+        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(u"stats"));
+        return text ? utf16_to_utf8(text->title) : std::string("<missing>");
+    };
+    hero().hit_points = hero().max_hit_points = 40;
+    const std::vector<uint8_t> whole = world().save_state_bytes();
+    ASSERT_FALSE(whole.empty());
+    const std::string save = world().save_path("save1.dat");
+    std::ofstream(utf16_to_utf8(resolve_path(utf8_to_utf16(save))), std::ios::binary)
+        .write(reinterpret_cast<const char*>(whole.data()), std::streamsize(whole.size()));
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        int32_t hit_points, maximum;
+    };
+    const Case cases[] = {
+        {"a fight's blows", [&] { hero().take_damage(15, true); }, 25, 40},
+        {"a fled fight's parting blow", [&] { hero().take_damage(5, true); }, 20, 40},
+        {"a whole save loaded after a lost fight",
+         [&] {
+             hero().hit_points = 0;
+             game().update_hud_status();  // as the lost fight left the bar
+             ASSERT_TRUE(game().load_game(save));
+         },
+         40, 40},
+        {"a level-up's new maximum", [&] { hero().max_hit_points = hero().hit_points = 55; }, 55, 55},
+    };
+    for (const Case& c : cases) {
+        game().switch_state("Zoom", 0);  // a screen that leaves the bar alone
+        c.change();
+        start_walking();
+        EXPECT_EQ(stats(), "Health: " + std::to_string(c.hit_points)) << c.what;
+        EXPECT_EQ(game().hud.red_bar()->x, 240 / 2 - 71 + c.hit_points * 46 / c.maximum) << c.what;
+    }
+    // On the map itself: at the next tick.
+    hero().hit_points = 31;
+    tick();
+    EXPECT_EQ(stats(), "Health: 31");
+    EXPECT_EQ(game().hud.red_bar()->x, 240 / 2 - 71 + 31 * 46 / 55);
 }
 
 }  // namespace
