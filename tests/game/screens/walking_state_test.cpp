@@ -280,6 +280,50 @@ TEST_F(WalkingTest, SleepingHeroSeesTheHealthMessageAndAScriptedWalkDoesNot) {
     EXPECT_FALSE(walking().has_message());
 }
 
+// The innkeeper, to whom the story sends the hero twice, is talked to with
+// one press of the action key however the hero came up to her: from below,
+// beside or askew, or after lingering by her.
+// Standing where she was placed, her walk-to ends as soon as she is within
+// reach, though the hero stops further from people than from monsters.
+TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
+    struct Case {
+        const char* what;
+        Point start;  // pixels, Marta stands at (128, 160)
+        std::vector<uint32_t> keys;
+        int linger_ticks;
+    };
+    const Case cases[] = {
+        {"from below", {128, 230}, {kUp}, 0},
+        {"from below, a little to the right", {137, 230}, {kUp}, 0},
+        {"from the right", {200, 160}, {kLeft}, 0},
+        {"askew from above and the right", {190, 145}, {kDown, kLeft}, 0},
+        {"after lingering beside her", {128, 230}, {kUp}, 600},
+    };
+    for (const Case& c : cases) {
+        start_walking();
+        const Actor* marta = nullptr;
+        for (Actor* actor : world().current_level()->actors)
+            if (static_cast<NpcActor*>(actor)->record()->id == kMarta) marta = actor;
+        ASSERT_NE(marta, nullptr);
+        ASSERT_EQ(marta->position(), (Point{128, 160}));
+        put_hero(c.start);
+        // As a player does: the keys held until the hero has come up to her.
+        const auto apart = [&] { return std::abs(hero().x - marta->x) + std::abs(hero().y - marta->y); };
+        for (uint32_t key : c.keys) game().set_key_state(kKeyPress, key, 0);
+        for (int i = 0; i < 300 && apart() > 26; ++i) tick();
+        release_keys();
+        tick(1 + c.linger_ticks);
+        ASSERT_EQ(screen_name(), "Walking") << c.what;
+        screen()->on_key(kKeyPress, kActionKey, 0);
+        // At once (25 ticks, 0.3 s): no walk round her first.
+        for (int i = 0; i < 25 && screen_name() == "Walking"; ++i) tick();
+        ASSERT_EQ(screen_name(), "Talking") << c.what;
+        EXPECT_EQ(game().screen_arguments.talk_partner->id, kMarta) << c.what;
+        EXPECT_GE(apart(), 24) << c.what;
+        game().switch_state("Walking", 0);
+    }
+}
+
 // The map bar follows the hero's health whatever changed it: a fight, a
 // load or a level-up away from the map shows as soon as the map is back, a
 // change on the map at the next tick.
