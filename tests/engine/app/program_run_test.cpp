@@ -18,6 +18,7 @@
 
 #include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
+#include "tests/support/foreign_program.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -163,6 +164,23 @@ TEST_F(ProgramRunTest, MissingDataEndsWithAFailureCodeAndTheReport) {
     std::string first_line;
     EXPECT_TRUE(std::getline(report, first_line));
     EXPECT_EQ(first_line, "Failed to open file:");
+}
+
+// A state folder locked by another program, whose lock file names yet
+// another: the start ends as a second instance's does, and neither of the
+// two is signalled.
+TEST_F(ProgramRunTest, ASecondStartSignalsNoProgramButItself) {
+    const std::string lock = folder + "tarrowind.lock";
+    ForeignProgram named;
+    std::ofstream(lock) << named.pid() << "\n";
+    ForeignProgram holder(lock);
+    ASSERT_TRUE(holder.holds_lock_on(lock));
+    const ProgramResult r = run("--headless --run-ms 2000 --state " + folder);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(r.output.find("Another instance is running."), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(folder + "memlog.txt"));  // it never ran
+    EXPECT_TRUE(named.end()) << "the program the lock file named was signalled";
+    EXPECT_TRUE(holder.end()) << "the lock's holder was signalled";
 }
 
 TEST_F(ProgramRunTest, AStateFolderThatCannotBeWrittenIsNamedSo) {
