@@ -26,7 +26,8 @@ const char kCommandLineOptions[] =
     "  --input FILE           replays a script of timed input (see the README)\n"
     "  --screenshot FILE.png  writes the 240x320 screen as it stands when the program\n"
     "                         ends\n"
-    "  --scale N              window size as a multiple of 240x320, 1 to 8 (default 2)\n"
+    "  --scale N              window size as a multiple of 240x320, 1 to 8 (default 2);\n"
+    "                         at most the largest that fits the screen\n"
     "  --oem NAME             the handheld model whose key codes the keys imitate, for\n"
     "                         example --oem \"hp iPAQ hw6515\" (default: none)\n";
 

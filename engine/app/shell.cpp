@@ -253,7 +253,7 @@ bool run_window() {
         exit_program(kFailureExitCode);
     }
     g_main_window = 0;
-    platform().create_window(main_wnd_proc);
+    if (!platform().create_window(main_wnd_proc)) exit_program(kFailureExitCode);
     try {
         run_message_loop();
     } catch (const std::exception&) {

@@ -51,6 +51,7 @@ Platform::~Platform() {
 // --- Window -------------------------------------------------------------
 
 uint32_t Platform::create_window(WindowProc proc) {
+    if (!open_host_window()) return 0;
     proc_ = std::move(proc);
     window_ = next_window_id_++;
     const uint32_t id = window_;

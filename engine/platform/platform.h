@@ -39,7 +39,8 @@ public:
     Platform& operator=(const Platform&) = delete;
 
     // --- Window ---------------------------------------------------------
-    // Creates the window: sends Create, then SetFocus, and returns its id.
+    // Creates the window: sends Create, then SetFocus, and returns its id;
+    // 0 when the host cannot show one (the reason on stderr).
     uint32_t create_window(WindowProc proc);
     // Sends Destroy, then kills the window's timers and drops its queued
     // messages. Nothing is delivered to it afterwards.
@@ -115,6 +116,10 @@ public:
     void close_at(uint32_t program_ms);
 
 protected:
+    // Puts the window on the host's screen, the first time one is created;
+    // false when it cannot (the back end says why on stderr). Nothing shows
+    // before, so a start that ends early (a second instance) shows nothing.
+    virtual bool open_host_window() { return true; }
     // Moves whatever the host has for us into the queue, without waiting.
     virtual void poll_host_events() = 0;
     // Waits at most `ms` (UINT32_MAX: no limit) for host input to arrive.

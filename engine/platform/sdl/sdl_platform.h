@@ -14,11 +14,14 @@ struct SDL_Texture;
 
 class SdlPlatform : public Platform {
 public:
-    // Opens the window; check ok() (and error()) before use.
+    // Starts SDL; check ok() (and error()) before use. The window opens
+    // when the shell creates its window, at `scale` or at the largest scale
+    // the monitor has room for.
     explicit SdlPlatform(int scale);
     ~SdlPlatform() override;
 
-    bool ok() const { return window_ != nullptr; }
+    bool ok() const { return error_.empty(); }
+    // Null until the shell created its window.
     SDL_Window* window() const { return window_; }
     const std::string& error() const { return error_; }
 
@@ -30,6 +33,7 @@ public:
     const FrontBuffer& front_buffer() const override { return screen_.front; }
 
 protected:
+    bool open_host_window() override;
     void poll_host_events() override;
     void wait_for_host_events(uint32_t ms) override;
 
@@ -45,6 +49,11 @@ private:
     void show_front_buffer();
     void handle_event(const union SDL_Event& event);
 
+    // The window at the scale the monitor has room for; the reason on
+    // stderr when it is smaller than asked.
+    int window_scale() const;
+
+    int scale_;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
