@@ -128,7 +128,14 @@ void SdlPlatform::handle_event(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_CLOSE: post_close(); break;
                 case SDL_WINDOWEVENT_FOCUS_LOST: post_focus(false); break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED: post_focus(true); break;
+                // What covered the window left its image there. The frame
+                // as last presented goes back at once: a game that lost the
+                // focus draws no new one. The Paint that follows redraws the
+                // whole screen on the next frame.
                 case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESTORED:
+                    show_front_buffer();
                     post_message(MessageId::EraseBkgnd);
                     post_message(MessageId::Paint);
                     break;

@@ -127,6 +127,37 @@ TEST_F(SdlPlatformTest, ASecondInstanceOpensNoWindow) {
     EXPECT_EQ(host.window(), nullptr);
 }
 
+// Another window moved over ours left its picture there; while the game
+// has no focus it draws no frame, so the last one is shown again at once.
+TEST_F(SdlPlatformTest, AnExposedWindowShowsTheLastFrameAgain) {
+    SdlPlatform host(1);
+    ASSERT_TRUE(host.ok()) << host.error();
+    ASSERT_NE(host.create_window(ignore_messages), 0u);
+    ASSERT_TRUE(host.display().open(240, 320));
+    const std::vector<uint16_t> red(240 * 320, 0xF800);
+    host.display().present(red.data(), 240 * 2, {Rect{0, 0, 240, 320}}, true);
+    SDL_Renderer* renderer = SDL_GetRenderer(host.window());
+    ASSERT_NE(renderer, nullptr);
+    auto shown = [renderer] {
+        const SDL_Rect at{10, 10, 1, 1};
+        uint32_t pixel = 0;
+        EXPECT_EQ(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_RGB888, &pixel, 4), 0) << SDL_GetError();
+        return pixel & 0xFFFFFF;
+    };
+    EXPECT_EQ(shown(), 0xFF0000u);
+    // What the other window left behind.
+    SDL_SetRenderDrawColor(renderer, 0, 0, 255, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+    ASSERT_EQ(shown(), 0x0000FFu);
+
+    push_window_event(host.window(), SDL_WINDOWEVENT_EXPOSED);
+    Message m;
+    EXPECT_TRUE(host.peek_message(m));  // the host's events are taken in
+    EXPECT_EQ(shown(), 0xFF0000u);
+    EXPECT_EQ(host.front_buffer().present_count(), 1u);  // no new frame was drawn
+}
+
 TEST_F(SdlPlatformTest, TickCountIsFarFromZeroAndMoves) {
     SdlPlatform host(1);
     ASSERT_TRUE(host.ok()) << host.error();
