@@ -19,12 +19,16 @@ uint64_t monotonic_ms() {
     return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1'000'000;
 }
 
-// The text goes to stderr as well: there may be no screen to show a box on.
+// The text goes to stderr as well: there may be no screen to show a box on
+// (a bare X server without fonts, for one), and then the user learns that
+// stderr is all there is.
 void show_message_box(std::string_view text, std::string_view caption, uint32_t style, SDL_Window* owner) {
     const std::string t(text), c(caption);
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
     const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-    SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner);
+    if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner) != 0) {
+        std::fprintf(stderr, "tarrowind: the message above could not be shown in a box: %s\n", SDL_GetError());
+    }
 }
 
 // What part of the first monitor windows may cover; empty when SDL cannot

@@ -63,5 +63,6 @@ private:
 };
 
 // A box of its own, for a process that has no window (the one that shows
-// the crash message in place of the crashed game); also written to stderr.
+// the crash message in place of the crashed game); also written to stderr,
+// with a line more when no box can be shown.
 void show_message_box_without_window(std::string_view text, std::string_view caption, uint32_t style);
