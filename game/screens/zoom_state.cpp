@@ -204,7 +204,7 @@ void ZoomState::place_marker() {
     const int32_t x = hero->x / l + (display.width - layout_.picture.width) / 2 + offset.x;
     const int32_t y = hero->y / l + (display.height - layout_.picture.height) / 2 + offset.y;
     marker_ = group_->create_shared_sprite(*picture, x, y, kMarkerDepth, 0, ALPHA_LAYER | RZ_ZOOMED, 0);
-    marker_->set_zoom(kUnzoomed / l);
+    marker_->set_zoom(std::max(kUnzoomed / l, 1));
     marker_->set_phase(picture->phase);
     marker_->set_alpha(0);
 }
