@@ -148,8 +148,9 @@ int main(int argc, char** argv) {
         const char* name;
         int icon;
     };
-    // Weapons, wands, usable items, armour, quest items.
-    constexpr Tab tabs[] = {{"weapon", 2}, {"wand", 4}, {"item", 5}, {"armor", 8}, {"quest", 12}};
+    // Usable items, armour, weapons, wands, quest items: the order of the
+    // tabs on the pages.
+    constexpr Tab tabs[] = {{"item", 5}, {"armor", 8}, {"weapon", 2}, {"wand", 4}, {"quest", 12}};
     for (const Tab& t : tabs)
         ok = ok && write_picture(out, std::string("menus/inv/tab_") + t.name + ".bmp", kTab, kTab, 2,
                                  tab(item_icon(t.icon).paint));
