@@ -34,11 +34,8 @@ std::string hero_region_name(const HeroActor& hero) {
 // Whether the screen was opened by the main menu's LOAD or SAVE entry: the
 // menu keeps that choice as its mode until it is entered again.
 bool opened_by_main_menu(const Game& game) {
-    for (GameState* state : game.states()) {
-        const auto* menu = dynamic_cast<const MainMenuState*>(state);
-        if (menu) return menu->mode() == MainMenuState::kLoad || menu->mode() == MainMenuState::kSave;
-    }
-    return false;
+    const MainMenuState* menu = find_screen<MainMenuState>(game);
+    return menu && (menu->mode() == MainMenuState::kLoad || menu->mode() == MainMenuState::kSave);
 }
 
 void set_control_text(UiMenu& menu, std::u16string_view name, std::u16string text) {
