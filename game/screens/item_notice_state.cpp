@@ -1,7 +1,7 @@
 #include "game/screens/item_notice_state.h"
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 

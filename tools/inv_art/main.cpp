@@ -5,9 +5,8 @@
 // number 86), the page backgrounds of the inventory, stats, quest and shop
 // pages and of the attribute page (level-up and training), the five tab
 // pictures, the page arrows, the selection frames (the inventory's and the
-// shop's), the
-// worn-gear mark, the message box, the quest bar and the notice box. Frames
-// are stacked top to bottom; magenta is the colour key.
+// shop's), the worn-gear mark, the message box, the quest bar and the notice
+// box. Frames are stacked top to bottom; magenta is the colour key.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
