@@ -103,7 +103,9 @@ void CombatState::act() {
 
 void CombatState::flee() {
     play_menu_click();
-    if (monster_->record()->cannot_flee) {
+    // A monster with nothing to strike with cannot hold the hero: against
+    // a hero with nothing usable left, both would pass their turns for ever.
+    if (monster_->record()->cannot_flee && rules_.monster_can_strike()) {
         show_event(kEventNoEscape);
         return;
     }
