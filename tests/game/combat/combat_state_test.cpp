@@ -299,15 +299,15 @@ INSTANTIATE_TEST_SUITE_P(
         ActWithoutUsableItemCase{"two draughts whose bonus is on", {demo::kDraught, demo::kDraught}, kUsablePage, 2,
                                  false, true, u"Can't use this item now!"},
         ActWithoutUsableItemCase{"a wand above his aim", {demo::kTwig}, kMagicPage, 0, false, true,
-                                 u"Don't know how to use it! +2 AIM needed."},
+                                 u"Don't know how to use it! +1 AIM needed."},
         ActWithoutUsableItemCase{"a refused wand beside a tonic", {demo::kTwig, demo::kGreaterTonic}, kMagicPage, 0,
-                                 false, false, u"Don't know how to use it! +2 AIM needed."},
+                                 false, false, u"Don't know how to use it! +1 AIM needed."},
         ActWithoutUsableItemCase{"refused draughts beside a knife", {demo::kDraught, demo::kKnife}, kUsablePage, 2,
                                  false, false, u"Can't use this item now!"},
         // Neither side can do a thing: the turns would pass for ever.
         ActWithoutUsableItemCase{"an empty pack against a wisp with nothing", {}, kWeaponPage, 0, true, true, u""},
         ActWithoutUsableItemCase{"a refused wand against a wisp with nothing", {demo::kTwig}, kMagicPage, 0, true,
-                                 true, u"Don't know how to use it! +2 AIM needed."}));
+                                 true, u"Don't know how to use it! +1 AIM needed."}));
 
 TEST_F(CombatTest, AMonsterThatDrinksSaysSoAfterItsUseLine) {
     // A rat whose only item is a tonic drinks it and is healed up to its
