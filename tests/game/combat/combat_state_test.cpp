@@ -11,6 +11,7 @@
 #include "engine/pictures/sprite_def.h"
 #include "game/effects/action_script.h"
 #include "game/screens/end_of_game_state.h"
+#include "game/session/state_helpers.h"
 #include "game/session/story_placement.h"
 #include "tests/game/combat/combat_game_support.h"
 
@@ -76,6 +77,34 @@ TEST_F(CombatTest, AVictoryPaysTheRewardAndTakesTheMonsterOffItsLevel) {
     EXPECT_EQ(hero().experience, experience + reward.experience);
     EXPECT_TRUE(reward.gold > 0 || reward.item_id != 0);
     for (const auto& actor : level->extra_actors) EXPECT_NE(actor.get(), monster.get());
+}
+
+// The reward page's two lines, the experience and the find, stand below
+// the level-up picture's rays (they end at y 210) and above the panel with
+// the find's icon, whatever the story's monsters drop: the find may take a
+// second row.
+TEST_F(CombatTest, TheRewardLinesOfEveryFindFitAboveThePanel) {
+    make_mighty(hero());
+    meet(demo::kRat);
+    ASSERT_TRUE(attack_until([&] { return menu_page_name() == u"REWARD"; }));
+    UiMenu& menu = *combat().menu();
+    const UiControl* panel = nullptr;
+    for (const auto& control : menu.current()->controls())
+        if (control->kind == kUiBitmap) panel = control.get();
+    ASSERT_NE(panel, nullptr);
+    std::vector<std::string> finds = {"Tolvanek, you found 99999 gold!"};
+    for (const auto& group : world().item_groups)
+        for (const auto& item : group->items) finds.push_back("Tolvanek, you found a " + item->name + "!");
+    for (const std::string& find : finds) {
+        ui_set_element_text(&menu, u"status2b", "Tolvanek, you got 9999 XP!");
+        ui_set_element_text(&menu, u"status1b", find);
+        menu.draw();
+        const Rect older = find_menu_control(&menu, u"status2b")->screen_rect();
+        const Rect latest = find_menu_control(&menu, u"status1b")->screen_rect();
+        EXPECT_GT(older.top, 210) << find;
+        EXPECT_LE(older.bottom, latest.top) << find;
+        EXPECT_LE(latest.bottom, panel->screen_rect().top) << find;
+    }
 }
 
 TEST_F(CombatTest, AMonsterThatForbidsFlightKeepsTheHeroInTheFight) {
