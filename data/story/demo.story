@@ -43,7 +43,7 @@ row "...,,,,,,......#"
 row "...T..T.,...T..#"
 row ".T......,..T...#"
 row "..,,,,,,,....T.#"
-row "..,..T...L.....#"
+row "..,..T....####L#"
 row ".T,.......#..T.#"
 row "..,,,T....#.*..#"
 row "################"
@@ -232,11 +232,14 @@ item 0x4102 "Hunting Knife" value=2 sub=0 count=1000 icon=2 action="slash" text2
 item 0x4103 "Thornspear" value=4 sub=1 count=1000 icon=3 action="thrust" text2="A spear tipped with blackthorn wood."
 
 group 0x4200 "Wands" kind=2
-item 0x4201 "Ember Twig" value=3 sub=1 aim=2 count=20 icon=4 action="ember" use="Sparks leap from the Ember Twig!" text2="Warm to the touch. It crackles when waved."
+item 0x4201 "Ember Twig" value=1 sub=1 aim=1 count=20 icon=4 action="ember" use="Sparks leap from the Ember Twig!" text2="Warm to the touch. It crackles when waved."
 
+# Heal after battles drinks only remedies of more than five uses (the Minor
+# Tonic); the Greater Tonic is kept for the fights. A remedy costs a quarter
+# of its value with fewer than seven uses and nine eighths of it with more.
 group 0x4300 "Remedies" kind=3
 item 0x4301 "Minor Tonic" value=8 sub=0 count=10 icon=5 action="drink" text2="Tastes of mint and river water."
-item 0x4302 "Greater Tonic" value=25 sub=0 count=5 icon=6 action="drink" text2="Thick, green and very bitter."
+item 0x4302 "Greater Tonic" value=40 sub=0 count=5 icon=6 action="drink" text2="Thick, green and very bitter."
 item 0x4303 "Draught of Vigour" value=1 sub=2 count=1 icon=7 action="drink" use="You gulp down the bitter draught." text2="For a while, your arms feel twice as strong."
 
 group 0x4400 "Armour" kind=4
@@ -364,11 +367,14 @@ topic "Bye" reply="Walk, don't run, down there."
 # and the class. A loot line's value= is the whole line combat shows when the
 # monster strikes with that item.
 
-monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" offset=16 music="music/battle.xm" rank=0 class=0 physical=2 magic=1
+# The first fight: the rat shrugs off blunt blows and fire, so the cudgel
+# and the twig take three to six blows by the difficulty. The boar by the
+# wood's path shrugs off the cudgel too, and can win against it.
+monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" offset=16 music="music/battle.xm" rank=1 class=0 physical=1 magic=0
 loot 0x4701 value="The Briar Rat sinks its teeth into your ankle!"
 do 0x103 a=5
 
-monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" offset=8 music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
+monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=1 def=2 res=1 sprite="cmossboar.spr" offset=8 music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
 loot 0x4702 value="The Mossback Boar lowers its tusks and charges!"
 do 0x101 a=0x4302                   # always leaves a Greater Tonic, no gold
 do 0x103 a=20
@@ -402,11 +408,13 @@ trigger 0x7003 level=0x1101 repeat=1
 when kind=6 aux=1 id=0x1101 value=(7,5)
 do 0x201 text="Carved on the well: MILLBROOK, DUG IN THE YEAR OF THE LONG FROST."
 
-# Hesk moves the fallen log once asked about the lantern.
+# A fallen trunk closes the only way into the reeds' corner, behind the
+# field-stone wall; Hesk rolls it aside once asked about the lantern, when
+# the hero next comes down beside the east fence.
 trigger 0x7004 level=0x1102
 when kind=3 id=0x5003
-when kind=6 id=0x1102 value=(8,8)
-do 0x501 a=0x1102 b=(9,8) c=5                  # wall (field 5) becomes 0
+when kind=6 id=0x1102 value=(14,7)
+do 0x501 a=0x1102 b=(14,8) c=5                 # wall (field 5) becomes 0
 do 0x201 text="With a grunt, Hesk rolls the trunk aside."
 
 # The lantern among the reeds.
@@ -731,7 +739,7 @@ loot 0x4902 value="The Slatehide Beetle rams you with its slate jaws!"
 
 # A ghost with nothing but his flasks: he drinks one each turn while they
 # last (a monster drinks only what it carries alone), then only sways.
-monster 0x3006 "Tippling Delver" stance=2 body=0,3,3,1 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=2 class=0 physical=3 magic=0
+monster 0x3006 "Tippling Delver" stance=2 body=0,3,3,1 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=0 class=0 physical=3 magic=0
 loot 0x4911 value="The Tippling Delver swigs from his flask!"
 loot 0x4911 value="The Tippling Delver swigs from another flask!"
 loot 0x4911 value="The Tippling Delver drains his last flask!"
