@@ -281,7 +281,9 @@ quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the C
 # --- people ------------------------------------------------------------------------
 # Ids are chosen so that no person lands in 00.npc, which stays empty.
 
-npc 0x2001 "Marta Quill" stance=1 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
+# She stays at her door (looking about, turning to whoever comes up): the
+# story sends the hero to her twice, and one who wanders off is hard to catch.
+npc 0x2001 "Marta Quill" stance=0 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
 topic "[main]:Good evening#3" reply="Welcome to the Copper Kettle. Mind the step." request="Lantern,Rumours,Bye,Upstairs"
 topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Room,Bye,Upstairs"
 when kind=3 id=0x5001
@@ -550,7 +552,7 @@ do 0x20E a=0
 do 0x302 a=0x5010 b=0
 topic "Bye" reply="Exit, pursued by a drover."
 
-npc 0x2009 "Tobin Reed" stance=0 body=0,2,3,2 face=1,2,3,2,3,0,3,1 clothes=5
+npc 0x2009 "Tobin Reed" stance=1 body=0,2,3,2 face=1,2,3,2,3,0,3,1 clothes=5
 topic "[main]:Mmh?#1" reply="Mmh? Tinker. Pots, pans, kettles. Not now. Night, was it? Always night up here." request="Bye"
 topic "Bye" reply="Zzz."
 

@@ -23,8 +23,8 @@ constexpr Point kBubbleAt{120, 120};
 constexpr uint32_t kBubbleFlags = GRAB_CENTER | ALPHA_LAYER;
 constexpr int32_t kBlockPixels = ViewGrid::kCellPixels;
 constexpr int32_t kBlockTiles = ViewGrid::kTilesPerCell;
-// The marker stands half a tile up and left of the hero's shrunk place.
-constexpr int32_t kMarkerInset = 16;
+constexpr int32_t kTilePixels = ViewGrid::kTilePixels;
+constexpr int32_t kUnzoomed = 1024;
 
 // Moves every sprite of the group. The picture is drawn and the sprites
 // moved back within one tick, and the groups are redrawn whole afterwards,
@@ -183,7 +183,10 @@ void ZoomState::render_block(Sprite& scratch, int32_t column, int32_t row) {
     shift_sprites(*ground, origin);
     shift_sprites(*objects, origin);
 
-    sample_zoom_block(*scratch.bitmap(), origin, layout_.divisor, *map_->bitmap());
+    const MapLevel& level = *world->current_level();
+    const Size block{std::min(kBlockPixels, level.width * kTilePixels - origin.x),
+                     std::min(kBlockPixels, level.height * kTilePixels - origin.y)};
+    sample_zoom_block(*scratch.bitmap(), Rect::from(origin, block), layout_.divisor, *map_->bitmap());
     if (own_block) cells.drop_block(column, row);
     if (own_lists) cells.drop_lists(column, row);
 }
@@ -192,12 +195,16 @@ void ZoomState::place_marker() {
     const ActorSprite* on_map = hero->sprite();
     const Sprite* picture = on_map ? on_map->picture() : nullptr;
     if (!picture) return;
+    // The hero shrunk as the map is, standing where he stands on it: drawn
+    // at full size he would hide the tiles around him. A zoomed sprite's
+    // position is its top-left corner, as the hero's is on the map.
     const Size display = game->display_size();
     const Point offset = group_->offset();
     const int32_t l = layout_.divisor;
-    const int32_t x = hero->x / l + (display.width - layout_.picture.width) / 2 + offset.x - kMarkerInset;
-    const int32_t y = hero->y / l + (display.height - layout_.picture.height) / 2 + offset.y - kMarkerInset;
-    marker_ = group_->create_shared_sprite(*picture, x, y, kMarkerDepth, 0, ALPHA_LAYER, 0);
+    const int32_t x = hero->x / l + (display.width - layout_.picture.width) / 2 + offset.x;
+    const int32_t y = hero->y / l + (display.height - layout_.picture.height) / 2 + offset.y;
+    marker_ = group_->create_shared_sprite(*picture, x, y, kMarkerDepth, 0, ALPHA_LAYER | RZ_ZOOMED, 0);
+    marker_->set_zoom(std::max(kUnzoomed / l, 1));
     marker_->set_phase(picture->phase);
     marker_->set_alpha(0);
 }

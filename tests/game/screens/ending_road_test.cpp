@@ -104,25 +104,25 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     expect_screen("thought");
 
     // Back in the village with it, a level higher.
-    play_until(84030);
+    play_until(89810);
     EXPECT_EQ(level(), "Millbrook");
     EXPECT_GE(hero().level_number, 2);
     const int32_t gold_home = hero().gold;
 
     // Up the inn's stairs: the drover at the top speaks first, then leaves.
-    play_until(91530);
+    play_until(97310);
     ASSERT_EQ(screen(), "Talking");
     EXPECT_EQ(level(), "Kettle Loft");
     ASSERT_NE(topic_on_screen(), nullptr);
     EXPECT_EQ(topic_on_screen()->key, "[main]:At last#1");
     EXPECT_TRUE(person_on_level(kDrover));
-    play_until(93830);
+    play_until(99610);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_FALSE(person_on_level(kDrover));
 
     // The wager taken: the hero in the mummer's looks, the quest in his log.
     const std::array<int32_t, 4> own_looks = looks();
-    play_until(99830);
+    play_until(105610);
     ASSERT_EQ(screen(), "Walking");
     const auto& motley = world().get_or_load_npc(kMummer)->body;
     EXPECT_EQ(looks(), (std::array<int32_t, 4>{motley[0], motley[1], motley[2], motley[3]}));
@@ -131,32 +131,32 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     EXPECT_EQ(quest_done(kWager), 0);
 
     // In the yard the armourer takes him for the mummer.
-    play_until(111530);
+    play_until(117310);
     ASSERT_EQ(screen(), "Talking");
     EXPECT_EQ(level(), "Kettle Yard");
     EXPECT_EQ(flag(kArmourerFooled), 1);
     expect_screen("fooled");
 
     // His shop, on what fits the hero; then the coat bought.
-    play_until(113830);
+    play_until(119610);
     ASSERT_EQ(screen(), "Shop");
     expect_screen("shop");
-    play_until(116630);
+    play_until(122410);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_TRUE(hero().has_item(kCoat));
     EXPECT_EQ(hero().gold, gold_home - 22);
 
     // His selling page: the old jerkin sold for six in ten of its price.
-    play_until(120630);
+    play_until(126410);
     ASSERT_EQ(screen(), "Shop");
-    play_until(123030);
+    play_until(128810);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_FALSE(hero().has_item(kJerkin));
     EXPECT_TRUE(hero().has_item(kCoat));
     EXPECT_EQ(hero().gold, gold_home - 22 + 6);
 
     // Back up in the loft the mummer pays, and the hero has his own looks.
-    play_until(133630);
+    play_until(139410);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(looks(), own_looks);
     EXPECT_EQ(hero().gold, gold_home - 22 + 6 + 12);
@@ -167,11 +167,11 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
 
     // Out of the inn's front door; the innkeeper takes the lantern and the
     // game ends.
-    play_until(142530);
+    play_until(148310);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_EQ(level(), "Millbrook");
     EXPECT_TRUE(hero().has_item(kLantern));
-    play_until(148930);
+    play_until(154710);
     ASSERT_EQ(screen(), "EndOfGame");
     EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kFirstEnding);
     EXPECT_FALSE(hero().has_item(kLantern));
@@ -180,14 +180,14 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     expect_screen("picture");
 
     // A key: the title menu, with no game to continue.
-    play_until(151930);
+    play_until(157710);
     ASSERT_EQ(screen(), "Menu");
     EXPECT_EQ(g_game->music_name(), "music/title-ending.xm");
     expect_screen("menu");
 }
 
 TEST_F(EndingRoadTest, ClosingTheWindowOnTheEndingsPictureLeavesNoGameToContinue) {
-    play_until(148930);
+    play_until(154710);
     ASSERT_EQ(screen(), "EndOfGame");
     host.send_message(MessageId::Close);
     EXPECT_FALSE(host.has_window());
@@ -195,7 +195,7 @@ TEST_F(EndingRoadTest, ClosingTheWindowOnTheEndingsPictureLeavesNoGameToContinue
 }
 
 TEST_F(EndingRoadTest, ClosingTheWindowOnTheWayHomeKeepsTheGameToContinue) {
-    play_until(84030);
+    play_until(89810);
     ASSERT_EQ(screen(), "Walking");
     host.send_message(MessageId::Close);
     EXPECT_TRUE(autosave_written());

@@ -122,8 +122,8 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     EXPECT_EQ(g_game->main_fade().level(), 0);
     expect_screen("in_the_wood");
 
-    // Up the wood's path monsters meet the hero (the drawn blocks reseed the
-    // shared generator, so which one depends on the map).
+    // Along the wood's path monsters meet the hero (the drawn blocks reseed
+    // the shared generator, so which one depends on the map).
     play_until(28300);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
     const std::shared_ptr<MonsterActor> monster = g_game->screen_arguments.opponent;
