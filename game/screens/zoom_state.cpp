@@ -24,7 +24,6 @@ constexpr uint32_t kBubbleFlags = GRAB_CENTER | ALPHA_LAYER;
 constexpr int32_t kBlockPixels = ViewGrid::kCellPixels;
 constexpr int32_t kBlockTiles = ViewGrid::kTilesPerCell;
 constexpr int32_t kTilePixels = ViewGrid::kTilePixels;
-constexpr int32_t kUnzoomed = 1024;
 
 // Moves every sprite of the group. The picture is drawn and the sprites
 // moved back within one tick, and the groups are redrawn whole afterwards,
@@ -195,16 +194,15 @@ void ZoomState::place_marker() {
     const ActorSprite* on_map = hero->sprite();
     const Sprite* picture = on_map ? on_map->picture() : nullptr;
     if (!picture) return;
-    // The hero shrunk as the map is, standing where he stands on it: drawn
-    // at full size he would hide the tiles around him. A zoomed sprite's
-    // position is its top-left corner, as the hero's is on the map.
+    // Full size, so that the blinking hero shows at any scale, and centred
+    // on his shrunk tile (a sprite's position is its top-left corner).
     const Size display = game->display_size();
     const Point offset = group_->offset();
     const int32_t l = layout_.divisor;
-    const int32_t x = hero->x / l + (display.width - layout_.picture.width) / 2 + offset.x;
-    const int32_t y = hero->y / l + (display.height - layout_.picture.height) / 2 + offset.y;
-    marker_ = group_->create_shared_sprite(*picture, x, y, kMarkerDepth, 0, ALPHA_LAYER | RZ_ZOOMED, 0);
-    marker_->set_zoom(std::max(kUnzoomed / l, 1));
+    const Point tile_centre{(hero->x + kTilePixels / 2) / l, (hero->y + kTilePixels / 2) / l};
+    const int32_t x = tile_centre.x - picture->frame_width / 2 + (display.width - layout_.picture.width) / 2 + offset.x;
+    const int32_t y = tile_centre.y - picture->frame_height / 2 + (display.height - layout_.picture.height) / 2 + offset.y;
+    marker_ = group_->create_shared_sprite(*picture, x, y, kMarkerDepth, 0, ALPHA_LAYER, 0);
     marker_->set_phase(picture->phase);
     marker_->set_alpha(0);
 }

@@ -300,10 +300,10 @@ TEST_F(ZoomStateTest, TheMarkerStandsOnTheHeroAndBlinks) {
     const Sprite& map = *z.map_picture();
     EXPECT_EQ(map.x - offset.x, (240 - 170) / 2);
     EXPECT_EQ(map.y - offset.y, (320 - 128) / 2);
-    // The hero at the map's scale, where he stands on it.
-    EXPECT_EQ(z.marker()->x - offset.x, hero().x / 3 + (240 - 170) / 2);
-    EXPECT_EQ(z.marker()->y - offset.y, hero().y / 3 + (320 - 128) / 2);
-    EXPECT_EQ(z.marker()->zoom, 1024 / 3);
+    // The hero at full size, centred on his shrunk tile.
+    EXPECT_EQ(z.marker()->x - offset.x, (hero().x + 16) / 3 - 16 + (240 - 170) / 2);
+    EXPECT_EQ(z.marker()->y - offset.y, (hero().y + 16) / 3 - 16 + (320 - 128) / 2);
+    EXPECT_EQ(z.marker()->zoom, 1024);
     EXPECT_EQ(z.marker()->def, hero().sprite()->picture()->def);
     for (int32_t counter = 0; counter < 250; ++counter) {
         tick();
@@ -338,14 +338,15 @@ TEST_F(ZoomStateTest, EveryLevelIsDrawnInsideItsPicture) {
         const size_t blank = size_t(std::count(picture.pixels.begin(), picture.pixels.end(), uint16_t(0)));
         EXPECT_LT(blank, picture.pixels.size() / 10) << std::hex << c.level;
         tick_until(ZoomState::kShowing);
-        // The marker covers the hero's own place on the picture, at its scale.
+        // The full-size marker stands centred on the hero's shrunk tile.
         ASSERT_NE(z.marker(), nullptr);
         const Rect marker = z.marker()->bounds(0, 0);
-        const Point hero_on_picture{z.map_picture()->x + c.hero.x / c.divisor, z.map_picture()->y + c.hero.y / c.divisor};
-        const int32_t shrunk_tile = (32 + c.divisor - 1) / c.divisor;
-        EXPECT_EQ(marker.origin(), hero_on_picture) << std::hex << c.level;
-        EXPECT_LE(std::abs(marker.width() - shrunk_tile), 2) << std::hex << c.level;
-        EXPECT_LE(std::abs(marker.height() - shrunk_tile), 2) << std::hex << c.level;
+        const Rect shrunk_tile{z.map_picture()->x + c.hero.x / c.divisor, z.map_picture()->y + c.hero.y / c.divisor,
+                               z.map_picture()->x + (c.hero.x + 32) / c.divisor,
+                               z.map_picture()->y + (c.hero.y + 32) / c.divisor};
+        EXPECT_EQ((Size{marker.width(), marker.height()}), (Size{32, 32})) << std::hex << c.level;
+        EXPECT_LE(std::abs(2 * (marker.left - shrunk_tile.left) - (shrunk_tile.width() - 32)), 2) << std::hex << c.level;
+        EXPECT_LE(std::abs(2 * (marker.top - shrunk_tile.top) - (shrunk_tile.height() - 32)), 2) << std::hex << c.level;
         z.on_key(kKeyPress, 8, 0);
         ASSERT_EQ(screen_name(), "Walking");
     }
