@@ -242,7 +242,7 @@ item 0x4301 "Minor Tonic" value=8 sub=0 count=10 icon=5 action="drink" text2="Ta
 item 0x4302 "Greater Tonic" value=40 sub=0 count=5 icon=6 action="drink" text2="Thick, green and very bitter."
 item 0x4303 "Draught of Vigour" value=1 sub=2 count=1 icon=7 action="drink" use="You gulp down the bitter draught." text2="For a while, your arms feel twice as strong."
 
-group 0x4400 "Armour" kind=4
+group 0x4400 "Armor" kind=4
 item 0x4401 "Padded Jerkin" value=1 count=1000 icon=8 text2="Quilted wool, stitched twice."
 item 0x4402 "Boiled Leather Coat" value=2 count=1000 icon=9 text2="Stiff and creaking, but it turns a blade."
 
@@ -306,10 +306,10 @@ topic "Upstairs" reply="The stairs by the east wall go up to the loft: a drover,
 topic "Bye" reply="Safe roads, then."
 
 npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2
-topic "[main]:Hail#1" reply="Blades. Nothing fancy, all of it honest." request="Weapons,Armour,Bye"
+topic "[main]:Hail#1" reply="Blades. Nothing fancy, all of it honest." request="Weapons,Armor,Bye"
 topic "Weapons" reply="Have a look."
 do 0x202 a=0x2002 b=1 c=1
-topic "Armour" reply="Not any more. Brannoc Tull has the armour now, in the Copper Kettle's back yard. Through the inn and out the back door."
+topic "Armor" reply="Not any more. Brannoc Tull has the armor now, in the Copper Kettle's back yard. Through the inn and out the back door."
 topic "Bye" reply="Come back when you've dulled that edge."
 
 npc 0x2003 "Old Hesk" stance=9 body=0,3,2,3 face=3,2,3,3,2,1,3,2 clothes=3
@@ -517,10 +517,10 @@ group 0x4830 "Brannoc's Shields" kind=5
 item 0x4831 "Bossed Kiteshield" value=3 count=1000 icon=52 text2="A long shield with an iron boss. Brannoc's own pattern."
 
 flag 0x5010 "WAGER_TAKEN"              # the hero wears the mummer's motley
-flag 0x5011 "BRANNOC_FOOLED"           # the armourer took him for Ossery
+flag 0x5011 "BRANNOC_FOOLED"           # the armorer took him for Ossery
 flag 0x5012 "WAGER_WON"                # Ossery paid, and has his face back
 
-quest 0x6010 "The Mummer's Wager" text1="Ossery's wager" text2="Ossery Finch, a player lodging at the Copper Kettle, bets that Brannoc the armourer will take you for him if you wear his motley. Find Brannoc in the inn's back yard, then tell Ossery."
+quest 0x6010 "The Mummer's Wager" text1="Ossery's wager" text2="Ossery Finch, a player lodging at the Copper Kettle, bets that Brannoc the armorer will take you for him if you wear his motley. Find Brannoc in the inn's back yard, then tell Ossery."
 
 # The drover at the top of the stairs speaks first, then goes.
 npc 0x2007 "Corwin Dray" stance=8 body=0,2,2,1 face=2,2,1,3,2,0,1,2 clothes=3
@@ -529,7 +529,7 @@ topic "Safe road" reply="And you. Mind the third step down, it bites."
 do 0x506 a=0x2007                   # he leaves the loft, and the story
 
 npc 0x2008 "Ossery Finch" stance=3 body=0,1,1,3 face=3,3,2,1,1,1,2,1 clothes=0
-topic "[main]:An audience!#4" reply="Ossery Finch, player, at your service. I rehearse my Harvest King. Brannoc the armourer boasts he knows every face in Fernreach. I'd wager he doesn't know mine on another man." request="Wager,Bye"
+topic "[main]:An audience!#4" reply="Ossery Finch, player, at your service. I rehearse my Harvest King. Brannoc the armorer boasts he knows every face in Fernreach. I'd wager he doesn't know mine on another man." request="Wager,Bye"
 topic "[main]:Off you go#3" reply="Chin up, knees high, and don't smile. Brannoc's in the yard, out the inn's back door." request="Call it off,Bye"
 when kind=3 id=0x5010
 topic "[main]:My understudy#2" reply="Ah, my understudy. If ever you tire of the road, the stage has room for a face like yours. Well, like mine." request="Bye"
@@ -557,12 +557,12 @@ topic "[main]:Mmh?#1" reply="Mmh? Tinker. Pots, pans, kettles. Not now. Night, w
 topic "Bye" reply="Zzz."
 
 npc 0x200A "Brannoc Tull" stance=8 body=0,2,1,3 face=2,0,3,1,2,1,1,3 clothes=1
-topic "[main]:Ossery!#1" reply="Ossery Finch! Back for the helm you never paid for? ...Hold on. You're a head taller than Ossery. Ha! Tell the old goat he's won." request="Armour,Trade in,Hauberk,Bye" hide=0x5011
+topic "[main]:Ossery!#1" reply="Ossery Finch! Back for the helm you never paid for? ...Hold on. You're a head taller than Ossery. Ha! Tell the old goat he's won." request="Armor,Trade in,Hauberk,Bye" hide=0x5011
 when kind=3 id=0x5010                # only in the mummer's motley
-topic "[main]:Morning#2" reply="Brannoc Tull, armourer. Jerkins, coats, bucklers. I know every face in Fernreach, and yours is new." request="Armour,Trade in,Hauberk,Bye"
-topic "Armour" reply="Coats on the left, shields on the rack."
+topic "[main]:Morning#2" reply="Brannoc Tull, armorer. Jerkins, coats, bucklers. I know every face in Fernreach, and yours is new." request="Armor,Trade in,Hauberk,Bye"
+topic "Armor" reply="Coats on the left, shields on the rack."
 do 0x202 a=0x200A b=4 c=1
-topic "Trade in" reply="Let's see what you're carrying. Six in ten of what I'd ask, for armour."
+topic "Trade in" reply="Let's see what you're carrying. Six in ten of what I'd ask, for armor."
 do 0x202 a=0x200A b=4 c=0           # the shop opens on its selling page
 topic "Hauberk" reply="The studded one? It would wear you, not you it. Come back when you've a few more fights behind you."
 when kind=8 not=1 value=3           # for heroes below the third level
