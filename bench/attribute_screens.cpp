@@ -15,6 +15,7 @@
 #include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/input_kind.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
 #include "game/session/game.h"
@@ -24,8 +25,6 @@
 #include "game/world/world.h"
 
 namespace {
-
-constexpr uint32_t kKeyF1 = 8;
 
 struct StartedGame : StartedDemoGame {
     explicit StartedGame(size_t extra_items = 0) : StartedDemoGame("bench_attribute_screens") {
@@ -54,7 +53,7 @@ void BM_LevelUpLastTickWithAutosave(benchmark::State& state) {
         g_game->switch_state("Level", 0);
         auto& level_up = *static_cast<LevelUpState*>(game.current());
         for (int i = 0; i < 32; ++i) game.tick();
-        level_up.on_key(kKeyPress, kKeyF1, 0);
+        level_up.on_key(kKeyPress, kKeyButton1, 0);
         while (game.current() == &level_up &&
                !(level_up.phase() == LevelUpState::kFadingOut && level_up.page().alpha() == 1))
             game.tick();
@@ -103,7 +102,7 @@ void BM_StatsSpendOnePoint(benchmark::State& state) {
         }
         state.ResumeTiming();
         const auto start = BenchClock::now();
-        game.current()->on_key(kKeyPress, kKeyF1, 0);
+        game.current()->on_key(kKeyPress, kKeyButton1, 0);
         render_frame();
         seconds += seconds_since(start);
     }

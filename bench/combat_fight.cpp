@@ -126,7 +126,7 @@ public:
     void press_at_random() {
         CombatState* c = combat();
         if (!c || !c->input_enabled() || crt_rand() % 3 != 0) return;
-        static constexpr std::array<uint32_t, 8> kKeys = {kKeyAction, kKeyButton1, kKeyAction, kKeyBack,
+        static constexpr std::array<uint32_t, 8> kKeys = {kKeyAction, kKeyButton1, kKeyAction, kKeyButton4,
                                                           kKeyLeft,   kKeyRight,   kKeyUp,     kKeyDown};
         press(kKeys[size_t(crt_rand()) % kKeys.size()]);
     }

@@ -17,6 +17,7 @@
 #include "engine/app/input_kind.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/end_of_game_state.h"
 #include "game/screens/sleep_state.h"
 #include "game/screens/story_state.h"
@@ -25,8 +26,6 @@
 #include "game/world/world.h"
 
 namespace {
-
-constexpr uint32_t kActionKey = 6;
 
 struct StartedGame : StartedDemoGame {
     StartedGame() : StartedDemoGame("bench_story_pages") {
@@ -77,7 +76,7 @@ void BM_StoryPageTurn(benchmark::State& state) {
         render_frame();
         state.ResumeTiming();
         const auto start = BenchClock::now();
-        game.current()->on_key(kKeyPress, kActionKey, 0);
+        game.current()->on_key(kKeyPress, kKeyAction, 0);
         render_frame();
         seconds += seconds_since(start);
     }

@@ -32,6 +32,7 @@
 #include "engine/graphics/frame_render.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "engine/ui/game_key.h"
 #include "game/program/game_screens.h"
 #include "game/session/game.h"
 #include "game/session/game_settings.h"
@@ -257,9 +258,9 @@ public:
         if (pressed_) side_ = (side_ + 1) % 4;
         stuck_ = 0;
         pressed_ = true;
-        static constexpr uint32_t kKeys[] = {1, 3, 0, 2};  // right, down, left, up
+        static constexpr GameKey kKeys[] = {kKeyRight, kKeyDown, kKeyLeft, kKeyUp};
         game.clear_held_keys();
-        game.set_key_state(1, kKeys[side_], 0);
+        game.set_key_state(kKeyPress, kKeys[side_], 0);
     }
     int32_t sides() const { return side_; }
 

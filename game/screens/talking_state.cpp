@@ -11,6 +11,7 @@
 #include "engine/graphics/sprite_list.h"
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
@@ -465,6 +466,8 @@ void TalkingState::move_selection(int32_t step) {
 
 void TalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (kind != kKeyPress || !bubble_ || closing_) return;
+    // The action key and the first button turn the page or choose the
+    // reply; Up and Down move the highlight over the replies.
     const bool go_on = game_key == kKeyButton1 || game_key == kKeyAction;
     if (speaker_ == kPersonSpeaks) {
         if (go_on) next_page_or_actions();

@@ -5,6 +5,7 @@
 
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"
@@ -17,14 +18,6 @@
 #include "game/world/world.h"
 
 namespace {
-
-enum GameKey : uint32_t {
-    kKeyActionButton = 6,
-    kKeyInventoryItems = 8,
-    kKeyInventory = 9,
-    kKeyZoom = 10,
-    kKeyMenu = 11,
-};
 
 constexpr int32_t kHudHeight = 34;
 constexpr uint32_t kLongPressMs = 499;
@@ -49,16 +42,18 @@ void WalkingState::open_screen(const char* name, ScreenArgument argument) {
 void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (message_menu_) return on_message_key(kind, game_key);
     if (kind != kKeyPress || input_blocked()) return;
+    // The buttons open the items, the character sheet, the map zoom and the
+    // game menu; the action key acts on what lies in front of the hero.
     switch (game_key) {
-    case kKeyMenu:
+    case kKeyButton1: return open_screen(kInventoryScreen, 2);
+    case kKeyButton2: return open_screen(kInventoryScreen, 0);
+    case kKeyButton3: return open_screen(kZoomScreen, 0);
+    case kKeyButton4:
         play_menu_click();
         if (g_app) g_app->resumable = true;
         enter_screen(*game, kMainMenuScreen, 0);
         return;
-    case kKeyInventory: return open_screen(kInventoryScreen, 0);
-    case kKeyZoom: return open_screen(kZoomScreen, 0);
-    case kKeyInventoryItems: return open_screen(kInventoryScreen, 2);
-    case kKeyActionButton: find_action_target(); return;
+    case kKeyAction: find_action_target(); return;
     default: return;
     }
 }

@@ -71,7 +71,7 @@ TEST_F(DialogPlacementTest, MessagesAndQuestionsStandCentredWithTheirTextsInside
              carry("Minor Tonic");
              g_game->switch_state("Inventory", InventoryState::kOpenItems);
              tick(33);
-             key(9);
+             key(kKeyButton2);
              return static_cast<InventoryState*>(current())->dialog();
          }},
         {"\"Game Saved.\"",

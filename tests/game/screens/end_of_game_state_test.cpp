@@ -107,12 +107,12 @@ TEST_F(EndOfGameTest, AnEarlyKeyFadesOutFromTheAlphaReachedAndStopsTheKnell) {
     open(&ending);
     tick(10);
     EXPECT_EQ(end().picture()->alpha, 10);
-    end().on_key(kKeyRelease, 6, 0);
+    end().on_key(kKeyRelease, kKeyAction, 0);
     end().on_pointer(kPenMove, 5, 5);
     end().on_pointer(kPenUp, 5, 5);
     EXPECT_FALSE(end().leaving());
     const int channel = end().death_channel();
-    end().on_key(kKeyPress, 2, 0);  // any key
+    end().on_key(kKeyPress, kKeyUp, 0);  // any key
     EXPECT_TRUE(end().leaving());
     EXPECT_TRUE(stopped(channel));
     tick(10);

@@ -75,7 +75,7 @@ TEST_F(ItemNoticeTest, ClosingItPlaysNoClick) {
     expect_sounds(sounds, {
         {"the notice shown", [&] { show("Walking", 0, 25); tick(16); }, {}},
         {"a key that does not close it", [&] { key(kKeyDown); }, {}},
-        {"key 8 closes it", [&] { key(8); }, {}},
+        {"the first button closes it", [&] { key(kKeyButton1); }, {}},
         {"the notice shown again", [&] { tick(20); show("Walking", 0, 25); tick(16); }, {}},
         {"the pen closes it", [&] { tap({120, 300}); }, {}},
     });

@@ -1,7 +1,8 @@
 // What the inventory's item page and the shop's selling page share: tabs
-// that stand on the screen in the order key 10 (F3) walks them (usable
-// items, armour, weapons, wands, quest items, then round to the first), and
-// a message box that hides the page's texts under it while it shows.
+// that stand on the screen in the order the third button (F3) walks them
+// (usable items, armour, weapons, wands, quest items, then round to the
+// first), and a message box that hides the page's texts under it while it
+// shows.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -78,7 +79,7 @@ TEST_F(ItemPagesTest, TheTabsStandLeftToRightInTheOrderKey10WalksThem) {
             const int32_t x = lit_tab_x(screen.page());
             EXPECT_GT(x, previous_x) << "tab " << expected;
             previous_x = x;
-            press(10);
+            press(kKeyButton3);
         }
         EXPECT_EQ(screen.tab(), kTabUsable);  // round to the first, the leftmost
     }

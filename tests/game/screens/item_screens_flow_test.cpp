@@ -39,7 +39,7 @@ protected:
         tick(33);
     }
     void close() {
-        key(11);
+        key(kKeyButton4);
         tick(40);
         ASSERT_EQ(current_name(), "Walking");
     }
@@ -83,7 +83,7 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     open_shop(kItemArmour, 1);
     tap_item(static_cast<ShopState*>(current())->buy_cells(), static_cast<ShopState*>(current())->view(),
              "Boiled Leather Coat");
-    key(8);
+    key(kKeyButton1);
     EXPECT_EQ(hero_line(hero()), "gold " + std::to_string(100 - coat) +
                                      "; Ash Cudgel/1000 Minor Tonic/10 Wicker Buckler/1000 Boiled Leather Coat/1000;"
                                      " armour -; shield -");
@@ -92,15 +92,15 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     open_inventory(InventoryState::kOpenArmour);
     auto& inv = *static_cast<InventoryState*>(current());
     tap_item(inv.cell_entries(), inv.view(), "Boiled Leather Coat");
-    key(8);
+    key(kKeyButton1);
     ASSERT_NE(hero().armour, nullptr);
     EXPECT_EQ(hero().armour->item->name, "Boiled Leather Coat");
-    key(10);  // weapons
-    key(10);  // wands
-    key(10);  // quest items
-    key(10);  // usable items
+    key(kKeyButton3);  // weapons
+    key(kKeyButton3);  // wands
+    key(kKeyButton3);  // quest items
+    key(kKeyButton3);  // usable items
     tap_item(inv.cell_entries(), inv.view(), "Minor Tonic");
-    key(8);
+    key(kKeyButton1);
     EXPECT_EQ(hero().hit_points, 10 + item("Minor Tonic").value);
     close();
 
@@ -113,7 +113,7 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     for (const char* name : {"Wicker Buckler", "Boiled Leather Coat"}) {
         tap_item(shop.sell_cells(), shop.view(), name);
         paid += shop.selected_price();
-        key(8);
+        key(kKeyButton1);
     }
     EXPECT_EQ(current_name(), "Shop");
     EXPECT_TRUE(shop.sell_cells().empty());
@@ -125,7 +125,7 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     open_inventory(InventoryState::kOpenItems);
     tap_item(static_cast<InventoryState*>(current())->cell_entries(), static_cast<InventoryState*>(current())->view(),
              "Minor Tonic");
-    key(9);
+    key(kKeyButton2);
     tap_control(*static_cast<InventoryState*>(current())->dialog(), u"YES");
     close();
     const std::string expected = "gold " + std::to_string(gold_before_sales + paid) +
@@ -167,9 +167,9 @@ TEST_F(ItemScreensFlowTest, BothScreensShowTheMessageBoxAtTheSamePlace) {
          [&]() -> const ItemGridView& {
              open_inventory(InventoryState::kOpenArmour);
              auto& inv = *static_cast<InventoryState*>(current());
-             key(10);  // weapons
+             key(kKeyButton3);  // weapons
              tap_item(inv.cell_entries(), inv.view(), "Ash Cudgel");
-             key(9);  // "You shouldn't drop it!"
+             key(kKeyButton2);  // "You shouldn't drop it!"
              return inv.view();
          },
          0},
@@ -178,7 +178,7 @@ TEST_F(ItemScreensFlowTest, BothScreensShowTheMessageBoxAtTheSamePlace) {
              open_shop(kItemWeapon, 1);
              auto& shop = *static_cast<ShopState*>(current());
              tap_item(shop.buy_cells(), shop.view(), "Hunting Knife");
-             key(8);  // "Sorry. You can't afford it."
+             key(kKeyButton1);  // "Sorry. You can't afford it."
              return shop.view();
          },
          2},
@@ -199,8 +199,8 @@ TEST_F(ItemScreensFlowTest, FiftyVisitsLeaveTheCachesAsTheyWere) {
     walk();
     const auto visit = [this] {
         open_inventory(InventoryState::kOpenItems);
-        key(9);  // a drop question, answered no
-        key(11);
+        key(kKeyButton2);  // a drop question, answered no
+        key(kKeyButton4);
         close();
         open_shop(kItemWeapon, 1);
         close();
@@ -251,24 +251,24 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
     tick(40);
     // The greeting, then the replies: Lantern.
     for (int i = 0; i < 12 && current_name() == "Talking" && talk->speaker() != TalkingState::kHeroChooses; ++i) {
-        key(6);
+        key(kKeyAction);
         tick(20);
     }
     ASSERT_EQ(talk->speaker(), TalkingState::kHeroChooses);
     // The replies stand in the order Bye, Lantern.
-    key(3);
+    key(kKeyDown);
     tick(10);
     ASSERT_EQ(talk->selected_reply(), 1);
-    key(6);
+    key(kKeyAction);
     for (int i = 0; i < 200 && current_name() == "Talking"; ++i) {
-        if (talk->speaker() == TalkingState::kPersonSpeaks) key(6);
+        if (talk->speaker() == TalkingState::kPersonSpeaks) key(kKeyAction);
         tick();
     }
     ASSERT_EQ(current_name(), "Item");
     EXPECT_EQ(g_game->screen_arguments.item_notice.return_state, "Talking");
     EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4602u);
     tick(20);
-    key(8);
+    key(kKeyButton1);
     tick(20);
     EXPECT_EQ(current_name(), "Talking");
     EXPECT_TRUE(hero().has_item(0x4602));

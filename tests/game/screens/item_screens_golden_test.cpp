@@ -46,22 +46,22 @@ TEST_F(ItemScreensGoldenTest, TheInventoryPagesAndTheDropQuestion) {
     g_game->switch_state("Inventory", InventoryState::kOpenStats);
     tick(40);
     shot("stats");
-    key(9);
+    key(kKeyButton2);
     tick(40);
     shot("items");
-    key(9);  // drop the selected tonic?
+    key(kKeyButton2);  // drop the selected tonic?
     tick(2);
     ASSERT_NE(static_cast<InventoryState*>(current())->dialog(), nullptr);
     shot("drop_question");
-    key(11);
+    key(kKeyButton4);
     tick();
-    key(11);
+    key(kKeyButton4);
     // (Ticks on the map would start the demo game's story.)
     for (int i = 0; i < 40 && current_name() == "Inventory"; ++i) tick();
     ASSERT_EQ(current_name(), "Walking");
     g_game->switch_state("Inventory", InventoryState::kOpenStats);
     tick(40);
-    key(8);
+    key(kKeyButton1);
     tick(40);
     shot("quests");
 }
@@ -73,7 +73,7 @@ TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
     g_game->switch_state("Shop", &request);
     tick(40);
     shot("shop_buying");
-    key(9);
+    key(kKeyButton2);
     tick(40);
     ASSERT_FALSE(static_cast<ShopState*>(current())->buying());
     shot("shop_selling");

@@ -4,6 +4,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "engine/ui/game_key.h"
 #include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
 #include "tests/game/effects/action_player_support.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kF1 = 8, kF2 = 9, kF3 = 10, kEnter = 6;
 constexpr int kFadeTicks = 32;
 
 TEST(TrainingFee, TenGoldALevelAtMostTheGoldThereIs) {
@@ -129,7 +129,7 @@ TEST_F(LevelStatsTest, StatsWithNothingToShareLeavesAtOnce) {
         g_game->switch_state("Stats", 0);
         EXPECT_EQ(stats().points(), 0) << attribute;
         EXPECT_TRUE(stats().leaving());
-        key(kF1);
+        key(kKeyButton1);
         EXPECT_EQ(hero().dexterity_, 1) << "a key raised an attribute with no points";
         tick();
         EXPECT_EQ(current_name(), "Walking") << attribute;
@@ -141,19 +141,19 @@ TEST_F(LevelStatsTest, StatsTakesKeysAndTapsOnlyOnceThePageIsShown) {
     g_game->switch_state("Stats", 0);
     EXPECT_TRUE(g_game->full_screen_page);
     tick(kFadeTicks - 1);
-    key(kF1);
+    key(kKeyButton1);
     tap_control(*stats().page().menu(), u"STR");
     EXPECT_EQ(stats().points(), 2) << "input during the fade-in counted";
     tick();
-    key(kF3);
+    key(kKeyButton3);
     EXPECT_EQ(hero().knowledge_, 2);
-    key(kEnter);  // not a spending key
+    key(kKeyAction);  // not a spending key
     EXPECT_EQ(stats().points(), 1);
     tap_control(*stats().page().menu(), u"RAISESTR");
     EXPECT_EQ(hero().strength_, 2);
     EXPECT_EQ(stats().points(), 0);
     EXPECT_TRUE(stats().leaving());
-    key(kF1);
+    key(kKeyButton1);
     EXPECT_EQ(hero().dexterity_, 1) << "a key counted while leaving";
     tick(kFadeTicks - 1);
     EXPECT_EQ(current_name(), "Stats");
@@ -183,11 +183,11 @@ TEST_F(LevelStatsTest, LevelNineToTenWithStrength) {
     EXPECT_EQ(text(level_up().page().menu(), u"EXP"), "900:900");
     EXPECT_EQ(level_up().choice(), LevelUpState::kDexterity);
     tick(kFadeTicks - 1);
-    key(kF2);
+    key(kKeyButton2);
     EXPECT_EQ(level_up().phase(), LevelUpState::kChoosing) << "a key during the fade-in counted";
     tick();
-    key(kF2);
-    key(kF3);  // after the choice: ignored
+    key(kKeyButton2);
+    key(kKeyButton3);  // after the choice: ignored
     EXPECT_EQ(level_up().phase(), LevelUpState::kActionPlaying);
     EXPECT_EQ(level_up().choice(), LevelUpState::kStrength);
     ASSERT_TRUE(until_phase(LevelUpState::kShowing));
@@ -209,7 +209,7 @@ TEST_F(LevelStatsTest, LevelShowsTheResultThenFadesOutAndSavesUnlessInHudMode) {
         g_game->set_hud_mode(hud);
         g_game->switch_state("Level", 0);
         tick(kFadeTicks);
-        key(kF1);
+        key(kKeyButton1);
         ASSERT_TRUE(until_phase(LevelUpState::kShowing));
         tick(LevelUpState::kShowTicks - 1);
         EXPECT_EQ(level_up().phase(), LevelUpState::kShowing);

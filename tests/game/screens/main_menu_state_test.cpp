@@ -184,7 +184,7 @@ TEST_F(MainMenuTest, AboutPagesTurnEvery400TicksAndWrapAfterTheEighth) {
     EXPECT_EQ(page(), u"ABOUT8");
     tap({120, 160});  // the page-wide area
     EXPECT_EQ(page(), u"ABOUT1");
-    key(kKeyBack);
+    key(kKeyButton4);
     EXPECT_EQ(page(), u"MAIN");
     EXPECT_EQ(menu_state().mode(), MainMenuState::kMain);
 }

@@ -43,7 +43,7 @@ protected:
                  if (count_of("Minor Tonic") == 0) carry("Minor Tonic");  // the only usable item
                  g_game->switch_state("Inventory", InventoryState::kOpenItems);
                  tick(33);
-                 key(9);
+                 key(kKeyButton2);
              },
              [&] { return current_name() == "Inventory" ? static_cast<InventoryState*>(current())->dialog() : nullptr; },
              [&] { return count_of("Minor Tonic") == 0; }},

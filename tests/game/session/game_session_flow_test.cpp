@@ -3,13 +3,12 @@
 // continues the automatic save and loads slot 1, and settings that outlive
 // the run. The walking screen is not part of these tests: the hero is moved
 // through the World directly, as walking would move it.
+#include "engine/ui/game_key.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/main_menu_state.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 namespace {
-
-constexpr uint32_t kKeyDown = 3, kKeyAction = 6;
 
 class GameSessionFlowTest : public MenuScreenTest {
 protected:
