@@ -41,8 +41,8 @@ protected:
         set_state_folder(utf8_to_utf16(folder + "/"));
         set_platform(&host);
         throw_on_program_end();
-        g_inactive = g_restart_requested = 0;
-        g_engine_started = false;
+        ShellState& shell = shell_state();
+        shell.inactive = shell.restart_requested = shell.engine_started = false;
         g_current_scene = nullptr;
         game_startup_options().silent_sound = true;
         install_game_screens();
