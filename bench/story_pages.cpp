@@ -29,7 +29,7 @@ namespace {
 
 struct StartedGame : StartedDemoGame {
     StartedGame() : StartedDemoGame("bench_story_pages") {
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         render_frame();
     }
 };
@@ -43,8 +43,8 @@ std::string book(int pages) {
 }
 
 void open_story(const std::string& text) {
-    g_game->screen_arguments.story_text = text;
-    g_game->switch_state("Story", &g_game->screen_arguments.story_text);
+    g_app->game()->screen_arguments.story_text = text;
+    g_app->game()->switch_state("Story", &g_app->game()->screen_arguments.story_text);
 }
 
 void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {
@@ -57,7 +57,7 @@ void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {
         render_frame();
         seconds += seconds_since(start);
         state.PauseTiming();
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         render_frame();
         state.ResumeTiming();
     }
@@ -109,8 +109,8 @@ void BM_SleepSecondPictureFadeFrame(benchmark::State& state) {
         state.PauseTiming();
         auto* sleep = dynamic_cast<SleepState*>(game.current());
         if (!sleep || sleep->phase() != SleepState::kPictureIn) {
-            g_game->switch_state("Walking", 0);
-            g_game->switch_state("Sleep", 0);
+            g_app->game()->switch_state("Walking", 0);
+            g_app->game()->switch_state("Sleep", 0);
             sleep = static_cast<SleepState*>(game.current());
             while (sleep->phase() != SleepState::kPictureIn) sleep->update();
         }
@@ -132,8 +132,8 @@ void BM_EndingPictureFadeFrame(benchmark::State& state) {
         state.PauseTiming();
         auto* end = dynamic_cast<EndOfGameState*>(game.current());
         if (!end || end->group()->group_alpha() >= 31) {
-            g_game->switch_state("Walking", 0);
-            g_game->switch_state("EndOfGame", &ending);
+            g_app->game()->switch_state("Walking", 0);
+            g_app->game()->switch_state("EndOfGame", &ending);
         }
         state.ResumeTiming();
         const auto start = BenchClock::now();

@@ -166,7 +166,7 @@ struct WalkingGame {
         game_engine_objects_init();
         game_startup();
         crt_srand(3);
-        Game& game = *g_game;
+        Game& game = *g_app->game();
         game.start_new_game();
         game.switch_state("Walking", 0);
         game.set_hud_mode(false);  // a new game starts in HUD mode, which holds the keys
@@ -273,7 +273,7 @@ private:
 
 void BM_WalkingFrame(benchmark::State& state) {
     WalkingGame env(int32_t(state.range(0)));
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     FrameParts parts;
     parts.reserve(size_t(state.max_iterations));
     RingWalker walker;
@@ -331,7 +331,7 @@ BENCHMARK(BM_WalkingFrame)->ArgName("gfx_quality")->Arg(1)->Arg(0)->Iterations(5
 // as a share of the 12 ms logic tick.
 void BM_WalkingFrameWeather(benchmark::State& state) {
     WalkingGame env(1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     const int32_t code = int32_t(state.range(0));
     game.start_weather(code);
     RingWalker walker;

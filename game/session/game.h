@@ -269,5 +269,3 @@ private:
     Point origin_{0, 0};
     bool full_refresh_ = false;
 };
-
-extern Game* g_game;

@@ -17,7 +17,7 @@ protected:
 
     // Opened as the walk HUD opens it, and faded in.
     void open(uintptr_t argument) {
-        g_game->switch_state("Inventory", argument);
+        g_app->game()->switch_state("Inventory", argument);
         ASSERT_EQ(current_name(), "Inventory");
         tick(33);
     }

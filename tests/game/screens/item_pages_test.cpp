@@ -33,7 +33,7 @@ protected:
         return {
             {"the item page",
              [&] {
-                 g_game->switch_state("Inventory", InventoryState::kOpenItems);
+                 g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
                  tick(33);
              },
              [&] { return static_cast<InventoryState*>(current())->menu(); },
@@ -41,9 +41,9 @@ protected:
              [&] { return static_cast<InventoryState*>(current())->message(); }},
             {"the shop's selling page",
              [&] {
-                 ShopRequest& request = g_game->screen_arguments.shop;
+                 ShopRequest& request = g_app->game()->screen_arguments.shop;
                  request = {world().get_or_load_npc(kDunstan), kItemUsable, 7, 0};
-                 g_game->switch_state("Shop", &request);
+                 g_app->game()->switch_state("Shop", &request);
                  tick(33);
              },
              [&] { return static_cast<ShopState*>(current())->menu(); },

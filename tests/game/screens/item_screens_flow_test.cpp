@@ -21,21 +21,21 @@ namespace {
 class ItemScreensFlowTest : public ItemScreenTest {
 protected:
     void walk() {
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         for (int i = 0; i < 40; ++i) {
-            g_game->update();
+            g_app->game()->update();
             if (current()) current()->update();
-            g_game->animate();
+            g_app->game()->animate();
         }
     }
     void open_shop(uint16_t category, uint32_t buy) {
-        ShopRequest& request = g_game->screen_arguments.shop;
+        ShopRequest& request = g_app->game()->screen_arguments.shop;
         request = {world().get_or_load_npc(0x2002), category, 0, buy};
-        g_game->switch_state("Shop", &request);
+        g_app->game()->switch_state("Shop", &request);
         tick(33);
     }
     void open_inventory(uintptr_t argument) {
-        g_game->switch_state("Inventory", argument);
+        g_app->game()->switch_state("Inventory", argument);
         tick(33);
     }
     void close() {
@@ -137,13 +137,13 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     ASSERT_TRUE(world().save_state(path)) << world().last_error();
     carry("Greater Tonic");
     hero().gold = 1;
-    ASSERT_TRUE(g_game->load_game(path));
+    ASSERT_TRUE(g_app->game()->load_game(path));
     EXPECT_EQ(hero_line(hero()), expected);
 
     // The worn gear too.
     hero().armour = carry("Padded Jerkin");
     ASSERT_TRUE(world().save_state(path));
-    ASSERT_TRUE(g_game->load_game(path));
+    ASSERT_TRUE(g_app->game()->load_game(path));
     ASSERT_NE(hero().armour, nullptr);
     EXPECT_EQ(hero().armour->item->name, "Padded Jerkin");
 }
@@ -230,7 +230,7 @@ TEST_F(ItemScreensFlowTest, LowMemoryTakesTheMapsSpritesWhileAScreenIsUpAndGives
         bool released;
     };
     for (const Case c : {Case{5, false}, Case{4, false}, Case{3, true}, Case{2, true}}) {
-        g_game->free_memory = [mb = c.free_mb] { return mb; };
+        g_app->game()->free_memory = [mb = c.free_mb] { return mb; };
         open_inventory(InventoryState::kOpenStats);
         EXPECT_EQ(sprites_on_map(), c.released ? 0u : all) << c.free_mb;
         close();
@@ -244,8 +244,8 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
     // Old Hesk hands over his letter from the "Lantern" topic.
     const std::shared_ptr<NpcRecord> hesk = world().get_or_load_npc(0x2003);
     ASSERT_NE(hesk, nullptr);
-    g_game->screen_arguments.talk_partner = hesk;
-    g_game->switch_state("Talking", hesk.get());
+    g_app->game()->screen_arguments.talk_partner = hesk;
+    g_app->game()->switch_state("Talking", hesk.get());
     ASSERT_EQ(current_name(), "Talking");
     auto* talk = static_cast<TalkingState*>(current());
     tick(40);
@@ -265,8 +265,8 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
         tick();
     }
     ASSERT_EQ(current_name(), "Item");
-    EXPECT_EQ(g_game->screen_arguments.item_notice.return_state, "Talking");
-    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4602u);
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.return_state, "Talking");
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0x4602u);
     tick(20);
     key(kKeyButton1);
     tick(20);

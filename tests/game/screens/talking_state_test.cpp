@@ -63,10 +63,10 @@ protected:
     void SetUp() override {
         DemoGameFixture::SetUp();
         ASSERT_EQ(game_startup(), 1);
-        for (GameState* state : g_game->states())
+        for (GameState* state : g_app->game()->states())
             if (state->name() == "Talking") talking = dynamic_cast<TalkingState*>(state);
         ASSERT_NE(talking, nullptr);
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         // Stand-ins for the action executor and the portrait composer, doing
         // what those do for the codes these tests use.
         TalkingState::action_runner() = [this](Game& game, const Action& act) {
@@ -102,22 +102,22 @@ protected:
         world().people.push_back(npc);
         return *npc;
     }
-    void talk_to(NpcRecord& npc) { g_game->switch_state("Talking", &npc); }
-    std::string screen() const { return g_game->current_state() ? g_game->current_state()->name() : ""; }
+    void talk_to(NpcRecord& npc) { g_app->game()->switch_state("Talking", &npc); }
+    std::string screen() const { return g_app->game()->current_state() ? g_app->game()->current_state()->name() : ""; }
     // Both ticks of the game scene and of its current screen, as the frame
     // loop runs them.
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
-            g_game->update();
-            if (GameState* s = g_game->current_state()) s->update();
-            g_game->animate();
-            if (GameState* s = g_game->current_state()) s->animate();
+            g_app->game()->update();
+            if (GameState* s = g_app->game()->current_state()) s->update();
+            g_app->game()->animate();
+            if (GameState* s = g_app->game()->current_state()) s->animate();
         }
     }
-    void press(uint32_t key = kKeyAction) { g_game->current_state()->on_key(kKeyPress, key, 0); }
+    void press(uint32_t key = kKeyAction) { g_app->game()->current_state()->on_key(kKeyPress, key, 0); }
     int bubbles_on_map() const {
         int count = 0;
-        const auto& drawables = g_game->first_layer()->drawables();
+        const auto& drawables = g_app->game()->first_layer()->drawables();
         for (int32_t i = 0; i < drawables.count(); ++i)
             if (drawables.depth(i) == TalkingState::kBubbleDepth) ++count;
         return count;
@@ -135,7 +135,7 @@ TEST_F(TalkingTest, SevenLinesMakeOnePageAndEightMakeTwo) {
     EXPECT_EQ(talking->page_start(), -1);
     ASSERT_NE(talking->page_sprite(), nullptr);
     const int32_t one_page_height = talking->page_sprite()->frame_height;
-    g_game->switch_state("Walking", 0);
+    g_app->game()->switch_state("Walking", 0);
     EXPECT_EQ(bubbles_on_map(), 0);
 
     NpcRecord& eight = person(kOsk, {topic("[main]:Hello", lines(8))});
@@ -236,7 +236,7 @@ TEST_F(TalkingTest, TheHudTextsGoWhileTheBubbleIsOpenAndTheNameClearsThePortrait
         return list;
     };
     const auto hud_text = [](const char16_t* name) {
-        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(name));
+        auto* text = dynamic_cast<UiText*>(g_app->game()->hud.menu()->current()->find_control(name));
         return text ? text->title : u"<missing>";
     };
     const std::u16string place = hud_text(u"place"), stats = hud_text(u"stats");
@@ -245,7 +245,7 @@ TEST_F(TalkingTest, TheHudTextsGoWhileTheBubbleIsOpenAndTheNameClearsThePortrait
     NpcRecord& npc = person(kMira, {topic("[main]:Bye", "Farewell.")});
     talk_to(npc);
     tick(40);
-    g_game->update_hud_status();
+    g_app->game()->update_hud_status();
     EXPECT_EQ(hud_text(u"place"), u"");
     EXPECT_EQ(hud_text(u"stats"), u"");
     ASSERT_NE(talking->portrait(), nullptr);
@@ -284,10 +284,10 @@ TEST_F(TalkingTest, ALevelChangeInATopicEndsTheTalkAndItsFadeEndsUnderTheMap) {
     tick(40);
     // The fade's end reached the map screen, not lost: it ran the topic's
     // last action and brought the screen back.
-    EXPECT_EQ(g_game->main_fade().level(), 0);
-    EXPECT_EQ(g_game->transition().pending().type, kTransitionNone);
-    EXPECT_FALSE(g_game->transition().has_deferred());
-    EXPECT_EQ(g_game->actions().size(), 0u);
+    EXPECT_EQ(g_app->game()->main_fade().level(), 0);
+    EXPECT_EQ(g_app->game()->transition().pending().type, kTransitionNone);
+    EXPECT_FALSE(g_app->game()->transition().has_deferred());
+    EXPECT_EQ(g_app->game()->actions().size(), 0u);
 }
 
 TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
@@ -300,7 +300,7 @@ TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
     EXPECT_EQ(screen(), "Item");
     EXPECT_TRUE(talking->waits_for_screen());
     EXPECT_EQ(bubbles_on_map(), 1);
-    g_game->switch_state("Talking", 0);
+    g_app->game()->switch_state("Talking", 0);
     EXPECT_EQ(talking->bubble(), bubble);
     tick();  // the queue is empty: the replies
     EXPECT_EQ(talking->speaker(), TalkingState::kHeroChooses);
@@ -311,8 +311,8 @@ TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
 // high on the screen, so that the talk's text stays readable under it.
 TEST_F(TalkingTest, AnItemNoticeFromATopicCoversNoneOfTheBubble) {
     NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Take this.", "", {action(0x103, 25)})});
-    HeroActor& hero = g_game->hero();
-    const Point scroll = g_game->ground_group()->offset();
+    HeroActor& hero = g_app->game()->hero();
+    const Point scroll = g_app->game()->ground_group()->offset();
     for (const int32_t screen_y : {60, 150, 250}) {
         SCOPED_TRACE(screen_y);
         hero.x = scroll.x + 100;
@@ -323,13 +323,13 @@ TEST_F(TalkingTest, AnItemNoticeFromATopicCoversNoneOfTheBubble) {
         press();
         tick();
         ASSERT_EQ(screen(), "Item");
-        const auto* notice = static_cast<const ItemNoticeState*>(g_game->current_state());
+        const auto* notice = static_cast<const ItemNoticeState*>(g_app->game()->current_state());
         const Rect bubble = talking->bubble_area();
         ASSERT_FALSE(bubble.empty());
         EXPECT_FALSE(notice->box_area().empty());
         EXPECT_FALSE(notice->box_area().intersects(bubble));
         // Back to the topic, which ends: the bubble fades out to the map.
-        g_game->switch_state("Talking", 0);
+        g_app->game()->switch_state("Talking", 0);
         for (int i = 0; i < 200 && screen() == "Talking"; ++i) tick();
         ASSERT_EQ(screen(), "Walking");
     }
@@ -363,7 +363,7 @@ TEST_F(TalkingTest, AWaitInATopicLeavesNoBubbleForTheNextTalk) {
 }
 
 TEST_F(TalkingTest, ASpeakerNearTheLeftEdgePutsTheBubbleAtTenAndClampsThePointer) {
-    HeroActor& hero = g_game->hero();
+    HeroActor& hero = g_app->game()->hero();
     hero.x = 0;
     hero.y = 200;
     hero.facing = 0;  // left: the point in front lies off the map's left edge

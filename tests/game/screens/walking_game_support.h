@@ -41,7 +41,7 @@ protected:
         world().set_random_seed(7);
     }
 
-    Game& game() { return *g_game; }
+    Game& game() { return *g_app->game(); }
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
     GameState* screen() { return game().current_state(); }

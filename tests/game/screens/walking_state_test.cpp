@@ -328,7 +328,7 @@ TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
 // change on the map at the next tick.
 TEST_F(WalkingTest, TheMapBarShowsTheHerosHealthOnceTheMapIsBack) {
     const auto stats = [] {
-        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(u"stats"));
+        auto* text = dynamic_cast<UiText*>(g_app->game()->hud.menu()->current()->find_control(u"stats"));
         return text ? utf16_to_utf8(text->title) : std::string("<missing>");
     };
     hero().hit_points = hero().max_hit_points = 40;

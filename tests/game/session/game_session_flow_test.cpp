@@ -56,7 +56,7 @@ TEST_F(GameSessionFlowTest, NewGameSaveEndThenContinueAndLoadInTheNextRun) {
 
     walk_and_gain(64);
     const HeroSnapshot in_slot = snapshot();
-    g_game->switch_state("GameIO", 1);  // the walk HUD's save button
+    g_app->game()->switch_state("GameIO", 1);  // the walk HUD's save button
     tick(2);
     tap_control(page(), u"SLOT1");
     tick_until("Walking");
@@ -71,7 +71,7 @@ TEST_F(GameSessionFlowTest, NewGameSaveEndThenContinueAndLoadInTheNextRun) {
     tick_until("Walking");
     EXPECT_EQ(snapshot(), at_exit);
 
-    g_game->switch_state("Menu", 1);  // the walk HUD's menu button
+    g_app->game()->switch_state("Menu", 1);  // the walk HUD's menu button
     tap_control(page(), u"LOAD");
     tick(2);
     tap_control(page(), u"SLOT1");
