@@ -103,7 +103,7 @@ void InventoryState::enter(ScreenArgument argument) {
     drop_candidate_ = nullptr;
     left_enabled_ = right_enabled_ = false;
 
-    IniFile& layout = g_app->layout;
+    IniFile& layout = game->module()->layout;
     const ItemGridLayout grid = read_item_grid_layout(layout, kSection);
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();

@@ -96,7 +96,7 @@ void ShopState::enter(ScreenArgument argument) {
 }
 
 void ShopState::build_pages() {
-    const ItemGridLayout grid = read_item_grid_layout(g_app->layout, kSection);
+    const ItemGridLayout grid = read_item_grid_layout(game->module()->layout, kSection);
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();
     cursor_.per_row = grid.per_row;

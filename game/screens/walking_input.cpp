@@ -13,7 +13,6 @@
 #include "game/screens/walking_rules.h"
 #include "game/screens/walking_state.h"
 #include "game/session/game.h"
-#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
 
@@ -37,6 +36,12 @@ void WalkingState::open_screen(const char* name, ScreenArgument argument) {
     enter_screen(*game, name, argument);
 }
 
+void WalkingState::open_game_menu() {
+    // The menu's "Continue" comes back to this game.
+    game->set_resumable(true);
+    open_screen(kMainMenuScreen, 0);
+}
+
 // --- keys -----------------------------------------------------------------------------
 
 void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
@@ -48,11 +53,7 @@ void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     case kKeyButton1: return open_screen(kInventoryScreen, 2);
     case kKeyButton2: return open_screen(kInventoryScreen, 0);
     case kKeyButton3: return open_screen(kZoomScreen, 0);
-    case kKeyButton4:
-        play_menu_click();
-        if (g_app) g_app->resumable = true;
-        enter_screen(*game, kMainMenuScreen, 0);
-        return;
+    case kKeyButton4: return open_game_menu();
     case kKeyAction: find_action_target(); return;
     default: return;
     }
@@ -146,9 +147,7 @@ void WalkingState::on_map_pen_up(int32_t x, int32_t y) {
 
 void WalkingState::on_hud_command(std::u16string_view command) {
     if (command == u"*MENU") {
-        play_menu_click();
-        if (g_app) g_app->resumable = true;
-        enter_screen(*game, kMainMenuScreen, 0);
+        open_game_menu();
     } else if (command == u"*RUN") {
         world->hero().running = !world->hero().running;
     } else if (command == u"*ZOOM") {
