@@ -13,6 +13,8 @@
 #include "engine/pictures/sprite_flags.h"
 #include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
+#include "game/map_view/npc_sprite_composer.h"
+#include "game/screens/action_executor.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
 #include "game/session/story_module.h"
@@ -64,12 +66,14 @@ bool action_ends_conversation(uint16_t code) {
 }
 
 std::function<void(Game&, const Action&)>& TalkingState::action_runner() {
-    static std::function<void(Game&, const Action&)> runner;
+    static std::function<void(Game&, const Action&)> runner = [](Game& game, const Action& action) {
+        run_action(game, action);
+    };
     return runner;
 }
 
 TalkingState::PortraitBuilder& TalkingState::portrait_builder() {
-    static PortraitBuilder builder;
+    static PortraitBuilder builder = build_npc_head;
     return builder;
 }
 

@@ -16,7 +16,6 @@
 #include "engine/ui/ui_menu.h"
 #include "engine/ui/ui_page.h"
 #include "engine/ui/ui_text.h"
-#include "game/screens/action_executor.h"
 #include "game/screens/item_notice_state.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
@@ -68,7 +67,10 @@ protected:
         ASSERT_NE(talking, nullptr);
         g_app->game()->switch_state("Walking", 0);
         // Stand-ins for the action executor and the portrait composer, doing
-        // what those do for the codes these tests use.
+        // what those do for the codes these tests use; the real ones come
+        // back at the end.
+        real_action_runner = TalkingState::action_runner();
+        real_portrait_builder = TalkingState::portrait_builder();
         TalkingState::action_runner() = [this](Game& game, const Action& act) {
             ran.push_back(act.code);
             if (act.code == 0x402) game.post_transition(kTransitionFadeOut, kTransitionChangeLevel, act.a, act.b);
@@ -88,10 +90,13 @@ protected:
         };
     }
     void TearDown() override {
-        TalkingState::action_runner() = nullptr;
-        TalkingState::portrait_builder() = nullptr;
+        TalkingState::action_runner() = real_action_runner;
+        TalkingState::portrait_builder() = real_portrait_builder;
         DemoGameFixture::TearDown();
     }
+
+    std::function<void(Game&, const Action&)> real_action_runner;
+    TalkingState::PortraitBuilder real_portrait_builder;
 
     World& world() { return g_app->world; }
     NpcRecord& person(uint32_t id, std::vector<NpcTopic> topics) {
@@ -375,8 +380,9 @@ TEST_F(TalkingTest, ASpeakerNearTheLeftEdgePutsTheBubbleAtTenAndClampsThePointer
 }
 
 TEST_F(TalkingTest, PortraitPartActionsReachTheirLayersAndOthersAreIgnored) {
-    // The topic's actions run through the game's own executor.
-    TalkingState::action_runner() = [](Game& game, const Action& act) { run_action(game, act); };
+    // The topic's actions run through the game's own executor, the screen's
+    // own choice when no test stands in for it.
+    TalkingState::action_runner() = real_action_runner;
     NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Hi.", "",
                                           {action(0x204, TalkingState::kPartHair, 1),
                                            action(0x204, TalkingState::kPartEyes, 2), action(0x204, 0, 3),
