@@ -16,7 +16,7 @@ namespace {
 
 using sound_test::RefusingAudioDevice;
 
-int lines_containing(const std::string& text, const std::string& part) {
+int occurrences(const std::string& text, const std::string& part) {
     int count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
     return count;
@@ -56,8 +56,8 @@ TEST(SoundManagerDevice, ARefusingDeviceIsTriedUpTo20TimesThenTheGamePlaysOnSile
         const std::string said = ::testing::internal::GetCapturedStderr();
         EXPECT_EQ(device.opens_tried(), c.tries);
         EXPECT_EQ(waits, std::vector<uint32_t>(size_t(c.waits), 100u));
-        EXPECT_EQ(lines_containing(said, "continuing without sound"), c.messages) << said;
-        EXPECT_EQ(lines_containing(said, "\n"), c.messages) << said;
+        EXPECT_EQ(occurrences(said, "continuing without sound"), c.messages) << said;
+        EXPECT_EQ(occurrences(said, "\n"), c.messages) << said;
         EXPECT_FALSE(sound_system().initialised);
     }
     sound_set_output(OUTPUT_DEFAULT);
