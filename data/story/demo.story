@@ -43,7 +43,7 @@ row "...,,,,,,......#"
 row "...T..T.,...T..#"
 row ".T......,..T...#"
 row "..,,,,,,,....T.#"
-row "..,..T...L.....#"
+row "..,..T....####L#"
 row ".T,.......#..T.#"
 row "..,,,T....#.*..#"
 row "################"
@@ -232,14 +232,17 @@ item 0x4102 "Hunting Knife" value=2 sub=0 count=1000 icon=2 action="slash" text2
 item 0x4103 "Thornspear" value=4 sub=1 count=1000 icon=3 action="thrust" text2="A spear tipped with blackthorn wood."
 
 group 0x4200 "Wands" kind=2
-item 0x4201 "Ember Twig" value=3 sub=1 aim=2 count=20 icon=4 action="ember" use="Sparks leap from the Ember Twig!" text2="Warm to the touch. It crackles when waved."
+item 0x4201 "Ember Twig" value=1 sub=1 aim=1 count=20 icon=4 action="ember" use="Sparks leap from the Ember Twig!" text2="Warm to the touch. It crackles when waved."
 
+# Heal after battles drinks only remedies of more than five uses (the Minor
+# Tonic); the Greater Tonic is kept for the fights. A remedy costs a quarter
+# of its value with fewer than seven uses and nine eighths of it with more.
 group 0x4300 "Remedies" kind=3
 item 0x4301 "Minor Tonic" value=8 sub=0 count=10 icon=5 action="drink" text2="Tastes of mint and river water."
-item 0x4302 "Greater Tonic" value=25 sub=0 count=5 icon=6 action="drink" text2="Thick, green and very bitter."
+item 0x4302 "Greater Tonic" value=40 sub=0 count=5 icon=6 action="drink" text2="Thick, green and very bitter."
 item 0x4303 "Draught of Vigour" value=1 sub=2 count=1 icon=7 action="drink" use="You gulp down the bitter draught." text2="For a while, your arms feel twice as strong."
 
-group 0x4400 "Armour" kind=4
+group 0x4400 "Armor" kind=4
 item 0x4401 "Padded Jerkin" value=1 count=1000 icon=8 text2="Quilted wool, stitched twice."
 item 0x4402 "Boiled Leather Coat" value=2 count=1000 icon=9 text2="Stiff and creaking, but it turns a blade."
 
@@ -278,7 +281,9 @@ quest 0x6001 "The Drowned Lantern" text1="Marta's lantern" text2="Marta of the C
 # --- people ------------------------------------------------------------------------
 # Ids are chosen so that no person lands in 00.npc, which stays empty.
 
-npc 0x2001 "Marta Quill" stance=1 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
+# She stays at her door (looking about, turning to whoever comes up): the
+# story sends the hero to her twice, and one who wanders off is hard to catch.
+npc 0x2001 "Marta Quill" stance=0 body=0,1,1,1 face=1,0,1,1,1,0,1,1 clothes=1
 topic "[main]:Good evening#3" reply="Welcome to the Copper Kettle. Mind the step." request="Lantern,Rumours,Bye,Upstairs"
 topic "[main]:You're back#2" reply="Any sign of my lantern out there?" request="Lantern,Room,Bye,Upstairs"
 when kind=3 id=0x5001
@@ -301,10 +306,10 @@ topic "Upstairs" reply="The stairs by the east wall go up to the loft: a drover,
 topic "Bye" reply="Safe roads, then."
 
 npc 0x2002 "Dunstan Ferrow" stance=6 body=0,2,1,2 face=2,1,2,2,1,0,2,1 clothes=2
-topic "[main]:Hail#1" reply="Blades. Nothing fancy, all of it honest." request="Weapons,Armour,Bye"
+topic "[main]:Hail#1" reply="Blades. Nothing fancy, all of it honest." request="Weapons,Armor,Bye"
 topic "Weapons" reply="Have a look."
 do 0x202 a=0x2002 b=1 c=1
-topic "Armour" reply="Not any more. Brannoc Tull has the armour now, in the Copper Kettle's back yard. Through the inn and out the back door."
+topic "Armor" reply="Not any more. Brannoc Tull has the armor now, in the Copper Kettle's back yard. Through the inn and out the back door."
 topic "Bye" reply="Come back when you've dulled that edge."
 
 npc 0x2003 "Old Hesk" stance=9 body=0,3,2,3 face=3,2,3,3,2,1,3,2 clothes=3
@@ -362,11 +367,14 @@ topic "Bye" reply="Walk, don't run, down there."
 # and the class. A loot line's value= is the whole line combat shows when the
 # monster strikes with that item.
 
-monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" offset=16 music="music/battle.xm" rank=0 class=0 physical=2 magic=1
+# The first fight: the rat shrugs off blunt blows and fire, so the cudgel
+# and the twig take three to six blows by the difficulty. The boar by the
+# wood's path shrugs off the cudgel too, and can win against it.
+monster 0x3001 "Briar Rat" stance=1 body=3,0,0,0 hp=20 level=1 dex=3 str=2 def=1 sprite="cbriarrat.spr" offset=16 music="music/battle.xm" rank=1 class=0 physical=1 magic=0
 loot 0x4701 value="The Briar Rat sinks its teeth into your ankle!"
 do 0x103 a=5
 
-monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=5 def=3 res=1 sprite="cmossboar.spr" offset=8 music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
+monster 0x3002 "Mossback Boar" stance=1 body=4,0,0,0 hp=60 level=2 dex=2 str=1 def=2 res=1 sprite="cmossboar.spr" offset=8 music="music/battle.xm" rank=2 class=1 physical=1 magic=2 fixed=1 appear="boar_snort"
 loot 0x4702 value="The Mossback Boar lowers its tusks and charges!"
 do 0x101 a=0x4302                   # always leaves a Greater Tonic, no gold
 do 0x103 a=20
@@ -400,11 +408,13 @@ trigger 0x7003 level=0x1101 repeat=1
 when kind=6 aux=1 id=0x1101 value=(7,5)
 do 0x201 text="Carved on the well: MILLBROOK, DUG IN THE YEAR OF THE LONG FROST."
 
-# Hesk moves the fallen log once asked about the lantern.
+# A fallen trunk closes the only way into the reeds' corner, behind the
+# field-stone wall; Hesk rolls it aside once asked about the lantern, when
+# the hero next comes down beside the east fence.
 trigger 0x7004 level=0x1102
 when kind=3 id=0x5003
-when kind=6 id=0x1102 value=(8,8)
-do 0x501 a=0x1102 b=(9,8) c=5                  # wall (field 5) becomes 0
+when kind=6 id=0x1102 value=(14,7)
+do 0x501 a=0x1102 b=(14,8) c=5                 # wall (field 5) becomes 0
 do 0x201 text="With a grunt, Hesk rolls the trunk aside."
 
 # The lantern among the reeds.
@@ -507,10 +517,10 @@ group 0x4830 "Brannoc's Shields" kind=5
 item 0x4831 "Bossed Kiteshield" value=3 count=1000 icon=52 text2="A long shield with an iron boss. Brannoc's own pattern."
 
 flag 0x5010 "WAGER_TAKEN"              # the hero wears the mummer's motley
-flag 0x5011 "BRANNOC_FOOLED"           # the armourer took him for Ossery
+flag 0x5011 "BRANNOC_FOOLED"           # the armorer took him for Ossery
 flag 0x5012 "WAGER_WON"                # Ossery paid, and has his face back
 
-quest 0x6010 "The Mummer's Wager" text1="Ossery's wager" text2="Ossery Finch, a player lodging at the Copper Kettle, bets that Brannoc the armourer will take you for him if you wear his motley. Find Brannoc in the inn's back yard, then tell Ossery."
+quest 0x6010 "The Mummer's Wager" text1="Ossery's wager" text2="Ossery Finch, a player lodging at the Copper Kettle, bets that Brannoc the armorer will take you for him if you wear his motley. Find Brannoc in the inn's back yard, then tell Ossery."
 
 # The drover at the top of the stairs speaks first, then goes.
 npc 0x2007 "Corwin Dray" stance=8 body=0,2,2,1 face=2,2,1,3,2,0,1,2 clothes=3
@@ -519,7 +529,7 @@ topic "Safe road" reply="And you. Mind the third step down, it bites."
 do 0x506 a=0x2007                   # he leaves the loft, and the story
 
 npc 0x2008 "Ossery Finch" stance=3 body=0,1,1,3 face=3,3,2,1,1,1,2,1 clothes=0
-topic "[main]:An audience!#4" reply="Ossery Finch, player, at your service. I rehearse my Harvest King. Brannoc the armourer boasts he knows every face in Fernreach. I'd wager he doesn't know mine on another man." request="Wager,Bye"
+topic "[main]:An audience!#4" reply="Ossery Finch, player, at your service. I rehearse my Harvest King. Brannoc the armorer boasts he knows every face in Fernreach. I'd wager he doesn't know mine on another man." request="Wager,Bye"
 topic "[main]:Off you go#3" reply="Chin up, knees high, and don't smile. Brannoc's in the yard, out the inn's back door." request="Call it off,Bye"
 when kind=3 id=0x5010
 topic "[main]:My understudy#2" reply="Ah, my understudy. If ever you tire of the road, the stage has room for a face like yours. Well, like mine." request="Bye"
@@ -542,17 +552,17 @@ do 0x20E a=0
 do 0x302 a=0x5010 b=0
 topic "Bye" reply="Exit, pursued by a drover."
 
-npc 0x2009 "Tobin Reed" stance=0 body=0,2,3,2 face=1,2,3,2,3,0,3,1 clothes=5
+npc 0x2009 "Tobin Reed" stance=1 body=0,2,3,2 face=1,2,3,2,3,0,3,1 clothes=5
 topic "[main]:Mmh?#1" reply="Mmh? Tinker. Pots, pans, kettles. Not now. Night, was it? Always night up here." request="Bye"
 topic "Bye" reply="Zzz."
 
 npc 0x200A "Brannoc Tull" stance=8 body=0,2,1,3 face=2,0,3,1,2,1,1,3 clothes=1
-topic "[main]:Ossery!#1" reply="Ossery Finch! Back for the helm you never paid for? ...Hold on. You're a head taller than Ossery. Ha! Tell the old goat he's won." request="Armour,Trade in,Hauberk,Bye" hide=0x5011
+topic "[main]:Ossery!#1" reply="Ossery Finch! Back for the helm you never paid for? ...Hold on. You're a head taller than Ossery. Ha! Tell the old goat he's won." request="Armor,Trade in,Hauberk,Bye" hide=0x5011
 when kind=3 id=0x5010                # only in the mummer's motley
-topic "[main]:Morning#2" reply="Brannoc Tull, armourer. Jerkins, coats, bucklers. I know every face in Fernreach, and yours is new." request="Armour,Trade in,Hauberk,Bye"
-topic "Armour" reply="Coats on the left, shields on the rack."
+topic "[main]:Morning#2" reply="Brannoc Tull, armorer. Jerkins, coats, bucklers. I know every face in Fernreach, and yours is new." request="Armor,Trade in,Hauberk,Bye"
+topic "Armor" reply="Coats on the left, shields on the rack."
 do 0x202 a=0x200A b=4 c=1
-topic "Trade in" reply="Let's see what you're carrying. Six in ten of what I'd ask, for armour."
+topic "Trade in" reply="Let's see what you're carrying. Six in ten of what I'd ask, for armor."
 do 0x202 a=0x200A b=4 c=0           # the shop opens on its selling page
 topic "Hauberk" reply="The studded one? It would wear you, not you it. Come back when you've a few more fights behind you."
 when kind=8 not=1 value=3           # for heroes below the third level
@@ -729,7 +739,7 @@ loot 0x4902 value="The Slatehide Beetle rams you with its slate jaws!"
 
 # A ghost with nothing but his flasks: he drinks one each turn while they
 # last (a monster drinks only what it carries alone), then only sways.
-monster 0x3006 "Tippling Delver" stance=2 body=0,3,3,1 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=2 class=0 physical=3 magic=0
+monster 0x3006 "Tippling Delver" stance=2 body=0,3,3,1 sprite="ctippler.spr" offset=20 music="music/battle.xm" rank=0 class=0 physical=3 magic=0
 loot 0x4911 value="The Tippling Delver swigs from his flask!"
 loot 0x4911 value="The Tippling Delver swigs from another flask!"
 loot 0x4911 value="The Tippling Delver drains his last flask!"

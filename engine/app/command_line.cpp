@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/app/input_mapping.h"
+
 const char kCommandLineUsage[] =
     "usage: tarrowind [--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]\n"
     "                 [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]\n";
@@ -26,9 +28,11 @@ const char kCommandLineOptions[] =
     "  --input FILE           replays a script of timed input (see the README)\n"
     "  --screenshot FILE.png  writes the 240x320 screen as it stands when the program\n"
     "                         ends\n"
-    "  --scale N              window size as a multiple of 240x320, 1 to 8 (default 2)\n"
+    "  --scale N              window size as a multiple of 240x320, 1 to 8 (default 2);\n"
+    "                         at most the largest that fits the screen\n"
     "  --oem NAME             the handheld model whose key codes the keys imitate, for\n"
-    "                         example --oem \"hp iPAQ hw6515\" (default: none)\n";
+    "                         example --oem \"hp iPAQ hw6515\" (default: none); a name no\n"
+    "                         model answers to is refused, naming the known ones\n";
 
 namespace {
 
@@ -67,6 +71,13 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& args) {
             if (!value(o.state_folder)) break;
         } else if (arg == "--oem") {
             if (!value(o.oem_name)) break;
+            // A name no model answers to would quietly play as no model at all.
+            if (!is_known_device_name(o.oem_name)) {
+                result.error = "--oem needs a handheld model whose keys the game knows, not '" + o.oem_name +
+                               "'; known models: " + known_device_names() + " (or a name holding one, as " +
+                               "\"hp iPAQ hw6515\" holds \"hp iPAQ hw65\")";
+                break;
+            }
         } else if (arg == "--input") {
             if (!value(o.input_script)) break;
         } else if (arg == "--screenshot") {

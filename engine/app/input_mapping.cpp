@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "engine/core/text_helpers.h"
 #include "engine/platform/messages.h"
@@ -81,6 +82,36 @@ int hw65_step(int key) {
     return key;
 }
 
+int axim_x5_step(int key) { return key == 202 ? 197 : key; }
+
+int axim_x30_step(int key) { return in_range(key, 194, 197) ? key - 1 : key; }
+
+// The devices whose keys are rewritten, each found by a part of its OEM
+// name (case-sensitive), in the order their steps feed one another.
+struct DeviceStep {
+    const char* name_part;
+    int (*step)(int key);
+};
+
+constexpr DeviceStep kDeviceSteps[] = {
+    {"hp iPAQ hx47", hx47_step}, {"hp iPAQ hx21", hx21_step}, {"hp iPAQ rz17", rz17_step},
+    {"ASUS", asus_step},         {"Pocket LOOX", loox_step},  {"hp iPAQ hw65", hw65_step},
+    {"Dell Axim X5", axim_x5_step}, {"Dell Axim X30", axim_x30_step},
+};
+
+// The models known by their whole name (ignoring case); the last that
+// matches wins.
+struct NamedModel {
+    const char* name;
+    DeviceModel model;
+};
+
+constexpr NamedModel kNamedModels[] = {
+    {"Dell Axim X30", kDeviceAximX30}, {"Pocket LOOX 7", kDeviceLoox7},
+    {"hp iPAQ hx47", kDeviceIpaqHx47}, {"hp iPAQ hw65", kDeviceIpaqHw65},
+    {"ASUS", kDeviceAsus},
+};
+
 struct GameKeyPair {
     int virtual_key;
     int game_key;
@@ -97,31 +128,36 @@ constexpr GameKeyPair kGameKeys[] = {
 void detect_device_model(const char* oem_name) {
     std::strncpy(g_oem_name, oem_name ? oem_name : "", kOemNameCapacity);
     g_oem_name[kOemNameCapacity] = '\0';
-    const struct {
-        const char* name;
-        DeviceModel model;
-    } known[] = {
-        {"Dell Axim X30", kDeviceAximX30}, {"Pocket LOOX 7", kDeviceLoox7},
-        {"hp iPAQ hx47", kDeviceIpaqHx47}, {"hp iPAQ hw65", kDeviceIpaqHw65},
-        {"ASUS", kDeviceAsus},
-    };
-    for (const auto& k : known) {
-        if (equals_ignore_case(g_oem_name, k.name)) g_device_model = k.model;
+    for (const NamedModel& known : kNamedModels) {
+        if (equals_ignore_case(g_oem_name, known.name)) g_device_model = known.model;
     }
+}
+
+bool is_known_device_name(const std::string& oem_name) {
+    const std::string name = oem_name.substr(0, kOemNameCapacity);
+    for (const DeviceStep& device : kDeviceSteps) {
+        if (name.find(device.name_part) != std::string::npos) return true;
+    }
+    for (const NamedModel& known : kNamedModels) {
+        if (equals_ignore_case(name, known.name)) return true;
+    }
+    return false;
+}
+
+std::string known_device_names() {
+    std::string names;
+    for (const DeviceStep& device : kDeviceSteps) {
+        if (!names.empty()) names += ", ";
+        names += std::string("\"") + device.name_part + "\"";
+    }
+    return names;
 }
 
 int remap_device_key(int kind, int key, uint32_t flags) {
     if (kind == kKeyPress && (flags & kKeyRepeatBit)) return 0;
-    // The steps feed one another in this order; the name tests are
-    // case-sensitive substring searches.
-    if (oem_name_contains("hp iPAQ hx47")) key = hx47_step(key);
-    if (key && oem_name_contains("hp iPAQ hx21")) key = hx21_step(key);
-    if (key && oem_name_contains("hp iPAQ rz17")) key = rz17_step(key);
-    if (key && oem_name_contains("ASUS")) key = asus_step(key);
-    if (key && oem_name_contains("Pocket LOOX")) key = loox_step(key);
-    if (key && oem_name_contains("hp iPAQ hw65")) key = hw65_step(key);
-    if (key && oem_name_contains("Dell Axim X5") && key == 202) key = 197;
-    if (key && oem_name_contains("Dell Axim X30") && in_range(key, 194, 197)) key -= 1;
+    for (const DeviceStep& device : kDeviceSteps) {
+        if (key && oem_name_contains(device.name_part)) key = device.step(key);
+    }
     if (is_one_of(key, {91, 132, 134, 135})) return 0;
     return key;
 }

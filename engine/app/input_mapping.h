@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/app/input_kind.h"
 
@@ -42,6 +43,12 @@ extern int32_t g_device_model;
 // Stores `oem_name` (cut to 100 bytes) and sets the model of the last known
 // name it equals ignoring ASCII case; an unknown name leaves the model.
 void detect_device_model(const char* oem_name);
+
+// True when some model's keys follow the name: it holds the part of an OEM
+// name a rewrite looks for, or is a model's whole name.
+bool is_known_device_name(const std::string& oem_name);
+// The parts of OEM names that the rewrites look for, quoted, for messages.
+std::string known_device_names();
 
 // The device's rewrite of a raw key code, or 0 when the key is dropped.
 int remap_device_key(int kind, int key, uint32_t flags);

@@ -45,9 +45,6 @@ constexpr int kUnscaled = 0;
 constexpr uint32_t kIgnoredKeyA = 132;
 constexpr uint32_t kIgnoredKeyB = 91;
 
-// A start the program refuses ends with this code, so that whoever started
-// it can tell it did not run.
-
 // Waiting messages served in a row before an idle call is forced.
 constexpr int kMaxMessagesBeforeIdle = 100;
 
@@ -59,16 +56,24 @@ void show_message(const char* text) {
     platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
 }
 
-// The memory log grows with every run; one that passed this size at start
-// begins afresh, the previous one kept as "memlog.old.txt".
+// The memory log gains a line every tenth tick for as long as the program
+// runs. Past this size it starts afresh, the previous one kept as
+// "memlog.old.txt", so that the two together never take more than about
+// twice this from the disk the saves need.
 constexpr uintmax_t kMemoryLogLimit = 1 << 20;
 
-void start_memory_log() {
-    const std::string path = utf16_to_utf8(resolve_path(u"\\memlog.txt"));
+std::string memory_log_path() { return utf16_to_utf8(resolve_path(u"\\memlog.txt")); }
+
+void rotate_memory_log_past_limit(uintmax_t size) {
+    if (size <= kMemoryLogLimit) return;
     std::error_code ec;
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size <= kMemoryLogLimit) return;
-    std::filesystem::rename(path, utf16_to_utf8(resolve_path(u"\\memlog.old.txt")), ec);
+    std::filesystem::rename(memory_log_path(), utf16_to_utf8(resolve_path(u"\\memlog.old.txt")), ec);
+}
+
+void start_memory_log() {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(memory_log_path(), ec);
+    if (!ec) rotate_memory_log_past_limit(size);
 }
 
 // Writes cut short by a crash or a power loss leave temporary files in the
@@ -80,11 +85,13 @@ void remove_stale_temp_files_in_state_folder() {
 }
 
 void append_memory_log() {
-    const std::string path = utf16_to_utf8(resolve_path(u"\\memlog.txt"));
-    if (FILE* log = std::fopen(path.c_str(), "at")) {
-        std::fprintf(log, "%" PRIu64 " memory free\n", platform().available_memory_bytes());
-        std::fclose(log);
-    }
+    FILE* log = std::fopen(memory_log_path().c_str(), "at");
+    if (!log) return;
+    std::fprintf(log, "%" PRIu64 " memory free\n", platform().available_memory_bytes());
+    std::fflush(log);  // written at the end: the position is the file's size
+    const long size = std::ftell(log);
+    std::fclose(log);
+    if (size > 0) rotate_memory_log_past_limit(uintmax_t(size));
 }
 
 // --- Window procedure paths ---------------------------------------------
@@ -253,7 +260,7 @@ bool run_window() {
         exit_program(kFailureExitCode);
     }
     g_main_window = 0;
-    platform().create_window(main_wnd_proc);
+    if (!platform().create_window(main_wnd_proc)) exit_program(kFailureExitCode);
     try {
         run_message_loop();
     } catch (const std::exception&) {

@@ -1,15 +1,19 @@
 #include "engine/core/heap_exhaustion.h"
 
 #include <atomic>
+#include <cstdint>
 #include <new>
 
 #include "engine/core/memory_pool.h"
 
 namespace {
 
-// Set once the caches were purged for want of heap; a reserve taken again
-// since means memory came back, and the next shortage may purge again.
-std::atomic<bool> g_purged_since_reserve{false};
+// Counts the shortages in which the handler gave back the reserve. A
+// thread that already purged in the current one has nothing more to give:
+// what it may free differs by thread (only the caches' own thread purges
+// them), so each thread keeps its own mark.
+std::atomic<uint32_t> g_reserve_returns{0};
+thread_local uint32_t t_purged_in = UINT32_MAX;  // no shortage yet
 
 }  // namespace
 
@@ -17,12 +21,14 @@ std::atomic<bool> g_purged_since_reserve{false};
 // so each call must free something or end the program.
 void on_heap_exhausted() {
     if (mem_reserve_held()) {
-        g_purged_since_reserve = false;
+        ++g_reserve_returns;
         on_low_memory();  // gives back the reserve
         return;
     }
-    if (!g_purged_since_reserve.exchange(true)) {
-        on_low_memory();  // without a reserve: purges the caches
+    const uint32_t shortage = g_reserve_returns.load();
+    if (t_purged_in != shortage) {
+        t_purged_in = shortage;
+        on_low_memory();  // without a reserve: purges what this thread may
         return;
     }
     report_memory_full();

@@ -85,6 +85,17 @@ constinit bool g_purge_requested = false;
 constinit CachePurge g_cache_purge = nullptr;
 std::atomic<int> g_failures_to_inject{0};
 
+// The caches belong to the thread that set their purge: it draws what they
+// hold, so only it may delete their pictures. A shortage met on another
+// thread (the sound library's stream and mixer threads allocate) leaves
+// their purge to that thread's next purge point.
+thread_local char t_cache_thread_tag = 0;
+constinit std::atomic<const void*> g_cache_thread{nullptr};
+
+bool may_purge_caches() {
+    return !g_cache_purge || g_cache_thread.load(std::memory_order_relaxed) == &t_cache_thread_tag;
+}
+
 // The one lock over classes and pages. Re-entrant, because a purge under
 // memory pressure frees blocks while an allocation holds it. Taking it is
 // one compare-and-swap when nobody else holds it, and nothing at all while
@@ -550,11 +561,11 @@ int mem_block_class(const void* p) {
 
 namespace {
 
-// Gives back the kept-back pages, then has the caches delete what nobody
-// uses.
+// Gives back the kept-back pages, then, on their own thread, has the caches
+// delete what nobody uses.
 void purge_pages_and_caches() {
     free_spare_pages();
-    if (g_cache_purge) g_cache_purge();
+    if (g_cache_purge && may_purge_caches()) g_cache_purge();
 }
 
 }  // namespace
@@ -572,14 +583,19 @@ void on_low_memory() {
 
 void ensure_memory_reserve() {
     PoolGuard guard;
-    if (g_purge_requested) {
+    // Elsewhere than on the caches' thread the request stays for it.
+    if (g_purge_requested && may_purge_caches()) {
         purge_pages_and_caches();
         g_purge_requested = false;
     }
     if (!g_memory_reserve) g_memory_reserve = try_heap_alloc(kReserveBytes);
 }
 
-void set_cache_purge(CachePurge purge) { g_cache_purge = purge; }
+void set_cache_purge(CachePurge purge) {
+    PoolGuard guard;
+    g_cache_purge = purge;
+    g_cache_thread.store(purge ? &t_cache_thread_tag : nullptr, std::memory_order_relaxed);
+}
 
 void report_memory_full() { memory_full(); }
 

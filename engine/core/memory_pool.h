@@ -21,11 +21,14 @@ void mem_free(void* p);
 // larger than its class, and is returned unchanged otherwise.
 void* mem_realloc(void* p, size_t n);
 
-// Gives back the reserve block, or purges the caches when it is gone.
+// Gives back the reserve block, or purges the caches when it is gone. On a
+// thread other than the caches' own only the pool's kept pages go; the
+// caches' purge waits for their thread's next ensure_memory_reserve.
 void on_low_memory();
 // Runs a pending cache purge and takes the reserve block again when missing.
 void ensure_memory_reserve();
-// What purges the resource caches (deletes what nobody uses); set by them.
+// What purges the resource caches (deletes what nobody uses); set by them,
+// on the thread that uses them, which is then the only one to purge them.
 using CachePurge = void (*)();
 void set_cache_purge(CachePurge purge);
 // Shows "Memory full!" and ends the program.

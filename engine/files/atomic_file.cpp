@@ -30,7 +30,12 @@ bool is_temp_name(std::string_view name) {
 
 AtomicWriteFault g_fault = nullptr;
 
-bool injected(AtomicWriteStep step) { return g_fault && g_fault(step); }
+// An injected failure looks like a failing disk to whoever asks errno why.
+bool injected(AtomicWriteStep step) {
+    if (!g_fault || !g_fault(step)) return false;
+    errno = EIO;
+    return true;
+}
 
 bool write_all(int fd, const void* bytes, size_t size) {
     const char* p = static_cast<const char*>(bytes);
@@ -38,6 +43,7 @@ bool write_all(int fd, const void* bytes, size_t size) {
         if (injected(AtomicWriteStep::write)) return false;
         ssize_t n = ::write(fd, p, size);
         if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = ENOSPC;  // the disk took nothing
         if (n <= 0) return false;
         p += n;
         size -= size_t(n);
@@ -80,11 +86,15 @@ bool write_file_atomically(const std::string& path, const void* bytes, size_t si
 
     bool ok = write_all(fd, bytes, size);
     ok = ok && !injected(AtomicWriteStep::sync) && ::fsync(fd) == 0;
+    int failure = ok ? 0 : errno;
     bool closed = ::close(fd) == 0 && !injected(AtomicWriteStep::close);
+    if (ok && !closed) failure = errno;
     ok = ok && closed;
     ok = ok && !injected(AtomicWriteStep::rename) && ::rename(temp, path.c_str()) == 0;
     if (!ok) {
+        if (failure == 0) failure = errno;
         ::unlink(temp);
+        errno = failure;  // why the write failed, not what the clean-up met
         return false;
     }
     sync_folder(folder_of(path));

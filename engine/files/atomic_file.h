@@ -8,8 +8,8 @@
 
 enum class AtomicWriteStep { create, write, sync, close, rename };
 
-// True when every step succeeded. On failure the target is untouched and the
-// temporary file is removed.
+// True when every step succeeded. On failure the target is untouched, the
+// temporary file is removed, and errno says why the failing step failed.
 bool write_file_atomically(const std::string& path, const void* bytes, size_t size);
 
 // Tests make a chosen step fail by returning true for it. Null clears.

@@ -12,7 +12,7 @@ void BitmapCache::preload(std::u16string_view name, uint32_t flags, int must_exi
     release(get(name, flags, must_exist));
 }
 
-Bitmap* BitmapCache::decode(std::u16string_view, std::string_view bytes, uint32_t flags, std::string& error) {
+Bitmap* BitmapCache::decode(std::u16string_view, std::string_view bytes, uint32_t flags, int, std::string& error) {
     auto file = std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     return decode_bmp(file, cached_picture_decode_flags(flags), error).release();
 }

@@ -13,7 +13,8 @@ public:
     void preload_bitmap(std::u16string_view name) { preload(name, 0); }
 
 protected:
-    Bitmap* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, std::string& error) override;
+    Bitmap* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, int must_exist,
+                   std::string& error) override;
     Bitmap* copy(const Bitmap& bitmap) override;
 };
 

@@ -75,7 +75,8 @@ public:
             return nullptr;
         }
         std::string error;
-        T* object = decode(name, std::string_view(reinterpret_cast<const char*>(bytes), size_t(size)), flags, error);
+        T* object =
+            decode(name, std::string_view(reinterpret_cast<const char*>(bytes), size_t(size)), flags, must_exist, error);
         mem_free(bytes);
         if (!object) {
             if (must_exist) report_resource_failure(name, error);
@@ -168,8 +169,12 @@ public:
 
 protected:
     // Makes an object from a whole file (bytes followed by two zero bytes);
-    // null with a reason in error when the file does not decode.
-    virtual T* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, std::string& error) = 0;
+    // null with a reason in error when the file does not decode. The files
+    // it names in turn are required when the object itself is (must_exist):
+    // a sprite asked for only if it is there is left out, rather than
+    // ending the program, when its picture is missing or damaged.
+    virtual T* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, int must_exist,
+                      std::string& error) = 0;
     virtual T* copy(const T& object) = 0;
 
 private:

@@ -73,7 +73,7 @@ SpriteDef::~SpriteDef() {
     if (bitmap && g_bitmap_cache) g_bitmap_cache->release(bitmap);
 }
 
-SpriteDef* SpriteDef::parse(std::u16string_view, std::string_view text, std::string& error) {
+SpriteDef* SpriteDef::parse(std::u16string_view, std::string_view text, int picture_must_exist, std::string& error) {
     IniFile ini;
     ini.set_symbol_table(g_sprite_symbols);
     ini.parse(text);
@@ -92,7 +92,8 @@ SpriteDef* SpriteDef::parse(std::u16string_view, std::string_view text, std::str
     }
     // Lightening and darkening sprites add their colours as they stand.
     if (!(flags & (BLT_LIGHTEN | BLT_DARKEN))) bitmap_flags |= kColorCorrect;
-    Bitmap* picture = g_bitmap_cache ? g_bitmap_cache->get(narrow_to_wide(bitmap_name), bitmap_flags, 1) : nullptr;
+    Bitmap* picture =
+        g_bitmap_cache ? g_bitmap_cache->get(narrow_to_wide(bitmap_name), bitmap_flags, picture_must_exist) : nullptr;
     if (!picture) {
         error = std::string("picture \"") + bitmap_name + "\" cannot be loaded";
         return nullptr;

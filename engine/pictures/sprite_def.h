@@ -38,9 +38,11 @@ public:
     int32_t default_phase = 0;  // -1: a random frame
 
     // Reads a ".spr" document (the whole file, zero-terminated after its
-    // end). Its bitmap is required; null with a reason when the text names
-    // none or the bitmap does not decode.
-    static SpriteDef* parse(std::u16string_view file_name, std::string_view text, std::string& error);
+    // end). Its bitmap is required when picture_must_exist is set (the fatal
+    // report for a missing or damaged one); null with a reason when the text
+    // names none or the bitmap cannot be had.
+    static SpriteDef* parse(std::u16string_view file_name, std::string_view text, int picture_must_exist,
+                            std::string& error);
 
     // The same frames, defaults and animations over the same bitmap, which
     // the copy holds a use of its own.

@@ -6,7 +6,8 @@
 
 class SpriteDefCache : public ResourceCache<SpriteDef> {
 protected:
-    SpriteDef* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, std::string& error) override;
+    SpriteDef* decode(std::u16string_view name, std::string_view bytes, uint32_t flags, int must_exist,
+                      std::string& error) override;
     SpriteDef* copy(const SpriteDef& def) override;
 };
 

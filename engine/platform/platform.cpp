@@ -9,11 +9,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <limits>
 #include <string>
 
 #include "engine/platform/host_memory.h"
+#include "engine/platform/lock_holder.h"
 
 namespace {
 
@@ -52,6 +51,7 @@ Platform::~Platform() {
 // --- Window -------------------------------------------------------------
 
 uint32_t Platform::create_window(WindowProc proc) {
+    if (!open_host_window()) return 0;
     proc_ = std::move(proc);
     window_ = next_window_id_++;
     const uint32_t id = window_;
@@ -284,11 +284,10 @@ bool Platform::acquire_instance_lock(const std::string& path) {
 }
 
 bool Platform::ask_lock_holder_to_raise(const std::string& path) {
-    std::ifstream file(path);
-    long pid = 0;
-    // The file is the holder's: it wrote its id there when it took the lock.
-    if (!(file >> pid) || pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
-    return kill(pid_t(pid), kRaiseSignal) == 0;
+    // The signal would end a program that does not expect it.
+    const std::optional<pid_t> holder = whole_file_lock_holder(path);
+    if (!holder || !runs_this_program(*holder)) return false;
+    return kill(*holder, kRaiseSignal) == 0;
 }
 
 void Platform::release_instance_lock() {

@@ -39,7 +39,8 @@ public:
     Platform& operator=(const Platform&) = delete;
 
     // --- Window ---------------------------------------------------------
-    // Creates the window: sends Create, then SetFocus, and returns its id.
+    // Creates the window: sends Create, then SetFocus, and returns its id;
+    // 0 when the host cannot show one (the reason on stderr).
     uint32_t create_window(WindowProc proc);
     // Sends Destroy, then kills the window's timers and drops its queued
     // messages. Nothing is delivered to it afterwards.
@@ -88,13 +89,15 @@ public:
     const std::string& oem_name() const { return oem_name_; }
     void set_oem_name(std::string name) { oem_name_ = std::move(name); }
     // Keeps one instance per lock file; taking it again in this process
-    // succeeds. False when another process holds it. The holder writes its
-    // process id into the file, so that a second start can find it.
+    // succeeds. False when another holder has it. The holder writes its
+    // process id into the file, for whoever looks; the program itself never
+    // trusts it (see below).
     bool acquire_instance_lock(const std::string& lock_path);
     void release_instance_lock();
     // Asks the instance holding the lock to bring its window to the front;
-    // it then finds a BringToFront message in its queue. False when the
-    // file names no process to ask.
+    // it then finds a BringToFront message in its queue. The holder is the
+    // one the kernel names, not the id in the file, and only a process of
+    // this program is asked. False when there is none to ask.
     static bool ask_lock_holder_to_raise(const std::string& lock_path);
     // Brings the window to the front with the input focus.
     virtual void raise_window() = 0;
@@ -113,6 +116,10 @@ public:
     void close_at(uint32_t program_ms);
 
 protected:
+    // Puts the window on the host's screen, the first time one is created;
+    // false when it cannot (the back end says why on stderr). Nothing shows
+    // before, so a start that ends early (a second instance) shows nothing.
+    virtual bool open_host_window() { return true; }
     // Moves whatever the host has for us into the queue, without waiting.
     virtual void poll_host_events() = 0;
     // Waits at most `ms` (UINT32_MAX: no limit) for host input to arrive.

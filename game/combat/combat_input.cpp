@@ -103,24 +103,23 @@ void CombatState::act() {
 
 void CombatState::flee() {
     play_menu_click();
-    if (monster_->record()->cannot_flee) {
+    // A monster with nothing to strike with cannot hold the hero: against
+    // a hero with nothing usable left, both would pass their turns for ever.
+    if (monster_->record()->cannot_flee && rules_.monster_can_strike()) {
         show_event(kEventNoEscape);
         return;
     }
     rules_.parting_attack(result_);
     parting_item_ = result_.item ? result_.item : monster_->current_item ? monster_->current_item->item : nullptr;
     show_event(kEventClear);
-    show_event(kEventEscape);
     if (result_.flags != 0) {
-        // The monster strikes at the fleeing hero; its answer ends the fight.
+        // The monster strikes at the fleeing hero: its blow is shown first,
+        // and the escape after it, when he lives through it.
         parting_attack_done_ = true;
         phase_ = kMonsterActs;
         return;
     }
-    wait_frames_ = 100;
-    phase_ = kCountedWait;
-    next_phase_ = kBackToMap;
-    remove_monster_from_world();
+    escape();
 }
 
 void CombatState::take_tool_page() {

@@ -330,6 +330,12 @@ bool CombatRules::choose_monster_weapon(MonsterActor& monster, HeroActor&) {
     return monster.current_item != nullptr;
 }
 
+bool CombatRules::monster_can_strike() const {
+    if (!monster_) return false;
+    const Inventory& items = monster_->inventory;
+    return std::any_of(items.begin(), items.end(), [](const auto& e) { return e && is_arm(*e); });
+}
+
 void CombatRules::parting_attack(CombatResult& result) {
     result.clear();
     if (random_raw() % 100 < 50 || !hero_ || !monster_) return;

@@ -14,7 +14,8 @@
 //           screen reads the CombatResult (flags, damage, amount, matchup,
 //           hide_matchup_arrow, and `item`, which stays valid when the entry
 //           ran out and was freed) to show the attack;
-//   flight: parting_attack(result) leaves the monster's current item on
+//   flight: unless the record forbids it while monster_can_strike();
+//           parting_attack(result) leaves the monster's current item on
 //           the one it struck with (show that one, choose no other);
 //           flight_gold_loss() when the message shows;
 //   victory: compute_reward(reward), then pushes reward.queued_actions on
@@ -103,6 +104,9 @@ public:
     // next. False when the monster has nothing left to act with (its turn
     // passes: "%s waits.").
     bool choose_monster_weapon(MonsterActor& monster, HeroActor& hero);
+    // Whether the monster holds a weapon or a wand: what it strikes with in
+    // its turns and at a fleeing hero. One without may not forbid flight.
+    bool monster_can_strike() const;
     // The monster's answer to a flight; flags 0 when nothing happened. A
     // hero with more than a quarter of his maximum before it survives it.
     void parting_attack(CombatResult& result);

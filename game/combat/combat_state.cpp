@@ -381,14 +381,19 @@ void CombatState::after_monster_turn() {
         show_funeral();
         phase_ = kDeath;
     } else if (parting_attack_done_) {
-        // The monster's answer to a failed flight ends the fight.
-        wait_frames_ = kFlightWait;
-        phase_ = kCountedWait;
-        next_phase_ = kBackToMap;
-        remove_monster_from_world();
+        // The hero is away once the monster's answer to his flight is shown.
+        escape();
     } else {
         phase_ = kHeroInput;
     }
+}
+
+void CombatState::escape() {
+    show_event(kEventEscape);
+    wait_frames_ = kFlightWait;
+    phase_ = kCountedWait;
+    next_phase_ = kBackToMap;
+    remove_monster_from_world();
 }
 
 void CombatState::count_turn() {

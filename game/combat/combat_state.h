@@ -149,6 +149,8 @@ private:
     // --- input (combat_input.cpp) --------------------------------------------------
     void act();
     void flee();
+    // Tells the escape (taking the gold it costs) and leaves the fight.
+    void escape();
     void take_tool_page();
     void start_held_scroll(int32_t direction);
     void step_held_scroll();

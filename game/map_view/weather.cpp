@@ -6,6 +6,7 @@
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "game/map_view/decoration.h"
 
 namespace {
 
@@ -75,10 +76,13 @@ void WeatherOverlay::invalidate_tint() {
 
 void WeatherOverlay::create_drops(const char16_t* file, int32_t count) {
     if (!group_) return;
+    // Without its picture the weather is the tint alone.
+    const std::unique_ptr<Sprite> picture = load_decoration_sprite(file);
+    if (!picture) return;
     drops_.reserve(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
         const Point at = placement_.first_place();
-        Sprite* drop = group_->create_sprite(file, at.x, at.y, 0, 0, 0, 0);
+        Sprite* drop = group_->create_shared_sprite(*picture, at.x, at.y, 0, 0, 0, 0);
         drop->set_alpha(crt_rand() % kFullAlpha);
         drops_.push_back(drop);
     }
@@ -86,7 +90,10 @@ void WeatherOverlay::create_drops(const char16_t* file, int32_t count) {
 
 void WeatherOverlay::create_fog(const char16_t* file) {
     if (!group_) return;
-    for (int32_t i = 0; i < 9; ++i) group_->create_sprite(file, (i / 3) * kFogTile, (i % 3) * kFogTile, 0, 0, 0, 0);
+    const std::unique_ptr<Sprite> picture = load_decoration_sprite(file);
+    if (!picture) return;
+    for (int32_t i = 0; i < 9; ++i)
+        group_->create_shared_sprite(*picture, (i / 3) * kFogTile, (i % 3) * kFogTile, 0, 0, 0, 0);
 }
 
 void WeatherOverlay::step() {

@@ -59,7 +59,8 @@ public:
     SpriteGroup* group() const { return group_; }
 
     // Stops the old weather and shows the code's low byte; the ticks start
-    // again at 0.
+    // again at 0. Drops and fog are decoration: without their picture
+    // (missing or damaged) the weather is its tint alone.
     void start(int32_t code);
     // Tint 1, 1, 1, every weather sprite deleted, code 0.
     void stop();

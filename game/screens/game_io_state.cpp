@@ -34,11 +34,8 @@ std::string hero_region_name(const HeroActor& hero) {
 // Whether the screen was opened by the main menu's LOAD or SAVE entry: the
 // menu keeps that choice as its mode until it is entered again.
 bool opened_by_main_menu(const Game& game) {
-    for (GameState* state : game.states()) {
-        const auto* menu = dynamic_cast<const MainMenuState*>(state);
-        if (menu) return menu->mode() == MainMenuState::kLoad || menu->mode() == MainMenuState::kSave;
-    }
-    return false;
+    const MainMenuState* menu = find_screen<MainMenuState>(game);
+    return menu && (menu->mode() == MainMenuState::kLoad || menu->mode() == MainMenuState::kSave);
 }
 
 void set_control_text(UiMenu& menu, std::u16string_view name, std::u16string text) {
@@ -249,6 +246,9 @@ void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) 
 
 // --- saving and loading ----------------------------------------------------------------------
 
+// A save is made once its slot file is whole: the slot list reads each
+// slot's own file and loading reads nothing else, so an index that cannot
+// be rewritten behind it only leaves its line stale, which is noted.
 void GameIOState::save_to_slot(int slot) {
     SavedGameSummary game;
     game.region = hero_region_name(*hero);
@@ -259,24 +259,15 @@ void GameIOState::save_to_slot(int slot) {
     SlotList updated = slots_;
     updated[size_t(slot)] = filled;
 
-    const std::string path = world->save_path(filled.file.c_str());
-    const std::optional<std::vector<uint8_t>> previous = read_story_file(path);
-    bool saved = world->save_state(path);
-    if (saved && !write_slot_index(*world, updated)) {
-        // The index still names the old game: put its file back.
-        saved = false;
-        if (previous) save_story_file(path, *previous);
-    }
-    if (!saved) {
+    if (!world->save_state(world->save_path(filled.file.c_str()))) {
         std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, world->last_error().c_str());
-        // A first save's file stays when its index could not be written:
-        // the slot shows what its file holds now.
-        if (std::optional<SaveSlot> held = slot_from_its_file(*world, slot)) {
-            slots_[size_t(slot)] = *held;
-            show_slots();
-        }
         show_message(u"Save failed.", true);
         return;
+    }
+    if (!write_slot_index(*world, updated)) {
+        const std::string reason = save_failure_reason();
+        std::fprintf(stderr, "tarrowind: slot %d is saved in %s, but the slot index %s could not be written: %s\n",
+                     slot + 1, filled.file.c_str(), world->save_path("io.ini").c_str(), reason.c_str());
     }
     slots_ = updated;
     world->saves_exist = true;
@@ -288,9 +279,9 @@ void GameIOState::load_slot() {
     const SaveSlot& slot = slots_[size_t(load_slot_)];
     if (game->load_game(world->save_path(slot.file.c_str()))) {
         world->saves_exist = true;
-        phase_ = kMessage;
-        countdown_ = kMessageTicks;
-        message_returns_ = false;
+        // "Loading.." gives way to the outcome, so that the player sees the
+        // game was loaded before the screen closes.
+        show_message(u"Game Loaded.", false);
         return;
     }
     show_message(u"Load failed.", true);

@@ -413,6 +413,7 @@ void InventoryState::drop_selected() {
 
 void InventoryState::open_drop_question(const InventoryEntry& entry) {
     drop_candidate_ = const_cast<InventoryEntry*>(&entry);
+    key_down_over_question_ = kNoKey;
     UiMenu& question = dialog_.load(u"menus/io/confirm_reset.def");
     set_control(question, u"question", formatted("Do you want to drop\n%s?", entry.item->name));
     question.draw();
@@ -429,10 +430,12 @@ void InventoryState::close_drop_question(bool drop) {
     show_item_info();
 }
 
-void InventoryState::dialog_input(const MenuInput& input, bool key_8) {
+// Only an answer in focus drops the item: the first key of a question just
+// opened puts the focus on "No" (the page's first answer), whichever key it
+// is, so no key drops an item at once.
+void InventoryState::dialog_input(const MenuInput& input) {
     if (input.result == kMenuCommand && input.command == u"*YES") return close_drop_question(true);
     if (input.result == kMenuCommand && input.command == u"*NO") return close_drop_question(false);
-    if (key_8 && input.result == kMenuNotHandled) return close_drop_question(true);
     if (input.result == kMenuFocusChanged || input.focused_first) dialog_->draw();
 }
 
@@ -446,11 +449,11 @@ void InventoryState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (leaving_) return;
     if (dialog_) {
         // The question takes keys on release.
-        if (kind != kKeyRelease) return;
+        if (kind == kKeyPress) key_down_over_question_ = game_key;
+        if (kind != kKeyRelease || game_key != key_down_over_question_) return;
+        key_down_over_question_ = kNoKey;
         if (game_key == kKeyClose) return close_drop_question(false);
-        const bool had_focus = menu_has_focus(*dialog_);
-        const MenuInput input = send_key_focus_style(*dialog_, game_key);
-        dialog_input(input, game_key == kKeyUse && !had_focus);
+        dialog_input(send_key_focus_style(*dialog_, game_key));
         return;
     }
     if (kind != kKeyPress) return;
@@ -466,8 +469,7 @@ void InventoryState::on_pointer(int kind, int32_t x, int32_t y) {
     if (leaving_) return;
     if (dialog_) {
         const Point origin = dialog_.group()->position();
-        const MenuInput input = send_pen_focus_style(*dialog_, kind, {x - origin.x, y - origin.y});
-        dialog_input(input, false);
+        dialog_input(send_pen_focus_style(*dialog_, kind, {x - origin.x, y - origin.y}));
         return;
     }
     if (kind != kPenDown) return;

@@ -77,7 +77,7 @@ private:
     void drop_selected();
     void open_drop_question(const InventoryEntry& entry);
     void close_drop_question(bool drop);
-    void dialog_input(const MenuInput& input, bool key_8);
+    void dialog_input(const MenuInput& input);
     // Quests.
     void build_quest_list(int32_t done);
     void show_quest_description();
@@ -98,6 +98,10 @@ private:
     GridCursor cursor_;
     std::vector<InventoryEntry*> cell_entries_;
     InventoryEntry* drop_candidate_ = nullptr;
+    // The drop question takes keys on release, but only of a key pressed
+    // while it is up: the release of the key that opened it is not an answer.
+    static constexpr uint32_t kNoKey = UINT32_MAX;
+    uint32_t key_down_over_question_ = kNoKey;
     bool left_enabled_ = false, right_enabled_ = false;
 
     // The stats page's pictures of the worn gear, in a group over the page.

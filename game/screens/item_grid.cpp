@@ -273,13 +273,17 @@ void ItemGridView::remove(Layer* layer) {
     for (SpriteGroup* group : {selection_, grid_})
         if (group && layer) layer->remove(group);  // deletes the group and its sprites
     selection_ = grid_ = nullptr;
+    texts_under_message_.clear();  // gone with the page
     frame_ = message_box_ = message_sprite_ = nullptr;
     cell_sprites_.clear();
     message_timer_ = 0;
     message_.clear();
 }
 
-UiMenu& ItemGridView::load_page(std::u16string_view path) { return page_.load(path); }
+UiMenu& ItemGridView::load_page(std::u16string_view path) {
+    texts_under_message_.clear();  // of the page being replaced
+    return page_.load(path);
+}
 
 void ItemGridView::draw_page() {
     if (!page_) return;
@@ -366,6 +370,7 @@ void ItemGridView::show_message(std::string_view text) {
     grid_->invalidate_sprite(message_box_);
     message_timer_ = kMessageTicks;
     message_ = text;
+    hide_texts_under_message();
 }
 
 void ItemGridView::hide_message() {
@@ -374,6 +379,33 @@ void ItemGridView::hide_message() {
     message_box_ = message_sprite_ = nullptr;
     message_timer_ = 0;
     message_.clear();
+    show_hidden_texts();
+}
+
+void ItemGridView::hide_texts_under_message() {
+    if (!page_ || !page_->current() || !message_box_) return;
+    const Point page_origin = page_.group()->position();
+    const Rect box = Rect::from(grid_->position() + Point{message_box_->x, message_box_->y},
+                                {message_box_->frame_width, message_box_->frame_height});
+    bool hid = false;
+    for (const auto& control : page_->current()->controls()) {
+        if (control->kind != kUiText || !control->visible) continue;
+        // A text starting on the box's rows counts even while it is blank:
+        // the next item's text would fill it.
+        const Rect text = control->screen_rect().offset(page_origin);
+        if (!text.intersects(box) && (text.top < box.top || text.top >= box.bottom)) continue;
+        control->visible = 0;
+        texts_under_message_.push_back(control.get());
+        hid = true;
+    }
+    if (hid) draw_page();
+}
+
+void ItemGridView::show_hidden_texts() {
+    if (texts_under_message_.empty()) return;
+    for (UiControl* control : texts_under_message_) control->visible = 1;
+    texts_under_message_.clear();
+    draw_page();
 }
 
 void ItemGridView::tick_message() {

@@ -22,6 +22,7 @@ class IniFile;
 class Layer;
 class Sprite;
 class SpriteGroup;
+class UiControl;
 class UiMenu;
 struct ItemRecord;
 
@@ -166,7 +167,9 @@ public:
     void set_frame_phase(int32_t phase);
 
     // A short message over the grid for kMessageTicks ticks; fades out at
-    // the end.
+    // the end. The page's texts under its box are hidden while it shows
+    // (as the box fades they would show through it, under its text) and
+    // come back when it has gone.
     void show_message(std::string_view text);
     void hide_message();
     bool message_up() const { return message_box_ != nullptr; }
@@ -180,6 +183,9 @@ public:
     int32_t pick(Point at, int32_t current, int32_t filled) const;
 
 private:
+    void hide_texts_under_message();
+    void show_hidden_texts();
+
     Game* game_ = nullptr;
     ItemGridLayout layout_;
     int32_t message_box_y_ = 0;
@@ -193,6 +199,7 @@ private:
     int32_t message_timer_ = 0;
     std::string message_;
     Font* message_font_ = nullptr;
+    std::vector<UiControl*> texts_under_message_;  // of the page shown, hidden
 };
 
 // "sfx\..." at full volume, when the game has sound.

@@ -1,5 +1,6 @@
 #include "game/screens/item_notice_state.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,8 @@
 #include "engine/ui/menu_event.h"
 #include "game/map_view/tile_kinds.h"
 #include "game/map_view/tile_renderer.h"
+#include "game/screens/menu_screen.h"
+#include "game/screens/talking_state.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
 #include "game/session/story_module.h"
@@ -24,6 +27,8 @@ constexpr uint32_t kGroupDepth = 1500;
 constexpr int32_t kBottomCentre = 0x42;
 // The box stands above the walk HUD's strip, which stays readable.
 constexpr int32_t kHudStrip = 34;
+// Between the box and a talk bubble it makes room for.
+constexpr int32_t kBubbleGap = 4;
 constexpr int32_t kTextLeft = 50, kIconLeft = 10, kInset = 10, kTextMargin = 20;
 constexpr uint32_t kFadingSprite = ALPHA_LAYER | ALPHA_AUTO;
 
@@ -46,6 +51,16 @@ int32_t item_notice_icon(const World& world, const ItemNotice& notice) {
     return item ? std::max(item->param1, 0) : 0;
 }
 
+Rect item_notice_area(Size layer, Size box, Rect bubble) {
+    const Rect map{0, 0, layer.width, layer.height - kHudStrip};
+    const Rect box_at_bottom{(map.width() - box.width) / 2, map.bottom - box.height,
+                             (map.width() - box.width) / 2 + box.width, map.bottom};
+    if (!box_at_bottom.intersects(bubble)) return map;
+    // A bubble that reaches down to the box leaves no room for it below.
+    const Rect above{0, 0, map.right, std::max(bubble.top - kBubbleGap, 0)};
+    return above.height() >= box.height ? above : map;
+}
+
 void ItemNoticeState::enter(ScreenArgument argument) {
     bind_context();
     leaving_ = false;
@@ -64,11 +79,13 @@ void ItemNoticeState::enter(ScreenArgument argument) {
 void ItemNoticeState::show() {
     Layer& layer = *game->first_layer();
     group_ = new SpriteGroup;
-    const Size area{layer.size().width, layer.size().height - kHudStrip};
-    layer.add_at(group_, 0, 0, area.width, area.height, kGroupDepth);
-    group_->set_size(area.width, area.height);
-
+    layer.add_at(group_, 0, 0, 0, 0, kGroupDepth);
     background_ = group_->create_sprite(u"talk/itembg.spr", 0, 0, 0, 0, 0, 0);
+    const TalkingState* talk = find_screen<TalkingState>(*game);
+    const Rect area = item_notice_area(layer.size(), {background_->frame_width, background_->frame_height},
+                                       talk ? talk->bubble_area() : Rect{});
+    group_->set_position(area.left, area.top);
+    group_->set_size(area.width(), area.height());
     background_->set_aligned_position(kBottomCentre, 0, 0);
     const Point box{background_->x, background_->y};
 
@@ -86,6 +103,12 @@ void ItemNoticeState::show() {
     group_->set_alpha(0);
     // Its own alpha: the box stays a little see-through.
     background_->clear_flags(ALPHA_AUTO);
+}
+
+Rect ItemNoticeState::box_area() const {
+    if (!group_ || !background_) return {};
+    const Point at = group_->position();
+    return background_->bounds(-at.x, -at.y);
 }
 
 void ItemNoticeState::leave() {

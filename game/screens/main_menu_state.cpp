@@ -30,8 +30,9 @@ constexpr uint32_t kDifficultyDepth = 11002;
 constexpr int32_t kFadeStep = 2;
 constexpr uint32_t kMenuSpriteFlags = ALPHA_LAYER | ALPHA_AUTO;
 constexpr int32_t kPurgeBelowMb = 6;
-// Where the difficulty page stands over the main page.
-constexpr Rect kDifficultyArea{20, 90, 220, 230};
+// Where the difficulty page stands over the main page: its edges fall in
+// the gaps between the entries, so that it covers each wholly or not at all.
+constexpr Rect kDifficultyArea{20, 92, 220, 232};
 
 // Tells the player that what was asked for failed: a message box with the
 // window's caption (recorded by the headless back end) and a line on stderr.

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/app/scene.h"
 #include "engine/core/geometry.h"
 
 class Game;
@@ -60,6 +61,15 @@ private:
     std::unique_ptr<UiMenu> menu_;
     SpriteGroup* group_ = nullptr;
 };
+
+// The scene's screen of type `S` (each is registered once), or null: for a
+// screen that takes account of another's state.
+template <typename S>
+S* find_screen(const Scene& scene) {
+    for (GameState* state : scene.states())
+        if (auto* screen = dynamic_cast<S*>(state)) return screen;
+    return nullptr;
+}
 
 // When a screen drawn over the map leaves: the map's groups shown and
 // redrawn, and the characters' sprites given back if low memory took them.

@@ -190,6 +190,15 @@ void TalkingState::close_down() {
 
 // --- the bubble -------------------------------------------------------------
 
+Rect TalkingState::bubble_area() const {
+    if (!bubble_ || !bubble_->is_visible()) return {};
+    const Point at = bubble_->position();
+    Rect area;
+    for (const Sprite* part : {background_, pointer_, portrait_})
+        if (part) area = area.unite(part->bounds(-at.x, -at.y));
+    return area;
+}
+
 void TalkingState::load_backgrounds(int32_t x, int32_t y) {
     if (x == 0 && y == 0) {
         // No speaker on the map: the point in front of the hero.

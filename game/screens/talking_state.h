@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/geometry.h"
 #include "game/session/game_screen_state.h"
 #include "game/world/topic_menu.h"
 
@@ -85,6 +86,9 @@ public:
     Sprite* speaker_label() const { return speaker_label_; }
     Sprite* reply_sprite(int32_t i) const { return reply_sprites_[size_t(i)]; }
     FadeLayer* highlight() const { return highlight_; }
+    // Where the bubble (its picture, pointer and portrait) stands on the
+    // map layer while it is shown; empty when no bubble is.
+    Rect bubble_area() const;
 
 private:
     Layer* map_layer() const;

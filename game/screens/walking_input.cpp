@@ -63,19 +63,19 @@ void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     }
 }
 
+// A message closes on any key; on a question the first key only puts the
+// focus on its first answer ("No"), later keys move it or answer.
 void WalkingState::on_message_key(int kind, uint32_t game_key) {
     if (kind != kKeyPress) return;
     if (message_countdown_ > 0) message_countdown_ = 0;
-    std::u16string command;
-    const int32_t result = message_menu_->handle_event(kMenuKey, int32_t(game_key), &command);
-    on_message_result(result, command);
+    const MenuInput input = send_key_focus_style(*message_menu_, game_key);
+    if (input.focused_first) message_menu_->draw();
+    on_message_result(input.result, input.command);
 }
 
 void WalkingState::on_message_result(int32_t result, const std::u16string& command) {
     if (!message_menu_) return;
-    if (result == kMenuNotHandled) {
-        message_menu_->focus_first();
-    } else if (result == kMenuFocusChanged) {
+    if (result == kMenuFocusChanged) {
         message_menu_->draw();
     } else if (result == kMenuCommand) {
         play_menu_click();

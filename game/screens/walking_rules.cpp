@@ -63,6 +63,10 @@ int32_t approach(int32_t from, int32_t target, int32_t* target_cell) {
     return from;
 }
 
+bool within_action_reach(Point hero, Point target) {
+    return std::abs(target.x - hero.x) + std::abs(target.y - hero.y) <= kActionReach;
+}
+
 std::optional<LevelEdge> edge_crossed(const MapLevel& level, Point at, Point next) {
     const int32_t right = level.width * kTilePixels - 28;
     const int32_t bottom = level.height * kTilePixels - 28;

@@ -18,6 +18,9 @@ inline constexpr int32_t kTilePixels = 32;
 inline constexpr int32_t kArrowStep = 10;
 // A walk target not reached after this many ticks is given up.
 inline constexpr int32_t kWalkTimeLimit = 1500;
+// The hero acts at once on a target at most this far (|dx| + |dy|) from
+// him; a farther one he walks to first.
+inline constexpr int32_t kActionReach = 24;
 inline constexpr const char* kMessagePage = "menus/io/message.def";
 
 enum WalkMode : int32_t { kWalkNone = 0, kWalkToAction = 1, kWalkByPen = 2 };
@@ -43,6 +46,9 @@ WalkAxes walk_axes(Point target, int32_t walk_timer);
 // One tick along an axis toward `target`: 10 pixels, or nothing and the
 // target cleared when within a pixel of it.
 int32_t approach(int32_t from, int32_t target, int32_t* target_cell);
+
+// Whether `target` lies within the action reach of a hero at `hero`.
+bool within_action_reach(Point hero, Point target);
 
 // The edge whose exit the step from `at` to `next` takes, tested down,
 // left, up, right; none when the level has no exit there.

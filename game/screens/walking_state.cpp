@@ -69,6 +69,7 @@ void WalkingState::enter(ScreenArgument argument) {
     g.set_play_clock(true);
     action_pending_ = false;
     action_available_ = false;
+    g.update_hud_status();
     if (!scripted_ && !g.hud_mode()) check_action_button();
 
     message_countdown_ = kMessageWaits;
@@ -176,6 +177,10 @@ Point WalkingState::next_position() {
     const HeroActor& h = world->hero();
     Point next = h.position();
     const uint32_t held = game->key_mask() & kArrowKeys;
+    // The walk to a person ends once she is in reach: the hero cannot reach
+    // her own place, and would side-step round her until the walk timed out.
+    if (action_pending_ && action_at_person_ && within_action_reach(h.position(), action_target_))
+        walk_target_ = {0, 0};
     if (held && !scripted_ && !action_pending_ && !game->hud_mode()) {
         next = arrow_step(next, held);
         walk_target_ = {0, 0};

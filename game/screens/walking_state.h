@@ -138,6 +138,9 @@ private:
     Point walk_target_{0, 0};
     Point action_offset_{0, 0};
     Point action_target_{-1, -1};
+    // The action is a talk: its walk ends as soon as the person is within
+    // reach, since the hero cannot stand where she stands.
+    bool action_at_person_ = false;
     int32_t wait_ticks_ = 0;
     bool action_available_ = false;
     bool action_pending_ = false;

@@ -104,12 +104,14 @@ bool WalkingState::find_action_target() {
         target = person->position();
         best = pixel_distance(person->position(), probe);
     }
+    action_at_person_ = target.has_value();
     for_each_action_tile(*world, *level_, [&](const Trigger&, const Condition& c) {
         const Point at = tile_pixels(condition_tile(c));
         const int32_t d = pixel_distance(at, probe);
         if (d < best && d < kTargetReach) {
             target = at;
             best = d;
+            action_at_person_ = false;
         }
         return false;
     });
@@ -117,7 +119,7 @@ bool WalkingState::find_action_target() {
     if (!target && trigger_tile_near_hero(&tile)) target = tile_pixels(tile);
     if (!target) return false;
     action_target_ = *target;
-    if (std::abs(target->x - h.x) + std::abs(target->y - h.y) > 24) {
+    if (!within_action_reach(h.position(), *target)) {
         const Point offset = map_offset();
         walk_mode_ = kWalkToAction;
         action_offset_ = {target->x - offset.x + 16, target->y - offset.y + 24};

@@ -50,16 +50,17 @@ int32_t zoom_marker_alpha(int32_t counter) {
     return std::min(std::abs(kBlinkMiddle - phase), 32);
 }
 
-void sample_zoom_block(const Bitmap& scratch, Point block_origin, int32_t divisor, Bitmap& map) {
+void sample_zoom_block(const Bitmap& scratch, Rect block, int32_t divisor, Bitmap& map) {
     if (divisor < 1) return;
-    const Point to{block_origin.x / divisor, block_origin.y / divisor};
-    const int32_t span_x = std::min(kBlockPixels, scratch.width), span_y = std::min(kBlockPixels, scratch.height);
+    const Point to{block.left / divisor, block.top / divisor};
+    const int32_t span_x = std::min({kBlockPixels, block.width(), scratch.width});
+    const int32_t span_y = std::min({kBlockPixels, block.height(), scratch.height});
     const int32_t right_step = divisor / 2;
     for (int32_t row = 0; row * divisor < span_y && to.y + row < map.height; ++row) {
         const int32_t sy = row * divisor;
         for (int32_t column = 0; column * divisor < span_x && to.x + column < map.width; ++column) {
             const int32_t sx = column * divisor;
-            const int32_t beside = std::min(sx + right_step, scratch.width - 1);
+            const int32_t beside = std::min(sx + right_step, span_x - 1);
             picture_pixel(map, to.x + column, to.y + row) =
                 average_rgb565(scratch.pixel(sx, sy), scratch.pixel(beside, sy));
         }

@@ -30,11 +30,13 @@ constexpr uint16_t average_rgb565(uint16_t a, uint16_t b) {
 int32_t zoom_marker_alpha(int32_t counter);
 
 // Samples a rendered block (its top-left pixel at 0, 0 of `scratch`; the
-// block's top-left map pixel is `block_origin`) into `map`: every
-// `divisor`-th pixel of every `divisor`-th row of the block's 160 x 160
-// pixels, averaged with the pixel divisor / 2 to its right. Samples that
-// would land right of or below the map picture are skipped.
-void sample_zoom_block(const Bitmap& scratch, Point block_origin, int32_t divisor, Bitmap& map);
+// block covers the map pixels `block`, at most 160 x 160, fewer at the
+// level's right and bottom edges) into `map`: every `divisor`-th pixel of
+// every `divisor`-th row of the block, averaged with the pixel divisor / 2
+// to its right, or with the block's last column where that lies past it
+// (the scratch picture is empty there). Samples that would land right of or
+// below the map picture are skipped.
+void sample_zoom_block(const Bitmap& scratch, Rect block, int32_t divisor, Bitmap& map);
 
 // Replaces each inner pixel that stands out from all four neighbours while
 // they agree among themselves by the colour of the pixel above it.

@@ -23,8 +23,7 @@ constexpr Point kBubbleAt{120, 120};
 constexpr uint32_t kBubbleFlags = GRAB_CENTER | ALPHA_LAYER;
 constexpr int32_t kBlockPixels = ViewGrid::kCellPixels;
 constexpr int32_t kBlockTiles = ViewGrid::kTilesPerCell;
-// The marker stands half a tile up and left of the hero's shrunk place.
-constexpr int32_t kMarkerInset = 16;
+constexpr int32_t kTilePixels = ViewGrid::kTilePixels;
 
 // Moves every sprite of the group. The picture is drawn and the sprites
 // moved back within one tick, and the groups are redrawn whole afterwards,
@@ -183,7 +182,10 @@ void ZoomState::render_block(Sprite& scratch, int32_t column, int32_t row) {
     shift_sprites(*ground, origin);
     shift_sprites(*objects, origin);
 
-    sample_zoom_block(*scratch.bitmap(), origin, layout_.divisor, *map_->bitmap());
+    const MapLevel& level = *world->current_level();
+    const Size block{std::min(kBlockPixels, level.width * kTilePixels - origin.x),
+                     std::min(kBlockPixels, level.height * kTilePixels - origin.y)};
+    sample_zoom_block(*scratch.bitmap(), Rect::from(origin, block), layout_.divisor, *map_->bitmap());
     if (own_block) cells.drop_block(column, row);
     if (own_lists) cells.drop_lists(column, row);
 }
@@ -192,11 +194,14 @@ void ZoomState::place_marker() {
     const ActorSprite* on_map = hero->sprite();
     const Sprite* picture = on_map ? on_map->picture() : nullptr;
     if (!picture) return;
+    // Full size, so that the blinking hero shows at any scale, and centred
+    // on his shrunk tile (a sprite's position is its top-left corner).
     const Size display = game->display_size();
     const Point offset = group_->offset();
     const int32_t l = layout_.divisor;
-    const int32_t x = hero->x / l + (display.width - layout_.picture.width) / 2 + offset.x - kMarkerInset;
-    const int32_t y = hero->y / l + (display.height - layout_.picture.height) / 2 + offset.y - kMarkerInset;
+    const Point tile_centre{(hero->x + kTilePixels / 2) / l, (hero->y + kTilePixels / 2) / l};
+    const int32_t x = tile_centre.x - picture->frame_width / 2 + (display.width - layout_.picture.width) / 2 + offset.x;
+    const int32_t y = tile_centre.y - picture->frame_height / 2 + (display.height - layout_.picture.height) / 2 + offset.y;
     marker_ = group_->create_shared_sprite(*picture, x, y, kMarkerDepth, 0, ALPHA_LAYER, 0);
     marker_->set_phase(picture->phase);
     marker_->set_alpha(0);

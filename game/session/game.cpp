@@ -399,6 +399,7 @@ void Game::rebuild_cell(int32_t tile_x, int32_t tile_y, bool objects) {
 
 void Game::update() {
     update_weather();
+    hud.follow_health();
     if (++purge_counter_ > kPurgeAfterTicks && free_memory() < 1) {
         purge_resource_caches();
         purge_counter_ = 0;

@@ -88,6 +88,8 @@ void WalkHud::update_status() {
     if (!created()) return;
     const HeroActor& hero = world_->hero();
     set_hp_bar(hero.hit_points, hero.max_hit_points);
+    shown_hit_points_ = hero.hit_points;
+    shown_max_hit_points_ = hero.max_hit_points;
     ui_set_element_text(menu_.get(), u"place", mode_ || texts_hidden_ ? std::string() : region_name_of(*world_));
     std::u16string stats;
     if (!texts_hidden_) {
@@ -96,6 +98,12 @@ void WalkHud::update_status() {
     }
     ui_set_element_wtext(menu_.get(), u"stats", stats);
     menu_->draw();
+}
+
+void WalkHud::follow_health() {
+    if (!created()) return;
+    const HeroActor& hero = world_->hero();
+    if (hero.hit_points != shown_hit_points_ || hero.max_hit_points != shown_max_hit_points_) update_status();
 }
 
 void WalkHud::show_mode_page() {

@@ -40,6 +40,9 @@ public:
     // The hit-point bar, "place" and "stats" from the hero and its level,
     // then the page drawn again. Missing controls are skipped.
     void update_status();
+    // The status again when the hero's hit points or their maximum are no
+    // longer those shown (a fight, a load, a potion changed them).
+    void follow_health();
     // The red bar's x from the hero's hit points; a maximum of 0 or less
     // (a damaged save) shows an empty bar.
     void set_hp_bar(int32_t hit_points, int32_t max_hit_points);
@@ -82,6 +85,9 @@ private:
     Sprite* black_bar_ = nullptr;
     std::unique_ptr<UiMenu> menu_;
     Size size_{0, 0};
+    // What the bar and "stats" show.
+    int32_t shown_hit_points_ = 0;
+    int32_t shown_max_hit_points_ = 0;
     bool mode_ = false;
     bool texts_hidden_ = false;
 };

@@ -429,7 +429,8 @@ bool World::save_state(const std::string& path) {
     ar.open_write(path);
     capture_save(*this).serialize(ar);
     if (ar.close()) return true;
-    last_error_ = path + ": " + (ar.failed() ? ar.error() : std::string("cannot be written"));
+    // The disk's reason, when the bytes were whole but could not be written.
+    last_error_ = path + ": " + (ar.failed() ? ar.error() : save_failure_reason());
     return false;
 }
 

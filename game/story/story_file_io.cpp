@@ -1,5 +1,7 @@
 #include "game/story/story_file_io.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "engine/core/memory_pool.h"
@@ -25,9 +27,15 @@ std::optional<std::vector<uint8_t>> read_story_file(const std::string& path) {
 }
 
 bool save_story_file(const std::string& path, const std::vector<uint8_t>& bytes) {
+    errno = 0;  // a failure that names no reason leaves none from before
     if (g_file_system) {
         if (bytes.size() > size_t(INT32_MAX)) return false;
         return g_file_system->save_file(utf8_to_utf16(path), bytes.data(), int32_t(bytes.size())) == kFileOk;
     }
     return write_file_atomically(path, bytes.data(), bytes.size());
+}
+
+std::string save_failure_reason() {
+    const int why = errno;
+    return why != 0 ? std::strerror(why) : "cannot be written";
 }

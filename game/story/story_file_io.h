@@ -13,5 +13,8 @@ std::optional<std::vector<uint8_t>> read_story_file(const std::string& path);
 
 // Writes a file in one piece: a temporary file in the same folder is written,
 // flushed and renamed over the target, so a failure leaves the old file
-// intact. Returns false on any failure.
+// intact. Returns false on any failure, with errno saying why.
 bool save_story_file(const std::string& path, const std::vector<uint8_t>& bytes);
+// Why the save_story_file that just returned false failed, in words ("No
+// space left on device"); asked before anything else can change errno.
+std::string save_failure_reason();

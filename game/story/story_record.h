@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "engine/core/memory_pool.h"
 
@@ -21,6 +22,8 @@ enum class RecordKind : uint8_t {
 };
 
 const char* record_kind_name(RecordKind kind);
+// The name with its article: "a person", "an item".
+std::string record_kind_with_article(RecordKind kind);
 
 struct StoryRecord : PoolObject {
     explicit StoryRecord(RecordKind k) : kind(k) {}

@@ -1,8 +1,10 @@
 #include "game/story/story_source.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -192,10 +194,11 @@ private:
 
 class Parser {
 public:
-    Parser(World& world, StoryFolderPlan& plan) : world_(world), plan_(plan) {}
+    Parser(World& world, StoryFolderPlan& plan, StorySourceLines* lines) : world_(world), plan_(plan), lines_(lines) {}
 
     void statement(const Statement& st) {
         Args a(st);
+        line_ = st.line;
         const std::string& k = st.keyword;
         if (k == "story") story(a);
         else if (k == "region") region(a);
@@ -232,8 +235,26 @@ public:
         level_ = nullptr;
     }
 
+    // Topics, encounters and conditions live in lists that move while the
+    // source is read: their lines are noted by address only at the end.
+    void note_moved_lines() {
+        if (!lines_) return;
+        for (const auto& [where, line] : moved_lines_) lines_->note(where(), line);
+        moved_lines_.clear();
+    }
+
 private:
+    void note_line(const void* where) {
+        if (lines_) lines_->note(where, line_);
+    }
+    // Records are looked up as records, whatever their own type.
+    void note_record(const StoryRecord* record) { note_line(record); }
+    void note_moved_line(std::function<const void*()> where) {
+        if (lines_) moved_lines_.emplace_back(std::move(where), line_);
+    }
+
     void story(Args& a) {
+        if (lines_) lines_->story_line = line_;
         world_.stored_level_id = a.u32("start");
         plan_.people_in_files = a.number("people_files", 0, 0, 1);
         plan_.monsters_in_files = a.number("monster_files", 0, 0, 1);
@@ -244,6 +265,7 @@ private:
         close_level();
         auto r = std::make_unique<MapRegion>();
         a.id_and_name(*r);
+        note_record(r.get());
         region_ = r.get();
         map_ = nullptr;
         world_.regions.push_back(std::move(r));
@@ -254,6 +276,7 @@ private:
         if (!region_) fail("a map belongs to a region");
         auto m = std::make_unique<Map>();
         a.id_and_name(*m);
+        note_record(m.get());
         m->region = region_;
         m->music = a.text("music");
         m->music_loop = a.i32("loop");
@@ -268,6 +291,7 @@ private:
         if (!map_) fail("a level belongs to a map");
         auto l = std::make_unique<MapLevel>();
         a.id_and_name(*l);
+        note_record(l.get());
         l->map = map_;
         l->width = int32_t(a.number("width", 0, 1, MapLevel::kMaxSide));
         l->height = int32_t(a.number("height", 0, 1, MapLevel::kMaxSide));
@@ -364,13 +388,17 @@ private:
         e.monster_id = a.u32("monster");
         e.value = a.u8("value");
         level_->encounters.push_back(e);
-        expression_ = &level_->encounters.back().expression;
+        MapLevel* level = level_;
+        const size_t index = level->encounters.size() - 1;
+        note_moved_line([level, index] { return &level->encounters[index]; });
+        expression_ = [level, index]() -> Expression& { return level->encounters[index].expression; };
         actions_ = nullptr;
     }
 
     void flag(Args& a) {
         auto f = std::make_unique<FlagRecord>();
         a.id_and_name(*f);
+        note_record(f.get());
         f->value = a.i32("value");
         f->hi_value = a.i32("hi");
         world_.flags.push_back(std::move(f));
@@ -379,6 +407,7 @@ private:
     void quest(Args& a) {
         auto q = std::make_unique<Quest>();
         a.id_and_name(*q);
+        note_record(q.get());
         q->text1 = a.text("text1");
         q->text2 = a.text("text2");
         world_.quests.push_back(std::move(q));
@@ -387,6 +416,7 @@ private:
     void group(Args& a) {
         auto g = std::make_unique<ItemGroup>();
         a.id_and_name(*g);
+        note_record(g.get());
         g->group_kind = int32_t(a.number("kind", 0, 1, 6));
         if (g->group_kind == 0) fail("a group needs its kind");
         g->priceless = int32_t(a.number("priceless", 0, 0, 1));
@@ -398,6 +428,7 @@ private:
         if (!group_) fail("an item belongs to a group");
         auto i = std::make_unique<ItemRecord>();
         a.id_and_name(*i);
+        note_record(i.get());
         i->kind = int32_t(a.number("kind", group_->group_kind, 1, 6));
         i->value = a.u16("value");
         i->sub_kind = a.u16("sub");
@@ -422,6 +453,7 @@ private:
     void npc(Args& a) {
         auto n = std::make_shared<NpcRecord>();
         a.id_and_name(*n);
+        note_record(n.get());
         n->stance = a.u8("stance");
         a.list("body", n->body, 0, 255);
         std::array<uint8_t, kFaceClothes> face{};
@@ -441,13 +473,17 @@ private:
         t.request = a.text("request");
         t.hide_flag = a.u32("hide");
         npc_->topics.push_back(std::move(t));
-        expression_ = &npc_->topics.back().expression;
-        actions_ = &npc_->topics.back().actions;
+        NpcRecord* npc = npc_;
+        const size_t index = npc->topics.size() - 1;
+        note_moved_line([npc, index] { return &npc->topics[index]; });
+        expression_ = [npc, index]() -> Expression& { return npc->topics[index].expression; };
+        actions_ = &npc->topics.back().actions;
     }
 
     void monster(Args& a) {
         auto m = std::make_unique<MonsterRecord>();
         a.id_and_name(*m);
+        note_record(m.get());
         m->stance = a.u8("stance");
         a.list("body", m->body, 0, 255);
         a.list("map", m->map_params, INT32_MIN, INT32_MAX);
@@ -487,6 +523,7 @@ private:
     void trigger(Args& a) {
         auto t = std::shared_ptr<Trigger>(new Trigger());
         t->id = a.id();
+        note_record(t.get());
         t->repeatable = uint8_t(a.number("repeat", 0, 0, 1));
         t->value = a.u16("value");
         const uint32_t level = a.u32("level");
@@ -497,7 +534,8 @@ private:
             if (level != 0) fail("level = is for people_files = 1 only");
             world_.triggers.push_back(t);
         }
-        expression_ = &t->expression;
+        Trigger* trigger = t.get();
+        expression_ = [trigger]() -> Expression& { return trigger->expression; };
         actions_ = &t->actions;
     }
 
@@ -510,12 +548,17 @@ private:
         c.aux = a.u8("aux");
         c.id = a.u32("id");
         c.value = a.u32("value");
-        expression_->conditions.push_back(c);
+        expression_().conditions.push_back(c);
+        const auto expression = expression_;
+        const size_t index = expression().conditions.size() - 1;
+        note_moved_line([expression, index] { return &expression().conditions[index]; });
     }
 
     void action(Args& a) {
         if (!actions_) fail("an action follows a topic, trigger or monster");
         auto act = std::make_shared<Action>();
+        note_line(act.get());
+        if (lines_) lines_->note_code(act.get(), a.arg(0, "its code"));
         const int64_t code = parse_number(a.arg(0, "its code"));
         if (code < 0 || code > 0xFFFF) fail("action codes are 16-bit");
         act->code = uint16_t(code);
@@ -528,7 +571,10 @@ private:
         if (a.has("text") && form != ActionForm::TwoNumbersText) fail("this action keeps no text");
         const uint16_t position = uint16_t(a.number("pos", int64_t(actions_->size()), 0, 0xFFFF));
         actions_->insert(act, position);
-        if (form == ActionForm::TwoNumbersExpression) expression_ = &act->expression;
+        if (form == ActionForm::TwoNumbersExpression) {
+            Action* owner = act.get();
+            expression_ = [owner]() -> Expression& { return owner->expression; };
+        }
     }
 
     void recipes(Args& a) {
@@ -557,17 +603,24 @@ private:
     NpcRecord* npc_ = nullptr;
     MonsterRecord* monster_ = nullptr;
     RecipeCategory* recipes_ = nullptr;
-    Expression* expression_ = nullptr;
+    // The expression the next condition joins (empty: none); reached
+    // through its owner, since a topic's or an encounter's moves as its
+    // list grows.
+    std::function<Expression&()> expression_;
     ActionList* actions_ = nullptr;
     std::map<char, TileCell> legend_;
     int32_t rows_ = 0;  // rows of the open level so far
+    StorySourceLines* lines_;
+    int line_ = 0;  // of the statement being read
+    std::vector<std::pair<std::function<const void*()>, int>> moved_lines_;
 };
 
 }  // namespace
 
-std::vector<StorySourceError> parse_story_source(const std::string& text, World& world, StoryFolderPlan& plan) {
+std::vector<StorySourceError> parse_story_source(const std::string& text, World& world, StoryFolderPlan& plan,
+                                                 StorySourceLines* lines) {
     std::vector<StorySourceError> errors;
-    Parser parser(world, plan);
+    Parser parser(world, plan, lines);
     size_t start = 0;
     int number = 0;
     while (start <= text.size()) {
@@ -586,5 +639,28 @@ std::vector<StorySourceError> parse_story_source(const std::string& text, World&
     } catch (const SourceFailure& f) {
         errors.push_back({number, f.message});
     }
+    parser.note_moved_lines();
     return errors;
+}
+
+std::vector<StorySourceError> check_story_source(const std::string& text, World& world, StoryFolderPlan& plan) {
+    StorySourceLines lines;
+    std::vector<StorySourceError> found = parse_story_source(text, world, plan, &lines);
+    if (found.empty()) found = validate_story(world, plan, &lines);
+    return found;
+}
+
+bool has_errors(const std::vector<StorySourceError>& found) {
+    return std::any_of(found.begin(), found.end(), [](const StorySourceError& e) { return !e.warning; });
+}
+
+int StorySourceLines::line_of(const void* where) const {
+    const auto it = lines_.find(where);
+    return it == lines_.end() ? 0 : it->second;
+}
+
+std::string StorySourceLines::code_of(const Action& action) const {
+    const auto it = codes_.find(&action);
+    if (it != codes_.end()) return it->second;
+    return hex_id(action.code);
 }

@@ -200,12 +200,13 @@ CollisionScene collision_scene(const Actor& mover, const World* world) {
     scene.params = &world->tile_params;
     const HeroActor& hero = world->hero();
     scene.mover_is_hero = &mover == &hero;
+    scene.mover_is_monster = mover.hostile;
     scene.hero = hero.position();
     if (mover.level) {
         for (const Actor* other : mover.level->actors)
-            if (other && other != &mover) scene.others.push_back(other->position());
+            if (other && other != &mover) scene.people.push_back(other->position());
         for (const auto& other : mover.level->extra_actors)
-            if (other && other.get() != &mover) scene.others.push_back(other->position());
+            if (other && other.get() != &mover) scene.monsters.push_back(other->position());
     }
     scene.sprites_block = world->view_grid_blocks;
     return scene;

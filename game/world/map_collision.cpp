@@ -9,10 +9,9 @@
 namespace {
 
 constexpr int kTile = 32;
-
-bool too_near(Point character, int x, int y) {
-    return std::abs(character.x - x + 16) + std::abs(character.y - y + 16) < 18;
-}
+// Manhattan distances below which two characters block each other.
+constexpr int kMonsterReach = 18;
+constexpr int kFigureSpacing = 24;
 
 // A cell with no tile, object or wall is walked on only where its
 // background allows it.
@@ -38,14 +37,23 @@ bool probes_block(int x, int y, const MapLevel& level, const TileParams* params)
     return false;
 }
 
+bool characters_too_near(Point mover, Point other, bool monster_among_them) {
+    const int apart = std::abs(other.x - mover.x) + std::abs(other.y - mover.y);
+    return apart < (monster_among_them ? kMonsterReach : kFigureSpacing);
+}
+
 }  // namespace
 
 bool map_collision_test(int x, int y, const MapLevel& level, int mode, const CollisionScene& scene) {
     if (!level.has_grid()) return true;
-    if (!scene.mover_is_hero && too_near(scene.hero, x, y)) return true;
+    const Point mover{x - 16, y - 16};
+    const bool monster = scene.mover_is_monster;
+    if (!scene.mover_is_hero && characters_too_near(mover, scene.hero, monster)) return true;
     if (probes_block(x, y, level, scene.params)) return true;
-    for (Point other : scene.others)
-        if (too_near(other, x, y)) return true;
+    for (Point person : scene.people)
+        if (characters_too_near(mover, person, monster)) return true;
+    for (Point other : scene.monsters)
+        if (characters_too_near(mover, other, true)) return true;
     if (scene.sprites_block) return scene.sprites_block(x, y, mode);
     const bool inside = x >= 0 && x <= level.width * kTile && y >= 0 && y <= level.height * kTile;
     return !inside;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <strings.h>
 
 #include "engine/core/crt_random.h"
@@ -35,6 +36,12 @@ const char* record_kind_name(RecordKind kind) {
     return "record";
 }
 
+std::string record_kind_with_article(RecordKind kind) {
+    const std::string name = record_kind_name(kind);
+    const bool vowel = std::string_view("aeiou").find(name.front()) != std::string_view::npos;
+    return (vowel ? "an " : "a ") + name;
+}
+
 World::World() {
     hero_ = std::make_unique<HeroActor>(this);
 }
@@ -51,8 +58,9 @@ void World::register_object(StoryRecord* record, uint32_t id) {
     auto& entries = registry_[id];
     if (!entries.empty()) {
         char text[160];
-        std::snprintf(text, sizeof text, "id 0x%08x of a %s is already taken by a %s", unsigned(id),
-                      record_kind_name(record->kind), record_kind_name(entries.front()->kind));
+        std::snprintf(text, sizeof text, "id 0x%08x of %s is already taken by %s", unsigned(id),
+                      record_kind_with_article(record->kind).c_str(),
+                      record_kind_with_article(entries.front()->kind).c_str());
         warnings_.push_back(text);
     }
     entries.push_back(record);

@@ -185,7 +185,8 @@ public:
     void clear_monster_actors();
 
     // --- save games ------------------------------------------------------------
-    // Writes the dynamic state atomically; false (old file kept) on failure.
+    // Writes the dynamic state atomically; false (old file kept, the reason
+    // in `last_error()`) on failure.
     bool save_state(const std::string& path);
     // Reads a save into a staging copy and applies it only when the whole
     // file is valid. False, with the reason in `last_error()` and the game

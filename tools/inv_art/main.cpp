@@ -4,9 +4,9 @@
 // story's items name ("tiles/item_<n>.bmp", 32 x 32, and the gold coins,
 // number 86), the page backgrounds of the inventory, stats, quest and shop
 // pages and of the attribute page (level-up and training), the five tab
-// pictures, the page arrows, the selection frame, the
-// worn-gear mark, the message box, the quest bar and the notice box. Frames
-// are stacked top to bottom; magenta is the colour key.
+// pictures, the page arrows, the selection frames (the inventory's and the
+// shop's), the worn-gear mark, the message box, the quest bar and the notice
+// box. Frames are stacked top to bottom; magenta is the colour key.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -97,6 +97,15 @@ uint32_t selection(int frame, int x, int y) {
     return rgb(200 + lift / 2, 160 + lift, 40 + lift);
 }
 
+// The shop's selection frame: the same, without its top-left corner, where
+// the count of the chosen item the hero carries stands (4 pixels left of
+// the icon, on its top row).
+uint32_t shop_selection(int frame, int x, int y) {
+    constexpr int kCountWidth = 8, kCountHeight = 10;
+    if (x < kCountWidth && y < kCountHeight) return kKeyColour;
+    return selection(frame, x, y);
+}
+
 // The mark of the worn armour and the held shield: a green bar under the
 // icon and a small badge at its top-left corner (the picture is a whole
 // cell; the icon stands 5 pixels right of the cell's left edge).
@@ -148,8 +157,9 @@ int main(int argc, char** argv) {
         const char* name;
         int icon;
     };
-    // Weapons, wands, usable items, armour, quest items.
-    constexpr Tab tabs[] = {{"weapon", 2}, {"wand", 4}, {"item", 5}, {"armor", 8}, {"quest", 12}};
+    // Usable items, armour, weapons, wands, quest items: the order of the
+    // tabs on the pages.
+    constexpr Tab tabs[] = {{"item", 5}, {"armor", 8}, {"weapon", 2}, {"wand", 4}, {"quest", 12}};
     for (const Tab& t : tabs)
         ok = ok && write_picture(out, std::string("menus/inv/tab_") + t.name + ".bmp", kTab, kTab, 2,
                                  tab(item_icon(t.icon).paint));
@@ -159,6 +169,7 @@ int main(int argc, char** argv) {
          write_picture(out, "menus/inv/arrow_left.bmp", kArrow, kArrow, 3, arrow(false)) &&
          write_picture(out, "menus/inv/arrow_right.bmp", kArrow, kArrow, 3, arrow(true)) &&
          write_picture(out, "menus/inv/sel.bmp", kIcon, kIcon, 3, selection) &&
+         write_picture(out, "menus/inv/shop_sel.bmp", kIcon, kIcon, 3, shop_selection) &&
          write_picture(out, "menus/inv/inv_active.bmp", kIcon + 5, kCellHeight, 1, worn_mark) &&
          write_picture(out, "menus/inv/infobox.bmp", kBoxWidth, kBoxHeight, 1, message_box) &&
          write_picture(out, "menus/inv/questsel.bmp", kQuestBarWidth, kQuestBarHeight, 1, quest_bar) &&

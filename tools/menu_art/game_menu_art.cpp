@@ -49,24 +49,31 @@ Canvas entry(const GlyphSet& glyphs, const std::string& label) {
     return c;
 }
 
+// A slider step is an 80 x 12 frame with four bars, set in a dark margin of
+// 2 pixels that hides the stars of the sky right beside it (one would read
+// as a bar poking out of the frame). The focus frame covers the step's.
+constexpr int kSliderMargin = 2;
+constexpr int kSliderFrameW = 80, kSliderFrameH = 12;
+constexpr int kSliderW = kSliderFrameW + 2 * kSliderMargin, kSliderH = kSliderFrameH + 2 * kSliderMargin;
+
 Canvas volume_steps() {
-    const int w = 80, h = 12, steps = 5;
-    Canvas c(w, h * steps, 0);
+    const int steps = 5;
+    Canvas c(kSliderW, kSliderH * steps, 0);
     for (int f = 0; f < steps; ++f) {
-        const int top = f * h;
-        c.frame(0, top, w, h, rgb(200, 200, 215));
+        const int left = kSliderMargin, top = f * kSliderH + kSliderMargin;
+        c.frame(left, top, kSliderFrameW, kSliderFrameH, rgb(200, 200, 215));
         for (int bar = 0; bar < 4; ++bar) {
             const bool lit = bar < f;
-            const int bx = 3 + bar * 19, bh = 3 + bar * 2;
-            c.fill(bx, top + h - 2 - bh, 16, bh, lit ? rgb(90 + bar * 40, 200, 120) : rgb(40, 44, 56));
+            const int bx = left + 3 + bar * 19, bh = 3 + bar * 2;
+            c.fill(bx, top + kSliderFrameH - 2 - bh, 16, bh, lit ? rgb(90 + bar * 40, 200, 120) : rgb(40, 44, 56));
         }
     }
     return c;
 }
 
 Canvas volume_focus() {
-    Canvas c(80, 12, kKeyColour);
-    c.frame(0, 0, 80, 12, rgb(255, 150, 40));
+    Canvas c(kSliderW, kSliderH, kKeyColour);
+    c.frame(kSliderMargin, kSliderMargin, kSliderFrameW, kSliderFrameH, rgb(255, 150, 40));
     return c;
 }
 

@@ -64,6 +64,14 @@ uint32_t slider(int frame, int x, int y) {
 
 uint32_t focus_frame(int, int x, int y) { return on_border(x, y, 14) ? rgb(255, 120, 40) : kKeyColour; }
 
+// The check, radio and state icons are 14 pixels square; their pictures
+// are wider by see-through columns, so that a label set beside the icon
+// (2 pixels after the picture) stands clear of the box.
+constexpr int kIconSide = 14, kIconWidth = kIconSide + 4;
+FramePainter with_label_gap(FramePainter icon) {
+    return [icon](int frame, int x, int y) { return x < kIconSide ? icon(frame, x, y) : kKeyColour; };
+}
+
 uint32_t button(int frame, int x, int y) {
     const int width = 80, height = 20;
     if (x == 0 || y == 0 || x == width - 1 || y == height - 1) return rgb(240, 240, 250);
@@ -105,10 +113,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::filesystem::path out = argv[1];
-    bool ok = write_picture(out, "ui/check.bmp", 14, 14, 2, tick) &&
-              write_picture(out, "ui/radio.bmp", 14, 14, 2, dot) &&
-              write_picture(out, "ui/states.bmp", 14, 14, 3,
-                            [](int f, int x, int y) { return box(x, y, 14, f / 2.0); }) &&
+    bool ok = write_picture(out, "ui/check.bmp", kIconWidth, kIconSide, 2, with_label_gap(tick)) &&
+              write_picture(out, "ui/radio.bmp", kIconWidth, kIconSide, 2, with_label_gap(dot)) &&
+              write_picture(out, "ui/states.bmp", kIconWidth, kIconSide, 3,
+                            with_label_gap([](int f, int x, int y) { return box(x, y, kIconSide, f / 2.0); })) &&
               write_picture(out, "ui/gem.bmp", 23, 23, 3, gem) &&
               write_picture(out, "ui/slider.bmp", 60, 10, 10, slider) &&
               write_picture(out, "ui/focus.bmp", 14, 14, 1, focus_frame) &&

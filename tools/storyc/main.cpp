@@ -3,6 +3,7 @@
 //
 //   storyc SOURCE OUTPUT_FOLDER
 //   storyc --synthetic COUNT OUTPUT_FOLDER
+//   storyc --help
 //   storyc --fuzz-seeds STORY_FOLDER CORPUS_FOLDER
 //     one seed a story file: the file's index among the folder's sorted
 //     names, then its bytes (the story loader fuzz target's input form)
@@ -22,19 +23,26 @@
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: storyc SOURCE OUTPUT_FOLDER\n"
-                 "       storyc --synthetic COUNT OUTPUT_FOLDER\n");
-    return 2;
+constexpr const char* kUsage =
+    "usage: storyc SOURCE OUTPUT_FOLDER\n"
+    "       storyc --synthetic COUNT OUTPUT_FOLDER\n"
+    "       storyc --help\n"
+    "Compiles a story source into the story folder the game reads; faults are\n"
+    "told as SOURCE:LINE: message, and nothing is written while one is left.\n";
+
+int usage(FILE* to, int exit_code) {
+    std::fputs(kUsage, to);
+    return exit_code;
 }
 
-bool report(const std::string& source, const std::vector<StorySourceError>& errors) {
-    for (const StorySourceError& e : errors) {
-        if (e.line > 0) std::fprintf(stderr, "%s:%d: %s\n", source.c_str(), e.line, e.message.c_str());
-        else std::fprintf(stderr, "%s: %s\n", source.c_str(), e.message.c_str());
+// Prints every fault; true when none of them is an error.
+bool report(const std::string& source, const std::vector<StorySourceError>& found) {
+    for (const StorySourceError& e : found) {
+        const char* kind = e.warning ? "warning: " : "";
+        if (e.line > 0) std::fprintf(stderr, "%s:%d: %s%s\n", source.c_str(), e.line, kind, e.message.c_str());
+        else std::fprintf(stderr, "%s: %s%s\n", source.c_str(), kind, e.message.c_str());
     }
-    return errors.empty();
+    return !has_errors(found);
 }
 
 // Whether the file is one this compiler writes: the story, regions,
@@ -82,8 +90,7 @@ int compile(const std::string& source, const std::string& folder) {
     text << in.rdbuf();
     World world;
     StoryFolderPlan plan;
-    if (!report(source, parse_story_source(text.str(), world, plan))) return 1;
-    if (!report(source, validate_story(world, plan))) return 1;
+    if (!report(source, check_story_source(text.str(), world, plan))) return 1;
     return write_folder(world, plan, folder) ? 0 : 1;
 }
 
@@ -125,8 +132,9 @@ int fuzz_seeds(const std::string& story, const std::string& corpus) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) return usage(stdout, 0);
     if (argc == 4 && std::string(argv[1]) == "--synthetic") return synthetic(argv[2], argv[3]);
     if (argc == 4 && std::string(argv[1]) == "--fuzz-seeds") return fuzz_seeds(argv[2], argv[3]);
     if (argc == 3) return compile(argv[1], argv[2]);
-    return usage();
+    return usage(stderr, 2);
 }

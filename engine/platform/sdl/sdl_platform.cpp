@@ -6,9 +6,9 @@
 #include <ctime>
 
 #include "engine/platform/key_names.h"
+#include "engine/platform/window_scale.h"
 
 namespace {
-
 
 // Device tick counts do not start at 0; this one starts about 3.5 days in.
 constexpr uint64_t kTickOffsetMs = 300'000'000;
@@ -19,12 +19,24 @@ uint64_t monotonic_ms() {
     return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1'000'000;
 }
 
-// The text goes to stderr as well: there may be no screen to show a box on.
+// The text goes to stderr as well: there may be no screen to show a box on
+// (a bare X server without fonts, for one), and then the user learns that
+// stderr is all there is.
 void show_message_box(std::string_view text, std::string_view caption, uint32_t style, SDL_Window* owner) {
     const std::string t(text), c(caption);
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
     const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
-    SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner);
+    if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner) != 0) {
+        std::fprintf(stderr, "tarrowind: the message above could not be shown in a box: %s\n", SDL_GetError());
+    }
+}
+
+// What part of the first monitor windows may cover; empty when SDL cannot
+// say.
+Size usable_monitor_size() {
+    SDL_Rect usable{};
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) return {};
+    return {usable.w, usable.h};
 }
 
 }  // namespace
@@ -33,28 +45,48 @@ void show_message_box_without_window(std::string_view text, std::string_view cap
     show_message_box(text, caption, style, nullptr);
 }
 
-SdlPlatform::SdlPlatform(int scale) : clock_offset_ms_(kTickOffsetMs) {
+SdlPlatform::SdlPlatform(int scale) : scale_(scale), clock_offset_ms_(kTickOffsetMs) {
     screen_.owner = this;
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         error_ = std::string("cannot start SDL: ") + SDL_GetError();
         return;
     }
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    window_ = SDL_CreateWindow("Quenlo: Duskmarrow", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    start_program_clock();
+}
+
+int SdlPlatform::window_scale() const {
+    const Size usable = usable_monitor_size();
+    const int scale = fit_window_scale(scale_, kScreenSize, usable);
+    if (scale != scale_) {
+        std::fprintf(stderr,
+                     "tarrowind: a window at scale %d (%dx%d) does not fit the screen's usable %dx%d; "
+                     "scale %d instead\n",
+                     scale_, kScreenSize.width * scale_, kScreenSize.height * scale_, usable.width, usable.height,
+                     scale);
+    }
+    return scale;
+}
+
+bool SdlPlatform::open_host_window() {
+    if (renderer_) return true;  // a restart keeps the window it had
+    if (!error_.empty()) return false;
+    const int scale = window_scale();
+    window_ = SDL_CreateWindow(kWindowCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                kScreenSize.width * scale, kScreenSize.height * scale, 0);
     if (window_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) {
-        error_ = std::string("cannot open a window: ") + SDL_GetError();
+        std::fprintf(stderr, "tarrowind: cannot open a window: %s\n", SDL_GetError());
         if (window_) SDL_DestroyWindow(window_);
         window_ = nullptr;
-        return;
+        return false;
     }
     SDL_RenderSetLogicalSize(renderer_, kScreenSize.width, kScreenSize.height);
     SDL_RenderSetIntegerScale(renderer_, SDL_TRUE);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
-    start_program_clock();
+    return true;
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -100,7 +132,14 @@ void SdlPlatform::handle_event(const SDL_Event& event) {
                 case SDL_WINDOWEVENT_CLOSE: post_close(); break;
                 case SDL_WINDOWEVENT_FOCUS_LOST: post_focus(false); break;
                 case SDL_WINDOWEVENT_FOCUS_GAINED: post_focus(true); break;
+                // What covered the window left its image there. The frame
+                // as last presented goes back at once: a game that lost the
+                // focus draws no new one. The Paint that follows redraws the
+                // whole screen on the next frame.
                 case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SHOWN:
+                case SDL_WINDOWEVENT_RESTORED:
+                    show_front_buffer();
                     post_message(MessageId::EraseBkgnd);
                     post_message(MessageId::Paint);
                     break;
@@ -125,7 +164,7 @@ void SdlPlatform::handle_event(const SDL_Event& event) {
 }
 
 bool SdlPlatform::Screen::open(int width, int height) {
-    if (!front.open(width, height)) return false;
+    if (!front.open(width, height) || !owner->renderer_) return false;
     if (owner->texture_) {
         int w = 0, h = 0;
         SDL_QueryTexture(owner->texture_, nullptr, nullptr, &w, &h);
@@ -144,7 +183,7 @@ void SdlPlatform::Screen::present(const uint16_t* pixels, std::ptrdiff_t pitch_b
 }
 
 void SdlPlatform::show_front_buffer() {
-    if (!texture_) return;
+    if (!texture_ || !screen_.front.is_open()) return;
     const FrontBuffer& front = screen_.front;
     SDL_UpdateTexture(texture_, nullptr, front.pixels(), front.width() * 2);
     SDL_RenderClear(renderer_);

@@ -14,11 +14,14 @@ struct SDL_Texture;
 
 class SdlPlatform : public Platform {
 public:
-    // Opens the window; check ok() (and error()) before use.
+    // Starts SDL; check ok() (and error()) before use. The window opens
+    // when the shell creates its window, at `scale` or at the largest scale
+    // the monitor has room for.
     explicit SdlPlatform(int scale);
     ~SdlPlatform() override;
 
-    bool ok() const { return window_ != nullptr; }
+    bool ok() const { return error_.empty(); }
+    // Null until the shell created its window.
     SDL_Window* window() const { return window_; }
     const std::string& error() const { return error_; }
 
@@ -30,6 +33,7 @@ public:
     const FrontBuffer& front_buffer() const override { return screen_.front; }
 
 protected:
+    bool open_host_window() override;
     void poll_host_events() override;
     void wait_for_host_events(uint32_t ms) override;
 
@@ -45,6 +49,11 @@ private:
     void show_front_buffer();
     void handle_event(const union SDL_Event& event);
 
+    // The window at the scale the monitor has room for; the reason on
+    // stderr when it is smaller than asked.
+    int window_scale() const;
+
+    int scale_;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;
@@ -54,5 +63,6 @@ private:
 };
 
 // A box of its own, for a process that has no window (the one that shows
-// the crash message in place of the crashed game); also written to stderr.
+// the crash message in place of the crashed game); also written to stderr,
+// with a line more when no box can be shown.
 void show_message_box_without_window(std::string_view text, std::string_view caption, uint32_t style);

@@ -47,6 +47,7 @@ TEST(CommandLine, BadOptionsAreRefusedWithTheReason) {
         {{"--scale", "9"}, "'9'"},
         {{"--scale", "2x"}, "2x"},
         {{"--headless", "extra"}, "extra"},
+        {{"--oem", "nonsuch"}, "not 'nonsuch'; known models: \"hp iPAQ hx47\", "},
     };
     for (const Case& c : cases) {
         const ParsedCommandLine parsed = parse_command_line(c.args);
@@ -114,7 +115,8 @@ TEST(CommandLine, HelpExplainsEveryOptionOfTheUsage) {
         EXPECT_NE(meaning.find_first_of("abcdefghijklmnopqrstuvwxyz", meaning.find("  ")), std::string::npos)
             << option << " has no meaning";
         std::vector<std::string> args{option};
-        if (usage_rest.starts_with(" ")) args.push_back("1");  // the option takes a value
+        // The option takes a value: one it accepts.
+        if (usage_rest.starts_with(" ")) args.push_back(option == "--oem" ? "ASUS" : "1");
         EXPECT_TRUE(parse_command_line(args).ok()) << option;
     }
 }

@@ -18,6 +18,7 @@
 
 #include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
+#include "tests/support/foreign_program.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -165,6 +166,23 @@ TEST_F(ProgramRunTest, MissingDataEndsWithAFailureCodeAndTheReport) {
     EXPECT_EQ(first_line, "Failed to open file:");
 }
 
+// A state folder locked by another program, whose lock file names yet
+// another: the start ends as a second instance's does, and neither of the
+// two is signalled.
+TEST_F(ProgramRunTest, ASecondStartSignalsNoProgramButItself) {
+    const std::string lock = folder + "tarrowind.lock";
+    ForeignProgram named;
+    std::ofstream(lock) << named.pid() << "\n";
+    ForeignProgram holder(lock);
+    ASSERT_TRUE(holder.holds_lock_on(lock));
+    const ProgramResult r = run("--headless --run-ms 2000 --state " + folder);
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_NE(r.output.find("Another instance is running."), std::string::npos) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(folder + "memlog.txt"));  // it never ran
+    EXPECT_TRUE(named.end()) << "the program the lock file named was signalled";
+    EXPECT_TRUE(holder.end()) << "the lock's holder was signalled";
+}
+
 TEST_F(ProgramRunTest, AStateFolderThatCannotBeWrittenIsNamedSo) {
     struct Case {
         const char* read_only;  // below the state folder
@@ -189,14 +207,16 @@ TEST_F(ProgramRunTest, AStateFolderThatCannotBeWrittenIsNamedSo) {
 
 // A fatal signal writes the crash report and shows the crash message: in a
 // box with a window (the box itself cannot open here: no screen, so only its
-// copy on stderr is seen), on stderr when headless.
+// copy on stderr is seen, and a line saying the box could not be shown), on
+// stderr when headless.
 TEST_F(ProgramRunTest, AFatalSignalShowsTheCrashMessage) {
     struct Case {
         const char* options;
         const char* shown;
     };
     for (const Case& c : {Case{"--headless", "\nException occured.\nCallstack dumped to \\crash.txt\n"},
-                          Case{"", "[Quenlo: Duskmarrow] Exception occured.\nCallstack dumped to \\crash.txt\n"}}) {
+                          Case{"", "[Quenlo: Duskmarrow] Exception occured.\nCallstack dumped to \\crash.txt\n"
+                                   "tarrowind: the message above could not be shown in a box: "}}) {
         std::filesystem::remove(folder + "crash.txt");
         std::filesystem::remove(folder + "tarrowind.lock");
         StartedProgram program(std::string(c.options) + " --run-ms 2000000000 --state " + folder, folder + "out.txt");

@@ -299,23 +299,40 @@ TEST_F(ShellTest, EveryTenthTimerTickWritesTheMemoryLogTimerTwoIncluded) {
     EXPECT_EQ(first, "5000000000 memory free");  // no 32-bit overflow
 }
 
+// The log is kept within the limit at the start and while the program runs:
+// a log that passes 1 MiB starts afresh, the one before kept as the old one
+// (replacing an older one), so the two never take much more than 2 MiB.
 TEST_F(ShellTest, AMemoryLogPastOneMegabyteStartsAfreshAndTheOldOneIsKept) {
+    constexpr uintmax_t kLimit = 1 << 20;
+    enum class Rotated { never, at_start, while_running };
     struct Case {
-        size_t bytes;     // the log before the start
-        bool starts_afresh;
+        uintmax_t bytes;  // the log before the start
+        Rotated rotated;
     };
-    for (const Case& c : {Case{1 << 20, false}, Case{(1 << 20) + 1, true}}) {
-        std::filesystem::remove(folder + "memlog.old.txt");
+    namespace fs = std::filesystem;
+    for (const Case& c : {Case{100, Rotated::never}, Case{kLimit - 20, Rotated::while_running},
+                          Case{kLimit, Rotated::while_running}, Case{kLimit + 1, Rotated::at_start}}) {
+        std::ofstream(folder + "memlog.old.txt", std::ios::trunc) << "an older log";
         std::ofstream(folder + "memlog.txt", std::ios::trunc) << std::string(c.bytes, 'x');
         host.close_at(host.program_time() + 1046);
         run_shell();
-        const uintmax_t now = std::filesystem::file_size(folder + "memlog.txt");
-        if (c.starts_afresh) {
-            EXPECT_LT(now, 4096u);  // only this run's lines
-            EXPECT_EQ(std::filesystem::file_size(folder + "memlog.old.txt"), c.bytes);
-        } else {
-            EXPECT_GT(now, c.bytes);
-            EXPECT_FALSE(std::filesystem::exists(folder + "memlog.old.txt"));
+        const uintmax_t now = fs::file_size(folder + "memlog.txt");
+        const uintmax_t old = fs::file_size(folder + "memlog.old.txt");
+        EXPECT_LE(now, kLimit) << c.bytes;
+        switch (c.rotated) {
+            case Rotated::never:
+                EXPECT_GT(now, c.bytes);
+                EXPECT_EQ(old, 12u);
+                break;
+            case Rotated::at_start:
+                EXPECT_EQ(old, c.bytes);
+                EXPECT_GT(memlog_lines(), 1);  // only this run's lines
+                break;
+            case Rotated::while_running:
+                EXPECT_GT(old, kLimit) << c.bytes;
+                EXPECT_LT(old, kLimit + 64) << c.bytes;  // rotated at the line that passed the limit
+                EXPECT_GT(memlog_lines(), 0) << c.bytes;  // the lines after it
+                break;
         }
     }
 }

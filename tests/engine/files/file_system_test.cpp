@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -174,6 +175,8 @@ TEST_F(FileSystemTest, SaveOverwritesAnExistingCaseVariant) {
 AtomicWriteStep g_failing_step;
 bool fail_chosen_step(AtomicWriteStep step) { return step == g_failing_step; }
 
+// errno then tells why, as a failing disk would: an injected fault reads as
+// an input/output error.
 TEST_F(FileSystemTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
     folder_.write("save1.dat", "old contents");
     const uint8_t text[] = "new contents";
@@ -182,7 +185,9 @@ TEST_F(FileSystemTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
                                  AtomicWriteStep::rename}) {
         g_failing_step = step;
         set_atomic_write_fault(fail_chosen_step);
+        errno = 0;
         EXPECT_EQ(files_.save_file(u"save1.dat", text, 12), 2) << int(step);
+        EXPECT_EQ(errno, EIO) << int(step);
         set_atomic_write_fault(nullptr);
         EXPECT_EQ(folder_.read("save1.dat"), "old contents") << int(step);
         int entries = 0;
@@ -190,6 +195,14 @@ TEST_F(FileSystemTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
             ++entries;
         EXPECT_EQ(entries, 1) << int(step);
     }
+}
+
+TEST_F(FileSystemTest, AFileThatCannotBeMadeLeavesTheReasonInErrno) {
+    folder_.write("blocked", "a file where a folder should be");
+    const uint8_t text[] = "new";
+    errno = 0;
+    EXPECT_FALSE(write_file_atomically((folder_.path() / "blocked" / "save1.dat").string(), text, 3));
+    EXPECT_EQ(errno, ENOTDIR);
 }
 
 TEST_F(FileSystemTest, ReadNeverPassesTheEnd) {

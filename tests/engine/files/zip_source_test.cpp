@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/core/text_helpers.h"
+#include "engine/files/ini_file.h"
 #include "engine/files/local_text.h"
 #include "engine/files/program_paths.h"
 #include "tests/engine/files/zip_test_support.h"
@@ -68,6 +69,32 @@ TEST_F(ZipSourceTest, LooseFilesComeFirstAndEmptyOnesFallThrough) {
     // Nothing is ever written into the archive, and the save says it failed.
     EXPECT_EQ(files.save_file(u"x.txt", bytes, 0, 1), kFileFailed);
     EXPECT_FALSE(fs::exists(dir_ / "x.txt"));
+}
+
+// An empty key file, loose or packed, reads as a missing one: its reader
+// keeps its defaults (a required one is reported as missing) and nothing
+// parses a buffer that is not there.
+TEST_F(ZipSourceTest, AnEmptyKeyFileLooseOrPackedReadsAsMissing) {
+    write_archive({ZipMember("packed_empty.ini", {}), ZipMember("both_empty.ini", {}),
+                   ZipMember("shadowed.ini", text_bytes("[S]\nk = 7\n"))});
+    write_file(dir_ / "loose_empty.ini", {});
+    write_file(dir_ / "both_empty.ini", {});
+    write_file(dir_ / "shadowed.ini", {});
+    FileSystem files;
+    g_file_system = &files;
+    struct Row {
+        const char16_t* name;
+        int loaded;
+        int value;  // of k in [S], 0 by default
+    };
+    for (const Row& row : {Row{u"loose_empty.ini", 0, 0}, Row{u"packed_empty.ini", 0, 0},
+                           Row{u"both_empty.ini", 0, 0}, Row{u"shadowed.ini", 1, 7}}) {
+        IniFile ini;
+        EXPECT_EQ(ini.load(row.name), row.loaded) << utf16_to_utf8(row.name);
+        EXPECT_EQ(ini.section_count(), row.loaded) << utf16_to_utf8(row.name);
+        EXPECT_EQ(ini.get_int(0, "k", "S"), row.value) << utf16_to_utf8(row.name);
+    }
+    g_file_system = nullptr;
 }
 
 TEST_F(ZipSourceTest, CodesForMissingAndDamagedMembers) {

@@ -7,6 +7,7 @@
 
 #include <new>
 #include <string>
+#include <thread>
 
 #include "engine/core/heap_exhaustion.h"
 #include "engine/core/memory_pool.h"
@@ -39,15 +40,15 @@ struct PurgeCase {
 
 void PrintTo(const PurgeCase& c, std::ostream* out) { *out << c.what; }
 
-class CachePurgeTest : public GraphicsFilesTest, public ::testing::WithParamInterface<PurgeCase> {
+class CachedPictures : public GraphicsFilesTest {
 protected:
-    CachePurgeTest() {
+    CachedPictures() {
         for (int i = 0; i < kUnusedPictures; ++i) write("pics/unused" + std::to_string(i) + ".bmp", plain_bmp(2, 2));
         write("menus/main/panel.bmp", plain_bmp(3, 3));
         install_heap_exhaustion_handler();
         ensure_memory_reserve();
     }
-    ~CachePurgeTest() override {
+    ~CachedPictures() override {
         refuse_requests_of(0, 0);
         std::set_new_handler(nullptr);
         ensure_memory_reserve();
@@ -64,6 +65,8 @@ protected:
         ASSERT_EQ(cache().size(), kUnusedPictures);
     }
 };
+
+class CachePurgeTest : public CachedPictures, public ::testing::WithParamInterface<PurgeCase> {};
 
 TEST_P(CachePurgeTest, APurgeFromInsideTheCachesOwnRequestLeavesOnlyWhatIsInUse) {
     const PurgeCase& c = GetParam();
@@ -94,5 +97,42 @@ INSTANTIATE_TEST_SUITE_P(
                       return picture;
                   },
                   kMadeName}));
+
+// A shortage met on another thread (the sound library's stream thread
+// refilling, its mixer building sync points) must not delete pictures the
+// window thread may be drawing: the caches stay whole there, and their own
+// thread purges them at its next purge point.
+TEST_F(CachedPictures, ARefusalOnAnotherThreadLeavesTheCachesToTheirOwnThread) {
+    constexpr size_t kRequest = 5000;
+    struct Row {
+        const char* what;
+        void (*request)();
+    };
+    const Row rows[] = {
+        {"the C++ heap refuses twice: the reserve goes, then what the thread may free",
+         [] {
+             refuse_requests_of(kRequest, 2);
+             // Called by name: a new-expression's pair may be left out.
+             ::operator delete(::operator new(kRequest));
+         }},
+        {"the pool's heap refuses after the reserve went",
+         [] {
+             on_low_memory();  // the reserve goes
+             mem_inject_heap_failures(1);
+             mem_free(mem_alloc(kRequest));
+         }},
+    };
+    for (const Row& row : rows) {
+        cache_unused_pictures();
+        ensure_memory_reserve();
+        std::thread elsewhere(row.request);
+        elsewhere.join();
+        EXPECT_FALSE(mem_reserve_held()) << row.what;
+        EXPECT_EQ(cache().size(), kUnusedPictures) << row.what;
+        ensure_memory_reserve();  // the window thread's next purge point
+        EXPECT_EQ(cache().size(), 0) << row.what;
+        EXPECT_TRUE(mem_reserve_held()) << row.what;
+    }
+}
 
 }  // namespace

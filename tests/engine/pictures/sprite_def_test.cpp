@@ -108,10 +108,33 @@ TEST_F(SpriteDefTest, BrokenDefinitionsAreReportedWhenRequired) {
     EXPECT_EQ(cache().get(u"nobmp.spr", 0, 1), nullptr);
     ASSERT_EQ(FailureLog::names().size(), 1u);
     EXPECT_EQ(FailureLog::names()[0], u"nobmp.spr");
-    // A definition's picture is always required.
-    EXPECT_EQ(cache().get(u"lost.spr", 0, 0), nullptr);
-    EXPECT_EQ(FailureLog::names().back(), u"pics/none.bmp");
     EXPECT_EQ(cache().size(), 0);
+}
+
+// A definition's picture is as required as the definition: one asked for
+// only if it can be had (a decoration) is left out when its picture is
+// missing or damaged, a required one reports the picture.
+TEST_F(SpriteDefTest, APictureIsRequiredWhenItsDefinitionIs) {
+    write("lost.spr", "bmp = \"pics/none.bmp\"\n");
+    write("pics/cut.bmp", plain_bmp(4, 4).substr(0, 60));
+    write("cut.spr", "bmp = \"pics/cut.bmp\"\n");
+    struct Case {
+        const char16_t* definition;
+        int must_exist;
+        const char16_t* reported;  // null: nothing
+    };
+    for (const Case& c : {Case{u"lost.spr", 0, nullptr}, Case{u"cut.spr", 0, nullptr},
+                          Case{u"lost.spr", 1, u"pics/none.bmp"}, Case{u"cut.spr", 1, u"pics/cut.bmp"}}) {
+        FailureLog::clear();
+        EXPECT_EQ(cache().get(c.definition, 0, c.must_exist), nullptr);
+        if (c.reported) {
+            ASSERT_FALSE(FailureLog::names().empty());
+            EXPECT_EQ(FailureLog::names().front(), c.reported);
+        } else {
+            EXPECT_TRUE(FailureLog::names().empty());
+        }
+        EXPECT_EQ(cache().size(), 0);
+    }
 }
 
 TEST_F(SpriteDefTest, PurgingDefinitionsFirstFreesTheirPictures) {

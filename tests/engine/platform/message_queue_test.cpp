@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/platform/headless/headless_platform.h"
+#include "tests/support/foreign_program.h"
 
 namespace {
 
@@ -208,31 +209,53 @@ TEST(InstanceLock, SecondHolderIsRefusedAndRetakingSucceeds) {
     std::remove(path.c_str());
 }
 
-// A second start finds the holder's process id in the lock file and asks
-// it to the front; the holder's queue turns that into BringToFront.
-TEST(InstanceLock, TheHolderCanBeAskedToTheFront) {
+// A second start asks the holder to the front; the holder's queue turns
+// that into BringToFront. The holder is the one the kernel names: the file
+// holds whatever id its last writer left, which may name any program by now.
+TEST(InstanceLock, TheHolderIsAskedToTheFrontWhateverIdTheFileHolds) {
     const std::string path = testing::TempDir() + "instance_raise_test_" + std::to_string(getpid()) + ".lock";
     HeadlessPlatform first;
     first.create_window([](const Message&) { return 1u; });
     ASSERT_TRUE(first.acquire_instance_lock(path));
     std::ifstream lock(path);
-    pid_t holder = 0;
-    EXPECT_TRUE(lock >> holder);
-    EXPECT_EQ(holder, getpid());
+    pid_t written = 0;
+    EXPECT_TRUE(lock >> written);
+    EXPECT_EQ(written, getpid());  // still written, for whoever looks
+
+    ForeignProgram stranger;
+    std::ofstream(path, std::ios::trunc) << stranger.pid() << "\n";
     Message m;
     EXPECT_FALSE(first.peek_message(m));
     ASSERT_TRUE(Platform::ask_lock_holder_to_raise(path));
     ASSERT_TRUE(first.get_message(m));
     EXPECT_EQ(m.id, MessageId::BringToFront);
     EXPECT_FALSE(first.peek_message(m));  // one request, one message
+    EXPECT_TRUE(stranger.end()) << "the process the file named was signalled";
     first.release_instance_lock();
 
-    // A lock file that names no process: nobody to ask.
-    for (const char* text : {"", "x", "0\n", "-5\n", "99999999999\n"}) {
+    // Without a holder nobody is asked, whoever the file names.
+    for (const std::string& text : {std::string(), std::string("x"), std::string("0\n"), std::string("-5\n"),
+                                    std::string("99999999999\n"), std::to_string(getpid()) + "\n"}) {
         std::ofstream(path, std::ios::trunc) << text;
         EXPECT_FALSE(Platform::ask_lock_holder_to_raise(path)) << text;
     }
+    EXPECT_FALSE(first.peek_message(m));
     EXPECT_FALSE(Platform::ask_lock_holder_to_raise(path + ".none"));
+    std::remove(path.c_str());
+}
+
+// A lock held by another program: refused as any holder is, but its holder
+// is never signalled, even when the file names it.
+TEST(InstanceLock, AHolderOfAnotherProgramIsNeverSignalled) {
+    const std::string path = testing::TempDir() + "instance_foreign_test_" + std::to_string(getpid()) + ".lock";
+    ForeignProgram holder(path);
+    ASSERT_TRUE(holder.holds_lock_on(path));
+    std::ofstream(path, std::ios::trunc) << holder.pid() << "\n";
+    HeadlessPlatform second;
+    EXPECT_FALSE(second.acquire_instance_lock(path));
+    EXPECT_FALSE(Platform::ask_lock_holder_to_raise(path));
+    EXPECT_TRUE(holder.end()) << "the holder of another program was signalled";
+    EXPECT_FALSE(Platform::ask_lock_holder_to_raise(path));  // gone with it
     std::remove(path.c_str());
 }
 

@@ -119,7 +119,7 @@ TEST_F(DemoMenu, PagesLookAsRecorded) {
     EXPECT_EQ(menu.handle_event(kMenuPointerFocus, at, &out), kMenuFocusChanged);
     EXPECT_EQ(menu.handle_event(kMenuTap, at, &out), kMenuCommand);
     menu.draw();
-    expect_screen("options", 0xE8A11FC8u);
+    expect_screen("options", 0x4BBEE6A7u);
 
     // Pictures: the selection went to "Landscape", whose picture replaced the
     // ruler in the bitmap after it.

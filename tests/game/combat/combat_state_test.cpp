@@ -11,6 +11,7 @@
 #include "engine/pictures/sprite_def.h"
 #include "game/effects/action_script.h"
 #include "game/screens/end_of_game_state.h"
+#include "game/session/state_helpers.h"
 #include "game/session/story_placement.h"
 #include "tests/game/combat/combat_game_support.h"
 
@@ -76,6 +77,34 @@ TEST_F(CombatTest, AVictoryPaysTheRewardAndTakesTheMonsterOffItsLevel) {
     EXPECT_EQ(hero().experience, experience + reward.experience);
     EXPECT_TRUE(reward.gold > 0 || reward.item_id != 0);
     for (const auto& actor : level->extra_actors) EXPECT_NE(actor.get(), monster.get());
+}
+
+// The reward page's two lines, the experience and the find, stand below
+// the level-up picture's rays (they end at y 210) and above the panel with
+// the find's icon, whatever the story's monsters drop: the find may take a
+// second row.
+TEST_F(CombatTest, TheRewardLinesOfEveryFindFitAboveThePanel) {
+    make_mighty(hero());
+    meet(demo::kRat);
+    ASSERT_TRUE(attack_until([&] { return menu_page_name() == u"REWARD"; }));
+    UiMenu& menu = *combat().menu();
+    const UiControl* panel = nullptr;
+    for (const auto& control : menu.current()->controls())
+        if (control->kind == kUiBitmap) panel = control.get();
+    ASSERT_NE(panel, nullptr);
+    std::vector<std::string> finds = {"Tolvanek, you found 99999 gold!"};
+    for (const auto& group : world().item_groups)
+        for (const auto& item : group->items) finds.push_back("Tolvanek, you found a " + item->name + "!");
+    for (const std::string& find : finds) {
+        ui_set_element_text(&menu, u"status2b", "Tolvanek, you got 9999 XP!");
+        ui_set_element_text(&menu, u"status1b", find);
+        menu.draw();
+        const Rect older = find_menu_control(&menu, u"status2b")->screen_rect();
+        const Rect latest = find_menu_control(&menu, u"status1b")->screen_rect();
+        EXPECT_GT(older.top, 210) << find;
+        EXPECT_LE(older.bottom, latest.top) << find;
+        EXPECT_LE(latest.bottom, panel->screen_rect().top) << find;
+    }
 }
 
 TEST_F(CombatTest, AMonsterThatForbidsFlightKeepsTheHeroInTheFight) {
@@ -240,12 +269,15 @@ TEST_F(CombatTest, LeavingWithAnActionRunningLeavesNoActionOnTheDeletedSprites) 
 
 // Against a monster that forbids flight: the hero's items, the page he
 // acts from, and whether acting passes the turn (nothing he holds may be
-// used) or leaves it to him with the refusal on the board.
+// used) or leaves it to him with the refusal on the board; then whether he
+// may flee all the same: only from a monster with nothing to strike with,
+// which could not hold him, so that such a fight still ends.
 struct ActWithoutUsableItemCase {
     const char* what;
     std::vector<uint32_t> items;
     int32_t page;
     int32_t bonus_strength;
+    bool disarmed;  // the wisp carries nothing
     bool passes;
     const char16_t* line;
 };
@@ -261,7 +293,12 @@ TEST_P(ActWithoutUsableItemTest, ActingPassesTheTurnOnlyWhenNothingHeldMayBeUsed
     hero().action_value = c.page;
     hero().knowledge_ = 0;  // below the Ember Twig's aim
     hero().bonus_strength = c.bonus_strength;  // a Draught of Vigour already drunk
-    meet(demo::kWisp);
+    hero().hit_points = hero().max_hit_points = 500;
+    MonsterActor& wisp = meet(demo::kWisp);
+    if (c.disarmed) {
+        wisp.inventory.clear();
+        wisp.current_item = nullptr;
+    }
     ASSERT_TRUE(until_hero_input());
     press(kKeyAction);
     EXPECT_EQ(combat().phase(), Phase::kHeroActs);
@@ -272,20 +309,34 @@ TEST_P(ActWithoutUsableItemTest, ActingPassesTheTurnOnlyWhenNothingHeldMayBeUsed
         EXPECT_EQ(combat().phase(), Phase::kHeroInput);
     }
     EXPECT_EQ(utf16_to_utf8(combat().latest_line()), utf16_to_utf8(c.line));
+
+    ASSERT_TRUE(until_hero_input());
+    press(kKeyBack);
+    if (c.disarmed) {
+        EXPECT_GE(until_over(), 0);
+        EXPECT_EQ(screen_name(), "Walking");
+    } else {
+        EXPECT_EQ(combat().phase(), Phase::kHeroInput);
+        EXPECT_EQ(utf16_to_utf8(combat().latest_line()), "There's no place to hide!");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     NoFlight, ActWithoutUsableItemTest,
     ::testing::Values(
-        ActWithoutUsableItemCase{"an empty pack", {}, kWeaponPage, 0, true, u""},
+        ActWithoutUsableItemCase{"an empty pack", {}, kWeaponPage, 0, false, true, u""},
         ActWithoutUsableItemCase{"two draughts whose bonus is on", {demo::kDraught, demo::kDraught}, kUsablePage, 2,
-                                 true, u"Can't use this item now!"},
-        ActWithoutUsableItemCase{"a wand above his aim", {demo::kTwig}, kMagicPage, 0, true,
-                                 u"Don't know how to use it! +2 AIM needed."},
+                                 false, true, u"Can't use this item now!"},
+        ActWithoutUsableItemCase{"a wand above his aim", {demo::kTwig}, kMagicPage, 0, false, true,
+                                 u"Don't know how to use it! +1 AIM needed."},
         ActWithoutUsableItemCase{"a refused wand beside a tonic", {demo::kTwig, demo::kGreaterTonic}, kMagicPage, 0,
-                                 false, u"Don't know how to use it! +2 AIM needed."},
+                                 false, false, u"Don't know how to use it! +1 AIM needed."},
         ActWithoutUsableItemCase{"refused draughts beside a knife", {demo::kDraught, demo::kKnife}, kUsablePage, 2,
-                                 false, u"Can't use this item now!"}));
+                                 false, false, u"Can't use this item now!"},
+        // Neither side can do a thing: the turns would pass for ever.
+        ActWithoutUsableItemCase{"an empty pack against a wisp with nothing", {}, kWeaponPage, 0, true, true, u""},
+        ActWithoutUsableItemCase{"a refused wand against a wisp with nothing", {demo::kTwig}, kMagicPage, 0, true,
+                                 true, u"Don't know how to use it! +1 AIM needed."}));
 
 TEST_F(CombatTest, AMonsterThatDrinksSaysSoAfterItsUseLine) {
     // A rat whose only item is a tonic drinks it and is healed up to its

@@ -61,18 +61,23 @@ TEST_F(FightScriptTest, TheHeroFleesTheToadThenFallsToTheOgre) {
     const size_t items = hero().inventory.size();
 
     // The toad came up; the hero has the first turn and flees (F4). The
-    // toad's parting blow lands, and he drops a quarter of his gold.
+    // toad's parting blow lands first; then, away, he drops a quarter of
+    // his gold: the board tells both in that order.
     play_until(4300);
     ASSERT_EQ(opponent(), "Mire Toad");
     ASSERT_TRUE(waiting_for_the_player());
     play_until(4500);
     ASSERT_TRUE(fight());
     EXPECT_TRUE(fight()->parting_attack_done());
-    EXPECT_EQ(hero().gold, 150);
-    play_until(4900);
+    play_until(4800);
     EXPECT_EQ(board(), "The Mire Toad lashes out with its tongue! 5 damage!");
     EXPECT_EQ(fight()->result().damage, 5);
     EXPECT_EQ(hero().hit_points, 35);
+    EXPECT_EQ(hero().gold, 200);
+    play_until(5000);
+    EXPECT_EQ(board(), "Tolvanek escapes, but drops 50 gold!");
+    EXPECT_EQ(utf16_to_utf8(fight()->older_line()), "The Mire Toad lashes out with its tongue! 5 damage!");
+    EXPECT_EQ(hero().gold, 150);
 
     // Back on the map without the toad; AutoHeal drank one tonic (35 + 8,
     // no more than the maximum). The flight earned nothing.
@@ -90,17 +95,17 @@ TEST_F(FightScriptTest, TheHeroFleesTheToadThenFallsToTheOgre) {
     EXPECT_EQ(hero().experience, 40);
 
     // East to the ogre, who forbids flight: F4 is answered, the turn kept.
-    play_until(14100);
+    play_until(14600);
     ASSERT_EQ(opponent(), "Barrow Ogre");
     ASSERT_TRUE(waiting_for_the_player());
     const std::string autosave = folder + "/savegame/save6.dat";
     const std::string saved_alive = read_text(autosave);
-    play_until(14400);
+    play_until(14900);
     EXPECT_EQ(board(), "There's no place to hide!");
     EXPECT_TRUE(waiting_for_the_player());
 
     // The cudgel's blow (Enter), then the maul's: the funeral.
-    play_until(16300);
+    play_until(16800);
     ASSERT_TRUE(fight());
     EXPECT_LE(hero().hit_points, 0);
     EXPECT_EQ(fight()->phase(), CombatState::kCountedWait);
@@ -109,14 +114,14 @@ TEST_F(FightScriptTest, TheHeroFleesTheToadThenFallsToTheOgre) {
     ASSERT_NE(fight()->menu()->current(), nullptr);
     EXPECT_EQ(fight()->menu()->current()->name(), u"FUNERAL");
     EXPECT_EQ(board(), "Tolvanek, you died!");
-    play_until(17400);
+    play_until(17840);
     expect_golden_screen(host.front_buffer(), "fight_funeral");
 
     // The wait runs out: the fight hands the dead hero on as he fell. He
     // drank nothing (a revived hero would be saved to be continued), and
     // the automatic save still holds him alive.
     testing::internal::CaptureStderr();
-    while (fight() && host.program_time() < 21000) play_until(host.program_time() + 12);
+    while (fight() && host.program_time() < 21500) play_until(host.program_time() + 12);
     const std::string said = testing::internal::GetCapturedStderr();
     const std::string next = screen();
     EXPECT_TRUE(next == "EndOfGame" || next == "GameIO") << next;

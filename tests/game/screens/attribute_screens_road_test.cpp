@@ -1,8 +1,8 @@
 // The level-up and stats screens reached from the map as a player reaches
 // them, played by the committed input script attributes.input through the
 // program's own message loop on the headless back end: a new game, a walk
-// to Pell Marrow, his training (the stats screen, spent with F1, F2, F3 and
-// a tap), back on the map; then the hero's experience reaches the step, the
+// to Pell Marrow, his training (the stats screen, spent with a tap and F3),
+// back on the map; then the hero's experience reaches the step, the
 // level-up screen opens, F2 raises strength, and the map comes back with
 // the automatic save written. Golden frames of both pages.
 #include <filesystem>
@@ -41,21 +41,21 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     ASSERT_EQ(screen(), "Stats");
     EXPECT_EQ(hero().gold, gold - 10);
     const auto* stats = static_cast<const StatsState*>(g_game->current_state());
-    EXPECT_EQ(stats->points(), 6 + 7 + 4 - 3);
+    EXPECT_EQ(stats->points(), 3 + 1 + 1 - 3);
     play_until(9700);
     EXPECT_EQ(stats->page().alpha(), HeroSheetPage::kOpaque);
     expect_screen("stats");
 
-    // All but the last point spent: 7, 5, 4 and one point left.
+    // All but the last point spent: 1, 2, 1 and one point left.
     play_until(11200);
     EXPECT_EQ(stats->points(), 1);
-    EXPECT_EQ(hero().dexterity_, 7);
-    EXPECT_EQ(hero().strength_, 5);
-    EXPECT_EQ(hero().knowledge_, 4);
+    EXPECT_EQ(hero().dexterity_, 1);
+    EXPECT_EQ(hero().strength_, 2);
+    EXPECT_EQ(hero().knowledge_, 1);
     expect_screen("stats_spent");
     // The last one: the page fades out to the map.
     play_until(11460);
-    EXPECT_EQ(hero().knowledge_, 5);
+    EXPECT_EQ(hero().knowledge_, 2);
     EXPECT_TRUE(stats->leaving());
     play_until(12000);
     ASSERT_EQ(screen(), "Walking");
@@ -81,7 +81,7 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     play_until(13000);
     EXPECT_EQ(level_up->phase(), LevelUpState::kShowing);
     EXPECT_EQ(hero().level_number, 2);
-    EXPECT_EQ(hero().strength_, 6);
+    EXPECT_EQ(hero().strength_, 3);
     EXPECT_EQ(hero().max_hit_points, 55);
     EXPECT_EQ(hero().experience, 0);
     expect_screen("level_result");

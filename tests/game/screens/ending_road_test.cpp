@@ -1,7 +1,8 @@
 // The demo played from a new game to its ending by the committed input
 // script ending.input through the program's own message loop on the
 // headless back end: a night at the inn (the sleep screen and the health
-// message after it), the lantern found in the wood's reeds (the hero's
+// message after it), the fallen trunk that closes the wood's reeds until
+// Old Hesk is asked about the lantern, the lantern found there (the hero's
 // thought on a story page); back in the village the inn's loft up its
 // stairs (the drover who speaks first and leaves), the mummer's wager in
 // his looks, the armourer in the yard fooled, a coat bought from him and an
@@ -26,7 +27,9 @@
 
 namespace {
 
-constexpr uint32_t kLantern = 0x4601, kLanternReturned = 0x5002;
+constexpr uint32_t kLantern = 0x4601, kLetter = 0x4602, kLanternReturned = 0x5002, kLogMoved = 0x5003;
+constexpr uint32_t kThistlewood = 0x1102, kTrunkWall = 11;
+constexpr Point kTrunk{14, 8};
 constexpr uint32_t kJerkin = 0x4401, kCoat = 0x4402;
 constexpr uint32_t kDrover = 0x2007, kMummer = 0x2008;
 constexpr uint32_t kWagerTaken = 0x5010, kArmourerFooled = 0x5011, kWagerWon = 0x5012, kWager = 0x6010;
@@ -71,8 +74,29 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     EXPECT_EQ(hero().hit_points, hero().max_hit_points);
     expect_screen("rested");
 
+    // By the wood's east fence, after the rat: the reeds' corner is walled
+    // off, its one way in closed by a fallen trunk, until Old Hesk has been
+    // asked about the lantern. He gives a letter for Marta and rolls the
+    // trunk aside (a page) when the hero next comes down beside the fence.
+    play_until(46000);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_EQ(level(), "Thistlewood");
+    const MapLevel& wood = *world().get_level(kThistlewood);
+    EXPECT_EQ(wood.cell(kTrunk.x, kTrunk.y)->wall, kTrunkWall);
+    EXPECT_EQ(flag(kLogMoved), 0);
+    play_until(53100);
+    ASSERT_EQ(screen(), "Walking");
+    EXPECT_EQ(flag(kLogMoved), 1);
+    EXPECT_TRUE(hero().has_item(kLetter));
+    EXPECT_EQ(wood.cell(kTrunk.x, kTrunk.y)->wall, kTrunkWall);
+    EXPECT_FALSE(hero().has_item(kLantern));
+    play_until(54100);
+    ASSERT_EQ(screen(), "Story");
+    play_until(54900);
+    EXPECT_EQ(wood.cell(kTrunk.x, kTrunk.y)->wall, 0u);
+
     // Among the reeds: the lantern, and the hero's thought about it.
-    play_until(44280);
+    play_until(58410);
     ASSERT_EQ(screen(), "Story");
     EXPECT_EQ(level(), "Thistlewood");
     EXPECT_TRUE(hero().has_item(kLantern));
@@ -80,25 +104,25 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     expect_screen("thought");
 
     // Back in the village with it, a level higher.
-    play_until(66000);
+    play_until(89810);
     EXPECT_EQ(level(), "Millbrook");
     EXPECT_GE(hero().level_number, 2);
     const int32_t gold_home = hero().gold;
 
     // Up the inn's stairs: the drover at the top speaks first, then leaves.
-    play_until(73500);
+    play_until(97310);
     ASSERT_EQ(screen(), "Talking");
     EXPECT_EQ(level(), "Kettle Loft");
     ASSERT_NE(topic_on_screen(), nullptr);
     EXPECT_EQ(topic_on_screen()->key, "[main]:At last#1");
     EXPECT_TRUE(person_on_level(kDrover));
-    play_until(75800);
+    play_until(99610);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_FALSE(person_on_level(kDrover));
 
     // The wager taken: the hero in the mummer's looks, the quest in his log.
     const std::array<int32_t, 4> own_looks = looks();
-    play_until(81800);
+    play_until(105610);
     ASSERT_EQ(screen(), "Walking");
     const auto& motley = world().get_or_load_npc(kMummer)->body;
     EXPECT_EQ(looks(), (std::array<int32_t, 4>{motley[0], motley[1], motley[2], motley[3]}));
@@ -107,32 +131,32 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     EXPECT_EQ(quest_done(kWager), 0);
 
     // In the yard the armourer takes him for the mummer.
-    play_until(93500);
+    play_until(117310);
     ASSERT_EQ(screen(), "Talking");
     EXPECT_EQ(level(), "Kettle Yard");
     EXPECT_EQ(flag(kArmourerFooled), 1);
     expect_screen("fooled");
 
     // His shop, on what fits the hero; then the coat bought.
-    play_until(95800);
+    play_until(119610);
     ASSERT_EQ(screen(), "Shop");
     expect_screen("shop");
-    play_until(98600);
+    play_until(122410);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_TRUE(hero().has_item(kCoat));
     EXPECT_EQ(hero().gold, gold_home - 22);
 
     // His selling page: the old jerkin sold for six in ten of its price.
-    play_until(102600);
+    play_until(126410);
     ASSERT_EQ(screen(), "Shop");
-    play_until(105000);
+    play_until(128810);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_FALSE(hero().has_item(kJerkin));
     EXPECT_TRUE(hero().has_item(kCoat));
     EXPECT_EQ(hero().gold, gold_home - 22 + 6);
 
     // Back up in the loft the mummer pays, and the hero has his own looks.
-    play_until(115600);
+    play_until(139410);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(looks(), own_looks);
     EXPECT_EQ(hero().gold, gold_home - 22 + 6 + 12);
@@ -143,11 +167,11 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
 
     // Out of the inn's front door; the innkeeper takes the lantern and the
     // game ends.
-    play_until(124500);
+    play_until(148310);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_EQ(level(), "Millbrook");
     EXPECT_TRUE(hero().has_item(kLantern));
-    play_until(130900);
+    play_until(154710);
     ASSERT_EQ(screen(), "EndOfGame");
     EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kFirstEnding);
     EXPECT_FALSE(hero().has_item(kLantern));
@@ -156,14 +180,14 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     expect_screen("picture");
 
     // A key: the title menu, with no game to continue.
-    play_until(133900);
+    play_until(157710);
     ASSERT_EQ(screen(), "Menu");
     EXPECT_EQ(g_game->music_name(), "music/title-ending.xm");
     expect_screen("menu");
 }
 
 TEST_F(EndingRoadTest, ClosingTheWindowOnTheEndingsPictureLeavesNoGameToContinue) {
-    play_until(130900);
+    play_until(154710);
     ASSERT_EQ(screen(), "EndOfGame");
     host.send_message(MessageId::Close);
     EXPECT_FALSE(host.has_window());
@@ -171,7 +195,7 @@ TEST_F(EndingRoadTest, ClosingTheWindowOnTheEndingsPictureLeavesNoGameToContinue
 }
 
 TEST_F(EndingRoadTest, ClosingTheWindowOnTheWayHomeKeepsTheGameToContinue) {
-    play_until(66000);
+    play_until(89810);
     ASSERT_EQ(screen(), "Walking");
     host.send_message(MessageId::Close);
     EXPECT_TRUE(autosave_written());

@@ -54,7 +54,7 @@ protected:
 
 TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
     // Down the cairn's steps: the hollow, where the hero walks.
-    play_until(66600);
+    play_until(80730);
     ASSERT_EQ(level(), "Delverworld Hollow");
     EXPECT_FALSE(hero().running);
     const Attributes before = attributes();
@@ -65,7 +65,7 @@ TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
     EXPECT_NE(heath_save.find("\"Orrowmere Wilds\""), std::string::npos);
 
     // The spring: full health, a point more on each base attribute, a save.
-    play_until(68500);
+    play_until(82630);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(attributes(), (Attributes{before.dexterity + 1, before.strength + 1, before.defence + 1,
                                         before.knowledge + 1, before.resistance + 1}));
@@ -74,18 +74,18 @@ TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
 
     // The open chest: the bell and the purse; their experience makes a
     // level, and F2 on the level-up screen takes strength.
-    play_until(77150);
+    play_until(91280);
     EXPECT_TRUE(hero().has_item(kDelversBell));
     EXPECT_EQ(hero().gold, gold + 40);
     EXPECT_EQ(screen(), "Level");
-    play_until(80400);
+    play_until(94530);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().level_number, hero_level + 1);
     EXPECT_EQ(hero().strength_, before.strength + 2);
 
     // Down the hollow's second steps: the drowned stair, its page, the
     // quest of the tolling in the log and the beetle by the lower steps.
-    play_until(82900);
+    play_until(97030);
     ASSERT_EQ(level(), "The Drowned Stair");
     EXPECT_EQ(screen(), "Story");
     EXPECT_EQ(world().get_flag(kDeepReached)->value, 1);
@@ -97,26 +97,26 @@ TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
                                 return m->level_id == kDrownedStair && m->record()->name.str() == "Slatehide Beetle";
                             }),
               1);
-    play_until(86500);
+    play_until(100630);
     EXPECT_TRUE(hero().running);
 
     // Up and west to the shaft's edge; the action key there: its page, then
     // the end.
-    play_until(93300);
+    play_until(107430);
     EXPECT_EQ((Point{(hero().x + 16) / 32, (hero().y + 26) / 32}), (Point{3, 2}));
     expect_screen("shaft_edge");
-    play_until(94000);
+    play_until(108130);
     EXPECT_EQ(screen(), "Story");
-    play_until(94700);
+    play_until(108830);
     ASSERT_EQ(screen(), "EndOfGame");
     EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kGameOver);
-    play_until(96600);
+    play_until(110730);
     expect_screen("picture");
     EXPECT_TRUE(hero().has_item(kDelversBell));
 
     // A key fades the picture out to the load screen; the game can be
     // neither continued nor saved.
-    play_until(97700);
+    play_until(111830);
     EXPECT_EQ(screen(), "GameIO");
     // The automatic save's line names the long region and fits its row.
     expect_screen("load_page");

@@ -82,6 +82,34 @@ TEST_F(ItemNoticeTest, ClosingItPlaysNoClick) {
     EXPECT_TRUE(notice().leaving());
 }
 
+// The box stands at the bottom of the map above the HUD's strip, unless a
+// talk bubble is there; then above the bubble, where it fits.
+TEST(ItemNoticeArea, TheBoxKeepsClearOfATalkBubble) {
+    const Size layer{240, 320}, box{220, 52};
+    const Rect map{0, 0, 240, 286};
+    struct Row {
+        const char* what;
+        Rect bubble;
+        Rect area;
+    };
+    const Row rows[] = {
+        {"no bubble", {}, map},
+        {"a bubble at the top", {10, 0, 230, 170}, map},
+        {"a bubble low on the map", {10, 145, 230, 300}, {0, 0, 240, 141}},
+        {"a bubble just low enough for the box above", {10, 56, 230, 240}, {0, 0, 240, 52}},
+        {"a bubble too tall for the box above", {10, 55, 230, 240}, map},
+    };
+    for (const Row& row : rows) {
+        const Rect area = item_notice_area(layer, box, row.bubble);
+        EXPECT_EQ(area, row.area) << row.what;
+        const Rect box_at{area.left + (area.width() - box.width) / 2, area.bottom - box.height,
+                          area.left + (area.width() - box.width) / 2 + box.width, area.bottom};
+        if (area != map) {
+            EXPECT_FALSE(box_at.intersects(row.bubble)) << row.what;
+        }
+    }
+}
+
 TEST_F(ItemNoticeTest, AnItemNoStoryHasReturnsAtOnceWithoutABox) {
     start_game();
     show("Menu", 0x7777777, 1);

@@ -124,6 +124,26 @@ TEST_F(MainMenuTest, CancelClosesTheDifficultyPageByKeyAndPen) {
     EXPECT_FALSE(menu_state().leaving());
 }
 
+// The difficulty page covers each entry of the main page wholly or not at
+// all: no sliver of an entry shows at its edge.
+TEST_F(MainMenuTest, TheDifficultyPageCoversEachEntryWhollyOrNotAtAll) {
+    start_game();
+    tap_control(menu(), u"NEW");
+    const UiMenu* difficulty = menu_state().difficulty_menu();
+    ASSERT_NE(difficulty, nullptr);
+    const Rect dialog = difficulty->group()->bounds();
+    const Point origin = menu().group()->position();
+    int32_t covered = 0;
+    for (const auto& entry : menu().current()->controls()) {
+        const Rect r = entry->screen_rect().offset(origin);
+        if (r.empty()) continue;
+        const Rect common = r.intersect(dialog);
+        EXPECT_TRUE(common.empty() || common == r) << utf16_to_utf8(entry->object_name.value_or(u"?"));
+        covered += common == r;
+    }
+    EXPECT_GT(covered, 0);
+}
+
 // Every key press and every pen down clicks, over the difficulty page too;
 // a key's release and the pen's moves and lifts do not.
 TEST_F(MainMenuTest, EveryKeyPressAndPenDownClicks) {

@@ -12,6 +12,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "game/combat/combat_state.h"
 #include "game/screens/talking_state.h"
+#include "game/story/item_record.h"
 #include "game/story/monster_record.h"
 #include "game/story/npc_record.h"
 #include "game/story/quest.h"
@@ -30,6 +31,13 @@ protected:
     // Compares the screen with its golden picture "road_<name>".
     void expect_screen(const std::string& name) { expect_golden_screen(host.front_buffer(), "road_" + name); }
     Point cell() { return {(hero().x + 16) / 32, (hero().y + 26) / 32}; }
+    // The uses left of all the hero's entries of an item.
+    int32_t uses_of(uint32_t item_id) {
+        int32_t uses = 0;
+        for (const auto& entry : hero().inventory)
+            if (entry->item && entry->item->id == item_id) uses += entry->uses;
+        return uses;
+    }
 };
 
 TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
@@ -114,8 +122,8 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     EXPECT_EQ(g_game->main_fade().level(), 0);
     expect_screen("in_the_wood");
 
-    // Up the wood's path monsters meet the hero (the drawn blocks reseed the
-    // shared generator, so which one depends on the map).
+    // Along the wood's path monsters meet the hero (the drawn blocks reseed
+    // the shared generator, so which one depends on the map).
     play_until(28300);
     ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
     const std::shared_ptr<MonsterActor> monster = g_game->screen_arguments.opponent;
@@ -128,13 +136,15 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     EXPECT_EQ(screen(), "Combat");
     EXPECT_EQ(g_game->upper_fade().level(), 0);
 
-    // The cudgel's first blow, half-way through the swing.
-    play_until(30000);
+    // The cudgel's first blow, half-way through the swing: the rat is weak
+    // against it, and takes several blows.
+    play_until(30060);
     expect_screen("first_attack");
     const int32_t experience = hero().experience;
+    const int32_t tonic_uses = uses_of(0x4301);
 
-    // The monster fell: the reward page, paid at once.
-    play_until(31600);
+    // The monster fell at the third blow: the reward page, paid at once.
+    play_until(35320);
     ASSERT_EQ(screen(), "Combat");
     const auto* fight = static_cast<const CombatState*>(g_game->current_state());
     EXPECT_LE(monster->hit_points, 0);
@@ -145,12 +155,17 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     EXPECT_EQ(hero().gold, start_gold + 25 + reward.gold);
     expect_screen("reward");
 
+    EXPECT_LT(hero().hit_points, hero().max_hit_points);
+
     // Back in the wood without the monster, the map shown again; the
     // monster's own gift of gold comes as a notice, closed with the action
-    // key.
-    play_until(32900);
+    // key. Heal after battles (on by default) had him drink a Minor Tonic
+    // on leaving the fight: he is whole again.
+    play_until(36600);
     EXPECT_EQ(screen(), "Item");
-    play_until(33700);
+    EXPECT_EQ(hero().hit_points, hero().max_hit_points);
+    EXPECT_EQ(uses_of(0x4301), tonic_uses - 1);
+    play_until(37500);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(g_game->screen_arguments.opponent, nullptr);

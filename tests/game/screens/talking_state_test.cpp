@@ -17,6 +17,7 @@
 #include "engine/ui/ui_page.h"
 #include "engine/ui/ui_text.h"
 #include "game/screens/action_executor.h"
+#include "game/screens/item_notice_state.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
 #include "game/session/story_module.h"
@@ -304,6 +305,34 @@ TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
     tick();  // the queue is empty: the replies
     EXPECT_EQ(talking->speaker(), TalkingState::kHeroChooses);
     EXPECT_EQ(talking->reply_count(), 1);
+}
+
+// The notice of an item a topic gives stands clear of the bubble, low or
+// high on the screen, so that the talk's text stays readable under it.
+TEST_F(TalkingTest, AnItemNoticeFromATopicCoversNoneOfTheBubble) {
+    NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Take this.", "", {action(0x103, 25)})});
+    HeroActor& hero = g_game->hero();
+    const Point scroll = g_game->ground_group()->offset();
+    for (const int32_t screen_y : {60, 150, 250}) {
+        SCOPED_TRACE(screen_y);
+        hero.x = scroll.x + 100;
+        hero.y = scroll.y + screen_y;
+        hero.facing = 30;  // down: the bubble's point lies below the hero
+        talk_to(npc);
+        tick(40);
+        press();
+        tick();
+        ASSERT_EQ(screen(), "Item");
+        const auto* notice = static_cast<const ItemNoticeState*>(g_game->current_state());
+        const Rect bubble = talking->bubble_area();
+        ASSERT_FALSE(bubble.empty());
+        EXPECT_FALSE(notice->box_area().empty());
+        EXPECT_FALSE(notice->box_area().intersects(bubble));
+        // Back to the topic, which ends: the bubble fades out to the map.
+        g_game->switch_state("Talking", 0);
+        for (int i = 0; i < 200 && screen() == "Talking"; ++i) tick();
+        ASSERT_EQ(screen(), "Walking");
+    }
 }
 
 TEST_F(TalkingTest, ANewConversationFromATopicReplacesTheBubble) {

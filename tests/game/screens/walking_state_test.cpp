@@ -1,6 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/core/text_helpers.h"
+#include "engine/files/program_paths.h"
+#include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/ui_menu.h"
+#include "engine/ui/ui_page.h"
+#include "engine/ui/ui_text.h"
 #include "game/screens/walking_game_support.h"
 #include "game/screens/walking_rules.h"
 #include "game/world/monster_actor.h"
@@ -267,6 +278,95 @@ TEST_F(WalkingTest, SleepingHeroSeesTheHealthMessageAndAScriptedWalkDoesNot) {
     }
     start_walking(WalkingState::kEnterScripted);
     EXPECT_FALSE(walking().has_message());
+}
+
+// The innkeeper, to whom the story sends the hero twice, is talked to with
+// one press of the action key however the hero came up to her: from below,
+// beside or askew, or after lingering by her.
+// Standing where she was placed, her walk-to ends as soon as she is within
+// reach, though the hero stops further from people than from monsters.
+TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
+    struct Case {
+        const char* what;
+        Point start;  // pixels, Marta stands at (128, 160)
+        std::vector<uint32_t> keys;
+        int linger_ticks;
+    };
+    const Case cases[] = {
+        {"from below", {128, 230}, {kUp}, 0},
+        {"from below, a little to the right", {137, 230}, {kUp}, 0},
+        {"from the right", {200, 160}, {kLeft}, 0},
+        {"askew from above and the right", {190, 145}, {kDown, kLeft}, 0},
+        {"after lingering beside her", {128, 230}, {kUp}, 600},
+    };
+    for (const Case& c : cases) {
+        start_walking();
+        const Actor* marta = nullptr;
+        for (Actor* actor : world().current_level()->actors)
+            if (static_cast<NpcActor*>(actor)->record()->id == kMarta) marta = actor;
+        ASSERT_NE(marta, nullptr);
+        ASSERT_EQ(marta->position(), (Point{128, 160}));
+        put_hero(c.start);
+        // As a player does: the keys held until the hero has come up to her.
+        const auto apart = [&] { return std::abs(hero().x - marta->x) + std::abs(hero().y - marta->y); };
+        for (uint32_t key : c.keys) game().set_key_state(kKeyPress, key, 0);
+        for (int i = 0; i < 300 && apart() > 26; ++i) tick();
+        release_keys();
+        tick(1 + c.linger_ticks);
+        ASSERT_EQ(screen_name(), "Walking") << c.what;
+        screen()->on_key(kKeyPress, kActionKey, 0);
+        // At once (25 ticks, 0.3 s): no walk round her first.
+        for (int i = 0; i < 25 && screen_name() == "Walking"; ++i) tick();
+        ASSERT_EQ(screen_name(), "Talking") << c.what;
+        EXPECT_EQ(game().screen_arguments.talk_partner->id, kMarta) << c.what;
+        EXPECT_GE(apart(), 24) << c.what;
+        game().switch_state("Walking", 0);
+    }
+}
+
+// The map bar follows the hero's health whatever changed it: a fight, a
+// load or a level-up away from the map shows as soon as the map is back, a
+// change on the map at the next tick.
+TEST_F(WalkingTest, TheMapBarShowsTheHerosHealthOnceTheMapIsBack) {
+    const auto stats = [] {
+        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(u"stats"));
+        return text ? utf16_to_utf8(text->title) : std::string("<missing>");
+    };
+    hero().hit_points = hero().max_hit_points = 40;
+    const std::vector<uint8_t> whole = world().save_state_bytes();
+    ASSERT_FALSE(whole.empty());
+    const std::string save = world().save_path("save1.dat");
+    std::ofstream(utf16_to_utf8(resolve_path(utf8_to_utf16(save))), std::ios::binary)
+        .write(reinterpret_cast<const char*>(whole.data()), std::streamsize(whole.size()));
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        int32_t hit_points, maximum;
+    };
+    const Case cases[] = {
+        {"a fight's blows", [&] { hero().take_damage(15, true); }, 25, 40},
+        {"a fled fight's parting blow", [&] { hero().take_damage(5, true); }, 20, 40},
+        {"a whole save loaded after a lost fight",
+         [&] {
+             hero().hit_points = 0;
+             game().update_hud_status();  // as the lost fight left the bar
+             ASSERT_TRUE(game().load_game(save));
+         },
+         40, 40},
+        {"a level-up's new maximum", [&] { hero().max_hit_points = hero().hit_points = 55; }, 55, 55},
+    };
+    for (const Case& c : cases) {
+        game().switch_state("Zoom", 0);  // a screen that leaves the bar alone
+        c.change();
+        start_walking();
+        EXPECT_EQ(stats(), "Health: " + std::to_string(c.hit_points)) << c.what;
+        EXPECT_EQ(game().hud.red_bar()->x, 240 / 2 - 71 + c.hit_points * 46 / c.maximum) << c.what;
+    }
+    // On the map itself: at the next tick.
+    hero().hit_points = 31;
+    tick();
+    EXPECT_EQ(stats(), "Health: 31");
+    EXPECT_EQ(game().hud.red_bar()->x, 240 / 2 - 71 + 31 * 46 / 55);
 }
 
 }  // namespace

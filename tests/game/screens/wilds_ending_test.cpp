@@ -52,7 +52,7 @@ protected:
 };
 
 TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEnding) {
-    play_until(44280);
+    play_until(58410);
     EXPECT_EQ(level(), "Thistlewood");
     ASSERT_TRUE(hero().has_item(kLantern));
     EXPECT_TRUE(quest_asked(kLanternQuest));
@@ -60,7 +60,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // Out on the heath, the first look plays (though it starts while the
     // screen fades in): the camera on the cairn, Wenna on her way to it.
-    play_until(54000);
+    play_until(68130);
     ASSERT_EQ(level(), "Orrow Heath");
     ASSERT_EQ(screen(), "Walking");
     EXPECT_TRUE(static_cast<const WalkingState*>(g_game->current_state())->scripted());
@@ -73,7 +73,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // Then the region's own tune, the save made on the way in, the hero's
     // few steps, and the first look told on a page.
-    play_until(59200);
+    play_until(73330);
     ASSERT_EQ(level(), "Orrow Heath");
     EXPECT_EQ(g_game->music_name(), "music/wild.xm");
     EXPECT_TRUE(autosaved_in("Orrowmere Wilds"));
@@ -88,7 +88,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // Down the sheep track: the fen, its door shut, the ring's mark still
     // on the heath by the cairn.
-    play_until(70200);
+    play_until(84330);
     ASSERT_EQ(level(), "Sallow Fen");
     EXPECT_EQ(cell(kFen, 7, 1).wall, kShutDoor);
     EXPECT_EQ(flag(kWaymark), int32_t(kHeath));
@@ -99,20 +99,20 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // The heart-stone touched: the door's wall state goes off (the open
     // doorway), told on a page.
-    play_until(75250);
+    play_until(89380);
     ASSERT_EQ(screen(), "Story");
     EXPECT_EQ(cell(kFen, 7, 1).wall, kOpenDoor);
     expect_screen("door_open");
 
     // In the undercroft: after the page on the silence, no music at all.
-    play_until(82600);
+    play_until(96730);
     ASSERT_EQ(level(), "Wardens' Undercroft");
     ASSERT_EQ(screen(), "Walking");
     EXPECT_EQ(g_game->music_name(), "");
 
     // The font: the hymn locked on, the lantern kindled, and a gift fit for
     // a stronger hero (no potion, no keepsake) as a notice.
-    play_until(86500);
+    play_until(100630);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(g_game->music_name(), "music/hymn.xm");
     EXPECT_TRUE(g_game->music_locked);
@@ -128,7 +128,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // The tithe box: gold by the hero's hit points, (50..74) x 40 x 5 / 800
     // rounded down to an even number.
-    play_until(90100);
+    play_until(104230);
     ASSERT_EQ(screen(), "Item");
     EXPECT_EQ(hero().max_hit_points, 40);
     EXPECT_GE(hero().gold - gold_on_the_heath, 12);
@@ -137,7 +137,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // The mark-stone: the ring now points beside it. The tithe box's lid
     // stayed open (its object's state, not a wall bit, toggled).
-    play_until(94600);
+    play_until(108730);
     ASSERT_EQ(screen(), "Story");
     EXPECT_EQ(cell(kUndercroft, 7, 2).object, kOpenBox);
     EXPECT_EQ(cell(kUndercroft, 7, 2).wall, 0u);
@@ -146,28 +146,28 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
 
     // Back in the fen the hymn goes on: the locked music outlasts the
     // level's own.
-    play_until(99100);
+    play_until(113230);
     ASSERT_EQ(level(), "Sallow Fen");
     EXPECT_EQ(g_game->music_name(), "music/hymn.xm");
 
     // The heart-stone again, the door open: the ring carries the hero to
     // his mark.
-    play_until(103100);
+    play_until(117230);
     ASSERT_EQ(level(), "Wardens' Undercroft");
     EXPECT_EQ(hero_cell(), (Point{7, 5}));
 
     // Up on the heath by the fen's track: the hymn unlocked and stopped,
     // and the heath's tune again.
-    play_until(114700);
+    play_until(128830);
     ASSERT_EQ(level(), "Orrow Heath");
     EXPECT_EQ(screen(), "Story");
     EXPECT_FALSE(g_game->music_locked);
     EXPECT_EQ(g_game->music_name(), "music/wild.xm");
 
-    play_until(120400);
+    play_until(134530);
     ASSERT_EQ(screen(), "Talking");
 
-    play_until(123200);
+    play_until(137330);
     ASSERT_EQ(screen(), "EndOfGame");
     EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kSecondEnding);
     EXPECT_TRUE(hero().has_item(kLantern));

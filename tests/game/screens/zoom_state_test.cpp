@@ -52,7 +52,7 @@ TEST(ZoomPicture, ColoursAverageChannelByChannelWithoutCarries) {
 // Samples one block of a scratch picture whose pixel (x, y) is x + 240 y
 // (modulo 2^16) into a map of `map_size` filled with a sentinel; returns the
 // written map pixels by their place.
-std::map<std::pair<int, int>, uint16_t> sample(Point block, int32_t divisor, Size map_size) {
+std::map<std::pair<int, int>, uint16_t> sample(Rect block, int32_t divisor, Size map_size) {
     Bitmap scratch(kScreenSize.width, kScreenSize.height, false);
     for (int32_t y = 0; y < scratch.height; ++y)
         for (int32_t x = 0; x < scratch.width; ++x) scratch.pixels[scratch.index(x, y)] = uint16_t(x + 240 * y) & 0x7BEF;
@@ -68,32 +68,58 @@ std::map<std::pair<int, int>, uint16_t> sample(Point block, int32_t divisor, Siz
 }
 
 TEST(ZoomPicture, ABlockGivesEveryDivisorthPixelAveragedWithItsRightNeighbour) {
-    const auto written = sample({160, 0}, 3, {170, 128});
+    const auto written = sample({160, 0, 320, 160}, 3, {170, 128});
     // Columns 0, 3, .., 159 and rows 0, 3, .., 159 of the block: 54 x 54
     // pixels from map column 53 on.
     EXPECT_EQ(written.size(), 54u * 54u);
     EXPECT_EQ(written.begin()->first, (std::pair<int, int>{53, 0}));
     const auto scratch = [](int x, int y) { return uint16_t(uint16_t(x + 240 * y) & 0x7BEF); };
     EXPECT_EQ(written.at({53 + 10, 7}), average_rgb565(scratch(30, 21), scratch(31, 21)));
-    EXPECT_EQ(written.at({53 + 53, 53}), average_rgb565(scratch(159, 159), scratch(160, 159)));
+}
+
+// The scratch picture is empty past the block's last column: a sample whose
+// right neighbour would lie there takes the last column instead, or the
+// level shows a dark line down every such column.
+TEST(ZoomPicture, ASampleNeverReachesPastItsBlock) {
+    struct Case {
+        const char* what;
+        Rect block;
+        int32_t divisor;
+        Size map;
+        std::pair<int, int> at;  // a map pixel
+        Point left, right;       // the block's pixels it averages
+    };
+    for (const Case& c :
+         {Case{"the last column of a whole block", {320, 0, 480, 160}, 3, {170, 128}, {106 + 53, 9}, {159, 27}, {159, 27}},
+          Case{"inside a whole block", {320, 0, 480, 160}, 3, {170, 128}, {106 + 52, 9}, {156, 27}, {157, 27}},
+          Case{"the last column at divisor 6", {960, 0, 1120, 160}, 6, {213, 160}, {160 + 26, 0}, {156, 0}, {159, 0}},
+          Case{"the level's last, narrow block", {1248, 0, 1280, 160}, 6, {213, 160}, {208 + 4, 0}, {24, 0}, {27, 0}}}) {
+        const auto written = sample(c.block, c.divisor, c.map);
+        const auto scratch = [](Point p) { return uint16_t(uint16_t(p.x + 240 * p.y) & 0x7BEF); };
+        ASSERT_TRUE(written.count(c.at)) << c.what;
+        EXPECT_EQ(written.at(c.at), average_rgb565(scratch(c.left), scratch(c.right))) << c.what;
+    }
 }
 
 TEST(ZoomPicture, BlocksAtTheLevelsEdgesWriteOnlyInsideThePicture) {
     struct Case {
-        Point block;
+        Rect block;
         int32_t divisor;
         Size map;
         size_t pixels;
     };
-    // The village (16 x 12, divisor 3): the last column of blocks starts at
-    // picture column 160 of 170, the last row at 106 of 128. The inn (8 x 6,
-    // divisor 2): the second block reaches 159 of 128 both ways.
-    for (const Case& c : {Case{{480, 0}, 3, {170, 128}, 10u * 54u}, Case{{480, 320}, 3, {170, 128}, 10u * 22u},
-                          Case{{0, 320}, 3, {170, 128}, 54u * 22u}, Case{{160, 160}, 2, {128, 96}, 48u * 16u},
-                          Case{{960, 800}, 6, {213, 160}, 27u * 27u}}) {
+    // The village (16 x 12, divisor 3): the last column of blocks, one tile
+    // wide, starts at picture column 160 of 170, the last row, two tiles
+    // high, at 106 of 128. The inn (8 x 6, divisor 2): the second block is
+    // 3 x 1 tiles.
+    for (const Case& c : {Case{{480, 0, 512, 160}, 3, {170, 128}, 10u * 54u},
+                          Case{{480, 320, 512, 384}, 3, {170, 128}, 10u * 22u},
+                          Case{{0, 320, 160, 384}, 3, {170, 128}, 54u * 22u},
+                          Case{{160, 160, 256, 192}, 2, {128, 96}, 48u * 16u},
+                          Case{{960, 800, 1120, 960}, 6, {213, 160}, 27u * 27u}}) {
         const auto written = sample(c.block, c.divisor, c.map);
-        EXPECT_EQ(written.size(), c.pixels) << c.block.x << "," << c.block.y;
-        const Point start{c.block.x / c.divisor, c.block.y / c.divisor};
+        EXPECT_EQ(written.size(), c.pixels) << c.block.left << "," << c.block.top;
+        const Point start{c.block.left / c.divisor, c.block.top / c.divisor};
         for (const auto& [at, colour] : written) {
             EXPECT_GE(at.first, start.x);
             EXPECT_GE(at.second, start.y);
@@ -274,8 +300,11 @@ TEST_F(ZoomStateTest, TheMarkerStandsOnTheHeroAndBlinks) {
     const Sprite& map = *z.map_picture();
     EXPECT_EQ(map.x - offset.x, (240 - 170) / 2);
     EXPECT_EQ(map.y - offset.y, (320 - 128) / 2);
-    EXPECT_EQ(z.marker()->x - offset.x, hero().x / 3 + (240 - 170) / 2 - 16);
-    EXPECT_EQ(z.marker()->y - offset.y, hero().y / 3 + (320 - 128) / 2 - 16);
+    // The hero at full size, centred on his shrunk tile.
+    EXPECT_EQ(z.marker()->x - offset.x, (hero().x + 16) / 3 - 16 + (240 - 170) / 2);
+    EXPECT_EQ(z.marker()->y - offset.y, (hero().y + 16) / 3 - 16 + (320 - 128) / 2);
+    EXPECT_EQ(z.marker()->zoom, 1024);
+    EXPECT_EQ(z.marker()->def, hero().sprite()->picture()->def);
     for (int32_t counter = 0; counter < 250; ++counter) {
         tick();
         ASSERT_EQ(z.marker()->alpha, zoom_marker_alpha(counter)) << counter;
@@ -309,6 +338,15 @@ TEST_F(ZoomStateTest, EveryLevelIsDrawnInsideItsPicture) {
         const size_t blank = size_t(std::count(picture.pixels.begin(), picture.pixels.end(), uint16_t(0)));
         EXPECT_LT(blank, picture.pixels.size() / 10) << std::hex << c.level;
         tick_until(ZoomState::kShowing);
+        // The full-size marker stands centred on the hero's shrunk tile.
+        ASSERT_NE(z.marker(), nullptr);
+        const Rect marker = z.marker()->bounds(0, 0);
+        const Rect shrunk_tile{z.map_picture()->x + c.hero.x / c.divisor, z.map_picture()->y + c.hero.y / c.divisor,
+                               z.map_picture()->x + (c.hero.x + 32) / c.divisor,
+                               z.map_picture()->y + (c.hero.y + 32) / c.divisor};
+        EXPECT_EQ((Size{marker.width(), marker.height()}), (Size{32, 32})) << std::hex << c.level;
+        EXPECT_LE(std::abs(2 * (marker.left - shrunk_tile.left) - (shrunk_tile.width() - 32)), 2) << std::hex << c.level;
+        EXPECT_LE(std::abs(2 * (marker.top - shrunk_tile.top) - (shrunk_tile.height() - 32)), 2) << std::hex << c.level;
         z.on_key(kKeyPress, 8, 0);
         ASSERT_EQ(screen_name(), "Walking");
     }

@@ -34,9 +34,7 @@ do 0x501 a=0x11 b=(1,0) c=5
 )";
 
 std::vector<StorySourceError> parse(const std::string& text, World& world, StoryFolderPlan& plan) {
-    auto errors = parse_story_source(text, world, plan);
-    if (errors.empty()) errors = validate_story(world, plan);
-    return errors;
+    return check_story_source(text, world, plan);
 }
 
 TEST(StorySource, ParsesEveryKindOfStatement) {
@@ -111,6 +109,44 @@ TEST(StorySource, ReportsMistakesWithTheirLine) {
     EXPECT_NE(first_error("level 0x13 \"x\" width=2 height=1\nrow \"...\"\n").find("2 wide"), std::string::npos);
     EXPECT_NE(first_error("monster 0x31 \"M\" sprite=\"rat.spr\"\n").find("start with"), std::string::npos);
     EXPECT_EQ(first_error(""), "");
+}
+
+// Faults found once the whole story is read name the line of what they
+// concern, and codes as the source spells them. kSmallStory ends on line
+// 25: each tail starts on line 26.
+TEST(StorySource, FaultsOfTheWholeStoryNameTheirLine) {
+    struct Case {
+        const char* tail;
+        const char* fault;  // "LINE: message" of the first fault
+        bool warning;
+    };
+    const Case cases[] = {
+        {"item 0x41 \"Again\"\n", "26: id 0x41 of an item is already taken by an item (line 17)", false},
+        {"flag 0x41 \"TAKEN\"\n", "26: id 0x41 of a flag is already taken by an item (line 17)", false},
+        {"region 0x10 \"x\"\n", "26: id 0x10 of a region is already taken by a map (line 6)", false},
+        {"do 0x503 a=0x2fff b=0x11\n", "26: trigger 0x60: action 0x503's person 0x2fff is no person", false},
+        {"do 1283 a=0x2fff b=0x11\n", "26: trigger 0x60: action 1283's person 0x2fff is no person", false},
+        {"\n\ndo 0x503 a=0x50 b=0x41\n", "28: trigger 0x60: action 0x503's level 0x41 is an item, not a level", false},
+        {"when kind=3 id=0x99\n", "26: trigger 0x60: condition's flag 0x99 is no flag", false},
+        {"topic \"Hi\" hide=0x99\n", "26: person 0x50, topic \"Hi\"'s hiding flag 0x99 is no flag", false},
+        {"encounter monster=0x99\n", "26: level 0x12: encounter's monster 0x99 is no monster", false},
+        {"level 0x13 \"x\" width=1 height=1 right=0x77\nrow \".\"\n", "26: level 0x13: exit 0x77 is no level", false},
+        {"story start=0x99\n", "26: start level 0x99 is no level", false},
+        {"monster 0x31 \"Ghost\" sprite=\"cghost.spr\" noflee=1\nloot 0x41\n", "", false},
+        {"monster 0x31 \"Ghost\" sprite=\"cghost.spr\" noflee=1\n",
+         "26: monster 0x31 forbids flight but carries no weapon or wand to strike with; the hero may flee it all "
+         "the same",
+         true},
+    };
+    for (const Case& c : cases) {
+        World world;
+        StoryFolderPlan plan;
+        const auto found = check_story_source(std::string(kSmallStory) + c.tail, world, plan);
+        const std::string first = found.empty() ? "" : std::to_string(found[0].line) + ": " + found[0].message;
+        EXPECT_EQ(first, c.fault) << c.tail;
+        EXPECT_EQ(!found.empty() && found[0].warning, c.warning) << c.tail;
+        EXPECT_EQ(has_errors(found), !found.empty() && !c.warning) << c.tail;
+    }
 }
 
 // What combat, the inventory and the shop read: every key lands in the

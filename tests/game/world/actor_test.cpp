@@ -136,6 +136,32 @@ TEST(ActorCollision, OtherCharactersBlock) {
     EXPECT_EQ(hero.position().x, before.x);
 }
 
+// The hero walking at a person from every side, side-stepping round her,
+// stops beside her, never nearer than 24 (where his figure would be drawn
+// across hers), and near enough to talk.
+TEST(ActorCollision, TheHeroStopsBesideAPersonFromEverySide) {
+    const Point person_at{160, 160};
+    const Point starts[] = {{160, 96}, {224, 160}, {160, 224}, {96, 160}, {100, 100}, {220, 100}, {220, 220}, {100, 220}, {150, 90}};
+    for (const Point start : starts) {
+        Built b;
+        auto record = std::make_shared<NpcRecord>();
+        record->stance = 7;
+        NpcActor person(&b.world, record);
+        person.place(kLevel, person_at.x, person_at.y, -1);
+        b.level->actors.push_back(&person);
+        HeroActor& hero = b.hero();
+        hero.place(kLevel, start.x, start.y, 30);
+        for (int frame = 0; frame < 600; ++frame) {
+            hero.step_toward(person_at.x, person_at.y, true);
+            person.update();
+            const Point apart = hero.position() - person.position();
+            ASSERT_GE(std::abs(apart.x) + std::abs(apart.y), 24)
+                << "from " << start.x << "," << start.y << ", frame " << frame << ": " << apart.x << "," << apart.y;
+        }
+        EXPECT_LT(hero.distance_to(person.position()) >> 16, 32) << "from " << start.x << "," << start.y;
+    }
+}
+
 TEST(ActorRecords, PeopleAndMonstersTakeTheirStance) {
     Built b;
     auto person = std::make_shared<NpcRecord>();

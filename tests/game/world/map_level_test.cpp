@@ -243,19 +243,44 @@ struct CollisionFixture {
     }
 };
 
-TEST(MapCollision, CharactersBlockBelowEighteenPixels) {
+// The mover steps to (40, 20), that is to the position (24, 4); the other
+// character stands `apart` from there. A monster comes within the 18
+// (Manhattan) that a fight needs; the hero and people stay 24 apart, so
+// that neither figure is drawn across the other's body.
+TEST(MapCollision, CharactersKeepApartByWhoTheyAre) {
+    enum Who { kHero, kPerson, kMonster };
+    struct Case {
+        Who mover, other;
+        Point apart;
+        bool blocked;
+    };
+    const Case cases[] = {
+        {kPerson, kHero, {23, 0}, true},      {kPerson, kHero, {24, 0}, false},
+        {kPerson, kHero, {0, 18}, true},      {kPerson, kHero, {0, -24}, false},
+        {kPerson, kHero, {9, 9}, true},       {kPerson, kHero, {-12, 12}, false},
+        {kHero, kPerson, {5, -18}, true},     {kHero, kPerson, {-5, 19}, false},
+        {kPerson, kPerson, {3, -20}, true},   {kPerson, kPerson, {20, 4}, false},
+        {kMonster, kHero, {17, 0}, true},     {kMonster, kHero, {18, 0}, false},
+        {kMonster, kHero, {9, 9}, false},     {kHero, kMonster, {-8, 9}, true},
+        {kHero, kMonster, {0, 18}, false},    {kPerson, kMonster, {9, 8}, true},
+        {kPerson, kMonster, {9, 9}, false},   {kMonster, kPerson, {0, 20}, false},
+    };
+    for (const Case& c : cases) {
+        CollisionFixture f;
+        const Point other{24 + c.apart.x, 4 + c.apart.y};
+        f.scene.mover_is_hero = c.mover == kHero;
+        f.scene.mover_is_monster = c.mover == kMonster;
+        if (c.other == kHero) f.scene.hero = other;
+        if (c.other == kPerson) f.scene.people = {other};
+        if (c.other == kMonster) f.scene.monsters = {other};
+        EXPECT_EQ(map_collision_test(40, 20, *f.level, 0, f.scene), c.blocked)
+            << "mover " << c.mover << ", other " << c.other << " at " << c.apart.x << "," << c.apart.y;
+    }
+    // The hero never blocks itself.
     CollisionFixture f;
+    f.scene.mover_is_hero = true;
+    f.scene.hero = {24, 4};
     EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
-    // The hero at distance 17 and 18 (of the positions shifted by 16).
-    f.scene.hero = {40 - 16 + 17, 20 - 16};
-    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
-    f.scene.hero = {40 - 16 + 9, 20 - 16 + 9};
-    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
-    f.scene.hero = {40 - 16, 20 - 16};
-    f.scene.mover_is_hero = true;  // the hero never blocks itself
-    EXPECT_FALSE(map_collision_test(40, 20, *f.level, 0, f.scene));
-    f.scene.others = {{40 - 16 - 8, 20 - 16 + 9}};
-    EXPECT_TRUE(map_collision_test(40, 20, *f.level, 0, f.scene));
 }
 
 TEST(MapCollision, BareCellsBlockUnlessTheirBackgroundAllows) {

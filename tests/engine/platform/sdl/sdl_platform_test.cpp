@@ -12,6 +12,7 @@
 #include "engine/app/shell.h"
 #include "engine/core/text_helpers.h"
 #include "engine/files/program_paths.h"
+#include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
 
 namespace {
@@ -80,16 +81,81 @@ void push_button(SDL_Window* window, bool down, int x, int y) {
     SDL_PushEvent(&e);
 }
 
-TEST_F(SdlPlatformTest, WindowIsTheScreenAtTheGivenScale) {
-    for (int scale : {1, 2, 3}) {
-        SdlPlatform host(scale);
+uint32_t ignore_messages(const Message&) { return 1; }
+
+// The dummy driver's monitor is 1024x768: a window taller than 768 pixels
+// would reach past it, so the scale comes down, and stderr says so.
+TEST_F(SdlPlatformTest, WindowIsTheScreenAtTheGivenScaleOrTheLargestThatFits) {
+    struct Row {
+        int asked;
+        int shown;
+    };
+    for (const Row row : {Row{1, 1}, Row{2, 2}, Row{3, 2}, Row{8, 2}}) {
+        SdlPlatform host(row.asked);
         ASSERT_TRUE(host.ok()) << host.error();
+        SDL_Rect usable{};
+        ASSERT_EQ(SDL_GetDisplayUsableBounds(0, &usable), 0) << SDL_GetError();
+        ASSERT_EQ(usable.w, 1024);
+        ASSERT_EQ(usable.h, 768);
+        testing::internal::CaptureStderr();
+        ASSERT_NE(host.create_window(ignore_messages), 0u);
+        const std::string said = testing::internal::GetCapturedStderr();
         int w = 0, h = 0;
         SDL_GetWindowSize(host.window(), &w, &h);
-        EXPECT_EQ(w, 240 * scale);
-        EXPECT_EQ(h, 320 * scale);
+        EXPECT_EQ(w, 240 * row.shown) << row.asked;
+        EXPECT_EQ(h, 320 * row.shown) << row.asked;
+        EXPECT_EQ(said.find("scale " + std::to_string(row.shown) + " instead") != std::string::npos,
+                  row.shown != row.asked)
+            << said;
         EXPECT_TRUE(host.display().open(240, 320));
     }
+}
+
+// Until the shell makes its window there is none on the screen; a second
+// instance ends before that.
+TEST_F(SdlPlatformTest, ASecondInstanceOpensNoWindow) {
+    SdlPlatform host(2);
+    ASSERT_TRUE(host.ok()) << host.error();
+    EXPECT_EQ(host.window(), nullptr);
+    HeadlessPlatform first;
+    ASSERT_TRUE(first.acquire_instance_lock(folder + "tarrowind.lock"));
+    set_platform(&host);
+    bool started = false;
+    shell_hooks().game_startup = [&] { return int(started = true); };
+    EXPECT_EQ(run_shell(), 0);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(host.window(), nullptr);
+}
+
+// Another window moved over ours left its picture there; while the game
+// has no focus it draws no frame, so the last one is shown again at once.
+TEST_F(SdlPlatformTest, AnExposedWindowShowsTheLastFrameAgain) {
+    SdlPlatform host(1);
+    ASSERT_TRUE(host.ok()) << host.error();
+    ASSERT_NE(host.create_window(ignore_messages), 0u);
+    ASSERT_TRUE(host.display().open(240, 320));
+    const std::vector<uint16_t> red(240 * 320, 0xF800);
+    host.display().present(red.data(), 240 * 2, {Rect{0, 0, 240, 320}}, true);
+    SDL_Renderer* renderer = SDL_GetRenderer(host.window());
+    ASSERT_NE(renderer, nullptr);
+    auto shown = [renderer] {
+        const SDL_Rect at{10, 10, 1, 1};
+        uint32_t pixel = 0;
+        EXPECT_EQ(SDL_RenderReadPixels(renderer, &at, SDL_PIXELFORMAT_RGB888, &pixel, 4), 0) << SDL_GetError();
+        return pixel & 0xFFFFFF;
+    };
+    EXPECT_EQ(shown(), 0xFF0000u);
+    // What the other window left behind.
+    SDL_SetRenderDrawColor(renderer, 0, 0, 255, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderPresent(renderer);
+    ASSERT_EQ(shown(), 0x0000FFu);
+
+    push_window_event(host.window(), SDL_WINDOWEVENT_EXPOSED);
+    Message m;
+    EXPECT_TRUE(host.peek_message(m));  // the host's events are taken in
+    EXPECT_EQ(shown(), 0xFF0000u);
+    EXPECT_EQ(host.front_buffer().present_count(), 1u);  // no new frame was drawn
 }
 
 TEST_F(SdlPlatformTest, TickCountIsFarFromZeroAndMoves) {

@@ -1,0 +1,56 @@
+// Another program than the one under test: `sleep`, for tests that must find
+// it untouched. It may hold a whole-file lock, as a tool that locks a file
+// (flock(1), say) would: taken before it became `sleep`, kept through it.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+
+#include "engine/platform/lock_holder.h"
+
+class ForeignProgram {
+public:
+    explicit ForeignProgram(const std::string& locked_file = "") {
+        pid_ = fork();
+        if (pid_ != 0) return;
+        if (!locked_file.empty()) {
+            const int fd = open(locked_file.c_str(), O_RDWR | O_CREAT, 0644);
+            if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(125);
+        }
+        execlp("sleep", "sleep", "300", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ~ForeignProgram() { end(); }
+    ForeignProgram(const ForeignProgram&) = delete;
+    ForeignProgram& operator=(const ForeignProgram&) = delete;
+
+    pid_t pid() const { return pid_; }
+
+    // Waits, generously, until the kernel names it as the file's lock holder.
+    bool holds_lock_on(const std::string& path) const {
+        for (int tries = 0; tries < 6000; ++tries) {
+            if (whole_file_lock_holder(path) == pid_) return true;
+            usleep(10000);
+        }
+        return false;
+    }
+
+    // Ends it; true when it was still running, so that our kill is what
+    // ended it (a signal sent to it earlier would have ended it first).
+    bool end() {
+        if (pid_ <= 0) return false;
+        kill(pid_, SIGKILL);
+        int status = 0;
+        const bool reaped = waitpid(pid_, &status, 0) == pid_;
+        pid_ = -1;
+        return reaped && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
