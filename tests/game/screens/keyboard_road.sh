@@ -3,7 +3,8 @@
 # real X key events: "New game" on "Easy" from the main menu, west and north
 # to the old chest (opened with the action key), round the houses and east
 # over the village's edge into Thistlewood, then along the wood's path until
-# a monster meets the hero, and the fight with it, which must sound. Then
+# its rat meets the hero (he flees from the boar that may beat him), and the
+# fight with it, which must sound. Then
 # the program is asked to close, as the desktop's close request does, so that
 # it saves the game to resume.
 #
@@ -123,12 +124,13 @@ declare -A kPoint=(
   [flee]=230,272
   [sheet_edge]=0,150      # the level-up page's frame and its armour box
   [sheet_box]=39,110
+  [name]=16,19            # the top of the first letter of the monster's name
 )
 declare -A kColour=(
   [disabled]=57,60,66 [button]=33,48,107 [focus]=148,109,24 [box]=24,28,57
   [focused_text]=255,211,66 [page_high]=24,28,57 [page_low]=24,28,49 [notice_text]=41,28,16
   [hud_menu]=57,81,123 [hud_exit]=57,109,57 [action]=107,48,24 [flee]=41,60,90
-  [sheet_frame]=148,121,65
+  [sheet_frame]=148,121,65 [name_text]=255,255,255
 )
 # The village's grass is bright, the wood under its rain dark: the mean
 # green of the whole screen tells the two maps apart.
@@ -339,23 +341,41 @@ snapshot 2-chest
 
 # --- round the houses and east over the village's edge into the wood, and
 # on along the wood's path until a monster meets the hero (a new level
-# starts with no key held, so Right is pressed anew in the wood).
+# starts with no key held, so Right is pressed anew in the wood). The
+# cudgel beats the wood's rat; the boar on the path may win, so the hero
+# flees from any other monster and walks on, to and fro in the wood (more
+# to the east than back; a step back over its west edge is walked east
+# again), until the rat comes: the wood's monsters come to a hero who walks.
 hold Right 6.5    # along the chest's row to the first house
 hold Down 6.5     # down beside it to the next house
-for leg in 1 2 3 4 5; do
+walk_in_the_wood() {  # key seconds: held until a fight or a change of screen
+  log "in the wood: $1 for up to $2 s"
+  xdotool keydown "$1" || fail "xdotool could not press $1"
+  wait_until "$2" off wood
+  xdotool keyup "$1"
+}
+legs=0
+while :; do
+  [ "$SECONDS" -lt "$kDeadline" ] || fail "no rat met the hero in time (the screen shows $seen)"
   wait_until 60 settled_on village wood fight || fail "walking east: the screen shows $seen"
   case $seen in
-  fight) break ;;
   village) hold Right 13 ;;  # along the road and over the village's east edge
   wood)
-    log "in the wood: Right until a monster comes"
-    xdotool keydown Right || fail "xdotool could not press Right"
-    wait_until 40 off wood
-    xdotool keyup Right
+    legs=$((legs + 1))
+    if [ "$legs" -eq 1 ]; then walk_in_the_wood Right 40
+    elif [ $((legs % 2)) -eq 0 ]; then walk_in_the_wood Left 3
+    else walk_in_the_wood Right 4
+    fi
+    ;;
+  fight)
+    near name name_text && break  # "Briar Rat", by its B
+    log "a monster the cudgel may not beat: fleeing"
+    tap F4
+    # A monster that forbids flight is fought.
+    wait_until 30 off fight || { log "no flight: fighting"; break; }
     ;;
   esac
 done
-[ "$seen" = fight ] || fail "no monster met the hero on the way east (the screen shows $seen)"
 snapshot 3-met
 
 # --- the fight: the action key strikes with the weapon the carousel opens
