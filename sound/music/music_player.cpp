@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sound/files/sound_file.h"
+#include "sound/formats/xm_loader.h"
 #include "sound/mixer/channel.h"
 #include "sound/mixer/mixer.h"
 #include "sound/music/music_song.h"
