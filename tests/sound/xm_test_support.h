@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "sound/music/music_song.h"
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 #include "tools/xm_tools/xm_writer.h"
 
 namespace xm_test {

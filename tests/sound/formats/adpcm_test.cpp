@@ -8,9 +8,9 @@
 
 #include "sound/formats/adpcm.h"
 #include "sound/system/sound_error.h"
+#include "tests/sound/wav_test_support.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "wav_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

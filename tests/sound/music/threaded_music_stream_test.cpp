@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/sound/xm_test_support.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "xm_test_support.h"
 
 namespace {
 

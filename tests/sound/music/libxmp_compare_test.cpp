@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "xm_test_support.h"
+#include "tests/sound/xm_test_support.h"
 
 #if NIMBREL_HAVE_LIBXMP
 #include <xmp.h>

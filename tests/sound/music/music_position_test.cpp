@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "sound/samples/sample_load.h"
-#include "xm_test_support.h"
+#include "tests/sound/xm_test_support.h"
 
 namespace {
 

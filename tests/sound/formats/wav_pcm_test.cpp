@@ -4,8 +4,8 @@
 
 #include "sound/system/sound_error.h"
 #include "sound/system/sound_memory.h"
+#include "tests/sound/wav_test_support.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "wav_test_support.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

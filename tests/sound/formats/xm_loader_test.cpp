@@ -2,7 +2,7 @@
 // clamps and what it refuses.
 #include <gtest/gtest.h>
 
-#include "xm_test_support.h"
+#include "tests/sound/xm_test_support.h"
 
 using namespace xm_test;
 using sound_test::NonRealtimeSound;

@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 
-#include "refusing_audio_device.h"
 #include "sound/mixer/mixer.h"
-#include "sound_test_support.h"
+#include "tests/sound/refusing_audio_device.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

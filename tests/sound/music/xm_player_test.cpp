@@ -7,8 +7,8 @@
 #include <cmath>
 #include <string>
 
+#include "tests/sound/xm_test_support.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "xm_test_support.h"
 
 using namespace xm_test;
 using sound_test::NonRealtimeSound;

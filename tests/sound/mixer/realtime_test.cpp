@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "sound/mixer/mixer.h"
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 
