@@ -22,6 +22,7 @@ void counting_free(void* p) { std::free(p); }
 
 TEST(SoundMemory, SetSystemValidatesItsArguments) {
     RestoreHeap restore;
+    g_custom_allocs = 0;
     alignas(16) static uint8_t pool[4096];
     EXPECT_EQ(mem_set_system(pool, 300, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(sound_get_error(), SOUND_ERR_PARAM);
