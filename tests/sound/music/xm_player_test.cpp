@@ -45,50 +45,6 @@ TEST(XmPlayer, TickLengthFollowsTempoAndSpeedScale) {
     music_free_song(song);
 }
 
-// Fxx below 32 sets the speed: the row it is on lasts that many ticks.
-TEST(XmPlayer, SetSpeedBelow32SetsTheTicksOfARow) {
-    NonRealtimeSound sound(22050);
-    xm::Module m = basic_module(1, 1, 8);
-    m.patterns[0].at(0, 0, 1) = effect(kFxSetSpeedOrTempo, 0x1F);
-    MusicSong* song = load(m);
-    ASSERT_NE(song, nullptr);
-    music_play_song(song);
-    EXPECT_EQ(rows_of(row_trace(song, 2 * 31)), (Rows{{0, 0}, {0, 1}}));
-    EXPECT_EQ(music_get_speed(song), 31);
-    music_free_song(song);
-}
-
-// Fxx from 32 sets the tempo, which gives the tick's length.
-TEST(XmPlayer, SetSpeedFrom32SetsTheTempo) {
-    NonRealtimeSound sound(22050);
-    xm::Module m = basic_module(1, 1, 8);
-    m.patterns[0].at(0, 0, 1) = effect(kFxSetSpeedOrTempo, 0x20);
-    MusicSong* song = load(m);
-    ASSERT_NE(song, nullptr);
-    music_play_song(song);
-    xm_update_song(song);
-    EXPECT_EQ(music_get_tempo(song), 32);
-    EXPECT_EQ(song->samples_per_tick, 22050 * 256 / (32 * 512 / 5));
-    music_free_song(song);
-}
-
-TEST(XmPlayer, SetSpeedZeroEndsTheSong) {
-    NonRealtimeSound sound(22050);
-    xm::Module m = basic_module(1, 1, 8);
-    m.speed = 2;
-    m.patterns[0].at(1, 0, 1) = effect(kFxSetSpeedOrTempo, 0);
-    MusicSong* song = load(m);
-    ASSERT_NE(song, nullptr);
-    music_play_song(song);
-    xm_update_song(song);
-    xm_update_song(song);
-    EXPECT_TRUE(song->playing) << "row 0 plays";
-    xm_update_song(song);
-    EXPECT_FALSE(song->playing) << "F00 on row 1 ends the song";
-    EXPECT_EQ(music_is_finished(song), 1);
-    music_free_song(song);
-}
-
 TEST(XmPlayer, BreakJumpAndLoopSequences) {
     NonRealtimeSound sound(22050);
     struct Case {
@@ -207,6 +163,35 @@ xm::Module one_row(xm::Cell first, xm::Cell second = {}, uint16_t flags = 1) {
     m.patterns[0].at(0, 0, 1) = first;
     m.patterns[0].at(1, 0, 1) = second;
     return m;
+}
+
+// Fxx below 32 sets the speed: the row it is on lasts that many ticks.
+TEST(XmPlayer, SetSpeedBelow32SetsTheTicksOfARow) {
+    OneChannel c(one_row(effect(kFxSetSpeedOrTempo, 0x1F)));
+    ASSERT_NE(c.song, nullptr);
+    EXPECT_EQ(rows_of(row_trace(c.song, 2 * 31)), (Rows{{0, 0}, {0, 1}}));
+    EXPECT_EQ(music_get_speed(c.song), 31);
+}
+
+// Fxx from 32 sets the tempo, which gives the tick's length.
+TEST(XmPlayer, SetSpeedFrom32SetsTheTempo) {
+    OneChannel c(one_row(effect(kFxSetSpeedOrTempo, 0x20)));
+    ASSERT_NE(c.song, nullptr);
+    c.ticks(1);
+    EXPECT_EQ(music_get_tempo(c.song), 32);
+    EXPECT_EQ(c.song->samples_per_tick, 22050 * 256 / (32 * 512 / 5));
+}
+
+TEST(XmPlayer, SetSpeedZeroEndsTheSong) {
+    xm::Module m = one_row({}, effect(kFxSetSpeedOrTempo, 0));
+    m.speed = 2;
+    OneChannel c(m);
+    ASSERT_NE(c.song, nullptr);
+    c.ticks(2);
+    EXPECT_TRUE(c.song->playing) << "row 0 plays";
+    c.ticks(1);
+    EXPECT_FALSE(c.song->playing) << "F00 on row 1 ends the song";
+    EXPECT_EQ(music_is_finished(c.song), 1);
 }
 
 TEST(XmPlayer, PortaUpSlidesOnEveryTickButTheFirstAndStopsAtItsFloor) {
