@@ -15,6 +15,7 @@
 #include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/app/input_kind.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
 #include "game/session/game.h"
@@ -25,14 +26,12 @@
 
 namespace {
 
-constexpr uint32_t kKeyF1 = 8;
-
 struct StartedGame : StartedDemoGame {
     explicit StartedGame(size_t extra_items = 0) : StartedDemoGame("bench_attribute_screens") {
         World& world = g_app->world;
         const uint32_t item = world.item_groups.front()->items.front()->id;
         for (size_t i = 0; i < extra_items; ++i) world.hero().add_item(item);
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
     }
     HeroActor& hero() const { return g_app->world.hero(); }
     void tick() { current()->update(); }
@@ -51,10 +50,10 @@ void BM_LevelUpLastTickWithAutosave(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         game.hero().experience = game.hero().experience_step;
-        g_game->switch_state("Level", 0);
+        g_app->game()->switch_state("Level", 0);
         auto& level_up = *static_cast<LevelUpState*>(game.current());
         for (int i = 0; i < 32; ++i) game.tick();
-        level_up.on_key(kKeyPress, kKeyF1, 0);
+        level_up.on_key(kKeyPress, kKeyButton1, 0);
         while (game.current() == &level_up &&
                !(level_up.phase() == LevelUpState::kFadingOut && level_up.page().alpha() == 1))
             game.tick();
@@ -79,11 +78,11 @@ void BM_StatsEnterToFirstFrame(benchmark::State& state) {
         game.reset_attributes();
         state.ResumeTiming();
         const auto start = BenchClock::now();
-        g_game->switch_state("Stats", 0);
+        g_app->game()->switch_state("Stats", 0);
         render_frame();
         seconds += seconds_since(start);
         state.PauseTiming();
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         state.ResumeTiming();
     }
     report_ticks(state, seconds);
@@ -96,14 +95,14 @@ void BM_StatsSpendOnePoint(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         if (game.current()->name() != "Stats" || static_cast<StatsState*>(game.current())->points() < 2) {
-            g_game->switch_state("Walking", 0);
+            g_app->game()->switch_state("Walking", 0);
             game.reset_attributes();
-            g_game->switch_state("Stats", 0);
+            g_app->game()->switch_state("Stats", 0);
             for (int i = 0; i < 32; ++i) game.tick();
         }
         state.ResumeTiming();
         const auto start = BenchClock::now();
-        game.current()->on_key(kKeyPress, kKeyF1, 0);
+        game.current()->on_key(kKeyPress, kKeyButton1, 0);
         render_frame();
         seconds += seconds_since(start);
     }
@@ -118,11 +117,11 @@ void BM_StatsFadeFrame(benchmark::State& state) {
         state.PauseTiming();
         if (game.current()->name() != "Stats") {
             game.reset_attributes();
-            g_game->switch_state("Stats", 0);
+            g_app->game()->switch_state("Stats", 0);
         } else if (static_cast<StatsState*>(game.current())->page().alpha() >= 32) {
-            g_game->switch_state("Walking", 0);
+            g_app->game()->switch_state("Walking", 0);
             game.reset_attributes();
-            g_game->switch_state("Stats", 0);
+            g_app->game()->switch_state("Stats", 0);
         }
         state.ResumeTiming();
         const auto start = BenchClock::now();

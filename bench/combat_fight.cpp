@@ -62,12 +62,12 @@ public:
     FightingGame() {
         crt_srand(7);
         g_app->world.set_random_seed(7);
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         for (int i = 0; i < 40; ++i) frame(false);
     }
 
     HeroActor& hero() { return g_app->world.hero(); }
-    CombatState* combat() { return dynamic_cast<CombatState*>(g_game->current_state()); }
+    CombatState* combat() { return dynamic_cast<CombatState*>(g_app->game()->current_state()); }
 
     // The hero with these items, whole and unable to level up, meets the
     // monster on the map (made for this fight only).
@@ -82,20 +82,20 @@ public:
         h.gold = 50;
         auto monster = std::make_shared<MonsterActor>(&g_app->world, g_app->world.get_or_load_monster(monster_id));
         monster->encounter = true;
-        g_game->screen_arguments.opponent = monster;
-        g_game->switch_state("Combat", monster.get());
+        g_app->game()->screen_arguments.opponent = monster;
+        g_app->game()->switch_state("Combat", monster.get());
     }
     // After a death the load screen (or the end of the game) follows:
     // back to the map for the next fight.
     void back_to_the_map() {
-        if (g_game->current_state()->name() != "Walking") g_game->switch_state("Walking", 0);
+        if (g_app->game()->current_state()->name() != "Walking") g_app->game()->switch_state("Walking", 0);
     }
 
     // One logic tick; its CPU seconds.
     double logic() {
         const double start = thread_seconds();
-        g_game->update();
-        if (GameState* s = g_game->current_state()) s->update();
+        g_app->game()->update();
+        if (GameState* s = g_app->game()->current_state()) s->update();
         return thread_seconds() - start;
     }
     // A whole frame as the frame loop runs it (drawing only when asked);
@@ -104,17 +104,17 @@ public:
         const double start = thread_seconds();
         const double l = logic();
         if (logic_seconds) *logic_seconds = l;
-        g_game->animate();
-        if (GameState* s = g_game->current_state()) s->animate();
-        g_game->pre_render();
+        g_app->game()->animate();
+        if (GameState* s = g_app->game()->current_state()) s->animate();
+        g_app->game()->pre_render();
         if (draw) render_frame();
         return thread_seconds() - start;
     }
 
     void press(uint32_t game_key) {
-        GameState* s = g_game->current_state();
+        GameState* s = g_app->game()->current_state();
         s->on_key(kKeyPress, game_key, 0);
-        if (g_game->current_state() == s) s->on_key(kKeyRelease, game_key, 0);
+        if (g_app->game()->current_state() == s) s->on_key(kKeyRelease, game_key, 0);
     }
     // The player of the scripted fight: strikes whenever he may and cuts
     // the waits short.
@@ -126,7 +126,7 @@ public:
     void press_at_random() {
         CombatState* c = combat();
         if (!c || !c->input_enabled() || crt_rand() % 3 != 0) return;
-        static constexpr std::array<uint32_t, 8> kKeys = {kKeyAction, kKeyButton1, kKeyAction, kKeyBack,
+        static constexpr std::array<uint32_t, 8> kKeys = {kKeyAction, kKeyButton1, kKeyAction, kKeyButton4,
                                                           kKeyLeft,   kKeyRight,   kKeyUp,     kKeyDown};
         press(kKeys[size_t(crt_rand()) % kKeys.size()]);
     }
@@ -141,7 +141,7 @@ void BM_ScriptedFight(benchmark::State& state) {
     long updates = 0;
     for (auto _ : state) {
         game.begin(kRat, {kCudgel});
-        const std::shared_ptr<MonsterActor> rat = g_game->screen_arguments.opponent;
+        const std::shared_ptr<MonsterActor> rat = g_app->game()->screen_arguments.opponent;
         bool first = true;
         for (int i = 0; i < kMostUpdates && game.combat(); ++i) {
             game.press_on();
@@ -173,7 +173,7 @@ FightEnd bot_fight(FightingGame& game, int fight) {
     static constexpr std::array<uint32_t, 3> kMonsters = {kRat, kBoar, kWisp};
     crt_srand(uint32_t(fight));
     game.begin(kMonsters[size_t(fight) % kMonsters.size()], {kKnife, kCudgel, kTwig, kTonic, kGreaterTonic, kDraught});
-    const std::shared_ptr<MonsterActor> monster = g_game->screen_arguments.opponent;
+    const std::shared_ptr<MonsterActor> monster = g_app->game()->screen_arguments.opponent;
     FightEnd end;
     while (game.combat() && end.updates < kMostUpdates) {
         game.press_at_random();

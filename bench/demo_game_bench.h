@@ -42,5 +42,5 @@ struct StartedDemoGame {
     StartedDemoGame(const StartedDemoGame&) = delete;
     StartedDemoGame& operator=(const StartedDemoGame&) = delete;
 
-    GameState* current() const { return g_game->current_state(); }
+    GameState* current() const { return g_app->game()->current_state(); }
 };

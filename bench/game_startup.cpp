@@ -135,7 +135,7 @@ int32_t pool_pages() {
 
 // One frame as the frame loop runs it: the two ticks, then the drawing.
 void run_frame() {
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     game.update();
     if (GameState* s = game.current_state()) s->update();
     game.animate();
@@ -152,17 +152,17 @@ void measure_growth(benchmark::State& state, Round round) {
     HeadlessGame env;
     game_engine_objects_init();
     game_startup();
-    g_game->switch_state("Walking", 0);
+    g_app->game()->switch_state("Walking", 0);
     round();
     const double rss = current_rss_kb();
     const int32_t bitmaps = g_bitmap_cache->size(), defs = g_sprite_def_cache->size();
-    const int32_t templates = g_game->map_cells().renderer().cached_templates(), pages = pool_pages();
+    const int32_t templates = g_app->game()->map_cells().renderer().cached_templates(), pages = pool_pages();
     for (auto _ : state) round();
     state.counters["rss_growth_kB"] = current_rss_kb() - rss;
     state.counters["bitmap_entries"] = g_bitmap_cache->size();
     state.counters["bitmap_growth"] = g_bitmap_cache->size() - bitmaps;
     state.counters["spritedef_growth"] = g_sprite_def_cache->size() - defs;
-    state.counters["tile_template_growth"] = g_game->map_cells().renderer().cached_templates() - templates;
+    state.counters["tile_template_growth"] = g_app->game()->map_cells().renderer().cached_templates() - templates;
     state.counters["pool_page_growth"] = pool_pages() - pages;
     game_shutdown();
     game_engine_objects_shutdown();
@@ -172,7 +172,7 @@ void BM_FiftyLevelChanges(benchmark::State& state) {
     static constexpr uint32_t kLevels[] = {0x1101, 0x1102, 0x1103};  // village, wood, inn
     measure_growth(state, [] {
         for (int i = 0; i < 50; ++i) {
-            g_game->teleport(kLevels[i % 3], 96, 96, 30);
+            g_app->game()->teleport(kLevels[i % 3], 96, 96, 30);
             run_frame();
         }
     });
@@ -182,8 +182,8 @@ BENCHMARK(BM_FiftyLevelChanges)->Unit(benchmark::kMillisecond);
 void BM_FiftyMenuTrips(benchmark::State& state) {
     measure_growth(state, [] {
         for (int i = 0; i < 50; ++i) {
-            g_game->switch_state("Menu", 0);
-            g_game->switch_state("Walking", 0);
+            g_app->game()->switch_state("Menu", 0);
+            g_app->game()->switch_state("Walking", 0);
         }
     });
 }
@@ -196,7 +196,7 @@ void BM_FiftyTalks(benchmark::State& state) {
     std::shared_ptr<NpcRecord> marta;
     int64_t talks = 0;
     measure_growth(state, [&marta, &talks] {
-        Game& game = *g_game;
+        Game& game = *g_app->game();
         if (!marta) {
             marta = game.world().get_or_load_npc(kMarta);
             place_npc(game, marta, *game.world().current_level(), game.hero().position());
@@ -222,15 +222,15 @@ void BM_CameraWhileWalking(benchmark::State& state) {
     HeadlessGame env;
     game_engine_objects_init();
     game_startup();
-    g_game->switch_state("Walking", 0);  // the view refreshes under Walking only
-    HeroActor& hero = g_game->hero();
+    g_app->game()->switch_state("Walking", 0);  // the view refreshes under Walking only
+    HeroActor& hero = g_app->game()->hero();
     std::vector<double> frame_us;
     int32_t step = 2;
     for (auto _ : state) {
         if (hero.x + step < 32 || hero.x + step > 15 * 32) step = -step;
         hero.x += step;
         const auto start = std::chrono::steady_clock::now();
-        g_game->pre_render();
+        g_app->game()->pre_render();
         frame_us.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(frame_us.begin(), frame_us.end());

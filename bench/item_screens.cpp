@@ -16,6 +16,7 @@
 #include "bench/demo_game_bench.h"
 #include "engine/app/frame_loop.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/inventory_state.h"
@@ -44,11 +45,11 @@ struct StartedGame : StartedDemoGame {
         walk(40);
     }
     void walk(int ticks) {
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         for (int i = 0; i < ticks; ++i) {
-            g_game->update();
+            g_app->game()->update();
             current()->update();
-            g_game->animate();
+            g_app->game()->animate();
         }
     }
     void tick(int n) {
@@ -66,11 +67,11 @@ void BM_InventoryEnterToFirstFrame(benchmark::State& state) {
     double seconds = 0;
     for (auto _ : state) {
         const auto start = BenchClock::now();
-        g_game->switch_state("Inventory", InventoryState::kOpenItems);
+        g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
         render_frame();
         seconds += seconds_since(start);
         state.PauseTiming();
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         state.ResumeTiming();
     }
     report_ticks(state, seconds);
@@ -79,11 +80,11 @@ BENCHMARK(BM_InventoryEnterToFirstFrame)->Arg(3)->Arg(1000)->Unit(benchmark::kMi
 
 void BM_InventoryChangeTab(benchmark::State& state) {
     StartedGame game(1000);
-    g_game->switch_state("Inventory", InventoryState::kOpenItems);
+    g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
     double seconds = 0;
     for (auto _ : state) {
         const auto start = BenchClock::now();
-        game.current()->on_key(kKeyPress, 10, 0);  // the next tab: grid rebuilt, information shown
+        game.current()->on_key(kKeyPress, kKeyButton3, 0);  // the next tab: grid rebuilt, information shown
         seconds += seconds_since(start);
     }
     report_ticks(state, seconds);
@@ -92,7 +93,7 @@ BENCHMARK(BM_InventoryChangeTab)->Unit(benchmark::kMicrosecond);
 
 void BM_InventoryShowItemInfo(benchmark::State& state) {
     StartedGame game(1000);
-    g_game->switch_state("Inventory", InventoryState::kOpenItems);
+    g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
     auto& inventory = *static_cast<InventoryState*>(game.current());
     const Point grid = inventory.view().grid()->position();
     double seconds = 0;
@@ -125,9 +126,9 @@ void BM_ShopFillBuyList(benchmark::State& state) {
         extra->name = "Knife " + std::to_string(weapons->items.size());
         weapons->items.push_back(std::move(extra));
     }
-    ShopRequest& request = g_game->screen_arguments.shop;
+    ShopRequest& request = g_app->game()->screen_arguments.shop;
     request = {world.get_or_load_npc(0x2002), 1, 0, 1};
-    g_game->switch_state("Shop", &request);
+    g_app->game()->switch_state("Shop", &request);
     auto& shop = *static_cast<ShopState*>(game.current());
     double seconds = 0;
     bool forward = true;
@@ -155,14 +156,14 @@ void BM_InventoryFadeInFrame(benchmark::State& state) {
     for (auto _ : state) {
         if (ticks == 32) {
             state.PauseTiming();
-            g_game->switch_state("Walking", 0);
-            g_game->switch_state("Inventory", InventoryState::kOpenItems);
+            g_app->game()->switch_state("Walking", 0);
+            g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
             render_frame();
             ticks = 0;
             state.ResumeTiming();
         }
         const auto start = BenchClock::now();
-        g_game->update();
+        g_app->game()->update();
         game.current()->update();
         render_frame();
         seconds += seconds_since(start);
@@ -178,10 +179,10 @@ void BM_WalkingFrame(benchmark::State& state) {
     double seconds = 0;
     for (auto _ : state) {
         const auto start = BenchClock::now();
-        g_game->update();
+        g_app->game()->update();
         game.current()->update();
-        g_game->animate();
-        g_game->pre_render();
+        g_app->game()->animate();
+        g_app->game()->pre_render();
         render_frame();
         seconds += seconds_since(start);
     }

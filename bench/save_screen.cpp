@@ -41,7 +41,7 @@ struct StartedGame : StartedDemoGame {
     }
     // Opens the save or load page and waits until it is shown.
     void open_io(uintptr_t argument) {
-        g_game->switch_state("GameIO", argument);
+        g_app->game()->switch_state("GameIO", argument);
         tick(2);
     }
     void tap_control(UiMenu& menu, std::u16string_view name) {
@@ -98,7 +98,7 @@ void BM_PlainTeleport(benchmark::State& state) {
     StartedGame game(0);
     const HeroActor& hero = g_app->world.hero();
     const uint32_t level = g_app->world.current_level_id();
-    for (auto _ : state) g_game->teleport(level, hero.x, hero.y, hero.facing);
+    for (auto _ : state) g_app->game()->teleport(level, hero.x, hero.y, hero.facing);
 }
 BENCHMARK(BM_PlainTeleport)->Unit(benchmark::kMillisecond);
 
@@ -129,7 +129,7 @@ void BM_MenuSaveScreenTrips(benchmark::State& state) {
     for (auto _ : state) {
         for (int trip = 0; trip < 50; ++trip) {
             if (trip == 5) before = resident_kb();  // after the caches warmed up
-            g_game->switch_state("Menu", 0);
+            g_app->game()->switch_state("Menu", 0);
             game.open_io(trip % 2);
             game.tap_control(*game.io().page(), u"CANCEL");
             game.tick(12);

@@ -57,8 +57,8 @@ public:
         total_late_ms += late;
     }
     void animate() override { animates++; }
-    int on_key(int kind, uint32_t, uint32_t) override {
-        if (kind != 1) return 0;
+    void on_key(int kind, uint32_t, uint32_t) override {
+        if (kind != kKeyPress) return;
         const int64_t pushed = g_key_pushed_at_us.exchange(0);
         if (pushed) {
             const int64_t latency = now_us() - pushed;
@@ -66,7 +66,6 @@ public:
             total_latency_us += latency;
             max_latency_us = std::max(max_latency_us, latency);
         }
-        return 0;
     }
 
     int64_t updates = 0, animates = 0, keys = 0;

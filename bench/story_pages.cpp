@@ -17,6 +17,7 @@
 #include "engine/app/input_kind.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/end_of_game_state.h"
 #include "game/screens/sleep_state.h"
 #include "game/screens/story_state.h"
@@ -26,11 +27,9 @@
 
 namespace {
 
-constexpr uint32_t kActionKey = 6;
-
 struct StartedGame : StartedDemoGame {
     StartedGame() : StartedDemoGame("bench_story_pages") {
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         render_frame();
     }
 };
@@ -44,8 +43,8 @@ std::string book(int pages) {
 }
 
 void open_story(const std::string& text) {
-    g_game->screen_arguments.story_text = text;
-    g_game->switch_state("Story", &g_game->screen_arguments.story_text);
+    g_app->game()->screen_arguments.story_text = text;
+    g_app->game()->switch_state("Story", &g_app->game()->screen_arguments.story_text);
 }
 
 void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {
@@ -58,7 +57,7 @@ void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {
         render_frame();
         seconds += seconds_since(start);
         state.PauseTiming();
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         render_frame();
         state.ResumeTiming();
     }
@@ -77,7 +76,7 @@ void BM_StoryPageTurn(benchmark::State& state) {
         render_frame();
         state.ResumeTiming();
         const auto start = BenchClock::now();
-        game.current()->on_key(kKeyPress, kActionKey, 0);
+        game.current()->on_key(kKeyPress, kKeyAction, 0);
         render_frame();
         seconds += seconds_since(start);
     }
@@ -110,8 +109,8 @@ void BM_SleepSecondPictureFadeFrame(benchmark::State& state) {
         state.PauseTiming();
         auto* sleep = dynamic_cast<SleepState*>(game.current());
         if (!sleep || sleep->phase() != SleepState::kPictureIn) {
-            g_game->switch_state("Walking", 0);
-            g_game->switch_state("Sleep", 0);
+            g_app->game()->switch_state("Walking", 0);
+            g_app->game()->switch_state("Sleep", 0);
             sleep = static_cast<SleepState*>(game.current());
             while (sleep->phase() != SleepState::kPictureIn) sleep->update();
         }
@@ -133,8 +132,8 @@ void BM_EndingPictureFadeFrame(benchmark::State& state) {
         state.PauseTiming();
         auto* end = dynamic_cast<EndOfGameState*>(game.current());
         if (!end || end->group()->group_alpha() >= 31) {
-            g_game->switch_state("Walking", 0);
-            g_game->switch_state("EndOfGame", &ending);
+            g_app->game()->switch_state("Walking", 0);
+            g_app->game()->switch_state("EndOfGame", &ending);
         }
         state.ResumeTiming();
         const auto start = BenchClock::now();

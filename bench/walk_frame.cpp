@@ -32,6 +32,7 @@
 #include "engine/graphics/frame_render.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "engine/ui/game_key.h"
 #include "game/program/game_screens.h"
 #include "game/session/game.h"
 #include "game/session/game_settings.h"
@@ -165,7 +166,7 @@ struct WalkingGame {
         game_engine_objects_init();
         game_startup();
         crt_srand(3);
-        Game& game = *g_game;
+        Game& game = *g_app->game();
         game.start_new_game();
         game.switch_state("Walking", 0);
         game.set_hud_mode(false);  // a new game starts in HUD mode, which holds the keys
@@ -257,9 +258,9 @@ public:
         if (pressed_) side_ = (side_ + 1) % 4;
         stuck_ = 0;
         pressed_ = true;
-        static constexpr uint32_t kKeys[] = {1, 3, 0, 2};  // right, down, left, up
+        static constexpr GameKey kKeys[] = {kKeyRight, kKeyDown, kKeyLeft, kKeyUp};
         game.clear_held_keys();
-        game.set_key_state(1, kKeys[side_], 0);
+        game.set_key_state(kKeyPress, kKeys[side_], 0);
     }
     int32_t sides() const { return side_; }
 
@@ -272,7 +273,7 @@ private:
 
 void BM_WalkingFrame(benchmark::State& state) {
     WalkingGame env(int32_t(state.range(0)));
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     FrameParts parts;
     parts.reserve(size_t(state.max_iterations));
     RingWalker walker;
@@ -330,7 +331,7 @@ BENCHMARK(BM_WalkingFrame)->ArgName("gfx_quality")->Arg(1)->Arg(0)->Iterations(5
 // as a share of the 12 ms logic tick.
 void BM_WalkingFrameWeather(benchmark::State& state) {
     WalkingGame env(1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     const int32_t code = int32_t(state.range(0));
     game.start_weather(code);
     RingWalker walker;

@@ -55,8 +55,8 @@ struct ZoomGame : StartedDemoGame {
     explicit ZoomGame(const Level& level) : StartedDemoGame("bench_zoom_render") {
         std::filesystem::create_directories(folder + "/zoom_story");
         if (!zoom_story::add_to(g_app->world, folder + "/zoom_story", &error)) return;
-        g_game->switch_state("Walking", 0);
-        if (!g_game->teleport(level.id, level.hero.x, level.hero.y, 20)) error = "no such level";
+        g_app->game()->switch_state("Walking", 0);
+        if (!g_app->game()->teleport(level.id, level.hero.x, level.hero.y, 20)) error = "no such level";
     }
 
     int32_t blocks() const {
@@ -66,7 +66,7 @@ struct ZoomGame : StartedDemoGame {
 
     // Milliseconds the walking view takes for one block of this level.
     double walking_block_ms(bool lighting) {
-        Game& game = *g_game;
+        Game& game = *g_app->game();
         game.clear_view_grid();
         MapViewCells& cells = game.map_cells();
         const bool players_lighting = cells.renderer().lighting;
@@ -91,9 +91,9 @@ struct ZoomGame : StartedDemoGame {
 
     // The zoom entered and its thought faded in: the next tick draws.
     ZoomState& zoom_ready_to_draw() {
-        g_game->switch_state("Walking", 0);
-        g_game->switch_state("Zoom", 0);
-        auto& zoom = *static_cast<ZoomState*>(g_game->current_state());
+        g_app->game()->switch_state("Walking", 0);
+        g_app->game()->switch_state("Zoom", 0);
+        auto& zoom = *static_cast<ZoomState*>(g_app->game()->current_state());
         while (zoom.phase() == ZoomState::kBubbleIn) zoom.update();
         return zoom;
     }

@@ -8,6 +8,7 @@
 
 #include "engine/core/text_helpers.h"
 #include "engine/platform/messages.h"
+#include "engine/ui/game_key.h"
 
 char g_oem_name[kOemNameCapacity + 1];
 int32_t g_device_model = kDeviceUnknown;
@@ -114,13 +115,14 @@ constexpr NamedModel kNamedModels[] = {
 
 struct GameKeyPair {
     int virtual_key;
-    int game_key;
+    GameKey game_key;
 };
 
 constexpr GameKeyPair kGameKeys[] = {
-    {kVkLeft, 0},   {kVkRight, 1}, {kVkUp, 2},    {kVkDown, 3},    {kVkSpace, 4},
-    {kVkEscape, 5}, {kVkReturn, 6}, {193, 8},     {194, 9},        {195, 10},
-    {196, 11},      {197, 7},      {'A', 20},     {kVkBack, 15},
+    {kVkLeft, kKeyLeft},       {kVkRight, kKeyRight},     {kVkUp, kKeyUp},           {kVkDown, kKeyDown},
+    {kVkSpace, kKeySpace},     {kVkEscape, kKeyEscape},   {kVkReturn, kKeyAction},   {kVkApp1, kKeyButton1},
+    {kVkApp2, kKeyButton2},    {kVkApp3, kKeyButton3},    {kVkApp4, kKeyButton4},    {kVkApp5, kKeyButton5},
+    {'A', kKeyA},              {kVkBack, kKeyBackspace},
 };
 
 }  // namespace

@@ -19,7 +19,12 @@ enum VirtualKey : int {
     kVkUp = 38,
     kVkRight = 39,
     kVkDown = 40,
-    kVkApp1 = 193,  // the application buttons, 193 to 197
+    // The five application buttons.
+    kVkApp1 = 193,
+    kVkApp2 = 194,
+    kVkApp3 = 195,
+    kVkApp4 = 196,
+    kVkApp5 = 197,
 };
 
 // Key event kinds are kKeyPress and kKeyRelease (engine/core/input_kind.h).
@@ -56,7 +61,8 @@ int remap_device_key(int kind, int key, uint32_t flags);
 // Arrow keys turned with the display orientation (1 portrait; 2, 3, 4).
 int rotate_arrow_key(int key, int orientation);
 
-// The game key of a virtual key; keys outside the table are their own.
+// The game key (engine/ui/game_key.h) of a virtual key; keys outside the
+// table are their own.
 uint32_t remap_key(uint32_t key);
 
 // Stylus point in screen pixels to back-buffer pixels, for the display's

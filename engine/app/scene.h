@@ -35,14 +35,8 @@ public:
     virtual void update() {}   // each logic tick
     virtual void animate() {}  // each animation tick
     virtual void idle() {}     // between messages while `idle_pump` is set
-    virtual int on_pointer(int kind, int32_t x, int32_t y) {
-        (void)kind, (void)x, (void)y;
-        return 0;
-    }
-    virtual int on_key(int kind, uint32_t game_key, uint32_t key_code) {
-        (void)kind, (void)game_key, (void)key_code;
-        return 0;
-    }
+    virtual void on_pointer(int kind, int32_t x, int32_t y) { (void)kind, (void)x, (void)y; }
+    virtual void on_key(int kind, uint32_t game_key, uint32_t key_code) { (void)kind, (void)game_key, (void)key_code; }
 
     // --- Game states ----------------------------------------------------
     // The scene takes ownership; the state gets the name and this owner.

@@ -20,21 +20,17 @@
 #include "engine/graphics/display.h"
 #include "engine/platform/platform.h"
 
-uint32_t g_main_window = 0;
-int32_t g_inactive = 0;
-int32_t g_restart_requested = 0;
-int32_t g_memlog_ticks = 0;
-int32_t g_pen_down = 0;
-int32_t g_pen_x = -1;
-int32_t g_pen_y = -1;
-bool g_engine_started = false;
+ShellState& shell_state() {
+    static ShellState state;
+    return state;
+}
 
 namespace {
 
 // A fatal report stops the ticks, as losing the focus does. Installed as the
 // program starts, by whichever program holds the shell, since the report may
 // come before the window exists.
-void stop_ticks_for_fatal_report() { g_inactive = 1; }
+void stop_ticks_for_fatal_report() { shell_state().inactive = true; }
 const bool kFatalReportHookInstalled = (set_fatal_report_hook(stop_ticks_for_fatal_report), true);
 
 // The back buffer is shown upright and unscaled on this platform.
@@ -98,7 +94,7 @@ void append_memory_log() {
 
 uint32_t on_timer(uint32_t timer_id) {
     ensure_memory_reserve();
-    if (g_inactive) return 0;
+    if (shell_state().inactive) return 0;
     // Timers 2 and 3 re-assert the full-screen window; ours never moves.
     if (timer_id == kStartTimer) {
         platform().kill_timer(kStartTimer);
@@ -108,9 +104,7 @@ uint32_t on_timer(uint32_t timer_id) {
     }
     if (!g_current_scene) return 1;
     const uint32_t now = platform().tick_count();
-    // Counted without signed overflow, for programs left running for months.
-    g_memlog_ticks = int32_t(uint32_t(g_memlog_ticks) + 1);
-    if (uint32_t(g_memlog_ticks) % 10 == 0) append_memory_log();
+    if (++shell_state().memlog_ticks % 10 == 0) append_memory_log();
     run_frame(now);
     return 1;
 }
@@ -134,34 +128,35 @@ uint32_t on_pen(MessageId id, uint32_t lparam) {
     int32_t x = pen_point_x(lparam), y = pen_point_y(lparam);
     map_stylus_point(x, y, kUnscaled, kPortraitOrientation);
     const int kind = id == MessageId::PenMove ? kPenMove : id == MessageId::PenDown ? kPenDown : kPenUp;
+    ShellState& shell = shell_state();
     if (kind == kPenDown) {
-        g_pen_x = x;
-        g_pen_y = y;
-        g_pen_down = 1;
+        shell.pen_down_at = {x, y};
+        shell.pen_down = true;
     } else if (kind == kPenUp) {
-        g_pen_down = 0;
+        shell.pen_down = false;
     }
     if (g_current_scene) {
         g_current_scene->on_pointer(kind, x, y);
         if (g_current_scene)
             if (GameState* state = g_current_scene->current_state()) state->on_pointer(kind, x, y);
     }
-    if (kind == kPenUp) g_pen_x = g_pen_y = -1;
+    if (kind == kPenUp) shell.pen_down_at = {-1, -1};
     return 1;
 }
 
 void on_set_focus() {
-    if (g_inactive) g_inactive = 0;
+    shell_state().inactive = false;
     if (g_current_scene && g_current_scene->has_layers()) g_current_scene->invalidate_first_layer();
 }
 
 void on_kill_focus() {
-    if (g_inactive) return;
-    g_inactive = 1;
+    ShellState& shell = shell_state();
+    if (shell.inactive) return;
+    shell.inactive = true;
     run_hook(shell_hooks().on_focus_lost);
     // Before the engine runs and while it closes there is no scene, and the
     // loading scene has no owner.
-    if (g_engine_started && g_current_scene && g_current_scene->owner()) {
+    if (shell.engine_started && g_current_scene && g_current_scene->owner()) {
         g_current_scene->owner()->on_suspend();
     }
 }
@@ -232,7 +227,7 @@ void run_message_loop() {
 // One pass from the restart point to the end of the message loop; false
 // when the program ends before a window was made.
 bool run_window() {
-    g_restart_requested = 0;
+    shell_state().restart_requested = false;
     g_current_scene = nullptr;
     run_hook(shell_hooks().at_restart_point);
     detect_device_model(platform().oem_name().c_str());
@@ -259,7 +254,7 @@ bool run_window() {
             "or adjust memory settings and try again.");
         exit_program(kFailureExitCode);
     }
-    g_main_window = 0;
+    shell_state().main_window = 0;
     if (!platform().create_window(main_wnd_proc)) exit_program(kFailureExitCode);
     try {
         run_message_loop();
@@ -280,7 +275,7 @@ ShellHooks& shell_hooks() {
 uint32_t main_wnd_proc(const Message& message) {
     switch (message.id) {
         case MessageId::Create:
-            g_main_window = message.window;
+            shell_state().main_window = message.window;
             platform().set_timer(kReassertTimer, 5000);
             platform().set_timer(kStartTimer, 100);
             return 1;
@@ -318,7 +313,7 @@ int run_shell() {
     install_heap_exhaustion_handler();
     do {
         if (!run_window()) return 0;
-    } while (g_restart_requested);
+    } while (shell_state().restart_requested);
     return 0;
 }
 
@@ -326,13 +321,14 @@ int engine_init() {
     run_hook(shell_hooks().engine_objects_init);
     const auto& startup = shell_hooks().game_startup;
     const int result = startup ? startup() : show_empty_load_scene();
-    g_engine_started = result != 0;
+    shell_state().engine_started = result != 0;
     return result;
 }
 
 void engine_shutdown() {
-    if (!g_engine_started) return;
-    g_engine_started = false;
+    bool& started = shell_state().engine_started;
+    if (!started) return;
+    started = false;
     const auto& shutdown = shell_hooks().game_shutdown;
     if (shutdown) {
         shutdown();
@@ -349,7 +345,7 @@ void handle_pc_command(uint32_t command) {
         case 1:
         case 2:
         case 4:
-            g_restart_requested = 1;
+            shell_state().restart_requested = true;
             platform().post_message(MessageId::Close);
             break;
         case 3: platform().post_message(MessageId::Close); break;

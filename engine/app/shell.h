@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/app/shell_state.h"
 #include "engine/core/program_end.h"
 #include "engine/platform/messages.h"
 
@@ -18,16 +19,6 @@ constexpr uint32_t kFrameTimer = 0x113;   // every 5 ms once the engine runs
 
 // Below this much free memory the program refuses to start.
 constexpr uint64_t kMinimumFreeMemory = 0x600000;
-
-extern uint32_t g_main_window;
-extern int32_t g_inactive;           // focus lost or fatal report: no ticks
-extern int32_t g_restart_requested;  // build a new window after this one quits
-extern int32_t g_memlog_ticks;       // timer ticks counted for the memory log
-extern int32_t g_pen_down;
-extern int32_t g_pen_x, g_pen_y;     // last pen-down position; -1 after pen up
-// Set when engine_init succeeded, cleared by engine_shutdown: only a started
-// engine is shut down.
-extern bool g_engine_started;
 
 // What later parts of the program plug into the shell. Unset hooks do
 // nothing, except the game's start-up and exit, which default to an empty

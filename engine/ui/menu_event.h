@@ -3,8 +3,10 @@
 
 #include <cstdint>
 
+#include "engine/ui/game_key.h"
+
 enum MenuEventKind : int32_t {
-    kMenuKey = 1,           // param: game key
+    kMenuKey = 1,           // param: a GameKey
     kMenuFocusQuery = 2,    // to a control: 4 when it can take the focus
     kMenuFocusLost = 3,     // to a control the focus left
     kMenuTap = 4,           // param: packed point, group coordinates
@@ -18,18 +20,6 @@ enum MenuResult : int32_t {
     kMenuHandled = 4,
     kMenuPassText = 5,      // from a selection: out goes into the next control
     kMenuFocusChanged = 6,
-};
-
-// Game keys the menus react to.
-enum MenuKey : int32_t {
-    kKeyLeft = 0,
-    kKeyRight = 1,
-    kKeyUp = 2,
-    kKeyDown = 3,
-    kKeyAction = 6,
-    kKeyButton1 = 8,
-    kKeyButton2 = 9,
-    kKeyBack = 11,  // the menu screens leave their page
 };
 
 // Tap positions travel as x | y << 16 with signed 16-bit halves, so a

@@ -3,6 +3,7 @@
 // carousel).
 #include <optional>
 
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_bitmap.h"
 #include "engine/ui/ui_button.h"
@@ -52,10 +53,11 @@ void CombatState::on_key(int kind, uint32_t game_key, uint32_t) {
         return;
     }
     if (kind != kKeyPress) return;
+    // The first button acts as the action key; the fourth flees.
     switch (game_key) {
     case kKeyButton1:
     case kKeyAction: act(); break;
-    case kKeyBack: flee(); break;
+    case kKeyButton4: flee(); break;
     case kKeyLeft: start_held_scroll(-1); break;
     case kKeyRight: start_held_scroll(1); break;
     case kKeyUp: previous_page(); break;

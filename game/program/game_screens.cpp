@@ -1,8 +1,6 @@
 #include "game/program/game_screens.h"
 
 #include "game/combat/combat_state.h"
-#include "game/map_view/npc_sprite_composer.h"
-#include "game/screens/action_executor.h"
 #include "game/screens/end_of_game_state.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/inventory_state.h"
@@ -23,12 +21,7 @@
 GameScreenState* create_game_screen(std::string_view name) {
     if (name == kMainMenuScreen) return new MainMenuState;
     if (name == kGameIOScreen) return new GameIOState;
-    if (name == kTalkingScreen) {
-        // Topics' actions run through the game's action executor.
-        TalkingState::action_runner() = [](Game& game, const Action& action) { run_action(game, action); };
-        TalkingState::portrait_builder() = build_npc_head;
-        return new TalkingState;
-    }
+    if (name == kTalkingScreen) return new TalkingState;
     if (name == kWalkingScreen) return new WalkingState;
     if (name == kInventoryScreen) return new InventoryState;
     if (name == kShopScreen) return new ShopState;

@@ -7,6 +7,7 @@
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite_group.h"
 #include "engine/pictures/resource_caches.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
@@ -180,7 +181,9 @@ void GameIOState::on_key(int kind, uint32_t game_key, uint32_t) {
     play_menu_click();
     UiMenu* menu = input_menu();
     if (!menu) return;
-    if (game_key == kKeyBack && menu == page_.get()) {
+    // The fourth button closes the slot page; on the question it is a key
+    // like the others.
+    if (game_key == kKeyButton4 && menu == page_.get()) {
         start_closing(true);
         return;
     }

@@ -28,8 +28,7 @@ constexpr int32_t kPurgeBelowMb = 3;
 // section's "armor" and "shield" places, 5 pixels to the left.
 constexpr int32_t kGearShiftX = -5;
 
-Point gear_place(const char* key) {
-    IniFile& layout = g_app->layout;
+Point gear_place(IniFile& layout, const char* key) {
     return {layout.get_int(0, "itemx", kLayoutSection, 0, 0) + layout.get_int(0, key, kLayoutSection, 0, 0) + kGearShiftX,
             layout.get_int(0, "itemy", kLayoutSection, 0, 0) + layout.get_int(0, key, kLayoutSection, 0, 1)};
 }
@@ -91,7 +90,7 @@ void HeroSheetPage::place_gear(const HeroActor& hero) {
     TileRenderer& icons = game_->map_cells().renderer();
     const auto place = [&](const InventoryEntry* worn, Sprite*& picture, const char* key) {
         if (picture || !worn || !worn->item) return;
-        const Point at = gear_place(key);
+        const Point at = gear_place(game_->module()->layout, key);
         picture = icons.get_tile_sprite(kTileItem, *pictures_, at.x, at.y, 0, std::max(worn->item->param1, 0));
         if (!picture) return;
         picture->set_flags(kFadingSprite);

@@ -10,6 +10,7 @@
 #include "engine/pictures/font.h"
 #include "engine/pictures/resource_caches.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/map_view/tile_kinds.h"
@@ -35,10 +36,8 @@ constexpr int32_t kPurgeBelowMb = 5, kPurgeAgainBelowMb = 3;
 constexpr uint32_t kFadingSprite = ALPHA_LAYER | ALPHA_AUTO;
 // The drop question stands in the middle of the screen.
 
-// Game keys of these pages besides the menus' own.
-enum : uint32_t { kKeyLeave = 5, kKeyUse = 8, kKeyDrop = 9, kKeyNextTab = 10, kKeyClose = 11 };
-
-bool leaves(uint32_t key) { return key == kKeyClose || key == kKeyLeave; }
+// The fourth button and Escape leave a page.
+bool leaves(uint32_t key) { return key == kKeyButton4 || key == kKeyEscape; }
 
 // "%d", or "%d+%d" with a boost that is not 0.
 std::string with_boost(int32_t base, int32_t boost) {
@@ -104,7 +103,7 @@ void InventoryState::enter(ScreenArgument argument) {
     drop_candidate_ = nullptr;
     left_enabled_ = right_enabled_ = false;
 
-    IniFile& layout = g_app->layout;
+    IniFile& layout = game->module()->layout;
     const ItemGridLayout grid = read_item_grid_layout(layout, kSection);
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();
@@ -452,7 +451,8 @@ void InventoryState::on_key(int kind, uint32_t game_key, uint32_t) {
         if (kind == kKeyPress) key_down_over_question_ = game_key;
         if (kind != kKeyRelease || game_key != key_down_over_question_) return;
         key_down_over_question_ = kNoKey;
-        if (game_key == kKeyClose) return close_drop_question(false);
+        // The fourth button answers "No".
+        if (game_key == kKeyButton4) return close_drop_question(false);
         dialog_input(send_key_focus_style(*dialog_, game_key));
         return;
     }
@@ -493,9 +493,10 @@ void InventoryState::on_pointer(int kind, int32_t x, int32_t y) {
     }
 }
 
+// The first button opens the quests, the second the items.
 void InventoryState::stats_key(uint32_t game_key) {
-    if (game_key == kKeyUse) show_page(kQuestPage, false);
-    else if (game_key == kKeyDrop) show_page(kItemPage, false);
+    if (game_key == kKeyButton1) show_page(kQuestPage, false);
+    else if (game_key == kKeyButton2) show_page(kItemPage, false);
     else if (leaves(game_key)) start_leaving();
 }
 
@@ -506,11 +507,13 @@ void InventoryState::stats_command(const std::u16string& command) {
     else if (command == u"*BACK") start_leaving();
 }
 
+// The action key and the first button use the chosen item, the second
+// drops it, the third turns to the next tab; the arrows move the frame.
 void InventoryState::item_key(uint32_t game_key) {
     if (leaves(game_key)) return start_leaving();
-    if (game_key == kKeyAction || game_key == kKeyUse) return use_selected();
-    if (game_key == kKeyDrop) return drop_selected();
-    if (game_key == kKeyNextTab) {
+    if (game_key == kKeyAction || game_key == kKeyButton1) return use_selected();
+    if (game_key == kKeyButton2) return drop_selected();
+    if (game_key == kKeyButton3) {
         cursor_.page_start = 0;
         return change_tab(tab_ >= kTabQuest ? kTabUsable : tab_ + 1);
     }
@@ -585,10 +588,12 @@ void InventoryState::move_quest_selection(int32_t step) {
     show_quest_description();
 }
 
+// Left and the first button list the open quests, Right and the second the
+// done ones; Up and Down choose a quest.
 void InventoryState::quest_key(uint32_t game_key) {
     UiMenu& menu = *view_.page();
-    if (game_key == kKeyLeft || game_key == kKeyUse || game_key == kKeyRight || game_key == kKeyDrop) {
-        const int32_t done = game_key == kKeyRight || game_key == kKeyDrop ? 1 : 0;
+    if (game_key == kKeyLeft || game_key == kKeyButton1 || game_key == kKeyRight || game_key == kKeyButton2) {
+        const int32_t done = game_key == kKeyRight || game_key == kKeyButton2 ? 1 : 0;
         menu.set_var(u"questtab", done);
         build_quest_list(done);
         show_quest_description();

@@ -11,6 +11,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"

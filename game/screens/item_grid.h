@@ -111,10 +111,11 @@ struct GridCursor {
 };
 
 enum class CursorMove { kNone, kCell, kPage };
-// Game keys 0 (previous), 1 (next), 2 (row up) and 3 (row down). From the
-// last cell with items after it, key 1 turns to the next page's first cell;
-// from cell 0 of a later page, key 0 to the previous page's last cell. A
-// page change leaves `cells` for the caller to fill again.
+// The arrow keys: Left (previous), Right (next), Up (row up) and Down (row
+// down). From the last cell with items after it, Right turns to the next
+// page's first cell; from cell 0 of a later page, Left to the previous
+// page's last cell. A page change leaves `cells` for the caller to fill
+// again.
 CursorMove move_cursor(GridCursor& cursor, uint32_t game_key);
 // The same, filling the cells again by `refill` after a page change.
 CursorMove move_cursor(GridCursor& cursor, uint32_t game_key, const std::function<void()>& refill);

@@ -10,6 +10,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "game/map_view/tile_kinds.h"
 #include "game/map_view/tile_renderer.h"
@@ -32,8 +33,9 @@ constexpr int32_t kBubbleGap = 4;
 constexpr int32_t kTextLeft = 50, kIconLeft = 10, kInset = 10, kTextMargin = 20;
 constexpr uint32_t kFadingSprite = ALPHA_LAYER | ALPHA_AUTO;
 
+// The action key and the first and fourth buttons close the notice.
 bool starts_leaving(uint32_t game_key) {
-    return game_key == uint32_t(kKeyAction) || game_key == uint32_t(kKeyButton1) || game_key == uint32_t(kKeyBack);
+    return game_key == kKeyAction || game_key == kKeyButton1 || game_key == kKeyButton4;
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The item notice ("Item"): a small box at the bottom of the map (or above
 // a talk bubble that stands there) telling the player that the hero took or
 // gave an item or gold, with its icon. It fades in, waits for the action
-// key, key 8, key 11 or a tap, fades out and returns to the screen the
-// story action ran on ("Walking", or "Talking", which resumes its topic).
+// key, the first or fourth button or a tap, fades out and returns to the
+// screen the story action ran on ("Walking", or "Talking", which resumes its
+// topic).
 #pragma once
 
 #include <cstdint>

@@ -1,14 +1,13 @@
 #include "game/screens/level_up_state.h"
 
 #include "engine/app/input_kind.h"
+#include "engine/ui/game_key.h"
 #include "game/effects/action_player.h"
 #include "game/session/game.h"
 #include "game/world/hero_actor.h"
 
 namespace {
 
-// Game keys F1, F2 and F3.
-enum : uint32_t { kKeyDexterity = 8, kKeyStrength = 9, kKeyKnowledge = 10 };
 // What HeroActor::level_up raises, by choice.
 constexpr int kLevelUpChoice[] = {1, 2, 4};
 
@@ -93,10 +92,11 @@ void LevelUpState::update() {
 void LevelUpState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (kind != kKeyPress || !choosing()) return;
     play_menu_click();
+    // The first three buttons raise dexterity, strength and knowledge.
     switch (game_key) {
-    case kKeyDexterity: return choose(kDexterity);
-    case kKeyStrength: return choose(kStrength);
-    case kKeyKnowledge: return choose(kKnowledge);
+    case kKeyButton1: return choose(kDexterity);
+    case kKeyButton2: return choose(kStrength);
+    case kKeyButton3: return choose(kKnowledge);
     default: return;
     }
 }

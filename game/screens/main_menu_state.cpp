@@ -11,6 +11,7 @@
 #include "engine/pictures/resource_caches.h"
 #include "engine/pictures/sprite_flags.h"
 #include "engine/platform/platform.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_control.h"
 #include "engine/ui/ui_menu.h"
@@ -171,9 +172,11 @@ void MainMenuState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (kind == kKeyPress) {
         play_menu_click();
         if (difficulty_) return;
-        if (mode_ == kAbout && game_key == uint32_t(kKeyAction)) show_about(about_page_ % kAboutPages + 1);
-        else if (mode_ == kAbout && game_key == kKeyBack) back_to_main();
-        else if (mode_ == kMain && game_key == kKeyBack) end_settings();
+        // The action key turns the about pages; the fourth button goes back
+        // to the title page, from the settings with them saved.
+        if (mode_ == kAbout && game_key == kKeyAction) show_about(about_page_ % kAboutPages + 1);
+        else if (mode_ == kAbout && game_key == kKeyButton4) back_to_main();
+        else if (mode_ == kMain && game_key == kKeyButton4) end_settings();
         return;
     }
     if (kind != kKeyRelease) return;
@@ -183,8 +186,8 @@ void MainMenuState::on_key(int kind, uint32_t game_key, uint32_t) {
         if (input.result == kMenuCommand) difficulty_command(input.command);
         return;
     }
-    // The about pages and the back key were served on the press.
-    if (mode_ == kAbout || game_key == kKeyBack) return;
+    // The about pages and the fourth button were served on the press.
+    if (mode_ == kAbout || game_key == kKeyButton4) return;
     const bool had_focus = menu_has_focus(*menu_);
     const MenuInput input = send_key_focus_style(*menu_, game_key);
     if (input.result == kMenuCommand) run_command(input.command);

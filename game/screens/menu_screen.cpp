@@ -2,6 +2,7 @@
 
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/session/game.h"
@@ -88,7 +89,7 @@ MenuInput send_pen_focus_style(UiMenu& menu, int kind, Point at) {
 
 MenuInput send_key_focus_style(UiMenu& menu, uint32_t game_key) {
     MenuInput input;
-    const int32_t key = game_key == uint32_t(kKeyButton1) ? kKeyAction : int32_t(game_key);
+    const int32_t key = int32_t(game_key == kKeyButton1 ? kKeyAction : game_key);
     input.result = menu.handle_event(kMenuKey, key, &input.command);
     if (input.result == kMenuNotHandled && !menu_has_focus(menu)) {
         menu.focus_first();

@@ -86,8 +86,9 @@ struct MenuInput {
 // group: down and move focus the control under the pen; up clears the
 // focus and then taps.
 MenuInput send_pen_focus_style(UiMenu& menu, int kind, Point at);
-// A released game key; key 8 counts as the action key. When the menu has no
-// use for the key and no control has the focus, the first control gets it.
+// A released game key; the first button counts as the action key. When the
+// menu has no use for the key and no control has the focus, the first
+// control gets it.
 MenuInput send_key_focus_style(UiMenu& menu, uint32_t game_key);
 
 // Whether the menu's current page has a focused control.

@@ -8,6 +8,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/menu_screen.h"
@@ -23,8 +24,6 @@ constexpr const char* kSection = "shop";
 constexpr int32_t kMessageBoxY = 153;
 constexpr int32_t kCountDepth = 3000;
 constexpr uint32_t kFadingSprite = ALPHA_LAYER | ALPHA_AUTO;
-
-enum : uint32_t { kKeyLeave = 5, kKeyTrade = 8, kKeyBuySell = 9, kKeyNextTab = 10, kKeyClose = 11 };
 
 std::string buy_title(int32_t category) {
     switch (category) {
@@ -97,7 +96,7 @@ void ShopState::enter(ScreenArgument argument) {
 }
 
 void ShopState::build_pages() {
-    const ItemGridLayout grid = read_item_grid_layout(g_app->layout, kSection);
+    const ItemGridLayout grid = read_item_grid_layout(game->module()->layout, kSection);
     cursor_ = GridCursor{};
     cursor_.per_page = grid.cells_per_page();
     cursor_.per_row = grid.per_row;
@@ -331,13 +330,16 @@ void ShopState::on_key(int kind, uint32_t game_key, uint32_t) {
     // Every key press clicks, while the shop fades out too.
     play_menu_click();
     if (leaving_) return;
+    // The action key and the first button buy or sell the chosen item, the
+    // second switches between buying and selling, the third turns to the
+    // next tab; the fourth button and Escape leave the shop.
     switch (game_key) {
     case kKeyAction:
-    case kKeyTrade: return buying() ? buy_selected() : sell_selected();
-    case kKeyBuySell: return switch_buy_sell();
-    case kKeyNextTab: return run_command(u"*CHANGE");
-    case kKeyClose:
-    case kKeyLeave: leaving_ = true; return;
+    case kKeyButton1: return buying() ? buy_selected() : sell_selected();
+    case kKeyButton2: return switch_buy_sell();
+    case kKeyButton3: return run_command(u"*CHANGE");
+    case kKeyButton4:
+    case kKeyEscape: leaving_ = true; return;
     default: return arrow_key(game_key);
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/app/input_kind.h"
+#include "engine/ui/game_key.h"
 #include "game/effects/action_player.h"
 #include "game/session/game.h"
 #include "game/world/hero_actor.h"
@@ -12,8 +13,6 @@
 namespace {
 
 constexpr int32_t kFeePerLevel = 10;
-// Game keys F1, F2 and F3.
-enum : uint32_t { kKeyDexterity = 8, kKeyStrength = 9, kKeyKnowledge = 10 };
 // The hero's attribute each StatsState::Attribute names.
 constexpr int32_t HeroActor::*kAttributes[] = {&HeroActor::dexterity_, &HeroActor::strength_, &HeroActor::knowledge_};
 
@@ -80,10 +79,11 @@ bool StatsState::takes_input() const {
 void StatsState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (kind != kKeyPress || !takes_input()) return;
     play_menu_click();
+    // The first three buttons raise dexterity, strength and knowledge.
     switch (game_key) {
-    case kKeyDexterity: return inc_dex();
-    case kKeyStrength: return inc_str();
-    case kKeyKnowledge: return inc_knw();
+    case kKeyButton1: return inc_dex();
+    case kKeyButton2: return inc_str();
+    case kKeyButton3: return inc_knw();
     default: return;
     }
 }

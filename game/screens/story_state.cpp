@@ -7,6 +7,7 @@
 #include "engine/graphics/sprite_group.h"
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
@@ -32,7 +33,7 @@ constexpr PrefixedStyle kPrefixedStyles[] = {
     {'M', {6, u"talk/mainbg.spr", 12, 22, 30, 30, 20, true, u"font1", 32, 2}},
 };
 
-bool turns_page(uint32_t game_key) { return game_key == uint32_t(kKeyAction) || game_key == uint32_t(kKeyButton1); }
+bool turns_page(uint32_t game_key) { return game_key == kKeyAction || game_key == kKeyButton1; }
 
 }  // namespace
 

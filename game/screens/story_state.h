@@ -1,8 +1,8 @@
 // "Story": a story text shown page by page over a background that the
 // text's two-character prefix chooses (a book, a thought bubble, a story
 // panel, a small note, a computer screen or a main panel). Each page fades
-// in on the animation tick; the action key, key 8 or a tap turns the page, and
-// after the last one the screen fades out to "Walking".
+// in on the animation tick; the action key, the first button or a tap turns
+// the page, and after the last one the screen fades out to "Walking".
 #pragma once
 
 #include <cstdint>

@@ -11,7 +11,10 @@
 #include "engine/graphics/sprite_list.h"
 #include "engine/pictures/font.h"
 #include "engine/pictures/sprite_flags.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
+#include "game/map_view/npc_sprite_composer.h"
+#include "game/screens/action_executor.h"
 #include "game/session/game.h"
 #include "game/session/state_helpers.h"
 #include "game/session/story_module.h"
@@ -63,12 +66,14 @@ bool action_ends_conversation(uint16_t code) {
 }
 
 std::function<void(Game&, const Action&)>& TalkingState::action_runner() {
-    static std::function<void(Game&, const Action&)> runner;
+    static std::function<void(Game&, const Action&)> runner = [](Game& game, const Action& action) {
+        run_action(game, action);
+    };
     return runner;
 }
 
 TalkingState::PortraitBuilder& TalkingState::portrait_builder() {
-    static PortraitBuilder builder;
+    static PortraitBuilder builder = build_npc_head;
     return builder;
 }
 
@@ -465,6 +470,8 @@ void TalkingState::move_selection(int32_t step) {
 
 void TalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (kind != kKeyPress || !bubble_ || closing_) return;
+    // The action key and the first button turn the page or choose the
+    // reply; Up and Down move the highlight over the replies.
     const bool go_on = game_key == kKeyButton1 || game_key == kKeyAction;
     if (speaker_ == kPersonSpeaks) {
         if (go_on) next_page_or_actions();

@@ -60,13 +60,15 @@ public:
     // number and the portrait is composed again. Other parts are ignored.
     void set_face_part(int32_t part, int32_t value);
 
-    // Carries out one story action popped from the game's queue. The action
-    // executor plugs itself in here; unset, the action is skipped and logged.
+    // Carries out one story action popped from the game's queue: the action
+    // executor (run_action) unless a test puts a stand-in here; emptied, the
+    // action is skipped and logged.
     static std::function<void(Game&, const Action&)>& action_runner();
     // Composes a portrait from face layers in composing order (head, tatoo,
     // eyes, eyebrow, mouth, nose, clothes, hair, extra) into the group at
-    // (x, y) and lists it. The people's sprite composer plugs itself in
-    // here; unset, the bubble shows no portrait.
+    // (x, y) and lists it: the people's sprite composer (build_npc_head)
+    // unless a test puts a stand-in here; emptied, the bubble shows no
+    // portrait.
     using FaceLayers = std::array<uint8_t, 9>;
     using PortraitBuilder = std::function<SpriteList*(SpriteGroup&, int32_t, int32_t, const FaceLayers&)>;
     static PortraitBuilder& portrait_builder();

@@ -5,6 +5,7 @@
 
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/menu_event.h"
 #include "engine/ui/ui_menu.h"
 #include "game/screens/action_executor.h"
@@ -12,19 +13,10 @@
 #include "game/screens/walking_rules.h"
 #include "game/screens/walking_state.h"
 #include "game/session/game.h"
-#include "game/session/story_module.h"
 #include "game/world/hero_actor.h"
 #include "game/world/world.h"
 
 namespace {
-
-enum GameKey : uint32_t {
-    kKeyActionButton = 6,
-    kKeyInventoryItems = 8,
-    kKeyInventory = 9,
-    kKeyZoom = 10,
-    kKeyMenu = 11,
-};
 
 constexpr int32_t kHudHeight = 34;
 constexpr uint32_t kLongPressMs = 499;
@@ -44,21 +36,25 @@ void WalkingState::open_screen(const char* name, ScreenArgument argument) {
     enter_screen(*game, name, argument);
 }
 
+void WalkingState::open_game_menu() {
+    // The menu's "Continue" comes back to this game.
+    game->set_resumable(true);
+    open_screen(kMainMenuScreen, 0);
+}
+
 // --- keys -----------------------------------------------------------------------------
 
 void WalkingState::on_key(int kind, uint32_t game_key, uint32_t) {
     if (message_menu_) return on_message_key(kind, game_key);
     if (kind != kKeyPress || input_blocked()) return;
+    // The buttons open the items, the character sheet, the map zoom and the
+    // game menu; the action key acts on what lies in front of the hero.
     switch (game_key) {
-    case kKeyMenu:
-        play_menu_click();
-        if (g_app) g_app->resumable = true;
-        enter_screen(*game, kMainMenuScreen, 0);
-        return;
-    case kKeyInventory: return open_screen(kInventoryScreen, 0);
-    case kKeyZoom: return open_screen(kZoomScreen, 0);
-    case kKeyInventoryItems: return open_screen(kInventoryScreen, 2);
-    case kKeyActionButton: find_action_target(); return;
+    case kKeyButton1: return open_screen(kInventoryScreen, 2);
+    case kKeyButton2: return open_screen(kInventoryScreen, 0);
+    case kKeyButton3: return open_screen(kZoomScreen, 0);
+    case kKeyButton4: return open_game_menu();
+    case kKeyAction: find_action_target(); return;
     default: return;
     }
 }
@@ -151,9 +147,7 @@ void WalkingState::on_map_pen_up(int32_t x, int32_t y) {
 
 void WalkingState::on_hud_command(std::u16string_view command) {
     if (command == u"*MENU") {
-        play_menu_click();
-        if (g_app) g_app->resumable = true;
-        enter_screen(*game, kMainMenuScreen, 0);
+        open_game_menu();
     } else if (command == u"*RUN") {
         world->hero().running = !world->hero().running;
     } else if (command == u"*ZOOM") {

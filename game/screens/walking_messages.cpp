@@ -58,7 +58,8 @@ void WalkingState::close_message() {
 void WalkingState::check_worn_out_gear() {
     HeroActor& h = world->hero();
     const bool vest = h.armour_lost;
-    if (g_app && g_app->settings.auto_equip) {
+    const StoryModule* app = game->module();
+    if (app && app->settings.auto_equip) {
         h.auto_equip();
         show_message(kMessagePage, "message", vest ? "Your vest has worn out." : "Your gear has worn out.",
                      kWornOutMessageTicks);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/core/geometry.h"
+#include "engine/ui/game_key.h"
 #include "game/world/map_level.h"
 
 class Actor;
@@ -25,8 +26,14 @@ inline constexpr const char* kMessagePage = "menus/io/message.def";
 
 enum WalkMode : int32_t { kWalkNone = 0, kWalkToAction = 1, kWalkByPen = 2 };
 
-// Bits of the held arrow keys in the scene's key mask.
-enum HeldArrow : uint32_t { kHeldLeft = 1, kHeldRight = 2, kHeldUp = 4, kHeldDown = 8, kArrowKeys = 15 };
+// Bits of the held arrow keys in the scene's key mask (game_key_mask).
+enum HeldArrow : uint32_t {
+    kHeldLeft = 1u << kKeyLeft,
+    kHeldRight = 1u << kKeyRight,
+    kHeldUp = 1u << kKeyUp,
+    kHeldDown = 1u << kKeyDown,
+    kArrowKeys = kHeldLeft | kHeldRight | kHeldUp | kHeldDown,
+};
 
 // The cell under the hero's feet.
 Point hero_cell(const Actor& hero);

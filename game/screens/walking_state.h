@@ -115,6 +115,8 @@ private:
     void place_click_marker(Point at);
     void remove_click_marker();
     void open_screen(const char* name, ScreenArgument argument);
+    // The game menu, from which the game can be resumed.
+    void open_game_menu();
     Point map_offset() const;
 
     // --- messages (walking_messages.cpp) -----------------------------------------

@@ -26,8 +26,6 @@
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
 
-Game* g_game = nullptr;
-
 namespace {
 
 GameScreenFactory g_screen_factory = nullptr;
@@ -87,15 +85,12 @@ Point camera_origin(Point focus, Size level_tiles, Size display) {
 void set_game_screen_factory(GameScreenFactory factory) { g_screen_factory = factory; }
 
 Game::Game(Display* display, std::string_view name) : Scene(display, name) {
-    g_game = this;
     free_memory = [] { return free_memory_mb(); };
     if (!g_screen_factory) fatal_assert(__FILE__, __LINE__, "No screen factory installed", "", "");
     for (const char* state_name : kGameStateNames) add_state(state_name, g_screen_factory(state_name));
 }
 
-Game::~Game() {
-    if (g_game == this) g_game = nullptr;
-}
+Game::~Game() = default;
 
 StoryModule* Game::module() const { return static_cast<StoryModule*>(owner()); }
 World& Game::world() const { return module()->world; }

@@ -69,9 +69,8 @@ public:
     void pre_render() override;               // the camera
     void update() override;                   // 12 ms tick
     void animate() override;                  // 10 ms tick
-    // Input goes on to the current screen.
-    int on_pointer(int, int32_t, int32_t) override { return 1; }
-    int on_key(int, uint32_t, uint32_t) override { return 1; }
+    // Keys and the pen are not the scene's own: the shell passes them on to
+    // the current screen.
 
     // --- story actions and transitions ------------------------------------
     ActionQueue& actions() { return actions_; }
@@ -270,5 +269,3 @@ private:
     Point origin_{0, 0};
     bool full_refresh_ = false;
 };
-
-extern Game* g_game;

@@ -111,7 +111,7 @@ int game_startup() {
         fatal_missing_file(u"Story\\story.rpg");
         return 0;
     }
-    g_app->add(new Game(g_display, "Game"));
+    g_app->add(new Game(g_display, kGameSceneName));
 
     const GameSettings settings = load_settings_file(settings_path());
     g_app->settings = settings;
@@ -131,14 +131,14 @@ int game_startup() {
     delete load;
     g_current_scene = nullptr;
     purge_resource_caches();
-    g_app->switch_to("Game", 0);
+    g_app->switch_to(kGameSceneName, 0);
     return 1;
 }
 
 int game_shutdown() {
     Scene* scene = g_current_scene;
     Layer* layer = scene ? scene->first_layer() : nullptr;
-    if (g_game) g_game->save_for_resume();
+    if (Game* game = g_app ? g_app->game() : nullptr) game->save_for_resume();
 
     if (layer) {
         auto* group = new SpriteGroup;

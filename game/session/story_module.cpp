@@ -1,6 +1,7 @@
 #include "game/session/story_module.h"
 
 #include "engine/platform/platform.h"
+#include "game/session/game.h"
 
 StoryModule* g_app = nullptr;
 
@@ -12,3 +13,5 @@ StoryModule::StoryModule() : gfx(load_gfx_config()) {
 }
 
 StoryModule::~StoryModule() { shutdown(); }
+
+Game* StoryModule::game() const { return static_cast<Game*>(find(kGameSceneName)); }

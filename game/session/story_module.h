@@ -8,6 +8,11 @@
 #include "game/session/game_settings.h"
 #include "game/world/world.h"
 
+class Game;
+
+// The scene the whole game runs in, beside the loading scene.
+inline constexpr const char* kGameSceneName = "Game";
+
 class StoryModule : public SceneManager {
 public:
     // Reads "gfx.ini" and "layout.ini" through the game's file system.
@@ -15,6 +20,10 @@ public:
     // Scenes first (they still look at the World as they leave), then the
     // World.
     ~StoryModule() override;
+
+    // The game scene, once the start-up added it; null before that and once
+    // the scenes are shut down.
+    Game* game() const;
 
     World world;
     GameSettings settings;

@@ -41,8 +41,8 @@ protected:
         set_state_folder(utf8_to_utf16(folder + "/"));
         set_platform(&host);
         throw_on_program_end();
-        g_inactive = g_restart_requested = 0;
-        g_engine_started = false;
+        ShellState& shell = shell_state();
+        shell.inactive = shell.restart_requested = shell.engine_started = false;
         g_current_scene = nullptr;
         game_startup_options().silent_sound = true;
         install_game_screens();
@@ -88,7 +88,11 @@ protected:
     // The name of the level the hero is on ("" between levels).
     std::string level() { return world().current_level() ? world().current_level()->name : ""; }
     int32_t flag(uint32_t id) { return world().get_flag(id)->value; }
-    std::string screen() const { return g_game && g_game->current_state() ? g_game->current_state()->name() : ""; }
+    // The current screen's name ("" before the game scene runs).
+    std::string screen() const {
+        const Game* game = g_app ? g_app->game() : nullptr;
+        return game && game->current_state() ? game->current_state()->name() : "";
+    }
 
 private:
     std::string story_parent_;

@@ -21,7 +21,7 @@ namespace {
 class ServicesTest : public ::testing::Test {
 protected:
     ServicesTest() : folder_("services"), fatal_(folder_.u16()) {}
-    ~ServicesTest() override { g_inactive = 0; }  // a fatal report raises it
+    ~ServicesTest() override { shell_state().inactive = false; }  // a fatal report raises it
 
     int ending_code(void (*report)()) {
         const int code = exit_code_of(report);
@@ -39,7 +39,7 @@ TEST_F(ServicesTest, MissingFileReportReplacesTheErrorFileAndEndsWithCodeOne) {
     EXPECT_EQ(ending_code([] { fatal_missing_file(u"fonts\\big.fnt"); }), 1);
     const std::string expected = "Failed to open file:\nfonts\\big.fnt\nexiting application.";
     EXPECT_EQ(folder_.read("nimbrel_error.txt"), expected);
-    EXPECT_EQ(g_inactive, 1);
+    EXPECT_TRUE(shell_state().inactive);
     ASSERT_EQ(host_.message_boxes().size(), 1u);
     EXPECT_EQ(host_.message_boxes()[0].text, expected);
     EXPECT_EQ(host_.message_boxes()[0].caption, "Quenlo: Duskmarrow");

@@ -54,15 +54,13 @@ public:
         log_.push_back(name() + ".idle");
         if (on_idle) on_idle();
     }
-    int on_pointer(int kind, int32_t x, int32_t y) override {
+    void on_pointer(int kind, int32_t x, int32_t y) override {
         log_.push_back(name() + ".pointer " + std::to_string(kind) + " " + std::to_string(x) + " " +
                        std::to_string(y));
-        return 0;
     }
-    int on_key(int kind, uint32_t game_key, uint32_t key_code) override {
+    void on_key(int kind, uint32_t game_key, uint32_t key_code) override {
         log_.push_back(name() + ".key " + std::to_string(kind) + " " + std::to_string(game_key) + " " +
                        std::to_string(key_code));
-        return 0;
     }
     std::function<void()> on_update;
     std::function<void()> on_idle;

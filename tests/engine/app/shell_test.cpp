@@ -34,9 +34,7 @@ struct ShellTest : ::testing::Test {
         set_state_folder(utf8_to_utf16(folder));
         set_platform(&host);
         throw_on_program_end();
-        g_inactive = g_restart_requested = g_memlog_ticks = g_pen_down = 0;
-        g_pen_x = g_pen_y = -1;
-        g_engine_started = false;
+        shell_state() = ShellState{};
         g_current_scene = nullptr;
         g_device_model = kDeviceUnknown;
 
@@ -109,7 +107,7 @@ TEST_F(ShellTest, StartsOnTheFirstStartTimerAndShutsDownInOrder) {
                              "loop ended"}));
     // 100 ms logic steps from the start at 100 ms to the close.
     EXPECT_EQ(count_of(log, "Game.update"), 9);
-    EXPECT_FALSE(g_engine_started);
+    EXPECT_FALSE(shell_state().engine_started);
     EXPECT_EQ(g_current_scene, nullptr);
     EXPECT_FALSE(host.has_window());
 }
@@ -146,7 +144,7 @@ TEST_F(ShellTest, InactiveMeansNoTicksNoRenderAndNoMemoryLog) {
     for (uint32_t t : step_times) EXPECT_TRUE(t < 300 || t >= 1800) << t;
     // Focus changes go before the frame timer due at the same moment, so
     // the ticks counted are those at 105..295 ms and 1800..1995 ms.
-    EXPECT_EQ(g_memlog_ticks, 39 + 40);
+    EXPECT_EQ(shell_state().memlog_ticks, 39u + 40u);
     EXPECT_EQ(memlog_lines(), 7);
     EXPECT_EQ(count_of(log, "manager.suspend"), 1);
     // Catch-up after focus returns is bounded: no burst of lost steps.
@@ -175,7 +173,7 @@ TEST_F(ShellTest, FocusLostWhileClosingReachesNoSceneOwner) {
     host.close_at(400);
     EXPECT_EQ(run_shell(), 0);
     EXPECT_EQ(count_of(log, "manager.suspend"), 0);
-    EXPECT_EQ(g_inactive, 1);
+    EXPECT_TRUE(shell_state().inactive);
 }
 
 TEST_F(ShellTest, CloseBeforeTheEngineStartsOnlyDestroysTheWindow) {
@@ -217,7 +215,7 @@ TEST_F(ShellTest, RestartCommandsBuildANewWindowAndStartAgain) {
         EXPECT_EQ(startups, 2);
         EXPECT_EQ(count_of(log, "restart point"), 2);
         EXPECT_EQ(entries_with("game shutdown"), 2);
-        EXPECT_EQ(g_restart_requested, 0);
+        EXPECT_FALSE(shell_state().restart_requested);
     }
 }
 
@@ -490,9 +488,8 @@ TEST_F(ShellTest, PenPathSetsAndClearsThePenPosition) {
     EXPECT_EQ(count_of(log, "state Walking.pointer 4 10 20"), 1);
     EXPECT_EQ(count_of(log, "Game.pointer 3 11 21"), 1);
     EXPECT_EQ(count_of(log, "Game.pointer 5 12 22"), 1);
-    EXPECT_EQ(g_pen_x, -1);
-    EXPECT_EQ(g_pen_y, -1);
-    EXPECT_EQ(g_pen_down, 0);
+    EXPECT_EQ(shell_state().pen_down_at, (Point{-1, -1}));
+    EXPECT_FALSE(shell_state().pen_down);
 }
 
 TEST_F(ShellTest, LowMemoryRefusesToStartWithAFailureCode) {

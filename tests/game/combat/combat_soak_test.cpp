@@ -29,7 +29,7 @@ protected:
     void bot_step() {
         const CombatState& c = combat();
         if (c.input_enabled() && crt_rand() % 3 == 0) {
-            static constexpr std::array<uint32_t, 8> kKeys = {kKeyAction, kKeyButton1, kKeyAction, kKeyBack,
+            static constexpr std::array<uint32_t, 8> kKeys = {kKeyAction, kKeyButton1, kKeyAction, kKeyButton4,
                                                               kKeyLeft,   kKeyRight,   kKeyUp,     kKeyDown};
             press(kKeys[size_t(crt_rand()) % kKeys.size()]);
         }

@@ -110,7 +110,7 @@ TEST_F(CombatTest, TheRewardLinesOfEveryFindFitAboveThePanel) {
 TEST_F(CombatTest, AMonsterThatForbidsFlightKeepsTheHeroInTheFight) {
     meet(demo::kWisp);
     ASSERT_TRUE(until_hero_input());
-    press(kKeyBack);
+    press(kKeyButton4);
     EXPECT_EQ(combat().phase(), Phase::kHeroInput);
     EXPECT_EQ(combat().latest_line(), u"There's no place to hide!");
 }
@@ -120,7 +120,7 @@ TEST_F(CombatTest, AFlightEndsOnTheMapWithTheHeroAliveAndHisGoldNotBelowZero) {
     hero().gold = 95;
     meet(demo::kRat);
     ASSERT_TRUE(until_hero_input());
-    press(kKeyBack);
+    press(kKeyButton4);
     EXPECT_GE(until_over(), 0);
     EXPECT_EQ(screen_name(), "Walking");
     EXPECT_GT(hero().hit_points, 0);
@@ -162,7 +162,7 @@ TEST_F(CombatTest, AFightAfterAFlightTheMonsterAnsweredStartsAfresh) {
         host.sleep_ms(37);  // another seed
         meet(demo::kRat);
         ASSERT_TRUE(until_hero_input());
-        press(kKeyBack);
+        press(kKeyButton4);
         answered = combat().parting_attack_done();
         EXPECT_GE(until_over(), 0);
     }
@@ -194,7 +194,7 @@ TEST_F(CombatTest, TheAnswerToAFailedFlightShowsTheItemItStruckWith) {
         for (uint32_t id : {kTusks, kMarshFire})
             rat.inventory.push_back(std::make_unique<InventoryEntry>(InventoryEntry{world().get_item(id), 1000}));
         ASSERT_TRUE(until_hero_input());
-        press(kKeyBack);
+        press(kKeyButton4);
         if (combat().parting_attack_done()) {
             ++answered;
             const ItemRecord* struck = rat.current_item->item;
@@ -311,7 +311,7 @@ TEST_P(ActWithoutUsableItemTest, ActingPassesTheTurnOnlyWhenNothingHeldMayBeUsed
     EXPECT_EQ(utf16_to_utf8(combat().latest_line()), utf16_to_utf8(c.line));
 
     ASSERT_TRUE(until_hero_input());
-    press(kKeyBack);
+    press(kKeyButton4);
     if (c.disarmed) {
         EXPECT_GE(until_over(), 0);
         EXPECT_EQ(screen_name(), "Walking");

@@ -16,7 +16,7 @@ namespace {
 
 // The combat weather's tint and group on the map layer.
 int32_t weather_drawables() {
-    const DepthList<Drawable>& drawables = g_game->first_layer()->drawables();
+    const DepthList<Drawable>& drawables = g_app->game()->first_layer()->drawables();
     int32_t found = 0;
     for (int32_t i = 0; i < drawables.count(); ++i)
         found += drawables.depth(i) == CombatWeather::kTintDepth || drawables.depth(i) == CombatWeather::kGroupDepth;

@@ -38,7 +38,7 @@ protected:
                             kFights + "flight_and_death.input", 5);
     }
 
-    const CombatState* fight() { return dynamic_cast<const CombatState*>(g_game->current_state()); }
+    const CombatState* fight() { return dynamic_cast<const CombatState*>(g_app->game()->current_state()); }
     std::string opponent() { return fight() && fight()->monster() ? fight()->monster()->record()->name : ""; }
     std::string board() { return fight() ? utf16_to_utf8(fight()->latest_line()) : ""; }
     bool waiting_for_the_player() {
@@ -83,7 +83,7 @@ TEST_F(FightScriptTest, TheHeroFleesTheToadThenFallsToTheOgre) {
     // no more than the maximum). The flight earned nothing.
     play_until(6300);
     ASSERT_EQ(screen(), "Walking");
-    EXPECT_EQ(g_game->screen_arguments.opponent, nullptr);
+    EXPECT_EQ(g_app->game()->screen_arguments.opponent, nullptr);
     for (const auto& actor : world().current_level()->extra_actors) {
         const auto* monster = dynamic_cast<const MonsterActor*>(actor.get());
         EXPECT_FALSE(monster && monster->record()->name == "Mire Toad");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/ui/game_key.h"
 #include "game/story/item_record.h"
 
 #include "game/screens/walking_game_support.h"
@@ -32,7 +33,7 @@ TEST_F(ActionExecutorTest, ItemsAndGoldChangeTheHeroAndFillTheNotice) {
     // Each shows the item notice, which the action key sends back to the walk.
     const auto close_notice = [this] {
         ASSERT_EQ(screen_name(), "Item");
-        screen()->on_key(kKeyPress, 6, 0);
+        screen()->on_key(kKeyPress, kKeyAction, 0);
         tick(20);
         // Back on the map the start of the game tells its story first.
         close_story_page();

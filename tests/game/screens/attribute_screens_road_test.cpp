@@ -40,7 +40,7 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     play_until(9000);
     ASSERT_EQ(screen(), "Stats");
     EXPECT_EQ(hero().gold, gold - 10);
-    const auto* stats = static_cast<const StatsState*>(g_game->current_state());
+    const auto* stats = static_cast<const StatsState*>(g_app->game()->current_state());
     EXPECT_EQ(stats->points(), 3 + 1 + 1 - 3);
     play_until(9700);
     EXPECT_EQ(stats->page().alpha(), HeroSheetPage::kOpaque);
@@ -59,7 +59,7 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     EXPECT_TRUE(stats->leaving());
     play_until(12000);
     ASSERT_EQ(screen(), "Walking");
-    EXPECT_FALSE(g_game->full_screen_page);
+    EXPECT_FALSE(g_app->game()->full_screen_page);
 
     // Experience that reaches the step (a fight's reward would bring it):
     // the walking screen opens the level-up screen.
@@ -75,7 +75,7 @@ TEST_F(AttributeScreensRoadTest, PellMarrowsTrainingThenALevelUpAndBackOnTheMap)
     h.experience = h.experience_step;
     play_until(12100);
     ASSERT_EQ(screen(), "Level");
-    const auto* level_up = static_cast<const LevelUpState*>(g_game->current_state());
+    const auto* level_up = static_cast<const LevelUpState*>(g_app->game()->current_state());
     play_until(12550);
     expect_screen("level");
     play_until(13000);

@@ -103,7 +103,7 @@ protected:
         ScriptedProgramTest::TearDown();
         fs::remove_all(parent_);
     }
-    Layer& map_layer() { return *g_game->first_layer(); }
+    Layer& map_layer() { return *g_app->game()->first_layer(); }
 
 private:
     std::string parent_;
@@ -116,9 +116,9 @@ TEST_P(DamagedDecorationTest, TheGamePlaysOnWithoutThePicture) {
     case Shown::kMapWeather:
         // Twice, as two entries of a rainy level: the tint, no drops.
         for (int entry = 0; entry < 2; ++entry) {
-            g_game->start_weather(s.weather_code);
-            EXPECT_EQ(g_game->weather_type(), s.weather_code);
-            EXPECT_EQ(g_game->weather().group()->sprites().count(), 0);
+            g_app->game()->start_weather(s.weather_code);
+            EXPECT_EQ(g_app->game()->weather_type(), s.weather_code);
+            EXPECT_EQ(g_app->game()->weather().group()->sprites().count(), 0);
             play_until(host.program_time() + 500);
         }
         break;
@@ -183,7 +183,7 @@ TEST_F(DamagedRainRoadTest, TheWalkIntoTheRainyWoodGoesOnAndLeavingSavesTheGame)
     play_until(24000);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(level(), "Thistlewood");
-    EXPECT_EQ(g_game->weather_type(), 2);
+    EXPECT_EQ(g_app->game()->weather_type(), 2);
     host.send_message(MessageId::Close);
     EXPECT_TRUE(fs::exists(fs::path(folder) / "savegame" / "autosave.gam"));
 }

@@ -19,7 +19,7 @@ class DialogPlacementTest : public ItemScreenTest {
 protected:
     GameIOState& io() { return *static_cast<GameIOState*>(current()); }
     void open_io(uintptr_t argument) {
-        g_game->switch_state("GameIO", argument);
+        g_app->game()->switch_state("GameIO", argument);
         tick(2);
         ASSERT_NE(io().page(), nullptr);
     }
@@ -55,23 +55,23 @@ TEST_F(DialogPlacementTest, MessagesAndQuestionsStandCentredWithTheirTextsInside
     const Case cases[] = {
         {"the health restored after a night",
          [&] {
-             g_game->switch_state("Walking", WalkingState::kEnterAfterSleep);
+             g_app->game()->switch_state("Walking", WalkingState::kEnterAfterSleep);
              return static_cast<WalkingState*>(current())->message();
          }},
         {"the worn-out armour's question",
          [&] {
              g_app->settings.auto_equip = false;
              hero().armour_lost = true;
-             g_game->switch_state("Walking", 0);
+             g_app->game()->switch_state("Walking", 0);
              return static_cast<WalkingState*>(current())->message();
          }},
         {"the inventory's drop question",
          [&] {
              carry_nothing();
              carry("Minor Tonic");
-             g_game->switch_state("Inventory", InventoryState::kOpenItems);
+             g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
              tick(33);
-             key(9);
+             key(kKeyButton2);
              return static_cast<InventoryState*>(current())->dialog();
          }},
         {"\"Game Saved.\"",

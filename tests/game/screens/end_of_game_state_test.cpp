@@ -36,14 +36,14 @@ protected:
     // A new game on the map, its sounds recorded from here on.
     void start_on_the_map() {
         start_game();
-        ASSERT_TRUE(g_game->start_new_game());
-        g_game->switch_state("Walking", 0);
+        ASSERT_TRUE(g_app->game()->start_new_game());
+        g_app->game()->switch_state("Walking", 0);
         saved_sounds = g_sound_manager;
         g_sound_manager = sounds.get();
     }
     EndOfGameState& end() { return *static_cast<EndOfGameState*>(current()); }
     void open(const int32_t* variant) {
-        g_game->switch_state("EndOfGame", variant);
+        g_app->game()->switch_state("EndOfGame", variant);
         ASSERT_EQ(current_name(), "EndOfGame");
     }
     bool was_read(const std::string& name) const { return std::find(read.begin(), read.end(), name) != read.end(); }
@@ -76,16 +76,16 @@ TEST_F(EndOfGameTest, EachVariantShowsItsPictureAfterTheDeathKnell) {
         if (c.variant) {
             EXPECT_EQ(end_of_game_picture(*c.variant), c.picture) << label;
         }
-        g_game->music_locked = true;
-        g_game->saved_music_order = 5;
+        g_app->game()->music_locked = true;
+        g_app->game()->saved_music_order = 5;
         const int played = sounds_played();
         open(c.variant ? &*c.variant : nullptr);
         const int32_t v = c.variant.value_or(0);
         EXPECT_EQ(end().variant(), v == 1 || v == 2 ? v : 0) << label;
         // The music stops (its lock gone) and the knell sounds, endings too.
-        EXPECT_FALSE(g_game->music_locked);
-        EXPECT_EQ(g_game->saved_music_order, 0);
-        EXPECT_TRUE(g_game->music_name().empty());
+        EXPECT_FALSE(g_app->game()->music_locked);
+        EXPECT_EQ(g_app->game()->saved_music_order, 0);
+        EXPECT_TRUE(g_app->game()->music_name().empty());
         EXPECT_TRUE(was_read("sfx/death.wav") || was_read("sfx\\death.wav")) << label;
         EXPECT_EQ(sounds_played(), played + 1) << label;
         EXPECT_GE(end().death_channel(), 0) << label;
@@ -94,10 +94,10 @@ TEST_F(EndOfGameTest, EachVariantShowsItsPictureAfterTheDeathKnell) {
         EXPECT_EQ((Size{end().picture()->frame_width, end().picture()->frame_height}), (Size{240, 320}));
         EXPECT_EQ((Point{end().picture()->x, end().picture()->y}), (Point{0, 0}));
         EXPECT_EQ(end().picture()->alpha, 0);
-        EXPECT_FALSE(g_game->ground_group()->is_visible());
-        EXPECT_FALSE(g_game->object_group()->is_visible());
-        g_game->switch_state("Walking", 0);
-        EXPECT_TRUE(g_game->ground_group()->is_visible());
+        EXPECT_FALSE(g_app->game()->ground_group()->is_visible());
+        EXPECT_FALSE(g_app->game()->object_group()->is_visible());
+        g_app->game()->switch_state("Walking", 0);
+        EXPECT_TRUE(g_app->game()->ground_group()->is_visible());
     }
 }
 
@@ -107,12 +107,12 @@ TEST_F(EndOfGameTest, AnEarlyKeyFadesOutFromTheAlphaReachedAndStopsTheKnell) {
     open(&ending);
     tick(10);
     EXPECT_EQ(end().picture()->alpha, 10);
-    end().on_key(kKeyRelease, 6, 0);
+    end().on_key(kKeyRelease, kKeyAction, 0);
     end().on_pointer(kPenMove, 5, 5);
     end().on_pointer(kPenUp, 5, 5);
     EXPECT_FALSE(end().leaving());
     const int channel = end().death_channel();
-    end().on_key(kKeyPress, 2, 0);  // any key
+    end().on_key(kKeyPress, kKeyUp, 0);  // any key
     EXPECT_TRUE(end().leaving());
     EXPECT_TRUE(stopped(channel));
     tick(10);
@@ -139,26 +139,26 @@ TEST_F(EndOfGameTest, GameOverGoesToTheLoadScreenAndAnEndingToTheMenuWithTheTitl
         EXPECT_EQ(current_name(), "EndOfGame");
         tick();
         EXPECT_EQ(current_name(), c.next);
-        EXPECT_EQ(g_game->music_name(), "music/title-ending.xm");
+        EXPECT_EQ(g_app->game()->music_name(), "music/title-ending.xm");
         EXPECT_FALSE(world().autosave_exists);
         EXPECT_FALSE(world().saving_allowed);
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
     }
 }
 
 TEST_F(EndOfGameTest, AGameEndedOnItsPictureCanNeitherBeContinuedNorSaved) {
     start_on_the_map();
-    ASSERT_TRUE(g_game->resumable());
+    ASSERT_TRUE(g_app->game()->resumable());
     world().autosave_exists = world().saving_allowed = true;
     const int32_t ending = 1;
     open(&ending);
     // Closing the window now: the exit's save writes nothing, and the menu
     // would offer no "Continue".
-    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->game()->resumable());
     EXPECT_FALSE(world().autosave_exists);
     EXPECT_FALSE(world().saving_allowed);
     EXPECT_GT(hero().hit_points, 0);
-    EXPECT_FALSE(g_game->save_for_resume());
+    EXPECT_FALSE(g_app->game()->save_for_resume());
     EXPECT_FALSE(std::filesystem::exists(save_file("autosave.gam")));
 }
 

@@ -54,7 +54,7 @@ protected:
         return false;
     }
     const NpcTopic* topic_on_screen() {
-        const auto* talking = dynamic_cast<const TalkingState*>(g_game->current_state());
+        const auto* talking = dynamic_cast<const TalkingState*>(g_app->game()->current_state());
         return talking ? talking->current_topic() : nullptr;
     }
     std::array<int32_t, 4> looks() { return {hero().premade, hero().body, hero().head, hero().hair}; }
@@ -66,11 +66,11 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     play_until(7400);
     ASSERT_EQ(screen(), "Sleep");
     play_until(10000);
-    EXPECT_EQ(static_cast<const SleepState*>(g_game->current_state())->phase(), SleepState::kPictureShown);
+    EXPECT_EQ(static_cast<const SleepState*>(g_app->game()->current_state())->phase(), SleepState::kPictureShown);
     expect_screen("sleep");
     play_until(14500);
     ASSERT_EQ(screen(), "Walking");
-    EXPECT_TRUE(static_cast<const WalkingState*>(g_game->current_state())->has_message());
+    EXPECT_TRUE(static_cast<const WalkingState*>(g_app->game()->current_state())->has_message());
     EXPECT_EQ(hero().hit_points, hero().max_hit_points);
     expect_screen("rested");
 
@@ -100,7 +100,7 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     ASSERT_EQ(screen(), "Story");
     EXPECT_EQ(level(), "Thistlewood");
     EXPECT_TRUE(hero().has_item(kLantern));
-    EXPECT_EQ(static_cast<const StoryState*>(g_game->current_state())->style().kind, 2);
+    EXPECT_EQ(static_cast<const StoryState*>(g_app->game()->current_state())->style().kind, 2);
     expect_screen("thought");
 
     // Back in the village with it, a level higher.
@@ -173,16 +173,17 @@ TEST_F(EndingRoadTest, FromANewGameThroughTheInnTheWoodTheLoftAndTheYardToTheEnd
     EXPECT_TRUE(hero().has_item(kLantern));
     play_until(154710);
     ASSERT_EQ(screen(), "EndOfGame");
-    EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kFirstEnding);
+    const auto* ending = static_cast<const EndOfGameState*>(g_app->game()->current_state());
+    EXPECT_EQ(ending->variant(), EndOfGameState::kFirstEnding);
     EXPECT_FALSE(hero().has_item(kLantern));
     EXPECT_EQ(world().get_flag(kLanternReturned)->value, 1);
-    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->game()->resumable());
     expect_screen("picture");
 
     // A key: the title menu, with no game to continue.
     play_until(157710);
     ASSERT_EQ(screen(), "Menu");
-    EXPECT_EQ(g_game->music_name(), "music/title-ending.xm");
+    EXPECT_EQ(g_app->game()->music_name(), "music/title-ending.xm");
     expect_screen("menu");
 }
 

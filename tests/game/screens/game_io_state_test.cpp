@@ -29,7 +29,7 @@ protected:
 
     // The save or load page, as the walk HUD or the end of a game opens it.
     void open(uintptr_t argument) {
-        g_game->switch_state("GameIO", argument);
+        g_app->game()->switch_state("GameIO", argument);
         ASSERT_EQ(current_name(), "GameIO");
         tick(2);
         ASSERT_NE(io().page(), nullptr);
@@ -224,11 +224,11 @@ TEST_F(GameIOTest, LoadingASlotBringsBackPlaceGoldAndItemsAndReturnsToTheMenu) {
     const std::string saved_state = hero_state();
     move_hero_and_gain();
     ASSERT_NE(hero_state(), saved_state);
-    g_game->actions().push(nullptr);
+    g_app->game()->actions().push(nullptr);
     g_app->resumable = false;
 
     // From the main menu's LOAD entry.
-    g_game->switch_state("Menu", 1);
+    g_app->game()->switch_state("Menu", 1);
     tap_control(*static_cast<MainMenuState*>(current())->menu(), u"LOAD");
     ASSERT_EQ(current_name(), "GameIO");
     tick(2);
@@ -240,7 +240,7 @@ TEST_F(GameIOTest, LoadingASlotBringsBackPlaceGoldAndItemsAndReturnsToTheMenu) {
     EXPECT_EQ(hero_state(), saved_state);
     // The player sees that it was loaded before the menu comes back.
     EXPECT_EQ(dialog_text(u"message"), u"Game Loaded.");
-    EXPECT_TRUE(g_game->actions().empty());
+    EXPECT_TRUE(g_app->game()->actions().empty());
     EXPECT_TRUE(g_app->resumable);
     tick(GameIOState::kMessageTicks + 12);
     EXPECT_EQ(current_name(), "Menu");
@@ -271,7 +271,7 @@ TEST_F(GameIOTest, ABrokenSaveSaysLoadFailedAndLeavesTheGameAsItWas) {
 
 TEST_F(GameIOTest, EmptySlotsBadCommandsAndInputOutsideThePageAreIgnored) {
     start_game();
-    g_game->switch_state("GameIO", 0);
+    g_app->game()->switch_state("GameIO", 0);
     // Opening: no page yet; taps and keys reach nothing.
     tap({20, 70});
     key(kKeyAction);

@@ -109,7 +109,8 @@ TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
     EXPECT_EQ(screen(), "Story");
     play_until(108830);
     ASSERT_EQ(screen(), "EndOfGame");
-    EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kGameOver);
+    const auto* ending = static_cast<const EndOfGameState*>(g_app->game()->current_state());
+    EXPECT_EQ(ending->variant(), EndOfGameState::kGameOver);
     play_until(110730);
     expect_screen("picture");
     EXPECT_TRUE(hero().has_item(kDelversBell));
@@ -121,7 +122,7 @@ TEST_F(GameOverTest, FromANewGameDownTheCairnIntoTheDrownedShaft) {
     // The automatic save's line names the long region and fits its row.
     expect_screen("load_page");
     EXPECT_FALSE(world().saving_allowed);
-    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->game()->resumable());
 }
 
 }  // namespace

@@ -17,13 +17,13 @@ protected:
 
     // Opened as the walk HUD opens it, and faded in.
     void open(uintptr_t argument) {
-        g_game->switch_state("Inventory", argument);
+        g_app->game()->switch_state("Inventory", argument);
         ASSERT_EQ(current_name(), "Inventory");
         tick(33);
     }
     // The item page's tab, and the named item tapped in the grid.
     void select(const std::string& name, int32_t tab) {
-        for (int32_t i = 0; i < 6 && inv().tab() != tab; ++i) press(10);
+        for (int32_t i = 0; i < 6 && inv().tab() != tab; ++i) press(kKeyButton3);
         ASSERT_EQ(inv().tab(), tab);
         const std::vector<InventoryEntry*>& cells = inv().cell_entries();
         const auto found = std::find_if(cells.begin(), cells.end(), [&](auto* e) { return e->item->name == name; });
@@ -55,8 +55,8 @@ TEST_F(InventoryTest, EachOpeningShowsItsPageAndTabAndGoldIsCappedOnEntry) {
         EXPECT_EQ(inv().tab(), c.tab) << c.argument;
         EXPECT_EQ(text(inv().menu(), u"TITLE"), c.title) << c.argument;
         EXPECT_EQ(hero().gold, InventoryState::kMaxGold);
-        // Key 11 fades out to the map.
-        press(11);
+        // The fourth button fades out to the map.
+        press(kKeyButton4);
         EXPECT_TRUE(inv().leaving());
         tick(40);
         EXPECT_EQ(current_name(), "Walking") << c.argument;
@@ -86,8 +86,8 @@ TEST_F(InventoryTest, TheStatsPageShowsBaseAttributesWithBoostsAndTheWornGear) {
     const Case cases[] = {{u"HTH", "12:40"}, {u"DEX", "6"},        {u"STR", "7+3"},       {u"DEF", "5+2+1"},
                           {u"GOLD", "35"},   {u"ARMORIDX", "1000"}, {u"SHIELDIDX", "1000"}};
     for (const Case& c : cases) EXPECT_EQ(text(inv().menu(), c.control), c.want) << utf16_to_utf8(c.control);
-    // Key 9 turns to the items, the armour tap to the armour tab.
-    press(9);
+    // The second button turns to the items, the armour tap to the armour tab.
+    press(kKeyButton2);
     EXPECT_EQ(inv().page(), InventoryState::kItemPage);
     EXPECT_EQ(inv().tab(), kTabUsable);
 }
@@ -108,12 +108,12 @@ TEST_F(InventoryTest, UsingItemsHealsDrinksBoostsAndRefusesWhatTheRulesForbid) {
     // At full health the tonic is not used up.
     h.hit_points = 40;
     select("Minor Tonic", kTabUsable);
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(inv().message(), "You are at full Health!");
     EXPECT_EQ(h.inventory.front()->uses, 10);
     // Wounded, it heals by its value and loses a use.
     h.hit_points = 10;
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(h.hit_points, 18);
     EXPECT_EQ(inv().message(), "Your Health is now\n18 : 40");
     EXPECT_EQ(count_of("Minor Tonic"), 1u);
@@ -121,12 +121,12 @@ TEST_F(InventoryTest, UsingItemsHealsDrinksBoostsAndRefusesWhatTheRulesForbid) {
 
     // The first strength draught boosts and is used up; the second is refused and kept.
     select("Draught of Vigour", kTabUsable);
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(h.bonus_strength, 1);
     EXPECT_EQ(inv().message(), "You got +1 Strength\ntill the end of\nnext combat.");
     EXPECT_EQ(count_of("Draught of Vigour"), 1u);
     select("Draught of Vigour", kTabUsable);
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(inv().message(), "You have already used\nsuch potion!");
     EXPECT_EQ(count_of("Draught of Vigour"), 1u);
 
@@ -134,7 +134,7 @@ TEST_F(InventoryTest, UsingItemsHealsDrinksBoostsAndRefusesWhatTheRulesForbid) {
     item("Minor Tonic").aim = 5;
     h.combat_knowledge = 9;
     select("Minor Tonic", kTabUsable);
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(inv().message(), "You don't know\nhow to use it...");
     EXPECT_EQ(h.inventory.front()->uses, 9);
 }
@@ -160,7 +160,7 @@ TEST_F(InventoryTest, ArmourGoesOnAndOffAndWeaponsCannotBeUsed) {
     for (const Step& s : steps) {
         select(s.item, s.tab);
         tick(ItemGridView::kMessageTicks);  // no message left to block the next use
-        press(8);
+        press(kKeyButton1);
         EXPECT_EQ(inv().message(), s.message) << s.item;
         EXPECT_EQ(hero().armour != nullptr, s.armour_worn) << s.item;
         EXPECT_EQ(hero().shield != nullptr, s.shield_held) << s.item;
@@ -179,36 +179,36 @@ TEST_F(InventoryTest, DroppingAsksFirstAndSparesWornAndEndlessItems) {
 
     // Worn armour is only taken off; an endless weapon is never dropped.
     select("Padded Jerkin", kTabArmour);
-    press(9);
+    press(kKeyButton2);
     EXPECT_EQ(inv().message(), "You took off\nPadded Jerkin.");
     EXPECT_EQ(hero().armour, nullptr);
     EXPECT_EQ(count_of("Padded Jerkin"), 1u);
     EXPECT_EQ(inv().dialog(), nullptr);
     select("Ash Cudgel", kTabWeapons);
-    press(9);
+    press(kKeyButton2);
     EXPECT_EQ(inv().message(), "You shouldn't drop it!");
     EXPECT_EQ(inv().dialog(), nullptr);
 
     // "No" keeps the tonic, "Yes" drops it.
     select("Minor Tonic", kTabUsable);
-    press(9);
+    press(kKeyButton2);
     ASSERT_NE(inv().dialog(), nullptr);
     EXPECT_EQ(text(inv().dialog(), u"question"), "Do you want to drop\nMinor Tonic?");
     tap_control(*inv().dialog(), u"NO");
     EXPECT_EQ(inv().dialog(), nullptr);
     EXPECT_EQ(count_of("Minor Tonic"), 1u);
     select("Minor Tonic", kTabUsable);
-    press(9);
+    press(kKeyButton2);
     ASSERT_NE(inv().dialog(), nullptr);
     tap_control(*inv().dialog(), u"YES");
     EXPECT_EQ(inv().dialog(), nullptr);
     EXPECT_EQ(count_of("Minor Tonic"), 0u);
     ASSERT_EQ(inv().cell_entries().size(), 1u);
     EXPECT_EQ(inv().cell_entries()[0]->item->name, "Greater Tonic");
-    // Key 11 closes the question too, keeping the item.
-    press(9);
+    // The fourth button closes the question too, keeping the item.
+    press(kKeyButton2);
     ASSERT_NE(inv().dialog(), nullptr);
-    key(11);
+    key(kKeyButton4);
     EXPECT_EQ(inv().dialog(), nullptr);
     EXPECT_EQ(count_of("Greater Tonic"), 1u);
     EXPECT_EQ(current_name(), "Inventory");
@@ -226,14 +226,14 @@ TEST_F(InventoryTest, EveryKeyPressAndPenDownClicksOverTheQuestionAndTheFadeOut)
     expect_sounds(sounds, {
         {"a key on the item page", [&] { press(kKeyRight); }, {kClick}},
         {"the pen on a cell", [&] { select("Minor Tonic", kTabUsable); }, {kClick}},
-        {"the drop key (9)", [&] { press(9); }, {kClick}},
+        {"the drop key (the second button)", [&] { press(kKeyButton2); }, {kClick}},
         {"a key over the question", [&] { key(kKeyDown); }, {kClick}},
         {"the pen on \"No\"", [&] { tap_control(*inv().dialog(), u"NO"); }, {kClick}},
-        {"the drop key again", [&] { press(9); }, {kClick}},
+        {"the drop key again", [&] { press(kKeyButton2); }, {kClick}},
         {"the pen on \"Yes\" drops it", [&] { tap_control(*inv().dialog(), u"YES"); },
          {kClick, "sfx\\giveitem.wav"}},
         {"a key released alone", [&] { current()->on_key(kKeyRelease, kKeyDown, 0); }, {}},
-        {"key 11 fades out", [&] { press(11); }, {kClick}},
+        {"the fourth button fades out", [&] { press(kKeyButton4); }, {kClick}},
         {"a key during the fade-out", [&] { key(kKeyDown); }, {kClick}},
         {"the pen during the fade-out", [&] { tap({10, 10}); }, {kClick}},
     });
@@ -250,20 +250,20 @@ TEST_F(InventoryTest, TwentySevenWeaponsFillTwoPagesAndTheKeysTurnThemAndDroppin
     select("Ash Cudgel", kTabWeapons);
     EXPECT_EQ(inv().cursor().cells, 26);
     EXPECT_EQ(inv().cursor().items_seen, 27);
-    for (int i = 0; i < 25; ++i) press(1);
+    for (int i = 0; i < 25; ++i) press(kKeyRight);
     EXPECT_EQ(inv().cursor().selected, 25);
-    press(1);
+    press(kKeyRight);
     EXPECT_EQ(inv().cursor().page_start, 26);
     EXPECT_EQ(inv().cursor().cells, 1);
     EXPECT_EQ(inv().selected_entry(), hero().inventory[26].get());
-    press(0);
+    press(kKeyLeft);
     EXPECT_EQ(inv().cursor().page_start, 0);
     EXPECT_EQ(inv().cursor().selected, 25);
 
     // The second page's only weapon dropped: the grid turns back a page.
-    press(1);
+    press(kKeyRight);
     ASSERT_EQ(inv().cursor().page_start, 26);
-    press(9);
+    press(kKeyButton2);
     ASSERT_NE(inv().dialog(), nullptr);
     tap_control(*inv().dialog(), u"YES");
     EXPECT_EQ(count_of("Ash Cudgel"), 26u);
@@ -289,7 +289,7 @@ TEST_F(InventoryTest, AnEmptyTabBlanksEveryInformationTextAndAPenPastTheLastColu
     tap({origin.x + 32 + 5, origin.y + 34 + 5});  // cell 8: past the items
     EXPECT_EQ(inv().cursor().selected, 7);
     // The wands' tab is empty: name, text, stat line and value all blank.
-    press(10);
+    press(kKeyButton3);
     ASSERT_EQ(inv().tab(), kTabWands);
     for (const char16_t* control : {u"NAME", u"DESC", u"DATA1", u"MONEY"}) EXPECT_EQ(info(control), " ");
 }
@@ -299,18 +299,18 @@ TEST_F(InventoryTest, TheQuestPageListsOpenAndDoneQuests) {
     hero().clear_quests();
     hero().add_quest(0x6001);
     open(InventoryState::kOpenStats);
-    press(8);
+    press(kKeyButton1);
     ASSERT_EQ(inv().page(), InventoryState::kQuestPage);
     ASSERT_EQ(inv().quest_lines().size(), 1u);
     EXPECT_EQ(inv().quest_lines()[0].name, "The Drowned Lantern");
     EXPECT_EQ(text(inv().menu(), u"QUESTDESC"), world().get_quest(0x6001)->text2);
-    press(9);  // the done quests: none yet
+    press(kKeyButton2);  // the done quests: none yet
     EXPECT_TRUE(inv().quest_lines().empty());
     EXPECT_EQ(text(inv().menu(), u"QUESTDESC"), " ");
     hero().complete_quest(0x6001);
-    press(1);
+    press(kKeyRight);
     EXPECT_EQ(inv().quest_lines().size(), 1u);
-    press(11);
+    press(kKeyButton4);
     EXPECT_EQ(inv().page(), InventoryState::kStatsPage);
 }
 

@@ -12,9 +12,9 @@ class ItemNoticeTest : public ItemScreenTest {
 protected:
     ItemNoticeState& notice() { return *static_cast<ItemNoticeState*>(current()); }
     void show(const std::string& back_to, uint32_t item, int32_t amount) {
-        ItemNotice& request = g_game->screen_arguments.item_notice;
+        ItemNotice& request = g_app->game()->screen_arguments.item_notice;
         request = {back_to, item, amount};
-        g_game->switch_state("Item", &request);
+        g_app->game()->switch_state("Item", &request);
     }
 };
 
@@ -75,7 +75,7 @@ TEST_F(ItemNoticeTest, ClosingItPlaysNoClick) {
     expect_sounds(sounds, {
         {"the notice shown", [&] { show("Walking", 0, 25); tick(16); }, {}},
         {"a key that does not close it", [&] { key(kKeyDown); }, {}},
-        {"key 8 closes it", [&] { key(8); }, {}},
+        {"the first button closes it", [&] { key(kKeyButton1); }, {}},
         {"the notice shown again", [&] { tick(20); show("Walking", 0, 25); tick(16); }, {}},
         {"the pen closes it", [&] { tap({120, 300}); }, {}},
     });

@@ -1,7 +1,8 @@
 // What the inventory's item page and the shop's selling page share: tabs
-// that stand on the screen in the order key 10 (F3) walks them (usable
-// items, armour, weapons, wands, quest items, then round to the first), and
-// a message box that hides the page's texts under it while it shows.
+// that stand on the screen in the order the third button (F3) walks them
+// (usable items, armour, weapons, wands, quest items, then round to the
+// first), and a message box that hides the page's texts under it while it
+// shows.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,7 +33,7 @@ protected:
         return {
             {"the item page",
              [&] {
-                 g_game->switch_state("Inventory", InventoryState::kOpenItems);
+                 g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
                  tick(33);
              },
              [&] { return static_cast<InventoryState*>(current())->menu(); },
@@ -40,9 +41,9 @@ protected:
              [&] { return static_cast<InventoryState*>(current())->message(); }},
             {"the shop's selling page",
              [&] {
-                 ShopRequest& request = g_game->screen_arguments.shop;
+                 ShopRequest& request = g_app->game()->screen_arguments.shop;
                  request = {world().get_or_load_npc(kDunstan), kItemUsable, 7, 0};
-                 g_game->switch_state("Shop", &request);
+                 g_app->game()->switch_state("Shop", &request);
                  tick(33);
              },
              [&] { return static_cast<ShopState*>(current())->menu(); },
@@ -78,7 +79,7 @@ TEST_F(ItemPagesTest, TheTabsStandLeftToRightInTheOrderKey10WalksThem) {
             const int32_t x = lit_tab_x(screen.page());
             EXPECT_GT(x, previous_x) << "tab " << expected;
             previous_x = x;
-            press(10);
+            press(kKeyButton3);
         }
         EXPECT_EQ(screen.tab(), kTabUsable);  // round to the first, the leftmost
     }

@@ -21,25 +21,25 @@ namespace {
 class ItemScreensFlowTest : public ItemScreenTest {
 protected:
     void walk() {
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         for (int i = 0; i < 40; ++i) {
-            g_game->update();
+            g_app->game()->update();
             if (current()) current()->update();
-            g_game->animate();
+            g_app->game()->animate();
         }
     }
     void open_shop(uint16_t category, uint32_t buy) {
-        ShopRequest& request = g_game->screen_arguments.shop;
+        ShopRequest& request = g_app->game()->screen_arguments.shop;
         request = {world().get_or_load_npc(0x2002), category, 0, buy};
-        g_game->switch_state("Shop", &request);
+        g_app->game()->switch_state("Shop", &request);
         tick(33);
     }
     void open_inventory(uintptr_t argument) {
-        g_game->switch_state("Inventory", argument);
+        g_app->game()->switch_state("Inventory", argument);
         tick(33);
     }
     void close() {
-        key(11);
+        key(kKeyButton4);
         tick(40);
         ASSERT_EQ(current_name(), "Walking");
     }
@@ -83,7 +83,7 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     open_shop(kItemArmour, 1);
     tap_item(static_cast<ShopState*>(current())->buy_cells(), static_cast<ShopState*>(current())->view(),
              "Boiled Leather Coat");
-    key(8);
+    key(kKeyButton1);
     EXPECT_EQ(hero_line(hero()), "gold " + std::to_string(100 - coat) +
                                      "; Ash Cudgel/1000 Minor Tonic/10 Wicker Buckler/1000 Boiled Leather Coat/1000;"
                                      " armour -; shield -");
@@ -92,15 +92,15 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     open_inventory(InventoryState::kOpenArmour);
     auto& inv = *static_cast<InventoryState*>(current());
     tap_item(inv.cell_entries(), inv.view(), "Boiled Leather Coat");
-    key(8);
+    key(kKeyButton1);
     ASSERT_NE(hero().armour, nullptr);
     EXPECT_EQ(hero().armour->item->name, "Boiled Leather Coat");
-    key(10);  // weapons
-    key(10);  // wands
-    key(10);  // quest items
-    key(10);  // usable items
+    key(kKeyButton3);  // weapons
+    key(kKeyButton3);  // wands
+    key(kKeyButton3);  // quest items
+    key(kKeyButton3);  // usable items
     tap_item(inv.cell_entries(), inv.view(), "Minor Tonic");
-    key(8);
+    key(kKeyButton1);
     EXPECT_EQ(hero().hit_points, 10 + item("Minor Tonic").value);
     close();
 
@@ -113,7 +113,7 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     for (const char* name : {"Wicker Buckler", "Boiled Leather Coat"}) {
         tap_item(shop.sell_cells(), shop.view(), name);
         paid += shop.selected_price();
-        key(8);
+        key(kKeyButton1);
     }
     EXPECT_EQ(current_name(), "Shop");
     EXPECT_TRUE(shop.sell_cells().empty());
@@ -125,7 +125,7 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     open_inventory(InventoryState::kOpenItems);
     tap_item(static_cast<InventoryState*>(current())->cell_entries(), static_cast<InventoryState*>(current())->view(),
              "Minor Tonic");
-    key(9);
+    key(kKeyButton2);
     tap_control(*static_cast<InventoryState*>(current())->dialog(), u"YES");
     close();
     const std::string expected = "gold " + std::to_string(gold_before_sales + paid) +
@@ -137,13 +137,13 @@ TEST_F(ItemScreensFlowTest, BuyWearDrinkSellAndDropThenSaveAndLoad) {
     ASSERT_TRUE(world().save_state(path)) << world().last_error();
     carry("Greater Tonic");
     hero().gold = 1;
-    ASSERT_TRUE(g_game->load_game(path));
+    ASSERT_TRUE(g_app->game()->load_game(path));
     EXPECT_EQ(hero_line(hero()), expected);
 
     // The worn gear too.
     hero().armour = carry("Padded Jerkin");
     ASSERT_TRUE(world().save_state(path));
-    ASSERT_TRUE(g_game->load_game(path));
+    ASSERT_TRUE(g_app->game()->load_game(path));
     ASSERT_NE(hero().armour, nullptr);
     EXPECT_EQ(hero().armour->item->name, "Padded Jerkin");
 }
@@ -167,9 +167,9 @@ TEST_F(ItemScreensFlowTest, BothScreensShowTheMessageBoxAtTheSamePlace) {
          [&]() -> const ItemGridView& {
              open_inventory(InventoryState::kOpenArmour);
              auto& inv = *static_cast<InventoryState*>(current());
-             key(10);  // weapons
+             key(kKeyButton3);  // weapons
              tap_item(inv.cell_entries(), inv.view(), "Ash Cudgel");
-             key(9);  // "You shouldn't drop it!"
+             key(kKeyButton2);  // "You shouldn't drop it!"
              return inv.view();
          },
          0},
@@ -178,7 +178,7 @@ TEST_F(ItemScreensFlowTest, BothScreensShowTheMessageBoxAtTheSamePlace) {
              open_shop(kItemWeapon, 1);
              auto& shop = *static_cast<ShopState*>(current());
              tap_item(shop.buy_cells(), shop.view(), "Hunting Knife");
-             key(8);  // "Sorry. You can't afford it."
+             key(kKeyButton1);  // "Sorry. You can't afford it."
              return shop.view();
          },
          2},
@@ -199,8 +199,8 @@ TEST_F(ItemScreensFlowTest, FiftyVisitsLeaveTheCachesAsTheyWere) {
     walk();
     const auto visit = [this] {
         open_inventory(InventoryState::kOpenItems);
-        key(9);  // a drop question, answered no
-        key(11);
+        key(kKeyButton2);  // a drop question, answered no
+        key(kKeyButton4);
         close();
         open_shop(kItemWeapon, 1);
         close();
@@ -230,7 +230,7 @@ TEST_F(ItemScreensFlowTest, LowMemoryTakesTheMapsSpritesWhileAScreenIsUpAndGives
         bool released;
     };
     for (const Case c : {Case{5, false}, Case{4, false}, Case{3, true}, Case{2, true}}) {
-        g_game->free_memory = [mb = c.free_mb] { return mb; };
+        g_app->game()->free_memory = [mb = c.free_mb] { return mb; };
         open_inventory(InventoryState::kOpenStats);
         EXPECT_EQ(sprites_on_map(), c.released ? 0u : all) << c.free_mb;
         close();
@@ -244,31 +244,31 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
     // Old Hesk hands over his letter from the "Lantern" topic.
     const std::shared_ptr<NpcRecord> hesk = world().get_or_load_npc(0x2003);
     ASSERT_NE(hesk, nullptr);
-    g_game->screen_arguments.talk_partner = hesk;
-    g_game->switch_state("Talking", hesk.get());
+    g_app->game()->screen_arguments.talk_partner = hesk;
+    g_app->game()->switch_state("Talking", hesk.get());
     ASSERT_EQ(current_name(), "Talking");
     auto* talk = static_cast<TalkingState*>(current());
     tick(40);
     // The greeting, then the replies: Lantern.
     for (int i = 0; i < 12 && current_name() == "Talking" && talk->speaker() != TalkingState::kHeroChooses; ++i) {
-        key(6);
+        key(kKeyAction);
         tick(20);
     }
     ASSERT_EQ(talk->speaker(), TalkingState::kHeroChooses);
     // The replies stand in the order Bye, Lantern.
-    key(3);
+    key(kKeyDown);
     tick(10);
     ASSERT_EQ(talk->selected_reply(), 1);
-    key(6);
+    key(kKeyAction);
     for (int i = 0; i < 200 && current_name() == "Talking"; ++i) {
-        if (talk->speaker() == TalkingState::kPersonSpeaks) key(6);
+        if (talk->speaker() == TalkingState::kPersonSpeaks) key(kKeyAction);
         tick();
     }
     ASSERT_EQ(current_name(), "Item");
-    EXPECT_EQ(g_game->screen_arguments.item_notice.return_state, "Talking");
-    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4602u);
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.return_state, "Talking");
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0x4602u);
     tick(20);
-    key(8);
+    key(kKeyButton1);
     tick(20);
     EXPECT_EQ(current_name(), "Talking");
     EXPECT_TRUE(hero().has_item(0x4602));

@@ -18,10 +18,10 @@ protected:
     // lantern quest open, on the village's map.
     void set_up_hero() {
         start_game();
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         for (int i = 0; i < 40; ++i) {
-            g_game->update();
-            g_game->animate();
+            g_app->game()->update();
+            g_app->game()->animate();
         }
         carry_nothing();
         HeroActor& h = hero();
@@ -43,37 +43,37 @@ protected:
 
 TEST_F(ItemScreensGoldenTest, TheInventoryPagesAndTheDropQuestion) {
     set_up_hero();
-    g_game->switch_state("Inventory", InventoryState::kOpenStats);
+    g_app->game()->switch_state("Inventory", InventoryState::kOpenStats);
     tick(40);
     shot("stats");
-    key(9);
+    key(kKeyButton2);
     tick(40);
     shot("items");
-    key(9);  // drop the selected tonic?
+    key(kKeyButton2);  // drop the selected tonic?
     tick(2);
     ASSERT_NE(static_cast<InventoryState*>(current())->dialog(), nullptr);
     shot("drop_question");
-    key(11);
+    key(kKeyButton4);
     tick();
-    key(11);
+    key(kKeyButton4);
     // (Ticks on the map would start the demo game's story.)
     for (int i = 0; i < 40 && current_name() == "Inventory"; ++i) tick();
     ASSERT_EQ(current_name(), "Walking");
-    g_game->switch_state("Inventory", InventoryState::kOpenStats);
+    g_app->game()->switch_state("Inventory", InventoryState::kOpenStats);
     tick(40);
-    key(8);
+    key(kKeyButton1);
     tick(40);
     shot("quests");
 }
 
 TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
     set_up_hero();
-    ShopRequest& request = g_game->screen_arguments.shop;
+    ShopRequest& request = g_app->game()->screen_arguments.shop;
     request = {world().get_or_load_npc(0x2002), kItemWeapon, 0, 1};
-    g_game->switch_state("Shop", &request);
+    g_app->game()->switch_state("Shop", &request);
     tick(40);
     shot("shop_buying");
-    key(9);
+    key(kKeyButton2);
     tick(40);
     ASSERT_FALSE(static_cast<ShopState*>(current())->buying());
     shot("shop_selling");
@@ -81,9 +81,9 @@ TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
 
 TEST_F(ItemScreensGoldenTest, AnItemNoticeOverTheMap) {
     set_up_hero();
-    ItemNotice& notice = g_game->screen_arguments.item_notice;
+    ItemNotice& notice = g_app->game()->screen_arguments.item_notice;
     notice = {"Walking", item("Minor Tonic").id, 1};
-    g_game->switch_state("Item", &notice);
+    g_app->game()->switch_state("Item", &notice);
     tick(20);
     shot("notice");
 }

@@ -4,6 +4,7 @@
 #include <climits>
 #include <filesystem>
 
+#include "engine/ui/game_key.h"
 #include "game/screens/level_up_state.h"
 #include "game/screens/stats_state.h"
 #include "tests/game/effects/action_player_support.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kF1 = 8, kF2 = 9, kF3 = 10, kEnter = 6;
 constexpr int kFadeTicks = 32;
 
 TEST(TrainingFee, TenGoldALevelAtMostTheGoldThereIs) {
@@ -68,7 +68,7 @@ protected:
     void SetUp() override {
         ItemScreenTest::SetUp();
         start_game();
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
     }
     StatsState& stats() { return *static_cast<StatsState*>(current()); }
     LevelUpState& level_up() { return *static_cast<LevelUpState*>(current()); }
@@ -110,7 +110,7 @@ TEST_F(LevelStatsTest, TrainingChargesTenGoldALevelUpToTheGoldThereIs) {
         hero().level_number = 7;
         hero().gold = c.gold;
         set_attributes(5, 6, 4);
-        g_game->switch_state("Stats", 0);
+        g_app->game()->switch_state("Stats", 0);
         EXPECT_EQ(hero().gold, c.gold_after) << c.gold;
         EXPECT_EQ(stats().points(), 12);
         EXPECT_EQ(hero().dexterity_, 1);
@@ -119,17 +119,17 @@ TEST_F(LevelStatsTest, TrainingChargesTenGoldALevelUpToTheGoldThereIs) {
         EXPECT_EQ(text(stats().page().menu(), u"MESSAGE"), "Select stat, you have 12 points.");
         EXPECT_EQ(text(stats().page().menu(), u"HTH"),
                   std::to_string(hero().hit_points) + " : " + std::to_string(hero().max_hit_points));
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
     }
 }
 
 TEST_F(LevelStatsTest, StatsWithNothingToShareLeavesAtOnce) {
     for (const int32_t attribute : {1, 0}) {
         set_attributes(attribute, attribute, attribute);
-        g_game->switch_state("Stats", 0);
+        g_app->game()->switch_state("Stats", 0);
         EXPECT_EQ(stats().points(), 0) << attribute;
         EXPECT_TRUE(stats().leaving());
-        key(kF1);
+        key(kKeyButton1);
         EXPECT_EQ(hero().dexterity_, 1) << "a key raised an attribute with no points";
         tick();
         EXPECT_EQ(current_name(), "Walking") << attribute;
@@ -138,56 +138,56 @@ TEST_F(LevelStatsTest, StatsWithNothingToShareLeavesAtOnce) {
 
 TEST_F(LevelStatsTest, StatsTakesKeysAndTapsOnlyOnceThePageIsShown) {
     set_attributes(2, 2, 1);  // two points
-    g_game->switch_state("Stats", 0);
-    EXPECT_TRUE(g_game->full_screen_page);
+    g_app->game()->switch_state("Stats", 0);
+    EXPECT_TRUE(g_app->game()->full_screen_page);
     tick(kFadeTicks - 1);
-    key(kF1);
+    key(kKeyButton1);
     tap_control(*stats().page().menu(), u"STR");
     EXPECT_EQ(stats().points(), 2) << "input during the fade-in counted";
     tick();
-    key(kF3);
+    key(kKeyButton3);
     EXPECT_EQ(hero().knowledge_, 2);
-    key(kEnter);  // not a spending key
+    key(kKeyAction);  // not a spending key
     EXPECT_EQ(stats().points(), 1);
     tap_control(*stats().page().menu(), u"RAISESTR");
     EXPECT_EQ(hero().strength_, 2);
     EXPECT_EQ(stats().points(), 0);
     EXPECT_TRUE(stats().leaving());
-    key(kF1);
+    key(kKeyButton1);
     EXPECT_EQ(hero().dexterity_, 1) << "a key counted while leaving";
     tick(kFadeTicks - 1);
     EXPECT_EQ(current_name(), "Stats");
     tick();
     EXPECT_EQ(current_name(), "Walking");
-    EXPECT_FALSE(g_game->full_screen_page);
+    EXPECT_FALSE(g_app->game()->full_screen_page);
 }
 
 TEST_F(LevelStatsTest, TheMapBehindTheFullScreenPageIsNotRebuilt) {
     set_attributes(3, 1, 1);
-    g_game->switch_state("Stats", 0);
-    g_game->clear_view_grid();
-    g_game->request_full_refresh();
-    const uint64_t built = g_game->view().blocks_built();
-    g_game->pre_render();
-    EXPECT_EQ(g_game->view().blocks_built(), built);
-    g_game->switch_state("Walking", 0);
-    g_game->request_full_refresh();
-    g_game->pre_render();
-    EXPECT_GT(g_game->view().blocks_built(), built);
+    g_app->game()->switch_state("Stats", 0);
+    g_app->game()->clear_view_grid();
+    g_app->game()->request_full_refresh();
+    const uint64_t built = g_app->game()->view().blocks_built();
+    g_app->game()->pre_render();
+    EXPECT_EQ(g_app->game()->view().blocks_built(), built);
+    g_app->game()->switch_state("Walking", 0);
+    g_app->game()->request_full_refresh();
+    g_app->game()->pre_render();
+    EXPECT_GT(g_app->game()->view().blocks_built(), built);
 }
 
 TEST_F(LevelStatsTest, LevelNineToTenWithStrength) {
     ready_for_level_ten();
     const int32_t strength = hero().strength_;
-    g_game->switch_state("Level", 0);
+    g_app->game()->switch_state("Level", 0);
     EXPECT_EQ(text(level_up().page().menu(), u"EXP"), "900:900");
     EXPECT_EQ(level_up().choice(), LevelUpState::kDexterity);
     tick(kFadeTicks - 1);
-    key(kF2);
+    key(kKeyButton2);
     EXPECT_EQ(level_up().phase(), LevelUpState::kChoosing) << "a key during the fade-in counted";
     tick();
-    key(kF2);
-    key(kF3);  // after the choice: ignored
+    key(kKeyButton2);
+    key(kKeyButton3);  // after the choice: ignored
     EXPECT_EQ(level_up().phase(), LevelUpState::kActionPlaying);
     EXPECT_EQ(level_up().choice(), LevelUpState::kStrength);
     ASSERT_TRUE(until_phase(LevelUpState::kShowing));
@@ -206,10 +206,10 @@ TEST_F(LevelStatsTest, LevelShowsTheResultThenFadesOutAndSavesUnlessInHudMode) {
     for (const bool hud : {false, true}) {
         ready_for_level_ten();
         forget_autosave();
-        g_game->set_hud_mode(hud);
-        g_game->switch_state("Level", 0);
+        g_app->game()->set_hud_mode(hud);
+        g_app->game()->switch_state("Level", 0);
         tick(kFadeTicks);
-        key(kF1);
+        key(kKeyButton1);
         ASSERT_TRUE(until_phase(LevelUpState::kShowing));
         tick(LevelUpState::kShowTicks - 1);
         EXPECT_EQ(level_up().phase(), LevelUpState::kShowing);
@@ -222,14 +222,14 @@ TEST_F(LevelStatsTest, LevelShowsTheResultThenFadesOutAndSavesUnlessInHudMode) {
         tick();
         EXPECT_EQ(current_name(), "Walking");
         EXPECT_EQ(autosaved(), !hud) << (hud ? "saved in HUD mode" : "not saved");
-        EXPECT_FALSE(g_game->full_screen_page);
-        EXPECT_EQ(g_game->action_player()->running_count(), 0);
+        EXPECT_FALSE(g_app->game()->full_screen_page);
+        EXPECT_EQ(g_app->game()->action_player()->running_count(), 0);
     }
 }
 
 TEST_F(LevelStatsTest, ATapOnAnyButtonStartsTheLevelUpWithTheChoiceMadeSoFar) {
     ready_for_level_ten();
-    g_game->switch_state("Level", 0);
+    g_app->game()->switch_state("Level", 0);
     tick(kFadeTicks);
     tap({2, 2});  // no button there
     EXPECT_EQ(level_up().phase(), LevelUpState::kChoosing);

@@ -29,11 +29,11 @@ protected:
         ASSERT_EQ(game_startup(), 1);
         ASSERT_TRUE(std::filesystem::exists(save_file("newgame.gam")));
         ASSERT_GT(world().hero().hit_points, 0);
-        g_game->switch_state("Menu", 0);
+        g_app->game()->switch_state("Menu", 0);
     }
 
     World& world() const { return g_app->world; }
-    GameState* current() const { return g_game->current_state(); }
+    GameState* current() const { return g_app->game()->current_state(); }
     std::string current_name() const { return current() ? current()->name() : std::string(); }
     std::string save_file(const std::string& name) const { return folder + "/savegame/" + name; }
 

@@ -43,20 +43,20 @@ protected:
 TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // The title menu, until the script's keys choose "New game".
     play_until(1800);
-    ASSERT_NE(g_game, nullptr);
+    ASSERT_TRUE(g_app && g_app->game());
     EXPECT_EQ(screen(), "Menu");
 
     // A new game starts in HUD mode while the menu fades out; then the start
     // of the story leaves it and brings the village's people out.
     play_until(1900);
-    EXPECT_TRUE(g_game->hud_mode());
+    EXPECT_TRUE(g_app->game()->hud_mode());
     ASSERT_EQ(world().current_level()->name, "Millbrook");
     EXPECT_EQ(hero().position(), (Point{4 * 32, 6 * 32}));
     const int32_t start_gold = hero().gold;
     const size_t start_items = hero().inventory.size();
     play_until(2100);
     EXPECT_EQ(screen(), "Story");
-    EXPECT_FALSE(g_game->hud_mode());
+    EXPECT_FALSE(g_app->game()->hud_mode());
     EXPECT_EQ(world().get_level(0x1101)->actors.size(), 4u);
     // The story's opening page, faded in over the map; the action key turns
     // it and it fades out to the walk.
@@ -70,7 +70,7 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // The innkeeper stands above the hero: the action key talks to her.
     play_until(3650);
     ASSERT_EQ(screen(), "Talking");
-    const auto* talk = static_cast<const TalkingState*>(g_game->current_state());
+    const auto* talk = static_cast<const TalkingState*>(g_app->game()->current_state());
     ASSERT_NE(talk->current_topic(), nullptr);
     EXPECT_EQ(talk->current_topic()->reply, "Welcome to the Copper Kettle. Mind the step.");
     // Asked about her lantern, she sets the quest and its flag.
@@ -98,13 +98,13 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // the gold's.
     play_until(10350);
     ASSERT_EQ(screen(), "Item");
-    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0x4301u);
-    EXPECT_EQ(g_game->screen_arguments.item_notice.amount, 1);
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0x4301u);
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.amount, 1);
     expect_screen("chest_tonic_notice");
     play_until(10750);
     ASSERT_EQ(screen(), "Item");
-    EXPECT_EQ(g_game->screen_arguments.item_notice.item_id, 0u);
-    EXPECT_EQ(g_game->screen_arguments.item_notice.amount, 25);
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0u);
+    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.amount, 25);
     play_until(11350);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().gold, start_gold + 25);
@@ -119,22 +119,22 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     play_until(21750);
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().position(), (Point{0, 4 * 32}));
-    EXPECT_EQ(g_game->main_fade().level(), 0);
+    EXPECT_EQ(g_app->game()->main_fade().level(), 0);
     expect_screen("in_the_wood");
 
     // Along the wood's path monsters meet the hero (the drawn blocks reseed
     // the shared generator, so which one depends on the map).
     play_until(28300);
-    ASSERT_NE(g_game->screen_arguments.opponent, nullptr);
-    const std::shared_ptr<MonsterActor> monster = g_game->screen_arguments.opponent;
+    ASSERT_NE(g_app->game()->screen_arguments.opponent, nullptr);
+    const std::shared_ptr<MonsterActor> monster = g_app->game()->screen_arguments.opponent;
     const std::string met = monster->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
     EXPECT_EQ(hero().gold, start_gold + 25);
     play_until(29000);
-    EXPECT_EQ(g_game->main_fade().level(), 0);
+    EXPECT_EQ(g_app->game()->main_fade().level(), 0);
     EXPECT_EQ(screen(), "Combat");
-    EXPECT_EQ(g_game->upper_fade().level(), 0);
+    EXPECT_EQ(g_app->game()->upper_fade().level(), 0);
 
     // The cudgel's first blow, half-way through the swing: the rat is weak
     // against it, and takes several blows.
@@ -146,7 +146,7 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // The monster fell at the third blow: the reward page, paid at once.
     play_until(35320);
     ASSERT_EQ(screen(), "Combat");
-    const auto* fight = static_cast<const CombatState*>(g_game->current_state());
+    const auto* fight = static_cast<const CombatState*>(g_app->game()->current_state());
     EXPECT_LE(monster->hit_points, 0);
     EXPECT_EQ(fight->phase(), CombatState::kCountedWait);
     const CombatReward reward = fight->reward();
@@ -168,10 +168,10 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     play_until(37500);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
-    EXPECT_EQ(g_game->screen_arguments.opponent, nullptr);
+    EXPECT_EQ(g_app->game()->screen_arguments.opponent, nullptr);
     for (const auto& actor : world().current_level()->extra_actors) EXPECT_NE(actor.get(), monster.get());
     EXPECT_GT(hero().hit_points, 0);
-    EXPECT_TRUE(g_game->ground_group()->is_visible());
+    EXPECT_TRUE(g_app->game()->ground_group()->is_visible());
 }
 
 }  // namespace

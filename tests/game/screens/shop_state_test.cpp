@@ -21,10 +21,10 @@ protected:
 
     // The shop as Dunstan's topics open it: category, buy flag.
     void open(uint16_t category, uint32_t buy) {
-        ShopRequest& request = g_game->screen_arguments.shop;
+        ShopRequest& request = g_app->game()->screen_arguments.shop;
         request = {world().get_or_load_npc(kDunstan), category, 7, buy};
         ASSERT_NE(request.keeper, nullptr);
-        g_game->switch_state("Shop", &request);
+        g_app->game()->switch_state("Shop", &request);
         tick(33);
     }
     std::vector<std::string> offered() {
@@ -74,7 +74,7 @@ TEST_F(ShopTest, ALevelOneHeroIsOfferedWhatSuitsHimAndArmourShopsSellShields) {
         std::sort(got.begin(), got.end());
         EXPECT_EQ(got, c.offered) << c.category;
         EXPECT_EQ(text(shop().menu(), u"TITLE"), c.title);
-        key(11);
+        key(kKeyButton4);
         tick(40);
         EXPECT_EQ(current_name(), "Walking");
     }
@@ -89,13 +89,13 @@ TEST_F(ShopTest, BuyingTakesTheGoldAndGivesTheItemUnlessGoldOrRoomRunsOut) {
     open(kItemWeapon, 1);
     select("Hunting Knife");
     EXPECT_EQ(text(shop().menu(), u"NAME"), "Hunting Knife - " + std::to_string(price) + " gold");
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(shop().message(), "Sorry.\n You can't afford it.");
     EXPECT_EQ(hero().gold, price - 1);
     EXPECT_TRUE(hero().inventory.empty());
 
     hero().gold = price + 5;
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(shop().message(), "You bought\nHunting Knife.");
     EXPECT_EQ(hero().gold, 5);
     EXPECT_EQ(count_of("Hunting Knife"), 1u);
@@ -104,7 +104,7 @@ TEST_F(ShopTest, BuyingTakesTheGoldAndGivesTheItemUnlessGoldOrRoomRunsOut) {
     hero().gold = 1000;
     while (hero().inventory.size() < HeroActor::kMaxItems) carry("Minor Tonic");
     select("Hunting Knife");
-    press(8);
+    press(kKeyButton1);
     EXPECT_EQ(shop().message(), "You can't carry more.");
     EXPECT_EQ(hero().gold, 1000);
     EXPECT_EQ(count_of("Hunting Knife"), 1u);
@@ -135,13 +135,13 @@ TEST_F(ShopTest, TheShopPaysSixtyPercentInItsCategoryFortyOtherwiseAndQuestItems
     EXPECT_EQ(shop().selected_price(), 20);
     EXPECT_EQ(shop().sale_price(*letter), 30);
     // The weapons' tab has only the tagged knife: nothing listed.
-    press(10);
+    press(kKeyButton3);
     EXPECT_EQ(shop().tab(), kTabWeapons);
     EXPECT_TRUE(for_sale().empty());
     EXPECT_EQ(text(shop().menu(), u"TITLE"), "Inventory - Weapons");
-    press(10);
+    press(kKeyButton3);
     EXPECT_EQ(shop().tab(), kTabWands);
-    press(10);
+    press(kKeyButton3);
     EXPECT_EQ(for_sale(), (std::vector<std::string>{"Letter from Hesk"}));
 }
 
@@ -169,7 +169,7 @@ TEST_F(ShopTest, SellingThePagesLastItemTurnsBackOrLeavesTheEmptyPageUp) {
             ASSERT_EQ(shop().cursor().cells, 1) << c.carried;
         }
         const int32_t price = shop().selected_price();
-        press(8);
+        press(kKeyButton1);
         EXPECT_EQ(current_name(), "Shop");
         EXPECT_EQ(shop().message(), "You sold\nPadded Jerkin");
         EXPECT_EQ(hero().gold, gold + price);
@@ -179,11 +179,11 @@ TEST_F(ShopTest, SellingThePagesLastItemTurnsBackOrLeavesTheEmptyPageUp) {
         EXPECT_EQ(shop().cursor().cells, c.cells) << c.carried;
         EXPECT_EQ(text(shop().menu(), u"NAME") == " ", c.name_blank) << c.carried;
         if (c.cells == 0) {
-            press(8);
+            press(kKeyButton1);
             EXPECT_EQ(hero().gold, gold + price);
         }
         // The shop fades out as usual.
-        key(11);
+        key(kKeyButton4);
         tick(40);
         EXPECT_EQ(current_name(), "Walking") << c.carried;
     }
@@ -201,9 +201,9 @@ TEST_F(ShopTest, EveryKeyPressAndPenDownClicksTheFadeOutToo) {
     expect_sounds(sounds, {
         {"a key", [&] { press(kKeyRight); }, {kClick}},
         {"the pen on a cell", [&] { select(offered().front()); }, {kClick}},
-        {"the buying key", [&] { press(8); }, {kClick, "sfx\\coins.wav"}},
+        {"the buying key", [&] { press(kKeyButton1); }, {kClick, "sfx\\coins.wav"}},
         {"a key released alone", [&] { current()->on_key(kKeyRelease, kKeyRight, 0); }, {}},
-        {"key 11 fades out", [&] { press(11); }, {kClick}},
+        {"the fourth button fades out", [&] { press(kKeyButton4); }, {kClick}},
         {"a key during the fade-out", [&] { key(kKeyRight); }, {kClick}},
         {"the pen during the fade-out", [&] { tap({10, 10}); }, {kClick}},
     });
@@ -225,7 +225,7 @@ TEST_F(ShopTest, BuySellAlternatesBetweenBuyingAndSellingFromEveryStoryFlag) {
     for (const Case& c : cases) {
         open(kItemWeapon, c.flag);
         ASSERT_EQ(current_name(), "Shop");
-        press(9);
+        press(kKeyButton2);
         ASSERT_EQ(current_name(), "Shop") << c.flag;
         EXPECT_EQ(shop().buying(), c.buying_after) << c.flag;
         EXPECT_EQ(shop().request().third, c.flag_after) << c.flag;
@@ -251,7 +251,7 @@ TEST_F(ShopTest, NothingToSellIsToldByTheShopsCategoryAndLeavesToTheMap) {
     for (const Case& c : cases) {
         EXPECT_EQ(nothing_to_sell_text(c.category), c.text);
         open(c.category, 0);
-        EXPECT_EQ(g_game->screen_arguments.story_text, c.text);
+        EXPECT_EQ(g_app->game()->screen_arguments.story_text, c.text);
         // Told on a story page, which leaves to the map.
         ASSERT_EQ(current_name(), "Story") << c.category;
         EXPECT_EQ(static_cast<StoryState*>(current())->text(), c.text);

@@ -5,6 +5,7 @@
 
 #include "engine/graphics/layer.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/walking_game_support.h"
 
 namespace {
@@ -27,8 +28,8 @@ protected:
         int ticks = 0;
         while (screen_name() == "Sleep" && ticks < 2000) {
             if (poke) {
-                screen()->on_key(kKeyPress, 6, 0);
-                screen()->on_key(kKeyRelease, 6, 0);
+                screen()->on_key(kKeyPress, kKeyAction, 0);
+                screen()->on_key(kKeyRelease, kKeyAction, 0);
                 screen()->on_pointer(kPenDown, 120, 160);
                 screen()->on_pointer(kPenUp, 120, 160);
             }

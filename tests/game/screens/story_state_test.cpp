@@ -17,8 +17,8 @@ class StoryTest : public ItemScreenTest {
 protected:
     StoryState& story() { return *static_cast<StoryState*>(current()); }
     void open(const std::string& text) {
-        g_game->screen_arguments.story_text = text;
-        g_game->switch_state("Story", &g_game->screen_arguments.story_text);
+        g_app->game()->screen_arguments.story_text = text;
+        g_app->game()->switch_state("Story", &g_app->game()->screen_arguments.story_text);
     }
     void animate(int n) {
         for (int i = 0; i < n && current_name() == "Story"; ++i) current()->animate();
@@ -197,7 +197,7 @@ TEST_F(StoryTest, WithoutATextItGoesBackToTheMap) {
     start_game();
     open("");
     EXPECT_EQ(current_name(), "Walking");
-    g_game->switch_state("Story", 0);
+    g_app->game()->switch_state("Story", 0);
     EXPECT_EQ(current_name(), "Walking");
 }
 

@@ -16,7 +16,6 @@
 #include "engine/ui/ui_menu.h"
 #include "engine/ui/ui_page.h"
 #include "engine/ui/ui_text.h"
-#include "game/screens/action_executor.h"
 #include "game/screens/item_notice_state.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
@@ -63,12 +62,15 @@ protected:
     void SetUp() override {
         DemoGameFixture::SetUp();
         ASSERT_EQ(game_startup(), 1);
-        for (GameState* state : g_game->states())
+        for (GameState* state : g_app->game()->states())
             if (state->name() == "Talking") talking = dynamic_cast<TalkingState*>(state);
         ASSERT_NE(talking, nullptr);
-        g_game->switch_state("Walking", 0);
+        g_app->game()->switch_state("Walking", 0);
         // Stand-ins for the action executor and the portrait composer, doing
-        // what those do for the codes these tests use.
+        // what those do for the codes these tests use; the real ones come
+        // back at the end.
+        real_action_runner = TalkingState::action_runner();
+        real_portrait_builder = TalkingState::portrait_builder();
         TalkingState::action_runner() = [this](Game& game, const Action& act) {
             ran.push_back(act.code);
             if (act.code == 0x402) game.post_transition(kTransitionFadeOut, kTransitionChangeLevel, act.a, act.b);
@@ -88,10 +90,13 @@ protected:
         };
     }
     void TearDown() override {
-        TalkingState::action_runner() = nullptr;
-        TalkingState::portrait_builder() = nullptr;
+        TalkingState::action_runner() = real_action_runner;
+        TalkingState::portrait_builder() = real_portrait_builder;
         DemoGameFixture::TearDown();
     }
+
+    std::function<void(Game&, const Action&)> real_action_runner;
+    TalkingState::PortraitBuilder real_portrait_builder;
 
     World& world() { return g_app->world; }
     NpcRecord& person(uint32_t id, std::vector<NpcTopic> topics) {
@@ -102,22 +107,22 @@ protected:
         world().people.push_back(npc);
         return *npc;
     }
-    void talk_to(NpcRecord& npc) { g_game->switch_state("Talking", &npc); }
-    std::string screen() const { return g_game->current_state() ? g_game->current_state()->name() : ""; }
+    void talk_to(NpcRecord& npc) { g_app->game()->switch_state("Talking", &npc); }
+    std::string screen() const { return g_app->game()->current_state() ? g_app->game()->current_state()->name() : ""; }
     // Both ticks of the game scene and of its current screen, as the frame
     // loop runs them.
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
-            g_game->update();
-            if (GameState* s = g_game->current_state()) s->update();
-            g_game->animate();
-            if (GameState* s = g_game->current_state()) s->animate();
+            g_app->game()->update();
+            if (GameState* s = g_app->game()->current_state()) s->update();
+            g_app->game()->animate();
+            if (GameState* s = g_app->game()->current_state()) s->animate();
         }
     }
-    void press(uint32_t key = kKeyAction) { g_game->current_state()->on_key(kKeyPress, key, 0); }
+    void press(uint32_t key = kKeyAction) { g_app->game()->current_state()->on_key(kKeyPress, key, 0); }
     int bubbles_on_map() const {
         int count = 0;
-        const auto& drawables = g_game->first_layer()->drawables();
+        const auto& drawables = g_app->game()->first_layer()->drawables();
         for (int32_t i = 0; i < drawables.count(); ++i)
             if (drawables.depth(i) == TalkingState::kBubbleDepth) ++count;
         return count;
@@ -135,7 +140,7 @@ TEST_F(TalkingTest, SevenLinesMakeOnePageAndEightMakeTwo) {
     EXPECT_EQ(talking->page_start(), -1);
     ASSERT_NE(talking->page_sprite(), nullptr);
     const int32_t one_page_height = talking->page_sprite()->frame_height;
-    g_game->switch_state("Walking", 0);
+    g_app->game()->switch_state("Walking", 0);
     EXPECT_EQ(bubbles_on_map(), 0);
 
     NpcRecord& eight = person(kOsk, {topic("[main]:Hello", lines(8))});
@@ -236,7 +241,7 @@ TEST_F(TalkingTest, TheHudTextsGoWhileTheBubbleIsOpenAndTheNameClearsThePortrait
         return list;
     };
     const auto hud_text = [](const char16_t* name) {
-        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(name));
+        auto* text = dynamic_cast<UiText*>(g_app->game()->hud.menu()->current()->find_control(name));
         return text ? text->title : u"<missing>";
     };
     const std::u16string place = hud_text(u"place"), stats = hud_text(u"stats");
@@ -245,7 +250,7 @@ TEST_F(TalkingTest, TheHudTextsGoWhileTheBubbleIsOpenAndTheNameClearsThePortrait
     NpcRecord& npc = person(kMira, {topic("[main]:Bye", "Farewell.")});
     talk_to(npc);
     tick(40);
-    g_game->update_hud_status();
+    g_app->game()->update_hud_status();
     EXPECT_EQ(hud_text(u"place"), u"");
     EXPECT_EQ(hud_text(u"stats"), u"");
     ASSERT_NE(talking->portrait(), nullptr);
@@ -284,10 +289,10 @@ TEST_F(TalkingTest, ALevelChangeInATopicEndsTheTalkAndItsFadeEndsUnderTheMap) {
     tick(40);
     // The fade's end reached the map screen, not lost: it ran the topic's
     // last action and brought the screen back.
-    EXPECT_EQ(g_game->main_fade().level(), 0);
-    EXPECT_EQ(g_game->transition().pending().type, kTransitionNone);
-    EXPECT_FALSE(g_game->transition().has_deferred());
-    EXPECT_EQ(g_game->actions().size(), 0u);
+    EXPECT_EQ(g_app->game()->main_fade().level(), 0);
+    EXPECT_EQ(g_app->game()->transition().pending().type, kTransitionNone);
+    EXPECT_FALSE(g_app->game()->transition().has_deferred());
+    EXPECT_EQ(g_app->game()->actions().size(), 0u);
 }
 
 TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
@@ -300,7 +305,7 @@ TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
     EXPECT_EQ(screen(), "Item");
     EXPECT_TRUE(talking->waits_for_screen());
     EXPECT_EQ(bubbles_on_map(), 1);
-    g_game->switch_state("Talking", 0);
+    g_app->game()->switch_state("Talking", 0);
     EXPECT_EQ(talking->bubble(), bubble);
     tick();  // the queue is empty: the replies
     EXPECT_EQ(talking->speaker(), TalkingState::kHeroChooses);
@@ -311,8 +316,8 @@ TEST_F(TalkingTest, AScreenOpenedByATopicComesBackToTheSameBubble) {
 // high on the screen, so that the talk's text stays readable under it.
 TEST_F(TalkingTest, AnItemNoticeFromATopicCoversNoneOfTheBubble) {
     NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Take this.", "", {action(0x103, 25)})});
-    HeroActor& hero = g_game->hero();
-    const Point scroll = g_game->ground_group()->offset();
+    HeroActor& hero = g_app->game()->hero();
+    const Point scroll = g_app->game()->ground_group()->offset();
     for (const int32_t screen_y : {60, 150, 250}) {
         SCOPED_TRACE(screen_y);
         hero.x = scroll.x + 100;
@@ -323,13 +328,13 @@ TEST_F(TalkingTest, AnItemNoticeFromATopicCoversNoneOfTheBubble) {
         press();
         tick();
         ASSERT_EQ(screen(), "Item");
-        const auto* notice = static_cast<const ItemNoticeState*>(g_game->current_state());
+        const auto* notice = static_cast<const ItemNoticeState*>(g_app->game()->current_state());
         const Rect bubble = talking->bubble_area();
         ASSERT_FALSE(bubble.empty());
         EXPECT_FALSE(notice->box_area().empty());
         EXPECT_FALSE(notice->box_area().intersects(bubble));
         // Back to the topic, which ends: the bubble fades out to the map.
-        g_game->switch_state("Talking", 0);
+        g_app->game()->switch_state("Talking", 0);
         for (int i = 0; i < 200 && screen() == "Talking"; ++i) tick();
         ASSERT_EQ(screen(), "Walking");
     }
@@ -363,7 +368,7 @@ TEST_F(TalkingTest, AWaitInATopicLeavesNoBubbleForTheNextTalk) {
 }
 
 TEST_F(TalkingTest, ASpeakerNearTheLeftEdgePutsTheBubbleAtTenAndClampsThePointer) {
-    HeroActor& hero = g_game->hero();
+    HeroActor& hero = g_app->game()->hero();
     hero.x = 0;
     hero.y = 200;
     hero.facing = 0;  // left: the point in front lies off the map's left edge
@@ -375,8 +380,9 @@ TEST_F(TalkingTest, ASpeakerNearTheLeftEdgePutsTheBubbleAtTenAndClampsThePointer
 }
 
 TEST_F(TalkingTest, PortraitPartActionsReachTheirLayersAndOthersAreIgnored) {
-    // The topic's actions run through the game's own executor.
-    TalkingState::action_runner() = [](Game& game, const Action& act) { run_action(game, act); };
+    // The topic's actions run through the game's own executor, the screen's
+    // own choice when no test stands in for it.
+    TalkingState::action_runner() = real_action_runner;
     NpcRecord& npc = person(kMira, {topic("[main]:Hello", "Hi.", "",
                                           {action(0x204, TalkingState::kPartHair, 1),
                                            action(0x204, TalkingState::kPartEyes, 2), action(0x204, 0, 3),

@@ -11,6 +11,7 @@
 
 #include "engine/app/scene.h"
 #include "engine/core/crt_random.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/action_executor.h"
 #include "game/screens/walking_state.h"
 #include "game/session/game.h"
@@ -40,7 +41,7 @@ protected:
         world().set_random_seed(7);
     }
 
-    Game& game() { return *g_game; }
+    Game& game() { return *g_app->game(); }
     World& world() { return g_app->world; }
     HeroActor& hero() { return world().hero(); }
     GameState* screen() { return game().current_state(); }
@@ -72,7 +73,7 @@ protected:
     // and ticks until it has faded out to the map.
     void close_story_page() {
         for (int i = 0; i < 200 && screen_name() == "Story"; ++i) {
-            screen()->on_key(kKeyPress, 6, 0);
+            screen()->on_key(kKeyPress, kKeyAction, 0);
             tick();
         }
     }

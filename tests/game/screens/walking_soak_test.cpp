@@ -5,6 +5,7 @@
 #include <random>
 
 #include "engine/app/frame_loop.h"
+#include "engine/ui/game_key.h"
 #include "game/screens/walking_game_support.h"
 #include "game/world/monster_actor.h"
 #include "game/world/npc_actor.h"
@@ -13,7 +14,8 @@ namespace {
 
 // The walking screen's keys: arrows, the action key, the inventory and
 // zoom buttons (the menu key stays out: the menu may end the program).
-constexpr uint32_t kKeys[] = {0, 1, 2, 3, 4, 5, 6, 8, 9, 10};
+constexpr GameKey kKeys[] = {kKeyLeft, kKeyRight,  kKeyUp,     kKeyDown,   kKeySpace,
+                             kKeyEscape, kKeyAction, kKeyButton1, kKeyButton2, kKeyButton3};
 constexpr int kTicks = 100000;
 
 class WalkingSoakTest : public DemoGameTest {};

@@ -9,6 +9,7 @@
 #include "engine/files/program_paths.h"
 #include "engine/graphics/sprite.h"
 #include "engine/graphics/sprite_group.h"
+#include "engine/ui/game_key.h"
 #include "engine/ui/ui_menu.h"
 #include "engine/ui/ui_page.h"
 #include "engine/ui/ui_text.h"
@@ -20,8 +21,6 @@
 namespace {
 
 using namespace demo;
-
-enum : uint32_t { kLeft = 0, kRight = 1, kUp = 2, kDown = 3, kActionKey = 6 };
 
 class WalkingTest : public DemoGameTest {
 protected:
@@ -42,7 +41,7 @@ TEST_F(WalkingTest, ANewGameFiresTheStartTriggerOnItsFirstTicks) {
 
 TEST_F(WalkingTest, ArrowKeysWalkTheHeroWithCollision) {
     put_hero({4 * 32, 6 * 32});
-    hold_keys({kRight, kDown});
+    hold_keys({kKeyRight, kKeyDown});
     const Point start = hero().position();
     tick(40);
     release_keys();
@@ -58,7 +57,7 @@ TEST_F(WalkingTest, ArrowKeysWalkTheHeroWithCollision) {
 
 TEST_F(WalkingTest, TheLeftEdgeWithoutAnExitHoldsTheHero) {
     put_hero({0, 4 * 32});
-    hold_keys({kLeft});
+    hold_keys({kKeyLeft});
     tick(60);
     EXPECT_GE(hero().x, -16);
     EXPECT_EQ(game().transition().pending().type, kTransitionNone);
@@ -110,7 +109,7 @@ TEST(WalkingRules, ThePenSteersSidewaysUpDownOrAlongItsLine) {
 
 TEST_F(WalkingTest, TheRightEdgeLeadsIntoTheWood) {
     put_hero({15 * 32, 5 * 32});
-    hold_keys({kRight});
+    hold_keys({kKeyRight});
     for (int i = 0; i < 200 && game().transition().pending().type == kTransitionNone; ++i) tick();
     release_keys();
     ASSERT_EQ(game().transition().pending().kind, kTransitionChangeLevel);
@@ -123,7 +122,7 @@ TEST_F(WalkingTest, TheRightEdgeLeadsIntoTheWood) {
 TEST_F(WalkingTest, TheWoodsLeftEdgeLeadsBackIntoTheVillage) {
     // The way home with the lantern: west out of the wood on its road.
     put_hero({15 * 32, 5 * 32});
-    hold_keys({kRight});
+    hold_keys({kKeyRight});
     for (int i = 0; i < 200 && game().transition().pending().type == kTransitionNone; ++i) tick();
     release_keys();
     finish_fades();
@@ -131,7 +130,7 @@ TEST_F(WalkingTest, TheWoodsLeftEdgeLeadsBackIntoTheVillage) {
     game().actions().clear();
     walking().set_encounter_countdown(100000);
     put_hero({1 * 32, 3 * 32});
-    hold_keys({kLeft});
+    hold_keys({kKeyLeft});
     for (int i = 0; i < 200 && game().transition().pending().type == kTransitionNone; ++i) tick();
     release_keys();
     ASSERT_EQ(game().transition().pending().kind, kTransitionChangeLevel) << hero().x;
@@ -170,13 +169,13 @@ TEST_F(WalkingTest, EncountersCountOnlyWhileTheHeroMoves) {
     walking().set_encounter_countdown(300);
     tick(20);
     EXPECT_EQ(walking().encounter_countdown(), 300);
-    hold_keys({kRight});
+    hold_keys({kKeyRight});
     tick(20);
     release_keys();
     EXPECT_LT(walking().encounter_countdown(), 300);
     // Down to the last step: the wood's rats come out.
     walking().set_encounter_countdown(1);
-    hold_keys({kRight});
+    hold_keys({kKeyRight});
     for (int i = 0; i < 10 && game().transition().pending().type == kTransitionNone; ++i) tick();
     release_keys();
     EXPECT_EQ(game().transition().pending().kind, kTransitionCombat);
@@ -227,13 +226,13 @@ TEST_F(WalkingTest, TheChestOpensOnlyByTheActionKey) {
     hero().facing = 10;
     tick();
     ASSERT_TRUE(walking().action_available());
-    walking().on_key(kKeyPress, kActionKey, 0);
+    walking().on_key(kKeyPress, kKeyAction, 0);
     EXPECT_TRUE(walking().action_pending());
     // Two notices, the tonic's and the gold's, each closed by the action key.
     for (int notice = 0; notice < 2; ++notice) {
         for (int i = 0; i < 30 && screen_name() != "Item"; ++i) tick();
         ASSERT_EQ(screen_name(), "Item") << notice;
-        screen()->on_key(kKeyPress, kActionKey, 0);
+        screen()->on_key(kKeyPress, kKeyAction, 0);
         for (int i = 0; i < 30 && screen_name() == "Item"; ++i) tick();
     }
     tick(30);
@@ -293,11 +292,11 @@ TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
         int linger_ticks;
     };
     const Case cases[] = {
-        {"from below", {128, 230}, {kUp}, 0},
-        {"from below, a little to the right", {137, 230}, {kUp}, 0},
-        {"from the right", {200, 160}, {kLeft}, 0},
-        {"askew from above and the right", {190, 145}, {kDown, kLeft}, 0},
-        {"after lingering beside her", {128, 230}, {kUp}, 600},
+        {"from below", {128, 230}, {kKeyUp}, 0},
+        {"from below, a little to the right", {137, 230}, {kKeyUp}, 0},
+        {"from the right", {200, 160}, {kKeyLeft}, 0},
+        {"askew from above and the right", {190, 145}, {kKeyDown, kKeyLeft}, 0},
+        {"after lingering beside her", {128, 230}, {kKeyUp}, 600},
     };
     for (const Case& c : cases) {
         start_walking();
@@ -314,7 +313,7 @@ TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
         release_keys();
         tick(1 + c.linger_ticks);
         ASSERT_EQ(screen_name(), "Walking") << c.what;
-        screen()->on_key(kKeyPress, kActionKey, 0);
+        screen()->on_key(kKeyPress, kKeyAction, 0);
         // At once (25 ticks, 0.3 s): no walk round her first.
         for (int i = 0; i < 25 && screen_name() == "Walking"; ++i) tick();
         ASSERT_EQ(screen_name(), "Talking") << c.what;
@@ -329,7 +328,7 @@ TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
 // change on the map at the next tick.
 TEST_F(WalkingTest, TheMapBarShowsTheHerosHealthOnceTheMapIsBack) {
     const auto stats = [] {
-        auto* text = dynamic_cast<UiText*>(g_game->hud.menu()->current()->find_control(u"stats"));
+        auto* text = dynamic_cast<UiText*>(g_app->game()->hud.menu()->current()->find_control(u"stats"));
         return text ? utf16_to_utf8(text->title) : std::string("<missing>");
     };
     hero().hit_points = hero().max_hit_points = 40;

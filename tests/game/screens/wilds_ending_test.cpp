@@ -63,8 +63,8 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
     play_until(68130);
     ASSERT_EQ(level(), "Orrow Heath");
     ASSERT_EQ(screen(), "Walking");
-    EXPECT_TRUE(static_cast<const WalkingState*>(g_game->current_state())->scripted());
-    EXPECT_TRUE(g_game->focus_scripted());
+    EXPECT_TRUE(static_cast<const WalkingState*>(g_app->game()->current_state())->scripted());
+    EXPECT_TRUE(g_app->game()->focus_scripted());
     ASSERT_EQ(world().current_level()->actors.size(), 1u);
     const Actor& wenna = *world().current_level()->actors.front();
     EXPECT_GT(wenna.y, 1 * 32);
@@ -75,7 +75,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
     // few steps, and the first look told on a page.
     play_until(73330);
     ASSERT_EQ(level(), "Orrow Heath");
-    EXPECT_EQ(g_game->music_name(), "music/wild.xm");
+    EXPECT_EQ(g_app->game()->music_name(), "music/wild.xm");
     EXPECT_TRUE(autosaved_in("Orrowmere Wilds"));
     EXPECT_EQ(screen(), "Story");
     EXPECT_EQ(flag(kHeathSeen), 1);
@@ -108,14 +108,14 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
     play_until(96730);
     ASSERT_EQ(level(), "Wardens' Undercroft");
     ASSERT_EQ(screen(), "Walking");
-    EXPECT_EQ(g_game->music_name(), "");
+    EXPECT_EQ(g_app->game()->music_name(), "");
 
     // The font: the hymn locked on, the lantern kindled, and a gift fit for
     // a stronger hero (no potion, no keepsake) as a notice.
     play_until(100630);
     ASSERT_EQ(screen(), "Item");
-    EXPECT_EQ(g_game->music_name(), "music/hymn.xm");
-    EXPECT_TRUE(g_game->music_locked);
+    EXPECT_EQ(g_app->game()->music_name(), "music/hymn.xm");
+    EXPECT_TRUE(g_app->game()->music_locked);
     EXPECT_EQ(flag(kHymnSung), 1);
     EXPECT_EQ(flag(kLanternKindled), 1);
     ASSERT_EQ(hero().inventory.size(), items_on_the_heath + 1);
@@ -148,7 +148,7 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
     // level's own.
     play_until(113230);
     ASSERT_EQ(level(), "Sallow Fen");
-    EXPECT_EQ(g_game->music_name(), "music/hymn.xm");
+    EXPECT_EQ(g_app->game()->music_name(), "music/hymn.xm");
 
     // The heart-stone again, the door open: the ring carries the hero to
     // his mark.
@@ -161,21 +161,22 @@ TEST_F(WildsEndingTest, FromANewGameOverTheHeathAndThroughTheFenToTheSecondEndin
     play_until(128830);
     ASSERT_EQ(level(), "Orrow Heath");
     EXPECT_EQ(screen(), "Story");
-    EXPECT_FALSE(g_game->music_locked);
-    EXPECT_EQ(g_game->music_name(), "music/wild.xm");
+    EXPECT_FALSE(g_app->game()->music_locked);
+    EXPECT_EQ(g_app->game()->music_name(), "music/wild.xm");
 
     play_until(134530);
     ASSERT_EQ(screen(), "Talking");
 
     play_until(137330);
     ASSERT_EQ(screen(), "EndOfGame");
-    EXPECT_EQ(static_cast<const EndOfGameState*>(g_game->current_state())->variant(), EndOfGameState::kSecondEnding);
+    const auto* ending = static_cast<const EndOfGameState*>(g_app->game()->current_state());
+    EXPECT_EQ(ending->variant(), EndOfGameState::kSecondEnding);
     EXPECT_TRUE(hero().has_item(kLantern));
     EXPECT_TRUE(hero().has_item(gift->id));
     EXPECT_EQ(hero().gold, gold_after_the_tithe);
     EXPECT_EQ(hero().level_number, level_number);
     EXPECT_EQ(flag(kLanternReturned), 0);
-    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->game()->resumable());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ protected:
 
     GameIOState& io() { return *static_cast<GameIOState*>(current()); }
     void open_io(uintptr_t argument) {
-        g_game->switch_state("GameIO", argument);
+        g_app->game()->switch_state("GameIO", argument);
         tick(2);
         ASSERT_NE(io().page(), nullptr);
     }
@@ -41,9 +41,9 @@ protected:
             {"the drop question",
              [&] {
                  if (count_of("Minor Tonic") == 0) carry("Minor Tonic");  // the only usable item
-                 g_game->switch_state("Inventory", InventoryState::kOpenItems);
+                 g_app->game()->switch_state("Inventory", InventoryState::kOpenItems);
                  tick(33);
-                 key(9);
+                 key(kKeyButton2);
              },
              [&] { return current_name() == "Inventory" ? static_cast<InventoryState*>(current())->dialog() : nullptr; },
              [&] { return count_of("Minor Tonic") == 0; }},
@@ -62,7 +62,7 @@ protected:
              [&] {
                  g_app->settings.auto_equip = false;
                  hero().armour_lost = true;
-                 g_game->switch_state("Walking", 0);
+                 g_app->game()->switch_state("Walking", 0);
              },
              [&] { return current_name() == "Walking" ? static_cast<WalkingState*>(current())->message() : nullptr; },
              [&] { return current_name() == "Inventory"; }},

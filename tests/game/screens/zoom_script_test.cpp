@@ -17,7 +17,7 @@ protected:
         start_story_program("zoom story", zoom_story::source(), zoom_story::kStartConfig,
                             NIMBREL_SOURCE_DIR "/tests/game/screens/scripts/zoom_fields.input", 5);
     }
-    const ZoomState* zoom() { return dynamic_cast<const ZoomState*>(g_game->current_state()); }
+    const ZoomState* zoom() { return dynamic_cast<const ZoomState*>(g_app->game()->current_state()); }
 };
 
 TEST_F(ZoomScriptTest, F3ShowsTheWholeFieldsAndEnterGoesBack) {
@@ -42,8 +42,8 @@ TEST_F(ZoomScriptTest, F3ShowsTheWholeFieldsAndEnterGoesBack) {
     play_until(4700);
     ASSERT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().position(), at);
-    EXPECT_TRUE(g_game->ground_group()->is_visible());
-    EXPECT_TRUE(g_game->object_group()->is_visible());
+    EXPECT_TRUE(g_app->game()->ground_group()->is_visible());
+    EXPECT_TRUE(g_app->game()->object_group()->is_visible());
 }
 
 }  // namespace

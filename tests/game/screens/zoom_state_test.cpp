@@ -168,7 +168,7 @@ protected:
     }
     // F3 on the walking screen.
     ZoomState& open_zoom() {
-        screen()->on_key(kKeyPress, 10, 0);
+        screen()->on_key(kKeyPress, kKeyButton3, 0);
         EXPECT_EQ(screen_name(), "Zoom");
         return zoom();
     }
@@ -239,9 +239,9 @@ TEST_F(ZoomStateTest, PeopleKeepTheirPlacesWhileTheMapIsDrawn) {
     open_zoom();
     tick_until(ZoomState::kBubbleOut);
     EXPECT_EQ(actor_places(), before);
-    screen()->on_key(kKeyPress, 10, 0);
+    screen()->on_key(kKeyPress, kKeyButton3, 0);
     tick_until(ZoomState::kShowing);
-    screen()->on_key(kKeyPress, 10, 0);
+    screen()->on_key(kKeyPress, kKeyButton3, 0);
     EXPECT_EQ(actor_places(), before);
 }
 
@@ -250,7 +250,7 @@ TEST_F(ZoomStateTest, KeysAndTapsBeforeTheMapShowsAreIgnored) {
     finish_fades();
     ZoomState& z = open_zoom();
     while (z.phase() != ZoomState::kShowing) {
-        for (int key : {8, 10, 11, 0}) z.on_key(kKeyPress, uint32_t(key), 0);
+        for (GameKey key : {kKeyButton1, kKeyButton3, kKeyButton4, kKeyLeft}) z.on_key(kKeyPress, key, 0);
         z.on_pointer(kPenDown, 120, 160);
         z.on_pointer(kPenUp, 120, 160);
         ASSERT_EQ(screen_name(), "Zoom") << "phase " << z.phase();
@@ -259,7 +259,7 @@ TEST_F(ZoomStateTest, KeysAndTapsBeforeTheMapShowsAreIgnored) {
     // Once it shows, a pen down and a key release do nothing, a lifted pen
     // goes back.
     z.on_pointer(kPenDown, 120, 160);
-    z.on_key(kKeyRelease, 8, 0);
+    z.on_key(kKeyRelease, kKeyButton1, 0);
     EXPECT_EQ(screen_name(), "Zoom");
     z.on_pointer(kPenUp, 120, 160);
     EXPECT_EQ(screen_name(), "Walking");
@@ -278,14 +278,14 @@ TEST_F(ZoomStateTest, OnlyLeavingClicks) {
     RecordedSounds sounds;
     expect_sounds(sounds, {
         {"F3 on the map", [&] { open_zoom(); }, {kClick}},
-        {"a key before the map shows", [&] { zoom().on_key(kKeyPress, 8, 0); }, {}},
+        {"a key before the map shows", [&] { zoom().on_key(kKeyPress, kKeyButton1, 0); }, {}},
         {"the pen before the map shows", [&] { zoom().on_pointer(kPenDown, 120, 160); }, {}},
         {"the map drawn", [&] { tick_until(ZoomState::kShowing); }, {}},
         {"a pen down", [&] { zoom().on_pointer(kPenDown, 120, 160); }, {}},
-        {"a key released", [&] { zoom().on_key(kKeyRelease, 8, 0); }, {}},
+        {"a key released", [&] { zoom().on_key(kKeyRelease, kKeyButton1, 0); }, {}},
         {"the pen lifted leaves", [&] { zoom().on_pointer(kPenUp, 120, 160); }, {kClick}},
         {"F3 again", [&] { open_zoom(); tick_until(ZoomState::kShowing); }, {kClick}},
-        {"a key pressed leaves", [&] { zoom().on_key(kKeyPress, 8, 0); }, {kClick}},
+        {"a key pressed leaves", [&] { zoom().on_key(kKeyPress, kKeyButton1, 0); }, {kClick}},
     });
     EXPECT_EQ(screen_name(), "Walking");
 }
@@ -347,7 +347,7 @@ TEST_F(ZoomStateTest, EveryLevelIsDrawnInsideItsPicture) {
         EXPECT_EQ((Size{marker.width(), marker.height()}), (Size{32, 32})) << std::hex << c.level;
         EXPECT_LE(std::abs(2 * (marker.left - shrunk_tile.left) - (shrunk_tile.width() - 32)), 2) << std::hex << c.level;
         EXPECT_LE(std::abs(2 * (marker.top - shrunk_tile.top) - (shrunk_tile.height() - 32)), 2) << std::hex << c.level;
-        z.on_key(kKeyPress, 8, 0);
+        z.on_key(kKeyPress, kKeyButton1, 0);
         ASSERT_EQ(screen_name(), "Walking");
     }
 }

@@ -14,18 +14,18 @@ class GameActionPlayerTest : public DemoGameFixture {};
 
 TEST_F(GameActionPlayerTest, EachSessionHasItsOwnActionPlayer) {
     ASSERT_EQ(game_startup(), 1);
-    ActionPlayer* player = g_game->action_player();
+    ActionPlayer* player = g_app->game()->action_player();
     ASSERT_NE(player, nullptr);
     EXPECT_EQ(player->load_action("boar_snort", nullptr, nullptr, nullptr, kPlayAlways, 1, -1, -1, -1), 1);
     EXPECT_EQ(player->load_action("slash", nullptr, nullptr, nullptr, kPlaySmallDamage, 1, -1, -1, -1), 2);
     EXPECT_EQ(player->running_count(), 2);
 
-    g_game->leave();  // with both actions still running
-    EXPECT_EQ(g_game->action_player(), nullptr);
-    g_game->enter(0);
-    ASSERT_NE(g_game->action_player(), nullptr);
-    EXPECT_EQ(g_game->action_player()->running_count(), 0);
-    EXPECT_EQ(g_game->action_player()->load_action("bite", nullptr, nullptr, nullptr, 2, 1, 0, -1, -1), 1);
+    g_app->game()->leave();  // with both actions still running
+    EXPECT_EQ(g_app->game()->action_player(), nullptr);
+    g_app->game()->enter(0);
+    ASSERT_NE(g_app->game()->action_player(), nullptr);
+    EXPECT_EQ(g_app->game()->action_player()->running_count(), 0);
+    EXPECT_EQ(g_app->game()->action_player()->load_action("bite", nullptr, nullptr, nullptr, 2, 1, 0, -1, -1), 1);
 }
 
 }  // namespace

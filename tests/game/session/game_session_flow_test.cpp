@@ -3,13 +3,12 @@
 // continues the automatic save and loads slot 1, and settings that outlive
 // the run. The walking screen is not part of these tests: the hero is moved
 // through the World directly, as walking would move it.
+#include "engine/ui/game_key.h"
 #include "game/screens/game_io_state.h"
 #include "game/screens/main_menu_state.h"
 #include "tests/game/screens/menu_screen_support.h"
 
 namespace {
-
-constexpr uint32_t kKeyDown = 3, kKeyAction = 6;
 
 class GameSessionFlowTest : public MenuScreenTest {
 protected:
@@ -57,7 +56,7 @@ TEST_F(GameSessionFlowTest, NewGameSaveEndThenContinueAndLoadInTheNextRun) {
 
     walk_and_gain(64);
     const HeroSnapshot in_slot = snapshot();
-    g_game->switch_state("GameIO", 1);  // the walk HUD's save button
+    g_app->game()->switch_state("GameIO", 1);  // the walk HUD's save button
     tick(2);
     tap_control(page(), u"SLOT1");
     tick_until("Walking");
@@ -72,7 +71,7 @@ TEST_F(GameSessionFlowTest, NewGameSaveEndThenContinueAndLoadInTheNextRun) {
     tick_until("Walking");
     EXPECT_EQ(snapshot(), at_exit);
 
-    g_game->switch_state("Menu", 1);  // the walk HUD's menu button
+    g_app->game()->switch_state("Menu", 1);  // the walk HUD's menu button
     tap_control(page(), u"LOAD");
     tick(2);
     tap_control(page(), u"SLOT1");

@@ -105,15 +105,14 @@ TEST_F(GameStartupTest, StartsOnTheGameSceneWithTheMenuAndTearsEverythingDown) {
     EXPECT_EQ(g_sound_manager->music_volume(), 128);
     // The start level of "story.txt", not the story's first level.
     EXPECT_EQ(g_app->world.current_level()->name, "Millbrook");
-    EXPECT_EQ(g_game->hero().position(), (Point{4 * 32, 6 * 32}));
-    EXPECT_TRUE(g_game->level_entered());
-    EXPECT_TRUE(g_game->hero_runs());
+    EXPECT_EQ(g_app->game()->hero().position(), (Point{4 * 32, 6 * 32}));
+    EXPECT_TRUE(g_app->game()->level_entered());
+    EXPECT_TRUE(g_app->game()->hero_runs());
 
     const uint64_t before = host.front_buffer().present_count();
     ASSERT_EQ(game_shutdown(), 1);
     EXPECT_GE(host.front_buffer().present_count(), before + 14);
     EXPECT_EQ(g_app, nullptr);
-    EXPECT_EQ(g_game, nullptr);
     EXPECT_EQ(g_sound_manager, nullptr);
     EXPECT_EQ(g_current_scene, nullptr);
     EXPECT_FALSE(std::filesystem::exists(folder + "/savegame/autosave.gam"));
@@ -130,7 +129,7 @@ TEST_F(GameStartupTest, SettingsFromTheWriteFolderConfigureTheSound) {
 
 TEST_F(GameStartupTest, FadeEndingUnderMenuAndTicksAdvanceTheGame) {
     ASSERT_EQ(game_startup(), 1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     EXPECT_EQ(game.main_fade().level(), FadeControl::kDark);
     for (int i = 0; i < 40; ++i) game.animate();
     EXPECT_EQ(game.main_fade().level(), 0);
@@ -151,12 +150,12 @@ TEST_F(GameStartupTest, StartUpWritesTheNewGameStateAndAnEmptySlotIndex) {
     ASSERT_FALSE(new_game.empty());
     EXPECT_EQ(new_game[0], '#');
     // The hero of the new-game key file is what the new game holds.
-    const HeroActor& hero = g_game->hero();
+    const HeroActor& hero = g_app->game()->hero();
     EXPECT_EQ(hero.name, "Tolvanek");
     EXPECT_EQ(hero.gold, 35);
     EXPECT_EQ(hero.inventory.size(), 4u);  // cudgel, jerkin, tonic, twig
     EXPECT_GT(hero.hit_points, 0);
-    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->game()->resumable());
     EXPECT_FALSE(g_app->world.saves_exist);
     game_shutdown();
     // Nothing was started, so nothing is kept to be continued.
@@ -165,18 +164,18 @@ TEST_F(GameStartupTest, StartUpWritesTheNewGameStateAndAnEmptySlotIndex) {
 
 TEST_F(GameStartupTest, AResumableGameIsSavedOnExitAndContinuedOnTheNextStart) {
     ASSERT_EQ(game_startup(), 1);
-    ASSERT_TRUE(g_game->teleport(0x1102, 96, 128, 20));
-    g_game->hero().gold = 77;
-    g_game->set_resumable(true);
+    ASSERT_TRUE(g_app->game()->teleport(0x1102, 96, 128, 20));
+    g_app->game()->hero().gold = 77;
+    g_app->game()->set_resumable(true);
     game_shutdown();
     ASSERT_TRUE(std::filesystem::exists(folder + "/savegame/autosave.gam"));
 
     ASSERT_EQ(game_startup(), 1);
-    EXPECT_TRUE(g_game->resumable());
+    EXPECT_TRUE(g_app->game()->resumable());
     EXPECT_TRUE(g_app->world.autosave_exists);
     EXPECT_EQ(g_app->world.current_level()->name, "Thistlewood");
-    EXPECT_EQ(g_game->hero().position(), (Point{96, 128}));
-    EXPECT_EQ(g_game->hero().gold, 77);
+    EXPECT_EQ(g_app->game()->hero().position(), (Point{96, 128}));
+    EXPECT_EQ(g_app->game()->hero().gold, 77);
     game_shutdown();
 }
 
@@ -184,11 +183,11 @@ TEST_F(GameStartupTest, ExitKeepsTheLastSaveWhenTheHeroIsDeadOrTheWriteFails) {
     const std::string old_save = "#previous";
     write("savegame/autosave.gam", old_save);  // unreadable: the start-up falls back to the new game
     ASSERT_EQ(game_startup(), 1);
-    EXPECT_FALSE(g_game->resumable());
-    g_game->set_resumable(true);
-    g_game->hero().hit_points = 0;
-    EXPECT_FALSE(g_game->save_for_resume());
-    g_game->hero().hit_points = 5;
+    EXPECT_FALSE(g_app->game()->resumable());
+    g_app->game()->set_resumable(true);
+    g_app->game()->hero().hit_points = 0;
+    EXPECT_FALSE(g_app->game()->save_for_resume());
+    g_app->game()->hero().hit_points = 5;
     set_atomic_write_fault([](AtomicWriteStep step) { return step == AtomicWriteStep::write; });
     game_shutdown();
     EXPECT_EQ(read("savegame/autosave.gam"), old_save);
@@ -196,23 +195,23 @@ TEST_F(GameStartupTest, ExitKeepsTheLastSaveWhenTheHeroIsDeadOrTheWriteFails) {
 
 TEST_F(GameStartupTest, ATruncatedAutosaveStartsTheNewGame) {
     ASSERT_EQ(game_startup(), 1);
-    ASSERT_TRUE(g_game->teleport(0x1102, 96, 128, 20));
-    g_game->set_resumable(true);
+    ASSERT_TRUE(g_app->game()->teleport(0x1102, 96, 128, 20));
+    g_app->game()->set_resumable(true);
     game_shutdown();
     const std::string whole = read("savegame/autosave.gam");
     ASSERT_GT(whole.size(), 20u);
     write("savegame/autosave.gam", whole.substr(0, whole.size() / 2));
 
     ASSERT_EQ(game_startup(), 1);
-    EXPECT_FALSE(g_game->resumable());
+    EXPECT_FALSE(g_app->game()->resumable());
     EXPECT_EQ(g_app->world.current_level()->name, "Millbrook");
-    EXPECT_EQ(g_game->hero().position(), (Point{4 * 32, 6 * 32}));
+    EXPECT_EQ(g_app->game()->hero().position(), (Point{4 * 32, 6 * 32}));
     game_shutdown();
 }
 
 TEST_F(GameStartupTest, NewGameAndLoadDropTheOldGamesActionsAndMakeItResumable) {
     ASSERT_EQ(game_startup(), 1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     auto stale = std::make_shared<Action>();
     ASSERT_TRUE(game.teleport(0x1102, 96, 128, 20));
     ASSERT_TRUE(g_app->world.save_state(g_app->world.save_path("save0.dat")));
@@ -289,7 +288,7 @@ TEST_F(GameStartupTest, AnEmptyKeyFileInTheArchiveStartsAsAnEmptyLooseFileDoes) 
 
 TEST_F(GameStartupTest, TheFadeLayersDarkenAndLightenTheDrawnScreen) {
     ASSERT_EQ(game_startup(), 1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     // The main menu's page covers the map and its fades; leave it.
     game.switch_state("Walking", 0);
     render_frame();
@@ -320,7 +319,7 @@ TEST_F(GameStartupTest, TheVersionLineEndsFivePixelsFromTheRightEdge) {
 
 TEST_F(GameStartupTest, LevelEntryPlacesPeopleSetsTheRunFlagAndSavesOnRegionChanges) {
     ASSERT_EQ(game_startup(), 1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     World& world = g_app->world;
     // Someone placed in the wood stands at home there once the hero arrives.
     world.npc_placements.push_back({0x2003, 0x1102, 200, 200, 160, 96});
@@ -355,7 +354,7 @@ TEST_F(GameStartupTest, LevelEntryPlacesPeopleSetsTheRunFlagAndSavesOnRegionChan
 
 TEST_F(GameStartupTest, LowMemoryReleasesTheMapsSpritesUntilTheMapShowsAgain) {
     ASSERT_EQ(game_startup(), 1);
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     g_app->world.npc_placements.push_back({0x2001, 0x1101, 100, 100, 100, 100});
     ASSERT_TRUE(game.teleport(0x1101, 64, 64, 30));
     Actor* marta = g_app->world.get_level(0x1101)->actors.at(0);
@@ -404,7 +403,7 @@ TEST_F(GameStartupTest, ASaveWithAnyByteChangedIsRefusedOrPlaysOn) {
         bytes[at] = bytes[at] == 0xFF ? 0x00 : 0xFF;
         std::ofstream(path, std::ios::binary | std::ios::trunc)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        if (!g_game->load_game(world.save_path("save1.dat"))) {
+        if (!g_app->game()->load_game(world.save_path("save1.dat"))) {
             ++refused;
             continue;
         }
@@ -424,8 +423,8 @@ TEST_F(GameStartupTest, ASaveWithAnyByteChangedIsRefusedOrPlaysOn) {
 // picture.
 TEST_F(GameStartupTest, ASaveWhoseTileChangeNamesAMissingPictureIsRefusedOnTheMap) {
     ASSERT_EQ(game_startup(), 1);
-    ASSERT_TRUE(g_game->start_new_game());
-    g_game->switch_state("Walking", 0);
+    ASSERT_TRUE(g_app->game()->start_new_game());
+    g_app->game()->switch_state("Walking", 0);
     render_frame();
     World& world = g_app->world;
     MapLevel* level = world.current_level();
@@ -450,10 +449,10 @@ TEST_F(GameStartupTest, ASaveWhoseTileChangeNamesAMissingPictureIsRefusedOnTheMa
     set_resource_failure_handler([](std::u16string_view name, const std::string&) {
         failures.push_back(utf16_to_utf8(name));
     });
-    EXPECT_FALSE(g_game->load_game(world.save_path("save1.dat")));
+    EXPECT_FALSE(g_app->game()->load_game(world.save_path("save1.dat")));
     for (int frame = 0; frame < 3; ++frame) render_frame();
     EXPECT_TRUE(failures.empty()) << failures.front();
-    EXPECT_EQ(g_game->current_state()->name(), "Walking");
+    EXPECT_EQ(g_app->game()->current_state()->name(), "Walking");
     set_resource_failure_handler(nullptr);
     game_shutdown();
 }

@@ -42,7 +42,7 @@ const Sprite* sprite_at(const SpriteGroup& group, Point p, int32_t depth) {
 }
 
 TEST_F(MapSceneTest, StartLevelShowsGroundWallsObjectsAndPeople) {
-    Game& game = *g_game;
+    Game& game = *g_app->game();
     World& world = g_app->world;
     MapLevel& millbrook = *world.current_level();
     ASSERT_EQ(millbrook.name, "Millbrook");

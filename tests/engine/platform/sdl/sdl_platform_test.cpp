@@ -20,14 +20,8 @@ namespace {
 class KeyScene : public Scene {
 public:
     KeyScene() : Scene(nullptr, "Game") {}
-    int on_key(int kind, uint32_t, uint32_t key_code) override {
-        keys.push_back(int(kind * 1000 + key_code));
-        return 0;
-    }
-    int on_pointer(int kind, int32_t x, int32_t y) override {
-        pens.push_back({kind, x, y});
-        return 0;
-    }
+    void on_key(int kind, uint32_t, uint32_t key_code) override { keys.push_back(int(kind * 1000 + key_code)); }
+    void on_pointer(int kind, int32_t x, int32_t y) override { pens.push_back({kind, x, y}); }
     std::vector<int> keys;
     struct Pen {
         int kind;
