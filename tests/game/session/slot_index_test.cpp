@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "game/screens/game_io_state.h"
-
 namespace {
 
 TEST(SlotIndex, CaptionsShowPlaceTimeLevelAndDifficulty) {
@@ -44,16 +42,6 @@ TEST(SlotIndex, LinesReadBackAsWrittenWithTheTimeUnsigned) {
     // A short or damaged index gives empty slots, never a crash.
     EXPECT_TRUE(parse_slot_line("[savedata]\r\ndata = ", 0, 0).empty());
     EXPECT_TRUE(parse_slot_line("", 5, 5).empty());
-}
-
-TEST(SlotIndex, SlotCommandsNameOnlyExistingSlots) {
-    EXPECT_EQ(slot_of_command(u"*SLOT1", GameIOState::kLoadMode), 0);
-    EXPECT_EQ(slot_of_command(u"*SLOT7", GameIOState::kLoadMode), 6);
-    EXPECT_EQ(slot_of_command(u"*SLOT6", GameIOState::kSaveMode), 5);
-    // The seventh slot belongs to the automatic save.
-    EXPECT_EQ(slot_of_command(u"*SLOT7", GameIOState::kSaveMode), std::nullopt);
-    for (std::u16string_view bad : {u"*SLOT0", u"*SLOT8", u"*SLOTx", u"*SLOT", u"*SLOT1a", u"*SLOT-1", u"*SLOT99999"})
-        EXPECT_EQ(slot_of_command(bad, GameIOState::kLoadMode), std::nullopt);
 }
 
 }  // namespace
