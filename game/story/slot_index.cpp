@@ -1,4 +1,4 @@
-#include "game/session/slot_index.h"
+#include "game/story/slot_index.h"
 
 #include <algorithm>
 
