@@ -21,6 +21,7 @@
 #include "game/session/game_screen_state.h"
 #include "game/session/story_module.h"
 #include "game/sound/sound_manager.h"
+#include "game/story/save_folder_names.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
@@ -224,7 +225,7 @@ bool Game::enter_saved_level() {
                      unsigned(level_id));
         return false;
     }
-    last_region_ = level->map && level->map->region ? level->map->region->name : "";
+    last_region_ = level->region_name();
     if (!teleport(level_id, h.x, h.y, h.facing)) return false;
     // The load replaced the hero's level: its sprite goes to the new one.
     h.detach_sprite();
@@ -297,7 +298,7 @@ bool Game::save_for_resume() {
     // A dead hero is never saved to be continued.
     if (!resumable() || hero().hit_points <= 0) return false;
     World& w = world();
-    if (w.save_state(w.save_path("autosave.gam"))) return true;
+    if (w.save_state(w.save_path(kAutosaveFile))) return true;
     std::fprintf(stderr, "tarrowind: %s; the last saved game stays\n", w.last_error().c_str());
     return false;
 }

@@ -1,16 +1,19 @@
-// The save slots as the slot index lists them: "io.ini" in the save folder
-// holds "[savedata]" and one line a slot,
+// The save slots as the slot index lists them. An index file holds
+// "[savedata]" and one line a slot,
 //   data = <play time ms>, "<place>", "<level text>", <difficulty>
-// for the six player slots; "autoio.ini" holds the same for the automatic
-// save, the seventh slot. Both are written with CRLF line ends.
+// with CRLF line ends: "io.ini" for all seven slots (the six player slots
+// and a copy of the automatic save's), "autoio.ini" for the automatic save,
+// the seventh slot, alone. This file is the one reader and writer of both.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "game/story/save_folder_names.h"
 #include "game/story/saved_game_summary.h"
 
 class World;
@@ -29,13 +32,22 @@ inline constexpr int kPlayerSlots = 6;  // slots 0..5 can be saved into
 inline constexpr int kAutoSlot = 6;     // the automatic save, load only
 using SlotList = std::array<SaveSlot, kSlotCount>;
 
+// --- reading ---------------------------------------------------------------
 // One slot from the instance-th "data" line of section "savedata" of an
 // index text; missing lines give an empty slot.
 SaveSlot parse_slot_line(std::string_view index_text, int instance, int slot);
+// The text of an index file of the World's save folder; nothing when the
+// file is missing.
+std::optional<std::string> read_slot_index(const World& world, const char* file);
+// Whether an index tells of saves: one of up to 15 bytes holds the header
+// line ("[savedata]\r\n") and no slot line, and stands for none.
+bool slot_index_lists_saves(std::string_view index_text);
 // Slots 0..5 from "io.ini", slot 6 from "autoio.ini" of the World's save
 // folder; missing files give empty slots. A slot whose own file holds a
 // save is described by that save instead (see slot_index.cpp).
 SlotList read_slots(World& world);
+
+// --- describing games ------------------------------------------------------
 // The index line a slot gets for a game: "Level %d" as level text (the
 // automatic slot's reads "Autosave!"), and a play time of at least 1 in a
 // player's slot, as 0 would mark it empty.
@@ -43,14 +55,23 @@ SaveSlot slot_describing(const SavedGameSummary& game, int slot);
 // The slot as its own file ("save%d.dat") describes it, when the file holds
 // a save of the World's story.
 std::optional<SaveSlot> slot_from_its_file(World& world, int slot);
+// The slot as the game in play fills it: the hero's region and level, the
+// World's play time and difficulty.
+SaveSlot slot_for_game_in_play(const World& world, int slot);
 
-// The text of "io.ini" for all seven slots.
-std::string slot_index_text(const SlotList& slots);
-// Writes "io.ini" atomically; false (old file kept) on failure.
-bool write_slot_index(const World& world, const SlotList& slots);
+// --- writing ---------------------------------------------------------------
+// How the texts of the lines are written. The player slots' index turns a
+// double quote into an apostrophe, so that it cannot end the value early;
+// the automatic slot's index keeps the text as it stands, as it always has.
+enum class IndexQuotes { kReplaced, kKept };
+// The text of an index listing `slots` in order (none: the header alone).
+std::string slot_index_text(std::span<const SaveSlot> slots, IndexQuotes quotes = IndexQuotes::kReplaced);
+// Writes "io.ini" for the slots atomically; false (old file kept) on failure.
+bool write_slot_index(const World& world, std::span<const SaveSlot> slots);
+// Writes "autoio.ini" for the automatic slot, the same way.
+bool write_auto_slot_index(const World& world, const SaveSlot& slot);
 
-// "save3.dat" for slot 3.
-std::string slot_file_name(int slot);
+// --- captions --------------------------------------------------------------
 // 3725000 -> "01:02:05"; hours go on past 99.
 std::u16string play_time_text(uint32_t ms);
 // "Vale / 01:02:05 / Level 3 / N"; an empty slot reads "Empty" alone.
