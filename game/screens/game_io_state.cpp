@@ -1,7 +1,5 @@
 #include "game/screens/game_io_state.h"
 
-#include <cstdio>
-
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
@@ -13,7 +11,6 @@
 #include "game/screens/main_menu_state.h"
 #include "game/screens/menu_screen.h"
 #include "game/session/game.h"
-#include "game/story/story_file_io.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
@@ -244,26 +241,11 @@ void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) 
 
 // --- saving and loading ----------------------------------------------------------------------
 
-// A save is made once its slot file is whole: the slot list reads each
-// slot's own file and loading reads nothing else, so an index that cannot
-// be rewritten behind it only leaves its line stale, which is noted.
 void GameIOState::save_to_slot(int slot) {
-    const SaveSlot filled = slot_for_game_in_play(*world, slot);
-    SlotList updated = slots_;
-    updated[size_t(slot)] = filled;
-
-    if (!world->save_state(world->save_path(filled.file.c_str()))) {
-        std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, world->last_error().c_str());
+    if (!game->save_game(slot, slots_)) {
         show_message(u"Save failed.", true);
         return;
     }
-    if (!write_slot_index(*world, updated)) {
-        const std::string reason = save_failure_reason();
-        std::fprintf(stderr, "tarrowind: slot %d is saved in %s, but the slot index %s could not be written: %s\n",
-                     slot + 1, filled.file.c_str(), world->save_path(kSlotIndexFile).c_str(), reason.c_str());
-    }
-    slots_ = updated;
-    world->saves_exist = true;
     show_slots();
     show_message(u"Game Saved.", false);
 }

@@ -22,6 +22,7 @@
 #include "game/session/story_module.h"
 #include "game/sound/sound_manager.h"
 #include "game/story/save_folder_names.h"
+#include "game/story/story_file_io.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
@@ -259,6 +260,23 @@ bool Game::start_new_game() {
     forget_pending_actions();
     if (!enter_saved_level()) return false;
     set_resumable(true);
+    return true;
+}
+
+bool Game::save_game(int slot, SlotList& slots) {
+    World& w = world();
+    const SaveSlot filled = slot_for_game_in_play(w, slot);
+    if (!w.save_state(w.save_path(filled.file.c_str()))) {
+        std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, w.last_error().c_str());
+        return false;
+    }
+    slots[size_t(slot)] = filled;
+    if (!write_slot_index(w, slots)) {
+        const std::string reason = save_failure_reason();
+        std::fprintf(stderr, "tarrowind: slot %d is saved in %s, but the slot index %s could not be written: %s\n",
+                     slot + 1, filled.file.c_str(), w.save_path(kSlotIndexFile).c_str(), reason.c_str());
+    }
+    w.saves_exist = true;
     return true;
 }
 
