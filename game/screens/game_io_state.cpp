@@ -1,7 +1,5 @@
 #include "game/screens/game_io_state.h"
 
-#include <cstdio>
-
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
@@ -14,7 +12,6 @@
 #include "game/screens/main_menu_state.h"
 #include "game/screens/menu_screen.h"
 #include "game/session/game.h"
-#include "game/story/story_file_io.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
 #include "game/world/map_region.h"
@@ -26,11 +23,6 @@ constexpr uint32_t kDarkeningDepth = 502;
 constexpr uint32_t kPageDepth = 1100;
 constexpr uint32_t kDialogDepth = 11002;
 constexpr int32_t kUndarkenStep = 2;
-
-std::string hero_region_name(const HeroActor& hero) {
-    const MapLevel* level = hero.level;
-    return level && level->map && level->map->region ? level->map->region->name : std::string();
-}
 
 // Whether the screen was opened by the main menu's LOAD or SAVE entry: the
 // menu keeps that choice as its mode until it is entered again.
@@ -129,7 +121,10 @@ void GameIOState::open_page() {
     const Size layer = game->first_layer()->size();
     const bool saving = mode_ == kSaveMode;
     page_.load(page_variant(saving ? u"menus/io/save" : u"menus/io/load", layer));
-    if (saving) set_control_text(*page_, u"SUMMARY", narrow_to_wide_signed(hero_region_name(*hero)));
+    if (saving) {
+        const std::string region = hero->level ? hero->level->region_name() : std::string();
+        set_control_text(*page_, u"SUMMARY", narrow_to_wide_signed(region));
+    }
     show_slots();
 }
 
@@ -249,31 +244,11 @@ void GameIOState::show_message(std::u16string_view text, bool back_to_choosing) 
 
 // --- saving and loading ----------------------------------------------------------------------
 
-// A save is made once its slot file is whole: the slot list reads each
-// slot's own file and loading reads nothing else, so an index that cannot
-// be rewritten behind it only leaves its line stale, which is noted.
 void GameIOState::save_to_slot(int slot) {
-    SavedGameSummary game;
-    game.region = hero_region_name(*hero);
-    game.level_number = hero->level_number;
-    game.play_time = world->play_time;
-    game.difficulty = world->difficulty;
-    const SaveSlot filled = slot_describing(game, slot);
-    SlotList updated = slots_;
-    updated[size_t(slot)] = filled;
-
-    if (!world->save_state(world->save_path(filled.file.c_str()))) {
-        std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, world->last_error().c_str());
+    if (!game->save_game(slot, slots_)) {
         show_message(u"Save failed.", true);
         return;
     }
-    if (!write_slot_index(*world, updated)) {
-        const std::string reason = save_failure_reason();
-        std::fprintf(stderr, "tarrowind: slot %d is saved in %s, but the slot index %s could not be written: %s\n",
-                     slot + 1, filled.file.c_str(), world->save_path("io.ini").c_str(), reason.c_str());
-    }
-    slots_ = updated;
-    world->saves_exist = true;
     show_slots();
     show_message(u"Game Saved.", false);
 }

@@ -12,7 +12,7 @@
 #include "engine/core/geometry.h"
 #include "game/screens/menu_screen.h"
 #include "game/session/game_screen_state.h"
-#include "game/session/slot_index.h"
+#include "game/story/slot_index.h"
 
 class FadeLayer;
 class UiMenu;

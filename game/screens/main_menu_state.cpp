@@ -17,7 +17,7 @@
 #include "engine/ui/ui_menu.h"
 #include "game/screens/menu_screen.h"
 #include "game/session/game.h"
-#include "game/session/slot_index.h"
+#include "game/story/slot_index.h"
 #include "game/session/story_module.h"
 #include "game/sound/sound_manager.h"
 #include "game/story/story_file_io.h"

@@ -21,6 +21,8 @@
 #include "game/session/game_screen_state.h"
 #include "game/session/story_module.h"
 #include "game/sound/sound_manager.h"
+#include "game/story/save_folder_names.h"
+#include "game/story/story_file_io.h"
 #include "game/world/actor.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_level.h"
@@ -219,7 +221,7 @@ bool Game::enter_saved_level() {
                      unsigned(level_id));
         return false;
     }
-    last_region_ = level->map && level->map->region ? level->map->region->name : "";
+    last_region_ = level->region_name();
     if (!teleport(level_id, h.x, h.y, h.facing)) return false;
     // The load replaced the hero's level: its sprite goes to the new one.
     h.detach_sprite();
@@ -253,6 +255,23 @@ bool Game::start_new_game() {
     forget_pending_actions();
     if (!enter_saved_level()) return false;
     set_resumable(true);
+    return true;
+}
+
+bool Game::save_game(int slot, SlotList& slots) {
+    World& w = world();
+    const SaveSlot filled = slot_for_game_in_play(w, slot);
+    if (!w.save_state(w.save_path(filled.file.c_str()))) {
+        std::fprintf(stderr, "tarrowind: saving into slot %d failed: %s\n", slot + 1, w.last_error().c_str());
+        return false;
+    }
+    slots[size_t(slot)] = filled;
+    if (!write_slot_index(w, slots)) {
+        const std::string reason = save_failure_reason();
+        std::fprintf(stderr, "tarrowind: slot %d is saved in %s, but the slot index %s could not be written: %s\n",
+                     slot + 1, filled.file.c_str(), w.save_path(kSlotIndexFile).c_str(), reason.c_str());
+    }
+    w.saves_exist = true;
     return true;
 }
 
@@ -292,7 +311,7 @@ bool Game::save_for_resume() {
     // A dead hero is never saved to be continued.
     if (!resumable() || hero().hit_points <= 0) return false;
     World& w = world();
-    if (w.save_state(w.save_path("autosave.gam"))) return true;
+    if (w.save_state(w.save_path(kAutosaveFile))) return true;
     std::fprintf(stderr, "tarrowind: %s; the last saved game stays\n", w.last_error().c_str());
     return false;
 }

@@ -24,6 +24,7 @@
 #include "game/session/screen_arguments.h"
 #include "game/session/start_config.h"
 #include "game/session/walk_hud.h"
+#include "game/story/slot_index.h"
 #include "game/world/screen_names.h"
 
 class ActionPlayer;
@@ -200,6 +201,13 @@ public:
     // resumable from then on. False (logged, game unchanged) when the
     // new-game file cannot be read.
     bool start_new_game();
+    // The save screen's save into player slot `slot` of `slots` (the list it
+    // shows): the slot's file is written whole or not at all, then the index
+    // of all the slots. A save whose file was written is made even when the
+    // index cannot be rewritten (the slot list and loading read the file);
+    // stderr names the index and why. False (logged; the file, the index and
+    // `slots` as they were) when the file cannot be written.
+    bool save_game(int slot, SlotList& slots);
     // The save screen's load: the file read, the hero put on its level, the
     // old game's actions dropped, the game resumable. False (logged, game
     // unchanged) for a missing or damaged file.

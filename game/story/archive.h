@@ -28,6 +28,10 @@ public:
     static constexpr size_t kMaxStringBytes = 0xFFFF;
     static constexpr size_t kMaxCount = 0xFFFF;
 
+    // Records, loaders and writers read and write their fields through the
+    // field lists further down, one call a field for both directions; the
+    // per-width operations below are the stream those lists are made of.
+
     // --- reading -----------------------------------------------------------
     // Opens a file of the file system; false when it is missing or does not
     // begin with the file mark.
@@ -39,8 +43,6 @@ public:
     void read_end(const char*) {}
     // A stored null string gives std::nullopt; "" gives an empty string.
     std::optional<std::string> read_string(const char* key);
-    // The same with null read as "".
-    std::string read_text(const char* key) { return read_string(key).value_or(""); }
     uint8_t read_u8(const char* key);
     uint16_t read_u16(const char* key);
     uint32_t read_u32(const char* key);
@@ -120,6 +122,13 @@ public:
         if (!writing_) return read_count(key, min_entry_bytes);
         write_count(key, size);
         return uint16_t(size);
+    }
+    // The u32 record count of the numbered story files, as `count` does the
+    // u16 one.
+    uint32_t record_count(const char* key, size_t size, size_t min_entry_bytes) {
+        if (!writing_) return read_record_count(key, min_entry_bytes);
+        write_u32(key, uint32_t(size));
+        return uint32_t(size);
     }
     // A list of records, each with its own `serialize`; reading replaces the list.
     template <class Record> void records(const char* key, std::vector<Record>& list, size_t min_entry_bytes) {

@@ -8,7 +8,7 @@ namespace {
 
 template <class List>
 void write_list(Archive& ar, const char* key, const List& list) {
-    ar.write_count(key, list.size());
+    ar.count(key, list.size(), 1);
     for (const auto& record : list) record->write(ar);
 }
 
@@ -31,7 +31,7 @@ bool write_numbered_files(const List& list, const std::string& folder, const cha
         if (count == 0 && n != 0) continue;
         Archive ar;
         ar.open_write(numbered_story_file(folder, n, extension));
-        ar.write_u32("COUNT", count);
+        ar.record_count("COUNT", count, 1);
         for (const auto& record : list)
             if (record->id % kNumberedStoryFiles == n) record->write(ar);
         if (!finish(ar, error)) return false;
@@ -42,17 +42,17 @@ bool write_numbered_files(const List& list, const std::string& folder, const cha
 bool write_story_rpg(const World& world, const StoryFolderPlan& plan, const std::string& folder, std::string* error) {
     Archive ar;
     ar.open_write(folder + "/story.rpg");
-    ar.write_begin("MS_RPGSTORY", kRecordVersion);
+    ar.begin("MS_RPGSTORY", kRecordVersion);
     if (!plan.people_in_files) write_list(ar, "NPCCNT", world.people);
     write_list(ar, "RECIPECNT", world.recipe_categories);
     if (!plan.items_in_files) write_list(ar, "ITEMGROUPCNT", world.item_groups);
     write_list(ar, "REGIONCNT", world.regions);
     write_list(ar, "FLAGCNT", world.flags);
     if (!plan.people_in_files) write_list(ar, "TRIGGERCNT", world.triggers);
-    ar.write_u32("CurLevel", world.stored_level_id);
+    ar.u32("CurLevel", world.stored_level_id);
     if (!plan.monsters_in_files) write_list(ar, "MONSTERCNT", world.monsters);
     write_list(ar, "QUESTCNT", world.quests);
-    ar.write_end("MS_RPGSTORY");
+    ar.end("MS_RPGSTORY");
     return finish(ar, error);
 }
 
@@ -60,7 +60,7 @@ bool write_trigger_file(const std::string& path, const std::vector<std::shared_p
                         std::string* error) {
     Archive ar;
     ar.open_write(path);
-    ar.write_u32("COUNT", uint32_t(triggers.size()));
+    ar.record_count("COUNT", triggers.size(), 1);
     for (const auto& trigger : triggers) trigger->write(ar);
     return finish(ar, error);
 }

@@ -2,6 +2,7 @@
 
 #include "game/story/archive.h"
 #include "game/story/story_names.h"
+#include "game/world/map_region.h"
 
 void Encounter::serialize(Archive& ar) {
     ar.begin("M_ENCOUNTER", kRecordVersion);
@@ -17,6 +18,8 @@ void Encounter::read(Archive& ar) { serialize(ar); }
 void Encounter::write(Archive& ar) const { ar.write_record(*this); }
 
 void MapLevel::set_name(const std::string& text) { name = story_display_name(text); }
+
+std::string MapLevel::region_name() const { return map && map->region ? map->region->name : std::string(); }
 
 void MapLevel::serialize(Archive& ar) {
     ar.begin("MS_MAPLEVEL", kRecordVersion);

@@ -121,6 +121,9 @@ struct MapLevel : StoryRecord {
     void collect_triggers(const std::vector<std::shared_ptr<Trigger>>& triggers);
 
     bool has_tile_changes() const { return !tile_changes.empty(); }
+    // The name of the region whose map holds the level; "" for a level
+    // outside any.
+    std::string region_name() const;
     // The "TILEMOD" chunk of save games: version 1 while every value fits 12
     // bits, else version 2 with whole 32-bit values.
     void write_tile_changes(Archive& ar) const;

@@ -302,4 +302,14 @@ TEST_F(GameIOTest, KeysChooseSlotsToo) {
     EXPECT_TRUE(std::filesystem::exists(save_file("save0.dat")));
 }
 
+TEST(GameIOCommands, SlotCommandsNameOnlyExistingSlots) {
+    EXPECT_EQ(slot_of_command(u"*SLOT1", GameIOState::kLoadMode), 0);
+    EXPECT_EQ(slot_of_command(u"*SLOT7", GameIOState::kLoadMode), 6);
+    EXPECT_EQ(slot_of_command(u"*SLOT6", GameIOState::kSaveMode), 5);
+    // The seventh slot belongs to the automatic save.
+    EXPECT_EQ(slot_of_command(u"*SLOT7", GameIOState::kSaveMode), std::nullopt);
+    for (std::u16string_view bad : {u"*SLOT0", u"*SLOT8", u"*SLOTx", u"*SLOT", u"*SLOT1a", u"*SLOT-1", u"*SLOT99999"})
+        EXPECT_EQ(slot_of_command(bad, GameIOState::kLoadMode), std::nullopt);
+}
+
 }  // namespace

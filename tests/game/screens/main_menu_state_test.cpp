@@ -2,7 +2,7 @@
 
 #include "engine/app/frame_loop.h"
 #include "engine/graphics/display.h"
-#include "game/session/slot_index.h"
+#include "game/story/slot_index.h"
 #include "game/sound/sound_manager.h"
 #include "game/world/map_level.h"
 #include "tests/game/screens/menu_screen_support.h"

@@ -176,6 +176,7 @@ struct TwoWayRecord {
     std::string text;
     std::string defaulted;
     std::vector<uint16_t> list;
+    uint32_t record_total = 0;  // a numbered file's u32 count
     void serialize(Archive& ar) {
         ar.begin("TWOWAY", 3);
         ar.u8("small", small);
@@ -183,6 +184,7 @@ struct TwoWayRecord {
         ar.i16("signed_half", signed_half);
         ar.u16("half", half);
         ar.u32("whole", whole);
+        record_total = ar.record_count("records", record_total, 1);
         ar.text("text", text);
         ar.unkept_text("comment", "dropped");
         ar.text("defaulted", defaulted, "<none>");
@@ -192,7 +194,8 @@ struct TwoWayRecord {
 };
 
 TEST(ArchiveFieldList, WritesTheSameBytesAsTheOneWayCallsAndReadsThemBack) {
-    const TwoWayRecord written{200, -3, -1234, 65000, -7, "abc", "kept", {1, 0xFFFF}};
+    TwoWayRecord written{200, -3, -1234, 65000, -7, "abc", "kept", {1, 0xFFFF}};
+    written.record_total = 5;
     Archive two_way;
     two_way.open_write_memory();
     two_way.write_record(written);
@@ -205,6 +208,7 @@ TEST(ArchiveFieldList, WritesTheSameBytesAsTheOneWayCallsAndReadsThemBack) {
     one_way.write_u16("signed_half", uint32_t(-1234));
     one_way.write_u16("half", 65000);
     one_way.write_u32("whole", uint32_t(-7));
+    one_way.write_u32("records", 5);
     one_way.write_string("text", "abc");
     one_way.write_string("comment", "dropped");
     one_way.write_string("defaulted", "kept");
@@ -223,6 +227,7 @@ TEST(ArchiveFieldList, WritesTheSameBytesAsTheOneWayCallsAndReadsThemBack) {
     EXPECT_EQ(read.signed_half, -1234);
     EXPECT_EQ(read.half, 65000u);
     EXPECT_EQ(read.whole, -7);
+    EXPECT_EQ(read.record_total, 5u);
     EXPECT_EQ(read.text, "abc");
     EXPECT_EQ(read.defaulted, "kept");
     EXPECT_EQ(read.list, (std::vector<uint16_t>{1, 0xFFFF}));

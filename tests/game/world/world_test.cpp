@@ -316,7 +316,7 @@ TEST(StoryLoading, CorruptFileEndsTheGameWithAReportNamingItAndTheReason) {
     EXPECT_NE(text.find("A required file cannot be used:\n" + folder + "/story.rpg\ncount of"), std::string::npos)
         << text;
     // The reader that found it broken, relative to the project.
-    EXPECT_EQ(text.rfind("In game/story/story_loader.cpp:", 0), 0u) << text;
+    EXPECT_EQ(text.rfind("In game/world/story_loader.cpp:", 0), 0u) << text;
 }
 
 // story.rpg leaves out what the story keeps in numbered files; when the

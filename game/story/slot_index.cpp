@@ -1,33 +1,36 @@
-#include "game/session/slot_index.h"
+#include "game/story/slot_index.h"
 
 #include <algorithm>
 
 #include "engine/core/text_helpers.h"
 #include "engine/files/ini_file.h"
 #include "game/story/story_file_io.h"
+#include "game/world/hero_actor.h"
+#include "game/world/map_level.h"
 #include "game/world/world.h"
 
 namespace {
 
 constexpr const char* kIndexHeader = "[savedata]\r\n";
+// The longest index that lists no save: the header line (12 bytes) and at
+// most a few stray bytes, never a whole slot line.
+constexpr size_t kLongestIndexWithoutSaves = 15;
 
-std::string read_text(const std::string& path) {
-    const auto bytes = read_story_file(path);
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-}
-
-// A text as it goes between the double quotes of an index line: a quote
-// would end the value early, so it becomes an apostrophe.
-std::string quoted_value(std::u16string_view text) {
+// A text as it goes between the double quotes of an index line.
+std::string quoted_value(std::u16string_view text, IndexQuotes quotes) {
     std::string out = wide_to_narrow(text);
-    for (char& c : out)
-        if (c == '"') c = '\'';
+    if (quotes == IndexQuotes::kReplaced)
+        for (char& c : out)
+            if (c == '"') c = '\'';
     return out;
 }
 
-}  // namespace
+bool write_index_file(const World& world, const char* file, std::span<const SaveSlot> slots, IndexQuotes quotes) {
+    const std::string text = slot_index_text(slots, quotes);
+    return save_story_file(world.save_path(file), std::vector<uint8_t>(text.begin(), text.end()));
+}
 
-std::string slot_file_name(int slot) { return "save" + std::to_string(slot) + ".dat"; }
+}  // namespace
 
 SaveSlot parse_slot_line(std::string_view index_text, int instance, int slot) {
     IniFile index;
@@ -36,12 +39,20 @@ SaveSlot parse_slot_line(std::string_view index_text, int instance, int slot) {
     // The time is written as a signed number; the cast gives the unsigned
     // milliseconds back bit for bit.
     s.play_time = uint32_t(index.get_int(0, "data", "savedata", instance, 0));
-    s.file = s.empty() ? "newgame.gam" : slot_file_name(slot);
+    s.file = s.empty() ? kNewGameFile : slot_file_name(slot);
     s.place = index.get_wstring(u"", "data", "savedata", instance, 1);
     s.level_text = index.get_wstring(u"", "data", "savedata", instance, 2);
     s.difficulty = index.get_int(1, "data", "savedata", instance, 3);
     return s;
 }
+
+std::optional<std::string> read_slot_index(const World& world, const char* file) {
+    const auto bytes = read_story_file(world.save_path(file));
+    if (!bytes) return std::nullopt;
+    return std::string(bytes->begin(), bytes->end());
+}
+
+bool slot_index_lists_saves(std::string_view index_text) { return index_text.size() > kLongestIndexWithoutSaves; }
 
 SaveSlot slot_describing(const SavedGameSummary& game, int slot) {
     const bool automatic = slot == kAutoSlot;
@@ -60,6 +71,16 @@ std::optional<SaveSlot> slot_from_its_file(World& world, int slot) {
     return slot_describing(*held, slot);
 }
 
+SaveSlot slot_for_game_in_play(const World& world, int slot) {
+    const HeroActor& hero = world.hero();
+    SavedGameSummary game;
+    game.region = hero.level ? hero.level->region_name() : std::string();
+    game.level_number = hero.level_number;
+    game.play_time = world.play_time;
+    game.difficulty = world.difficulty;
+    return slot_describing(game, slot);
+}
+
 // A save renames its slot file into place before it rewrites the index; a
 // kill between the two leaves the index line missing, or describing the
 // game the file replaced. The file is what loads, so a slot whose file holds
@@ -67,28 +88,29 @@ std::optional<SaveSlot> slot_from_its_file(World& world, int slot) {
 // index speaks only for slots whose file is gone or unreadable.
 SlotList read_slots(World& world) {
     SlotList slots;
-    const std::string index = read_text(world.save_path("io.ini"));
+    const std::string index = read_slot_index(world, kSlotIndexFile).value_or("");
     for (int i = 0; i < kPlayerSlots; ++i) slots[size_t(i)] = parse_slot_line(index, i, i);
-    slots[kAutoSlot] = parse_slot_line(read_text(world.save_path("autoio.ini")), 0, kAutoSlot);
+    slots[kAutoSlot] = parse_slot_line(read_slot_index(world, kAutoSlotIndexFile).value_or(""), 0, kAutoSlot);
     for (int i = 0; i < kSlotCount; ++i)
         if (std::optional<SaveSlot> held = slot_from_its_file(world, i)) slots[size_t(i)] = *held;
     return slots;
 }
 
-std::string slot_index_text(const SlotList& slots) {
+std::string slot_index_text(std::span<const SaveSlot> slots, IndexQuotes quotes) {
     std::string text = kIndexHeader;
     for (const SaveSlot& s : slots) {
-        const std::string line = "data = " + std::to_string(int32_t(s.play_time)) + ", \"" + quoted_value(s.place) +
-                                 "\", \"" + quoted_value(s.level_text) + "\", " + std::to_string(s.difficulty) +
-                                 "\r\n";
-        text += line;
+        text += "data = " + std::to_string(int32_t(s.play_time)) + ", \"" + quoted_value(s.place, quotes) + "\", \"" +
+                quoted_value(s.level_text, quotes) + "\", " + std::to_string(s.difficulty) + "\r\n";
     }
     return text;
 }
 
-bool write_slot_index(const World& world, const SlotList& slots) {
-    const std::string text = slot_index_text(slots);
-    return save_story_file(world.save_path("io.ini"), std::vector<uint8_t>(text.begin(), text.end()));
+bool write_slot_index(const World& world, std::span<const SaveSlot> slots) {
+    return write_index_file(world, kSlotIndexFile, slots, IndexQuotes::kReplaced);
+}
+
+bool write_auto_slot_index(const World& world, const SaveSlot& slot) {
+    return write_index_file(world, kAutoSlotIndexFile, std::span(&slot, 1), IndexQuotes::kKept);
 }
 
 std::u16string play_time_text(uint32_t ms) {

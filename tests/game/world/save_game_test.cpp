@@ -318,6 +318,29 @@ TEST(SaveFiles, InterruptedWriteKeepsTheOldSaveAndIndex) {
     EXPECT_FALSE(loaded.world.load_state((folder.dir / "missing.dat").string()));
 }
 
+// The automatic slot's index line carries the region name as it stands,
+// quotes and all (the player slots' index turns a quote into an apostrophe).
+TEST(SaveFiles, TheAutomaticIndexLineCarriesTheRegionNameAsItStands) {
+    struct Row {
+        const char* region;
+        uint32_t play_time;
+        int32_t difficulty;
+        const char* line;
+    };
+    for (const Row& row : {Row{"Vale", 3725000, 0, "data = 3725000, \"Vale\", \"Autosave!\", 0\r\n"},
+                           Row{"Copper \"Kettle\"", 12, 2, "data = 12, \"Copper \"Kettle\"\", \"Autosave!\", 2\r\n"},
+                           Row{"", 0x80000001u, 1, "data = -2147483647, \"\", \"Autosave!\", 1\r\n"}}) {
+        SaveFolder folder;
+        Built b;
+        b.world.save_folder = folder.dir.string();
+        b.level->map->region->name = row.region;
+        b.world.play_time = row.play_time;
+        b.world.difficulty = row.difficulty;
+        ASSERT_TRUE(b.world.autosave());
+        EXPECT_EQ(folder.text("autoio.ini"), std::string("[savedata]\r\n") + row.line) << row.region;
+    }
+}
+
 TEST(SaveFiles, SaveFolderSetUp) {
     SaveFolder folder;
     Built b;

@@ -1,8 +1,6 @@
-#include "game/session/slot_index.h"
+#include "game/story/slot_index.h"
 
 #include <gtest/gtest.h>
-
-#include "game/screens/game_io_state.h"
 
 namespace {
 
@@ -46,14 +44,29 @@ TEST(SlotIndex, LinesReadBackAsWrittenWithTheTimeUnsigned) {
     EXPECT_TRUE(parse_slot_line("", 5, 5).empty());
 }
 
-TEST(SlotIndex, SlotCommandsNameOnlyExistingSlots) {
-    EXPECT_EQ(slot_of_command(u"*SLOT1", GameIOState::kLoadMode), 0);
-    EXPECT_EQ(slot_of_command(u"*SLOT7", GameIOState::kLoadMode), 6);
-    EXPECT_EQ(slot_of_command(u"*SLOT6", GameIOState::kSaveMode), 5);
-    // The seventh slot belongs to the automatic save.
-    EXPECT_EQ(slot_of_command(u"*SLOT7", GameIOState::kSaveMode), std::nullopt);
-    for (std::u16string_view bad : {u"*SLOT0", u"*SLOT8", u"*SLOTx", u"*SLOT", u"*SLOT1a", u"*SLOT-1", u"*SLOT99999"})
-        EXPECT_EQ(slot_of_command(bad, GameIOState::kLoadMode), std::nullopt);
+// io.ini and autoio.ini are written by the same function; only the player
+// slots' index turns quotes into apostrophes.
+TEST(SlotIndex, BothIndexFormsComeFromOneWriter) {
+    SaveSlot slot;
+    slot.place = u"Copper \"Kettle\"";
+    slot.level_text = u"Autosave!";
+    slot.play_time = 42;
+    slot.difficulty = 0;
+    struct Row {
+        std::span<const SaveSlot> slots;
+        IndexQuotes quotes;
+        const char* text;
+    };
+    for (const Row& row : {Row{{}, IndexQuotes::kReplaced, "[savedata]\r\n"},
+                           Row{{&slot, 1}, IndexQuotes::kReplaced,
+                               "[savedata]\r\ndata = 42, \"Copper 'Kettle'\", \"Autosave!\", 0\r\n"},
+                           Row{{&slot, 1}, IndexQuotes::kKept,
+                               "[savedata]\r\ndata = 42, \"Copper \"Kettle\"\", \"Autosave!\", 0\r\n"}})
+        EXPECT_EQ(slot_index_text(row.slots, row.quotes), row.text);
+    // The header alone, and anything up to 15 bytes, lists no save.
+    EXPECT_FALSE(slot_index_lists_saves(slot_index_text({})));
+    EXPECT_FALSE(slot_index_lists_saves(std::string(15, 'x')));
+    EXPECT_TRUE(slot_index_lists_saves(std::string(16, 'x')));
 }
 
 }  // namespace

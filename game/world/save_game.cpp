@@ -6,13 +6,14 @@
 // only when the file was read to its last byte without fault. A truncated or
 // corrupt save therefore leaves the running game exactly as it was.
 #include <array>
-#include <cstdio>
 #include <filesystem>
 
 #include "engine/core/text_helpers.h"
 #include "engine/files/file_system.h"
 #include "engine/files/program_paths.h"
 #include "game/story/archive.h"
+#include "game/story/save_folder_names.h"
+#include "game/story/slot_index.h"
 #include "game/story/story_file_io.h"
 #include "game/world/hero_actor.h"
 #include "game/world/map_region.h"
@@ -457,9 +458,8 @@ std::optional<SavedGameSummary> World::read_save_summary(const std::string& path
     StoredSave stored;
     stored.serialize(ar);
     if (!check_save(ar, *this, stored) || stored.hero.version == 0) return std::nullopt;
-    const MapLevel& level = *get_level(stored.hero.level_id);  // checked above
     SavedGameSummary summary;
-    summary.region = level.map && level.map->region ? level.map->region->name : std::string();
+    summary.region = get_level(stored.hero.level_id)->region_name();  // the level is checked above
     summary.level_number = stored.hero.level_number;
     summary.play_time = stored.play_time;
     summary.difficulty = stored.kept_difficulty();
@@ -476,33 +476,24 @@ bool World::load_state(const std::string& path) {
 }
 
 bool World::autosave() {
-    if (!save_state(save_path("save6.dat"))) return false;
-    const MapLevel* level = hero_->level;
-    const char* region = level && level->map && level->map->region ? level->map->region->name.c_str() : "";
-    std::string text = "[savedata]\r\n";
-    char line[512];
-    std::snprintf(line, sizeof line, "data = %d, \"%s\", \"%s\", %d\r\n", int32_t(play_time), region, "Autosave!",
-                  int(difficulty));
-    text += line;
-    return save_story_file(save_path("autoio.ini"), std::vector<uint8_t>(text.begin(), text.end()));
+    if (!save_state(save_path(slot_file_name(kAutoSlot).c_str()))) return false;
+    return write_auto_slot_index(*this, slot_for_game_in_play(*this, kAutoSlot));
 }
 
-bool World::load_autosave() { return load_state(save_path("autosave.gam")); }
+bool World::load_autosave() { return load_state(save_path(kAutosaveFile)); }
 
-bool World::load_new_game() { return load_state(save_path("newgame.gam")); }
+bool World::load_new_game() { return load_state(save_path(kNewGameFile)); }
 
 void World::init_save_folder() {
     std::error_code ignored;
     std::filesystem::create_directories(host_path(save_folder), ignored);
-    save_state(save_path("newgame.gam"));
-    const std::optional<std::vector<uint8_t>> index = read_story_file(save_path("io.ini"));
-    if (index) {
-        saves_exist = index->size() > 15;
+    save_state(save_path(kNewGameFile));
+    if (const std::optional<std::string> index = read_slot_index(*this, kSlotIndexFile)) {
+        saves_exist = slot_index_lists_saves(*index);
     } else {
-        const std::string empty_index = "[savedata]\r\n";
-        save_story_file(save_path("io.ini"), std::vector<uint8_t>(empty_index.begin(), empty_index.end()));
+        write_slot_index(*this, {});
         saves_exist = false;
     }
-    autosave_exists = read_story_file(save_path("autosave.gam")).has_value();
+    autosave_exists = read_story_file(save_path(kAutosaveFile)).has_value();
     if (autosave_exists) saves_exist = true;
 }

@@ -6,6 +6,7 @@
 #include "game/story/archive.h"
 #include "game/story/story_file_io.h"
 #include "game/story/story_paths.h"
+#include "game/story/story_record.h"
 #include "game/world/world.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // first failure.
 template <class Ptr, class Make>
 std::vector<Ptr> read_records(Archive& ar, const char* key, size_t min_bytes, Make make) {
-    const uint16_t count = ar.read_count(key, min_bytes);
+    const uint16_t count = ar.count(key, 0, min_bytes);
     std::vector<Ptr> out;
     out.reserve(count);
     for (uint16_t i = 0; i < count && !ar.failed(); ++i) {
@@ -58,17 +59,17 @@ void World::clear_story() {
 }
 
 void World::read_story_chunk(Archive& ar) {
-    ar.read_begin("MS_RPGSTORY");
+    ar.begin("MS_RPGSTORY", kRecordVersion);
     if (!people_from_files) people = read_shared<NpcRecord>(ar, "NPCCNT");
     recipe_categories = read_unique<RecipeCategory>(ar, "RECIPECNT");
     if (!items_from_files) item_groups = read_unique<ItemGroup>(ar, "ITEMGROUPCNT");
     regions = read_unique<MapRegion>(ar, "REGIONCNT");
     flags = read_unique<FlagRecord>(ar, "FLAGCNT");
     if (!people_from_files) triggers = read_shared<Trigger>(ar, "TRIGGERCNT");
-    stored_level_id = ar.read_u32("CurLevel");
+    ar.u32("CurLevel", stored_level_id);
     if (!monsters_from_files) monsters = read_unique<MonsterRecord>(ar, "MONSTERCNT");
     quests = read_unique<Quest>(ar, "QUESTCNT");
-    ar.read_end("MS_RPGSTORY");
+    ar.end("MS_RPGSTORY");
 }
 
 void World::register_item_group(ItemGroup& group) {
@@ -168,7 +169,7 @@ bool World::load_story(const std::string& folder) {
 // Every record is read before any is kept, so a corrupt file adds nothing.
 template <class T>
 static bool read_numbered_file(Archive& ar, std::vector<std::unique_ptr<T>>& out, std::string& error) {
-    const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
+    const uint32_t count = ar.record_count("COUNT", 0, T::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
         auto record = std::make_unique<T>();
         record->read(ar);
@@ -224,7 +225,7 @@ std::unique_ptr<T> World::load_numbered_record(uint32_t id, const char* extensio
     const std::string path = numbered_file(id % kNumberedStoryFiles, extension);
     Archive ar;
     if (!open_story_file(ar, path)) return nullptr;
-    const uint32_t count = ar.read_record_count("COUNT", T::kMinStoredBytes);
+    const uint32_t count = ar.record_count("COUNT", 0, T::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
         auto record = std::make_unique<T>();
         record->read(ar);
@@ -270,7 +271,7 @@ bool World::load_trigger_file(uint32_t level_id) {
     Archive ar;
     if (!open_story_file(ar, path)) return true;
     std::vector<std::shared_ptr<Trigger>> read;
-    const uint32_t count = ar.read_record_count("COUNT", Trigger::kMinStoredBytes);
+    const uint32_t count = ar.record_count("COUNT", 0, Trigger::kMinStoredBytes);
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
         auto trigger = std::shared_ptr<Trigger>(new Trigger());
         trigger->read(ar);
