@@ -21,7 +21,7 @@
 #include "game/map_view/transition.h"
 #include "game/map_view/view_grid.h"
 #include "game/session/action_queue.h"
-#include "game/session/screen_arguments.h"
+#include "game/session/screen_subjects.h"
 #include "game/session/start_config.h"
 #include "game/session/walk_hud.h"
 #include "game/world/screen_names.h"
