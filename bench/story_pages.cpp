@@ -44,8 +44,8 @@ std::string book(int pages) {
 }
 
 void open_story(const std::string& text) {
-    g_game->screen_arguments.story_text = text;
-    g_game->switch_state("Story", &g_game->screen_arguments.story_text);
+    g_game->screen_subjects.story_text = text;
+    g_game->switch_state("Story", &g_game->screen_subjects.story_text);
 }
 
 void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {

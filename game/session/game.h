@@ -79,8 +79,8 @@ public:
     const TransitionRunner& transition() const { return transition_; }
     FadeControl& main_fade() { return main_fade_; }
     FadeControl& upper_fade() { return upper_fade_; }
-    // Typed enter arguments of the screens that story actions open.
-    ScreenArguments screen_arguments;
+    // What the screens that story actions and the walk open work on.
+    ScreenSubjects screen_subjects;
 
     // The combat action player of the running session (made by enter,
     // deleted by leave; null outside a session).

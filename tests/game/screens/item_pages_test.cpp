@@ -40,7 +40,7 @@ protected:
              [&] { return static_cast<InventoryState*>(current())->message(); }},
             {"the shop's selling page",
              [&] {
-                 ShopRequest& request = g_game->screen_arguments.shop;
+                 ShopRequest& request = g_game->screen_subjects.shop;
                  request = {world().get_or_load_npc(kDunstan), kItemUsable, 7, 0};
                  g_game->switch_state("Shop", &request);
                  tick(33);
