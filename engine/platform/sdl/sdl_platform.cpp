@@ -28,8 +28,8 @@ void show_message_box(std::string_view text, std::string_view caption, uint32_t 
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
     const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
     if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner) != 0) {
-        std::fprintf(stderr, "%s: the message above could not be shown in a box: %s\n", program_names().program.c_str(),
-                     SDL_GetError());
+        std::fprintf(stderr, "%s: the message above could not be shown in a box: %s\n",
+                     program_names().program.c_str(), SDL_GetError());
     }
 }
 
@@ -64,8 +64,8 @@ int SdlPlatform::window_scale() const {
         std::fprintf(stderr,
                      "%s: a window at scale %d (%dx%d) does not fit the screen's usable %dx%d; "
                      "scale %d instead\n",
-                     program_names().program.c_str(), scale_, kScreenSize.width * scale_, kScreenSize.height * scale_, usable.width, usable.height,
-                     scale);
+                     program_names().program.c_str(), scale_, kScreenSize.width * scale_,
+                     kScreenSize.height * scale_, usable.width, usable.height, scale);
     }
     return scale;
 }

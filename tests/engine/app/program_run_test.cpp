@@ -18,8 +18,8 @@
 
 #include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
-#include "tests/support/given_program_names.h"
 #include "tests/support/foreign_program.h"
+#include "tests/support/given_program_names.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
