@@ -35,18 +35,18 @@ bool refuse_after_init() {
 
 bool is_mono_mixer(int type) { return type == MIXER_MONO || type == MIXER_QUALITY_MONO; }
 
-// Opens the selected output; an audio device that cannot open leaves the
-// library running silently on the no-sound output instead.
+// Opens the selected output. A device that will not open fails start-up
+// with the driver's reason (busy, or not there): whether to try again or to
+// go on without sound is the caller's choice, which a device busy for a
+// moment needs.
 bool open_output(int rate) {
     SoundSystem& s = sys();
     s.driver->supports_hw_a = s.driver->supports_hw_b = 1;
     s.wants_long_buffer = false;
     if (s.driver->init(rate)) return true;
-    if (s.output_type != OUTPUT_AUDIO_DEVICE) return false;
-    std::fprintf(stderr, "sound: no audio device (error %d); continuing without sound\n", g_sound_error.load());
-    sound_set_output(OUTPUT_NOSOUND);
-    s.driver->supports_hw_a = s.driver->supports_hw_b = 1;
-    return s.driver->init(rate) != 0;
+    // A failure without a reason would read as success to the caller.
+    if (g_sound_error.load() == SOUND_OK) sound_set_error(SOUND_ERR_OUTPUT);
+    return false;
 }
 
 void clamp_hardware_pools() {

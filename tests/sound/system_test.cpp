@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "refusing_audio_device.h"
 #include "sound/mixer/mixer.h"
 #include "sound_test_support.h"
 
@@ -180,6 +181,35 @@ TEST(SoundSystem, DriverListsAndTheSettingsBlock) {
     sound_system().driver->set_settings(block);
     EXPECT_EQ(sound_system().driver->set_settings(nullptr), 0);
     EXPECT_EQ(sound_get_error(), SOUND_ERR_PARAM);
+    sound_set_output(OUTPUT_DEFAULT);
+}
+
+TEST(SoundSystem, ADeviceThatWillNotOpenFailsStartUpWithItsReasonAndOpensOnALaterTry) {
+    struct Case {
+        int reason;    // what the device says
+        int reported;  // what start-up leaves
+    };
+    const Case cases[] = {
+        {SOUND_ERR_DEVICE_BUSY, SOUND_ERR_DEVICE_BUSY},
+        {SOUND_ERR_OUTPUT, SOUND_ERR_OUTPUT},
+        {SOUND_OK, SOUND_ERR_OUTPUT},  // a device that gives no reason still fails
+    };
+    for (const Case& c : cases) {
+        sound_test::RefusingAudioDevice device(1, c.reason);
+        sound_set_output(OUTPUT_AUDIO_DEVICE);
+        EXPECT_EQ(sound_init(22050, 8, 2), 0) << c.reason;
+        EXPECT_EQ(sound_get_error(), c.reported) << c.reason;
+        EXPECT_FALSE(sound_system().initialised);
+        // Not switched to the silent output behind the caller's back.
+        EXPECT_EQ(sound_get_output(), OUTPUT_AUDIO_DEVICE);
+        EXPECT_EQ(sound_system().driver, device.record());
+        // The next try finds the device free and plays on it.
+        ASSERT_EQ(sound_init(22050, 8, 2), 1) << c.reason;
+        EXPECT_EQ(sound_system().driver, device.record());
+        EXPECT_NE(sound_system().mixer_thread, nullptr);
+        EXPECT_EQ(device.opens_tried(), 2);
+        sound_close();
+    }
     sound_set_output(OUTPUT_DEFAULT);
 }
 

@@ -46,12 +46,11 @@ DeviceState g_dev;
 // caller's stray sample_unlock) must not release a mutex it does not own.
 thread_local bool t_ring_held = false;
 
+// Failures here say nothing on stderr: the caller tries a busy device again
+// and again, and says once that the game goes on without sound.
 bool ensure_audio_subsystem() {
     if (g_dev.audio_initialised) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        std::fprintf(stderr, "sound: audio unavailable: %s\n", SDL_GetError());
-        return false;
-    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     g_dev.audio_initialised = true;
     return true;
 }
@@ -120,7 +119,6 @@ int sdl_init(int rate) {
     // No allowed changes: SDL converts, so any rate and channel count plays.
     g_dev.device = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
     if (g_dev.device == 0) {
-        std::fprintf(stderr, "sound: cannot open the audio device: %s\n", SDL_GetError());
         release_audio_subsystem();
         return sound_set_error(SOUND_ERR_OUTPUT), 0;
     }

@@ -1,5 +1,5 @@
 // The audio device output on SDL2's dummy driver: it opens, plays and closes
-// again and again, and a missing driver falls back to no sound.
+// again and again; a missing driver fails start-up without a word.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -53,11 +53,21 @@ TEST(SdlAudioOutput, AudioDeviceOpensPlaysAndClosesRepeatedly) {
     sound_set_output(OUTPUT_DEFAULT);
 }
 
-TEST(SdlAudioOutput, MissingAudioDeviceFallsBackToNoSoundAndStillMixes) {
+TEST(SdlAudioOutput, MissingAudioDriverFailsStartUpQuietlyAndListsNoDevice) {
+    // The caller decides what a failed start means (the game tries again or
+    // goes on without sound and says so once), so the output says nothing.
     AudioDriverEnv env("no-such-audio-driver");
     sound_set_output(OUTPUT_DEFAULT);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(sound_init(22050, 8, 2), 0);
+    EXPECT_EQ(sound_get_error(), SOUND_ERR_OUTPUT);
+    EXPECT_FALSE(sound_system().initialised);
+    EXPECT_EQ(sound_get_output(), OUTPUT_AUDIO_DEVICE);
+    EXPECT_EQ(sound_get_num_drivers(), 0);  // no device that a later try could find
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    // The no-sound output still starts and mixes.
+    sound_set_output(OUTPUT_NOSOUND);
     ASSERT_EQ(sound_init(22050, 8, 2), 1);
-    EXPECT_EQ(sound_get_output(), OUTPUT_NOSOUND);
     SoundSample* blip = make_sample(wave(2205, 441, 22050), 1, SAMPLE_LOOP_OFF, 22050);  // 100 ms
     const int h = channel_play_sound(kChannelFree, blip);
     ASSERT_GE(h, 0);
