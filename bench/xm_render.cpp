@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/music/music_song.h"
+#include "sound/music/xm_effects.h"
 #include "sound/system/sound.h"
 #include "tools/xm_tools/xm_writer.h"
 
@@ -34,8 +34,8 @@ std::vector<uint8_t> busy_module(int channels) {
     for (int row = 0; row < 64; ++row)
         for (int c = 0; c < channels; ++c) {
             xm::Cell& cell = p.at(row, c, channels);
-            if ((row + c) % 4 == 0) cell = {uint8_t(37 + (row + c * 5) % 36), 1, 0x30, 4, 0x46};
-            else cell.effect = 10, cell.param = 0x01;
+            if ((row + c) % 4 == 0) cell = {uint8_t(37 + (row + c * 5) % 36), 1, 0x30, kFxVibrato, 0x46};
+            else cell.effect = kFxVolumeSlide, cell.param = 0x01;
         }
     m.patterns.push_back(p);
     m.orders = std::vector<uint8_t>(kBusyOrders, 0);

@@ -3,19 +3,16 @@
 
 #include <cstdio>
 
-#include "sound/mixer/channel.h"
-#include "sound/music/music_song.h"
-#include "sound/output/output_driver.h"
-#include "sound/samples/sample_load.h"
-#include "sound/samples/sound_sample.h"
-#include "sound/system/sound_system.h"
+#include "sound/system/sound.h"
 
 namespace {
 
 constexpr int kSoftwareChannels = 48;
 constexpr uint32_t kInitFlags = 2;
-// Unmanaged sample read from memory, in the mode the game always uses.
-constexpr uint32_t kGameSampleMode = 0x8130;
+// Unmanaged sample read from memory, in the mode the game always uses:
+// 16-bit signed mono asked for, the WAV header deciding depth and channels.
+constexpr uint32_t kGameSampleMode = SAMPLE_FROM_MEMORY | SAMPLE_SIGNED | SAMPLE_MONO | SAMPLE_16BITS;
+static_assert(kGameSampleMode == 0x8130, "the mode the game has always loaded its samples in");
 // Songs come from memory and loop.
 constexpr uint32_t kGameSongMode = SONG_MODE_MEMORY | SONG_MODE_LOOP;
 

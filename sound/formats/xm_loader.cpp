@@ -1,6 +1,8 @@
 // Reads an XM module from memory into a song. Every count and offset from the
 // file is checked against the format's limits and the bytes present; reads
 // past the end give zeros, so a truncated file never reads outside its block.
+#include "sound/formats/xm_loader.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>

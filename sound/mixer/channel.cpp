@@ -14,8 +14,6 @@
 
 namespace {
 
-SoundSystem& sys() { return sound_system(); }
-
 bool has_reuse_bits(int handle) { return handle >= 0 && (handle >> kChannelIndexBits) != 0; }
 bool is_primary_handle(int handle) { return (handle & 0xFFFF) == (kPrimaryChannel & 0xFFFF); }
 
@@ -29,11 +27,11 @@ enum class Chain { ALWAYS, FULL_HANDLES_ONLY };
 template <class Fn>
 int apply(int handle, Chain chain, Fn&& fn) {
     sound_clear_error();
-    SoundLockGuard channels(sys().alloc_lock);
+    SoundLockGuard channels(sound_system().alloc_lock);
     if (handle == kChannelAll) {
-        if (!sys().channels) return sound_set_error(SOUND_ERR_NOT_READY), 0;
+        if (!sound_system().channels) return sound_set_error(SOUND_ERR_NOT_READY), 0;
         int result = 1;
-        for (int i = 0; i < sys().total_channels; ++i) result = fn(sys().channels[i]);
+        for (int i = 0; i < sound_system().total_channels; ++i) result = fn(sound_system().channels[i]);
         return result;
     }
     SoundChannel* c = channel_lookup(handle);
@@ -48,8 +46,9 @@ int apply(int handle, Chain chain, Fn&& fn) {
 template <class Fn>
 auto get(int handle, Fn&& fn) -> decltype(fn(std::declval<SoundChannel&>())) {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), decltype(fn(std::declval<SoundChannel&>()))();
-    SoundLockGuard channels(sys().alloc_lock);
+    using Result = decltype(fn(std::declval<SoundChannel&>()));
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), Result();
+    SoundLockGuard channels(sound_system().alloc_lock);
     SoundChannel* c = channel_lookup(handle);
     if (!c) return decltype(fn(*c))();
     return fn(*c);
@@ -58,7 +57,7 @@ auto get(int handle, Fn&& fn) -> decltype(fn(std::declval<SoundChannel&>())) {
 int clamp_byte(int v) { return std::clamp(v, 0, 255); }
 
 int master_scaled(const SoundChannel& c) {
-    return c.has_flag(CHANNEL_ABSOLUTE_VOLUME) ? c.volume : c.volume * sys().sfx_volume / 255;
+    return c.has_flag(CHANNEL_ABSOLUTE_VOLUME) ? c.volume : c.volume * sound_system().sfx_volume / 255;
 }
 
 bool is_driver_sample(const SoundSample* s) { return s && (s->mode & (SAMPLE_DRIVER | SAMPLE_DRIVER_2)); }
@@ -93,13 +92,13 @@ int stop_chain(SoundChannel& c) {
 // at once, else the lowest priority (then the quietest, then the first in
 // scan order) if it does not outrank the new sound.
 SoundChannel* choose_free_channel(SoundSample* sample, int priority_limit, int excluded, bool may_steal) {
-    ChannelPool& pool = sys().sw_pool;
+    ChannelPool& pool = sound_system().sw_pool;
     const int count = pool.last - pool.first + 1;
     if (count <= 0) return nullptr;
     if (sample && (sample->mode & SAMPLE_ONE_AT_A_TIME) && may_steal) {
         for (int i = pool.first; i <= pool.last; ++i)
-            if (sys().channels[i].sample.load() == sample) {
-                stop_chain(sys().channels[i]);
+            if (sound_system().channels[i].sample.load() == sample) {
+                stop_chain(sound_system().channels[i]);
                 break;
             }
     }
@@ -107,7 +106,7 @@ SoundChannel* choose_free_channel(SoundSample* sample, int priority_limit, int e
     bool idle = false;
     for (int k = 0; k < count; ++k) {
         const int i = pool.first + (pool.next - pool.first + k) % count;
-        SoundChannel& c = sys().channels[i];
+        SoundChannel& c = sound_system().channels[i];
         if (c.has_flag(CHANNEL_RESERVED | CHANNEL_STOPPING | CHANNEL_STARTING) || i == excluded) continue;
         if (!c.ops.is_playing(&c)) {
             best = &c;
@@ -127,17 +126,17 @@ SoundChannel* choose_free_channel(SoundSample* sample, int priority_limit, int e
 
 // Takes a channel for a sample: the given one, or one chosen from the pool.
 SoundChannel* channel_alloc(int index, SoundSample* sample, int priority_limit, int excluded, bool may_steal) {
-    if (!sys().channels) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
+    if (!sound_system().channels) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
     if (index != kChannelFree && index != kPrimaryChannel &&
-        (index < -1 || (index & kChannelIndexMask) >= sys().total_channels))
+        (index < -1 || (index & kChannelIndexMask) >= sound_system().total_channels))
         return sound_set_error(SOUND_ERR_PARAM), nullptr;
     SoundChannel* c = nullptr;
     if (index == kPrimaryChannel) {
-        c = sys().primary_channel;
+        c = sound_system().primary_channel;
     } else if (index != kChannelFree) {
-        const bool software_index = (index & kChannelIndexMask) < sys().sw_channels;
+        const bool software_index = (index & kChannelIndexMask) < sound_system().sw_channels;
         if (software_index == is_driver_sample(sample)) return sound_set_error(SOUND_ERR_NO_CHANNEL), nullptr;
-        c = &sys().channels[index & kChannelIndexMask];
+        c = &sound_system().channels[index & kChannelIndexMask];
     } else {
         // Both outputs offer no hardware pools, so a driver sample has nowhere to go.
         if (is_driver_sample(sample)) return sound_set_error(SOUND_ERR_NO_CHANNEL), nullptr;
@@ -175,7 +174,8 @@ SoundChannel* channel_alloc(int index, SoundSample* sample, int priority_limit, 
 
 int count_playing(const SoundSample* sample) {
     int n = 0;
-    for (int i = 0; i < sys().total_channels; ++i) n += sys().channels[i].sample.load() == sample;
+    const SoundSystem& s = sound_system();
+    for (int i = 0; i < s.total_channels; ++i) n += s.channels[i].sample.load() == sample;
     return n;
 }
 
@@ -226,22 +226,23 @@ int play_one(int index, int caller_handle, SoundSample* sample, DspUnit* unit, i
 
 int channel_play_internal(int request, SoundSample* sample, DspUnit* unit, int paused) {
     sound_clear_error();
-    if (!sys().initialised || !sys().channels) return sound_set_error(SOUND_ERR_NOT_READY), -1;
+    SoundSystem& s = sound_system();
+    if (!s.initialised || !s.channels) return sound_set_error(SOUND_ERR_NOT_READY), -1;
     if (!sample) return sound_set_error(SOUND_ERR_PARAM), -1;
     if (unit) {
         // The unit becomes a channel group; the chain lock comes before the
         // allocation lock.
-        SoundLockGuard chain(sys().dsp_lock);
+        SoundLockGuard chain(s.dsp_lock);
         if (!dsp_unit_in_list(unit)) return sound_set_error(SOUND_ERR_PARAM), -1;
         unit->user_data = unit;
         unit->callback = dsp_channel_group_callback;
     } else {
-        unit = sys().sfx_unit;
+        unit = s.sfx_unit;
     }
-    SoundLockGuard alloc(sys().alloc_lock);
+    SoundLockGuard alloc(s.alloc_lock);
     if (request == kChannelAll) {
         int result = -1;
-        for (int i = 0; i < sys().total_channels; ++i) result = play_one(i, -1, sample, unit, paused);
+        for (int i = 0; i < s.total_channels; ++i) result = play_one(i, -1, sample, unit, paused);
         return result;
     }
     if (request == kChannelFree || is_primary_handle(request))
@@ -254,7 +255,7 @@ int channel_play_internal(int request, SoundSample* sample, DspUnit* unit, int p
 }  // namespace
 
 SoundChannel* channel_lookup(int handle) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (is_primary_handle(handle)) {
         if (!s.primary_channel) sound_set_error(s.channels ? SOUND_ERR_PARAM : SOUND_ERR_NOT_READY);
         return s.primary_channel;
@@ -270,7 +271,7 @@ SoundChannel* channel_lookup(int handle) {
 
 int channel_reset_handle(int index) {
     if (index == kPrimaryChannel) return kPrimaryChannel;
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.channels || index < 0 || index >= s.channel_array_size) return -1;
     SoundChannel& c = s.channels[index];
     c.handle = index | (c.reuse << kChannelIndexBits);
@@ -288,10 +289,10 @@ int channel_play_sound(int channel, SoundSample* sample) {
 
 int channel_stop_sound(int handle) {
     sound_clear_error();
-    SoundLockGuard alloc(sys().alloc_lock);
+    SoundLockGuard alloc(sound_system().alloc_lock);
     if (handle == kChannelAll) {
-        if (!sys().channels) return sound_set_error(SOUND_ERR_NOT_READY), 0;
-        for (int i = 0; i < sys().total_channels; ++i) stop_chain(sys().channels[i]);
+        if (!sound_system().channels) return sound_set_error(SOUND_ERR_NOT_READY), 0;
+        for (int i = 0; i < sound_system().total_channels; ++i) stop_chain(sound_system().channels[i]);
         return 1;
     }
     SoundChannel* c = channel_lookup(handle);
@@ -338,7 +339,7 @@ int channel_set_volume_absolute(int handle, int volume) {
 }
 
 int channel_set_pan(int handle, int pan) {
-    const int separation = sys().pan_separation;
+    const int separation = sound_system().pan_separation;
     int stored;
     if (pan == -1) stored = separation == 0 ? 128 : -1;  // centre "no pan" stays itself
     else stored = ((clamp_byte(pan) - 128) * separation + 32768) >> 8;
@@ -458,8 +459,8 @@ int channel_get_num_subchannels(int h) {
 
 int channel_get_subchannel(int h, int n) {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), -1;
-    SoundLockGuard channels(sys().alloc_lock);
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), -1;
+    SoundLockGuard channels(sound_system().alloc_lock);
     SoundChannel* c = channel_lookup(h);
     for (int k = 0; c && k < n; ++k) c = c->linked;
     return c && n >= 0 ? c->index : -1;
@@ -491,7 +492,7 @@ int channel_reset_effect_params(int handle) {
 static int set_fx_params(int kind, int effect, const float* params, int count) {
     sound_clear_error();
     if (((effect >> 16) & 0xFF) != kind) return sound_set_error(SOUND_ERR_PARAM), 0;
-    SoundLockGuard channels(sys().alloc_lock);
+    SoundLockGuard channels(sound_system().alloc_lock);
     SoundChannel* c = channel_lookup(effect & 0xFFFF);
     return c ? c->ops.set_fx_params(c, effect, params, count) : 0;
 }
@@ -530,7 +531,7 @@ int channel_disable_fx(int handle) {
 }
 
 int channel_array_create(int extra, int total, int sw_channels) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     const int records = extra + total;
     void* block = SOUND_CALLOC(sizeof(SoundChannel) * size_t(std::max(records, 1)));
     if (!block) return sound_set_error(SOUND_ERR_NO_MEMORY), 0;
@@ -557,7 +558,7 @@ int channel_array_create(int extra, int total, int sw_channels) {
 }
 
 void channel_array_free() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.channels) return;
     for (int i = 0; i < s.channel_array_size; ++i) {
         list_unlink(&s.channels[i]);

@@ -13,12 +13,10 @@
 
 namespace {
 
-SoundSystem& sys() { return sound_system(); }
-
 DspUnit* as_unit(ListNode* node) { return static_cast<DspUnit*>(node); }
 
 void list_insert_by_priority(DspUnit* unit, int priority) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.dsp_list_ready) return;
     sound_wait_while_mixing();
     SoundLockGuard chain(s.dsp_lock);
@@ -30,7 +28,7 @@ void list_insert_by_priority(DspUnit* unit, int priority) {
 }
 
 void* clear_callback(void*, void* buffer, int frames, void*) {
-    MixerDescriptor* d = sys().mixer;
+    MixerDescriptor* d = sound_system().mixer;
     if (d && buffer && frames > 0) d->clear(static_cast<int32_t*>(buffer), frames);
     return buffer;
 }
@@ -42,7 +40,7 @@ void* music_callback(void*, void* buffer, int, void*) { return buffer; }
 // locked pieces may be null (the no-sound output has no buffer memory):
 // exactly len1 + len2 bytes are written, into the pieces that exist.
 void* copy_callback(void*, void* buffer, int frames, void*) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     MixerDescriptor* d = s.mixer;
     SoundSample* primary = s.primary_sample;
     if (!d || !primary || !buffer) return buffer;
@@ -64,7 +62,7 @@ void* copy_callback(void*, void* buffer, int frames, void*) {
 
 // Measures every software channel's levels into its level buffer.
 void* meter_callback(void*, void* buffer, int frames, void*) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.channels || !s.mixer) return buffer;
     SoundLockGuard lock(mixer_lock());
     const int slot = s.mixer->block_index * 8;
@@ -89,7 +87,7 @@ void free_unit_memory(DspUnit* unit) {
 }  // namespace
 
 void dsp_list_init() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     list_clear(s.dsp_units);
     s.dsp_list_ready = true;
 }
@@ -105,7 +103,7 @@ DspUnit* dsp_create_unit(DspCallback callback, int priority, void* user_data) {
 }
 
 void dsp_free_unit(DspUnit* unit) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     sound_wait_while_mixing();
     if (!unit || !dsp_unit_in_list(unit)) return;
     if (unit != s.sfx_unit && s.sfx_unit) {
@@ -135,18 +133,18 @@ int dsp_get_priority(DspUnit* unit) { return unit ? unit->priority : -1; }
 void dsp_set_active(DspUnit* unit, int on) {
     if (!unit) return;
     // The mixer reads the flag while it walks the chain.
-    SoundLockGuard chain(sys().dsp_lock);
+    SoundLockGuard chain(sound_system().dsp_lock);
     unit->active = on != 0;
 }
 
 int dsp_get_active(DspUnit* unit) {
     if (!unit) return 0;
-    SoundLockGuard chain(sys().dsp_lock);
+    SoundLockGuard chain(sound_system().dsp_lock);
     return unit->active ? 1 : 0;
 }
 
 int dsp_unit_in_list(DspUnit* unit) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!unit) return 1;
     if (!s.dsp_list_ready) return sound_set_error(SOUND_ERR_PARAM), 0;
     SoundLockGuard chain(s.dsp_lock);
@@ -157,23 +155,23 @@ int dsp_unit_in_list(DspUnit* unit) {
 
 static DspUnit* system_unit(DspUnit* unit) {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
     return unit;
 }
 
-DspUnit* dsp_get_clear_unit() { return system_unit(sys().clear_unit); }
-DspUnit* dsp_get_sfx_unit() { return system_unit(sys().sfx_unit); }
-DspUnit* dsp_get_music_unit() { return system_unit(sys().music_unit); }
-DspUnit* dsp_get_copy_unit() { return system_unit(sys().copy_unit); }
+DspUnit* dsp_get_clear_unit() { return system_unit(sound_system().clear_unit); }
+DspUnit* dsp_get_sfx_unit() { return system_unit(sound_system().sfx_unit); }
+DspUnit* dsp_get_music_unit() { return system_unit(sound_system().music_unit); }
+DspUnit* dsp_get_copy_unit() { return system_unit(sound_system().copy_unit); }
 // Two places in the chain kept for units the library may add later; none
 // exists yet, so both give null once the library runs.
 DspUnit* dsp_get_spare_unit_1() { return system_unit(nullptr); }
 DspUnit* dsp_get_spare_unit_2() { return system_unit(nullptr); }
-int dsp_get_block_length() { return sys().block_samples; }
-int dsp_get_buffer_length() { return sys().buffer_samples; }
+int dsp_get_block_length() { return sound_system().block_samples; }
+int dsp_get_buffer_length() { return sound_system().buffer_samples; }
 
 int dsp_create_system_units() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.clear_unit = dsp_create_unit(clear_callback, 0, nullptr);
     if (s.init_flags & SOUND_INIT_LEVEL_METER) s.meter_unit = dsp_create_unit(meter_callback, 0, nullptr);
     s.sfx_unit = dsp_create_unit(dsp_channel_group_callback, 100, nullptr);
@@ -188,7 +186,7 @@ int dsp_create_system_units() {
 }
 
 void dsp_free_all_units() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     SoundLockGuard chain(s.dsp_lock);
     SoundLockGuard lock(mixer_lock());
     while (!list_empty(s.dsp_units)) free_unit_memory(as_unit(s.dsp_units.next));
@@ -197,7 +195,7 @@ void dsp_free_all_units() {
 
 void* dsp_channel_group_callback(void*, void* buffer, int frames, void* user_data) {
     auto* unit = static_cast<DspUnit*>(user_data);
-    MixerDescriptor* d = sys().mixer;
+    MixerDescriptor* d = sound_system().mixer;
     if (!unit || !d || !buffer) return buffer;
     SoundLockGuard lock(mixer_lock());
     if (!list_empty(unit->channels)) d->mix(unit->channels, static_cast<int32_t*>(buffer), frames);
@@ -205,7 +203,7 @@ void* dsp_channel_group_callback(void*, void* buffer, int frames, void* user_dat
 }
 
 void mixer_run_dsp_chain(int offset, int frames) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.primary_channel || !s.primary_channel->has_sample() || !s.mixer || !s.mixer->buffer) return;
     // Lock order: chain, then channel allocation, then mixer.
     SoundLockGuard chain(s.dsp_lock);

@@ -54,15 +54,13 @@ struct PanTable {
 };
 const PanTable g_pan;
 
-SoundSystem& sys() { return sound_system(); }
-
 int block_count() {
-    const SoundSystem& s = sys();
+    const SoundSystem& s = sound_system();
     return s.block_samples > 0 ? s.buffer_samples / s.block_samples : 0;
 }
 
 void mix_block_at_index() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     MixerDescriptor* d = s.mixer;
     cpu_meter_start(&s.mixer_meter);
     mixer_run_dsp_chain(d->block_index * s.block_samples, s.block_samples);
@@ -85,7 +83,7 @@ void update_gains(SoundChannel& c) {
 // ---- software channel slots ------------------------------------------------
 
 int sw_open(SoundChannel* c) {
-    if (!(sys().init_flags & SOUND_INIT_LEVEL_METER) || block_count() == 0) return 1;
+    if (!(sound_system().init_flags & SOUND_INIT_LEVEL_METER) || block_count() == 0) return 1;
     c->levels = static_cast<uint8_t*>(SOUND_CALLOC(size_t(block_count()) * 8));
     return c->levels ? 1 : 0;
 }
@@ -120,9 +118,9 @@ int sw_start(DspUnit* unit, SoundChannel* c, SoundSample* s) {
 }
 
 int sw_stop(SoundChannel* c) {
-    if (!sys().mixer) return 0;
+    if (!sound_system().mixer) return 0;
     SoundLockGuard lock(mixer_lock());
-    list_append(sys().idle_channels, c);
+    list_append(sound_system().idle_channels, c);
     c->position = 0;
     c->fraction = 0;
     c->set_flag(CHANNEL_KEEP_LIST, false);
@@ -135,7 +133,7 @@ int sw_set_frequency(SoundChannel* c, int hz) {
     f = std::max<int64_t>(f, -kMaxFrequency);
     int direction = f < 0 ? PLAY_BACKWARD : PLAY_FORWARD;
     int64_t magnitude = std::clamp<int64_t>(f < 0 ? -f : f, kMinFrequency, kMaxFrequency);
-    const int rate = sys().mix_rate;
+    const int rate = sound_system().mix_rate;
     SoundLockGuard lock(mixer_lock());
     c->step_integer = int32_t(magnitude / rate);
     c->step_fraction = uint32_t(((magnitude % rate) * 65536 / rate) * 65536);
@@ -147,7 +145,8 @@ int sw_set_frequency_fixed(SoundChannel* c, int64_t hz_8_8) {
     int32_t step_integer;
     uint32_t step_fraction;
     int direction;
-    mixer_compute_step(sys().mix_rate, hz_8_8 * c->frequency_scale / 256, &step_integer, &step_fraction, &direction);
+    mixer_compute_step(sound_system().mix_rate, hz_8_8 * c->frequency_scale / 256, &step_integer, &step_fraction,
+                       &direction);
     SoundLockGuard lock(mixer_lock());
     c->step_integer = step_integer;
     c->step_fraction = step_fraction;
@@ -187,8 +186,8 @@ int sw_get_levels(SoundChannel* c, int* left, int* right) {
     int l = 0, r = 0;
     {
         SoundLockGuard lock(mixer_lock());
-        if (c->levels && sys().mixer && block_count() > 0) {
-            const int next = (sys().mixer->block_index + 1) % block_count();
+        if (c->levels && sound_system().mixer && block_count() > 0) {
+            const int next = (sound_system().mixer->block_index + 1) % block_count();
             std::memcpy(&l, c->levels + next * 8, 4);
             std::memcpy(&r, c->levels + next * 8 + 4, 4);
         } else {
@@ -285,7 +284,7 @@ int mixer_resolve_type(int type) {
     return type;
 }
 
-SoundLock* mixer_lock() { return sys().mixer ? sys().mixer->lock : nullptr; }
+SoundLock* mixer_lock() { return sound_system().mixer ? sound_system().mixer->lock : nullptr; }
 
 int mixer_pan_gain(int i) { return g_pan.gain[std::clamp(i, 0, 255)]; }
 
@@ -300,7 +299,7 @@ void mixer_compute_step(int rate, int64_t f, int32_t* step_integer, uint32_t* st
 }
 
 int mixer_init() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (s.sw_channels == 0) return 1;
     s.mixer_type = mixer_resolve_type(s.mixer_type);
     MixerDescriptor* d = mixer_descriptor(s.mixer_type);
@@ -331,7 +330,7 @@ int mixer_init() {
 }
 
 int mixer_start_thread() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.mixer_stop.store(false);
     output_watchdog_reset();
     if (s.driver && s.driver->realtime) {
@@ -342,7 +341,7 @@ int mixer_start_thread() {
 }
 
 void mixer_thread(void*) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     SoundChannel* primary = s.primary_channel;
     while (primary && !s.mixer_stop.load(std::memory_order_acquire)) {
         if (!primary->has_sample()) {
@@ -356,7 +355,7 @@ void mixer_thread(void*) {
 }
 
 void mixer_poll(int64_t position) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     output_watchdog(position, kMixPollMs);
     SoundSample* buffer = s.primary_sample;
     MixerDescriptor* d = s.mixer;
@@ -367,11 +366,11 @@ void mixer_poll(int64_t position) {
 }
 
 void mixer_mix_next_block() {
-    if (sys().mixer && sys().block_samples > 0 && block_count() > 0) mix_block_at_index();
+    if (sound_system().mixer && sound_system().block_samples > 0 && block_count() > 0) mix_block_at_index();
 }
 
 void mixer_close() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.mixer_stop.store(true, std::memory_order_release);
     sound_wait_while_mixing();
     if (s.mixer_thread) {
@@ -416,11 +415,11 @@ void mixer_set_channel_ops(SoundChannel* c) {
     c->ops.get_position = sw_get_position;
     c->ops.get_levels = sw_get_levels;
     c->ops.is_playing = sw_is_playing;
-    list_append(sys().idle_channels, c);
+    list_append(sound_system().idle_channels, c);
 }
 
 int mixer_measure_levels(SoundChannel* c, int* left, int* right) {
-    mix_measure_peaks(*c, sys().block_samples, left, right);
+    mix_measure_peaks(*c, sound_system().block_samples, left, right);
     return 1;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sound/files/sound_file.h"
+#include "sound/formats/xm_loader.h"
 #include "sound/mixer/channel.h"
 #include "sound/mixer/mixer.h"
 #include "sound/music/music_song.h"
@@ -22,14 +23,11 @@
 
 namespace {
 
-SoundSystem& sys() { return sound_system(); }
-
 MusicSong* as_song(ListNode* n) { return static_cast<MusicSong*>(n); }
-
 
 template <typename F>
 void for_each_song(F f) {
-    ListNode& head = sys().songs;
+    ListNode& head = sound_system().songs;
     for (ListNode* n = head.next; n != &head;) {
         ListNode* next = n->next;
         f(as_song(n));
@@ -49,11 +47,11 @@ bool usable(MusicSong* song) {
 // the same time; inside the mix the chain lock is already ours.
 struct SongChangeGuard {
     SoundLockGuard chain;
-    SongChangeGuard() : chain(sys().dsp_lock) { sound_wait_while_mixing(); }
+    SongChangeGuard() : chain(sound_system().dsp_lock) { sound_wait_while_mixing(); }
 };
 
 void mix_song(MusicSong* song, int32_t* acc, int frames) {
-    MixerDescriptor* d = sys().mixer;
+    MixerDescriptor* d = sound_system().mixer;
     const int out_channels = d->channels;
     int done = 0;
     int guard = 0;
@@ -111,7 +109,7 @@ void free_requested_songs() {
 }
 
 void* music_unit_callback(void*, void* buffer, int frames, void*) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!buffer || !s.mixer) return buffer;
     const int64_t block_time = int64_t(frames) * 256000 / std::max(s.mix_rate, 1);
     g_walking_songs = true;
@@ -179,7 +177,7 @@ bool read_source(const void* source, int offset, int length, uint32_t mode, std:
 }  // namespace
 
 void music_player_attach() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (s.music_unit) s.music_unit->callback = music_unit_callback;
     SoundLayerHooks& h = sound_layer_hooks();
     h.songs_stop_all = stop_all_hook;
@@ -219,7 +217,7 @@ void music_release_channel(SongChannel& ch) {
 }
 
 MusicSong* music_alloc_song() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.initialised || (s.sw_channels > 0 && !s.mixer)) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
     void* memory = SOUND_CALLOC(sizeof(MusicSong));
     if (!memory) return sound_set_error(SOUND_ERR_NO_MEMORY), nullptr;
@@ -264,7 +262,7 @@ int music_load_song_internal(MusicSong* song) {
 
 MusicSong* music_load_song_ex(const void* source, int offset, int length, uint32_t mode, const int*, int) {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), nullptr;
     if (!source) return sound_set_error(SOUND_ERR_NO_FILE), nullptr;
     MusicSong* song = music_alloc_song();
     if (!song) return nullptr;
@@ -345,7 +343,7 @@ int music_set_tempo(MusicSong* song, int tempo) {
     // the old tick length, and a tick is never shorter than one frame.
     const uint64_t divisor = ((uint64_t(tempo) * 512 / 5) * uint64_t(song->speed_scale)) / 256;
     if (divisor == 0) return 1;
-    const uint64_t length = uint64_t(sys().mix_rate) * 256 / divisor;
+    const uint64_t length = uint64_t(sound_system().mix_rate) * 256 / divisor;
     song->samples_per_tick = int(std::clamp<uint64_t>(length, 1, 1u << 30));
     return 1;
 }
@@ -353,7 +351,7 @@ int music_set_tempo(MusicSong* song, int tempo) {
 int music_play_song(MusicSong* song) {
     sound_clear_error();
     if (!usable(song)) return 0;
-    if (!sys().mixer) return sound_set_error(SOUND_ERR_NOT_READY), 0;
+    if (!sound_system().mixer) return sound_set_error(SOUND_ERR_NOT_READY), 0;
     music_stop_song(song);
     SongChangeGuard guard;
     song->paused = false;
@@ -523,7 +521,7 @@ namespace {
 template <typename F>
 int read_while_not_mixing(MusicSong* song, F read) {
     if (!usable(song)) return -1;
-    SoundLockGuard chain(sys().dsp_lock);
+    SoundLockGuard chain(sound_system().dsp_lock);
     return read(*song);
 }
 }  // namespace

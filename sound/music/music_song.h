@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -212,9 +211,6 @@ struct MusicSong : ListNode {
 // The sample that stands in for a missing or failed one: no data, plays nothing.
 SoundSample* music_dummy_sample();
 
-// The XM reader: fills a song from a whole module in memory. Returns 1, or 0
-// with the last error set (10 format, 11 corrupt/short, 12 memory).
-int xm_load(MusicSong* song, const uint8_t* data, size_t size);
 // One tick of the song.
 void xm_update_song(MusicSong* song);
 // Frequency of a finetune nibble for the old sample header convention.

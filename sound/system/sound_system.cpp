@@ -24,11 +24,9 @@ constexpr uint32_t kPrimaryMode = 0x80084012u;
 constexpr uint32_t kPrimaryModeExtra = 0x80184012u;
 constexpr float kVersion = 3.73f;
 
-SoundSystem& sys() { return g_record; }
-
 // Refuses a pre-start setting while the library runs.
 bool refuse_after_init() {
-    if (!sys().initialised) return false;
+    if (!sound_system().initialised) return false;
     sound_set_error(SOUND_ERR_AFTER_INIT);
     return true;
 }
@@ -40,7 +38,7 @@ bool is_mono_mixer(int type) { return type == MIXER_MONO || type == MIXER_QUALIT
 // go on without sound is the caller's choice, which a device busy for a
 // moment needs.
 bool open_output(int rate) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.driver->supports_hw_a = s.driver->supports_hw_b = 1;
     s.wants_long_buffer = false;
     if (s.driver->init(rate)) return true;
@@ -50,7 +48,7 @@ bool open_output(int rate) {
 }
 
 void clamp_hardware_pools() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     auto clamp_pool = [&](int& count, int& support) {
         count = std::min(count, s.max_hw_channels);
         if (count < s.min_hw_channels) count = 0;
@@ -61,7 +59,7 @@ void clamp_hardware_pools() {
 }
 
 void lay_out_pools() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.sw_pool = {0, s.sw_channels - 1, 0};
     s.hw_pool_a = {s.sw_channels, s.sw_channels + s.hw_a_channels - 1, s.sw_channels};
     const int b_first = s.sw_channels + s.hw_a_channels;
@@ -70,7 +68,7 @@ void lay_out_pools() {
 
 // The reserved channel -1000 that plays the primary mix buffer, and the buffer.
 bool start_primary(uint32_t flags) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     void* memory = SOUND_CALLOC(sizeof(SoundChannel));
     if (!memory) return sound_set_error(SOUND_ERR_NO_MEMORY), false;
     SoundChannel* c = new (memory) SoundChannel();
@@ -96,7 +94,7 @@ bool start_primary(uint32_t flags) {
 }
 
 void free_primary_channel() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.primary_channel) return;
     list_unlink(s.primary_channel);
     s.primary_channel->~SoundChannel();
@@ -112,8 +110,8 @@ std::atomic<int> g_sound_error{SOUND_OK};
 SoundMemory& sound_system_memory() { return g_record.memory; }
 SoundLayerHooks& sound_layer_hooks() { return g_hooks; }
 
-bool sound_on_init_thread() { return std::this_thread::get_id() == sys().init_thread.load(); }
-bool sound_is_nonrealtime() { return sys().output_type == OUTPUT_NONREALTIME; }
+bool sound_on_init_thread() { return std::this_thread::get_id() == sound_system().init_thread.load(); }
+bool sound_is_nonrealtime() { return sound_system().output_type == OUTPUT_NONREALTIME; }
 
 void sound_clear_error() {
     if (sound_on_init_thread()) sound_set_error(SOUND_OK);
@@ -124,7 +122,7 @@ int sound_get_error() { return g_sound_error.load(); }
 int sound_set_output(int type) {
     sound_clear_error();
     if (refuse_after_init()) return 0;
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.output_type = type == OUTPUT_DEFAULT ? OUTPUT_AUDIO_DEVICE : type;
     s.driver = output_driver_for(s.output_type);
     s.drivers_enumerated = false;
@@ -134,7 +132,7 @@ int sound_set_output(int type) {
 int sound_set_driver(int index) {
     sound_clear_error_always();
     if (refuse_after_init()) return 0;
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.driver) return sound_set_error(SOUND_ERR_NOT_READY), 0;
     sound_enumerate_drivers();
     if (index >= 0 && index < s.driver_count) s.driver_index = index;
@@ -148,7 +146,7 @@ int sound_set_mixer(int type) {
     if (type != MIXER_AUTODETECT && type != MIXER_QUALITY_AUTODETECT && type != MIXER_MONO &&
         type != MIXER_QUALITY_MONO)
         return sound_set_error(SOUND_ERR_PARAM), 0;
-    sys().mixer_type = type;
+    sound_system().mixer_type = type;
     return 1;
 }
 
@@ -156,14 +154,14 @@ int sound_set_buffer_size(int ms) {
     sound_clear_error_always();
     if (refuse_after_init()) return 0;
     ms = std::max(25, ms);
-    sys().buffer_ms = ms - ms % 25;
+    sound_system().buffer_ms = ms - ms % 25;
     return 1;
 }
 
 int sound_set_output_param(int value) {
     sound_clear_error_always();
     if (refuse_after_init()) return 0;
-    sys().output_param = value;
+    sound_system().output_param = value;
     return 1;
 }
 
@@ -171,7 +169,7 @@ int sound_set_min_hw_channels(int count) {
     sound_clear_error();
     if (refuse_after_init()) return 0;
     if (count < 0) return sound_set_error(SOUND_ERR_PARAM), 0;
-    sys().min_hw_channels = count;
+    sound_system().min_hw_channels = count;
     return 1;
 }
 
@@ -179,13 +177,13 @@ int sound_set_max_hw_channels(int count) {
     sound_clear_error();
     if (refuse_after_init()) return 0;
     if (count < 0) return sound_set_error(SOUND_ERR_PARAM), 0;
-    sys().max_hw_channels = count;
+    sound_system().max_hw_channels = count;
     return 1;
 }
 
 int sound_set_sfx_volume(int volume) {
     sound_clear_error();
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.sfx_volume = std::clamp(volume, 0, 255);
     if (!s.channels) return 0;
     SoundLockGuard channels(s.alloc_lock);
@@ -197,17 +195,17 @@ int sound_set_sfx_volume(int volume) {
     return s.total_channels;
 }
 
-int sound_get_sfx_volume() { return sys().sfx_volume; }
+int sound_get_sfx_volume() { return sound_system().sfx_volume; }
 
 int sound_set_pan_separation(float separation) {
     float scaled = separation * 256.0f;
     if (std::isnan(scaled)) scaled = 0.0f;
-    sys().pan_separation = int(std::clamp(scaled, 0.0f, 256.0f));
-    return sys().pan_separation;
+    sound_system().pan_separation = int(std::clamp(scaled, 0.0f, 256.0f));
+    return sound_system().pan_separation;
 }
 
 int sound_set_speaker_mode(int mode) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.driver) return 0;
     s.pan_separation = mode == 2 ? 0 : 256;
     s.speaker_mode = mode;
@@ -216,7 +214,7 @@ int sound_set_speaker_mode(int mode) {
 }
 
 int sound_enumerate_drivers() {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.driver) return 0;
     if (s.drivers_enumerated && s.driver_count > 0) return 1;
     s.driver_count = 0;
@@ -227,48 +225,49 @@ int sound_enumerate_drivers() {
 
 int sound_get_num_drivers() {
     sound_enumerate_drivers();
-    return sys().driver_count;
+    return sound_system().driver_count;
 }
 
 const char* sound_get_driver_name(int index) {
     sound_clear_error();
     sound_enumerate_drivers();
-    if (index >= sys().driver_count) return sound_set_error(SOUND_ERR_PARAM), nullptr;
-    return sys().driver_names[std::max(index, 0)];
+    if (index >= sound_system().driver_count) return sound_set_error(SOUND_ERR_PARAM), nullptr;
+    return sound_system().driver_names[std::max(index, 0)];
 }
 
 int sound_get_driver_caps(int index, uint32_t* caps) {
     sound_clear_error_always();
     if (refuse_after_init()) return 0;
     sound_enumerate_drivers();
-    if (!caps || index < 0 || index >= sys().driver_count) return sound_set_error(SOUND_ERR_PARAM), 0;
+    const SoundSystem& s = sound_system();
+    if (!caps || index < 0 || index >= s.driver_count) return sound_set_error(SOUND_ERR_PARAM), 0;
     *caps = 0;
-    if (sys().driver->caps) sys().driver->caps(caps, index);
+    if (s.driver->caps) s.driver->caps(caps, index);
     return 1;
 }
 
-int sound_get_driver() { return std::max(sys().driver_index, 0); }
-int sound_get_output() { return sys().output_type; }
+int sound_get_driver() { return std::max(sound_system().driver_index, 0); }
+int sound_get_output() { return sound_system().output_type; }
 
 uintptr_t sound_get_output_handle() {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), 0;
-    return sys().driver->get_handle ? sys().driver->get_handle() : 0;
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), 0;
+    return sound_system().driver->get_handle ? sound_system().driver->get_handle() : 0;
 }
 
-int sound_get_output_rate() { return sys().mix_rate; }
-int sound_get_mixer() { return sys().mixer_type; }
-int sound_get_max_channels() { return sys().total_channels; }
+int sound_get_output_rate() { return sound_system().mix_rate; }
+int sound_get_mixer() { return sound_system().mixer_type; }
+int sound_get_max_channels() { return sound_system().total_channels; }
 
 int sound_get_max_samples() {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), 0;
-    return sys().sample_capacity;
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), 0;
+    return sound_system().sample_capacity;
 }
 
 int sound_get_channels_playing() {
     sound_clear_error();
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.initialised || !s.channels) return sound_set_error(SOUND_ERR_NOT_READY), 0;
     int playing = 0;
     for (int i = 0; i < s.total_channels; ++i) playing += s.channels[i].ops.is_playing(&s.channels[i]) ? 1 : 0;
@@ -276,19 +275,19 @@ int sound_get_channels_playing() {
 }
 
 int sound_get_num_hw_channels(int* pool_b, int* pool_a, int* span) {
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (pool_b) *pool_b = s.hw_b_channels;
     if (pool_a) *pool_a = s.hw_a_channels;
     if (span) *span = s.hw_pool_b.last - s.hw_pool_a.first + 1;
     return 1;
 }
 
-int sound_get_hw_a_channels() { return sys().hw_a_channels; }
+int sound_get_hw_a_channels() { return sound_system().hw_a_channels; }
 
 float sound_get_cpu_usage() {
     sound_clear_error();
-    if (!sys().initialised) return sound_set_error(SOUND_ERR_NOT_READY), 0.0f;
-    return float(sys().mixer_cpu.load() + sys().stream_cpu) / 256.0f;
+    if (!sound_system().initialised) return sound_set_error(SOUND_ERR_NOT_READY), 0.0f;
+    return float(sound_system().mixer_cpu.load() + sound_system().stream_cpu) / 256.0f;
 }
 
 float sound_get_version() { return kVersion; }
@@ -297,7 +296,7 @@ int sound_init(int rate, int channels, uint32_t flags) {
     sound_clear_error_always();
     if (rate < 4000 || rate > 65535 || channels < 0 || channels > 1024) return sound_set_error(SOUND_ERR_PARAM), 0;
     sound_close();
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     s.initialised.store(false);
     s.init_thread.store(std::this_thread::get_id());
     s.sw_channels = channels;
@@ -339,7 +338,7 @@ int sound_init(int rate, int channels, uint32_t flags) {
 
 void sound_close() {
     sound_clear_error_always();
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (s.initialised) {
         s.drivers_enumerated = false;
         s.buffer_ms = -1;
@@ -375,7 +374,7 @@ void sound_close() {
 
 void sound_update() {
     sound_clear_error();
-    SoundSystem& s = sys();
+    SoundSystem& s = sound_system();
     if (!s.initialised) return;
     if (s.init_flags & SOUND_INIT_UPDATE_DRIVES) {
         int elapsed = 0;

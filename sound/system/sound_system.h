@@ -97,6 +97,7 @@ struct SoundSystem {
 };
 
 extern SoundSystem* const g_sound_system;
+// How every part of the library reaches the one system record.
 inline SoundSystem& sound_system() { return *g_sound_system; }
 
 bool sound_on_init_thread();

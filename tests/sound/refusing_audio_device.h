@@ -21,6 +21,9 @@ public:
         driver() = *output_nosound_driver();
         driver().enumerate = enumerate;
         driver().init = init;
+        // A device plays in real time; the copied record says what the no-sound
+        // output's last start was, which a non-real-time start leaves at 0.
+        driver().realtime = 1;
         set_audio_device_driver(&driver());
     }
     ~RefusingAudioDevice() { set_audio_device_driver(nullptr); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sound/system/sound.h"
+#include "tests/sound/sound_settings_guard.h"
 
 namespace sound_test {
 
@@ -26,8 +27,11 @@ bool eventually(Cond cond, std::chrono::milliseconds limit = std::chrono::millis
 }
 
 // Starts the library in non-real-time mode (output type 12) with every
-// clipped block appended to `frames`; closes it again on destruction.
+// clipped block appended to `frames`; closes it again on destruction and
+// leaves the settings as it found them.
 class NonRealtimeSound {
+    SoundSettingsGuard settings_;  // first made, last gone
+
 public:
     NonRealtimeSound(int rate = 44100, int mixer = MIXER_QUALITY_AUTODETECT, int channels = 32, uint32_t flags = 0,
                      int buffer_ms = 75) {
@@ -44,12 +48,8 @@ public:
         ok = sound_init(rate, channels, flags) == 1;
         frames.clear();  // start-up mixes one silent block
     }
-    ~NonRealtimeSound() {
-        sound_close();
-        output_capture_configure({});
-        sound_set_output(OUTPUT_DEFAULT);
-        sound_set_mixer(MIXER_QUALITY_AUTODETECT);
-    }
+    // Closed before the frames go; the guard then puts the settings back.
+    ~NonRealtimeSound() { sound_close(); }
     // Mixes whole blocks until at least `count` more frames were captured.
     void render_frames(size_t count) {
         const size_t target = frames.size() / size_t(out_channels) + count;

@@ -5,10 +5,17 @@
 #include <vector>
 
 #include "sound/music/music_song.h"
-#include "sound_test_support.h"
+#include "sound/music/xm_effects.h"
+#include "tests/sound/sound_test_support.h"
 #include "tools/xm_tools/xm_writer.h"
 
 namespace xm_test {
+
+// Pattern cells with an effect and no note, written with the effect's name.
+inline xm::Cell effect(XmEffect e, uint8_t param) { return {0, 0, 0, uint8_t(e), param}; }
+// The parameter of the extended effect (E): the sub-effect in the high nibble.
+constexpr uint8_t extended_param(XmExtendedEffect e, int value) { return uint8_t(e << 4 | value); }
+inline xm::Cell extended_effect(XmExtendedEffect e, int value) { return effect(kFxExtended, extended_param(e, value)); }
 
 constexpr uint32_t kGameMode = SONG_MODE_MEMORY | SONG_MODE_LOOP;
 constexpr uint32_t kOnceMode = SONG_MODE_MEMORY | SONG_MODE_NO_LOOP;

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "engine/platform/lock_holder.h"
 
@@ -31,10 +33,12 @@ public:
 
     pid_t pid() const { return pid_; }
 
-    // Waits, generously, until the kernel names it as the file's lock holder.
+    // Waits, generously, until the kernel names it as the file's lock holder
+    // and it has become `sleep`: it takes the lock while it is still a copy of
+    // the program under test, which a busy machine may let the test see.
     bool holds_lock_on(const std::string& path) const {
         for (int tries = 0; tries < 6000; ++tries) {
-            if (whole_file_lock_holder(path) == pid_) return true;
+            if (whole_file_lock_holder(path) == pid_ && runs_another_program()) return true;
             usleep(10000);
         }
         return false;
@@ -52,5 +56,12 @@ public:
     }
 
 private:
+    bool runs_another_program() const {
+        std::error_code self_error, its_error;
+        const auto self = std::filesystem::read_symlink("/proc/self/exe", self_error);
+        const auto its = std::filesystem::read_symlink("/proc/" + std::to_string(pid_) + "/exe", its_error);
+        return !self_error && !its_error && its != self;
+    }
+
     pid_t pid_ = -1;
 };

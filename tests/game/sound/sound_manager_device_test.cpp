@@ -10,6 +10,7 @@
 #include "game/sound/sound_manager.h"
 #include "sound/system/sound_system.h"
 #include "tests/sound/refusing_audio_device.h"
+#include "tests/sound/sound_settings_guard.h"
 #include "tools/wav_tools/wav_writer.h"
 
 namespace {
@@ -37,6 +38,7 @@ TEST(SoundManagerDevice, ARefusingDeviceIsTriedUpTo20TimesThenTheGamePlaysOnSile
         {"no device at all", 0, false, 1, 0, OUTPUT_NOSOUND, 1},
     };
     const std::vector<uint8_t> blip = wav_writer::pcm16(std::vector<int16_t>(2205, 4000), 1, 22050);
+    sound_test::SoundSettingsGuard settings;  // the back end picks the output it starts on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RefusingAudioDevice device(c.refusals, SOUND_ERR_DEVICE_BUSY, c.listed);
@@ -60,7 +62,6 @@ TEST(SoundManagerDevice, ARefusingDeviceIsTriedUpTo20TimesThenTheGamePlaysOnSile
         EXPECT_EQ(occurrences(said, "\n"), c.messages) << said;
         EXPECT_FALSE(sound_system().initialised);
     }
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 }  // namespace

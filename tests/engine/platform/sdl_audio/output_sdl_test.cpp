@@ -6,12 +6,14 @@
 #include <string>
 
 #include "sound/system/sound_system.h"
+#include "tests/sound/sound_settings_guard.h"
 #include "tests/sound/sound_test_support.h"
 
 namespace {
 
 using sound_test::eventually;
 using sound_test::make_sample;
+using sound_test::SoundSettingsGuard;
 using sound_test::wave;
 
 struct AudioDriverEnv {
@@ -31,6 +33,7 @@ struct AudioDriverEnv {
 
 TEST(SdlAudioOutput, AudioDeviceOpensPlaysAndClosesRepeatedly) {
     AudioDriverEnv env("dummy");
+    SoundSettingsGuard settings;
     for (int round = 0; round < 100; ++round) {
         sound_set_output(OUTPUT_AUDIO_DEVICE);
         sound_set_mixer(round % 2 ? MIXER_MONO : MIXER_QUALITY_AUTODETECT);
@@ -49,14 +52,13 @@ TEST(SdlAudioOutput, AudioDeviceOpensPlaysAndClosesRepeatedly) {
         EXPECT_EQ(sound_system().mixer_thread, nullptr);
         EXPECT_TRUE(sound_system().mixer_done.load());
     }
-    sound_set_mixer(MIXER_QUALITY_AUTODETECT);
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 TEST(SdlAudioOutput, MissingAudioDriverFailsStartUpQuietlyAndListsNoDevice) {
     // The caller decides what a failed start means (the game tries again or
     // goes on without sound and says so once), so the output says nothing.
     AudioDriverEnv env("no-such-audio-driver");
+    SoundSettingsGuard settings;
     sound_set_output(OUTPUT_DEFAULT);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(sound_init(22050, 8, 2), 0);
@@ -72,8 +74,6 @@ TEST(SdlAudioOutput, MissingAudioDriverFailsStartUpQuietlyAndListsNoDevice) {
     const int h = channel_play_sound(kChannelFree, blip);
     ASSERT_GE(h, 0);
     EXPECT_TRUE(eventually([&] { return channel_is_playing(h & kChannelIndexMask) == 0; }));
-    sound_close();
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 }  // namespace

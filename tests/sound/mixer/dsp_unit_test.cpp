@@ -2,7 +2,7 @@
 // and effect parameter checks on channels.
 #include <gtest/gtest.h>
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

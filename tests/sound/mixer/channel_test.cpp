@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sound/mixer/mixer.h"
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

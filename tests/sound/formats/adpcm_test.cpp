@@ -8,9 +8,9 @@
 
 #include "sound/formats/adpcm.h"
 #include "sound/system/sound_error.h"
+#include "tests/sound/wav_test_support.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "wav_test_support.h"
 
 namespace {
 
@@ -37,7 +37,9 @@ struct Geometry {
     int samples_per_block;
 };
 
-class ImaBlockLayouts : public ::testing::TestWithParam<Geometry> {};
+class ImaBlockLayouts : public WavTestWithParam<Geometry> {};
+using ImaRefusals = WavTest;
+using ImaStep = WavTest;
 
 TEST_P(ImaBlockLayouts, LoadEqualsTheReferenceDecoderBitForBit) {
     Geometry g = GetParam();
@@ -73,7 +75,7 @@ std::vector<uint8_t> mono_adpcm_file(int block_align, int samples_per_block, int
         {wav_writer::adpcm_format(channels, 11025, block_align, samples_per_block), wav_writer::data(data)});
 }
 
-TEST(ImaRefusals, StepIndexAbove88FailsTheLoadWithCorrupt) {
+TEST_F(ImaRefusals, StepIndexAbove88FailsTheLoadWithCorrupt) {
     std::vector<uint8_t> file = mono_adpcm_file(256, 505);
     size_t data_at = file.size() - 3 * 256;
     file[data_at + 256 + 2] = 89;  // the second block's header index
@@ -83,7 +85,7 @@ TEST(ImaRefusals, StepIndexAbove88FailsTheLoadWithCorrupt) {
     EXPECT_TRUE(load_wav(file));
 }
 
-TEST(ImaRefusals, BlockGeometriesThatDoNotFitAreCorrupt) {
+TEST_F(ImaRefusals, BlockGeometriesThatDoNotFitAreCorrupt) {
     const Geometry bad[] = {
         {1, 0, 505},      // block align 0
         {1, 256, 0},      // no samples per block
@@ -101,14 +103,14 @@ TEST(ImaRefusals, BlockGeometriesThatDoNotFitAreCorrupt) {
     EXPECT_TRUE(load_wav(mono_adpcm_file(256, 505, 1)));
 }
 
-TEST(ImaRefusals, ChannelCountsOtherThanOneAndTwoAreRefused) {
+TEST_F(ImaRefusals, ChannelCountsOtherThanOneAndTwoAreRefused) {
     for (int channels : {0, 3, 6}) {
         EXPECT_FALSE(load_wav(mono_adpcm_file(256, 505, channels))) << channels;
         EXPECT_EQ(sound_get_error(), SOUND_ERR_FORMAT);
     }
 }
 
-TEST(ImaStep, FollowsThePublishedQuantisation) {
+TEST_F(ImaStep, FollowsThePublishedQuantisation) {
     EXPECT_EQ(adpcm_step(0, 0, 7), 0);     // step / 8 = 0
     EXPECT_EQ(adpcm_step(7, 100, 16), 130);  // 2 + 16 + 8 + 4
     EXPECT_EQ(adpcm_step(15, 100, 16), 70);
@@ -126,7 +128,7 @@ TEST(ImaStep, FollowsThePublishedQuantisation) {
 // Files encoded by sox and ffmpeg, decoded by sox: the load must give the
 // same samples. The tools come from the test dependencies; a missing tool
 // fails the test.
-class ExternalEncoders : public ::testing::Test {
+class ExternalEncoders : public WavTest {
 protected:
     std::filesystem::path dir;
     void SetUp() override {

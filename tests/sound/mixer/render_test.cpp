@@ -5,7 +5,7 @@
 #include <map>
 
 #include "sound/mixer/mixer.h"
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

@@ -5,16 +5,14 @@
 
 #include "sound/samples/sample_load.h"
 #include "sound/system/sound_error.h"
+#include "tests/sound/wav_test_support.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "wav_test_support.h"
 
 namespace {
 
-class SampleLoad : public ::testing::Test {
+class SampleLoad : public WavTest {
 protected:
-    void TearDown() override { start_sound_library(); }
-
     static LoadedSample from_memory(const std::vector<uint8_t>& bytes, uint32_t mode) {
         return LoadedSample(
             sample_load(kSampleUnmanaged, bytes.data(), mode | SAMPLE_FROM_MEMORY, 0, int(bytes.size())));
@@ -115,7 +113,9 @@ TEST_F(SampleLoad, NotStartedLibraryRefusesLoads) {
     EXPECT_EQ(sound_get_error(), SOUND_ERR_NOT_READY);
 }
 
-TEST(SampleConvertRegion, WidthSignednessAndDelta) {
+using SampleConvertRegion = WavTest;
+
+TEST_F(SampleConvertRegion, WidthSignednessAndDelta) {
     const uint8_t eight[] = {0x00, 0x80, 0xFF, 0x10};
     int16_t sixteen[4];
     ASSERT_EQ(sample_convert_region(sixteen, 8, SAMPLE_16BITS | SAMPLE_SIGNED, eight, 4, SAMPLE_8BITS | SAMPLE_UNSIGNED, 1), 8);
@@ -147,7 +147,7 @@ std::vector<int16_t> region_signal(int frames, int channels) {
     return values;
 }
 
-TEST(SampleConvertRegion, AdpcmBlocksOfSixtyFourDecodeForOneTwoAndMoreChannels) {
+TEST_F(SampleConvertRegion, AdpcmBlocksOfSixtyFourDecodeForOneTwoAndMoreChannels) {
     for (int channels : {1, 2, 3}) {
         const int blocks = 130;  // more than one scratch load for three channels
         std::vector<int16_t> pcm = region_signal(blocks * 64, 1);
@@ -183,7 +183,9 @@ TEST(SampleConvertRegion, AdpcmBlocksOfSixtyFourDecodeForOneTwoAndMoreChannels) 
 
 namespace {
 
-TEST(DemoSounds, EveryGeneratedSoundLoadsAsAOneShot) {
+using DemoSounds = WavTest;
+
+TEST_F(DemoSounds, EveryGeneratedSoundLoadsAsAOneShot) {
     const char* names[] = {"switchon", "coins", "getitem", "giveitem", "book", "death", "winbattle", "levelup",
                            "magic/drink", "magic/dispel", "tkvoices/tkdies3", "tkvoices/tkdies4"};
     for (const char* name : names) {

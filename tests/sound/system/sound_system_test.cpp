@@ -3,24 +3,23 @@
 
 #include <cstdlib>
 
-#include "refusing_audio_device.h"
 #include "sound/mixer/mixer.h"
-#include "sound_test_support.h"
+#include "tests/sound/refusing_audio_device.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 
 using sound_test::NonRealtimeSound;
+using sound_test::SoundSettingsGuard;
 
 // Starts the library silently (no-sound output) and closes it afterwards.
 struct SilentStart {
+    SoundSettingsGuard settings;
+
     explicit SilentStart(int rate = 22050, int channels = 8, int buffer_ms = -1) {
         sound_set_output(OUTPUT_NONREALTIME);
         if (buffer_ms > 0) sound_set_buffer_size(buffer_ms);
         result = sound_init(rate, channels, 2);
-    }
-    ~SilentStart() {
-        sound_close();
-        sound_set_output(OUTPUT_DEFAULT);
     }
     int result;
 };
@@ -40,6 +39,7 @@ TEST(SoundSystem, StartUpRejectsRatesAndChannelCountsOutOfRange) {
 }
 
 TEST(SoundSystem, BufferRequestsRoundToQuartersAndDoubleAtStartUp) {
+    SoundSettingsGuard settings;
     sound_set_buffer_size(10);
     EXPECT_EQ(sound_system().buffer_ms, 25);
     sound_set_buffer_size(74);
@@ -49,8 +49,9 @@ TEST(SoundSystem, BufferRequestsRoundToQuartersAndDoubleAtStartUp) {
         EXPECT_EQ(sound_system().requested_buffer_ms, 75);
         // 150 ms at 8000 Hz is 1200 frames: less than two blocks, so two.
         EXPECT_EQ(sound_system().buffer_samples, 2048);
+        sound_close();
+        EXPECT_EQ(sound_system().buffer_ms, -1);  // closing forgets the request
     }
-    EXPECT_EQ(sound_system().buffer_ms, -1);  // closing forgets the request
 }
 
 TEST(SoundSystem, BlocksAreAlways1024FramesAndTheRingHasAtLeastTwo) {
@@ -80,6 +81,7 @@ TEST(SoundSystem, NoSoftwareChannelsMeansNoPrimaryBufferOrMixer) {
 }
 
 TEST(SoundSystem, PreStartSettingsAreRefusedWhileRunning) {
+    SoundSettingsGuard settings;
     EXPECT_EQ(sound_set_mixer(1), 0);
     EXPECT_EQ(sound_get_error(), SOUND_ERR_PARAM);
     ASSERT_EQ(sound_set_mixer(MIXER_MONO), 1);
@@ -99,18 +101,16 @@ TEST(SoundSystem, PreStartSettingsAreRefusedWhileRunning) {
     EXPECT_EQ(sound_get_error(), SOUND_ERR_AFTER_INIT);
     uint32_t caps = 7;
     EXPECT_EQ(sound_get_driver_caps(0, &caps), 0);
-    sound_close();
-    sound_set_mixer(MIXER_QUALITY_AUTODETECT);
 }
 
 TEST(SoundSystem, MixerTypesResolveAtStartUp) {
+    SoundSettingsGuard settings;
     for (auto [asked, resolved] : {std::pair{0, MIXER_C}, {4, MIXER_QUALITY_C}, {8, MIXER_MONO}, {9, MIXER_QUALITY_MONO}}) {
         sound_set_mixer(asked);
         SilentStart s;
         EXPECT_EQ(sound_get_mixer(), resolved);
         EXPECT_EQ(sound_system().primary_sample->mode & (SAMPLE_MONO | SAMPLE_STEREO),
                   resolved >= MIXER_C ? uint32_t(SAMPLE_STEREO) : uint32_t(SAMPLE_MONO));
-        sound_set_mixer(MIXER_QUALITY_AUTODETECT);
     }
 }
 
@@ -126,6 +126,7 @@ TEST(SoundSystem, SecondStartUpReplacesTheFirst) {
 }
 
 TEST(SoundSystem, QueriesBeforeStartUpFailWithNotReady) {
+    SoundSettingsGuard settings;
     sound_close();
     sound_set_output(OUTPUT_NONREALTIME);
     ASSERT_EQ(sound_init(22050, 1, 2), 1);  // makes this thread the init thread
@@ -149,10 +150,10 @@ TEST(SoundSystem, QueriesBeforeStartUpFailWithNotReady) {
         EXPECT_EQ(sound_get_error(), SOUND_OK);
         sound_close();
     }
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 TEST(SoundSystem, DriverListsAndTheSettingsBlock) {
+    SoundSettingsGuard settings;
     sound_set_output(OUTPUT_NOSOUND);
     EXPECT_EQ(sound_get_num_drivers(), 1);
     EXPECT_STREQ(sound_get_driver_name(0), "No Sound Driver");
@@ -181,10 +182,10 @@ TEST(SoundSystem, DriverListsAndTheSettingsBlock) {
     sound_system().driver->set_settings(block);
     EXPECT_EQ(sound_system().driver->set_settings(nullptr), 0);
     EXPECT_EQ(sound_get_error(), SOUND_ERR_PARAM);
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 TEST(SoundSystem, ADeviceThatWillNotOpenFailsStartUpWithItsReasonAndOpensOnALaterTry) {
+    SoundSettingsGuard settings;
     struct Case {
         int reason;    // what the device says
         int reported;  // what start-up leaves
@@ -210,10 +211,10 @@ TEST(SoundSystem, ADeviceThatWillNotOpenFailsStartUpWithItsReasonAndOpensOnALate
         EXPECT_EQ(device.opens_tried(), 2);
         sound_close();
     }
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 TEST(SoundSystem, PanSeparationAndSpeakerMode) {
+    SoundSettingsGuard settings;
     EXPECT_EQ(sound_set_pan_separation(0.5f), 128);
     EXPECT_EQ(sound_set_pan_separation(9.0f), 256);
     EXPECT_EQ(sound_set_pan_separation(-1.0f), 0);
@@ -223,7 +224,6 @@ TEST(SoundSystem, PanSeparationAndSpeakerMode) {
     EXPECT_EQ(sound_system().pan_separation, 0);
     sound_set_speaker_mode(4);
     EXPECT_EQ(sound_system().pan_separation, 256);
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 TEST(SoundSystem, NonRealtimeModeRunsWithoutThreadsOrLocks) {
@@ -237,6 +237,7 @@ TEST(SoundSystem, NonRealtimeModeRunsWithoutThreadsOrLocks) {
 }
 
 TEST(SoundSystem, NoSoundOutputKeepsTheLibraryRunningWithoutBufferMemory) {
+    SoundSettingsGuard settings;
     // The no-sound primary buffer locks as two empty pieces; mixing into it
     // must write nothing and go on.
     sound_set_output(OUTPUT_NONREALTIME);
@@ -247,8 +248,6 @@ TEST(SoundSystem, NoSoundOutputKeepsTheLibraryRunningWithoutBufferMemory) {
     ASSERT_GE(channel_play_sound(kChannelFree, s), 0);
     for (int i = 0; i < 8; ++i) sound_update();
     EXPECT_EQ(sound_get_channels_playing(), 1);
-    sound_close();
-    sound_set_output(OUTPUT_DEFAULT);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "sound/samples/sample_load.h"
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 #include "tools/wav_tools/ima_encoder.h"
 #include "tools/wav_tools/wav_writer.h"
 

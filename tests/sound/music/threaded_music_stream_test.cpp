@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/sound/xm_test_support.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "xm_test_support.h"
 
 namespace {
 
@@ -17,6 +17,8 @@ using namespace std::chrono_literals;
 
 // The library on the capture output, mixed by its own thread in real time.
 struct ThreadedSound {
+    sound_test::SoundSettingsGuard settings;  // made before the library starts, gone after it closes
+
     explicit ThreadedSound(int rate = 22050) {
         CaptureConfig config;
         config.threaded = true;
@@ -26,11 +28,7 @@ struct ThreadedSound {
         sound_set_buffer_size(50);
         ok = sound_init(rate, 16, 0) == 1;
     }
-    ~ThreadedSound() {
-        sound_close();
-        output_capture_configure({});
-        sound_set_output(OUTPUT_DEFAULT);
-    }
+    ~ThreadedSound() { sound_close(); }  // before the frame count goes
     bool ok = false;
     std::atomic<int64_t> frames{0};
 };

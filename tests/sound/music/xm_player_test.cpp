@@ -7,15 +7,13 @@
 #include <cmath>
 #include <string>
 
+#include "tests/sound/xm_test_support.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "xm_test_support.h"
 
 using namespace xm_test;
 using sound_test::NonRealtimeSound;
 
 namespace {
-
-xm::Cell effect(uint8_t e, uint8_t p) { return {0, 0, 0, e, p}; }
 
 std::vector<std::pair<int, int>> rows_of(const std::vector<Position>& trace) {
     std::vector<std::pair<int, int>> out;
@@ -47,26 +45,6 @@ TEST(XmPlayer, TickLengthFollowsTempoAndSpeedScale) {
     music_free_song(song);
 }
 
-TEST(XmPlayer, SpeedTempoAndEndEffects) {
-    NonRealtimeSound sound(22050);
-    xm::Module m = basic_module(1, 1, 8);
-    m.patterns[0].at(0, 0, 1) = effect(15, 0x1F);
-    m.patterns[0].at(1, 0, 1) = effect(15, 0x20);
-    m.patterns[0].at(2, 0, 1) = effect(15, 0);
-    MusicSong* song = load(m);
-    ASSERT_NE(song, nullptr);
-    music_play_song(song);
-    xm_update_song(song);
-    EXPECT_EQ(music_get_speed(song), 31);
-    for (int i = 0; i < 31; ++i) xm_update_song(song);
-    EXPECT_EQ(music_get_tempo(song), 32);
-    EXPECT_EQ(song->samples_per_tick, 22050 * 256 / (32 * 512 / 5));
-    for (int i = 0; i < 31; ++i) xm_update_song(song);
-    EXPECT_FALSE(song->playing) << "F00 ends the song";
-    EXPECT_EQ(music_is_finished(song), 1);
-    music_free_song(song);
-}
-
 TEST(XmPlayer, BreakJumpAndLoopSequences) {
     NonRealtimeSound sound(22050);
     struct Case {
@@ -75,11 +53,12 @@ TEST(XmPlayer, BreakJumpAndLoopSequences) {
         Rows expected;
     };
     const Case cases[] = {
-        {"D40 goes to row 40 of the next order", {{1, effect(13, 0x40)}}, {{0, 0}, {0, 1}, {1, 40}, {1, 41}}},
-        {"D64 goes to row 0", {{1, effect(13, 0x64)}}, {{0, 0}, {0, 1}, {1, 0}, {1, 1}}},
-        {"B past the end goes to order 0", {{1, effect(11, 9)}}, {{0, 0}, {0, 1}, {0, 0}, {0, 1}}},
-        {"B to order 1", {{0, effect(11, 1)}}, {{0, 0}, {1, 0}, {1, 1}}},
-        {"E6 loops twice", {{1, effect(14, 0x60)}, {2, effect(14, 0x62)}},
+        {"D40 goes to row 40 of the next order", {{1, effect(kFxPatternBreak, 0x40)}},
+         {{0, 0}, {0, 1}, {1, 40}, {1, 41}}},
+        {"D64 goes to row 0", {{1, effect(kFxPatternBreak, 0x64)}}, {{0, 0}, {0, 1}, {1, 0}, {1, 1}}},
+        {"B past the end goes to order 0", {{1, effect(kFxPositionJump, 9)}}, {{0, 0}, {0, 1}, {0, 0}, {0, 1}}},
+        {"B to order 1", {{0, effect(kFxPositionJump, 1)}}, {{0, 0}, {1, 0}, {1, 1}}},
+        {"E6 loops twice", {{1, extended_effect(kFxPatternLoop, 0)}, {2, extended_effect(kFxPatternLoop, 2)}},
          {{0, 0}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {0, 1}, {0, 2}, {0, 3}}},
     };
     for (const Case& c : cases) {
@@ -99,7 +78,7 @@ TEST(XmPlayer, PatternDelayRepeatsTheRowsTicks) {
     NonRealtimeSound sound(22050);
     xm::Module m = basic_module(1, 1, 4);
     m.speed = 3;
-    m.patterns[0].at(0, 0, 1) = effect(14, 0xE2);
+    m.patterns[0].at(0, 0, 1) = extended_effect(kFxPatternDelay, 2);
     MusicSong* song = load(m);
     music_play_song(song);
     int ticks_on_row0 = 0;
@@ -186,34 +165,68 @@ xm::Module one_row(xm::Cell first, xm::Cell second = {}, uint16_t flags = 1) {
     return m;
 }
 
-TEST(XmPlayer, PortamentosAndFullVolume) {
-    {
-        OneChannel c(one_row({49, 1, 0, 1, 0x10}, {0, 0, 0, 1, 0xFF}));
-        c.ticks(6);
-        EXPECT_EQ(c.entry().period, 4608 - 5 * 0x10 * 4);
-        c.ticks(6);
-        EXPECT_EQ(c.entry().period, 56) << "porta up stops at its floor";
-    }
-    {
-        xm::Module m = one_row({49, 1, 0, 0, 0}, {61, 0, 0, 3, 0x08});
-        for (int row = 2; row < 8; ++row) m.patterns[0].at(row, 0, 1) = effect(3, 0);  // from memory
-        OneChannel c(m);
-        c.ticks(6 + 6);
-        EXPECT_EQ(c.entry().period, 4608 - 5 * 0x08 * 4);
-        c.ticks(6 * 6);
-        EXPECT_EQ(c.entry().period, 4608 - 12 * 64) << "tone portamento stops at the target";
-        const int handle = music_get_channel_handle(c.song, 0);
-        ASSERT_GE(handle, 0);
-        EXPECT_EQ(channel_get_volume(handle), 128) << "full volume, envelope, fade, global and master give 128";
-    }
+// Fxx below 32 sets the speed: the row it is on lasts that many ticks.
+TEST(XmPlayer, SetSpeedBelow32SetsTheTicksOfARow) {
+    OneChannel c(one_row(effect(kFxSetSpeedOrTempo, 0x1F)));
+    ASSERT_NE(c.song, nullptr);
+    EXPECT_EQ(rows_of(row_trace(c.song, 2 * 31)), (Rows{{0, 0}, {0, 1}}));
+    EXPECT_EQ(music_get_speed(c.song), 31);
 }
 
-TEST(XmPlayer, VolumeEffectsClamp) {
-    OneChannel c(one_row({49, 1, 0, 12, 0x80}, {0, 0, 0, 10, 0x0F}));
+// Fxx from 32 sets the tempo, which gives the tick's length.
+TEST(XmPlayer, SetSpeedFrom32SetsTheTempo) {
+    OneChannel c(one_row(effect(kFxSetSpeedOrTempo, 0x20)));
+    ASSERT_NE(c.song, nullptr);
+    c.ticks(1);
+    EXPECT_EQ(music_get_tempo(c.song), 32);
+    EXPECT_EQ(c.song->samples_per_tick, 22050 * 256 / (32 * 512 / 5));
+}
+
+TEST(XmPlayer, SetSpeedZeroEndsTheSong) {
+    xm::Module m = one_row({}, effect(kFxSetSpeedOrTempo, 0));
+    m.speed = 2;
+    OneChannel c(m);
+    ASSERT_NE(c.song, nullptr);
+    c.ticks(2);
+    EXPECT_TRUE(c.song->playing) << "row 0 plays";
+    c.ticks(1);
+    EXPECT_FALSE(c.song->playing) << "F00 on row 1 ends the song";
+    EXPECT_EQ(music_is_finished(c.song), 1);
+}
+
+TEST(XmPlayer, PortaUpSlidesOnEveryTickButTheFirstAndStopsAtItsFloor) {
+    OneChannel c(one_row({49, 1, 0, kFxPortaUp, 0x10}, effect(kFxPortaUp, 0xFF)));
+    c.ticks(6);
+    EXPECT_EQ(c.entry().period, 4608 - 5 * 0x10 * 4);
+    c.ticks(6);
+    EXPECT_EQ(c.entry().period, 56) << "porta up stops at its floor";
+}
+
+TEST(XmPlayer, TonePortaSlidesAtItsRememberedSpeedAndStopsAtTheTarget) {
+    xm::Module m = one_row({49, 1, 0, 0, 0}, {61, 0, 0, kFxTonePorta, 0x08});
+    for (int row = 2; row < 8; ++row) m.patterns[0].at(row, 0, 1) = effect(kFxTonePorta, 0);  // from memory
+    OneChannel c(m);
+    c.ticks(6 + 6);
+    EXPECT_EQ(c.entry().period, 4608 - 5 * 0x08 * 4);
+    c.ticks(6 * 6);
+    EXPECT_EQ(c.entry().period, 4608 - 12 * 64) << "tone portamento stops at the target";
+    const int handle = music_get_channel_handle(c.song, 0);
+    ASSERT_GE(handle, 0);
+    EXPECT_EQ(channel_get_volume(handle), 128) << "full volume, envelope, fade, global and master give 128";
+}
+
+TEST(XmPlayer, SetVolumeClampsTo64) {
+    OneChannel c(one_row({49, 1, 0, kFxSetVolume, 0x80}));
     c.ticks(1);
     EXPECT_EQ(c.entry().volume, 64) << "C80 clamps to 64";
-    c.ticks(6 + 5);
-    EXPECT_EQ(c.entry().volume, 64 - 5 * 15 < 0 ? 0 : 64 - 5 * 15);
+}
+
+TEST(XmPlayer, VolumeSlideDownSlidesAfterTheRowsFirstTickAndStopsAtZero) {
+    OneChannel c(one_row({49, 1, 0, 0, 0}, effect(kFxVolumeSlide, 0x0F)));  // the sample plays at 64
+    c.ticks(6 + 1);
+    EXPECT_EQ(c.entry().volume, 64) << "no slide on the row's first tick";
+    c.ticks(5);
+    EXPECT_EQ(c.entry().volume, 0) << "five slides of 15 from 64 stop at 0";
 }
 
 TEST(XmPlayer, KeyOffWithoutEnvelopeSilences) {
@@ -259,10 +272,11 @@ TEST(XmPlayer, ADelayedNoteStartsAtItsTickWithItsOwnVolume) {
         bool key_off_during;
         int volume_after;
     };
+    constexpr uint8_t kNoteDelay3 = extended_param(kFxNoteDelay, 3);
     const Case cases[] = {
-        {"plain", {}, {61, 1, 0, 14, 0xD3}, 16, false, 64},
-        {"volume column", {}, {61, 1, 0x30, 14, 0xD3}, 16, false, 32},
-        {"after a key off", {97, 0, 0, 0, 0}, {61, 1, 0, 14, 0xD3}, 16, true, 64},
+        {"plain", {}, {61, 1, 0, kFxExtended, kNoteDelay3}, 16, false, 64},
+        {"volume column", {}, {61, 1, 0x30, kFxExtended, kNoteDelay3}, 16, false, 32},
+        {"after a key off", {97, 0, 0, 0, 0}, {61, 1, 0, kFxExtended, kNoteDelay3}, 16, true, 64},
     };
     for (const Case& c : cases) {
         xm::Module m = one_row({49, 1, 0x20, 0, 0}, c.before);
@@ -282,7 +296,7 @@ TEST(XmPlayer, ADelayedNoteStartsAtItsTickWithItsOwnVolume) {
 }
 
 TEST(XmPlayer, ArpeggioOnTheAmigaTable) {
-    OneChannel c(one_row({49, 1, 0, 0, 0x47}, {}, 0));
+    OneChannel c(one_row({49, 1, 0, kFxArpeggio, 0x47}, {}, 0));
     c.ticks(2);
     EXPECT_EQ(c.entry().period_delta, xm_period_interpolate(52, 0) - xm_period_interpolate(48, 0));
     c.ticks(1);
@@ -356,7 +370,7 @@ TEST(DemoMusic, EverySectionLoopsInPlace) {
             const Pattern& p = song->patterns[song->orders[order]];
             for (int c = 0; c < song->channel_count; ++c) {
                 const PatternNote& n = p.notes[size_t(p.rows - 1) * song->channel_count + c];
-                if (n.effect == 11 && order + 1 < song->order_count) section_starts.push_back(order + 1);
+                if (n.effect == kFxPositionJump && order + 1 < song->order_count) section_starts.push_back(order + 1);
             }
         }
         for (int start : section_starts) {

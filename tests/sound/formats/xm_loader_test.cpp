@@ -2,7 +2,7 @@
 // clamps and what it refuses.
 #include <gtest/gtest.h>
 
-#include "xm_test_support.h"
+#include "tests/sound/xm_test_support.h"
 
 using namespace xm_test;
 using sound_test::NonRealtimeSound;
@@ -13,7 +13,7 @@ TEST(XmLoader, ReadsPackedAndFullNotesAndMapsSpecialValues) {
     NonRealtimeSound sound(22050);
     ASSERT_TRUE(sound.ok);
     xm::Module m = basic_module(2, 2, 4);
-    m.patterns[0].at(0, 0, 2) = {49, 1, 0x40, 0x0F, 0x03};
+    m.patterns[0].at(0, 0, 2) = {49, 1, 0x40, kFxSetSpeedOrTempo, 0x03};
     m.patterns[0].at(1, 1, 2) = {97, 0, 0, 0, 0};    // key off
     m.patterns[0].at(2, 0, 2) = {10, 200, 0, 0, 0};  // instrument above 128
     m.patterns[1] = m.patterns[0];
@@ -27,7 +27,7 @@ TEST(XmLoader, ReadsPackedAndFullNotesAndMapsSpecialValues) {
         EXPECT_EQ(n[0].note, 49);
         EXPECT_EQ(n[0].instrument, 1);
         EXPECT_EQ(n[0].volume, 0x40);
-        EXPECT_EQ(n[0].effect, 0x0F);
+        EXPECT_EQ(n[0].effect, kFxSetSpeedOrTempo);
         EXPECT_EQ(n[0].param, 3);
         EXPECT_EQ(n[3].note, kNoteKeyOff);
         EXPECT_EQ(n[4].note, 10);

@@ -4,12 +4,15 @@
 
 #include "sound/system/sound_error.h"
 #include "sound/system/sound_memory.h"
+#include "tests/sound/wav_test_support.h"
 #include "tools/wav_tools/wav_writer.h"
-#include "wav_test_support.h"
 
 namespace {
 
 using wav_writer::Chunk;
+using WavPcm = WavTest;
+using WavLoop = WavTest;
+using WavCues = WavTest;
 
 std::vector<int16_t> ramp16(int count, int channels = 1) {
     std::vector<int16_t> values;
@@ -33,7 +36,7 @@ Chunk extensible_format(int channels, int bits, int sub_format) {
 
 Chunk junk(const std::string& id, size_t size) { return Chunk{id, std::vector<uint8_t>(size, 0xA5)}; }
 
-TEST(WavPcm, OddLengthEightBitDataIsMadeSignedAndThePadByteSkipped) {
+TEST_F(WavPcm, OddLengthEightBitDataIsMadeSignedAndThePadByteSkipped) {
     std::vector<uint8_t> bytes = {0, 1, 127, 128, 129, 255, 200};
     std::vector<uint8_t> file = wav_writer::riff(
         {wav_writer::pcm_format(1, 11025, 8), wav_writer::data(bytes), wav_writer::sample_loop(1, 5)});
@@ -52,7 +55,7 @@ TEST(WavPcm, OddLengthEightBitDataIsMadeSignedAndThePadByteSkipped) {
     EXPECT_EQ(sample->loop_length, 5);
 }
 
-TEST(WavPcm, ChunkOrderAndExtraChunksDoNotMatter) {
+TEST_F(WavPcm, ChunkOrderAndExtraChunksDoNotMatter) {
     std::vector<int16_t> first = ramp16(300), second = ramp16(10);
     std::vector<uint8_t> data = wav_writer::pcm16_bytes(first);
     const std::vector<std::vector<Chunk>> layouts = {
@@ -72,7 +75,7 @@ TEST(WavPcm, ChunkOrderAndExtraChunksDoNotMatter) {
     }
 }
 
-TEST(WavPcm, StereoSixteenBitKeepsBothChannelsAndWholeFramesOnly) {
+TEST_F(WavPcm, StereoSixteenBitKeepsBothChannelsAndWholeFramesOnly) {
     std::vector<int16_t> values = ramp16(100, 2);
     std::vector<uint8_t> data = wav_writer::pcm16_bytes(values);
     data.push_back(0x11);  // a stray byte: not a whole frame
@@ -86,7 +89,7 @@ TEST(WavPcm, StereoSixteenBitKeepsBothChannelsAndWholeFramesOnly) {
     EXPECT_EQ(sample_values16(sample.sample), values);
 }
 
-TEST(WavPcm, UnsupportedEncodingsAreRefusedAsFormatErrors) {
+TEST_F(WavPcm, UnsupportedEncodingsAreRefusedAsFormatErrors) {
     std::vector<uint8_t> data(400, 1);
     const std::vector<Chunk> formats = {
         format_chunk(2, 1, 22050, 4),   format_chunk(3, 1, 22050, 32), format_chunk(6, 1, 8000, 8),
@@ -101,7 +104,7 @@ TEST(WavPcm, UnsupportedEncodingsAreRefusedAsFormatErrors) {
     }
 }
 
-TEST(WavPcm, MissingPiecesAreRefused) {
+TEST_F(WavPcm, MissingPiecesAreRefused) {
     std::vector<uint8_t> data(64, 1);
     EXPECT_FALSE(load_wav(wav_writer::riff({wav_writer::data(data)})));  // no fmt
     EXPECT_EQ(sound_get_error(), SOUND_ERR_FORMAT);
@@ -115,7 +118,7 @@ TEST(WavPcm, MissingPiecesAreRefused) {
     EXPECT_EQ(sound_get_error(), SOUND_ERR_CORRUPT);
 }
 
-TEST(WavPcm, SizesThatLieLoadWhatTheFileHolds) {
+TEST_F(WavPcm, SizesThatLieLoadWhatTheFileHolds) {
     std::vector<int16_t> values = ramp16(500);
     std::vector<uint8_t> file = wav_writer::pcm16(values, 1, 22050);
     // A RIFF size far beyond the file: the walk stops at the end.
@@ -144,7 +147,7 @@ TEST(WavPcm, SizesThatLieLoadWhatTheFileHolds) {
     EXPECT_EQ(c->length, 500);
 }
 
-TEST(WavLoop, SmplLoopBecomesANormalLoopUnderTheGamesMode) {
+TEST_F(WavLoop, SmplLoopBecomesANormalLoopUnderTheGamesMode) {
     std::vector<uint8_t> data = wav_writer::pcm16_bytes(ramp16(3000));
     auto with_loop = [&](int start, int end) {
         return wav_writer::riff({wav_writer::pcm_format(1, 22050, 16), wav_writer::sample_loop(start, end),
@@ -236,7 +239,7 @@ bool walk(const std::vector<uint8_t>& file, RecordingCues& cues) {
     return ok;
 }
 
-TEST(WavCues, CuePointsAndLabelsNameTheStreamsSyncPoints) {
+TEST_F(WavCues, CuePointsAndLabelsNameTheStreamsSyncPoints) {
     std::vector<uint8_t> data(100, 0x80);
     std::vector<uint8_t> file = wav_writer::riff({wav_writer::pcm_format(1, 8000, 8), cue_chunk({{7, 10}, {9, 55}}),
                                                   label_list({{9, "chorus"}, {7, "intro"}}), wav_writer::data(data)});
@@ -247,7 +250,7 @@ TEST(WavCues, CuePointsAndLabelsNameTheStreamsSyncPoints) {
     EXPECT_EQ(cues.names, (std::vector<std::string>{"intro", "chorus"}));
 }
 
-TEST(WavCues, OversizedAndUndersizedLabelsStayInsideTheName) {
+TEST_F(WavCues, OversizedAndUndersizedLabelsStayInsideTheName) {
     std::vector<uint8_t> data(100, 0x80);
     std::string long_text(1000, 'x');
     RecordingCues cues;
@@ -266,7 +269,7 @@ TEST(WavCues, OversizedAndUndersizedLabelsStayInsideTheName) {
     }
 }
 
-TEST(WavCues, MpegFormatsFreeTheSyncPoints) {
+TEST_F(WavCues, MpegFormatsFreeTheSyncPoints) {
     std::vector<uint8_t> data(100, 0);
     RecordingCues cues;
     SoundFile* handle = nullptr;

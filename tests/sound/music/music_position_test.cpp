@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "sound/samples/sample_load.h"
-#include "xm_test_support.h"
+#include "tests/sound/xm_test_support.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ using sound_test::NonRealtimeSound;
 xm::Module fast_module() {
     xm::Module m = basic_module(2, 4, 4);
     m.speed = 1;
-    m.patterns[1].at(1, 0, 2) = {49, 1, 0, 35, 0x42};  // Z42
+    m.patterns[1].at(1, 0, 2) = {49, 1, 0, kFxCallback, 0x42};  // Z42
     m.patterns[2].at(2, 1, 2) = {49, 1, 0, 0, 0};
     return m;
 }

@@ -3,17 +3,30 @@
 // from the library's own.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "sound/files/sound_file.h"
 #include "sound/formats/wav_reader.h"
 #include "sound/samples/sound_sample.h"
+#include "tests/sound/sound_test_support.h"
 
-// Starts and stops the library around a test (non-real-time, no sound device).
-void start_sound_library();
-void stop_sound_library();
+// Runs each test with the library started (non-real-time, no sound device);
+// a test may stop it early to see what a load does without a library.
+class WavTest : public ::testing::Test {
+protected:
+    void stop_sound_library() { library_.reset(); }
+
+private:
+    std::unique_ptr<sound_test::NonRealtimeSound> library_ = std::make_unique<sound_test::NonRealtimeSound>(22050);
+};
+
+template <class Param>
+class WavTestWithParam : public WavTest, public ::testing::WithParamInterface<Param> {};
 
 struct LoadedSample {
     SoundSample* sample = nullptr;
@@ -34,9 +47,26 @@ inline LoadedSample load_wav(const std::vector<uint8_t>& bytes, uint32_t mode = 
     return LoadedSample(sample);
 }
 
-// The sample's data as 16-bit values (through a lock).
-std::vector<int16_t> sample_values16(SoundSample* sample);
-std::vector<uint8_t> sample_bytes(SoundSample* sample);
+// The sample's data as bytes and as 16-bit values (through a lock).
+inline std::vector<uint8_t> sample_bytes(SoundSample* sample) {
+    int frame = ((sample->mode & SAMPLE_16BITS) ? 2 : 1) * ((sample->mode & SAMPLE_STEREO) ? 2 : 1);
+    int bytes = sample->length * frame;
+    void *first = nullptr, *second = nullptr;
+    int first_length = 0, second_length = 0;
+    std::vector<uint8_t> out;
+    if (!sample_lock(sample, 0, bytes, &first, &first_length, &second, &second_length)) return out;
+    out.assign(static_cast<uint8_t*>(first), static_cast<uint8_t*>(first) + first_length);
+    if (second) out.insert(out.end(), static_cast<uint8_t*>(second), static_cast<uint8_t*>(second) + second_length);
+    sample_unlock(sample, first, second, first_length, second_length);
+    return out;
+}
+
+inline std::vector<int16_t> sample_values16(SoundSample* sample) {
+    std::vector<uint8_t> bytes = sample_bytes(sample);
+    std::vector<int16_t> values(bytes.size() / 2);
+    std::memcpy(values.data(), bytes.data(), values.size() * 2);
+    return values;
+}
 
 namespace reference_ima {
 

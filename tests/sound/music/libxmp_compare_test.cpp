@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "xm_test_support.h"
+#include "tests/sound/xm_test_support.h"
 
 #if NIMBREL_HAVE_LIBXMP
 #include <xmp.h>
@@ -133,43 +133,80 @@ struct Case {
     int ticks;
 };
 
+// One case for each effect (or each pair of directions of one effect), on
+// a note that channel 0 plays from row 0.
 std::vector<Case> cases() {
+    const xm::Cell c4 = {49, 1, 0, 0, 0};
+    const xm::Cell c3 = {37, 1, 0, 0, 0};
     std::vector<Case> out;
     for (bool linear : {true, false}) {
         const std::string table = linear ? " (linear)" : " (Amiga)";
-        out.push_back({"porta up and down" + table,
-                       module(linear, 4, {pattern(8, {{0, 0, {49, 1, 0, 0, 0}}, {1, 0, {0, 0, 0, 1, 8}},
-                                                      {2, 0, {0, 0, 0, 1, 0}}, {3, 0, {0, 0, 0, 2, 3}},
-                                                      {0, 1, {37, 1, 0, 0, 0}}, {2, 1, {0, 0, 0, 2, 16}},
-                                                      {4, 1, {0, 0, 0, 0xE, 0x12}}, {5, 1, {0, 0, 0, 0xE, 0x23}},
-                                                      {6, 1, {0, 0, 0, 33, 0x15}}, {7, 1, {0, 0, 0, 33, 0x27}}})}),
+        out.push_back({"porta up" + table,
+                       module(linear, 4, {pattern(8, {{0, 0, c4}, {1, 0, effect(kFxPortaUp, 8)},
+                                                      {2, 0, effect(kFxPortaUp, 0)}})}),
+                       32});
+        out.push_back({"porta down" + table,
+                       module(linear, 4, {pattern(8, {{0, 0, c3}, {2, 0, effect(kFxPortaDown, 16)},
+                                                      {3, 0, effect(kFxPortaDown, 3)}})}),
+                       32});
+        out.push_back({"fine porta up" + table,
+                       module(linear, 4, {pattern(8, {{0, 0, c3}, {4, 0, extended_effect(kFxFinePortaUp, 2)}})}), 32});
+        out.push_back({"fine porta down" + table,
+                       module(linear, 4, {pattern(8, {{0, 0, c3}, {5, 0, extended_effect(kFxFinePortaDown, 3)}})}),
+                       32});
+        out.push_back({"extra fine porta up and down" + table,
+                       module(linear, 4, {pattern(8, {{0, 0, c3}, {6, 0, effect(kFxExtraFinePorta, 0x15)},
+                                                      {7, 0, effect(kFxExtraFinePorta, 0x27)}})}),
                        32});
         out.push_back({"tone portamento" + table,
-                       module(linear, 6, {pattern(8, {{0, 0, {49, 1, 0, 0, 0}}, {1, 0, {61, 0, 0, 3, 16}},
-                                                      {3, 0, {0, 0, 0, 3, 0}}, {5, 0, {37, 0, 0, 3, 64}},
-                                                      {0, 1, {25, 1, 0, 0, 0}}, {2, 1, {30, 0, 0, 3, 2}}})}),
+                       module(linear, 6, {pattern(8, {{0, 0, c4}, {1, 0, {61, 0, 0, kFxTonePorta, 16}},
+                                                      {3, 0, effect(kFxTonePorta, 0)},
+                                                      {5, 0, {37, 0, 0, kFxTonePorta, 64}},
+                                                      {0, 1, {25, 1, 0, 0, 0}}, {2, 1, {30, 0, 0, kFxTonePorta, 2}}})}),
                        48});
     }
-    out.push_back({"volume effects",
-                   module(true, 5, {pattern(10, {{0, 0, {49, 1, 0, 0, 0}}, {1, 0, {0, 0, 0, 10, 0x03}},
-                                                 {2, 0, {0, 0, 0, 10, 0}}, {3, 0, {0, 0, 0, 10, 0x40}},
-                                                 {4, 0, {0, 0, 0, 12, 0x20}}, {5, 0, {0, 0, 0, 0xE, 0xA4}},
-                                                 {6, 0, {0, 0, 0, 0xE, 0xB9}}, {7, 0, {0, 0, 0x30, 0, 0}},
-                                                 {0, 1, {49, 1, 0x28, 0, 0}}, {3, 1, {0, 0, 0, 12, 0x50}},
-                                                 {5, 1, {61, 1, 0, 0, 0}}, {6, 1, {0, 0, 0, 10, 0x07}}})}),
+    out.push_back({"volume slide",
+                   module(true, 5, {pattern(10, {{0, 0, c4}, {1, 0, effect(kFxVolumeSlide, 0x03)},
+                                                 {2, 0, effect(kFxVolumeSlide, 0)}, {3, 0, effect(kFxVolumeSlide, 0x40)},
+                                                 {5, 1, {61, 1, 0, 0, 0}}, {6, 1, effect(kFxVolumeSlide, 0x07)}})}),
                    50});
-    out.push_back({"speed, tempo, breaks and jumps",
-                   module(true, 3, {pattern(6, {{0, 0, {49, 1, 0, 0, 0}}, {1, 0, {0, 0, 0, 15, 5}},
-                                                {2, 0, {0, 0, 0, 15, 150}}, {3, 0, {0, 0, 0, 13, 0x02}}}),
-                                    pattern(6, {{0, 1, {52, 1, 0, 0, 0}}, {3, 1, {0, 0, 0, 15, 2}},
-                                                {4, 1, {0, 0, 0, 11, 3}}}),
-                                    pattern(4, {{1, 0, {0, 0, 0, 15, 90}}}),
-                                    pattern(6, {{0, 0, {56, 1, 0, 0, 0}}, {2, 0, {0, 0, 0, 0xE, 0xE1}},
-                                                {3, 0, {0, 0, 0, 11, 2}}})}),
-                   90});
+    out.push_back({"set volume",
+                   module(true, 5, {pattern(10, {{0, 0, c4}, {4, 0, effect(kFxSetVolume, 0x20)}, {0, 1, c4},
+                                                 {3, 1, effect(kFxSetVolume, 0x50)}})}),
+                   50});
+    out.push_back({"fine volume up",
+                   module(true, 5, {pattern(10, {{0, 0, {49, 1, 0x30, 0, 0}},
+                                                 {5, 0, extended_effect(kFxFineVolumeUp, 4)}})}),
+                   50});
+    out.push_back({"fine volume down",
+                   module(true, 5, {pattern(10, {{0, 0, c4}, {6, 0, extended_effect(kFxFineVolumeDown, 9)}})}), 50});
+    out.push_back({"volume column",
+                   module(true, 5, {pattern(10, {{0, 0, c4}, {7, 0, {0, 0, 0x30, 0, 0}},
+                                                 {0, 1, {49, 1, 0x28, 0, 0}}})}),
+                   50});
+    out.push_back({"set speed",
+                   module(true, 3, {pattern(6, {{0, 0, c4}, {1, 0, effect(kFxSetSpeedOrTempo, 5)},
+                                                {4, 0, effect(kFxSetSpeedOrTempo, 2)}})}),
+                   20});
+    out.push_back({"set tempo",
+                   module(true, 3, {pattern(6, {{0, 0, c4}, {2, 0, effect(kFxSetSpeedOrTempo, 150)},
+                                                {4, 0, effect(kFxSetSpeedOrTempo, 90)}})}),
+                   18});
+    out.push_back({"pattern break",
+                   module(true, 3, {pattern(6, {{0, 0, c4}, {3, 0, effect(kFxPatternBreak, 0x02)}}),
+                                    pattern(6, {{0, 1, {52, 1, 0, 0, 0}}})}),
+                   24});
+    out.push_back({"position jump",
+                   module(true, 3, {pattern(6, {{0, 0, c4}, {4, 0, effect(kFxPositionJump, 2)}}),
+                                    pattern(6, {{0, 1, {52, 1, 0, 0, 0}}}),
+                                    pattern(6, {{0, 0, {56, 1, 0, 0, 0}}})}),
+                   30});
+    out.push_back({"pattern delay",
+                   module(true, 3, {pattern(6, {{0, 0, {56, 1, 0, 0, 0}}, {2, 0, extended_effect(kFxPatternDelay, 1)}})}),
+                   21});
     out.push_back({"pattern loop",
-                   module(true, 2, {pattern(8, {{0, 0, {49, 1, 0, 0, 0}}, {1, 0, {0, 0, 0, 0xE, 0x60}},
-                                                {3, 0, {0, 0, 0, 0xE, 0x62}}, {4, 1, {40, 1, 0, 0, 0}}})}),
+                   module(true, 2, {pattern(8, {{0, 0, c4}, {1, 0, extended_effect(kFxPatternLoop, 0)},
+                                                {3, 0, extended_effect(kFxPatternLoop, 2)}, {4, 1, {40, 1, 0, 0, 0}}})}),
                    30});
     return out;
 }

@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "sound/mixer/mixer.h"
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 
@@ -21,6 +21,8 @@ using sound_test::wave;
 using sound_test::eventually;
 
 struct CaptureOutput {
+    sound_test::SoundSettingsGuard settings;  // made before the library starts, gone after it closes
+
     explicit CaptureOutput(bool threaded, std::function<int64_t()> clock = nullptr, int rate = 44100) {
         CaptureConfig config;
         config.threaded = threaded;
@@ -38,12 +40,7 @@ struct CaptureOutput {
         sound_set_buffer_size(75);
         ok = sound_init(rate, 16, 2) == 1;
     }
-    ~CaptureOutput() {
-        sound_close();
-        output_capture_configure({});
-        sound_set_output(OUTPUT_DEFAULT);
-        output_watchdog_set_clocks(nullptr, nullptr);
-    }
+    ~CaptureOutput() { sound_close(); }  // before the sink's state goes
     std::vector<int> take_blocks() {
         std::lock_guard guard(lock);
         return std::exchange(blocks, {});

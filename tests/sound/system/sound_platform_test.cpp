@@ -1,5 +1,5 @@
 // The sound library's platform layer: memory, threads, locks, events, the
-// CPU meter, the generator, the watchdog and the default file functions.
+// CPU meter and the generator.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <thread>
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 
@@ -22,6 +22,7 @@ void counting_free(void* p) { std::free(p); }
 
 TEST(SoundMemory, SetSystemValidatesItsArguments) {
     RestoreHeap restore;
+    g_custom_allocs = 0;
     alignas(16) static uint8_t pool[4096];
     EXPECT_EQ(mem_set_system(pool, 300, nullptr, nullptr, nullptr), 0);
     EXPECT_EQ(sound_get_error(), SOUND_ERR_PARAM);
@@ -192,55 +193,6 @@ TEST(SoundRandom, SeededSequencesRepeat) {
     const int a = sound_rand();
     sound_srand(99);
     EXPECT_EQ(sound_rand(), a);
-}
-
-TEST(Watchdog, StallsReopenOnceAndMovementResets) {
-    WatchdogState st;
-    int64_t wall = 1000, ticks = 1000;
-    int reopens = 0;
-    for (int poll = 0; poll < 200; ++poll, wall += 5, ticks += 5) reopens += watchdog_check(st, 77, 5, wall, ticks);
-    EXPECT_EQ(reopens, 2);  // at 400 and again 400 later
-    WatchdogState moving;
-    reopens = 0;
-    for (int poll = 0; poll < 200; ++poll, wall += 5, ticks += 5)
-        reopens += watchdog_check(moving, poll % 70 == 0 ? poll : moving.last_position, 5, wall, ticks);
-    EXPECT_EQ(reopens, 0);
-    // A suspend: boot time jumped, the monotonic clock did not.
-    WatchdogState slept;
-    EXPECT_FALSE(watchdog_check(slept, 10, 5, 1000, 1000));
-    EXPECT_FALSE(watchdog_check(slept, 20, 5, 1005, 1005));
-    EXPECT_TRUE(watchdog_check(slept, 30, 5, 9000, 1010));
-    EXPECT_FALSE(watchdog_check(slept, 40, 5, 9005, 1015));
-}
-
-TEST(CeFile, ReadsSeeksAndReportsFailures) {
-    const std::string path = std::string(NIMBREL_BINARY_DIR) + "/ce_file_test.bin";
-    {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        std::fputs("0123456789", f);
-        std::fclose(f);
-    }
-    EXPECT_EQ(ce_file_open(path.c_str(), "w"), nullptr);
-    EXPECT_EQ(ce_file_open((path + ".missing").c_str(), "rb"), nullptr);
-    EXPECT_EQ(ce_file_take_error(), 0);  // a missing file is not a platform failure
-    void* h = ce_file_open(path.c_str(), "rb");
-    ASSERT_NE(h, nullptr);
-    char buf[8] = {};
-    EXPECT_EQ(ce_file_read(buf, 2, 2, h), 4u);
-    EXPECT_EQ(std::string(buf, 4), "0123");
-    EXPECT_EQ(ce_file_seek(h, 2, 3), 0);  // unknown origin: no move
-    EXPECT_EQ(ce_file_tell(h), 4);
-    EXPECT_EQ(ce_file_seek(h, -3, 2), 7);
-    EXPECT_EQ(ce_file_read(buf, 1, 8, h), 3u);
-    EXPECT_EQ(ce_file_seek(h, -100, 0), -1);
-    EXPECT_EQ(ce_file_take_error(), 1);
-    EXPECT_EQ(ce_file_take_error(), 0);
-    EXPECT_EQ(ce_file_read(buf, 1, 1, nullptr), 0u);
-    EXPECT_EQ(ce_file_seek(nullptr, 0, 0), 0);
-    EXPECT_EQ(ce_file_close(h), 1);
-    EXPECT_EQ(ce_file_close(nullptr), 1);
-    std::remove(path.c_str());
 }
 
 }  // namespace

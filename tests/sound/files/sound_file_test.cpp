@@ -308,7 +308,7 @@ TEST(SoundFileAsync, ShutdownJoinsTheWorkerAndANewRequestRestartsIt) {
 
 }  // namespace
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 
@@ -124,6 +124,7 @@ TEST(DspClearMixBuffer, SilencesTheAccumulatorAndThePrimaryBuffer) {
 TEST(DspClearMixBuffer, TheNoSoundOutputsNullPiecesAreLeftAlone) {
     // Without a capture sink the non-real-time mode plays through the
     // no-sound output, whose primary buffer locks as null pieces.
+    sound_test::SoundSettingsGuard settings;
     sound_set_output(OUTPUT_NONREALTIME);
     ASSERT_EQ(sound_init(kRate, 8, 0), 1);
     SoundSample* primary = sound_system().primary_sample;
@@ -137,7 +138,6 @@ TEST(DspClearMixBuffer, TheNoSoundOutputsNullPiecesAreLeftAlone) {
     sound_update();
     dsp_clear_mix_buffer();
     sound_close();
-    sound_set_output(OUTPUT_DEFAULT);
     dsp_clear_mix_buffer();  // not started: nothing happens
 }
 

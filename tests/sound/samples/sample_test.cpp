@@ -2,7 +2,7 @@
 // interpolation tail, locking, and multichannel planes played on linked channels.
 #include <gtest/gtest.h>
 
-#include "sound_test_support.h"
+#include "tests/sound/sound_test_support.h"
 
 namespace {
 
