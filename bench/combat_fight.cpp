@@ -82,7 +82,7 @@ public:
         h.gold = 50;
         auto monster = std::make_shared<MonsterActor>(&g_app->world, g_app->world.get_or_load_monster(monster_id));
         monster->encounter = true;
-        g_app->game()->screen_arguments.opponent = monster;
+        g_app->game()->screen_subjects.opponent = monster;
         g_app->game()->switch_state("Combat", monster.get());
     }
     // After a death the load screen (or the end of the game) follows:
@@ -141,7 +141,7 @@ void BM_ScriptedFight(benchmark::State& state) {
     long updates = 0;
     for (auto _ : state) {
         game.begin(kRat, {kCudgel});
-        const std::shared_ptr<MonsterActor> rat = g_app->game()->screen_arguments.opponent;
+        const std::shared_ptr<MonsterActor> rat = g_app->game()->screen_subjects.opponent;
         bool first = true;
         for (int i = 0; i < kMostUpdates && game.combat(); ++i) {
             game.press_on();
@@ -173,7 +173,7 @@ FightEnd bot_fight(FightingGame& game, int fight) {
     static constexpr std::array<uint32_t, 3> kMonsters = {kRat, kBoar, kWisp};
     crt_srand(uint32_t(fight));
     game.begin(kMonsters[size_t(fight) % kMonsters.size()], {kKnife, kCudgel, kTwig, kTonic, kGreaterTonic, kDraught});
-    const std::shared_ptr<MonsterActor> monster = g_app->game()->screen_arguments.opponent;
+    const std::shared_ptr<MonsterActor> monster = g_app->game()->screen_subjects.opponent;
     FightEnd end;
     while (game.combat() && end.updates < kMostUpdates) {
         game.press_at_random();

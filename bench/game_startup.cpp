@@ -202,7 +202,7 @@ void BM_FiftyTalks(benchmark::State& state) {
             place_npc(game, marta, *game.world().current_level(), game.hero().position());
         }
         for (int i = 0; i < 50; ++i) {
-            game.screen_arguments.talk_partner = marta;
+            game.screen_subjects.talk_partner = marta;
             game.switch_state("Talking", marta.get());
             for (int frame = 0; frame < 5; ++frame) run_frame();
             talks += game.current_state() && game.current_state()->name() == "Talking";

@@ -126,7 +126,7 @@ void BM_ShopFillBuyList(benchmark::State& state) {
         extra->name = "Knife " + std::to_string(weapons->items.size());
         weapons->items.push_back(std::move(extra));
     }
-    ShopRequest& request = g_app->game()->screen_arguments.shop;
+    ShopRequest& request = g_app->game()->screen_subjects.shop;
     request = {world.get_or_load_npc(0x2002), 1, 0, 1};
     g_app->game()->switch_state("Shop", &request);
     auto& shop = *static_cast<ShopState*>(game.current());

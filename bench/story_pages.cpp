@@ -43,8 +43,8 @@ std::string book(int pages) {
 }
 
 void open_story(const std::string& text) {
-    g_app->game()->screen_arguments.story_text = text;
-    g_app->game()->switch_state("Story", &g_app->game()->screen_arguments.story_text);
+    g_app->game()->screen_subjects.story_text = text;
+    g_app->game()->switch_state("Story", &g_app->game()->screen_subjects.story_text);
 }
 
 void BM_StoryPageEnterToFirstFrame(benchmark::State& state) {

@@ -29,6 +29,7 @@ function(nimbrel_layer name)
   endif()
   nimbrel_include_root(nimbrel_${name} ${name} ${LAYER_FOLDERS})
   target_link_libraries(nimbrel_${name} PUBLIC ${LAYER_USES})
+  add_dependencies(nimbrel_${name} nimbrel_relative_include_check)
   if(NIMBREL_POOL_PASSTHROUGH)
     target_compile_definitions(nimbrel_${name} PUBLIC NIMBREL_POOL_PASSTHROUGH=1)
   endif()
@@ -51,4 +52,29 @@ function(nimbrel_include_root target root_name)
   else()
     target_include_directories(${target} PUBLIC ${root})
   endif()
+endfunction()
+
+# The folders whose sources may include only by paths from the source root.
+set(NIMBREL_CODE_FOLDERS engine game sound tools tests bench fuzz)
+
+# Refuses an include by a relative path in any of the project's sources (see
+# check_relative_includes.cmake): checked again whenever a source changes,
+# before any layer compiles, so that every build (and so CI) stops on one.
+function(nimbrel_relative_include_check)
+  set(checked)
+  foreach(dir ${NIMBREL_CODE_FOLDERS})
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS
+      ${CMAKE_SOURCE_DIR}/${dir}/*.h ${CMAKE_SOURCE_DIR}/${dir}/*.hpp ${CMAKE_SOURCE_DIR}/${dir}/*.c
+      ${CMAKE_SOURCE_DIR}/${dir}/*.cc ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.inc)
+    list(APPEND checked ${found})
+  endforeach()
+  set(stamp ${CMAKE_BINARY_DIR}/relative_includes_checked.stamp)
+  set(script ${CMAKE_SOURCE_DIR}/cmake/check_relative_includes.cmake)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_ROOT=${CMAKE_SOURCE_DIR} "-DFOLDERS=${NIMBREL_CODE_FOLDERS}"
+      -DSTAMP=${stamp} -P ${script}
+    DEPENDS ${script} ${checked}
+    COMMENT "Checking that no include goes by a relative path"
+    VERBATIM)
+  add_custom_target(nimbrel_relative_include_check ALL DEPENDS ${stamp})
 endfunction()

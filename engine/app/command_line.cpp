@@ -5,34 +5,45 @@
 #include <system_error>
 
 #include "engine/app/input_mapping.h"
+#include "engine/core/program_names.h"
 
-const char kCommandLineUsage[] =
-    "usage: tarrowind [--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]\n"
-    "                 [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]\n";
+// The second line stands under the first's options, wherever the program's
+// name ends.
+std::string command_line_usage() {
+    const std::string head = "usage: " + program_names().program + " ";
+    return head + "[--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]\n" +
+           std::string(head.size(), ' ') + "[--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]\n";
+}
 
-const char kCommandLineOptions[] =
-    "  --help, -h             prints this text and ends\n"
-    "  --data DIR             the folder the game's files are read from (default: the\n"
-    "                         demo data the build made)\n"
-    "  --state DIR            where the game writes: settings.ini, saved games\n"
-    "                         (savegame/), logs (memlog.txt, error and crash reports)\n"
-    "                         and the single-instance lock (default: the --data folder\n"
-    "                         when it is writable, else $XDG_DATA_HOME/tarrowind or\n"
-    "                         ~/.local/share/tarrowind; beside the build's demo data\n"
-    "                         for that data)\n"
-    "  --headless             no window: a virtual clock that jumps straight to the\n"
-    "                         next timer, so a run is deterministic and as fast as the\n"
-    "                         machine allows; message boxes go to stderr\n"
-    "  --run-ms N             closes the window after N ms of program time, as the\n"
-    "                         user closing it would\n"
-    "  --input FILE           replays a script of timed input (see the README)\n"
-    "  --screenshot FILE.png  writes the 240x320 screen as it stands when the program\n"
-    "                         ends\n"
-    "  --scale N              window size as a multiple of 240x320, 1 to 8 (default 2);\n"
-    "                         at most the largest that fits the screen\n"
-    "  --oem NAME             the handheld model whose key codes the keys imitate, for\n"
-    "                         example --oem \"hp iPAQ hw6515\" (default: none); a name no\n"
-    "                         model answers to is refused, naming the known ones\n";
+// The lines about the state folder name the folder below the user's data
+// home after the program.
+std::string command_line_options() {
+    const std::string& program = program_names().program;
+    return "  --help, -h             prints this text and ends\n"
+           "  --data DIR             the folder the game's files are read from (default: the\n"
+           "                         demo data the build made)\n"
+           "  --state DIR            where the game writes: settings.ini, saved games\n"
+           "                         (savegame/), logs (memlog.txt, error and crash reports)\n"
+           "                         and the single-instance lock (default: the --data folder\n"
+           "                         when it is writable, else $XDG_DATA_HOME/" +
+           program + " or\n"
+           "                         ~/.local/share/" +
+           program + "; beside the build's demo data\n"
+           "                         for that data)\n"
+           "  --headless             no window: a virtual clock that jumps straight to the\n"
+           "                         next timer, so a run is deterministic and as fast as the\n"
+           "                         machine allows; message boxes go to stderr\n"
+           "  --run-ms N             closes the window after N ms of program time, as the\n"
+           "                         user closing it would\n"
+           "  --input FILE           replays a script of timed input (see the README)\n"
+           "  --screenshot FILE.png  writes the 240x320 screen as it stands when the program\n"
+           "                         ends\n"
+           "  --scale N              window size as a multiple of 240x320, 1 to 8 (default 2);\n"
+           "                         at most the largest that fits the screen\n"
+           "  --oem NAME             the handheld model whose key codes the keys imitate, for\n"
+           "                         example --oem \"hp iPAQ hw6515\" (default: none); a name no\n"
+           "                         model answers to is refused, naming the known ones\n";
+}
 
 namespace {
 

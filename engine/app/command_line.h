@@ -1,6 +1,7 @@
 // The program's command line:
-//   tarrowind [--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]
+//   <program> [--help] [--data DIR] [--headless] [--run-ms N] [--input FILE]
 //             [--screenshot FILE.png] [--scale N] [--state DIR] [--oem NAME]
+// where <program> is the name the program gave (program_names()).
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,6 @@ ParsedCommandLine parse_command_line(const std::vector<std::string>& args);
 std::string check_command_line_paths(const CommandLine& options);
 
 // The usage lines, for --help and error messages.
-extern const char kCommandLineUsage[];
+std::string command_line_usage();
 // Every option with its meaning, one to a paragraph, for --help.
-extern const char kCommandLineOptions[];
+std::string command_line_options();

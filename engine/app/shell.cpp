@@ -14,6 +14,7 @@
 #include "engine/core/fatal_report.h"
 #include "engine/core/heap_exhaustion.h"
 #include "engine/core/memory_pool.h"
+#include "engine/core/program_names.h"
 #include "engine/core/text_helpers.h"
 #include "engine/files/atomic_file.h"
 #include "engine/files/program_paths.h"
@@ -49,7 +50,7 @@ void run_hook(const std::function<void()>& hook) {
 }
 
 void show_message(const char* text) {
-    platform().message_box(text, kWindowCaption, kMessageBoxExclamation);
+    platform().message_box(text, program_names().caption, kMessageBoxExclamation);
 }
 
 // The memory log gains a line every tenth tick for as long as the program
@@ -239,7 +240,7 @@ bool run_window() {
             "orientation and try again.");
         exit_program(kFailureExitCode);
     }
-    const std::string lock = utf16_to_utf8(state_folder()) + "tarrowind.lock";
+    const std::string lock = utf16_to_utf8(state_folder()) + program_names().lock_file;
     if (!platform().acquire_instance_lock(lock)) {
         platform().debug_output("Another instance is running.\n");
         Platform::ask_lock_holder_to_raise(lock);  // the player sees the game they started
@@ -350,7 +351,7 @@ void handle_pc_command(uint32_t command) {
             break;
         case 3: platform().post_message(MessageId::Close); break;
         case 5: break;
-        default: platform().message_box("Unsupported PC command!", kWindowCaption, kMessageBoxOk); break;
+        default: platform().message_box("Unsupported PC command!", program_names().caption, kMessageBoxOk); break;
     }
 }
 

@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "engine/core/program_end.h"
+#include "engine/core/program_names.h"
 #include "engine/core/text_helpers.h"
 #include "engine/files/atomic_file.h"
 #include "engine/files/program_paths.h"
@@ -38,7 +39,7 @@ void append_to_file(const std::string& path, const std::string& text) {
     std::string path = utf16_to_utf8(state_folder()) + kErrorFileName;
     write_file_atomically(path, utf8.data(), utf8.size());
     notify_fatal_report();
-    show_notice(utf8, kWindowCaption, NoticeStyle::warning);
+    show_notice(utf8, program_names().caption, NoticeStyle::warning);
     exit_program(exit_code);
 }
 
@@ -263,7 +264,7 @@ void report_unhandled_exception(CrashSite site) {
     write_crash_report();
     const char* text =
         site == CrashSite::window_procedure ? "Exception occured\nCallstack dumped to \\crash.txt" : kCrashMessage;
-    show_notice(text, kWindowCaption, NoticeStyle::warning);
+    show_notice(text, program_names().caption, NoticeStyle::warning);
     exit_program(kFailureExitCode);
 }
 

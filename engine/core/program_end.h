@@ -9,9 +9,6 @@
 #include <functional>
 #include <string_view>
 
-// The program's name: the caption of its window and of its notices.
-inline constexpr char kWindowCaption[] = "Quenlo: Duskmarrow";
-
 enum class NoticeStyle { plain, warning };
 
 // Shows a notice and waits for the user; false when it could not be shown.

@@ -146,7 +146,7 @@ void CombatState::leave() {
     // A dead hero drinks nothing: revived, he would be saved to be continued.
     if (game->module()->settings.auto_heal && hero->hit_points > 0) hero->drink_potions();
     monster_ = nullptr;
-    game->screen_arguments.opponent.reset();
+    game->screen_subjects.opponent.reset();
 }
 
 void CombatState::hide_map(bool hidden) {

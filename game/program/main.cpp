@@ -12,12 +12,14 @@
 #include "engine/app/command_line.h"
 #include "engine/app/shell.h"
 #include "engine/core/fatal_report.h"
+#include "engine/core/program_names.h"
 #include "engine/core/text_helpers.h"
 #include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform.h"
 #include "engine/platform/platform_services.h"
 #include "engine/platform/sdl/sdl_platform.h"
+#include "game/program/game_names.h"
 #include "game/program/game_screens.h"
 #include "game/session/game_startup.h"
 #include "game/session/write_folder.h"
@@ -68,22 +70,23 @@ int show_crash_message() {
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
     close_range(3, ~0u, 0);
-    show_message_box_without_window(kCrashMessage, kWindowCaption, kMessageBoxExclamation);
+    show_message_box_without_window(kCrashMessage, program_names().caption, kMessageBoxExclamation);
     return kFailureExitCode;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    set_program_names(game_names());
     if (argc == 2 && std::strcmp(argv[1], kShowCrashMessage) == 0) return show_crash_message();
     const ParsedCommandLine parsed = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.ok()) {
-        std::fprintf(stderr, "tarrowind: %s\n%s", parsed.error.c_str(), kCommandLineUsage);
+        std::fprintf(stderr, "tarrowind: %s\n%s", parsed.error.c_str(), command_line_usage().c_str());
         return 2;
     }
     const CommandLine& options = parsed.options;
     if (options.help) {
-        std::printf("%s\n%s", kCommandLineUsage, kCommandLineOptions);
+        std::printf("%s\n%s", command_line_usage().c_str(), command_line_options().c_str());
         return 0;
     }
     if (const std::string error = check_command_line_paths(options); !error.empty()) {

@@ -45,7 +45,7 @@ std::string current_screen_name(Game& game) {
 // --- items and gold -----------------------------------------------------------
 
 void show_item_notice(Game& game, const std::string& return_state, uint32_t item_id, int32_t amount) {
-    ItemNotice& notice = game.screen_arguments.item_notice;
+    ItemNotice& notice = game.screen_subjects.item_notice;
     notice = {return_state, item_id, amount};
     enter_screen(game, kItemNoticeScreen, &notice);
 }
@@ -118,22 +118,22 @@ void change_hero_looks(Game& game, const Action& action) {
 
 void open_story(Game& game, const Action& action) {
     if (action.text.empty()) return skip(action, "no text", 0);
-    game.screen_arguments.story_text = action.text;
-    enter_screen(game, kStoryScreen, &game.screen_arguments.story_text);
+    game.screen_subjects.story_text = action.text;
+    enter_screen(game, kStoryScreen, &game.screen_subjects.story_text);
 }
 
 void open_shop(Game& game, const Action& action) {
     std::shared_ptr<NpcRecord> keeper = game.world().get_or_load_npc(action.a);
     if (!keeper) return skip(action, "no person", action.a);
-    game.screen_arguments.shop = {std::move(keeper), uint16_t(action.b & 0xFFFF), uint16_t(action.b >> 16), action.c};
-    enter_screen(game, kShopScreen, &game.screen_arguments.shop);
+    game.screen_subjects.shop = {std::move(keeper), uint16_t(action.b & 0xFFFF), uint16_t(action.b >> 16), action.c};
+    enter_screen(game, kShopScreen, &game.screen_subjects.shop);
 }
 
 void open_talk(Game& game, const Action& action) {
     std::shared_ptr<NpcRecord> partner = game.world().get_or_load_npc(action.a);
     if (!partner) return skip(action, "no person", action.a);
-    game.screen_arguments.talk_partner = std::move(partner);
-    enter_screen(game, kTalkingScreen, game.screen_arguments.talk_partner.get());
+    game.screen_subjects.talk_partner = std::move(partner);
+    enter_screen(game, kTalkingScreen, game.screen_subjects.talk_partner.get());
 }
 
 // Only a conversation on screen has a portrait to change.
@@ -143,8 +143,8 @@ void change_portrait_part(Game& game, const Action& action) {
 }
 
 void end_game(Game& game, int32_t kind) {
-    game.screen_arguments.ending = kind;
-    enter_screen(game, kEndOfGameScreen, &game.screen_arguments.ending);
+    game.screen_subjects.ending = kind;
+    enter_screen(game, kEndOfGameScreen, &game.screen_subjects.ending);
 }
 
 // A scripted sequence step: the walking screen runs it.

@@ -11,7 +11,7 @@
 
 #include "engine/core/geometry.h"
 #include "game/session/game_screen_state.h"
-#include "game/session/screen_arguments.h"
+#include "game/session/screen_subjects.h"
 
 class Sprite;
 class SpriteGroup;

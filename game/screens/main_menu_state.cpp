@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/app/shell.h"
+#include "engine/core/program_names.h"
 #include "engine/core/text_helpers.h"
 #include "engine/graphics/fade_layer.h"
 #include "engine/graphics/layer.h"
@@ -39,7 +40,7 @@ constexpr Rect kDifficultyArea{20, 92, 220, 232};
 // window's caption (recorded by the headless back end) and a line on stderr.
 void show_failure_notice(const std::string& text) {
     std::fprintf(stderr, "tarrowind: %s\n", text.c_str());
-    if (has_platform()) platform().message_box(text, kWindowCaption, 0);
+    if (has_platform()) platform().message_box(text, program_names().caption, 0);
 }
 
 int32_t clamp_step(int32_t value) { return std::clamp(value, 0, GameSettings::kMaxVolumeStep); }

@@ -87,7 +87,7 @@ void ShopState::enter(ScreenArgument argument) {
     if (!buying() && hero->inventory.empty()) {
         // Nothing to sell: the shopkeeper says so on a story page. Told by
         // the category the shop was opened with, not by its tab.
-        std::string& text = game->screen_arguments.story_text;
+        std::string& text = game->screen_subjects.story_text;
         text = nothing_to_sell_text(category());
         game->switch_state(kStoryScreen, &text);
         return;

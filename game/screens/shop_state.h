@@ -12,7 +12,7 @@
 
 #include "game/screens/item_grid.h"
 #include "game/session/game_screen_state.h"
-#include "game/session/screen_arguments.h"
+#include "game/session/screen_subjects.h"
 
 class Font;
 class Sprite;

@@ -76,7 +76,7 @@ void WalkingState::count_down_encounter() {
 
 void WalkingState::start_combat(std::shared_ptr<MonsterActor> monster, int32_t music_order) {
     game->saved_music_order = music_order;
-    game->screen_arguments.opponent = std::move(monster);
+    game->screen_subjects.opponent = std::move(monster);
     // The map fades out to white; the fight fades in from it.
     game->post_transition(kTransitionFadeOutUpper, kTransitionCombat, 0, 0);
     if (g_sound_manager) {
@@ -86,9 +86,9 @@ void WalkingState::start_combat(std::shared_ptr<MonsterActor> monster, int32_t m
 }
 
 void WalkingState::begin_fight() {
-    const std::shared_ptr<MonsterActor> opponent = game->screen_arguments.opponent;
+    const std::shared_ptr<MonsterActor> opponent = game->screen_subjects.opponent;
     if (opponent && enter_screen(*game, kCombatScreen, opponent.get())) return;
     // No fight after all: the screen comes back.
-    game->screen_arguments.opponent.reset();
+    game->screen_subjects.opponent.reset();
     game->upper_fade().add_level(-FadeControl::kDark);
 }

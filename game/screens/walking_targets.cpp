@@ -131,6 +131,6 @@ bool WalkingState::find_action_target() {
 bool WalkingState::talk_to_nearest(Point at) {
     const NpcActor* person = nearest_person(at, 40, kTalkReach);
     if (!person || !person->record()) return false;
-    game->screen_arguments.talk_partner = person->record();
+    game->screen_subjects.talk_partner = person->record();
     return enter_screen(*game, kTalkingScreen, person->record().get());
 }

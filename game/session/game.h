@@ -21,7 +21,7 @@
 #include "game/map_view/transition.h"
 #include "game/map_view/view_grid.h"
 #include "game/session/action_queue.h"
-#include "game/session/screen_arguments.h"
+#include "game/session/screen_subjects.h"
 #include "game/session/start_config.h"
 #include "game/session/walk_hud.h"
 #include "game/story/slot_index.h"
@@ -79,8 +79,8 @@ public:
     const TransitionRunner& transition() const { return transition_; }
     FadeControl& main_fade() { return main_fade_; }
     FadeControl& upper_fade() { return upper_fade_; }
-    // Typed enter arguments of the screens that story actions open.
-    ScreenArguments screen_arguments;
+    // What the screens that story actions and the walk open work on.
+    ScreenSubjects screen_subjects;
 
     // The combat action player of the running session (made by enter,
     // deleted by leave; null outside a session).

@@ -14,6 +14,7 @@
 #include "engine/core/text_helpers.h"
 #include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
+#include "game/program/game_names.h"
 #include "game/program/game_screens.h"
 #include "game/session/game.h"
 #include "game/session/game_startup.h"
@@ -40,6 +41,7 @@ protected:
         set_program_folder(utf8_to_utf16(data_folder));
         set_state_folder(utf8_to_utf16(folder + "/"));
         set_platform(&host);
+        set_program_names(game_names());  // as the program does first
         throw_on_program_end();
         ShellState& shell = shell_state();
         shell.inactive = shell.restart_requested = shell.engine_started = false;

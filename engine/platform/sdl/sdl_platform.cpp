@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "engine/core/program_names.h"
 #include "engine/platform/key_names.h"
 #include "engine/platform/window_scale.h"
 
@@ -27,7 +28,8 @@ void show_message_box(std::string_view text, std::string_view caption, uint32_t 
     std::fprintf(stderr, "[%s] %s\n", c.c_str(), t.c_str());
     const Uint32 flags = (style & kMessageBoxExclamation) ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
     if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), owner) != 0) {
-        std::fprintf(stderr, "tarrowind: the message above could not be shown in a box: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s: the message above could not be shown in a box: %s\n",
+                     program_names().program.c_str(), SDL_GetError());
     }
 }
 
@@ -60,10 +62,10 @@ int SdlPlatform::window_scale() const {
     const int scale = fit_window_scale(scale_, kScreenSize, usable);
     if (scale != scale_) {
         std::fprintf(stderr,
-                     "tarrowind: a window at scale %d (%dx%d) does not fit the screen's usable %dx%d; "
+                     "%s: a window at scale %d (%dx%d) does not fit the screen's usable %dx%d; "
                      "scale %d instead\n",
-                     scale_, kScreenSize.width * scale_, kScreenSize.height * scale_, usable.width, usable.height,
-                     scale);
+                     program_names().program.c_str(), scale_, kScreenSize.width * scale_,
+                     kScreenSize.height * scale_, usable.width, usable.height, scale);
     }
     return scale;
 }
@@ -72,11 +74,11 @@ bool SdlPlatform::open_host_window() {
     if (renderer_) return true;  // a restart keeps the window it had
     if (!error_.empty()) return false;
     const int scale = window_scale();
-    window_ = SDL_CreateWindow(kWindowCaption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+    window_ = SDL_CreateWindow(program_names().caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                kScreenSize.width * scale, kScreenSize.height * scale, 0);
     if (window_) renderer_ = SDL_CreateRenderer(window_, -1, 0);
     if (!renderer_) {
-        std::fprintf(stderr, "tarrowind: cannot open a window: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s: cannot open a window: %s\n", program_names().program.c_str(), SDL_GetError());
         if (window_) SDL_DestroyWindow(window_);
         window_ = nullptr;
         return false;

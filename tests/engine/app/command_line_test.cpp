@@ -6,6 +6,7 @@
 #include <map>
 
 #include "engine/app/command_line.h"
+#include "tests/support/given_program_names.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -105,8 +106,8 @@ std::map<std::string, std::string> options_in(const std::string& text, const std
 // --help explains every option the usage names, and only those, each one
 // the parser takes.
 TEST(CommandLine, HelpExplainsEveryOptionOfTheUsage) {
-    const auto usage = options_in(kCommandLineUsage, "[--");
-    const auto explained = options_in(std::string("\n") + kCommandLineOptions, "\n  --");
+    const auto usage = options_in(command_line_usage(), "[--");
+    const auto explained = options_in("\n" + command_line_options(), "\n  --");
     EXPECT_EQ(usage.size(), 9u);
     ASSERT_EQ(explained.size(), usage.size());
     for (const auto& [option, usage_rest] : usage) {
@@ -118,6 +119,25 @@ TEST(CommandLine, HelpExplainsEveryOptionOfTheUsage) {
         // The option takes a value: one it accepts.
         if (usage_rest.starts_with(" ")) args.push_back(option == "--oem" ? "ASUS" : "1");
         EXPECT_TRUE(parse_command_line(args).ok()) << option;
+    }
+}
+
+// The usage and the options name the program by the name it gave, however
+// long: the usage's second line stands under the first's options, and the
+// default state folder below the data home bears the name.
+TEST(CommandLine, UsageAndOptionsNameTheProgramGiven) {
+    for (const char* program : {"tarrowind", "x", "a-much-longer-program-name"}) {
+        const GivenProgramNames given{{"Caption", program, "lock"}};
+        const std::string usage = command_line_usage();
+        const std::string first = "usage: " + std::string(program) + " [--help]";
+        EXPECT_TRUE(usage.starts_with(first)) << usage;
+        const size_t second_line = usage.find('\n') + 1;
+        EXPECT_EQ(usage.find("[--screenshot"), second_line + first.size() - std::string("[--help]").size())
+            << usage;
+        EXPECT_EQ(usage.find_first_not_of(' ', second_line), usage.find("[--screenshot")) << usage;
+        const std::string options = command_line_options();
+        EXPECT_NE(options.find("$XDG_DATA_HOME/" + std::string(program) + " or\n"), std::string::npos) << options;
+        EXPECT_NE(options.find("~/.local/share/" + std::string(program) + ";"), std::string::npos) << options;
     }
 }
 

@@ -13,6 +13,7 @@
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/platform_services.h"
 #include "tests/support/fatal_report_host.h"
+#include "tests/support/given_program_names.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -29,6 +30,8 @@ protected:
         return code;
     }
 
+    // Reports are shown under the caption the program gave.
+    GivenProgramNames names_{{"Services Test", "services_test", "services_test.lock"}};
     ScratchFolder folder_;
     FatalReportHost fatal_;
     HeadlessPlatform& host_ = fatal_.platform();
@@ -42,7 +45,7 @@ TEST_F(ServicesTest, MissingFileReportReplacesTheErrorFileAndEndsWithCodeOne) {
     EXPECT_TRUE(shell_state().inactive);
     ASSERT_EQ(host_.message_boxes().size(), 1u);
     EXPECT_EQ(host_.message_boxes()[0].text, expected);
-    EXPECT_EQ(host_.message_boxes()[0].caption, "Quenlo: Duskmarrow");
+    EXPECT_EQ(host_.message_boxes()[0].caption, "Services Test");
 }
 
 TEST_F(ServicesTest, AssertReportNamesThePlaceAndEndsWithCodeOne) {

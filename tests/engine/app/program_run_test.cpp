@@ -19,6 +19,7 @@
 #include "engine/app/command_line.h"
 #include "engine/core/fatal_report.h"
 #include "tests/support/foreign_program.h"
+#include "tests/support/given_program_names.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
@@ -148,9 +149,10 @@ TEST_F(ProgramRunTest, ScriptedCloseEndsTheRun) {
 }
 
 TEST_F(ProgramRunTest, HelpPrintsTheUsageAndEveryOption) {
+    const GivenProgramNames program_gives{{"Quenlo: Duskmarrow", "tarrowind", "tarrowind.lock"}};
     const ProgramResult r = run("--help");
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.output, std::string(kCommandLineUsage) + "\n" + kCommandLineOptions);
+    EXPECT_EQ(r.output, command_line_usage() + "\n" + command_line_options());
 }
 
 // A start that fails on a missing file ends with a failure code, keeping

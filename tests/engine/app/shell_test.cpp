@@ -16,12 +16,15 @@
 #include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "recording_scene.h"
+#include "tests/support/given_program_names.h"
 #include "tests/support/program_end.h"
 #include "tests/support/scratch_folder.h"
 
 namespace {
 
 struct ShellTest : ::testing::Test {
+    // The shell's captions and lock bear the names the program gave.
+    GivenProgramNames names{{"Shell Test", "shell_test", "shell_test.lock"}};
     HeadlessPlatform host{0x00A00000};
     CallLog log;
     std::unique_ptr<RecordingManager> manager;
@@ -234,7 +237,7 @@ TEST_F(ShellTest, CommandThreeClosesFiveDoesNothingOthersComplain) {
     EXPECT_EQ(entries_with("game shutdown at 100"), 1);  // closed by command 3
     ASSERT_EQ(host.message_boxes().size(), 1u);
     EXPECT_EQ(host.message_boxes()[0].text, "Unsupported PC command!");
-    EXPECT_EQ(host.message_boxes()[0].caption, "Quenlo: Duskmarrow");
+    EXPECT_EQ(host.message_boxes()[0].caption, "Shell Test");
 }
 
 TEST_F(ShellTest, FailedStartDestroysTheWindowWithoutShutdown) {
@@ -514,7 +517,7 @@ TEST_F(ShellTest, SecondInstanceEndsWithoutAWindowAndRaisesTheFirst) {
         first_got.push_back(m.id);
         return 1u;
     });
-    ASSERT_TRUE(other.acquire_instance_lock(folder + "tarrowind.lock"));
+    ASSERT_TRUE(other.acquire_instance_lock(folder + "shell_test.lock"));
     EXPECT_EQ(run_shell(), 0);
     EXPECT_TRUE(log.empty());
     EXPECT_FALSE(host.has_window());

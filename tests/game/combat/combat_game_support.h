@@ -57,7 +57,7 @@ protected:
     MonsterActor& meet(MonsterRecord* record, bool encounter = true) {
         auto monster = std::make_shared<MonsterActor>(&world(), record);
         monster->encounter = encounter;
-        game().screen_arguments.opponent = monster;
+        game().screen_subjects.opponent = monster;
         game().switch_state("Combat", monster.get());
         return *monster;
     }

@@ -45,7 +45,7 @@ TEST_F(CombatSoakTest, AThousandFightsEachEndInTimeWithOneOutcome) {
         crt_srand(uint32_t(fight));
         ready_hero(fight);
         MonsterActor& monster = meet(kMonsters[size_t(fight) % kMonsters.size()]);
-        const std::shared_ptr<MonsterActor> kept = game().screen_arguments.opponent;
+        const std::shared_ptr<MonsterActor> kept = game().screen_subjects.opponent;
         int updates = 0;
         while (fighting() && updates < kMostUpdates) {
             bot_step();
@@ -60,7 +60,7 @@ TEST_F(CombatSoakTest, AThousandFightsEachEndInTimeWithOneOutcome) {
         ASSERT_LE(hero().hit_points, hero().max_hit_points) << "fight " << fight;
         ASSERT_GE(hero().gold, 0) << "fight " << fight;
         ASSERT_EQ(player().running_count(), 0) << "fight " << fight;
-        ASSERT_EQ(game().screen_arguments.opponent, nullptr) << "fight " << fight;
+        ASSERT_EQ(game().screen_subjects.opponent, nullptr) << "fight " << fight;
         if (died) start_walking();
     }
     // The bot meets every end of a fight.

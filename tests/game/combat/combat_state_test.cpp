@@ -50,7 +50,7 @@ TEST_F(CombatTest, AFightFadesInFromWhiteWithTheMapHiddenAndEndsWithTheMapBack) 
     EXPECT_FALSE(game().camera_frozen);
     EXPECT_TRUE(game().ground_group()->is_visible());
     EXPECT_TRUE(game().hud.bar_group()->is_visible());
-    EXPECT_EQ(game().screen_arguments.opponent, nullptr);
+    EXPECT_EQ(game().screen_subjects.opponent, nullptr);
     EXPECT_EQ(player().running_count(), 0);
 }
 
@@ -65,7 +65,7 @@ TEST_F(CombatTest, AVictoryPaysTheRewardAndTakesTheMonsterOffItsLevel) {
         if (actor.get() == placed) monster = std::dynamic_pointer_cast<MonsterActor>(actor);
     ASSERT_NE(monster, nullptr);
     monster->encounter = false;
-    game().screen_arguments.opponent = monster;
+    game().screen_subjects.opponent = monster;
     game().switch_state("Combat", monster.get());
     const int32_t gold = hero().gold, experience = hero().experience;
     ASSERT_TRUE(attack_until([&] { return combat().phase() == Phase::kCountedWait; }));

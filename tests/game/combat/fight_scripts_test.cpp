@@ -83,7 +83,7 @@ TEST_F(FightScriptTest, TheHeroFleesTheToadThenFallsToTheOgre) {
     // no more than the maximum). The flight earned nothing.
     play_until(6300);
     ASSERT_EQ(screen(), "Walking");
-    EXPECT_EQ(g_app->game()->screen_arguments.opponent, nullptr);
+    EXPECT_EQ(g_app->game()->screen_subjects.opponent, nullptr);
     for (const auto& actor : world().current_level()->extra_actors) {
         const auto* monster = dynamic_cast<const MonsterActor*>(actor.get());
         EXPECT_FALSE(monster && monster->record()->name == "Mire Toad");

@@ -42,7 +42,7 @@ TEST_F(ActionExecutorTest, ItemsAndGoldChangeTheHeroAndFillTheNotice) {
     hero().gold = 30;
     run(kActGiveItem, kLantern);
     EXPECT_TRUE(hero().has_item(kLantern));
-    const ItemNotice& notice = game().screen_arguments.item_notice;
+    const ItemNotice& notice = game().screen_subjects.item_notice;
     EXPECT_EQ(notice.return_state, "Walking");
     EXPECT_EQ(notice.item_id, kLantern);
     EXPECT_EQ(notice.amount, 1);
@@ -73,19 +73,19 @@ TEST_F(ActionExecutorTest, ItemsAndGoldChangeTheHeroAndFillTheNotice) {
 
 TEST_F(ActionExecutorTest, FailedLookupsSkipTheAction) {
     const size_t items = hero().inventory.size();
-    game().screen_arguments.item_notice = {"none", 0, 0};
+    game().screen_subjects.item_notice = {"none", 0, 0};
     run(kActGiveItem, 0xDEAD);
     run(kActTakeItem, 0xDEAD);
     EXPECT_EQ(hero().inventory.size(), items);
-    EXPECT_EQ(game().screen_arguments.item_notice.return_state, "none");
+    EXPECT_EQ(game().screen_subjects.item_notice.return_state, "none");
 
     run(kActTalk, 0xDEAD);
     run(kActShop, 0xDEAD);
     run(kActHeroLooks, 0xDEAD);
-    EXPECT_EQ(game().screen_arguments.talk_partner, nullptr);
-    EXPECT_EQ(game().screen_arguments.shop.keeper, nullptr);
+    EXPECT_EQ(game().screen_subjects.talk_partner, nullptr);
+    EXPECT_EQ(game().screen_subjects.shop.keeper, nullptr);
     run_text(kActStory, "");
-    EXPECT_TRUE(game().screen_arguments.story_text.empty());
+    EXPECT_TRUE(game().screen_subjects.story_text.empty());
 
     // Levels and flags that do not exist start no level change.
     run(kActChangeLevel, 0xDEAD, packed(1, 1));
@@ -278,7 +278,7 @@ TEST_F(ActionExecutorTest, RewardsGiveGoldOrAnItemThatFits) {
     EXPECT_EQ(hero().gold % 2, 0);
     const size_t items = hero().inventory.size();
     run(kActItemReward);
-    const ItemNotice& notice = game().screen_arguments.item_notice;
+    const ItemNotice& notice = game().screen_subjects.item_notice;
     ASSERT_NE(notice.item_id, 0u);
     EXPECT_EQ(hero().inventory.size(), items + 1);
     const int32_t kind = world().item_group_of(notice.item_id)->group_kind;

@@ -12,7 +12,7 @@ class ItemNoticeTest : public ItemScreenTest {
 protected:
     ItemNoticeState& notice() { return *static_cast<ItemNoticeState*>(current()); }
     void show(const std::string& back_to, uint32_t item, int32_t amount) {
-        ItemNotice& request = g_app->game()->screen_arguments.item_notice;
+        ItemNotice& request = g_app->game()->screen_subjects.item_notice;
         request = {back_to, item, amount};
         g_app->game()->switch_state("Item", &request);
     }

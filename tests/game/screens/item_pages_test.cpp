@@ -41,7 +41,7 @@ protected:
              [&] { return static_cast<InventoryState*>(current())->message(); }},
             {"the shop's selling page",
              [&] {
-                 ShopRequest& request = g_app->game()->screen_arguments.shop;
+                 ShopRequest& request = g_app->game()->screen_subjects.shop;
                  request = {world().get_or_load_npc(kDunstan), kItemUsable, 7, 0};
                  g_app->game()->switch_state("Shop", &request);
                  tick(33);

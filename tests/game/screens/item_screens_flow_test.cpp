@@ -29,7 +29,7 @@ protected:
         }
     }
     void open_shop(uint16_t category, uint32_t buy) {
-        ShopRequest& request = g_app->game()->screen_arguments.shop;
+        ShopRequest& request = g_app->game()->screen_subjects.shop;
         request = {world().get_or_load_npc(0x2002), category, 0, buy};
         g_app->game()->switch_state("Shop", &request);
         tick(33);
@@ -244,7 +244,7 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
     // Old Hesk hands over his letter from the "Lantern" topic.
     const std::shared_ptr<NpcRecord> hesk = world().get_or_load_npc(0x2003);
     ASSERT_NE(hesk, nullptr);
-    g_app->game()->screen_arguments.talk_partner = hesk;
+    g_app->game()->screen_subjects.talk_partner = hesk;
     g_app->game()->switch_state("Talking", hesk.get());
     ASSERT_EQ(current_name(), "Talking");
     auto* talk = static_cast<TalkingState*>(current());
@@ -265,8 +265,8 @@ TEST_F(ItemScreensFlowTest, ANoticeFromATopicGoesBackToTheConversation) {
         tick();
     }
     ASSERT_EQ(current_name(), "Item");
-    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.return_state, "Talking");
-    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0x4602u);
+    EXPECT_EQ(g_app->game()->screen_subjects.item_notice.return_state, "Talking");
+    EXPECT_EQ(g_app->game()->screen_subjects.item_notice.item_id, 0x4602u);
     tick(20);
     key(kKeyButton1);
     tick(20);

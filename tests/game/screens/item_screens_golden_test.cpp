@@ -68,7 +68,7 @@ TEST_F(ItemScreensGoldenTest, TheInventoryPagesAndTheDropQuestion) {
 
 TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
     set_up_hero();
-    ShopRequest& request = g_app->game()->screen_arguments.shop;
+    ShopRequest& request = g_app->game()->screen_subjects.shop;
     request = {world().get_or_load_npc(0x2002), kItemWeapon, 0, 1};
     g_app->game()->switch_state("Shop", &request);
     tick(40);
@@ -81,7 +81,7 @@ TEST_F(ItemScreensGoldenTest, TheShopBuyingAndSelling) {
 
 TEST_F(ItemScreensGoldenTest, AnItemNoticeOverTheMap) {
     set_up_hero();
-    ItemNotice& notice = g_app->game()->screen_arguments.item_notice;
+    ItemNotice& notice = g_app->game()->screen_subjects.item_notice;
     notice = {"Walking", item("Minor Tonic").id, 1};
     g_app->game()->switch_state("Item", &notice);
     tick(20);

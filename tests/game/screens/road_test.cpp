@@ -98,13 +98,13 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // the gold's.
     play_until(10350);
     ASSERT_EQ(screen(), "Item");
-    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0x4301u);
-    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.amount, 1);
+    EXPECT_EQ(g_app->game()->screen_subjects.item_notice.item_id, 0x4301u);
+    EXPECT_EQ(g_app->game()->screen_subjects.item_notice.amount, 1);
     expect_screen("chest_tonic_notice");
     play_until(10750);
     ASSERT_EQ(screen(), "Item");
-    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.item_id, 0u);
-    EXPECT_EQ(g_app->game()->screen_arguments.item_notice.amount, 25);
+    EXPECT_EQ(g_app->game()->screen_subjects.item_notice.item_id, 0u);
+    EXPECT_EQ(g_app->game()->screen_subjects.item_notice.amount, 25);
     play_until(11350);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(hero().gold, start_gold + 25);
@@ -125,8 +125,8 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     // Along the wood's path monsters meet the hero (the drawn blocks reseed
     // the shared generator, so which one depends on the map).
     play_until(28300);
-    ASSERT_NE(g_app->game()->screen_arguments.opponent, nullptr);
-    const std::shared_ptr<MonsterActor> monster = g_app->game()->screen_arguments.opponent;
+    ASSERT_NE(g_app->game()->screen_subjects.opponent, nullptr);
+    const std::shared_ptr<MonsterActor> monster = g_app->game()->screen_subjects.opponent;
     const std::string met = monster->record()->name;
     EXPECT_TRUE(met == "Mossback Boar" || met == "Briar Rat" || met == "Hollow Wisp") << met;
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
@@ -168,7 +168,7 @@ TEST_F(RoadTest, TheDemoRoadFromTheTitleMenuThroughTheVillageIntoTheWood) {
     play_until(37500);
     EXPECT_EQ(screen(), "Walking");
     EXPECT_EQ(world().current_level()->name, "Thistlewood");
-    EXPECT_EQ(g_app->game()->screen_arguments.opponent, nullptr);
+    EXPECT_EQ(g_app->game()->screen_subjects.opponent, nullptr);
     for (const auto& actor : world().current_level()->extra_actors) EXPECT_NE(actor.get(), monster.get());
     EXPECT_GT(hero().hit_points, 0);
     EXPECT_TRUE(g_app->game()->ground_group()->is_visible());

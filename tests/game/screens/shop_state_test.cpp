@@ -21,7 +21,7 @@ protected:
 
     // The shop as Dunstan's topics open it: category, buy flag.
     void open(uint16_t category, uint32_t buy) {
-        ShopRequest& request = g_app->game()->screen_arguments.shop;
+        ShopRequest& request = g_app->game()->screen_subjects.shop;
         request = {world().get_or_load_npc(kDunstan), category, 7, buy};
         ASSERT_NE(request.keeper, nullptr);
         g_app->game()->switch_state("Shop", &request);
@@ -251,7 +251,7 @@ TEST_F(ShopTest, NothingToSellIsToldByTheShopsCategoryAndLeavesToTheMap) {
     for (const Case& c : cases) {
         EXPECT_EQ(nothing_to_sell_text(c.category), c.text);
         open(c.category, 0);
-        EXPECT_EQ(g_app->game()->screen_arguments.story_text, c.text);
+        EXPECT_EQ(g_app->game()->screen_subjects.story_text, c.text);
         // Told on a story page, which leaves to the map.
         ASSERT_EQ(current_name(), "Story") << c.category;
         EXPECT_EQ(static_cast<StoryState*>(current())->text(), c.text);

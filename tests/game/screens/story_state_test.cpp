@@ -17,8 +17,8 @@ class StoryTest : public ItemScreenTest {
 protected:
     StoryState& story() { return *static_cast<StoryState*>(current()); }
     void open(const std::string& text) {
-        g_app->game()->screen_arguments.story_text = text;
-        g_app->game()->switch_state("Story", &g_app->game()->screen_arguments.story_text);
+        g_app->game()->screen_subjects.story_text = text;
+        g_app->game()->switch_state("Story", &g_app->game()->screen_subjects.story_text);
     }
     void animate(int n) {
         for (int i = 0; i < n && current_name() == "Story"; ++i) current()->animate();

@@ -18,7 +18,7 @@ constexpr uint32_t kIvy = 0x2005;
 class TalkingToMoversTest : public ScriptedProgramTest {
 protected:
     std::string partner() {
-        const auto& person = g_app->game()->screen_arguments.talk_partner;
+        const auto& person = g_app->game()->screen_subjects.talk_partner;
         return screen() == "Talking" && person ? person->name : "";
     }
     const Actor* actor_of(uint32_t npc_id) {

@@ -35,7 +35,7 @@ TEST_F(WalkingTest, ANewGameFiresTheStartTriggerOnItsFirstTicks) {
     EXPECT_EQ(world().get_level(kMillbrook)->actors.size(), 4u);
     EXPECT_EQ(world().get_level(kThistlewood)->extra_actors.size(), 1u);
     EXPECT_FALSE(game().hud_mode());
-    EXPECT_EQ(game().screen_arguments.story_text.rfind("Millbrook, on the edge of Thistlewood.", 0), 0u);
+    EXPECT_EQ(game().screen_subjects.story_text.rfind("Millbrook, on the edge of Thistlewood.", 0), 0u);
     EXPECT_EQ(screen_name(), "Walking");
 }
 
@@ -152,8 +152,8 @@ TEST_F(WalkingTest, AMonsterNineteenPixelsAwayStartsAFightAndTwentyDoNot) {
     boar.place(kMillbrook, 119, 192, -1);
     tick();
     EXPECT_EQ(game().transition().pending().kind, kTransitionCombat);
-    ASSERT_NE(game().screen_arguments.opponent, nullptr);
-    EXPECT_EQ(game().screen_arguments.opponent.get(), &boar);
+    ASSERT_NE(game().screen_subjects.opponent, nullptr);
+    EXPECT_EQ(game().screen_subjects.opponent.get(), &boar);
     // The map fades out to white and the fight begins; the monster stays on
     // its level until the fight is over.
     finish_fades();
@@ -179,8 +179,8 @@ TEST_F(WalkingTest, EncountersCountOnlyWhileTheHeroMoves) {
     for (int i = 0; i < 10 && game().transition().pending().type == kTransitionNone; ++i) tick();
     release_keys();
     EXPECT_EQ(game().transition().pending().kind, kTransitionCombat);
-    ASSERT_NE(game().screen_arguments.opponent, nullptr);
-    EXPECT_TRUE(game().screen_arguments.opponent->encounter);
+    ASSERT_NE(game().screen_subjects.opponent, nullptr);
+    EXPECT_TRUE(game().screen_subjects.opponent->encounter);
     EXPECT_GE(walking().encounter_countdown(), 100);
 }
 
@@ -317,7 +317,7 @@ TEST_F(WalkingTest, OneActionKeyTalksToMartaHoweverTheHeroCameUp) {
         // At once (25 ticks, 0.3 s): no walk round her first.
         for (int i = 0; i < 25 && screen_name() == "Walking"; ++i) tick();
         ASSERT_EQ(screen_name(), "Talking") << c.what;
-        EXPECT_EQ(game().screen_arguments.talk_partner->id, kMarta) << c.what;
+        EXPECT_EQ(game().screen_subjects.talk_partner->id, kMarta) << c.what;
         EXPECT_GE(apart(), 24) << c.what;
         game().switch_state("Walking", 0);
     }

@@ -14,6 +14,7 @@
 #include "engine/files/program_paths.h"
 #include "engine/platform/headless/headless_platform.h"
 #include "engine/platform/sdl/sdl_platform.h"
+#include "tests/support/given_program_names.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ struct SdlPlatformTest : ::testing::Test {
         std::filesystem::remove_all(folder);
     }
     std::string folder;
+    // The window's caption, the messages' prefix and the lock bear them.
+    GivenProgramNames names{{"SDL Test", "sdl_test", "sdl_test.lock"}};
 };
 
 void push_window_event(SDL_Window* window, Uint8 what) {
@@ -78,7 +81,8 @@ void push_button(SDL_Window* window, bool down, int x, int y) {
 uint32_t ignore_messages(const Message&) { return 1; }
 
 // The dummy driver's monitor is 1024x768: a window taller than 768 pixels
-// would reach past it, so the scale comes down, and stderr says so.
+// would reach past it, so the scale comes down, and stderr says so under
+// the program's name. The window bears the program's caption.
 TEST_F(SdlPlatformTest, WindowIsTheScreenAtTheGivenScaleOrTheLargestThatFits) {
     struct Row {
         int asked;
@@ -98,9 +102,11 @@ TEST_F(SdlPlatformTest, WindowIsTheScreenAtTheGivenScaleOrTheLargestThatFits) {
         SDL_GetWindowSize(host.window(), &w, &h);
         EXPECT_EQ(w, 240 * row.shown) << row.asked;
         EXPECT_EQ(h, 320 * row.shown) << row.asked;
-        EXPECT_EQ(said.find("scale " + std::to_string(row.shown) + " instead") != std::string::npos,
+        EXPECT_EQ(said.find("sdl_test: a window at scale " + std::to_string(row.asked)) != std::string::npos &&
+                      said.find("scale " + std::to_string(row.shown) + " instead") != std::string::npos,
                   row.shown != row.asked)
             << said;
+        EXPECT_STREQ(SDL_GetWindowTitle(host.window()), "SDL Test");
         EXPECT_TRUE(host.display().open(240, 320));
     }
 }
@@ -112,7 +118,7 @@ TEST_F(SdlPlatformTest, ASecondInstanceOpensNoWindow) {
     ASSERT_TRUE(host.ok()) << host.error();
     EXPECT_EQ(host.window(), nullptr);
     HeadlessPlatform first;
-    ASSERT_TRUE(first.acquire_instance_lock(folder + "tarrowind.lock"));
+    ASSERT_TRUE(first.acquire_instance_lock(folder + "sdl_test.lock"));
     set_platform(&host);
     bool started = false;
     shell_hooks().game_startup = [&] { return int(started = true); };

@@ -1,7 +1,9 @@
-// What story actions hand to the screens they open. A screen's enter
-// argument is a number or a pointer (`ScreenArgument`); for these screens it
-// points at the matching record here, which the game keeps until the next
-// action of the same kind replaces it.
+// What the screens that story actions and the walk open work on: the item
+// noticed, the shop, the ending, the story page's text, the person talked to
+// and the opponent. A screen's enter argument is a number or a pointer
+// (`ScreenArgument`); for these screens it points at the matching record
+// here, which the game keeps until the next action of the same kind
+// replaces it.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +31,7 @@ struct ShopRequest {
 
 enum EndingKind : int32_t { kEndingFirst = 0, kEndingSecond = 1, kEndingThird = 2 };
 
-struct ScreenArguments {
+struct ScreenSubjects {
     ItemNotice item_notice;         // "Item" gets &item_notice
     ShopRequest shop;               // "Shop" gets &shop
     int32_t ending = kEndingFirst;  // "EndOfGame" gets &ending

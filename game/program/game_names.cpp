@@ -1,0 +1,3 @@
+#include "game/program/game_names.h"
+
+ProgramNames game_names() { return {"Quenlo: Duskmarrow", "tarrowind", "tarrowind.lock"}; }
