@@ -198,11 +198,6 @@ public:
         else if constexpr (std::is_const_v<Bytes>) refuse_constant(key);
         else data = read_blob(key);
     }
-    // Writes `record` through one of its field lists (`serialize` unless named).
-    template <class Record>
-    void write_record(const Record& record, void (Record::*fields)(Archive&) = &Record::serialize) {
-        (const_cast<Record&>(record).*fields)(*this);
-    }
 
     // Bytes written so far, the file mark included.
     const std::vector<uint8_t>& written() const { return data_; }
