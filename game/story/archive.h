@@ -90,11 +90,13 @@ public:
     void write_blob(const char* key, const std::vector<uint8_t>& data);
 
     // --- one field list for both directions ---------------------------------
-    // A record lists its stored fields once, in a `serialize(Archive&)` made
-    // of the calls below: reading, each call fills its field from the file;
-    // writing, it stores the field. The call's name is the stored width;
-    // signed widths are sign-extended when read. Writing only reads the
-    // record's fields, so a const record is written through `write_record`.
+    // A record lists its stored fields once, in a static member template
+    // `fields(Self& self, Archive&)` made of the calls below. Its `serialize`
+    // runs that list over the record itself: reading, each call fills its
+    // field from the file; writing, it stores the field. Its `write() const`
+    // runs the same list over the const record, which can only be written:
+    // reading into a constant fails the archive. The call's name is the
+    // stored width; signed widths are sign-extended when read.
     bool reading() const { return !writing_; }
     void begin(const char* tag, uint8_t version) {
         if (writing_) write_begin(tag, version);
@@ -109,6 +111,7 @@ public:
     // A text; a stored null string reads as `if_null`.
     template <class Text> void text(const char* key, Text& value, const char* if_null = "") {
         if (writing_) write_string(key, value);
+        else if constexpr (std::is_const_v<Text>) refuse_constant(key);
         else value = read_string(key).value_or(if_null);
     }
     // A text the game does not keep: dropped when read, stored as `written`.
@@ -130,45 +133,70 @@ public:
         write_u32(key, uint32_t(size));
         return uint32_t(size);
     }
-    // A list of records, each with its own `serialize`; reading replaces the list.
-    template <class Record> void records(const char* key, std::vector<Record>& list, size_t min_entry_bytes) {
-        const uint16_t n = count(key, list.size(), min_entry_bytes);
-        if (!writing_) list.assign(n, Record{});
-        for (Record& record : list) record.serialize(*this);
+    // A record held inside another, through its own field list: `serialize`,
+    // or `write` for a const record.
+    template <class Record> void record(Record& nested) {
+        if constexpr (std::is_const_v<Record>) {
+            if (writing_) nested.write(*this);
+            else refuse_constant("record");
+        } else {
+            nested.serialize(*this);
+        }
     }
-    // A list of records the list owns, each read and written by its own
-    // `read` and `write`; reading makes each new one, lets `adopt` tie it to
-    // its owner, then reads it.
-    template <class Record, class Adopt>
-    void owned_records(const char* key, std::vector<std::unique_ptr<Record>>& list, size_t min_entry_bytes,
-                       Adopt adopt) {
-        const uint16_t n = count(key, list.size(), min_entry_bytes);
-        if (writing_) {
-            for (const auto& record : list) record->write(*this);
+    // A vector of records, each through `record`; reading replaces the list.
+    template <class List> void records(const char* key, List& list, size_t min_entry_bytes) {
+        if (std::is_const_v<List> && !writing_) {
+            refuse_constant(key);
             return;
         }
-        list.clear();
-        for (uint16_t i = 0; i < n && !failed_; ++i) {
-            list.push_back(std::make_unique<Record>());
-            adopt(*list.back());
-            list.back()->read(*this);
+        const uint16_t n = count(key, list.size(), min_entry_bytes);
+        if constexpr (!std::is_const_v<List>) {
+            if (!writing_) list.assign(n, typename List::value_type{});
+        }
+        for (auto& element : list) record(element);
+    }
+    // A vector of unique_ptr records the list owns, each read and written by
+    // its own `read` and `write`; reading makes each new one, lets `adopt` tie
+    // it to its owner, then reads it.
+    template <class List, class Adopt>
+    void owned_records(const char* key, List& list, size_t min_entry_bytes, Adopt adopt) {
+        if (std::is_const_v<List> && !writing_) {
+            refuse_constant(key);
+            return;
+        }
+        const uint16_t n = count(key, list.size(), min_entry_bytes);
+        if (writing_) {
+            for (const auto& element : list) element->write(*this);
+            return;
+        }
+        if constexpr (!std::is_const_v<List>) {
+            using Record = typename List::value_type::element_type;
+            list.clear();
+            for (uint16_t i = 0; i < n && !failed_; ++i) {
+                list.push_back(std::make_unique<Record>());
+                adopt(*list.back());
+                list.back()->read(*this);
+            }
         }
     }
-    // A list of plain values of the stored width `Stored`.
-    template <class Stored, class T> void values(const char* key, std::vector<T>& list, size_t min_entry_bytes = sizeof(Stored)) {
+    // A vector of plain values of the stored width `Stored`.
+    template <class Stored, class List>
+    void values(const char* key, List& list, size_t min_entry_bytes = sizeof(Stored)) {
+        if (std::is_const_v<List> && !writing_) {
+            refuse_constant(key);
+            return;
+        }
         const uint16_t n = count(key, list.size(), min_entry_bytes);
-        if (!writing_) list.assign(n, T{});
-        for (T& value : list) field<Stored>(key, value);
+        if constexpr (!std::is_const_v<List>) {
+            if (!writing_) list.assign(n, typename List::value_type{});
+        }
+        for (auto& value : list) field<Stored>(key, value);
     }
-    // A byte block with its u32 length.
-    void blob(const char* key, std::vector<uint8_t>& data) {
+    // A byte block (a std::vector<uint8_t>) with its u32 length.
+    template <class Bytes> void blob(const char* key, Bytes& data) {
         if (writing_) write_blob(key, data);
+        else if constexpr (std::is_const_v<Bytes>) refuse_constant(key);
         else data = read_blob(key);
-    }
-    // Writes `record` through one of its field lists (`serialize` unless named).
-    template <class Record>
-    void write_record(const Record& record, void (Record::*fields)(Archive&) = &Record::serialize) {
-        (const_cast<Record&>(record).*fields)(*this);
     }
 
     // Bytes written so far, the file mark included.
@@ -195,11 +223,14 @@ private:
             return;
         }
         if constexpr (std::is_const_v<T>) {
-            fail(std::string("\"") + key + "\" cannot be read into a constant");
+            refuse_constant(key);
         } else if constexpr (sizeof(Stored) == 1) value = T(Stored(read_u8(key)));
         else if constexpr (sizeof(Stored) == 2) value = T(Stored(read_u16(key)));
         else value = T(Stored(read_u32(key)));
     }
+
+    // Reading into a const field, list or record: the archive fails.
+    void refuse_constant(const char* key) { fail(std::string("\"") + key + "\" cannot be read into a constant"); }
 
     const uint8_t* take(size_t n, const char* key);
     // `count` itself, or 0 with the stream marked corrupt when the rest of

@@ -23,4 +23,9 @@ struct FlagRecord : StoryRecord {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // FlagRecord, or a const FlagRecord when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

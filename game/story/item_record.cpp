@@ -5,37 +5,40 @@
 #include "game/story/archive.h"
 #include "game/world/world.h"
 
-void ItemRecord::serialize(Archive& ar) {
+template <class Self>
+void ItemRecord::fields(Self& self, Archive& ar) {
     ar.begin("M_ITEM", kRecordVersion);
-    ar.u32("ID", id);
-    ar.u32("Param1", param1);
-    ar.u32("Price", price);
-    ar.text("Name", name);
-    ar.text("Text2", text2, " ");
-    ar.u32("Param2", param2);
-    ar.u32("Param3", param3);
-    ar.u32("Param4", param4);
-    ar.text("Text3", text3, "<");
-    ar.u16("Value", value);
-    ar.u16("SubKind", sub_kind);
-    ar.u16("Count", count);
-    ar.u16("Amount2", amount2);
-    ar.u16("Amount3", amount3);
-    ar.u16("Aim", aim);
-    ar.u16("Flag1", flag1);
-    ar.u16("Flag2", flag2);
-    ar.u32("Kind", kind);
-    ar.text("Text4", text4);
-    ar.u16("Priceless", priceless);
+    ar.u32("ID", self.id);
+    ar.u32("Param1", self.param1);
+    ar.u32("Price", self.price);
+    ar.text("Name", self.name);
+    ar.text("Text2", self.text2, " ");
+    ar.u32("Param2", self.param2);
+    ar.u32("Param3", self.param3);
+    ar.u32("Param4", self.param4);
+    ar.text("Text3", self.text3, "<");
+    ar.u16("Value", self.value);
+    ar.u16("SubKind", self.sub_kind);
+    ar.u16("Count", self.count);
+    ar.u16("Amount2", self.amount2);
+    ar.u16("Amount3", self.amount3);
+    ar.u16("Aim", self.aim);
+    ar.u16("Flag1", self.flag1);
+    ar.u16("Flag2", self.flag2);
+    ar.u32("Kind", self.kind);
+    ar.text("Text4", self.text4);
+    ar.u16("Priceless", self.priceless);
     ar.end("M_ITEM");
 }
+
+void ItemRecord::serialize(Archive& ar) { fields(*this, ar); }
 
 void ItemRecord::read(Archive& ar) {
     serialize(ar);
     validate();
 }
 
-void ItemRecord::write(Archive& ar) const { ar.write_record(*this); }
+void ItemRecord::write(Archive& ar) const { fields(*this, ar); }
 
 int32_t item_base_price(const ItemRecord& item) {
     const int32_t v = item.value;
@@ -82,15 +85,18 @@ void ItemRecord::validate() {
     if (price > 10000) price = 10000;
 }
 
-void ItemGroup::serialize(Archive& ar) {
+template <class Self>
+void ItemGroup::fields(Self& self, Archive& ar) {
     ar.begin("M_ITEMGROUP", kRecordVersion);
-    ar.u32("Kind", group_kind);
-    ar.u32("ID", id);
-    ar.text("Name", name);
-    ar.owned_records("ITEMCNT", items, ItemRecord::kMinStoredBytes, [](ItemRecord&) {});
-    ar.u16("Priceless", priceless);
+    ar.u32("Kind", self.group_kind);
+    ar.u32("ID", self.id);
+    ar.text("Name", self.name);
+    ar.owned_records("ITEMCNT", self.items, ItemRecord::kMinStoredBytes, [](ItemRecord&) {});
+    ar.u16("Priceless", self.priceless);
     ar.end("M_ITEMGROUP");
 }
+
+void ItemGroup::serialize(Archive& ar) { fields(*this, ar); }
 
 void ItemGroup::read(Archive& ar) {
     serialize(ar);
@@ -101,7 +107,7 @@ void ItemGroup::read(Archive& ar) {
     }
 }
 
-void ItemGroup::write(Archive& ar) const { ar.write_record(*this); }
+void ItemGroup::write(Archive& ar) const { fields(*this, ar); }
 
 namespace {
 

@@ -62,6 +62,11 @@ struct ItemRecord : StoryRecord {
     void write(Archive& ar) const;
     // Clamps and defaults, then the derived price.
     void validate();
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // ItemRecord, or a const ItemRecord when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 struct ItemGroup : StoryRecord {
@@ -78,6 +83,11 @@ struct ItemGroup : StoryRecord {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // ItemGroup, or a const ItemGroup when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 // The item's stat line for the inventory and the shop, chosen by the kind of

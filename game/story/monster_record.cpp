@@ -16,44 +16,49 @@ bool map_param_is_byte(size_t index) { return index == 1 || index == 4; }
 
 }  // namespace
 
-void MonsterRecord::serialize(Archive& ar) {
+template <class Self>
+void MonsterRecord::fields(Self& self, Archive& ar) {
     ar.begin("M_MONSTER", kRecordVersion);
-    ar.u32("ID", id);
-    ar.text("Name", name);
+    ar.u32("ID", self.id);
+    ar.text("Name", self.name);
     ar.unkept_text("Text");
-    ar.u8("Stance", stance);
-    for (uint8_t& b : body) ar.u8("Body", b);
-    for (size_t i = 0; i < map_params.size(); ++i) {
-        if (map_param_is_byte(i)) ar.u8("MapParam", map_params[i]);
-        else ar.u32("MapParam", map_params[i]);
+    ar.u8("Stance", self.stance);
+    for (auto& b : self.body) ar.u8("Body", b);
+    for (size_t i = 0; i < self.map_params.size(); ++i) {
+        if (map_param_is_byte(i)) ar.u8("MapParam", self.map_params[i]);
+        else ar.u32("MapParam", self.map_params[i]);
     }
-    reward_actions.serialize(ar);
-    ar.u32("Dex", dexterity);
-    ar.u32("Str", strength);
-    ar.u32("Knw", knowledge);
-    ar.u32("Def", defence);
-    ar.u32("Res", resistance);
-    ar.u32("Hth", hit_points);
-    ar.u32("Level", level);
-    ar.u32("AttackKind", attack_kind);
-    ar.u32("Spare", spare_value);
-    ar.text("CombatSprite", combat_sprite);
-    ar.values<uint32_t>("ITEMCNT", item_ids);
-    ar.text("Appear", appear_action);
-    ar.text("Music", combat_music);
-    ar.u32("MusicOrder", music_order);
-    ar.u32("Value2", combat_value2);
-    const uint16_t value_count = ar.count("VALUECNT", item_values.size(), 2);
-    if (ar.reading()) item_values.assign(value_count, std::string());
-    for (std::string& v : item_values) ar.text("ItemValue", v);
-    ar.u32("FixedStats", fixed_stats);
-    ar.u32("Class", rank);
-    ar.u32("Weakness", monster_class);
-    ar.u32("Value3", physical_weakness);
-    ar.u32("Value4", magic_weakness);
-    ar.u32("Flag", cannot_flee);
+    ar.record(self.reward_actions);
+    ar.u32("Dex", self.dexterity);
+    ar.u32("Str", self.strength);
+    ar.u32("Knw", self.knowledge);
+    ar.u32("Def", self.defence);
+    ar.u32("Res", self.resistance);
+    ar.u32("Hth", self.hit_points);
+    ar.u32("Level", self.level);
+    ar.u32("AttackKind", self.attack_kind);
+    ar.u32("Spare", self.spare_value);
+    ar.text("CombatSprite", self.combat_sprite);
+    ar.values<uint32_t>("ITEMCNT", self.item_ids);
+    ar.text("Appear", self.appear_action);
+    ar.text("Music", self.combat_music);
+    ar.u32("MusicOrder", self.music_order);
+    ar.u32("Value2", self.combat_value2);
+    const uint16_t value_count = ar.count("VALUECNT", self.item_values.size(), 2);
+    if constexpr (!std::is_const_v<Self>) {
+        if (ar.reading()) self.item_values.assign(value_count, std::string());
+    }
+    for (auto& v : self.item_values) ar.text("ItemValue", v);
+    ar.u32("FixedStats", self.fixed_stats);
+    ar.u32("Class", self.rank);
+    ar.u32("Weakness", self.monster_class);
+    ar.u32("Value3", self.physical_weakness);
+    ar.u32("Value4", self.magic_weakness);
+    ar.u32("Flag", self.cannot_flee);
     ar.end("M_MONSTER");
 }
+
+void MonsterRecord::serialize(Archive& ar) { fields(*this, ar); }
 
 void MonsterRecord::read(Archive& ar) {
     serialize(ar);
@@ -89,4 +94,4 @@ void MonsterRecord::validate() {
     else item_values.resize(item_ids.size());
 }
 
-void MonsterRecord::write(Archive& ar) const { ar.write_record(*this); }
+void MonsterRecord::write(Archive& ar) const { fields(*this, ar); }

@@ -70,4 +70,9 @@ struct MonsterRecord : StoryRecord {
     void write(Archive& ar) const;
     // The clamps and defaults applied after reading.
     void validate();
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // MonsterRecord, or a const MonsterRecord when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

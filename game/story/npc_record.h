@@ -29,6 +29,11 @@ struct NpcTopic {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // NpcTopic, or a const NpcTopic when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 // Appearance bytes, in the order the person sprite composition reads them.
@@ -55,4 +60,9 @@ struct NpcRecord : StoryRecord {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // NpcRecord, or a const NpcRecord when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

@@ -2,15 +2,18 @@
 
 #include "game/story/archive.h"
 
-void Quest::serialize(Archive& ar) {
+template <class Self>
+void Quest::fields(Self& self, Archive& ar) {
     ar.begin("M_QUEST", kRecordVersion);
-    ar.u32("ID", id);
-    ar.text("Name", name);
-    ar.text("Text1", text1);
-    ar.text("Text2", text2);
+    ar.u32("ID", self.id);
+    ar.text("Name", self.name);
+    ar.text("Text1", self.text1);
+    ar.text("Text2", self.text2);
     ar.end("M_QUEST");
 }
 
+void Quest::serialize(Archive& ar) { fields(*this, ar); }
+
 void Quest::read(Archive& ar) { serialize(ar); }
 
-void Quest::write(Archive& ar) const { ar.write_record(*this); }
+void Quest::write(Archive& ar) const { fields(*this, ar); }

@@ -21,4 +21,9 @@ struct Quest : StoryRecord {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Quest, or a const Quest when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

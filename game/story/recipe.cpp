@@ -3,26 +3,32 @@
 #include "game/story/archive.h"
 #include "game/story/story_record.h"
 
-void RecipeItem::serialize(Archive& ar) {
+template <class Self>
+void RecipeItem::fields(Self& self, Archive& ar) {
     ar.begin("RECIPEITEM", kRecordVersion);
-    ar.text("Text1", text1);
-    ar.text("Text2", text2);
-    for (int32_t& v : values) ar.u32("Value", v);
+    ar.text("Text1", self.text1);
+    ar.text("Text2", self.text2);
+    for (auto& v : self.values) ar.u32("Value", v);
     ar.end("RECIPEITEM");
 }
 
+void RecipeItem::serialize(Archive& ar) { fields(*this, ar); }
+
 void RecipeItem::read(Archive& ar) { serialize(ar); }
 
-void RecipeItem::write(Archive& ar) const { ar.write_record(*this); }
+void RecipeItem::write(Archive& ar) const { fields(*this, ar); }
 
-void RecipeCategory::serialize(Archive& ar) {
+template <class Self>
+void RecipeCategory::fields(Self& self, Archive& ar) {
     ar.begin("RECIPECATEGORY", kRecordVersion);
-    ar.text("Name", name);
-    ar.u32("Value", value);
-    ar.records("ITEMCNT", items, RecipeItem::kMinStoredBytes);
+    ar.text("Name", self.name);
+    ar.u32("Value", self.value);
+    ar.records("ITEMCNT", self.items, RecipeItem::kMinStoredBytes);
     ar.end("RECIPECATEGORY");
 }
 
+void RecipeCategory::serialize(Archive& ar) { fields(*this, ar); }
+
 void RecipeCategory::read(Archive& ar) { serialize(ar); }
 
-void RecipeCategory::write(Archive& ar) const { ar.write_record(*this); }
+void RecipeCategory::write(Archive& ar) const { fields(*this, ar); }

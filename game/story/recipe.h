@@ -22,6 +22,11 @@ struct RecipeItem {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // RecipeItem, or a const RecipeItem when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 struct RecipeCategory : PoolObject {
@@ -35,4 +40,9 @@ struct RecipeCategory : PoolObject {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // RecipeCategory, or a const RecipeCategory when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

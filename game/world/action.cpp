@@ -1,6 +1,7 @@
 #include "game/world/action.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "game/story/archive.h"
 #include "game/story/story_record.h"
@@ -25,38 +26,41 @@ ActionForm action_form(uint16_t code) {
     }
 }
 
-void Action::serialize(Archive& ar) {
+template <class Self>
+void Action::fields(Self& self, Archive& ar) {
     ar.begin("M_ACTION", kRecordVersion);
-    ar.u16("Code", code);
-    const ActionForm stored_form = form();
-    if (stored_form != ActionForm::None) ar.u32("A", a);
+    ar.u16("Code", self.code);
+    const ActionForm stored_form = self.form();
+    if (stored_form != ActionForm::None) ar.u32("A", self.a);
     switch (stored_form) {
     case ActionForm::None:
     case ActionForm::OneNumber:
         break;
     case ActionForm::TwoNumbers:
-        ar.u32("B", b);
+        ar.u32("B", self.b);
         break;
     case ActionForm::ThreeNumbers:
-        ar.u32("B", b);
-        ar.u32("C", c);
+        ar.u32("B", self.b);
+        ar.u32("C", self.c);
         break;
     case ActionForm::TwoNumbersText:
-        ar.u32("B", b);
-        ar.text("Text", text);
+        ar.u32("B", self.b);
+        ar.text("Text", self.text);
         break;
     case ActionForm::TwoNumbersExpression:
-        ar.u32("B", b);
+        ar.u32("B", self.b);
         ar.unkept_text("Comment");
-        expression.serialize(ar);
+        ar.record(self.expression);
         break;
     }
     ar.end("M_ACTION");
 }
 
+void Action::serialize(Archive& ar) { fields(*this, ar); }
+
 void Action::read(Archive& ar) { serialize(ar); }
 
-void Action::write(Archive& ar) const { ar.write_record(*this); }
+void Action::write(Archive& ar) const { fields(*this, ar); }
 
 void ActionList::insert(std::shared_ptr<Action> action, uint16_t position) {
     auto after = std::upper_bound(entries_.begin(), entries_.end(), position,
@@ -71,20 +75,34 @@ void action_list_insert(ActionList& list, std::shared_ptr<Action> action, uint16
 // Position (2 bytes), version byte and code at the least.
 static constexpr size_t kMinStoredActionBytes = 5;
 
-void ActionList::serialize(Archive& ar) {
-    const uint16_t count = ar.count("ACTIONCNT", entries_.size(), kMinStoredActionBytes);
-    std::vector<Entry> stored(ar.reading() ? count : 0);
-    for (Entry& e : ar.reading() ? stored : entries_) {
+template <class Self>
+void ActionList::fields(Self& self, Archive& ar) {
+    constexpr bool kReadable = !std::is_const_v<Self>;
+    const uint16_t count = ar.count("ACTIONCNT", self.entries_.size(), kMinStoredActionBytes);
+    // Read entries are gathered apart and inserted in position order below;
+    // a const list only ever goes over its own entries.
+    const bool filling = kReadable && ar.reading();
+    std::vector<Entry> stored(filling ? count : 0);
+    for (auto& e : filling ? stored : self.entries_) {
         ar.u16("Pos", e.position);
-        if (ar.reading()) e.action = std::make_shared<Action>();
-        e.action->serialize(ar);
+        // The shared action does not take the list's constness on by itself.
+        if constexpr (kReadable) {
+            if (filling) e.action = std::make_shared<Action>();
+            ar.record(*e.action);
+        } else {
+            ar.record(std::as_const(*e.action));
+        }
     }
-    if (!ar.reading()) return;
-    // Actions run in the order of their positions, whatever the file's order.
-    entries_.clear();
-    for (Entry& e : stored) insert(std::move(e.action), e.position);
+    if constexpr (kReadable) {
+        if (!filling) return;
+        // Actions run in the order of their positions, whatever the file's order.
+        self.entries_.clear();
+        for (Entry& e : stored) self.insert(std::move(e.action), e.position);
+    }
 }
+
+void ActionList::serialize(Archive& ar) { fields(*this, ar); }
 
 void ActionList::read(Archive& ar) { serialize(ar); }
 
-void ActionList::write(Archive& ar) const { ar.write_record(*this); }
+void ActionList::write(Archive& ar) const { fields(*this, ar); }

@@ -45,6 +45,11 @@ struct Action {
     // Whether the action names the level (the codes that move, place or
     // test something on a level).
     bool uses_level(uint32_t level_id) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Action, or a const Action when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 // Actions sorted by position; equal positions keep their insertion order.
@@ -69,6 +74,10 @@ public:
     void write(Archive& ar) const;
 
 private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // ActionList, or a const ActionList when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
+
     std::vector<Entry> entries_;
 };
 

@@ -3,25 +3,31 @@
 #include "game/story/archive.h"
 #include "game/story/story_record.h"
 
-void Condition::serialize(Archive& ar) {
+template <class Self>
+void Condition::fields(Self& self, Archive& ar) {
     ar.begin("M_CONDITION", kRecordVersion);
-    ar.u8("Type", kind);
-    ar.u8("Aux", aux);
-    ar.u32("ID", id);
-    ar.u32("Value", value);
+    ar.u8("Type", self.kind);
+    ar.u8("Aux", self.aux);
+    ar.u32("ID", self.id);
+    ar.u32("Value", self.value);
     ar.end("M_CONDITION");
 }
 
+void Condition::serialize(Archive& ar) { fields(*this, ar); }
+
 void Condition::read(Archive& ar) { serialize(ar); }
 
-void Condition::write(Archive& ar) const { ar.write_record(*this); }
+void Condition::write(Archive& ar) const { fields(*this, ar); }
 
-void Expression::serialize(Archive& ar) {
+template <class Self>
+void Expression::fields(Self& self, Archive& ar) {
     ar.begin("M_EXPRESSION", kRecordVersion);
-    ar.records("CONDCNT", conditions, Condition::kStoredBytes);
+    ar.records("CONDCNT", self.conditions, Condition::kStoredBytes);
     ar.end("M_EXPRESSION");
 }
 
+void Expression::serialize(Archive& ar) { fields(*this, ar); }
+
 void Expression::read(Archive& ar) { serialize(ar); }
 
-void Expression::write(Archive& ar) const { ar.write_record(*this); }
+void Expression::write(Archive& ar) const { fields(*this, ar); }

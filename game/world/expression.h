@@ -30,6 +30,11 @@ struct Condition {
     bool holds(World& world) const;
     // Kinds 4, 5 and 6 name a level.
     bool uses_level(uint32_t level_id) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Condition, or a const Condition when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 struct Expression {
@@ -47,4 +52,9 @@ struct Expression {
     bool holds(World& world) const;
     bool uses_level(uint32_t level_id) const;
     bool operator==(const Expression&) const = default;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Expression, or a const Expression when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

@@ -4,77 +4,97 @@
 #include "game/story/story_names.h"
 #include "game/world/map_region.h"
 
-void Encounter::serialize(Archive& ar) {
+template <class Self>
+void Encounter::fields(Self& self, Archive& ar) {
     ar.begin("M_ENCOUNTER", kRecordVersion);
-    ar.u32("MonsterID", monster_id);
-    ar.u8("Value", value);
+    ar.u32("MonsterID", self.monster_id);
+    ar.u8("Value", self.value);
     ar.unkept_text("Comment");
-    expression.serialize(ar);
+    ar.record(self.expression);
     ar.end("M_ENCOUNTER");
 }
 
+void Encounter::serialize(Archive& ar) { fields(*this, ar); }
+
 void Encounter::read(Archive& ar) { serialize(ar); }
 
-void Encounter::write(Archive& ar) const { ar.write_record(*this); }
+void Encounter::write(Archive& ar) const { fields(*this, ar); }
 
 void MapLevel::set_name(const std::string& text) { name = story_display_name(text); }
 
 std::string MapLevel::region_name() const { return map && map->region ? map->region->name : std::string(); }
 
-void MapLevel::serialize(Archive& ar) {
+template <class Self>
+void MapLevel::fields(Self& self, Archive& ar) {
     ar.begin("MS_MAPLEVEL", kRecordVersion);
-    ar.u32("ID", id);
-    ar.u32("Width", width);
-    ar.u32("Height", height);
-    if (ar.reading() && !ar.failed() && (width < 1 || width > kMaxSide || height < 1 || height > kMaxSide))
-        ar.fail("level " + std::to_string(id) + " has the size " + std::to_string(width) + " x " +
-                std::to_string(height) + ", outside 1..250");
-    ar.u32("Param2", params[2]);
-    for (int i = 3; i <= 5; ++i) ar.u32("Param", params[i]);
-    ar.u32("Param1", params[1]);
-    ar.text("Music", music);
-    ar.u32("MusicLoop", music_loop);
-    ar.u32("Param6", params[6]);
-    for (int i = 7; i <= 9; ++i) ar.u32("Param", params[i]);
-    ar.records("ENCOUNTERCNT", encounters, Encounter::kMinStoredBytes);
-    ar.text("Name", name);
-    if (ar.reading()) set_name(name);
-    ar.u32("CombatBack", combat_background);
+    ar.u32("ID", self.id);
+    ar.u32("Width", self.width);
+    ar.u32("Height", self.height);
+    if (ar.reading() && !ar.failed() &&
+        (self.width < 1 || self.width > kMaxSide || self.height < 1 || self.height > kMaxSide))
+        ar.fail("level " + std::to_string(self.id) + " has the size " + std::to_string(self.width) + " x " +
+                std::to_string(self.height) + ", outside 1..250");
+    ar.u32("Param2", self.params[2]);
+    for (int i = 3; i <= 5; ++i) ar.u32("Param", self.params[i]);
+    ar.u32("Param1", self.params[1]);
+    ar.text("Music", self.music);
+    ar.u32("MusicLoop", self.music_loop);
+    ar.u32("Param6", self.params[6]);
+    for (int i = 7; i <= 9; ++i) ar.u32("Param", self.params[i]);
+    ar.records("ENCOUNTERCNT", self.encounters, Encounter::kMinStoredBytes);
+    ar.text("Name", self.name);
+    if constexpr (!std::is_const_v<Self>) {
+        if (ar.reading()) self.set_name(self.name);
+    }
+    ar.u32("CombatBack", self.combat_background);
     // Parameter 11 and the weather share one field: the low byte and the rest.
-    uint32_t packed = (params[11] & 0xFF) | (weather << 8);
+    uint32_t packed = (self.params[11] & 0xFF) | (self.weather << 8);
     ar.u32("Weather", packed);
-    if (ar.reading()) {
-        params[11] = packed & 0xFF;
-        weather = packed >> 8;
+    if constexpr (!std::is_const_v<Self>) {
+        if (ar.reading()) {
+            self.params[11] = packed & 0xFF;
+            self.weather = packed >> 8;
+        }
     }
     ar.end("MS_MAPLEVEL");
 }
+
+void MapLevel::serialize(Archive& ar) { fields(*this, ar); }
 
 void MapLevel::read(Archive& ar) { serialize(ar); }
 
-void MapLevel::write(Archive& ar) const { ar.write_record(*this); }
+void MapLevel::write(Archive& ar) const { fields(*this, ar); }
 
-void MapLevel::serialize_tiles(Archive& ar) {
+template <class Self>
+void MapLevel::tile_fields(Self& self, Archive& ar) {
     ar.begin("MS_MAPLEVEL", kRecordVersion);
-    ar.text("Name", name);
-    if (ar.reading()) set_name(name);
-    std::vector<uint8_t> blob = ar.reading() ? std::vector<uint8_t>{} : encode_tile_grid(grid);
+    ar.text("Name", self.name);
+    if constexpr (!std::is_const_v<Self>) {
+        if (ar.reading()) self.set_name(self.name);
+    }
+    std::vector<uint8_t> blob = ar.reading() ? std::vector<uint8_t>{} : encode_tile_grid(self.grid);
     ar.blob("Tiles", blob);
     ar.end("MS_MAPLEVEL");
-    if (!ar.reading() || ar.failed()) return;
-    auto cells = decode_tile_grid(blob, size_t(width) * size_t(height));
-    if (!cells) {
-        ar.fail("the grid of level " + std::to_string(id) + " does not hold exactly " + std::to_string(width) +
-                " x " + std::to_string(height) + " cells");
-        return;
+    // What follows only rebuilds the grid of a level being read.
+    if constexpr (!std::is_const_v<Self>) {
+        if (!ar.reading() || ar.failed()) return;
+        auto cells = decode_tile_grid(blob, size_t(self.width) * size_t(self.height));
+        if (!cells) {
+            ar.fail("the grid of level " + std::to_string(self.id) + " does not hold exactly " +
+                    std::to_string(self.width) + " x " + std::to_string(self.height) + " cells");
+            return;
+        }
+        self.grid = std::move(*cells);
+        for (const TileChange& change : self.tile_changes)
+            self.set_tile_field(change.x, change.y, change.field, change.value, false);
     }
-    grid = std::move(*cells);
-    for (const TileChange& change : tile_changes) set_tile_field(change.x, change.y, change.field, change.value, false);
 }
+
+void MapLevel::serialize_tiles(Archive& ar) { tile_fields(*this, ar); }
 
 void MapLevel::read_tiles(Archive& ar) { serialize_tiles(ar); }
 
-void MapLevel::write_tiles(Archive& ar) const { ar.write_record(*this, &MapLevel::serialize_tiles); }
+void MapLevel::write_tiles(Archive& ar) const { tile_fields(*this, ar); }
 
 void MapLevel::set_tile_field(int x, int y, uint16_t field, uint32_t value, bool log) {
     // Fields 8..15 change nothing but are logged; higher ones would not fit

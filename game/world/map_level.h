@@ -31,6 +31,11 @@ struct Encounter {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Encounter, or a const Encounter when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 struct TileChange {
@@ -130,4 +135,11 @@ struct MapLevel : StoryRecord {
     // Replaces the log (and frees the grid, which the next entry rebuilds).
     void read_tile_changes(Archive& ar);
     static void skip_tile_changes(Archive& ar);
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // MapLevel, or a const MapLevel when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
+    // The same for the region file's part, behind `serialize_tiles` and `write_tiles`.
+    template <class Self> static void tile_fields(Self& self, Archive& ar);
 };

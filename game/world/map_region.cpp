@@ -8,47 +8,61 @@
 
 void Map::set_name(const std::string& text) { name = story_display_name(text); }
 
-void Map::serialize(Archive& ar) {
+template <class Self>
+void Map::fields(Self& self, Archive& ar) {
     ar.begin("MS_MAP", kRecordVersion);
-    ar.u32("ID", id);
-    ar.text("Name", name);
-    if (ar.reading()) set_name(name);
-    ar.u32("Param1", params[0]);
-    ar.u32("Param2", params[1]);
-    ar.owned_records("LEVELCNT", levels, 40, [this](MapLevel& level) { level.map = this; });
-    ar.text("Music", music);
-    ar.u32("MusicLoop", music_loop);
+    ar.u32("ID", self.id);
+    ar.text("Name", self.name);
+    if constexpr (!std::is_const_v<Self>) {
+        if (ar.reading()) self.set_name(self.name);
+    }
+    ar.u32("Param1", self.params[0]);
+    ar.u32("Param2", self.params[1]);
+    // Generic, so that a const map, whose levels are only written, never
+    // instantiates the tie.
+    ar.owned_records("LEVELCNT", self.levels, 40, [&self](auto& level) { level.map = &self; });
+    ar.text("Music", self.music);
+    ar.u32("MusicLoop", self.music_loop);
     ar.end("MS_MAP");
 }
 
+void Map::serialize(Archive& ar) { fields(*this, ar); }
+
 void Map::read(Archive& ar) { serialize(ar); }
 
-void Map::write(Archive& ar) const { ar.write_record(*this); }
+void Map::write(Archive& ar) const { fields(*this, ar); }
 
 void MapRegion::set_name(const std::string& text) { name = story_display_name(text); }
 
-void MapRegion::serialize(Archive& ar) {
+template <class Self>
+void MapRegion::fields(Self& self, Archive& ar) {
     ar.begin("MS_MAPREGION", kRecordVersion);
-    ar.text("Name", name);
-    if (ar.reading()) set_name(name);
-    ar.u32("ID", id);
-    ar.owned_records("MAPCNT", maps, Map::kMinStoredBytes, [this](Map& map) { map.region = this; });
+    ar.text("Name", self.name);
+    if constexpr (!std::is_const_v<Self>) {
+        if (ar.reading()) self.set_name(self.name);
+    }
+    ar.u32("ID", self.id);
+    // Generic for the reason given in Map::fields.
+    ar.owned_records("MAPCNT", self.maps, Map::kMinStoredBytes, [&self](auto& map) { map.region = &self; });
     ar.end("MS_MAPREGION");
 }
 
+void MapRegion::serialize(Archive& ar) { fields(*this, ar); }
+
 void MapRegion::read(Archive& ar) { serialize(ar); }
 
-void MapRegion::write(Archive& ar) const { ar.write_record(*this); }
+void MapRegion::write(Archive& ar) const { fields(*this, ar); }
 
 std::string MapRegion::file_name() const { return region_file_name(id); }
 
-void MapRegion::serialize_tiles(Archive& ar) {
+template <class Self>
+void MapRegion::tile_fields(Self& self, Archive& ar) {
     ar.begin("MS_MAPREGION", kRecordVersion);
-    const uint16_t map_count = ar.count("MAPCNT", maps.size(), 1);
-    if (ar.reading() && !ar.failed() && map_count != maps.size())
+    const uint16_t map_count = ar.count("MAPCNT", self.maps.size(), 1);
+    if (ar.reading() && !ar.failed() && map_count != self.maps.size())
         ar.fail("the region file holds " + std::to_string(map_count) + " maps, the story " +
-                std::to_string(maps.size()));
-    for (const auto& map : maps) {
+                std::to_string(self.maps.size()));
+    for (const auto& map : self.maps) {
         if (ar.failed()) break;
         ar.begin("MS_MAP", kRecordVersion);
         const uint16_t level_count = ar.count("LEVELCNT", map->levels.size(), 1);
@@ -57,16 +71,20 @@ void MapRegion::serialize_tiles(Archive& ar) {
                     " levels in the region file, the story " + std::to_string(map->levels.size()));
         for (const auto& level : map->levels) {
             if (ar.failed()) break;
-            level->serialize_tiles(ar);
+            // The owned level does not take the region's constness on by itself.
+            if constexpr (std::is_const_v<Self>) level->write_tiles(ar);
+            else level->serialize_tiles(ar);
         }
         ar.end("MS_MAP");
     }
     ar.end("MS_MAPREGION");
 }
 
+void MapRegion::serialize_tiles(Archive& ar) { tile_fields(*this, ar); }
+
 void MapRegion::read_tiles(Archive& ar) { serialize_tiles(ar); }
 
-void MapRegion::write_tiles(Archive& ar) const { ar.write_record(*this, &MapRegion::serialize_tiles); }
+void MapRegion::write_tiles(Archive& ar) const { tile_fields(*this, ar); }
 
 bool MapRegion::load_file(const std::string& folder, std::string* error) {
     const std::string path = folder + "/" + file_name();

@@ -33,6 +33,11 @@ struct Map : StoryRecord {
     void serialize(Archive& ar);
     void read(Archive& ar);
     void write(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Map, or a const Map when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };
 
 struct MapRegion : StoryRecord {
@@ -63,4 +68,11 @@ struct MapRegion : StoryRecord {
     void serialize_tiles(Archive& ar);
     void read_tiles(Archive& ar);
     void write_tiles(Archive& ar) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // MapRegion, or a const MapRegion when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
+    // The same for the region file's part, behind `serialize_tiles` and `write_tiles`.
+    template <class Self> static void tile_fields(Self& self, Archive& ar);
 };

@@ -31,4 +31,9 @@ struct Trigger : StoryRecord {
     bool is_enabled(World& world) const;
     // Its expression or one of its actions names the level.
     bool uses_level(uint32_t level_id) const;
+
+private:
+    // The stored fields, listed once for `serialize` and `write`: `Self` is
+    // Trigger, or a const Trigger when writing.
+    template <class Self> static void fields(Self& self, Archive& ar);
 };

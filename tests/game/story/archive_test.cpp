@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -177,18 +180,23 @@ struct TwoWayRecord {
     std::string defaulted;
     std::vector<uint16_t> list;
     uint32_t record_total = 0;  // a numbered file's u32 count
-    void serialize(Archive& ar) {
+    void serialize(Archive& ar) { fields(*this, ar); }
+    void read(Archive& ar) { serialize(ar); }
+    void write(Archive& ar) const { fields(*this, ar); }
+
+    template <class Self> static void fields(Self& self, Archive& ar) {
         ar.begin("TWOWAY", 3);
-        ar.u8("small", small);
-        ar.i8("signed_byte", signed_byte);
-        ar.i16("signed_half", signed_half);
-        ar.u16("half", half);
-        ar.u32("whole", whole);
-        record_total = ar.record_count("records", record_total, 1);
-        ar.text("text", text);
+        ar.u8("small", self.small);
+        ar.i8("signed_byte", self.signed_byte);
+        ar.i16("signed_half", self.signed_half);
+        ar.u16("half", self.half);
+        ar.u32("whole", self.whole);
+        const uint32_t total = ar.record_count("records", self.record_total, 1);
+        if constexpr (!std::is_const_v<Self>) self.record_total = total;
+        ar.text("text", self.text);
         ar.unkept_text("comment", "dropped");
-        ar.text("defaulted", defaulted, "<none>");
-        ar.values<uint16_t>("list", list);
+        ar.text("defaulted", self.defaulted, "<none>");
+        ar.values<uint16_t>("list", self.list);
         ar.end("TWOWAY");
     }
 };
@@ -198,7 +206,7 @@ TEST(ArchiveFieldList, WritesTheSameBytesAsTheOneWayCallsAndReadsThemBack) {
     written.record_total = 5;
     Archive two_way;
     two_way.open_write_memory();
-    two_way.write_record(written);
+    std::as_const(written).write(two_way);
 
     Archive one_way;
     one_way.open_write_memory();
@@ -241,6 +249,90 @@ TEST(ArchiveFieldList, ANullTextReadsAsItsDefault) {
     std::string text = "old";
     in.text("text", text, "<none>");
     EXPECT_EQ(text, "<none>");
+}
+
+// A record with the fields that hold other records, and a byte block.
+struct HolderRecord {
+    TwoWayRecord inner;
+    std::vector<TwoWayRecord> rows;
+    std::vector<std::unique_ptr<TwoWayRecord>> owned;
+    std::vector<uint8_t> bytes;
+    std::vector<const TwoWayRecord*> adopted;  // the owned records reading tied to this holder
+
+    void serialize(Archive& ar) { fields(*this, ar); }
+    void write(Archive& ar) const { fields(*this, ar); }
+
+    template <class Self> static void fields(Self& self, Archive& ar) {
+        ar.begin("HOLDER", 1);
+        ar.record(self.inner);
+        ar.records("rows", self.rows, 1);
+        ar.owned_records("owned", self.owned, 1, [&self](auto& record) { self.adopted.push_back(&record); });
+        ar.blob("bytes", self.bytes);
+        ar.end("HOLDER");
+    }
+};
+
+HolderRecord filled_holder() {
+    HolderRecord holder;
+    holder.inner = TwoWayRecord{1, -2, -3, 4, -5, "inner", "", {7}};
+    holder.rows = {TwoWayRecord{10, 0, 0, 0, 0, "row one", "", {}}, TwoWayRecord{20, 0, 0, 0, 0, "row two", "", {8, 9}}};
+    holder.owned.push_back(std::make_unique<TwoWayRecord>(TwoWayRecord{30, 0, 0, 0, 0, "owned", "", {}}));
+    holder.bytes = {0xDE, 0xAD, 0xBE, 0xEF};
+    return holder;
+}
+
+TEST(ArchiveFieldList, AConstRecordWritesTheBytesOfItsMutableTwin) {
+    HolderRecord holder = filled_holder();
+    Archive mutable_path;
+    mutable_path.open_write_memory();
+    holder.serialize(mutable_path);
+    Archive const_path;
+    const_path.open_write_memory();
+    std::as_const(holder).write(const_path);
+    ASSERT_FALSE(const_path.failed()) << const_path.error();
+    EXPECT_EQ(const_path.written(), mutable_path.written());
+
+    Archive in = reader(const_path.written());
+    HolderRecord read;
+    read.serialize(in);
+    ASSERT_FALSE(in.failed()) << in.error();
+    EXPECT_TRUE(in.at_end());
+    EXPECT_EQ(read.inner.text, "inner");
+    EXPECT_EQ(read.inner.list, (std::vector<uint16_t>{7}));
+    ASSERT_EQ(read.rows.size(), 2u);
+    EXPECT_EQ(read.rows[1].text, "row two");
+    EXPECT_EQ(read.rows[1].list, (std::vector<uint16_t>{8, 9}));
+    ASSERT_EQ(read.owned.size(), 1u);
+    EXPECT_EQ(read.owned[0]->small, 30);
+    EXPECT_EQ(read.adopted, (std::vector<const TwoWayRecord*>{read.owned[0].get()}));
+    EXPECT_EQ(read.bytes, holder.bytes);
+}
+
+TEST(ArchiveFieldList, ReadingIntoAConstantFailsTheArchive) {
+    const HolderRecord constant = filled_holder();
+    Archive out;
+    out.open_write_memory();
+    constant.write(out);
+    const std::vector<uint8_t> stored = out.written();
+
+    // Each way of reading into the const record, over bytes that would read.
+    auto expect_refused = [&](const char* what, auto read_into_constant) {
+        Archive in = reader(stored);
+        read_into_constant(in);
+        EXPECT_TRUE(in.failed()) << what;
+        EXPECT_NE(in.error().find("cannot be read into a constant"), std::string::npos) << what << ": " << in.error();
+    };
+    expect_refused("the whole record", [&](Archive& in) { constant.write(in); });
+    expect_refused("a nested record", [&](Archive& in) {
+        in.begin("HOLDER", 1);
+        in.record(constant.inner);
+    });
+    expect_refused("a width", [&](Archive& in) { in.u8("version", constant.inner.small); });
+    expect_refused("a text", [&](Archive& in) { in.text("text", constant.inner.text); });
+    expect_refused("values", [&](Archive& in) { in.values<uint16_t>("list", constant.inner.list); });
+    expect_refused("records", [&](Archive& in) { in.records("rows", constant.rows, 1); });
+    expect_refused("owned records", [&](Archive& in) { in.owned_records("owned", constant.owned, 1, [](auto&) {}); });
+    expect_refused("a blob", [&](Archive& in) { in.blob("bytes", constant.bytes); });
 }
 
 }  // namespace
