@@ -13,8 +13,6 @@
 #include "game/screens/menu_screen.h"
 #include "game/session/game.h"
 #include "game/world/hero_actor.h"
-#include "game/world/map_level.h"
-#include "game/world/map_region.h"
 #include "game/world/world.h"
 
 namespace {
@@ -121,10 +119,7 @@ void GameIOState::open_page() {
     const Size layer = game->first_layer()->size();
     const bool saving = mode_ == kSaveMode;
     page_.load(page_variant(saving ? u"menus/io/save" : u"menus/io/load", layer));
-    if (saving) {
-        const std::string region = hero->level ? hero->level->region_name() : std::string();
-        set_control_text(*page_, u"SUMMARY", narrow_to_wide_signed(region));
-    }
+    if (saving) set_control_text(*page_, u"SUMMARY", narrow_to_wide_signed(hero->region_name()));
     show_slots();
 }
 

@@ -6,7 +6,6 @@
 #include "engine/files/ini_file.h"
 #include "game/story/story_file_io.h"
 #include "game/world/hero_actor.h"
-#include "game/world/map_level.h"
 #include "game/world/world.h"
 
 namespace {
@@ -74,7 +73,7 @@ std::optional<SaveSlot> slot_from_its_file(World& world, int slot) {
 SaveSlot slot_for_game_in_play(const World& world, int slot) {
     const HeroActor& hero = world.hero();
     SavedGameSummary game;
-    game.region = hero.level ? hero.level->region_name() : std::string();
+    game.region = hero.region_name();
     game.level_number = hero.level_number;
     game.play_time = world.play_time;
     game.difficulty = world.difficulty;

@@ -253,4 +253,6 @@ bool Actor::move_with_collision(int dx, int dy) {
     return true;
 }
 
+std::string Actor::region_name() const { return level ? level->region_name() : std::string(); }
+
 int32_t Actor::distance_to(Point p) const { return fix_distance(x << 16, y << 16, p.x << 16, p.y << 16); }

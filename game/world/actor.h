@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/core/geometry.h"
@@ -92,6 +93,8 @@ public:
     // Whether the character may not stand with its centre at (px, py).
     bool blocked_at(int px, int py) const;
     Point position() const { return {x, y}; }
+    // The name of the region whose level the character stands on; empty on none.
+    std::string region_name() const;
     // Shows the frame of the current facing and counter.
     void show_frame();
 
