@@ -2,15 +2,15 @@
 # such a path is found beside the including file, past the layers' include
 # roots, so it would let a layer see a header it must not. Every include
 # names its file by the path from the source root instead.
-#   cmake -DSOURCE_ROOT=<dir> -DFOLDERS=<dir;..> -DSTAMP=<file> -P check_relative_includes.cmake
+#   cmake -DSOURCE_ROOT=<dir> -DFOLDERS=<dir;..> -DPATTERNS=<*.h;..> -DSTAMP=<file>
+#         -P check_relative_includes.cmake
 # Fails naming each file and line; touches STAMP when none is found.
 
 set(include_line "(^|\n)[ \t]*#[ \t]*include[ \t]*[\"<]([^\">\n]*/)?\\.\\.?(/|[\">])[^\n]*")
 set(refused)
 foreach(folder ${FOLDERS})
-  file(GLOB_RECURSE sources ${SOURCE_ROOT}/${folder}/*.h ${SOURCE_ROOT}/${folder}/*.hpp
-    ${SOURCE_ROOT}/${folder}/*.c ${SOURCE_ROOT}/${folder}/*.cc ${SOURCE_ROOT}/${folder}/*.cpp
-    ${SOURCE_ROOT}/${folder}/*.inc)
+  list(TRANSFORM PATTERNS PREPEND ${SOURCE_ROOT}/${folder}/ OUTPUT_VARIABLE globs)
+  file(GLOB_RECURSE sources ${globs})
   foreach(source ${sources})
     file(READ ${source} text)
     # The rare file with a refused include is searched again for its lines.

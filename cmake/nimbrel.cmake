@@ -54,8 +54,10 @@ function(nimbrel_include_root target root_name)
   endif()
 endfunction()
 
-# The folders whose sources may include only by paths from the source root.
+# The folders whose sources may include only by paths from the source root,
+# and what a source file is there.
 set(NIMBREL_CODE_FOLDERS engine game sound tools tests bench fuzz)
+set(NIMBREL_SOURCE_PATTERNS *.h *.hpp *.c *.cc *.cpp *.inc)
 
 # Refuses an include by a relative path in any of the project's sources (see
 # check_relative_includes.cmake): checked again whenever a source changes,
@@ -63,16 +65,15 @@ set(NIMBREL_CODE_FOLDERS engine game sound tools tests bench fuzz)
 function(nimbrel_relative_include_check)
   set(checked)
   foreach(dir ${NIMBREL_CODE_FOLDERS})
-    file(GLOB_RECURSE found CONFIGURE_DEPENDS
-      ${CMAKE_SOURCE_DIR}/${dir}/*.h ${CMAKE_SOURCE_DIR}/${dir}/*.hpp ${CMAKE_SOURCE_DIR}/${dir}/*.c
-      ${CMAKE_SOURCE_DIR}/${dir}/*.cc ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.inc)
+    list(TRANSFORM NIMBREL_SOURCE_PATTERNS PREPEND ${CMAKE_SOURCE_DIR}/${dir}/ OUTPUT_VARIABLE globs)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${globs})
     list(APPEND checked ${found})
   endforeach()
   set(stamp ${CMAKE_BINARY_DIR}/relative_includes_checked.stamp)
   set(script ${CMAKE_SOURCE_DIR}/cmake/check_relative_includes.cmake)
   add_custom_command(OUTPUT ${stamp}
     COMMAND ${CMAKE_COMMAND} -DSOURCE_ROOT=${CMAKE_SOURCE_DIR} "-DFOLDERS=${NIMBREL_CODE_FOLDERS}"
-      -DSTAMP=${stamp} -P ${script}
+      "-DPATTERNS=${NIMBREL_SOURCE_PATTERNS}" -DSTAMP=${stamp} -P ${script}
     DEPENDS ${script} ${checked}
     COMMENT "Checking that no include goes by a relative path"
     VERBATIM)

@@ -3,7 +3,8 @@
 # relative path is refused at its own line and every include by the path
 # from the root passes. "@SEMICOLON@" in a row stands for a semicolon, which
 # a list of rows cannot hold.
-#   cmake -DCHECK=<check_relative_includes.cmake> -DSCRATCH=<dir> -P check_relative_includes_test.cmake
+#   cmake -DCHECK=<check_relative_includes.cmake> -DPATTERNS=<*.h;..> -DSCRATCH=<dir>
+#         -P check_relative_includes_test.cmake
 
 set(rows
   "up.cpp|#include \"a.h\"\n#include \"../b.h\"\n|2"
@@ -16,7 +17,7 @@ set(rows
 
 function(run_check folder out_result out_text)
   execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_ROOT=${SCRATCH} -DFOLDERS=${folder}
-    -DSTAMP=${SCRATCH}/${folder}.stamp -P ${CHECK}
+    "-DPATTERNS=${PATTERNS}" -DSTAMP=${SCRATCH}/${folder}.stamp -P ${CHECK}
     RESULT_VARIABLE result ERROR_VARIABLE text OUTPUT_VARIABLE ignored)
   set(${out_result} ${result} PARENT_SCOPE)
   set(${out_text} "${text}" PARENT_SCOPE)
