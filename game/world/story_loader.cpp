@@ -1,6 +1,7 @@
 // Loading the story folder into the world: "story.rpg", the numbered files
 // of people, monsters and items, and the trigger files of the levels.
 #include <cstdio>
+#include <optional>
 
 #include "engine/files/ini_file.h"
 #include "game/story/archive.h"
@@ -165,24 +166,24 @@ bool World::load_story(const std::string& folder) {
     return true;
 }
 
-// A numbered file: the file mark, a u32 record count, then the records.
-// Every record is read before any is kept, so a corrupt file adds nothing.
-template <class T>
-static bool read_numbered_file(Archive& ar, std::vector<std::unique_ptr<T>>& out, std::string& error) {
-    const uint32_t count = ar.record_count("COUNT", 0, T::kMinStoredBytes);
+// A file of records, numbered or a level's triggers: the file mark, a u32
+// record count, then the records, each made by `make` and read. Every record
+// is read before any is kept, so a corrupt file gives nothing: nullopt, with
+// the archive's error. `records` names them in that error.
+template <class Ptr, class Make>
+static std::optional<std::vector<Ptr>> read_record_file(Archive& ar, const char* records, Make make) {
+    using Record = typename Ptr::element_type;
+    const uint32_t count = ar.record_count("COUNT", 0, Record::kMinStoredBytes);
+    std::vector<Ptr> out;
     for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
-        auto record = std::make_unique<T>();
+        Ptr record = make();
         record->read(ar);
         out.push_back(std::move(record));
     }
-    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the last record");
+    if (!ar.failed() && !ar.at_end()) ar.fail(std::string("unexpected bytes after the last ") + records);
     ar.close();
-    if (ar.failed()) {
-        error = ar.error();
-        out.clear();
-        return false;
-    }
-    return true;
+    if (ar.failed()) return std::nullopt;
+    return out;
 }
 
 // Reads every numbered file "%02d.<extension>" (0 to 14) and hands each
@@ -193,13 +194,12 @@ bool World::load_all_numbered(const char* extension, Keep keep) {
         const std::string path = numbered_file(n, extension);
         Archive ar;
         if (!open_story_file(ar, path)) continue;
-        std::vector<std::unique_ptr<T>> read;
-        std::string error;
-        if (!read_numbered_file(ar, read, error)) {
-            report_broken(path, error);
+        auto read = read_record_file<std::unique_ptr<T>>(ar, "record", [] { return std::make_unique<T>(); });
+        if (!read) {
+            report_broken(path, ar.error());
             return false;
         }
-        for (auto& record : read) keep(std::move(record));
+        for (auto& record : *read) keep(std::move(record));
     }
     return true;
 }
@@ -270,20 +270,13 @@ bool World::load_trigger_file(uint32_t level_id) {
     const std::string path = trigger_file(level_id);
     Archive ar;
     if (!open_story_file(ar, path)) return true;
-    std::vector<std::shared_ptr<Trigger>> read;
-    const uint32_t count = ar.record_count("COUNT", 0, Trigger::kMinStoredBytes);
-    for (uint32_t i = 0; i < count && !ar.failed(); ++i) {
-        auto trigger = std::shared_ptr<Trigger>(new Trigger());
-        trigger->read(ar);
-        read.push_back(std::move(trigger));
-    }
-    if (!ar.failed() && !ar.at_end()) ar.fail("unexpected bytes after the last trigger");
-    ar.close();
-    if (ar.failed()) {
+    auto read = read_record_file<std::shared_ptr<Trigger>>(ar, "trigger",
+                                                           [] { return std::shared_ptr<Trigger>(new Trigger()); });
+    if (!read) {
         report_broken(path, ar.error());
         return false;
     }
-    for (auto& trigger : read) {
+    for (auto& trigger : *read) {
         if (find_id(trigger->id)) continue;  // already loaded: the first copy stays
         register_object(trigger.get(), trigger->id);
         triggers.push_back(std::move(trigger));
