@@ -319,6 +319,56 @@ TEST(StoryLoading, CorruptFileEndsTheGameWithAReportNamingItAndTheReason) {
     EXPECT_EQ(text.rfind("In game/world/story_loader.cpp:", 0), 0u) << text;
 }
 
+// A record file is read whole before any of it is kept: a stray byte after
+// its last record refuses the file, names it, and adds none of its records.
+TEST(StoryLoading, AStrayByteAfterTheLastRecordRefusesTheWholeFile) {
+    const auto add_stray_byte = [](const std::string& path) {
+        auto bytes = read_story_file(path);
+        ASSERT_TRUE(bytes) << path;
+        bytes->push_back(0);
+        ASSERT_TRUE(save_story_file(path, *bytes));
+    };
+    struct Report {
+        std::string path, reason;
+    };
+    const auto reporting = [](World& world, std::vector<Report>& reports) {
+        world.on_broken_file = [&](const std::string& path, const std::string& reason) {
+            reports.push_back({path, reason});
+        };
+    };
+
+    StoryFixture numbered;
+    numbered.plan.monsters_in_files = true;
+    const std::string folder = numbered.write("stray-numbered");
+    World world;
+    const std::string monsters = folder + "/06.mon";  // 0x60 % 15 = 6
+    add_stray_byte(monsters);
+    std::vector<Report> reports;
+    reporting(world, reports);
+    EXPECT_FALSE(world.load_story(folder));
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].path, monsters);
+    EXPECT_NE(reports[0].reason.find("unexpected bytes after the last record"), std::string::npos)
+        << reports[0].reason;
+    EXPECT_EQ(world.get_monster(0x60), nullptr);
+
+    StoryFixture per_id;
+    per_id.plan.people_in_files = true;
+    const std::string per_id_folder = per_id.write("stray-triggers");
+    World loaded;
+    ASSERT_TRUE(loaded.load_story(per_id_folder)) << loaded.last_error();
+    const std::string triggers = loaded.trigger_file(0x21);
+    add_stray_byte(triggers);
+    std::vector<Report> trigger_reports;
+    reporting(loaded, trigger_reports);
+    EXPECT_FALSE(loaded.load_trigger_file(0x21));
+    ASSERT_EQ(trigger_reports.size(), 1u);
+    EXPECT_EQ(trigger_reports[0].path, triggers);
+    EXPECT_NE(trigger_reports[0].reason.find("unexpected bytes after the last trigger"), std::string::npos)
+        << trigger_reports[0].reason;
+    EXPECT_TRUE(loaded.triggers.empty());
+}
+
 // story.rpg leaves out what the story keeps in numbered files; when the
 // first of those files is gone or empty, that file is named, not story.rpg.
 TEST(StoryLoading, AMissingOrEmptyFirstNumberedFileIsNamed) {
